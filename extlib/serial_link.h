@@ -1,0 +1,36 @@
+#pragma once
+// The byte transport under the protocol library: a real serial port, a
+// pseudo-terminal, or an in-memory link to the simulated bus. The protocol
+// code never knows which one it has.
+
+#include <QByteArray>
+#include <QString>
+
+namespace vmk {
+
+class SerialLink {
+ public:
+  virtual ~SerialLink() = default;
+
+  // Opens the link; false (with errorString()) when it cannot be opened.
+  virtual bool open() = 0;
+  virtual void close() = 0;
+  virtual bool isOpen() const = 0;
+  virtual QString errorString() const = 0;
+
+  // Sends all bytes; throws TransportError when the link is closed or fails.
+  virtual void write(const QByteArray& bytes) = 0;
+
+  // Waits at most timeoutMs for bytes to arrive and returns what has arrived
+  // (possibly nothing). Throws TransportError when the link fails.
+  virtual QByteArray read(int timeoutMs) = 0;
+
+  // Discards every byte received and not yet read.
+  virtual void discardInput() = 0;
+
+  // Time one byte takes on the wire, in microseconds (10 bits per byte at
+  // the configured rate); 0 for links without a line rate.
+  virtual int byteTimeUs() const { return 0; }
+};
+
+}  // namespace vmk

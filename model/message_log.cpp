@@ -1,0 +1,15 @@
+#include "model/message_log.h"
+
+namespace vmk {
+
+void MessageLog::append(const QString& line) {
+  m_lines.append(line);
+  Q_EMIT appended(line);
+}
+
+void MessageLog::clear() {
+  m_lines.clear();
+  Q_EMIT cleared();
+}
+
+}  // namespace vmk

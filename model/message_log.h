@@ -1,0 +1,27 @@
+#pragma once
+// A read-only memo: `Memo1` (connection report), `mmMess` (live values,
+// commands, service), the calibration log `m`.
+
+#include <QObject>
+#include <QStringList>
+
+namespace vmk {
+
+class MessageLog : public QObject {
+  Q_OBJECT
+ public:
+  using QObject::QObject;
+
+  const QStringList& lines() const { return m_lines; }
+  void append(const QString& line);
+  void clear();
+
+ Q_SIGNALS:
+  void appended(const QString& line);
+  void cleared();
+
+ private:
+  QStringList m_lines;
+};
+
+}  // namespace vmk

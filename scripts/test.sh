@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and runs the whole test suite.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+bash "$top/scripts/deps.sh"
+bash "$top/scripts/build.sh" "$top/build-asan" -DVMK_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+cd "$top/build-asan"
+ctest --output-on-failure --timeout 600 -j "$(nproc)"

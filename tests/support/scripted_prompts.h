@@ -1,0 +1,57 @@
+#pragma once
+// Prompts for tests: answers come from a script, every question is recorded.
+// A question with no scripted answer gets the "cancel" answer (the first
+// button of a box, nothing for the dialogs) and is recorded all the same.
+
+#include <QQueue>
+#include <QStringList>
+#include <QVariant>
+
+#include "model/prompts.h"
+
+namespace vmk::test {
+
+struct Asked {
+  QString kind;     // "box", "input", "open", "save", "password", "number", "port"
+  QString caption;  // box caption or dialog caption
+  QString text;     // box text, prompt, filter or label
+  BoxIcon icon = BoxIcon::Error;
+  QList<Button> buttons;
+};
+
+class ScriptedPrompts : public Prompts {
+ public:
+  // Queue answers, consumed in order by questions of the same kind.
+  void answerBox(Button b) { m_boxes.enqueue(b); }
+  void answerInput(std::optional<QString> s) { m_inputs.enqueue(std::move(s)); }
+  void answerOpen(std::optional<QString> s) { m_opens.enqueue(std::move(s)); }
+  void answerSave(std::optional<QString> s) { m_saves.enqueue(std::move(s)); }
+  void answerPassword(std::optional<QString> s) { m_passwords.enqueue(std::move(s)); }
+  void answerNumber(std::optional<QString> s) { m_numbers.enqueue(std::move(s)); }
+  void answerPort(bool accept) { m_ports.enqueue(accept); }
+
+  Button box(const MessageBox& box) override;
+  std::optional<QString> input(const QString& caption, const QString& prompt,
+                               const QString& defaultText) override;
+  std::optional<QString> openFile(const FileDialog& dialog) override;
+  std::optional<QString> saveFile(const FileDialog& dialog) override;
+  std::optional<QString> password() override;
+  std::optional<QString> number(const NumberDialog& dialog) override;
+  bool portSettings(PortSettings& settings) override;
+  void beep() override { ++m_beeps; }
+
+  const QList<Asked>& asked() const { return m_asked; }
+  // Texts of the boxes shown, in order.
+  QStringList boxTexts() const;
+  int beeps() const { return m_beeps; }
+  void forget() { m_asked.clear(); m_beeps = 0; }
+
+ private:
+  QList<Asked> m_asked;
+  QQueue<Button> m_boxes;
+  QQueue<std::optional<QString>> m_inputs, m_opens, m_saves, m_passwords, m_numbers;
+  QQueue<bool> m_ports;
+  int m_beeps = 0;
+};
+
+}  // namespace vmk::test
