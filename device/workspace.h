@@ -1,0 +1,54 @@
+#pragma once
+// Everything an operation reads and writes besides the device: the session,
+// the prompts, and the models the window shows (status bar, pages and
+// actions, memos, grids, the device list, gauges) with the application-wide
+// flags. The window's data module owns one; so do the command-line program
+// and every operation test. Operations take a Workspace& and never a widget.
+
+#include <QString>
+
+#include "device/session.h"
+#include "model/clock.h"
+#include "model/message_log.h"
+#include "model/page_state.h"
+#include "model/progress.h"
+#include "model/prompts.h"
+#include "model/status_panels.h"
+#include "model/text_grid.h"
+#include "model/text_list.h"
+
+namespace vmk {
+
+class Workspace {
+ public:
+  Workspace(Session& session, Prompts& prompts, const Clock& clock)
+      : session(session), prompts(prompts), clock(clock) {}
+  Workspace(const Workspace&) = delete;
+  Workspace& operator=(const Workspace&) = delete;
+
+  Session& session;
+  Prompts& prompts;
+  const Clock& clock;
+
+  QString ProgramDir;        // the program's folder, ending in a separator
+  bool ParamsModified = false;
+  bool AutoRefreshOn = false;
+
+  StatusPanels status;       // SBar panels 0..4 and ProgressBar1
+  PageState pages;           // tabs, active page, actions, menus
+  MessageLog Memo1;          // connection report, page 0
+  MessageLog mmMess;         // live values, commands, service, page 1
+  TextList lbRelay;          // device list, page 0
+  Progress Gauge1{1, 31};    // polling gauge, page 0
+
+  TextGrid Grid1{62, 5};     // parameters
+  TextGrid grdSett{32, 5};   // settings of one group
+  TextGrid GrdEvent{34, 16}; // event journal
+  TextGrid grdStat{22, 3};   // statistics
+  TextGrid grdAlarm{13, 5};  // alarm list
+  Progress gugEvent{0, 64};
+  Progress GugStat{0, 22};
+  Progress GugAlarm{0, 15};
+};
+
+}  // namespace vmk
