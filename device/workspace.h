@@ -5,7 +5,9 @@
 // flags. The window's data module owns one; so do the command-line program
 // and every operation test. Operations take a Workspace& and never a widget.
 
+#include <QCoreApplication>
 #include <QString>
+#include <functional>
 
 #include "device/session.h"
 #include "model/clock.h"
@@ -33,6 +35,10 @@ class Workspace {
   QString ProgramDir;        // the program's folder, ending in a separator
   bool ParamsModified = false;
   bool AutoRefreshOn = false;
+
+  // Dispatches pending window messages; long operations call it once per
+  // step (each polled address, each journal record). Tests replace it.
+  std::function<void()> processEvents = [] { QCoreApplication::processEvents(); };
 
   StatusPanels status;       // SBar panels 0..4 and ProgressBar1
   PageState pages;           // tabs, active page, actions, menus
