@@ -13,7 +13,8 @@
 namespace vmk {
 
 // Register word k of a register-read reply: frame bytes 3 + 2k (high) and
-// 4 + 2k (low). A word beyond the received frame reads as 0.
+// 4 + 2k (low). A word beyond the data of the received frame (the two CRC
+// bytes are no data) reads as 0.
 std::uint16_t GetRegWord(const ReplyFrame& reply, int k);
 
 // 32 characters "0"/"1", first = bit 31.

@@ -4,6 +4,7 @@
 // real port, a pseudo-terminal or the in-process simulated bus.
 
 #include <QObject>
+#include <QSerialPort>
 #include <functional>
 #include <memory>
 
@@ -11,6 +12,12 @@
 #include "extlib/serial_link.h"
 
 namespace vmk {
+
+// The QSerialPort flow control used on the line for a setting.
+QSerialPort::FlowControl qtFlowControl(PortSettings::FlowControl flow);
+// The link the port opens when no factory is set: QSerialPort with the
+// settings (a name with a '/' is a full path, e.g. a pseudo-terminal).
+std::unique_ptr<SerialLink> makeQSerialLink(const PortSettings& settings);
 
 class SerialPort : public QObject {
   Q_OBJECT

@@ -4,7 +4,10 @@
 // sends one request over the given link and waits for the reply or the
 // time-out. A silent, garbled or short answer leaves an empty (or short)
 // ReplyFrame for the caller to judge; a port failure throws TransportError.
-// Frame layouts: docs/wire-protocol.md.
+// An exception reply reaches the caller as its 5-byte frame (function code
+// + 0x80), except for WriteWord and func18h, whose callers take any
+// non-empty reply as success: there it leaves an empty ReplyFrame.
+// Frame layouts: docs/wire-protocol.md; timing rules: extlib/timing.h.
 
 #include <QDateTime>
 #include <QString>
@@ -12,6 +15,7 @@
 
 #include "extlib/reply_frame.h"
 #include "extlib/serial_link.h"
+#include "extlib/timing.h"
 
 namespace vmk {
 
@@ -23,7 +27,7 @@ class ModbusLibrary {
  public:
   // `GetF07` result for a device that did not answer.
   static constexpr int kNoAnswer = 255;
-  static constexpr int kDefaultTry = 10;  // x 10 ms
+  static constexpr int kDefaultTry = timing::kDefaultTry;  // x 10 ms
 
   // Reply time-out setting, 1..255 in units of 10 ms.
   int GetTry() const { return m_try; }
@@ -64,6 +68,13 @@ class ModbusLibrary {
   ReplyStatus lastStatus() const { return m_lastStatus; }
 
  private:
+  // Sends `request` with its CRC after discarding stale input, and waits
+  // for a CRC-valid reply of `replyLength` bytes (or a 5-byte exception
+  // reply) from the request's address and function, skipping any bytes
+  // before it. Fills `reply` (empty unless Ok or Exception) and lastStatus().
+  ReplyStatus exchange(SerialLink& port, const QByteArray& request, int replyLength,
+                       ReplyFrame& reply);
+
   int m_try = kDefaultTry;
   ReplyStatus m_lastStatus = ReplyStatus::NoAnswer;
 };

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 namespace vmk {
 
@@ -31,6 +32,12 @@ class SerialLink {
   // Time one byte takes on the wire, in microseconds (10 bits per byte at
   // the configured rate); 0 for links without a line rate.
   virtual int byteTimeUs() const { return 0; }
+
+  // Line errors the driver reports while the link is open, as a bit set:
+  // 0 frame, 1 parity, 2 overrun, 3 break, 4 I/O, 5 mode, 6 receive
+  // overflow, 7 transmit full. Links without a driver never call it.
+  using LineErrorHandler = std::function<void(int errors)>;
+  virtual void setLineErrorHandler(LineErrorHandler handler) { (void)handler; }
 };
 
 }  // namespace vmk

@@ -1,0 +1,244 @@
+#include "extlib/modbus_library.h"
+
+#include <QElapsedTimer>
+#include <algorithm>
+
+#include "extlib/crc16.h"
+#include "extlib/frame_log.h"
+
+namespace vmk {
+
+namespace {
+
+constexpr std::uint8_t kExceptionFlag = 0x80;
+constexpr int kExceptionLength = 5;  // address + function|0x80 + code + CRC
+// Bytes kept while looking for the reply among garbage.
+constexpr int kMaxPending = 1024;
+
+const char* statusNote(ReplyStatus status) {
+  switch (status) {
+    case ReplyStatus::Ok: return "ok";
+    case ReplyStatus::NoAnswer: return "no answer";
+    case ReplyStatus::Exception: return "exception";
+    case ReplyStatus::BadCrc: return "bad CRC";
+    case ReplyStatus::WrongAddress: return "wrong address";
+    case ReplyStatus::WrongFunction: return "wrong function";
+    case ReplyStatus::Truncated: return "truncated";
+  }
+  return "";
+}
+
+// Where the reply lies in the bytes received so far.
+struct Scan {
+  ReplyStatus found = ReplyStatus::NoAnswer;  // Ok or Exception when complete
+  qsizetype start = -1;                         // of the complete reply
+  qsizetype length = 0;
+  qsizetype candidate = -1;  // first start with our address and function
+  qsizetype missing = 0;     // bytes that candidate still lacks
+};
+
+Scan scan(const QByteArray& in, std::uint8_t address, std::uint8_t function, int replyLength) {
+  Scan s;
+  for (qsizetype i = 0; i + 1 < in.size(); ++i) {
+    if (std::uint8_t(in[i]) != address) continue;
+    const auto f = std::uint8_t(in[i + 1]);
+    int length = 0;
+    if (f == function) length = replyLength;
+    else if (f == (function | kExceptionFlag)) length = kExceptionLength;
+    else continue;
+    const qsizetype have = in.size() - i;
+    if (s.candidate < 0) {
+      s.candidate = i;
+      s.missing = std::max<qsizetype>(0, length - have);
+    }
+    if (have >= length && wire::hasValidCrc(in.mid(i, length))) {
+      s.found = f == function ? ReplyStatus::Ok : ReplyStatus::Exception;
+      s.start = i;
+      s.length = length;
+      return s;
+    }
+  }
+  return s;
+}
+
+// Why the bytes received hold no reply.
+ReplyStatus diagnose(const QByteArray& in, const Scan& s, std::uint8_t address,
+                     std::uint8_t function) {
+  if (in.isEmpty()) return ReplyStatus::NoAnswer;
+  if (s.candidate >= 0) return s.missing > 0 ? ReplyStatus::Truncated : ReplyStatus::BadCrc;
+  if (std::uint8_t(in[0]) == address) return in.size() < 2 ? ReplyStatus::Truncated
+                                                           : ReplyStatus::WrongFunction;
+  if (in.size() >= 2 && (std::uint8_t(in[1]) & ~kExceptionFlag) == function)
+    return ReplyStatus::WrongAddress;
+  return ReplyStatus::BadCrc;
+}
+
+QByteArray header(std::uint8_t address, std::uint8_t function) {
+  QByteArray frame;
+  frame.append(char(address));
+  frame.append(char(function));
+  return frame;
+}
+
+char bcd(int value) { return char(((value / 10) % 10) << 4 | (value % 10)); }
+
+}  // namespace
+
+int ModbusLibrary::SetTry(int value) {
+  m_try = std::clamp(value, timing::kMinTry, timing::kMaxTry);
+  return m_try;
+}
+
+ReplyStatus ModbusLibrary::exchange(SerialLink& port, const QByteArray& request, int replyLength,
+                                    ReplyFrame& reply) {
+  reply.clear();
+  const auto address = std::uint8_t(request[0]);
+  const auto function = std::uint8_t(request[1]);
+  const QByteArray frame = wire::withCrc(request);
+
+  port.discardInput();
+  logFrame("->", frame);
+  port.write(frame);
+
+  const int byteTime = port.byteTimeUs();
+  QElapsedTimer clock;
+  clock.start();
+  qint64 deadline = timing::firstByteTimeoutMs(m_try);
+  qint64 hardDeadline = -1;
+  QByteArray in;
+  Scan s;
+  for (;;) {
+    s = scan(in, address, function, replyLength);
+    if (s.found != ReplyStatus::NoAnswer) break;
+    const qint64 remaining = deadline - clock.elapsed();
+    if (remaining <= 0) break;
+    const QByteArray chunk = port.read(int(remaining));
+    if (chunk.isEmpty()) continue;
+    const qint64 now = clock.elapsed();
+    if (hardDeadline < 0) {
+      // Room for the whole reply behind as much garbage as we keep.
+      hardDeadline = now + timing::restOfReplyMs(replyLength + kMaxPending, byteTime);
+    }
+    in += chunk;
+    if (in.size() > kMaxPending) in = in.right(kMaxPending);
+    const Scan now_ = scan(in, address, function, replyLength);
+    const qsizetype missing = now_.candidate >= 0 ? now_.missing : replyLength;
+    deadline = std::min(hardDeadline, now + timing::restOfReplyMs(int(missing), byteTime));
+  }
+
+  ReplyStatus status = s.found;
+  if (status == ReplyStatus::Ok || status == ReplyStatus::Exception) {
+    reply.assign(in.mid(s.start, s.length));
+    logFrame("<-", in, statusNote(status));
+  } else {
+    status = diagnose(in, s, address, function);
+    logFrame("<-", in, statusNote(status));
+  }
+  m_lastStatus = status;
+  return status;
+}
+
+int ModbusLibrary::GetF07(SerialLink& port, std::uint8_t address) {
+  ReplyFrame reply;
+  if (exchange(port, header(address, 0x07), 5, reply) != ReplyStatus::Ok) return kNoAnswer;
+  return reply.frameByte(2);
+}
+
+void ModbusLibrary::SetQuery(SerialLink& port, std::uint8_t address, std::uint8_t function,
+                             std::uint16_t first, std::uint16_t count, ReplyFrame& reply) {
+  QByteArray request = header(address, function);
+  wire::appendWord(request, first);
+  wire::appendWord(request, count);
+  exchange(port, request, expectedReplyLength(count), reply);
+}
+
+void ModbusLibrary::WriteWord(SerialLink& port, std::uint8_t address, std::uint16_t reg,
+                              std::uint16_t value, ReplyFrame& reply) {
+  QByteArray request = header(address, 0x06);
+  wire::appendWord(request, reg);
+  wire::appendWord(request, value);
+  // A refused write must not look written to a caller that tests for a
+  // non-empty reply.
+  if (exchange(port, request, 8, reply) == ReplyStatus::Exception) reply.clear();
+}
+
+void ModbusLibrary::SendCommand(SerialLink& port, std::uint8_t address, std::uint16_t code,
+                                ReplyFrame& reply) {
+  QByteArray request = header(address, 0x05);
+  wire::appendWord(request, code);
+  wire::appendWord(request, 0xFF00);
+  exchange(port, request, 8, reply);
+}
+
+bool ModbusLibrary::SetRealDateTime(SerialLink& port, std::uint8_t address,
+                                    const QDateTime& moment) {
+  if (!moment.isValid()) return false;
+  const QDate d = moment.date();
+  const QTime t = moment.time();
+  QByteArray request = header(address, 0x10);
+  wire::appendWord(request, 0x0054);  // registers 84..86: the clock
+  wire::appendWord(request, 3);
+  request.append(char(6));
+  request.append(bcd(d.year() % 100)).append(bcd(d.month())).append(bcd(d.day()));
+  request.append(bcd(t.hour())).append(bcd(t.minute())).append(bcd(t.second()));
+  ReplyFrame reply;
+  if (exchange(port, request, 8, reply) != ReplyStatus::Ok) return false;
+  return reply.frame().mid(2, 4) == QByteArray::fromHex("00540003");
+}
+
+void ModbusLibrary::func18h(SerialLink& port, std::uint8_t address, std::uint8_t sub,
+                            std::uint16_t code, std::uint16_t argument, ReplyFrame& reply) {
+  QByteArray request = header(address, 0x18);
+  request.append(char(sub));
+  wire::appendWord(request, code);
+  wire::appendWord(request, argument);
+  // The callers read frame byte 4 == 255 as "refused": an exception frame
+  // would put a CRC byte there.
+  if (exchange(port, request, 7, reply) == ReplyStatus::Exception) reply.clear();
+}
+
+void ModbusLibrary::func19h(SerialLink& port, std::uint8_t address, std::uint8_t sub,
+                            std::uint8_t a1, std::uint8_t a2, std::uint8_t a3, std::uint8_t a4,
+                            std::uint8_t a5, ReplyFrame& reply) {
+  QByteArray request = header(address, 0x19);
+  for (std::uint8_t b : {sub, a1, a2, a3, a4, a5}) request.append(char(b));
+  exchange(port, request, 20, reply);
+}
+
+void ModbusLibrary::func1903h(SerialLink& port, std::uint8_t address, std::uint8_t sub,
+                              std::uint8_t slot, std::uint8_t coefficient, std::uint8_t zero,
+                              ReplyFrame& reply) {
+  // Calibration sub-function 3 with the variant-3 layout: sub (7), slot,
+  // coefficient, zero, 0.
+  func19h(port, address, 3, sub, slot, coefficient, zero, 0, reply);
+}
+
+void ModbusLibrary::GetEvent(SerialLink& port, std::uint8_t address, std::uint8_t index,
+                             ReplyFrame& reply) {
+  QByteArray request = header(address, 0x41);
+  request.append(char(index));
+  exchange(port, request, 20, reply);
+}
+
+void ModbusLibrary::Getinterruption(SerialLink& port, std::uint8_t address, ReplyFrame& reply) {
+  exchange(port, header(address, 0x42), 157, reply);
+}
+
+void ModbusLibrary::GetBLockInterruption(SerialLink& port, std::uint8_t address,
+                                         std::uint8_t entry, std::uint16_t block,
+                                         ReplyFrame& reply) {
+  QByteArray request = header(address, 0x43);
+  request.append(char(entry));
+  wire::appendWord(request, block);
+  exchange(port, request, 247, reply);  // a 43 F2 + 121 words + CRC
+}
+
+std::uint32_t ModbusLibrary::BinToInt(const QString& bits) {
+  std::uint32_t value = 0;
+  const qsizetype size = bits.size();
+  for (qsizetype i = 0; i < size && i < 32; ++i)
+    if (bits[size - 1 - i] == QLatin1Char('1')) value |= 1u << i;
+  return value;
+}
+
+}  // namespace vmk

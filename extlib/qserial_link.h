@@ -1,0 +1,49 @@
+#pragma once
+// SerialLink over QSerialPort: a real serial port or a pseudo-terminal.
+
+#include <QSerialPort>
+#include <QString>
+
+#include "extlib/serial_link.h"
+
+namespace vmk {
+
+struct QSerialLinkSettings {
+  // A name with a '/' is a full path (a pseudo-terminal); a bare name such
+  // as "ttyUSB0" is looked up under /dev.
+  QString portName;
+  qint32 baudRate = 9600;
+  QSerialPort::DataBits dataBits = QSerialPort::Data8;
+  QSerialPort::Parity parity = QSerialPort::NoParity;
+  QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+  QSerialPort::FlowControl flowControl = QSerialPort::NoFlowControl;
+};
+
+class QSerialLink : public SerialLink {
+ public:
+  explicit QSerialLink(QSerialLinkSettings settings);
+  ~QSerialLink() override;
+
+  bool open() override;
+  void close() override;
+  bool isOpen() const override;
+  QString errorString() const override;
+  // Waits for the bytes to leave within the write time-out (10 ms a byte +
+  // 100 ms); throws TransportError when they do not.
+  void write(const QByteArray& bytes) override;
+  QByteArray read(int timeoutMs) override;
+  void discardInput() override;
+  int byteTimeUs() const override;
+  void setLineErrorHandler(LineErrorHandler handler) override { m_onLineError = std::move(handler); }
+
+ private:
+  void failIfGone();
+
+  QSerialLinkSettings m_settings;
+  QSerialPort m_port;
+  LineErrorHandler m_onLineError;
+  QString m_error;
+  bool m_gone = false;
+};
+
+}  // namespace vmk

@@ -1,0 +1,32 @@
+#pragma once
+// The one place for the master's timing rules.
+
+#include <cstdint>
+
+namespace vmk::timing {
+
+// GetTry/SetTry: reply time-out in units of 10 ms, from the end of the
+// request to the first reply byte.
+constexpr int kTryUnitMs = 10;
+constexpr int kMinTry = 1;
+constexpr int kMaxTry = 255;
+constexpr int kDefaultTry = 10;
+
+constexpr int firstByteTimeoutMs(int tryValue) { return tryValue * kTryUnitMs; }
+
+// Once the first byte is in, the rest of the reply may take as long as its
+// length needs at the line rate, plus this margin for driver buffering and
+// the device's own gaps between bytes.
+constexpr int kReplyMarginMs = 50;
+
+// Time for `bytes` more bytes at `byteTimeUs` per byte, plus the margin.
+constexpr int restOfReplyMs(int bytes, int byteTimeUs) {
+  return int((std::int64_t(bytes) * byteTimeUs + 999) / 1000) + kReplyMarginMs;
+}
+
+// Write time-out of the port: 10 ms a byte plus 100 ms.
+constexpr int kWriteMsPerByte = 10;
+constexpr int kWriteConstantMs = 100;
+constexpr int writeTimeoutMs(int bytes) { return bytes * kWriteMsPerByte + kWriteConstantMs; }
+
+}  // namespace vmk::timing
