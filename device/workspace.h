@@ -8,9 +8,11 @@
 #include <QCoreApplication>
 #include <QString>
 #include <functional>
+#include <vector>
 
 #include "device/session.h"
 #include "model/clock.h"
+#include "model/label_texts.h"
 #include "model/message_log.h"
 #include "model/page_state.h"
 #include "model/progress.h"
@@ -55,6 +57,12 @@ class Workspace {
   Progress gugEvent{0, 64};
   Progress GugStat{0, 22};
   Progress GugAlarm{0, 15};
+
+  LabelTexts labels;         // page labels by name (lblKoefTT, lblCurrA, ...)
+
+  // Steps other subsystems add to the page-change rule; they run first, in
+  // the order added, with the new page (resetting auto-refresh is one).
+  std::vector<std::function<void(Workspace&, int page)>> pageChangeHooks;
 };
 
 }  // namespace vmk

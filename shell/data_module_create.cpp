@@ -1,0 +1,44 @@
+#include "shell/data_module_create.h"
+
+#include "shell/command_table.h"
+#include "shell/page_rules.h"
+
+namespace vmk {
+
+namespace {
+
+// Loads Front.ini and tests the port, asking for settings when it cannot be
+// opened. The port test of the device link is not wired in yet.
+void startupPortTest(Workspace&) {}
+
+// Lays out the captions and registers of the parameter and setting grids.
+// The catalogue is not wired in yet.
+void fillCatalogueGrids(Workspace&) {}
+
+}  // namespace
+
+void DataModuleCreate(Workspace& ws, const QString& programDir) {
+  ws.pages.setMenuVisible(kMenuService, false);
+  ws.ProgramDir = programDir;
+  if (!ws.ProgramDir.isEmpty() && !ws.ProgramDir.endsWith(QLatin1Char('/')))
+    ws.ProgramDir += QLatin1Char('/');
+  startupPortTest(ws);
+  ws.session.closePort();
+  ws.status.setText(1, QStringLiteral("Связь через передний порт"));
+  ws.session.DeviceAddress = 0;
+  BlockTabSheet(ws, true);
+  ws.AutoRefreshOn = false;
+  ws.status.setText(3, QStringLiteral("Автообновления нет"));
+  for (TextGrid* grid : {&ws.Grid1, &ws.grdSett}) {
+    grid->setColumnWidth(3, 0);
+    grid->setColumnWidth(4, 0);
+  }
+  fillCatalogueGrids(ws);
+  for (int column = 2; column <= 4; ++column) ws.grdAlarm.setColumnWidth(column, 0);
+  ws.Gauge1.setMaximum(31);
+  ws.pages.setActivePage(kPagePolling);
+}
+
+void DataModuleDestroy(Workspace& ws) { ws.session.closePort(); }
+
+}  // namespace vmk

@@ -1,0 +1,45 @@
+#pragma once
+// The daylight-saving notice: from a fixed table of switch dates the program
+// works out whether the PC's date lies in a summer-time period, compares
+// that with the state stored at the previous start and tells the user once
+// when it has changed.
+
+#include <QDateTime>
+#include <QSettings>
+#include <optional>
+
+#include "model/clock.h"
+#include "model/prompts.h"
+
+namespace vmk {
+
+// One stored boolean ("WinterTime").
+class BoolStore {
+ public:
+  virtual ~BoolStore() = default;
+  // Nothing when the value is missing or not readable.
+  virtual std::optional<bool> read() = 0;
+  // False when the value could not be stored.
+  virtual bool write(bool value) = 0;
+};
+
+// The real store: organisation "Varnet", value "WinterTime" (1 = winter),
+// in the system's native settings format.
+class WinterTimeSettings : public BoolStore {
+ public:
+  WinterTimeSettings();
+  std::optional<bool> read() override;
+  bool write(bool value) override;
+
+ private:
+  QSettings m_settings;
+};
+
+// True unless `now` lies in one of the summer periods of the table (each
+// switch at 00:00 of its day); every date after the table is winter time.
+bool isWinterTime(const QDateTime& now);
+
+// `CheckDaylightSaving`. Store failures are ignored and never reported.
+void CheckDaylightSaving(const Clock& clock, BoolStore& store, Prompts& prompts);
+
+}  // namespace vmk

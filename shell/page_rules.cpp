@@ -1,0 +1,98 @@
+#include "shell/page_rules.h"
+
+#include "shell/command_table.h"
+
+namespace vmk {
+
+const QStringList& pageDependentActions() {
+  static const QStringList names{
+      QStringLiteral("actPolling"),  QStringLiteral("actGetStartInfo"),
+      QStringLiteral("actCalibr"),   QStringLiteral("actrefresh"),
+      QStringLiteral("actSetTimerRefresh"), QStringLiteral("actGetData"),
+      QStringLiteral("ActOpenFile"), QStringLiteral("ActSaveFile")};
+  return names;
+}
+
+void pgcMainChange(Workspace& ws, int page) {
+  if (page < 0 || page >= kPageCount) return;
+  ws.pages.setActivePage(page);
+  // Copy: a step may add another step.
+  const auto hooks = ws.pageChangeHooks;
+  for (const auto& step : hooks)
+    if (step) step(ws, page);
+
+  PageState& p = ws.pages;
+  for (const QString& name : pageDependentActions()) p.setEnabled(name, false);
+
+  switch (page) {
+    case kPagePolling:
+      p.setEnabled(QStringLiteral("actPolling"), true);
+      p.setEnabled(QStringLiteral("actGetStartInfo"), true);
+      p.setEnabled(QStringLiteral("actCalibr"), true);
+      break;
+    case kPageDinamic: {
+      p.setEnabled(QStringLiteral("actrefresh"), true);
+      p.setEnabled(QStringLiteral("actSetTimerRefresh"), true);
+      const SetupFields& s = ws.session.vmk.setup;
+      ws.labels.setText(QStringLiteral("lblKoefTT"), QStringLiteral("Ктт = %1/%2")
+                                                         .arg(s.CtPrimary)
+                                                         .arg(s.CtSecondary));
+      ws.labels.setText(QStringLiteral("lblKoefN"), QStringLiteral("КттЗНЗ (mA)= %1/%2")
+                                                        .arg(s.EarthCtPrimary)
+                                                        .arg(s.EarthCtSecondary));
+      break;
+    }
+    case kPageParam:
+      ws.status.setText(3, QString());
+      p.setEnabled(QStringLiteral("ActOpenFile"), true);
+      p.setEnabled(QStringLiteral("ActSaveFile"), true);
+      break;
+    case kPageSettings:
+      p.setEnabled(QStringLiteral("ActOpenFile"), true);
+      p.setEnabled(QStringLiteral("ActSaveFile"), true);
+      break;
+    default:  // the journal pages
+      p.setEnabled(QStringLiteral("actGetData"), true);
+      p.setMenuEnabled(kMenuService, true);
+      break;
+  }
+}
+
+void BlockTabSheet(Workspace& ws, bool block) {
+  PageState& p = ws.pages;
+  if (block) {
+    for (int page = kPageEvents; page < kPageCount; ++page) p.setTabVisible(page, false);
+    p.setTabVisible(kPageDinamic, false);
+    return;
+  }
+  for (int page = kPageDinamic; page < kPageCount; ++page) p.setTabVisible(page, true);
+  if (ws.session.vmk.DeviceVariant == 3)
+    for (int page = kPageEvents; page < kPageCount; ++page) p.setTabVisible(page, false);
+}
+
+TextGrid* gridForHeaderTag(Workspace& ws, int tag) {
+  switch (tag) {
+    case 1: return &ws.Grid1;
+    case 2: return &ws.grdSett;
+    case 3: return &ws.GrdEvent;
+    case 4: return &ws.grdStat;
+    case 5: return &ws.grdAlarm;
+    default: return nullptr;
+  }
+}
+
+void Header1SectionResize(Workspace& ws, int tag, int section, int width) {
+  if (TextGrid* grid = gridForHeaderTag(ws, tag))
+    grid->setColumnWidth(section, width > 2 ? width - 2 : 0);
+}
+
+bool FormCloseQuery(Workspace& ws) {
+  if (!ws.ParamsModified) return true;
+  const Button answer = ws.prompts.warning(
+      QStringLiteral("Имеются несохраненные изменения.\rОтменить изменения и завершить "
+                     "работу программы?"),
+      {Button::No, Button::Ok});
+  return answer != Button::No;
+}
+
+}  // namespace vmk
