@@ -84,6 +84,7 @@ class TestPageRules : public QObject {
     // Start from a state where all eight are on, so that the rule must
     // switch the others off.
     for (const QString& n : pageDependentActions()) f.ws.pages.setEnabled(n, true);
+    f.ws.pages.setMenuEnabled(kMenuService, false);
     pgcMainChange(f.ws, page);
     QCOMPARE(enabledOf(f.ws.pages, pageDependentActions()), enabled);
     QCOMPARE(f.ws.pages.activePage(), page);
