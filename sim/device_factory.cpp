@@ -1,0 +1,201 @@
+// The image a device leaves the factory with, and a plausible history of a
+// feeder in service: its event journal and the matching alarm list.
+
+#include <array>
+#include <cmath>
+
+#include "extlib/charset.h"
+#include "sim/device.h"
+#include "sim/registers.h"
+
+namespace vmk::sim {
+
+namespace {
+
+// Version 10 of 18 April 2011: bits 15..11 version, 10..6 day, 5..2 month,
+// 1..0 year digit.
+constexpr std::uint16_t kVersionWord = (10u << 11) | (18u << 6) | (4u << 2) | 1u;
+
+// Offsets 0..37 of a setting group.
+std::array<std::uint16_t, reg::kGroupSize> groupSettings(int group) {
+  std::array<std::uint16_t, reg::kGroupSize> s{};
+  const bool second = group == 2;
+  s[0] = second ? 0x007F : 0x003F;  // active stages: МТЗ-1..3, ЗНЗ, АПВ-1, УРОВ (+ АПВ-2)
+  s[1] = 0x0005;                    // blockings
+  s[5] = second ? 5000 : 4000;      // МТЗ-1: 8.00 In (10.00 In)
+  s[6] = 5;                         // 0.05 s
+  s[7] = 0;
+  s[8] = 100;                       // acceleration brought in for 1.00 s
+  s[12] = second ? 1250 : 1500;     // МТЗ-2: 3.00 In (2.50 In)
+  s[13] = 50;                       // 0.50 s
+  s[14] = 10;
+  s[18] = 600;                      // МТЗ-3: 1.20 In
+  s[19] = second ? 200 : 150;       // 1.50 s (2.00 s)
+  s[20] = second ? 2 : 1;           // normal (very) inverse characteristic
+  s[21] = 20;
+  s[25] = second ? 150 : 200;       // ЗНЗ: 0.200 In (0.150 In)
+  s[26] = 100;                      // 1.00 s
+  s[28] = 1000;                     // АПВ preparation 10 s
+  s[29] = 150;                      // АПВ-1 after 1.5 s
+  s[30] = 2000;                     // ready again after 20 s
+  s[31] = 1500;                     // АПВ-2 after 15 s
+  s[32] = 6000;
+  s[33] = second ? 5 : 2;           // accelerate МТЗ-2 (МТЗ-1 and МТЗ-3)
+  s[34] = 25;                       // УРОВ 0.25 s
+  s[35] = 50;                       // УРОВ 0.10 In
+  s[36] = 1;
+  return s;
+}
+
+}  // namespace
+
+void Device::fillFactoryImage() {
+  auto set = [this](int r, std::uint16_t v) { m_regs[std::size_t(r)] = v; };
+
+  // Identity. The sixth character of the name is the variant digit.
+  const QByteArray name = cp1251::encode(QStringLiteral("ВМК-0%1.01 ").arg(m_variant % 10));
+  for (int i = 0; i < 5; ++i)
+    set(reg::kName + i, std::uint16_t((std::uint8_t(name[2 * i]) << 8) | std::uint8_t(name[2 * i + 1])));
+  set(reg::kVersion, kVersionWord);
+  set(reg::kFactoryNumber, std::uint16_t(1000 + (m_address * 101 + m_rng.range(0, 98)) % 9000));
+  set(7, 0);
+  set(reg::kLanguage, 1);
+
+  // Live: breaker closed (input 1), input 3 on; the last trip latched.
+  set(reg::kInputs, 0x0005);
+  set(reg::kStageFlags, 1);
+  set(reg::kReclosingFlag, 1);
+  set(reg::kLastMtzTrip, 4521);
+  set(reg::kLastZnzTrip, 870);
+
+  // Setup.
+  set(reg::kAddress, std::uint16_t(m_address));
+  set(reg::kInterface, 0x0004);  // 9600 bit/s
+  set(reg::kPassword, 0x4141);   // "AAAA"
+  set(reg::kPassword + 1, 0x4141);
+  set(reg::kActiveGroup, 0);
+  set(reg::kGroupMode, 0);
+  set(reg::kCtPrimary, 600);
+  set(reg::kCtSecondary, 5);
+  set(reg::kEarthCtPrimary, 50);
+  set(reg::kEarthCtSecondary, 1);
+
+  // Indicators 1..8: low word at 94 + 2i, six high bits at 95 + 2i.
+  const std::uint16_t indicatorLow[8] = {0x0001, 0x0002, 0x0004, 0x0008, 0x0010, 0x0000, 0x0000, 0x8000};
+  const std::uint16_t indicatorHigh[8] = {0, 0, 0, 0, 0, 0x0001, 0x0002, 0};
+  for (int i = 1; i <= 8; ++i) {
+    set(94 + 2 * i, indicatorLow[i - 1]);
+    set(95 + 2 * i, indicatorHigh[i - 1]);
+  }
+  // Output relays 1..5: low word at 110 + 2i, two high bits at 111 + 2i.
+  const std::uint16_t relayLow[5] = {0x0007, 0x0008, 0x0030, 0x0100, 0x0000};
+  const std::uint16_t relayHigh[5] = {0, 0, 0x0001, 0, 0x0002};
+  for (int i = 1; i <= 5; ++i) {
+    set(110 + 2 * i, relayLow[i - 1]);
+    set(111 + 2 * i, relayHigh[i - 1]);
+  }
+  // Contact times in 10 ms: relay 1, УРОВ, relays 2..5.
+  const std::uint16_t contact[6] = {50, 30, 100, 50, 50, 20};
+  for (int i = 0; i < 6; ++i) set(reg::kContactTimes + i, contact[i]);
+  // Inputs 1..6 (15-bit functions) and their delays in 10 ms.
+  const std::uint16_t inputs[6] = {0x0001, 0x0002, 0x0010, 0x0000, 0x0100, 0x4000};
+  const std::uint16_t delays[6] = {2, 2, 5, 5, 10, 10};
+  for (int i = 0; i < 6; ++i) {
+    set(128 + i, inputs[i]);
+    set(134 + i, delays[i]);
+  }
+  set(140, 15);  // recorder pre-trigger 1.50 s
+  set(142, 0);   // recorder started by a trip
+
+  const std::uint16_t stats[reg::kStatisticsCount] = {12, 7, 21, 5, 3, 4, 9, 2, 34, 34, 2,
+                                                      0, 6, 0, 6, 1, 16, 9, 3, 0, 1, 23871};
+  for (int i = 0; i < reg::kStatisticsCount; ++i) set(reg::kStatistics + i, stats[i]);
+
+  // Recorder channels 1..16: one function each. Functions 0..10 are the
+  // bits 0..10 of the high word, functions 11..26 the bits of the low word.
+  for (int n = 1; n <= 16; ++n) {
+    std::uint32_t v = n <= 11 ? (1u << (n - 1 + 16)) : (1u << (n - 12));
+    set(190 + 2 * n, std::uint16_t(v & 0xFFFF));
+    set(191 + 2 * n, std::uint16_t(v >> 16));
+  }
+
+  for (int g = 1; g <= 2; ++g) {
+    const auto s = groupSettings(g);
+    const int base = g == 1 ? reg::kGroup1 : reg::kGroup2;
+    for (int k = 0; k < reg::kGroupSize; ++k) set(base + k, s[std::size_t(k)]);
+  }
+}
+
+void Device::fillHistory() {
+  struct Step {
+    int afterMs;
+    std::uint8_t code, sub;
+    std::uint16_t value;
+    std::uint8_t outputs, inputs;
+    int alarm;  // alarm entry this record starts, or -1
+  };
+  // Inputs: 0x05 breaker closed (input 1) and input 3; 0x06 breaker open.
+  static constexpr int kHour = 3600 * 1000, kDay = 24 * kHour;
+  const Step steps[] = {
+      {0, 1, 0, 0, 0x00, 0x05, -1},            // power-up
+      {95000, 32, 0, 0, 0x00, 0x05, -1},       // settings changed
+      {kHour, 3, 1, 0, 0x00, 0x05, -1},        // group 2
+      {120000, 3, 0, 0, 0x00, 0x05, -1},       // group 1
+      {kDay, 4, 0, 0, 0x00, 0x05, -1},         // statistics reset at the device
+      {2 * kHour, 48, 0, 0, 0x00, 0x15, -1},   // input 5 on
+      {30000, 48, 0, 0, 0x00, 0x05, -1},       // input 5 off
+      {3 * kDay, 17, 5, 1234, 0x00, 0x05, 0},  // МТЗ-2 picks up, phases A and C
+      {500, 20, 5, 1234, 0x01, 0x05, -1},      // and trips
+      {60, 49, 0, 0, 0x01, 0x06, -1},          // breaker opens
+      {1500, 7, 0, 0, 0x00, 0x05, -1},         // reclosing succeeds
+      {600000, 5, 0, 0, 0x00, 0x05, -1},       // acknowledged at the device
+      {5 * kDay, 22, 0, 850, 0x00, 0x05, 1},   // earth fault picks up
+      {1000, 23, 0, 870, 0x02, 0x05, -1},      // and trips
+      {100, 49, 0, 0, 0x02, 0x05, -1},
+      {900000, 5, 1, 0, 0x00, 0x05, -1},       // acknowledged over RS485
+      {3000000, 6, 2, 0, 0x02, 0x05, -1},      // remote command, relay 2
+      {2 * kDay, 16, 7, 20000, 0x00, 0x05, 3}, // three-phase fault beyond range
+      {50, 19, 7, 20000, 0x01, 0x05, -1},
+      {300, 24, 0, 0, 0x05, 0x05, -1},         // breaker failure
+      {1500, 8, 0, 0, 0x05, 0x06, -1},         // reclosing fails
+      {1200000, 5, 2, 0, 0x00, 0x06, -1},      // acknowledged by an input
+      {kHour, 2, 0, 0, 0x00, 0x06, -1},        // power-up
+      {60000, 48, 0, 0, 0x00, 0x05, -1},       // breaker closed again
+      {kDay, 18, 2, 640, 0x00, 0x05, -1},      // МТЗ-3 picks up on B, drops off
+      {2 * kHour, 6, 5, 0, 0x10, 0x05, -1},    // remote command, relay 5
+      {10000, 5, 3, 0, 0x00, 0x05, -1},        // acknowledged over RS232
+      {kDay, 32, 0, 0, 0x00, 0x05, -1},        // settings changed
+      {kHour, 16, 1, 4521, 0x00, 0x05, 4},     // МТЗ-1 picks up on A
+      {50, 19, 1, 4521, 0x01, 0x05, -1},       // and trips
+      {60, 49, 0, 0, 0x01, 0x06, -1},
+      {1500, 7, 0, 0, 0x00, 0x05, -1},         // reclosing succeeds
+  };
+  QDateTime t(QDate(2024, 3, 12), QTime(8, 14, 5, 370));
+  for (const Step& s : steps) {
+    t = t.addMSecs(s.afterMs);
+    EventRecord r;
+    r.erased = false;
+    r.when = QDateTime(t.date(), QTime(t.time().hour(), t.time().minute(), t.time().second()));
+    r.hundredths = t.time().msec() / 10;
+    r.code = s.code;
+    r.sub = s.sub;
+    r.value = s.value;
+    r.outputs = s.outputs;
+    r.inputs = s.inputs;
+    m_journal.append(r);
+    if (s.alarm < 0) continue;
+    FaultScenario f;
+    const bool earth = s.code == 22;
+    f.kind = earth ? FaultScenario::Kind::Earth : FaultScenario::Kind::Phase;
+    f.phases = s.sub;
+    f.stage = earth ? 1 : s.code - 15;
+    f.current = s.value;
+    f.tripDelayMs = s.alarm == 0 ? 500 : s.alarm == 1 ? 1000 : 50;
+    f.reclose = s.alarm == 0 || s.alarm == 4;
+    m_recorder.setEntry(s.alarm, r.when, f);
+  }
+  // A recording started remotely, a day after the last fault.
+  m_recorder.setEntry(5, QDateTime(t.date().addDays(1), QTime(10, 0, 0)), FaultScenario{});
+}
+
+}  // namespace vmk::sim
