@@ -51,7 +51,7 @@ void AppendInterfaceParams(MessageLog& memo, std::uint16_t interfaceWord) {
   memo.append(QStringLiteral("1 стоп-бит"));
 }
 
-void ConnectSelectedDevice(Workspace& ws) {
+void actGetStartInfoExecute(Workspace& ws) {
   Session& s = ws.session;
   PortBracket port(s);
   ws.Memo1.clear();
@@ -109,17 +109,9 @@ void ConnectSelectedDevice(Workspace& ws) {
   s.vmk.ServiceNonce = std::uint16_t(reply.frameByte(2) << 8 | reply.frameByte(3));
 }
 
-void actGetStartInfoExecute(Workspace& ws) {
-  BusyGuard busy(ws.session);
-  if (!busy.acquired()) return;
-  ConnectSelectedDevice(ws);
-}
-
 void lbRelayDblClick(Workspace& ws) {
-  BusyGuard busy(ws.session);
-  if (!busy.acquired()) return;
   try {
-    ConnectSelectedDevice(ws);
+    actGetStartInfoExecute(ws);
   } catch (const std::exception&) {
     BlockTabSheet(ws, true);
     ws.prompts.error(QStringLiteral("Устройство не подключено"));

@@ -12,21 +12,17 @@ class MessageLog;
 class Workspace;
 
 // `actGetStartInfoExecute`: connects to the device of the selected list line
-// (line i = address i + 1). Does nothing while another operation runs. With
-// no line selected only the memo and status panel 2 are emptied; a device
-// that does not answer the status request is left silently. A short reply to
-// either read shows "Ошибка связи с устройством!". Other errors (the port
-// cannot be opened, a variant character that is not a digit, a port
-// failure) propagate to the caller; the port is closed on every way out.
+// (line i = address i + 1). With no line selected only the memo and status
+// panel 2 are emptied; a device that does not answer the status request is
+// left silently. A short reply to either read shows "Ошибка связи с
+// устройством!". Other errors (the port cannot be opened, a variant
+// character that is not a digit, a port failure) propagate to the caller; the port is closed on every way out.
+// The caller holds the session's busy flag (the data module does).
 void actGetStartInfoExecute(Workspace& ws);
 
 // `lbRelayDblClick`: the same connection, but an error raised by it hides
 // the device pages again and shows "Устройство не подключено".
 void lbRelayDblClick(Workspace& ws);
-
-// The connection itself, without the busy check; polling runs it inside its
-// own operation.
-void ConnectSelectedDevice(Workspace& ws);
 
 // `AppendInterfaceParams`: the four interface lines of the connection report
 // for register 65: the speed of the highest of bits 1..4 that is set (an

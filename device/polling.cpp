@@ -51,8 +51,6 @@ bool RearConnectorChosen(const PageState& pages) {
 
 void actPollingExecute(Workspace& ws) {
   Session& s = ws.session;
-  BusyGuard busy(s);
-  if (!busy.acquired()) return;
   PortBracket port(s);
 
   ws.Memo1.clear();
@@ -86,7 +84,7 @@ void actPollingExecute(Workspace& ws) {
   }
   ws.lbRelay.setSelected(0);
 
-  if (firstStatus == 1 || firstStatus == 3) ConnectSelectedDevice(ws);
+  if (firstStatus == 1 || firstStatus == 3) actGetStartInfoExecute(ws);
 }
 
 }  // namespace vmk

@@ -18,9 +18,9 @@ constexpr int kNoPollingStatus = 100;
 // the main window disabled and window messages dispatched once per address.
 // An error raised while asking one address closes and reopens the port and
 // lists that address as silent. When address 1 answers 1 or 3 it connects to
-// it at once. Does nothing while another operation runs; an error of the
-// connection, or a port that cannot be reopened, propagates to the caller
-// with the window enabled again and the port closed.
+// it at once. An error of the connection, or a port that cannot be
+// reopened, propagates to the caller with the window enabled again and the
+// port closed. The caller holds the session's busy flag.
 void actPollingExecute(Workspace& ws);
 
 // The list line for a status byte of function 7 at `address`.
