@@ -16,8 +16,9 @@ class Workspace;
 // panel 2 are emptied; a device that does not answer the status request is
 // left silently. A short reply to either read shows "Ошибка связи с
 // устройством!". Other errors (the port cannot be opened, a variant
-// character that is not a digit, a port failure) propagate to the caller; the port is closed on every way out.
-// The caller holds the session's busy flag (the data module does).
+// character that is not a digit, a port failure) propagate to the caller;
+// the port is closed on every way out. The caller holds the session's busy
+// flag (the data module does).
 void actGetStartInfoExecute(Workspace& ws);
 
 // `lbRelayDblClick`: the same connection, but an error raised by it hides
