@@ -1,0 +1,47 @@
+#pragma once
+// A SerialLink around another one that records every request and can spoil
+// the exchange of chosen requests: a port failure, silence, or a reply cut
+// short. The plan and the record outlive the links a port opens, so tests
+// keep them in a LinkPlan and give each new link a reference to it.
+
+#include <QByteArray>
+#include <QList>
+#include <functional>
+#include <memory>
+
+#include "extlib/serial_link.h"
+
+namespace vmk::test {
+
+enum class Fault { None, Throw, Silence, Truncate };
+
+struct LinkPlan {
+  // Asked for every request (the frame with its CRC).
+  std::function<Fault(const QByteArray& request)> fault;
+  QList<QByteArray> requests;
+  int opens = 0;
+
+  // Requests of one function code.
+  QList<QByteArray> requestsOf(int function) const;
+};
+
+class FaultLink : public SerialLink {
+ public:
+  FaultLink(std::unique_ptr<SerialLink> inner, LinkPlan& plan)
+      : m_inner(std::move(inner)), m_plan(plan) {}
+
+  bool open() override;
+  void close() override { m_inner->close(); }
+  bool isOpen() const override { return m_inner->isOpen(); }
+  QString errorString() const override { return m_inner->errorString(); }
+  void write(const QByteArray& bytes) override;
+  QByteArray read(int timeoutMs) override;
+  void discardInput() override;
+
+ private:
+  std::unique_ptr<SerialLink> m_inner;
+  LinkPlan& m_plan;
+  Fault m_current = Fault::None;
+};
+
+}  // namespace vmk::test
