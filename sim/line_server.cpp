@@ -1,0 +1,160 @@
+#include "sim/line_server.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+
+#include "extlib/crc16.h"
+#include "sim/request_length.h"
+
+namespace vmk::sim {
+
+std::int64_t monotonicUs() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return std::int64_t(ts.tv_sec) * 1'000'000 + ts.tv_nsec / 1000;
+}
+
+void sleepUntilUs(std::int64_t us) {
+  timespec ts{};
+  ts.tv_sec = time_t(us / 1'000'000);
+  ts.tv_nsec = long(us % 1'000'000) * 1000;
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+  }
+}
+
+namespace {
+
+bool writeAll(int fd, const char* data, qsizetype size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, std::size_t(size));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      if (errno == EAGAIN) {
+        pollfd p{fd, POLLOUT, 0};
+        ::poll(&p, 1, 100);
+        continue;
+      }
+      return false;
+    }
+    data += n;
+    size -= n;
+  }
+  return true;
+}
+
+void logFrame(const char* dir, const QByteArray& frame) {
+  std::fprintf(stderr, "%s %s\n", dir, frame.toHex(' ').constData());
+}
+
+}  // namespace
+
+LineServer::LineServer(Bus& bus, FaultInjector& faults, const Options& options)
+    : m_bus(bus), m_faults(faults), m_options(options),
+      m_byteUs(10'000'000 / std::max(options.baud, 1)) {}
+
+std::int64_t LineServer::gapUs() const { return std::max<std::int64_t>(m_byteUs * 35 / 10, std::int64_t(10000)); }
+
+int LineServer::serve(int fd, const volatile std::sig_atomic_t& stop, int wakeFd) {
+  QByteArray buffer;
+  std::int64_t firstUs = 0;  // arrival of the first byte in the buffer
+  std::int64_t lastUs = 0;   // arrival of the last byte
+  char chunk[512];
+  while (!stop) {
+    int timeoutMs = -1;
+    if (!buffer.isEmpty()) {
+      const std::int64_t left = lastUs + gapUs() - monotonicUs();
+      timeoutMs = int(std::max<std::int64_t>(0, (left + 999) / 1000));
+    }
+    pollfd fds[2] = {{fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+    const int ready = ::poll(fds, wakeFd >= 0 ? 2 : 1, timeoutMs);
+    if (stop) break;
+    if (ready < 0) {
+      if (errno == EINTR) continue;
+      return 1;
+    }
+    if (fds[0].revents & POLLIN) {
+      const ssize_t n = ::read(fd, chunk, sizeof chunk);
+      if (n < 0 && errno != EINTR && errno != EAGAIN && errno != EIO) return 1;
+      if (n > 0) {
+        const std::int64_t now = monotonicUs();
+        // The bytes of one read came in one after another at the line
+        // rate; the first of them started that long ago.
+        if (buffer.isEmpty()) firstUs = now - (n - 1) * m_byteUs;
+        lastUs = now;
+        buffer.append(chunk, n);
+      }
+    } else if (fds[0].revents & (POLLHUP | POLLERR)) {
+      // Nobody has the other end open; wait for someone to.
+      struct timespec ts{0, 20'000'000};
+      nanosleep(&ts, nullptr);
+    }
+
+    // Take every whole frame out of the buffer.
+    while (!buffer.isEmpty()) {
+      const int length = requestLength(buffer);
+      if (length > 0 && buffer.size() >= length) {
+        const QByteArray frame = buffer.left(length);
+        if (!wire::hasValidCrc(frame)) {
+          // Not a frame after all: look for one a byte further on.
+          if (m_options.verbose) logFrame("?", buffer.left(1));
+          buffer.remove(0, 1);
+          continue;
+        }
+        buffer.remove(0, length);
+        handleFrame(fd, frame, firstUs, stop);
+        firstUs = lastUs = monotonicUs();
+        continue;
+      }
+      if (monotonicUs() - lastUs >= gapUs()) {
+        // The line went quiet: a frame of unknown length ends here, an
+        // incomplete one is dropped.
+        if (length < 0) handleFrame(fd, buffer, firstUs, stop);
+        else if (m_options.verbose) logFrame("? ", buffer);
+        buffer.clear();
+      }
+      break;
+    }
+  }
+  return 0;
+}
+
+void LineServer::handleFrame(int fd, const QByteArray& frame, std::int64_t firstByteUs,
+                             const volatile std::sig_atomic_t& stop) {
+  if (m_options.verbose) logFrame("->", frame);
+  const QByteArray reply = m_faults.apply(m_bus.handle(frame));
+  if (m_options.verbose) logFrame(reply.isEmpty() ? "<- (silence)" : "<-", reply);
+  if (reply.isEmpty()) return;
+  std::int64_t start = monotonicUs();
+  if (m_options.pace) start = std::max(start, firstByteUs + std::int64_t(frame.size()) * m_byteUs);
+  start += std::int64_t(m_options.turnaroundMs + m_faults.plan().delayMs) * 1000;
+  if (m_options.pace) {
+    sendPaced(fd, reply, start, stop);
+  } else {
+    sleepUntilUs(start);
+    writeAll(fd, reply.constData(), reply.size());
+  }
+}
+
+bool LineServer::sendPaced(int fd, const QByteArray& bytes, std::int64_t startUs,
+                           const volatile std::sig_atomic_t& stop) {
+  // Byte k is whole on the line at start + (k + 1) byte times; when late,
+  // everything due goes out at once, so the lateness does not add up.
+  qsizetype sent = 0;
+  while (sent < bytes.size() && !stop) {
+    const std::int64_t due = startUs + (sent + 1) * m_byteUs;
+    sleepUntilUs(due);
+    const qsizetype upTo =
+        std::min<qsizetype>(bytes.size(), (monotonicUs() - startUs) / std::max<std::int64_t>(m_byteUs, 1));
+    const qsizetype n = std::max<qsizetype>(upTo - sent, 1);
+    if (!writeAll(fd, bytes.constData() + sent, n)) return false;
+    sent += n;
+  }
+  return true;
+}
+
+}  // namespace vmk::sim

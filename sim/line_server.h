@@ -1,0 +1,58 @@
+#pragma once
+// Serves a simulated bus on a byte stream (a pseudo-terminal or a serial
+// device): finds the request frames in what arrives, hands each to the
+// bus, and writes the reply back, optionally paced at the line rate.
+
+#include <QByteArray>
+#include <csignal>
+#include <cstdint>
+
+#include "sim/bus.h"
+#include "sim/fault_injector.h"
+
+namespace vmk::sim {
+
+class LineServer {
+ public:
+  struct Options {
+    int baud = 9600;
+    // Act on a request only when its bytes would have arrived at `baud`,
+    // and send the reply one byte at a time at that rate.
+    bool pace = false;
+    // Time between the end of a request and the first reply byte.
+    int turnaroundMs = 0;
+    // Print every frame in hex on stderr.
+    bool verbose = false;
+  };
+
+  LineServer(Bus& bus, FaultInjector& faults, const Options& options);
+
+  // Microseconds one byte takes on the line (10 bits).
+  std::int64_t byteTimeUs() const { return m_byteUs; }
+  // Silence that ends a frame whose length the function code does not
+  // tell: 3.5 character times, at least 10 ms.
+  std::int64_t gapUs() const;
+
+  // Serves `fd` until `stop` becomes non-zero or the stream fails; `wakeFd`
+  // (or -1) is a descriptor that becomes readable when stop is set.
+  // Returns 0 on a stop, 1 on a stream failure.
+  int serve(int fd, const volatile std::sig_atomic_t& stop, int wakeFd);
+
+ private:
+  void handleFrame(int fd, const QByteArray& frame, std::int64_t firstByteUs,
+                   const volatile std::sig_atomic_t& stop);
+  bool sendPaced(int fd, const QByteArray& bytes, std::int64_t startUs,
+                 const volatile std::sig_atomic_t& stop);
+
+  Bus& m_bus;
+  FaultInjector& m_faults;
+  Options m_options;
+  std::int64_t m_byteUs;
+};
+
+// Monotonic time in microseconds.
+std::int64_t monotonicUs();
+// Sleeps until the monotonic time `us`.
+void sleepUntilUs(std::int64_t us);
+
+}  // namespace vmk::sim

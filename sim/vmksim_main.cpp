@@ -1,0 +1,224 @@
+// vmksim: a simulated bus of ВМК-01 devices on a pseudo-terminal or a
+// serial device. See `vmksim --help`.
+
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <csignal>
+#include <cstdio>
+#include <optional>
+
+#include "sim/bus.h"
+#include "sim/fault_injector.h"
+#include "sim/line_server.h"
+
+namespace sim = vmk::sim;
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+int g_wake[2] = {-1, -1};
+
+void onSignal(int) {
+  g_stop = 1;
+  const char c = 1;
+  [[maybe_unused]] auto n = ::write(g_wake[1], &c, 1);
+}
+
+[[noreturn]] void fail(const QString& text) {
+  std::fprintf(stderr, "vmksim: %s\n", qPrintable(text));
+  std::exit(2);
+}
+
+struct Slot {
+  int address;
+  int variant;
+};
+
+// "1-3,5,7:3": addresses, ranges, an optional ":variant" per item.
+std::optional<QList<Slot>> parseAddresses(const QString& text, int variant) {
+  QList<Slot> out;
+  for (const QString& item : text.split(',', Qt::SkipEmptyParts)) {
+    QString range = item.trimmed();
+    int v = variant;
+    if (range.contains(':')) {
+      bool ok = false;
+      v = range.section(':', 1).toInt(&ok);
+      if (!ok || v < 1 || v > 3) return std::nullopt;
+      range = range.section(':', 0, 0);
+    }
+    bool ok1 = false, ok2 = true;
+    const int from = range.section('-', 0, 0).toInt(&ok1);
+    const int to = range.contains('-') ? range.section('-', 1).toInt(&ok2) : from;
+    if (!ok1 || !ok2 || from < 1 || to > 32 || from > to) return std::nullopt;
+    for (int a = from; a <= to; ++a) out.append({a, v});
+  }
+  if (out.isEmpty()) return std::nullopt;
+  return out;
+}
+
+speed_t speedOf(int baud) {
+  switch (baud) {
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    default: return B0;
+  }
+}
+
+void makeRaw(int fd, int baud) {
+  termios t{};
+  if (tcgetattr(fd, &t) != 0) return;
+  cfmakeraw(&t);
+  t.c_cflag |= CLOCAL | CREAD;
+  t.c_cc[VMIN] = 1;
+  t.c_cc[VTIME] = 0;
+  if (const speed_t s = speedOf(baud); s != B0) {
+    cfsetispeed(&t, s);
+    cfsetospeed(&t, s);
+  }
+  tcsetattr(fd, TCSANOW, &t);
+}
+
+double probability(const QCommandLineParser& p, const QString& name) {
+  if (!p.isSet(name)) return 0;
+  bool ok = false;
+  const double v = p.value(name).toDouble(&ok);
+  if (!ok || v < 0 || v > 1) fail(QStringLiteral("--%1 takes a probability 0..1").arg(name));
+  return v;
+}
+
+int integer(const QCommandLineParser& p, const QString& name, int fallback, int min, int max) {
+  if (!p.isSet(name)) return fallback;
+  bool ok = false;
+  const int v = p.value(name).toInt(&ok);
+  if (!ok || v < min || v > max) fail(QStringLiteral("--%1 takes a number %2..%3").arg(name).arg(min).arg(max));
+  return v;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("vmksim"));
+  QCommandLineParser p;
+  p.setApplicationDescription(QStringLiteral(
+      "A simulated RS485 bus of ВМК-01 devices speaking the wire protocol of\n"
+      "docs/wire-protocol.md (Modbus RTU with the device's own functions).\n"
+      "It serves on a pseudo-terminal reached through the symlink given with\n"
+      "--link, or on a serial device given with --port. Once the line can be\n"
+      "opened it prints exactly one line \"ready PATH\" on stdout; it serves\n"
+      "until SIGINT or SIGTERM and then removes the symlink.\n"
+      "Requests are found in the byte stream by the length their function\n"
+      "code gives; a function of unknown length ends at 3.5 character times\n"
+      "(at least 10 ms) of silence. Bad CRC, absent address: no reply.\n"
+      "Every device starts as a commissioned feeder relay: name ВМК-0N.01 (N =\n"
+      "variant), password AAAA, CT 600/5 and earth CT 50/1, a clock running\n"
+      "from the PC clock, an event journal, five oscillograms."));
+  p.addHelpOption();
+  p.addOptions({
+      {"link", "Create a pseudo-terminal and a symlink to it at <path> (an old symlink there is replaced).", "path"},
+      {"port", "Serve on this serial device instead of a pseudo-terminal.", "device"},
+      {"addresses", "Device addresses, e.g. 1-3,5 or 1,2,3:3 (\":N\" gives that device variant N). Default 1.", "list", "1"},
+      {"variant", "Variant of every device without its own, 1..3 (3: no journals, phases A and C). Default 1.", "n", "1"},
+      {"baud", "Line rate in bit/s for --pace and --port. Default 9600.", "n", "9600"},
+      {"pace", "Act on a request only after its bytes would have taken their time on the wire at --baud, then send the reply byte by byte at that rate."},
+      {"turnaround-ms", "Time from the end of a request to the first reply byte. Default 5 with --pace, else 0.", "n"},
+      {"seed", "Seed of the devices and of the fault injection. Default 1.", "n", "1"},
+      {"drop", "Probability that a reply is not sent.", "p"},
+      {"corrupt", "Probability that one byte of a reply is changed (its CRC then fails).", "p"},
+      {"truncate", "Probability that a reply stops short.", "p"},
+      {"delay-ms", "Extra delay before every reply.", "n"},
+      {"silent-after", "Answer only the first N requests, then stay silent.", "n"},
+      {"verbose", "Print every frame in hex on stderr."},
+  });
+  p.process(app);
+
+  if (p.isSet("link") == p.isSet("port")) fail(QStringLiteral("give either --link PATH or --port DEVICE (see --help)"));
+  const int variant = integer(p, "variant", 1, 1, 3);
+  const auto slots = parseAddresses(p.value("addresses"), variant);
+  if (!slots) fail(QStringLiteral("--addresses: a list of addresses 1..32 such as 1-3,5 or 1,2:3"));
+
+  sim::LineServer::Options options;
+  options.baud = integer(p, "baud", 9600, 50, 4'000'000);
+  options.pace = p.isSet("pace");
+  options.turnaroundMs = integer(p, "turnaround-ms", options.pace ? 5 : 0, 0, 10'000);
+  options.verbose = p.isSet("verbose");
+
+  bool seedOk = false;
+  const std::uint64_t seed = p.value("seed").toULongLong(&seedOk);
+  if (!seedOk) fail(QStringLiteral("--seed takes a number"));
+  sim::FaultPlan plan;
+  plan.seed = seed;
+  plan.drop = probability(p, "drop");
+  plan.corrupt = probability(p, "corrupt");
+  plan.truncate = probability(p, "truncate");
+  plan.delayMs = integer(p, "delay-ms", 0, 0, 60'000);
+  plan.silentAfter = integer(p, "silent-after", -1, 0, 1'000'000'000);
+
+  sim::Bus bus;
+  for (const Slot& s : *slots) bus.addDevice(s.address, s.variant, seed);
+  sim::FaultInjector faults(plan);
+
+  if (::pipe(g_wake) != 0) fail(QStringLiteral("cannot make a pipe"));
+  struct sigaction sa{};
+  sa.sa_handler = onSignal;
+  sigemptyset(&sa.sa_mask);
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGTERM, &sa, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);
+
+  int fd = -1;
+  int slave = -1;
+  QByteArray linkPath;
+  QByteArray readyPath;
+  if (p.isSet("port")) {
+    readyPath = QFile::encodeName(p.value("port"));
+    fd = ::open(readyPath.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) fail(QStringLiteral("cannot open %1: %2").arg(p.value("port"), QString::fromLocal8Bit(strerror(errno))));
+    makeRaw(fd, options.baud);
+  } else {
+    char name[256] = {};
+    if (openpty(&fd, &slave, name, nullptr, nullptr) != 0) fail(QStringLiteral("cannot create a pseudo-terminal"));
+    // Our own end of the slave stays open, so the line survives clients
+    // coming and going.
+    makeRaw(slave, options.baud);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    linkPath = QFile::encodeName(QFileInfo(p.value("link")).absoluteFilePath());
+    struct stat st{};
+    if (::lstat(linkPath.constData(), &st) == 0) {
+      if (!S_ISLNK(st.st_mode)) fail(QStringLiteral("%1 exists and is not a symlink; not replacing it").arg(p.value("link")));
+      ::unlink(linkPath.constData());
+    }
+    if (::symlink(name, linkPath.constData()) != 0)
+      fail(QStringLiteral("cannot create %1: %2").arg(p.value("link"), QString::fromLocal8Bit(strerror(errno))));
+    readyPath = QFile::encodeName(p.value("link"));
+  }
+  // Ready only once the path opens.
+  const int probe = ::open(readyPath.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  if (probe < 0) {
+    if (!linkPath.isEmpty()) ::unlink(linkPath.constData());
+    fail(QStringLiteral("cannot open %1").arg(QString::fromLocal8Bit(readyPath)));
+  }
+  ::close(probe);
+  std::printf("ready %s\n", readyPath.constData());
+  std::fflush(stdout);
+
+  sim::LineServer server(bus, faults, options);
+  const int rc = server.serve(fd, g_stop, g_wake[0]);
+  if (!linkPath.isEmpty()) ::unlink(linkPath.constData());
+  if (slave >= 0) ::close(slave);
+  ::close(fd);
+  return rc;
+}
