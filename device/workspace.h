@@ -37,6 +37,7 @@ class Workspace {
   QString ProgramDir;        // the program's folder, ending in a separator
   bool ParamsModified = false;
   bool AutoRefreshOn = false;
+  int SettingGroup = 1;      // rbGroup1 / rbGroup2: the group grdSett shows
 
   // Dispatches pending window messages; long operations call it once per
   // step (each polled address, each journal record). Tests replace it.

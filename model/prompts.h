@@ -11,6 +11,13 @@ namespace vmk {
 
 struct PortSettings;
 
+// What the change-password window `TChangePassFrm` hands back on "Применить".
+struct PasswordChange {
+  QString oldPassword;  // meOldPass
+  QString newPassword;  // meNewPass
+  QString confirm;      // meConfirm
+};
+
 // The four box kinds carry fixed captions; Custom boxes name their own
 // caption (the application title for unhandled errors, "Ошибка", "Сообщение").
 enum class BoxIcon { Error, Warning, Information, Confirm };
@@ -57,6 +64,11 @@ class Prompts {
 
   // The password prompt `TPassFrm`: the entry when "ОК" was pressed.
   virtual std::optional<QString> password() = 0;
+
+  // The change-password window: the three entries when "Применить" was
+  // pressed, nothing for "Отменить". A front end without the window
+  // answers nothing.
+  virtual std::optional<PasswordChange> changePassword() { return std::nullopt; }
 
   // The number dialog: the text when "ОК" was pressed.
   virtual std::optional<QString> number(const NumberDialog& dialog) = 0;

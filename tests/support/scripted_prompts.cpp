@@ -35,6 +35,11 @@ std::optional<QString> ScriptedPrompts::password() {
   return take(m_passwords, std::optional<QString>());
 }
 
+std::optional<PasswordChange> ScriptedPrompts::changePassword() {
+  m_asked.append({QStringLiteral("changePassword"), QString(), QString(), BoxIcon::Confirm, {}});
+  return take(m_changes, std::optional<PasswordChange>());
+}
+
 std::optional<QString> ScriptedPrompts::number(const NumberDialog& dialog) {
   m_asked.append({QStringLiteral("number"), dialog.caption, dialog.label, BoxIcon::Confirm, {}});
   return take(m_numbers, std::optional<QString>());

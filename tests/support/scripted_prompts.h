@@ -12,7 +12,8 @@
 namespace vmk::test {
 
 struct Asked {
-  QString kind;     // "box", "input", "open", "save", "password", "number", "port"
+  QString kind;     // "box", "input", "open", "save", "password", "changePassword",
+                    // "number", "port"
   QString caption;  // box caption or dialog caption
   QString text;     // box text, prompt, filter or label
   BoxIcon icon = BoxIcon::Error;
@@ -29,6 +30,7 @@ class ScriptedPrompts : public Prompts {
   void answerPassword(std::optional<QString> s) { m_passwords.enqueue(std::move(s)); }
   void answerNumber(std::optional<QString> s) { m_numbers.enqueue(std::move(s)); }
   void answerPort(bool accept) { m_ports.enqueue(accept); }
+  void answerChangePassword(std::optional<PasswordChange> c) { m_changes.enqueue(std::move(c)); }
 
   Button box(const MessageBox& box) override;
   std::optional<QString> input(const QString& caption, const QString& prompt,
@@ -36,6 +38,7 @@ class ScriptedPrompts : public Prompts {
   std::optional<QString> openFile(const FileDialog& dialog) override;
   std::optional<QString> saveFile(const FileDialog& dialog) override;
   std::optional<QString> password() override;
+  std::optional<PasswordChange> changePassword() override;
   std::optional<QString> number(const NumberDialog& dialog) override;
   bool portSettings(PortSettings& settings) override;
   void beep() override { ++m_beeps; }
@@ -51,6 +54,7 @@ class ScriptedPrompts : public Prompts {
   QQueue<Button> m_boxes;
   QQueue<std::optional<QString>> m_inputs, m_opens, m_saves, m_passwords, m_numbers;
   QQueue<bool> m_ports;
+  QQueue<std::optional<PasswordChange>> m_changes;
   int m_beeps = 0;
 };
 

@@ -1,0 +1,368 @@
+#include "params/catalogue.h"
+
+#include "device/codecs.h"
+#include "device/workspace.h"
+#include "extlib/modbus_library.h"
+#include "params/decimal_text.h"
+
+namespace vmk {
+
+namespace {
+
+RowSpec heading(const QString& caption) {
+  RowSpec r;
+  r.caption = caption;
+  return r;
+}
+
+RowSpec row(RowKind kind, const QString& caption, int reg, const QString& key, int bits = 0) {
+  RowSpec r;
+  r.kind = kind;
+  r.caption = caption;
+  r.reg = reg;
+  r.fileKey = key;
+  r.bits = bits;
+  return r;
+}
+
+RowSpec toggle(const QString& caption, int reg, const QString& key, const QString& off,
+               const QString& on) {
+  RowSpec r = row(RowKind::Toggle, caption, reg, key);
+  r.offText = off;
+  r.onText = on;
+  return r;
+}
+
+RowSpec scaled(const QString& caption, int reg, const QString& key, int readDivisor,
+               int readDecimals, int editScale, int editDecimals, int writeScale) {
+  RowSpec r = row(RowKind::Scaled, caption, reg, key);
+  r.readDivisor = readDivisor;
+  r.readDecimals = readDecimals;
+  r.editScale = editScale;
+  r.editDecimals = editDecimals;
+  r.writeScale = writeScale;
+  return r;
+}
+
+// Setting currents: the device counts in 1/500 In, the editor in 0.01 In.
+RowSpec current(const QString& caption, int offset, const QString& key) {
+  return scaled(caption, offset, key, 500, 2, 100, 2, 500);
+}
+// Setting times in 0.01 s shown with three decimals, edited in 0.01 s.
+RowSpec time100(const QString& caption, int offset, const QString& key) {
+  return scaled(caption, offset, key, 100, 3, 100, 2, 100);
+}
+// Setting times in 0.01 s, edited in 0.1 s.
+RowSpec time10(const QString& caption, int offset, const QString& key, int readDecimals = 2) {
+  return scaled(caption, offset, key, 100, readDecimals, 10, 1, 100);
+}
+
+QVector<RowSpec> makeParamRows() {
+  const QString ms = QStringLiteral(", мс");
+  QVector<RowSpec> r;
+  r << heading(QStringLiteral("Параметры устройства"))
+    << row(RowKind::LowByte, QStringLiteral("Адрес устройства"), 64, QStringLiteral("Адрес устройства"))
+    << row(RowKind::Password, QStringLiteral("Пароль"), kPasswordRegister, QString())
+    << row(RowKind::ActiveGroup, QStringLiteral("Активная группа уставок"), 68,
+           QStringLiteral("Активная группа уставок"))
+    << toggle(QStringLiteral("Способ изменения группы уставок"), kGroupModeRegister,
+              QStringLiteral("Способ изменения группы уставок"),
+              QStringLiteral("Статическое измен."), QStringLiteral("Динамическое измен."))
+    << row(RowKind::Integer, QStringLiteral("Первичный ток ТТ, A"), 80, QStringLiteral("Первичный ток ТТ"))
+    << row(RowKind::Integer, QStringLiteral("Вторичный ток ТТ, A"), 81, QStringLiteral("Вторичный ток ТТ"))
+    << row(RowKind::Integer, QStringLiteral("Первичный ток ТТ ЗНЗ, A"), 82,
+           QStringLiteral("Первичный ток ТТ ЗНЗ"))
+    << row(RowKind::Integer, QStringLiteral("Вторичный ток ТТ ЗНЗ, A"), 83,
+           QStringLiteral("Вторичный ток ТТ ЗНЗ"))
+    << heading(QStringLiteral("Конфигурация индикаторов"));
+  for (int i = 1; i <= 8; ++i)
+    r << row(RowKind::WideBits, QStringLiteral("Индикатор %1").arg(i), 94 + 2 * i,
+             QStringLiteral("Индикатор %1").arg(i), 6);
+  r << heading(QStringLiteral("Конфигурация дискретных входов"));
+  for (int i = 1; i <= 6; ++i)
+    r << row(RowKind::Bits, QStringLiteral("Дискретный вход %1").arg(i), 127 + i,
+             QStringLiteral("Дискретный вход %1").arg(i), 15);
+  for (int i = 1; i <= 6; ++i)
+    r << row(RowKind::Milliseconds, QStringLiteral("Время выдержки входа - %1").arg(i) + ms,
+             133 + i, QStringLiteral("Время выдержки входа - %1").arg(i));
+  r << heading(QStringLiteral("Конфигурация выходных реле"));
+  for (int i = 1; i <= 5; ++i)
+    r << row(RowKind::WideBits, QStringLiteral("Выходное реле %1").arg(i), 110 + 2 * i,
+             QStringLiteral("Выходное реле %1").arg(i), 2);
+  // Relay 1 at 122, the breaker-failure contact at 123, relays 2..5 at 124..127.
+  const int contactRegs[] = {122, 124, 125, 126, 127};
+  for (int i = 1; i <= 5; ++i)
+    r << row(RowKind::Milliseconds, QStringLiteral("Время замкнутого контакта - %1 реле").arg(i) + ms,
+             contactRegs[i - 1], QStringLiteral("Время замкнутого контакта - %1 реле").arg(i));
+  r << row(RowKind::Milliseconds, QStringLiteral("Время замкнутого контакта УРОВ") + ms, 123,
+           QStringLiteral("Время замкнутого контакта УРОВ"))
+    << heading(QStringLiteral("Конфигурация осциллографа"))
+    << scaled(QStringLiteral("Время до старта осциллографа, с"), 140,
+              QStringLiteral("Время записи доаварийного процесса"), 10, 2, 10, 2, 10)
+    << toggle(QStringLiteral("Источник запуска осциллографа"), kRecorderSourceRegister,
+              QStringLiteral("Источник запуска осциллографа"), QStringLiteral("Работа МТЗ/ЗНЗ"),
+              QStringLiteral("Пуск МТЗ/ЗНЗ"));
+  for (int i = 1; i <= 16; ++i)
+    r << row(RowKind::WideBits, QStringLiteral("Логический канал осциллографа %1").arg(i),
+             190 + 2 * i, QStringLiteral("Логический канал осциллографа %1").arg(i), 16);
+  return r;
+}
+
+QVector<RowSpec> makeSettingRows() {
+  QVector<RowSpec> r;
+  r << heading(QStringLiteral("Общие уставки"))
+    << row(RowKind::Bits, QStringLiteral("Активные ступени"), 0, QStringLiteral("Активные Ступени"), 15)
+    << row(RowKind::Bits, QStringLiteral("Блокировки"), 1,
+           QStringLiteral("Разрешение внешнего блокирования"), 5)
+    << heading(QStringLiteral("Ускорение МТЗ"))
+    << row(RowKind::Integer, QStringLiteral("Ускорение МТЗ"), 33, QStringLiteral("Ускорение МТЗ"))
+    << time10(QStringLiteral("Время ввода ускорения МТЗ, с"), 8, QStringLiteral("Время ввода ускорения МТЗ"))
+    << heading(QStringLiteral("МТЗ-1"))
+    << current(QStringLiteral("Ток МТЗ-1, кратность In (A)"), 5, QStringLiteral("Ток МТЗ-1"))
+    << time100(QStringLiteral("Время МТЗ-1, с"), 6, QStringLiteral("Время МТЗ-1"))
+    << time10(QStringLiteral("Время ускорения МТЗ-1, с"), 7, QStringLiteral("Время ускорения МТЗ-1"))
+    << heading(QStringLiteral("МТЗ-2"))
+    << current(QStringLiteral("Ток МТЗ-2, кратность In (A)"), 12, QStringLiteral("Ток МТЗ-2"))
+    << time100(QStringLiteral("Время МТЗ-2, с"), 13, QStringLiteral("Время МТЗ-2"))
+    << time10(QStringLiteral("Время ускорения МТЗ-2, с"), 14, QStringLiteral("Время ускорения МТЗ-2"))
+    << heading(QStringLiteral("МТЗ-3"))
+    << current(QStringLiteral("Ток МТЗ-3, кратность In (A)"), 18, QStringLiteral("Ток МТЗ-3"))
+    << time100(QStringLiteral("Время МТЗ-3, с"), 19, QStringLiteral("Время МТЗ-3"))
+    << row(RowKind::Characteristic, QStringLiteral("Тип характеристики"), 20,
+           QStringLiteral("Тип характеристики"))
+    << time10(QStringLiteral("Время ускорения МТЗ-3, с"), 21, QStringLiteral("Время ускорения МТЗ-3"))
+    << heading(QStringLiteral("ЗНЗ"))
+    << scaled(QStringLiteral("Ток ЗНЗ, кратность In (A)"), 25, QStringLiteral("Ток ЗНЗ"), 1000, 3,
+              1000, 3, 1000)
+    << time100(QStringLiteral("Время ЗНЗ, с"), 26, QStringLiteral("Время ЗНЗ"))
+    << heading(QStringLiteral("УРОВ"))
+    << current(QStringLiteral("Ток УРОВ, кратность In (A)"), 35, QStringLiteral("Ток УРОВ"))
+    << time10(QStringLiteral("Время УРОВ, с"), 34, QStringLiteral("Время УРОВ"), 3)
+    << heading(QStringLiteral("АПВ"))
+    << time10(QStringLiteral("Время АПВ 1й ступени, с"), 29, QStringLiteral("Время АПВ 1й ступени"))
+    << time10(QStringLiteral("Время готовности АПВ 1й ступени, с"), 30,
+              QStringLiteral("Время готовности АПВ 1й ступени"))
+    << time10(QStringLiteral("Время АПВ 2й ступени, с"), 31, QStringLiteral("Время АПВ 2й ступени"))
+    << time10(QStringLiteral("Время готовности АПВ 2й ступени, с"), 32,
+              QStringLiteral("Время готовности АПВ 2й ступени"))
+    << time10(QStringLiteral("Время подготовки АПВ, с"), 28, QStringLiteral("Время подготовки АПВ"), 3)
+    << row(RowKind::Bits, QStringLiteral("Блокировка АПВ по току"), 36,
+           QStringLiteral("Блокировка АПВ по току"), 1);
+  return r;
+}
+
+
+WriteWords refuse(const QString& why) { return WriteWords{{}, why}; }
+
+WriteWords oneWord(std::int64_t value) {
+  if (value < 0 || value > 0xFFFF)
+    return refuse(QStringLiteral("значение %1 не помещается в регистр (допустимо от 0 до 65535)")
+                      .arg(value));
+  return WriteWords{{std::uint16_t(value)}, {}};
+}
+
+bool isBitText(const QString& text) {
+  if (text.isEmpty()) return false;
+  for (QChar c : text)
+    if (c != u'0' && c != u'1') return false;
+  return true;
+}
+
+}  // namespace
+
+const QVector<RowSpec>& ParamRows() {
+  static const QVector<RowSpec> rows = makeParamRows();
+  return rows;
+}
+
+const QVector<RowSpec>& SettingRows() {
+  static const QVector<RowSpec> rows = makeSettingRows();
+  return rows;
+}
+
+const QVector<RowSpec>& RowsOf(int gridTag) { return gridTag == 2 ? SettingRows() : ParamRows(); }
+
+int GroupBase(int group) { return group == 2 ? 512 : 256; }
+
+const QStringList& CharacteristicNames() {
+  static const QStringList names{
+      QStringLiteral("независимая характеристика"),
+      QStringLiteral("нормально инверсная характеристика"),
+      QStringLiteral("сильно инверсная характеристика"),
+      QStringLiteral("чрезвычайно инверсная характеристика"),
+      QStringLiteral("крутая (РТВ-1)"),
+      QStringLiteral("пологая (РТ-80)"),
+  };
+  return names;
+}
+
+std::optional<int> CharacteristicIndex(const QString& text) {
+  std::optional<int> found;
+  const QStringList& names = CharacteristicNames();
+  for (int i = 0; i < names.size(); ++i)
+    if (text.contains(names[i])) found = i;
+  return found;
+}
+
+QString TextFromWords(const RowSpec& row, std::uint16_t word, std::uint16_t next,
+                      const QLocale& locale) {
+  switch (row.kind) {
+    case RowKind::Heading: return {};
+    case RowKind::Password: return QStringLiteral("*****");
+    case RowKind::Integer: return QString::number(word);
+    case RowKind::LowByte: return QString::number(word & 0xFF);
+    case RowKind::ActiveGroup: return QString::number((word & 1) + 1);
+    case RowKind::Toggle: return (word & 1) ? row.onText : row.offText;
+    case RowKind::Bits: return LowBitsStr(word, row.bits);
+    case RowKind::WideBits: return LowBitsStr(next, row.bits) + LowBitsStr(word, 16);
+    case RowKind::Milliseconds: return QString::number(std::uint32_t(word) * 10);
+    case RowKind::Scaled:
+      return formatScaled(word, row.readDivisor, row.readDecimals, gridLocale(locale));
+    case RowKind::Characteristic:
+      return word < CharacteristicNames().size() ? CharacteristicNames()[word] : QString();
+  }
+  return {};
+}
+
+std::optional<std::int32_t> EditorValue(const RowSpec& row, const QString& text,
+                                        const QLocale& locale) {
+  std::optional<std::int64_t> v;
+  switch (row.kind) {
+    case RowKind::Heading:
+    case RowKind::Password:
+    case RowKind::Toggle: return std::nullopt;
+    case RowKind::Integer:
+    case RowKind::LowByte:
+    case RowKind::Milliseconds: v = parseInteger(text); break;
+    case RowKind::ActiveGroup:
+      v = parseInteger(text);
+      if (v) *v -= 1;
+      break;
+    case RowKind::Bits:
+    case RowKind::WideBits: return std::int32_t(BitStrToInt(text));
+    case RowKind::Scaled: v = parseScaled(text, row.editScale, gridLocale(locale)); break;
+    case RowKind::Characteristic: return CharacteristicIndex(text).value_or(255);
+  }
+  if (!v || *v < INT32_MIN || *v > INT32_MAX) return std::nullopt;
+  return std::int32_t(*v);
+}
+
+QString TextAfterEdit(const RowSpec& row, std::int32_t value, const QLocale& locale) {
+  switch (row.kind) {
+    case RowKind::Heading:
+    case RowKind::Password:
+    case RowKind::Toggle: return {};
+    case RowKind::Integer:
+    case RowKind::LowByte:
+    case RowKind::Milliseconds: return QString::number(value);
+    case RowKind::ActiveGroup: return QString::number(std::int64_t(value) + 1);
+    case RowKind::Bits:
+    case RowKind::WideBits: return LowBitsStr(value, row.bitWidth());
+    case RowKind::Scaled:
+      return formatScaled(value, row.editScale, row.editDecimals, gridLocale(locale));
+    case RowKind::Characteristic:
+      return value >= 0 && value < CharacteristicNames().size() ? CharacteristicNames()[value]
+                                                                 : QString();
+  }
+  return {};
+}
+
+WriteWords WordsFromText(const RowSpec& row, const QString& text, const QLocale& locale) {
+  const QString notNumber = QStringLiteral("значение не является числом");
+  switch (row.kind) {
+    case RowKind::Heading:
+    case RowKind::Password: return refuse(QStringLiteral("строка не записывается в устройство"));
+    case RowKind::Integer: {
+      const auto v = parseInteger(text);
+      return v ? oneWord(*v) : refuse(notNumber);
+    }
+    case RowKind::LowByte: {
+      // The row shows the low byte only: a larger number would change the
+      // address to something else than what is typed.
+      const auto v = parseInteger(text);
+      if (!v) return refuse(notNumber);
+      if (*v < 1 || *v > 255)
+        return refuse(QStringLiteral("адрес должен быть от 1 до 255"));
+      return oneWord(*v);
+    }
+    case RowKind::ActiveGroup: {
+      // Only bit 0 is read back; "3" would select group 1.
+      const auto v = parseInteger(text);
+      if (!v) return refuse(notNumber);
+      if (*v != 1 && *v != 2) return refuse(QStringLiteral("группа уставок должна быть 1 или 2"));
+      return oneWord(*v - 1);
+    }
+    case RowKind::Toggle: {
+      const QChar first = text.isEmpty() ? QChar() : text.front();
+      if (!row.offText.isEmpty() && first == row.offText.front()) return oneWord(0);
+      if (!row.onText.isEmpty() && first == row.onText.front()) return oneWord(1);
+      return refuse(QStringLiteral("текст должен начинаться с «%1» или «%2»")
+                        .arg(row.offText.front(), row.onText.front()));
+    }
+    case RowKind::Bits:
+    case RowKind::WideBits: {
+      if (!isBitText(text) || text.size() > row.bitWidth())
+        return refuse(QStringLiteral("значение должно состоять из не более чем %1 цифр 0 и 1")
+                          .arg(row.bitWidth()));
+      if (row.kind == RowKind::Bits) return oneWord(ModbusLibrary::BinToInt(text));
+      const qsizetype highLength = text.size() > 16 ? text.size() - 16 : 0;
+      return WriteWords{{std::uint16_t(ModbusLibrary::BinToInt(text.mid(highLength))),
+                         std::uint16_t(ModbusLibrary::BinToInt(text.left(highLength)))},
+                        {}};
+    }
+    case RowKind::Milliseconds: {
+      const auto v = parseInteger(text);
+      if (!v) return refuse(notNumber);
+      if (*v < 0) return refuse(QStringLiteral("время не может быть отрицательным"));
+      return oneWord(*v / 10);
+    }
+    case RowKind::Scaled: {
+      const auto v = parseScaled(text, row.writeScale, gridLocale(locale));
+      return v ? oneWord(*v) : refuse(notNumber);
+    }
+    case RowKind::Characteristic: {
+      const auto index = CharacteristicIndex(text);
+      if (!index) return refuse(QStringLiteral("тип характеристики не распознан"));
+      return oneWord(*index);
+    }
+  }
+  return refuse(notNumber);
+}
+
+QString ToggledText(const RowSpec& row, const QString& text) {
+  return text.startsWith(row.onText.front()) ? row.offText : row.onText;
+}
+
+void ClearTab(TextGrid& grid) { grid.clear(); }
+
+void LayOutRow(TextGrid& grid, const RowSpec& row, int index, int base) {
+  grid.setCell(grid::kCaption, index, row.caption);
+  QString reg;
+  if (row.kind == RowKind::Heading)
+    reg = QStringLiteral("-1");
+  else if (row.kind == RowKind::Password)
+    reg = QString::number(kPasswordRegister);
+  else
+    reg = QString::number(base + row.reg);
+  grid.setCell(grid::kRegister, index, reg);
+}
+
+void FillParamList(Workspace& ws) {
+  ClearTab(ws.Grid1);
+  const auto& rows = ParamRows();
+  for (int i = 0; i < rows.size(); ++i) LayOutRow(ws.Grid1, rows[i], i, 0);
+}
+
+void FillUstList(Workspace& ws) {
+  ClearTab(ws.grdSett);
+  const int base = GroupBase(ws.SettingGroup);
+  const auto& rows = SettingRows();
+  for (int i = 0; i < rows.size(); ++i) LayOutRow(ws.grdSett, rows[i], i, base);
+}
+
+void rbGroup2Click(Workspace& ws, int group) {
+  ws.SettingGroup = group == 2 ? 2 : 1;
+  FillUstList(ws);
+}
+
+}  // namespace vmk

@@ -1,0 +1,123 @@
+#pragma once
+// The register catalogue of the parameter grid `Grid1` and the setting grid
+// `grdSett`: one table that says, row by row, which register a row shows,
+// under which caption and file key, and how register words, value texts,
+// editor values and written words turn into one another. Reading, editing,
+// writing, the settings file and the report all work through it.
+
+#include <QLocale>
+#include <QString>
+#include <QVector>
+#include <cstdint>
+#include <optional>
+
+namespace vmk {
+
+class TextGrid;
+class Workspace;
+
+namespace grid {
+// Columns of both grids.
+constexpr int kCaption = 0;
+constexpr int kValue = 1;
+constexpr int kMark = 2;
+constexpr int kRegister = 3;
+}  // namespace grid
+
+enum class RowKind {
+  Heading,         // caption only, register column "-1"
+  Password,        // "*****", register column "65535", never written here
+  Integer,         // the word as an unsigned decimal
+  LowByte,         // the low byte of the word (device address)
+  ActiveGroup,     // bit 0 + 1; editor value and written value = number - 1
+  Toggle,          // bit 0 selects one of two texts; written by first letter
+  Bits,            // low `bits` bits of the word as "0"/"1", highest first
+  WideBits,        // `bits` bits of register + 1, then 16 bits of register
+  Milliseconds,    // word x 10; written as number div 10
+  Scaled,          // word / readDivisor; editor x editScale; written x writeScale
+  Characteristic,  // index into CharacteristicNames
+};
+
+struct RowSpec {
+  RowKind kind = RowKind::Heading;
+  QString caption;
+  // Grid1: absolute register; grdSett: offset from the group base.
+  // -1 for a heading row, 65535 for the password row.
+  int reg = -1;
+  QString fileKey;  // key in the settings file; empty when not stored
+  int bits = 0;     // Bits: width; WideBits: width of the high part
+  // Scaled rows.
+  int readDivisor = 1;
+  int readDecimals = 0;
+  int editScale = 1;     // editor value = text x editScale, rounded
+  int editDecimals = 0;  // text after editing: value / editScale with these decimals
+  int writeScale = 1;    // register = text x writeScale, rounded
+  // Toggle rows: bit 0 = 0 gives offText, 1 gives onText.
+  QString offText;
+  QString onText;
+
+  bool isData() const { return kind != RowKind::Heading && kind != RowKind::Password; }
+  bool isTwoRegister() const { return kind == RowKind::WideBits; }
+  // Width of the text of a bit-string row (22, 15, 18, 32, 5, 1).
+  int bitWidth() const { return kind == RowKind::WideBits ? bits + 16 : bits; }
+};
+
+// Grid1, 62 rows; grdSett, 32 rows.
+const QVector<RowSpec>& ParamRows();
+const QVector<RowSpec>& SettingRows();
+// 1 -> Grid1, 2 -> grdSett (the grids' tags).
+const QVector<RowSpec>& RowsOf(int gridTag);
+
+constexpr int kPasswordRegister = 65535;
+constexpr int kGroupModeRegister = 69;
+constexpr int kRecorderSourceRegister = 142;
+int GroupBase(int group);  // 256 for group 1, 512 for group 2
+
+// `CharacteristicNames`, indexed by the register value 0..5.
+const QStringList& CharacteristicNames();
+// Index of the last name that occurs inside the text; nothing when none does.
+std::optional<int> CharacteristicIndex(const QString& text);
+
+// Text from register(s): `word` is the row's register, `next` the register
+// after it (used by two-register rows only).
+QString TextFromWords(const RowSpec& row, std::uint16_t word, std::uint16_t next,
+                      const QLocale& locale);
+
+// Editor value of a value text, as handed to the value editor. Bit strings
+// never fail (characters other than "1" count as 0); the characteristic row
+// gives 255 when no name occurs. Nothing when a number does not convert or
+// does not fit 32 bits. Rows without an editor value (toggles, password,
+// headings) give nothing.
+std::optional<std::int32_t> EditorValue(const RowSpec& row, const QString& text,
+                                        const QLocale& locale);
+
+// Text after editing: the value text a row shows for an editor value.
+QString TextAfterEdit(const RowSpec& row, std::int32_t value, const QLocale& locale);
+
+// Words written for a value text: one word, or two (register, then
+// register + 1) for two-register rows. Every word is checked to fit 16 bits
+// and every text to be what the row shows; `why` tells, in Russian, why a
+// text is refused.
+struct WriteWords {
+  QVector<std::uint16_t> words;
+  QString why;
+  bool ok() const { return why.isEmpty(); }
+};
+WriteWords WordsFromText(const RowSpec& row, const QString& text, const QLocale& locale);
+
+// Text after toggling a toggle row by double-click.
+QString ToggledText(const RowSpec& row, const QString& text);
+
+// `ClearTab`: every cell of the grid becomes empty.
+void ClearTab(TextGrid& grid);
+// Writes caption and register columns of one row (group base for settings).
+void LayOutRow(TextGrid& grid, const RowSpec& row, int index, int base);
+// `FillParamList`: empties Grid1 and lays out every row, values empty.
+void FillParamList(Workspace& ws);
+// `FillUstList`: empties grdSett and lays out the rows of ws.SettingGroup.
+void FillUstList(Workspace& ws);
+// `rbGroup2Click`: handler of both group radio buttons. Selects the group
+// and rebuilds the setting grid, discarding its values and marks.
+void rbGroup2Click(Workspace& ws, int group);
+
+}  // namespace vmk
