@@ -1,0 +1,452 @@
+// Reading, editing and writing parameters and settings against a register
+// image behind the in-memory link.
+
+#include <QtTest>
+
+#include "extlib/transport_error.h"
+#include "params/catalogue.h"
+#include "params/grid_editing.h"
+#include "params/read_params.h"
+#include "params/write_params.h"
+#include "tests/params/fake_device.h"
+#include "tests/params/scripted_editor.h"
+
+using namespace vmk;
+using test::Request;
+
+namespace {
+
+const QString kLink = QStringLiteral("Ошибка связи с устройством!");
+
+void loadImage(test::FakeDevice& d) {
+  d.regs[64] = 261;
+  d.regs[65] = 0x0004;
+  d.setPassword(QStringLiteral("ABCD"));
+  d.regs[68] = 0xFFFE;  // only bit 0 counts: group 1
+  d.regs[69] = 0xFFFF;
+  d.regs[80] = 600;
+  d.regs[81] = 5;
+  d.regs[82] = 100;
+  d.regs[83] = 1;
+  d.regs[96] = 0x8001;
+  d.regs[97] = 0x0021;
+  for (int r = 134; r <= 139; ++r) d.regs[r] = 25;
+  d.regs[140] = 15;
+  d.regs[142] = 0x0002;  // bit 0 clear: "Работа"
+  d.regs[222] = 0x0001;
+  d.regs[223] = 0x8000;
+  d.regs[256 + 6] = 25;
+  d.regs[256 + 20] = 6;
+  d.regs[256 + 29] = 125;
+  d.regs[512 + 6] = 77;
+  d.regs[512 + 20] = 1;
+}
+
+QString g1(test::Bench& b, int row, int col = grid::kValue) { return b.ws.Grid1.cell(col, row); }
+QString gs(test::Bench& b, int row, int col = grid::kValue) { return b.ws.grdSett.cell(col, row); }
+
+QList<Request> writesOf(const test::FakeDevice& d) {
+  QList<Request> out;
+  for (const Request& r : d.requests)
+    if (r.function == 6) out << r;
+  return out;
+}
+
+}  // namespace
+
+class TestParamOps : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void readFillsBothGrids();
+  void readCommaLocale();
+  void readGroup2();
+  void readFailure_data();
+  void readFailure();
+
+  void toggleTwiceKeepsMark();
+  void editorRoundTrip();
+  void unchangedEditorAnswerLeavesNoMark();
+  void headingAndEmptyRowsNeverEdit();
+  void selectionReportsBadNumber();
+
+  void writeGroup2Time();
+  void writeTwoRegisterRow();
+  void writeInputDelay();
+  void writeNothingMarked();
+  void writeSilentFinalReadKeepsFlag();
+  void writeUnansweredRowKeepsMark();
+  void writeRefusesBadValuesBeforeSending_data();
+  void writeRefusesBadValuesBeforeSending();
+  void writeNeedsPassword_data();
+  void writeNeedsPassword();
+};
+
+void TestParamOps::readFillsBothGrids() {
+  test::Bench b;
+  loadImage(b.device);
+  FillParamList(b.ws);
+  FillUstList(b.ws);
+  b.ws.Grid1.setCell(grid::kMark, 5, QStringLiteral("*"));
+  b.ws.grdSett.setCell(grid::kMark, 8, QStringLiteral("*"));
+  b.ws.ParamsModified = true;
+  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  QCOMPARE(b.device.requests,
+           (QList<Request>{{3, 64, 20}, {3, 96, 44}, {3, 140, 4}, {3, 192, 32}, {3, 256, 38}}));
+  QCOMPARE(g1(b, 1), QStringLiteral("5"));
+  QCOMPARE(g1(b, 2), QStringLiteral("*****"));
+  QCOMPARE(g1(b, 2, grid::kRegister), QStringLiteral("65535"));
+  QCOMPARE(g1(b, 3), QStringLiteral("1"));
+  QCOMPARE(g1(b, 4), QStringLiteral("Динамическое измен."));
+  QCOMPARE(g1(b, 5), QStringLiteral("600"));
+  QCOMPARE(g1(b, 10), QStringLiteral("100001" "1000000000000001"));
+  QCOMPARE(g1(b, 25), QStringLiteral("250"));
+  QCOMPARE(g1(b, 44), QStringLiteral("1.50"));
+  QCOMPARE(g1(b, 45), QStringLiteral("Работа МТЗ/ЗНЗ"));
+  QCOMPARE(g1(b, 45, grid::kRegister), QStringLiteral("142"));
+  QCOMPARE(g1(b, 61), QStringLiteral("1000000000000000" "0000000000000001"));
+  QCOMPARE(gs(b, 8), QStringLiteral("0.250"));
+  QCOMPARE(gs(b, 17), QString());
+  QCOMPARE(gs(b, 17, grid::kRegister), QStringLiteral("276"));
+  QCOMPARE(gs(b, 26), QStringLiteral("1.25"));
+  QVERIFY(g1(b, 5, grid::kMark).isEmpty());
+  QVERIFY(gs(b, 8, grid::kMark).isEmpty());
+  QVERIFY(b.ws.ParamsModified);
+  const SetupFields& s = b.session.vmk.setup;
+  QCOMPARE(s.NetAddress, 5);
+  QCOMPARE(s.InterfaceWord, 4);
+  QCOMPARE(s.DevicePassword, QStringLiteral("ABCD"));
+  QCOMPARE(s.ActiveGroup, 1);
+  QCOMPARE(s.GroupChangeMode, 1);
+  QCOMPARE(s.EarthCtSecondary, 1);
+  QVERIFY(!b.session.Port1.isOpen());
+  QVERIFY(b.prompts.asked().isEmpty());
+}
+
+void TestParamOps::readCommaLocale() {
+  test::Bench b;
+  loadImage(b.device);
+  QVERIFY(ActGetParSetExecute(b.ws, QLocale(QLocale::Russian, QLocale::Russia)));
+  QCOMPARE(g1(b, 44), QStringLiteral("1,50"));
+  QCOMPARE(gs(b, 26), QStringLiteral("1,25"));
+}
+
+void TestParamOps::readGroup2() {
+  test::Bench b;
+  loadImage(b.device);
+  rbGroup2Click(b.ws, 2);
+  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  QCOMPARE(b.device.requests.last(), (Request{3, 512, 38}));
+  QCOMPARE(gs(b, 8, grid::kRegister), QStringLiteral("518"));
+  QCOMPARE(gs(b, 8), QStringLiteral("0.770"));
+  QCOMPARE(gs(b, 17), QStringLiteral("нормально инверсная характеристика"));
+}
+
+void TestParamOps::readFailure_data() {
+  QTest::addColumn<int>("answered");      // requests answered before silence
+  QTest::addColumn<int>("filledRows");    // Grid1 rows 0..filledRows-1 filled
+  QTest::newRow("step 1") << 0 << 0;
+  QTest::newRow("step 2") << 1 << 9;
+  QTest::newRow("step 3") << 2 << 44;
+  QTest::newRow("step 4") << 3 << 46;
+  QTest::newRow("step 5") << 4 << 62;
+}
+
+void TestParamOps::readFailure() {
+  QFETCH(int, answered);
+  QFETCH(int, filledRows);
+  test::Bench b;
+  loadImage(b.device);
+  FillParamList(b.ws);
+  FillUstList(b.ws);
+  b.ws.Grid1.setCell(grid::kValue, 30, QStringLiteral("old"));
+  b.ws.grdSett.setCell(grid::kValue, 8, QStringLiteral("old"));
+  b.ws.grdSett.setCell(grid::kMark, 8, QStringLiteral("*"));
+  b.device.silentAfter = answered;
+  QVERIFY(!ActGetParSetExecute(b.ws, QLocale::c()));
+  QCOMPARE(b.prompts.boxTexts(), QStringList{kLink});
+  QCOMPARE(b.prompts.asked().first().icon, BoxIcon::Error);
+  QCOMPARE(b.device.requests.size(), answered + 1);  // nothing after the failure
+  QVERIFY(!b.session.Port1.isOpen());
+  if (answered == 0) {
+    QCOMPARE(g1(b, 30), QStringLiteral("old"));
+    QVERIFY(b.session.vmk.setup.DevicePassword.isEmpty());
+  } else {
+    QCOMPARE(b.session.vmk.setup.DevicePassword, QStringLiteral("ABCD"));
+    QVERIFY(!g1(b, filledRows - 1, grid::kCaption).isEmpty());
+    for (int r = filledRows; r < 62; ++r) {
+      QVERIFY(g1(b, r, grid::kCaption).isEmpty());
+      QVERIFY(g1(b, r, grid::kRegister).isEmpty());
+      QVERIFY(g1(b, r).isEmpty());
+    }
+  }
+  // The setting grid is untouched by any failure.
+  QCOMPARE(gs(b, 8), QStringLiteral("old"));
+  QCOMPARE(gs(b, 8, grid::kMark), QStringLiteral("*"));
+}
+
+void TestParamOps::toggleTwiceKeepsMark() {
+  test::Bench b;
+  loadImage(b.device);
+  test::ScriptedEditor editor;
+  GridEditing e(b.ws, editor, QLocale::c());
+  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  e.Grid1SelectCell(1, 4);
+  QCOMPARE(b.ws.status.text(3), QStringLiteral("Способ изменения группы уставок"));
+  e.Grid1DblClick(1);
+  QCOMPARE(g1(b, 4), QStringLiteral("Статическое измен."));
+  QCOMPARE(g1(b, 4, grid::kMark), QStringLiteral("*"));
+  QVERIFY(b.ws.ParamsModified);
+  e.Grid1DblClick(1);
+  QCOMPARE(g1(b, 4), QStringLiteral("Динамическое измен."));
+  QCOMPARE(g1(b, 4, grid::kMark), QStringLiteral("*"));
+  e.Grid1SelectCell(1, 45);
+  e.Grid1DblClick(1);
+  QCOMPARE(g1(b, 45), QStringLiteral("Пуск МТЗ/ЗНЗ"));
+  QVERIFY(editor.shown.isEmpty());
+}
+
+void TestParamOps::editorRoundTrip() {
+  test::Bench b;
+  loadImage(b.device);
+  test::ScriptedEditor editor;
+  GridEditing e(b.ws, editor, QLocale::c());
+  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  QCOMPARE(gs(b, 26), QStringLiteral("1.25"));
+  e.Grid1SelectCell(2, 26);
+  QCOMPARE(e.CurValue(), 12);  // 12.5 to the even neighbour
+  QCOMPARE(e.CurRegister(), 285);
+  editor.answer(15);
+  e.Grid1DblClick(2);
+  QCOMPARE(editor.shown.size(), 1);
+  QCOMPARE(editor.shown[0].caption, QStringLiteral("Время АПВ 1й ступени, с"));
+  QCOMPARE(editor.shown[0].reg, 285);
+  QCOMPARE(editor.shown[0].value, 12);
+  QCOMPARE(editor.shown[0].earthCtSecondary, 1);
+  QCOMPARE(gs(b, 26), QStringLiteral("1.5"));
+  QCOMPARE(gs(b, 26, grid::kMark), QStringLiteral("*"));
+  QVERIFY(b.ws.ParamsModified);
+
+  b.prompts.answerPassword(QStringLiteral("ABCD"));
+  b.device.requests.clear();
+  QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+  QCOMPARE(writesOf(b.device), (QList<Request>{{6, 285, 150}}));
+  QVERIFY(gs(b, 26, grid::kMark).isEmpty());
+  QVERIFY(!b.ws.ParamsModified);
+}
+
+void TestParamOps::unchangedEditorAnswerLeavesNoMark() {
+  test::Bench b;
+  loadImage(b.device);
+  test::ScriptedEditor editor;
+  GridEditing e(b.ws, editor, QLocale::c());
+  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  e.Grid1SelectCell(1, 5);
+  e.Grid1DblClick(1);  // no answer scripted: the value handed in comes back
+  QCOMPARE(editor.shown.size(), 1);
+  QCOMPARE(editor.shown[0].value, 600);
+  QVERIFY(g1(b, 5, grid::kMark).isEmpty());
+  QVERIFY(!b.ws.ParamsModified);
+  QCOMPARE(g1(b, 5), QStringLiteral("600"));
+}
+
+void TestParamOps::headingAndEmptyRowsNeverEdit() {
+  test::Bench b;
+  loadImage(b.device);
+  test::ScriptedEditor editor;
+  GridEditing e(b.ws, editor, QLocale::c());
+  FillParamList(b.ws);
+  FillUstList(b.ws);
+  e.Grid1SelectCell(1, 5);  // before the first read: no value
+  e.Grid1DblClick(1);
+  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  for (int row : {0, 9, 18, 31, 43}) {
+    e.Grid1SelectCell(1, row);
+    e.Grid1DblClick(1);
+  }
+  e.Grid1SelectCell(2, 17);  // characteristic 6: empty text
+  e.Grid1DblClick(2);
+  QVERIFY(editor.shown.isEmpty());
+  QVERIFY(!b.ws.ParamsModified);
+  for (int r = 0; r < 62; ++r) QVERIFY(g1(b, r, grid::kMark).isEmpty());
+}
+
+void TestParamOps::selectionReportsBadNumber() {
+  test::Bench b;
+  loadImage(b.device);
+  test::ScriptedEditor editor;
+  GridEditing e(b.ws, editor, QLocale::c());
+  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  e.Grid1SelectCell(1, 4);  // the group-mode toggle row
+  b.ws.Grid1.setCell(grid::kValue, 25, QStringLiteral("abc"));
+  QVERIFY_THROWS_EXCEPTION(vmk::Error, e.Grid1SelectCell(1, 25));
+  QCOMPARE(e.CurRegister(), 69);
+  // A double-click must not toggle the row selected before.
+  QVERIFY_THROWS_EXCEPTION(vmk::Error, e.Grid1DblClick(1));
+  QCOMPARE(g1(b, 25), QStringLiteral("abc"));
+  QVERIFY(g1(b, 25, grid::kMark).isEmpty());
+  QVERIFY(!b.ws.ParamsModified);
+}
+
+void TestParamOps::writeGroup2Time() {
+  test::Bench b;
+  loadImage(b.device);
+  test::ScriptedEditor editor;
+  GridEditing e(b.ws, editor, QLocale::c());
+  rbGroup2Click(b.ws, 2);
+  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  e.Grid1SelectCell(2, 8);
+  editor.answer(25);
+  e.Grid1DblClick(2);
+  QCOMPARE(gs(b, 8), QStringLiteral("0.25"));
+  b.prompts.answerPassword(QStringLiteral("ABCD"));
+  b.device.requests.clear();
+  QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+  QCOMPARE(b.device.requests, (QList<Request>{{6, 518, 25}, {3, 64, 23}}));
+  QCOMPARE(b.device.regs[518], 25);
+  QCOMPARE(b.device.regs[262], 25);  // group 1 untouched
+}
+
+void TestParamOps::writeTwoRegisterRow() {
+  test::Bench b;
+  loadImage(b.device);
+  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  // Indicator 3 (registers 100, 101) and recorder channel 16 (222, 223).
+  b.ws.Grid1.setCell(grid::kValue, 12, QStringLiteral("101010" "0000000011111111"));
+  b.ws.Grid1.setCell(grid::kMark, 12, QStringLiteral("*"));
+  b.ws.Grid1.setCell(grid::kValue, 61, QStringLiteral("0000000000000011" "1000000000000000"));
+  b.ws.Grid1.setCell(grid::kMark, 61, QStringLiteral("*"));
+  b.prompts.answerPassword(QStringLiteral("ABCD"));
+  b.device.requests.clear();
+  QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+  QCOMPARE(writesOf(b.device),
+           (QList<Request>{{6, 100, 0x00FF}, {6, 101, 0x2A}, {6, 222, 0x8000}, {6, 223, 3}}));
+  QVERIFY(g1(b, 12, grid::kMark).isEmpty());
+  QVERIFY(g1(b, 61, grid::kMark).isEmpty());
+}
+
+void TestParamOps::writeInputDelay() {
+  test::Bench b;
+  loadImage(b.device);
+  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  b.ws.Grid1.setCell(grid::kValue, 27, QStringLiteral("255"));
+  b.ws.Grid1.setCell(grid::kMark, 27, QStringLiteral("*"));
+  b.prompts.answerPassword(QStringLiteral("ABCD"));
+  b.device.requests.clear();
+  QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+  QCOMPARE(writesOf(b.device), (QList<Request>{{6, 136, 25}}));
+  QCOMPARE(g1(b, 27), QStringLiteral("255"));  // the grid is not read back
+}
+
+void TestParamOps::writeNothingMarked() {
+  test::Bench b;
+  loadImage(b.device);
+  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  b.ws.ParamsModified = true;
+  b.device.regs[69] = 0;
+  b.prompts.answerPassword(QStringLiteral("ABCD"));
+  b.device.requests.clear();
+  QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+  QCOMPARE(b.device.requests, (QList<Request>{{3, 64, 23}}));
+  QVERIFY(!b.ws.ParamsModified);
+  QCOMPARE(b.session.vmk.setup.GroupChangeMode, 0);  // the setup block was decoded
+  QVERIFY(!b.session.Port1.isOpen());
+}
+
+void TestParamOps::writeSilentFinalReadKeepsFlag() {
+  test::Bench b;
+  loadImage(b.device);
+  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  const TVMK before = b.session.vmk;
+  b.ws.Grid1.setCell(grid::kValue, 5, QStringLiteral("800"));
+  b.ws.Grid1.setCell(grid::kMark, 5, QStringLiteral("*"));
+  b.ws.ParamsModified = true;
+  b.prompts.answerPassword(QStringLiteral("ABCD"));
+  b.device.requests.clear();
+  b.device.silentAfter = 1;  // the write is answered, the setup read is not
+  QVERIFY(!actSetParametrExecute(b.ws, QLocale::c()));
+  QCOMPARE(b.prompts.boxTexts(), QStringList{kLink});
+  QVERIFY(g1(b, 5, grid::kMark).isEmpty());
+  QVERIFY(b.ws.ParamsModified);
+  QCOMPARE(b.session.vmk, before);
+  QVERIFY(!b.session.Port1.isOpen());
+}
+
+void TestParamOps::writeUnansweredRowKeepsMark() {
+  test::Bench b;
+  loadImage(b.device);
+  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  b.ws.Grid1.setCell(grid::kValue, 10, QStringLiteral("000000" "0000000000000001"));
+  b.ws.Grid1.setCell(grid::kMark, 10, QStringLiteral("*"));
+  b.ws.Grid1.setCell(grid::kValue, 5, QStringLiteral("800"));
+  b.ws.Grid1.setCell(grid::kMark, 5, QStringLiteral("*"));
+  b.device.silentWrites = {97};  // the high half of indicator 1
+  b.prompts.answerPassword(QStringLiteral("ABCD"));
+  QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+  QCOMPARE(g1(b, 10, grid::kMark), QStringLiteral("*"));
+  QVERIFY(g1(b, 5, grid::kMark).isEmpty());
+}
+
+void TestParamOps::writeRefusesBadValuesBeforeSending_data() {
+  QTest::addColumn<int>("row");
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<QString>("caption");
+  QTest::newRow("current 150 In") << 7 << "150.00" << "Ток МТЗ-1, кратность In (A)";
+  QTest::newRow("not a number") << 8 << "abc" << "Время МТЗ-1, с";
+  QTest::newRow("comma in a dot locale") << 26 << "1,5" << "Время АПВ 1й ступени, с";
+  QTest::newRow("unknown characteristic") << 17 << "" << "Тип характеристики";
+}
+
+void TestParamOps::writeRefusesBadValuesBeforeSending() {
+  QFETCH(int, row);
+  QFETCH(QString, text);
+  QFETCH(QString, caption);
+  test::Bench b;
+  loadImage(b.device);
+  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  // A good row before the bad one must not be sent either.
+  b.ws.Grid1.setCell(grid::kValue, 5, QStringLiteral("800"));
+  b.ws.Grid1.setCell(grid::kMark, 5, QStringLiteral("*"));
+  b.ws.grdSett.setCell(grid::kValue, row, text);
+  b.ws.grdSett.setCell(grid::kMark, row, QStringLiteral("*"));
+  b.ws.ParamsModified = true;
+  b.prompts.answerPassword(QStringLiteral("ABCD"));
+  b.device.requests.clear();
+  const int opensBefore = b.device.requests.size();
+  QVERIFY(!actSetParametrExecute(b.ws, QLocale::c()));
+  QCOMPARE(b.device.requests.size(), opensBefore);
+  QCOMPARE(b.prompts.boxTexts().size(), 1);
+  const QString message = b.prompts.boxTexts().first();
+  QVERIFY2(message.contains(caption), qPrintable(message));
+  QVERIFY2(message.contains(QStringLiteral("«%1»").arg(text)), qPrintable(message));
+  QVERIFY(!message.contains(QStringLiteral("Первичный ток ТТ")));
+  QCOMPARE(g1(b, 5, grid::kMark), QStringLiteral("*"));
+  QVERIFY(b.ws.ParamsModified);
+  QVERIFY(!b.session.Port1.isOpen());
+}
+
+void TestParamOps::writeNeedsPassword_data() {
+  QTest::addColumn<std::optional<QString>>("entry");
+  QTest::addColumn<QStringList>("boxes");
+  QTest::newRow("cancel") << std::optional<QString>() << QStringList{};
+  QTest::newRow("empty") << std::optional<QString>(QString()) << QStringList{};
+  QTest::newRow("wrong") << std::optional<QString>(QStringLiteral("ABCE"))
+                         << QStringList{QStringLiteral("Ошибка ввода пароля!")};
+}
+
+void TestParamOps::writeNeedsPassword() {
+  QFETCH(std::optional<QString>, entry);
+  QFETCH(QStringList, boxes);
+  test::Bench b;
+  loadImage(b.device);
+  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  b.ws.Grid1.setCell(grid::kMark, 5, QStringLiteral("*"));
+  b.prompts.answerPassword(entry);
+  b.device.requests.clear();
+  QVERIFY(!actSetParametrExecute(b.ws, QLocale::c()));
+  QVERIFY(b.device.requests.isEmpty());
+  QCOMPARE(b.prompts.boxTexts(), boxes);
+  QVERIFY(!b.session.Port1.isOpen());
+}
+
+QTEST_GUILESS_MAIN(TestParamOps)
+#include "test_param_ops.moc"
