@@ -36,6 +36,12 @@ class MemoryLink : public SerialLink {
   // Writes throw TransportError from now on.
   void setBroken(bool broken) { m_broken = broken; }
 
+  // The driver reports line errors (bit set as in SerialLink).
+  void reportLineErrors(int errors) {
+    if (m_onLineError) m_onLineError(errors);
+  }
+  void setLineErrorHandler(LineErrorHandler handler) override { m_onLineError = std::move(handler); }
+
   // Every request written, in order.
   const QList<QByteArray>& requests() const { return m_requests; }
   int openCount() const { return m_opens; }
@@ -54,6 +60,7 @@ class MemoryLink : public SerialLink {
 
  private:
   Responder m_responder;
+  LineErrorHandler m_onLineError;
   QQueue<QByteArray> m_script;
   QByteArray m_input;
   QList<QByteArray> m_requests;
