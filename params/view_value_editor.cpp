@@ -1,0 +1,27 @@
+#include "params/view_value_editor.h"
+
+#include "extlib/charset.h"
+#include "extlib/view_loader.h"
+
+namespace vmk {
+
+void ViewValueEditor::show(const QString& caption, std::uint16_t reg, std::int32_t value,
+                           std::uint16_t earthCtSecondary) {
+  m_shown = false;
+  m_passed = value;
+  if (!m_loader.load(m_prompts)) return;
+  const ShowViewFn showView = m_loader.showView();
+  if (!showView) return;
+  const QByteArray text = cp1251::toLengthPrefixed(caption);
+  showView(m_window, reinterpret_cast<const unsigned char*>(text.constData()), reg, value,
+           earthCtSecondary, 0);
+  m_shown = true;
+}
+
+std::int32_t ViewValueEditor::value() {
+  if (!m_shown) return m_passed;
+  const SetValueFn setValue = m_loader.setValue();
+  return setValue ? setValue() : m_passed;
+}
+
+}  // namespace vmk

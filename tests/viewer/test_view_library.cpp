@@ -1,0 +1,209 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "extlib/view_loader.h"
+#include "params/catalogue.h"
+#include "params/view_value_editor.h"
+#include "tests/support/scripted_prompts.h"
+#include "viewer/signal_names.h"
+#include "viewer/value_dialog.h"
+
+using namespace vmk;
+using view::EditorSpec;
+using view::ValueDialog;
+
+class TestViewLibrary : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void numberRange_data();
+  void numberRange();
+  void decimalRange_data();
+  void decimalRange();
+  void bitSets_data();
+  void bitSets();
+  void choices();
+  void signalListSizes();
+  void characteristicNamesThroughLoader();
+  void showViewThroughEditor();
+  void missingLibrary();
+  void missingEntries();
+};
+
+static QString programDir() { return QCoreApplication::applicationDirPath(); }
+
+void TestViewLibrary::numberRange_data() {
+  QTest::addColumn<int>("reg");
+  QTest::addColumn<int>("initial");
+  QTest::addColumn<int>("typed");
+  QTest::addColumn<int>("result");
+  QTest::newRow("address above 32") << 64 << 5 << 40 << 32;
+  QTest::newRow("address 0") << 64 << 5 << 0 << 1;
+  QTest::newRow("ct secondary") << 81 << 5 << 7 << 5;
+  QTest::newRow("input delay step") << 134 << 250 << 255 << 250;
+  QTest::newRow("contact time max") << 122 << 100 << 20000 << 10000;
+}
+
+void TestViewLibrary::numberRange() {
+  QFETCH(int, reg);
+  QFETCH(int, initial);
+  QFETCH(int, typed);
+  QFETCH(int, result);
+  ValueDialog d(view::SpecForRegister(std::uint16_t(reg)), QStringLiteral("row"), initial, 1);
+  d.show();
+  QVERIFY(d.isVisible());
+  QVERIFY(d.numberEdit());
+  QCOMPARE(d.value(), initial);
+  d.numberEdit()->setValue(typed);
+  QCOMPARE(d.value(), result);
+}
+
+void TestViewLibrary::decimalRange_data() {
+  QTest::addColumn<int>("reg");
+  QTest::addColumn<int>("initial");
+  QTest::addColumn<double>("typed");
+  QTest::addColumn<int>("result");
+  QTest::newRow("apv time tenths") << 256 + 29 << 12 << 1.5 << 15;
+  QTest::newRow("mtz time group 2") << 512 + 6 << 25 << 150.0 << 10000;
+  QTest::newRow("mtz current min") << 256 + 5 << 125 << 0.01 << 5;
+  QTest::newRow("earth current") << 256 + 25 << 5 << 0.25 << 250;
+  QTest::newRow("pre-trigger") << 140 << 15 << 9.0 << 50;
+}
+
+void TestViewLibrary::decimalRange() {
+  QFETCH(int, reg);
+  QFETCH(int, initial);
+  QFETCH(double, typed);
+  QFETCH(int, result);
+  ValueDialog d(view::SpecForRegister(std::uint16_t(reg)), QStringLiteral("row"), initial, 5);
+  d.show();
+  QVERIFY(d.decimalEdit());
+  QCOMPARE(d.value(), initial);
+  d.decimalEdit()->setValue(typed);
+  QCOMPARE(d.value(), result);
+}
+
+void TestViewLibrary::bitSets_data() {
+  QTest::addColumn<int>("reg");
+  QTest::addColumn<int>("kind");
+  QTest::addColumn<int>("width");
+  QTest::newRow("indicator") << 96 << int(view::kIndicators) << 22;
+  QTest::newRow("relay") << 120 << int(view::kRelays) << 18;
+  QTest::newRow("input") << 130 << int(view::kInputs) << 15;
+  QTest::newRow("active stages") << 512 << int(view::kActiveStages) << 15;
+  QTest::newRow("blockings") << 257 << int(view::kBlockings) << 5;
+  QTest::newRow("acceleration") << 256 + 33 << int(view::kAccelerations) << 3;
+  QTest::newRow("recorder channel") << 222 << int(view::kRecorderChannels) << 32;
+}
+
+void TestViewLibrary::bitSets() {
+  QFETCH(int, reg);
+  QFETCH(int, kind);
+  QFETCH(int, width);
+  const std::uint32_t top = 1u << (width - 1);
+  ValueDialog d(view::SpecForRegister(std::uint16_t(reg)), QStringLiteral("row"),
+                std::int32_t(top | 1u), 1);
+  d.show();
+  QCOMPARE(d.bitBoxes().size(), width);
+  for (int i = 0; i < width; ++i) {
+    QCOMPARE(d.bitBoxes()[i]->text(), view::SignalName(kind, i));
+    QCOMPARE(d.bitBoxes()[i]->isChecked(), i == 0 || i == width - 1);
+  }
+  QCOMPARE(d.value(), std::int32_t(top | 1u));
+  d.bitBoxes()[0]->setChecked(false);
+  QCOMPARE(d.value(), std::int32_t(top));
+}
+
+void TestViewLibrary::choices() {
+  ValueDialog c(view::SpecForRegister(256 + 20), QStringLiteral("Тип характеристики"), 3, 1);
+  c.show();
+  QVERIFY(c.choiceEdit());
+  QCOMPARE(c.choiceEdit()->count(), 6);
+  QCOMPARE(c.choiceEdit()->currentText(), CharacteristicNames()[3]);
+  c.choiceEdit()->setCurrentIndex(5);
+  QCOMPARE(c.value(), 5);
+  // A device value beyond the list is kept unless the user picks an item.
+  ValueDialog beyond(view::SpecForRegister(512 + 20), QStringLiteral("Тип"), 6, 1);
+  QVERIFY(beyond.initialOutOfRange());
+  QCOMPARE(beyond.value(), 6);
+  ValueDialog group(view::SpecForRegister(68), QStringLiteral("Активная группа уставок"), 1, 1);
+  QCOMPARE(group.choiceEdit()->currentText(), QStringLiteral("Группа 2"));
+}
+
+void TestViewLibrary::signalListSizes() {
+  const int sizes[] = {22, 18, 15, 15, 6, 3, 20, 32};
+  for (int kind = 0; kind < 8; ++kind) {
+    QCOMPARE(view::SignalCount(kind), sizes[kind]);
+    for (int i = 0; i < sizes[kind]; ++i) QVERIFY(!view::SignalName(kind, i).isEmpty());
+    QVERIFY(view::SignalName(kind, sizes[kind]).isEmpty());
+  }
+}
+
+void TestViewLibrary::characteristicNamesThroughLoader() {
+  test::ScriptedPrompts prompts;
+  ViewLoader loader(programDir());
+  for (int i = 0; i < 6; ++i)
+    QCOMPARE(loader.funcName(prompts, 6, i), std::optional<QString>(CharacteristicNames()[i]));
+  QCOMPARE(loader.funcName(prompts, 7, 31), std::optional<QString>(view::SignalName(7, 31)));
+  QCOMPARE(loader.funcName(prompts, 9, 0), std::optional<QString>(QString()));
+  QVERIFY(prompts.asked().isEmpty());
+}
+
+void TestViewLibrary::showViewThroughEditor() {
+  test::ScriptedPrompts prompts;
+  ViewLoader loader(programDir());
+  ViewValueEditor editor(loader, prompts);
+  QString title;
+  QTimer::singleShot(0, this, [&] {
+    auto* d = qobject_cast<ValueDialog*>(QApplication::activeModalWidget());
+    QVERIFY(d);
+    title = d->windowTitle();
+    d->decimalEdit()->setValue(1.5);
+    d->accept();
+  });
+  editor.show(QStringLiteral("Время АПВ 1й ступени, с"), 256 + 29, 12, 1);
+  QCOMPARE(title, QStringLiteral("Время АПВ 1й ступени, с"));
+  QCOMPARE(editor.value(), 15);
+
+  QTimer::singleShot(0, this, [&] {
+    auto* d = qobject_cast<ValueDialog*>(QApplication::activeModalWidget());
+    QVERIFY(d);
+    d->decimalEdit()->setValue(3.0);
+    d->reject();
+  });
+  editor.show(QStringLiteral("Время АПВ 1й ступени, с"), 256 + 29, 12, 1);
+  QCOMPARE(editor.value(), 12);
+  QVERIFY(prompts.asked().isEmpty());
+}
+
+void TestViewLibrary::missingLibrary() {
+  QTemporaryDir empty;
+  test::ScriptedPrompts prompts;
+  ViewLoader loader(empty.path());
+  ViewValueEditor editor(loader, prompts);
+  editor.show(QStringLiteral("Ток МТЗ-1, кратность In (A)"), 261, 125, 1);
+  QCOMPARE(editor.value(), 125);
+  QCOMPARE(loader.funcName(prompts, 6, 0), std::nullopt);
+  QCOMPARE(prompts.boxTexts(), (QStringList{QStringLiteral("Ошибка загрзки библиотеки!"),
+                                            QStringLiteral("Ошибка загрзки библиотеки!")}));
+  QCOMPARE(prompts.asked()[0].buttons, QList<Button>{Button::Abort});
+  QCOMPARE(prompts.asked()[0].icon, BoxIcon::Error);
+}
+
+void TestViewLibrary::missingEntries() {
+  test::ScriptedPrompts prompts;
+  ViewLoader loader(programDir() + QStringLiteral("/broken_view"));
+  ViewValueEditor editor(loader, prompts);
+  editor.show(QStringLiteral("Адрес устройства"), 64, 5, 1);
+  QVERIFY(prompts.asked().isEmpty());  // no ShowView: nothing at all
+  QCOMPARE(editor.value(), 5);         // not the stale 77 of its SetValue
+  QCOMPARE(loader.funcName(prompts, 6, 0), std::nullopt);
+  QCOMPARE(prompts.boxTexts(), QStringList{QStringLiteral("Ошибка загрзки функции!")});
+  QCOMPARE(prompts.asked()[0].buttons, QList<Button>{Button::Abort});
+}
+
+QTEST_MAIN(TestViewLibrary)
+#include "test_view_library.moc"

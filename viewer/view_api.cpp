@@ -1,0 +1,49 @@
+#include "viewer/view_api.h"
+
+#include <QApplication>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <algorithm>
+#include <cstring>
+
+#include "viewer/editor_spec.h"
+#include "viewer/signal_names.h"
+#include "viewer/value_dialog.h"
+
+namespace {
+
+std::int32_t g_value = 0;
+
+QString fromLengthPrefixed(const unsigned char* text) {
+  if (!text) return {};
+  QStringDecoder decoder("windows-1251");
+  return decoder(QByteArray(reinterpret_cast<const char*>(text + 1), text[0]));
+}
+
+}  // namespace
+
+extern "C" {
+
+std::int32_t ShowView(void* window, const unsigned char* caption, std::uint16_t reg,
+                      std::int32_t value, std::uint16_t earthCtSecondary, std::int32_t reserved) {
+  (void)reserved;
+  g_value = value;
+  // Without a widget application (the command-line program) there is no
+  // dialog: the value stays as it was.
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return g_value;
+  vmk::view::ValueDialog dialog(vmk::view::SpecForRegister(reg), fromLengthPrefixed(caption),
+                                value, earthCtSecondary, static_cast<QWidget*>(window));
+  if (dialog.exec() == QDialog::Accepted) g_value = dialog.value();
+  return g_value;
+}
+
+std::int32_t SetValue() { return g_value; }
+
+void GetFuncAr(unsigned char* buffer, std::int32_t kind, std::int32_t index) {
+  if (!buffer) return;
+  QStringEncoder encoder("windows-1251");
+  const QByteArray bytes = QByteArray(encoder(vmk::view::SignalName(kind, index))).left(255);
+  buffer[0] = static_cast<unsigned char>(bytes.size());
+  std::memcpy(buffer + 1, bytes.constData(), std::size_t(bytes.size()));
+}
+}
