@@ -40,6 +40,30 @@ void FakeDevice::setPassword(const QString& four) {
   regs[67] = std::uint16_t(std::uint8_t(b[2]) << 8 | std::uint8_t(b[3]));
 }
 
+void loadSample(FakeDevice& d) {
+  d.regs[64] = 261;
+  d.regs[65] = 0x0004;
+  d.setPassword(QStringLiteral("ABCD"));
+  d.regs[68] = 0xFFFE;  // only bit 0 counts: group 1
+  d.regs[69] = 0xFFFF;
+  d.regs[80] = 600;
+  d.regs[81] = 5;
+  d.regs[82] = 100;
+  d.regs[83] = 1;
+  d.regs[96] = 0x8001;
+  d.regs[97] = 0x0021;
+  for (int r = 134; r <= 139; ++r) d.regs[r] = 25;
+  d.regs[140] = 15;
+  d.regs[142] = 0x0002;  // bit 0 clear: "Работа"
+  d.regs[222] = 0x0001;
+  d.regs[223] = 0x8000;
+  d.regs[256 + 6] = 25;
+  d.regs[256 + 20] = 6;
+  d.regs[256 + 29] = 125;
+  d.regs[512 + 6] = 77;
+  d.regs[512 + 20] = 1;
+}
+
 Bench::Bench()
     : session([this](const PortSettings&) { return device.makeLink(); }) {
   session.DeviceAddress = 1;

@@ -40,6 +40,9 @@ class FakeDevice {
   std::uint8_t m_address;
 };
 
+// A device image with distinctive values in every block read.
+void loadSample(FakeDevice& d);
+
 // A session on the fake device, scripted prompts and a workspace.
 struct Bench {
   FakeDevice device;

@@ -18,30 +18,6 @@ namespace {
 
 const QString kLink = QStringLiteral("Ошибка связи с устройством!");
 
-void loadImage(test::FakeDevice& d) {
-  d.regs[64] = 261;
-  d.regs[65] = 0x0004;
-  d.setPassword(QStringLiteral("ABCD"));
-  d.regs[68] = 0xFFFE;  // only bit 0 counts: group 1
-  d.regs[69] = 0xFFFF;
-  d.regs[80] = 600;
-  d.regs[81] = 5;
-  d.regs[82] = 100;
-  d.regs[83] = 1;
-  d.regs[96] = 0x8001;
-  d.regs[97] = 0x0021;
-  for (int r = 134; r <= 139; ++r) d.regs[r] = 25;
-  d.regs[140] = 15;
-  d.regs[142] = 0x0002;  // bit 0 clear: "Работа"
-  d.regs[222] = 0x0001;
-  d.regs[223] = 0x8000;
-  d.regs[256 + 6] = 25;
-  d.regs[256 + 20] = 6;
-  d.regs[256 + 29] = 125;
-  d.regs[512 + 6] = 77;
-  d.regs[512 + 20] = 1;
-}
-
 QString g1(test::Bench& b, int row, int col = grid::kValue) { return b.ws.Grid1.cell(col, row); }
 QString gs(test::Bench& b, int row, int col = grid::kValue) { return b.ws.grdSett.cell(col, row); }
 
@@ -83,7 +59,7 @@ class TestParamOps : public QObject {
 
 void TestParamOps::readFillsBothGrids() {
   test::Bench b;
-  loadImage(b.device);
+  test::loadSample(b.device);
   FillParamList(b.ws);
   FillUstList(b.ws);
   b.ws.Grid1.setCell(grid::kMark, 5, QStringLiteral("*"));
@@ -124,7 +100,7 @@ void TestParamOps::readFillsBothGrids() {
 
 void TestParamOps::readCommaLocale() {
   test::Bench b;
-  loadImage(b.device);
+  test::loadSample(b.device);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale(QLocale::Russian, QLocale::Russia)));
   QCOMPARE(g1(b, 44), QStringLiteral("1,50"));
   QCOMPARE(gs(b, 26), QStringLiteral("1,25"));
@@ -132,7 +108,7 @@ void TestParamOps::readCommaLocale() {
 
 void TestParamOps::readGroup2() {
   test::Bench b;
-  loadImage(b.device);
+  test::loadSample(b.device);
   rbGroup2Click(b.ws, 2);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   QCOMPARE(b.device.requests.last(), (Request{3, 512, 38}));
@@ -155,7 +131,7 @@ void TestParamOps::readFailure() {
   QFETCH(int, answered);
   QFETCH(int, filledRows);
   test::Bench b;
-  loadImage(b.device);
+  test::loadSample(b.device);
   FillParamList(b.ws);
   FillUstList(b.ws);
   b.ws.Grid1.setCell(grid::kValue, 30, QStringLiteral("old"));
@@ -186,7 +162,7 @@ void TestParamOps::readFailure() {
 
 void TestParamOps::toggleTwiceKeepsMark() {
   test::Bench b;
-  loadImage(b.device);
+  test::loadSample(b.device);
   test::ScriptedEditor editor;
   GridEditing e(b.ws, editor, QLocale::c());
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
@@ -207,7 +183,7 @@ void TestParamOps::toggleTwiceKeepsMark() {
 
 void TestParamOps::editorRoundTrip() {
   test::Bench b;
-  loadImage(b.device);
+  test::loadSample(b.device);
   test::ScriptedEditor editor;
   GridEditing e(b.ws, editor, QLocale::c());
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
@@ -236,7 +212,7 @@ void TestParamOps::editorRoundTrip() {
 
 void TestParamOps::unchangedEditorAnswerLeavesNoMark() {
   test::Bench b;
-  loadImage(b.device);
+  test::loadSample(b.device);
   test::ScriptedEditor editor;
   GridEditing e(b.ws, editor, QLocale::c());
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
@@ -251,7 +227,7 @@ void TestParamOps::unchangedEditorAnswerLeavesNoMark() {
 
 void TestParamOps::headingAndEmptyRowsNeverEdit() {
   test::Bench b;
-  loadImage(b.device);
+  test::loadSample(b.device);
   test::ScriptedEditor editor;
   GridEditing e(b.ws, editor, QLocale::c());
   FillParamList(b.ws);
@@ -272,7 +248,7 @@ void TestParamOps::headingAndEmptyRowsNeverEdit() {
 
 void TestParamOps::selectionReportsBadNumber() {
   test::Bench b;
-  loadImage(b.device);
+  test::loadSample(b.device);
   test::ScriptedEditor editor;
   GridEditing e(b.ws, editor, QLocale::c());
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
@@ -289,7 +265,7 @@ void TestParamOps::selectionReportsBadNumber() {
 
 void TestParamOps::writeGroup2Time() {
   test::Bench b;
-  loadImage(b.device);
+  test::loadSample(b.device);
   test::ScriptedEditor editor;
   GridEditing e(b.ws, editor, QLocale::c());
   rbGroup2Click(b.ws, 2);
@@ -308,7 +284,7 @@ void TestParamOps::writeGroup2Time() {
 
 void TestParamOps::writeTwoRegisterRow() {
   test::Bench b;
-  loadImage(b.device);
+  test::loadSample(b.device);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   // Indicator 3 (registers 100, 101) and recorder channel 16 (222, 223).
   b.ws.Grid1.setCell(grid::kValue, 12, QStringLiteral("101010" "0000000011111111"));
@@ -326,7 +302,7 @@ void TestParamOps::writeTwoRegisterRow() {
 
 void TestParamOps::writeInputDelay() {
   test::Bench b;
-  loadImage(b.device);
+  test::loadSample(b.device);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   b.ws.Grid1.setCell(grid::kValue, 27, QStringLiteral("255"));
   b.ws.Grid1.setCell(grid::kMark, 27, QStringLiteral("*"));
@@ -339,7 +315,7 @@ void TestParamOps::writeInputDelay() {
 
 void TestParamOps::writeNothingMarked() {
   test::Bench b;
-  loadImage(b.device);
+  test::loadSample(b.device);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   b.ws.ParamsModified = true;
   b.device.regs[69] = 0;
@@ -354,7 +330,7 @@ void TestParamOps::writeNothingMarked() {
 
 void TestParamOps::writeSilentFinalReadKeepsFlag() {
   test::Bench b;
-  loadImage(b.device);
+  test::loadSample(b.device);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   const TVMK before = b.session.vmk;
   b.ws.Grid1.setCell(grid::kValue, 5, QStringLiteral("800"));
@@ -373,7 +349,7 @@ void TestParamOps::writeSilentFinalReadKeepsFlag() {
 
 void TestParamOps::writeUnansweredRowKeepsMark() {
   test::Bench b;
-  loadImage(b.device);
+  test::loadSample(b.device);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   b.ws.Grid1.setCell(grid::kValue, 10, QStringLiteral("000000" "0000000000000001"));
   b.ws.Grid1.setCell(grid::kMark, 10, QStringLiteral("*"));
@@ -401,7 +377,7 @@ void TestParamOps::writeRefusesBadValuesBeforeSending() {
   QFETCH(QString, text);
   QFETCH(QString, caption);
   test::Bench b;
-  loadImage(b.device);
+  test::loadSample(b.device);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   // A good row before the bad one must not be sent either.
   b.ws.Grid1.setCell(grid::kValue, 5, QStringLiteral("800"));
@@ -437,7 +413,7 @@ void TestParamOps::writeNeedsPassword() {
   QFETCH(std::optional<QString>, entry);
   QFETCH(QStringList, boxes);
   test::Bench b;
-  loadImage(b.device);
+  test::loadSample(b.device);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   b.ws.Grid1.setCell(grid::kMark, 5, QStringLiteral("*"));
   b.prompts.answerPassword(entry);
