@@ -44,6 +44,7 @@ class TestParamOps : public QObject {
   void unchangedEditorAnswerLeavesNoMark();
   void headingAndEmptyRowsNeverEdit();
   void selectionReportsBadNumber();
+  void passwordRowOpensChangePassword();
 
   void writeGroup2Time();
   void writeTwoRegisterRow();
@@ -261,6 +262,24 @@ void TestParamOps::selectionReportsBadNumber() {
   QCOMPARE(g1(b, 25), QStringLiteral("abc"));
   QVERIFY(g1(b, 25, grid::kMark).isEmpty());
   QVERIFY(!b.ws.ParamsModified);
+}
+
+void TestParamOps::passwordRowOpensChangePassword() {
+  test::Bench b;
+  test::loadSample(b.device);
+  test::ScriptedEditor editor;
+  GridEditing e(b.ws, editor, QLocale::c());
+  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  b.device.requests.clear();
+  b.prompts.answerChangePassword(PasswordChange{"ABCD", "WXYZ", "WXYZ"});
+  e.Grid1SelectCell(1, 2);
+  QCOMPARE(e.CurRegister(), 65535);
+  e.Grid1DblClick(1);
+  QCOMPARE(b.device.requests, (QList<Request>{{6, 66, 0x5758}, {6, 67, 0x595A}}));
+  QVERIFY(g1(b, 2, grid::kMark).isEmpty());
+  QCOMPARE(g1(b, 2), QStringLiteral("*****"));
+  QVERIFY(!b.ws.ParamsModified);
+  QVERIFY(editor.shown.isEmpty());
 }
 
 void TestParamOps::writeGroup2Time() {
