@@ -69,7 +69,7 @@ void actPollingExecute(Workspace& ws) {
   {
     PollingWindowState windowState(ws);
     for (int address = 1; address <= lastAddress; ++address) {
-      ws.processEvents();
+      if (ws.processEvents) ws.processEvents();
       int status = kNoPollingStatus;
       try {
         status = s.modbus.GetF07(s.link(), std::uint8_t(address));
