@@ -4,7 +4,7 @@
 #include <QtTest>
 
 #include "extlib/modbus_library.h"
-#include "extlib/qserial_link.h"
+#include "device/serial_port.h"
 
 using namespace vmk;
 
@@ -22,10 +22,12 @@ class TestModbusInterop : public QObject {
       line += m_server.readLine();
     }
     QVERIFY2(line.startsWith("ready /"), line.constData());
-    QSerialLinkSettings settings;
+    // The port as the program opens it, with the default settings (software
+    // flow control among them): the 0x11 and 0x13 bytes of the frames must
+    // get through.
+    PortSettings settings;
     settings.portName = QString::fromLocal8Bit(line.mid(6).trimmed());
-    settings.baudRate = 9600;
-    m_link = std::make_unique<QSerialLink>(settings);
+    m_link = makeQSerialLink(settings);
     QVERIFY2(m_link->open(), qPrintable(m_link->errorString()));
   }
 
@@ -49,6 +51,8 @@ class TestModbusInterop : public QObject {
 
     m_lib.SetQuery(*m_link, 1, 3, 0, 125, r);  // the longest read
     QCOMPARE(r.length(), 255);
+    QCOMPARE(int(r.frameByte(4 + 2 * 0x11)), 0x11);  // XON
+    QCOMPARE(int(r.frameByte(4 + 2 * 0x13)), 0x13);  // XOFF
   }
 
   void writesARegister() {
@@ -98,7 +102,7 @@ class TestModbusInterop : public QObject {
 
  private:
   QProcess m_server;
-  std::unique_ptr<QSerialLink> m_link;
+  std::unique_ptr<SerialLink> m_link;
   ModbusLibrary m_lib;
 };
 
