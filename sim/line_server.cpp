@@ -82,9 +82,7 @@ int LineServer::serve(int fd, const volatile std::sig_atomic_t& stop, int wakeFd
       if (n < 0 && errno != EINTR && errno != EAGAIN && errno != EIO) return 1;
       if (n > 0) {
         const std::int64_t now = monotonicUs();
-        // The bytes of one read came in one after another at the line
-        // rate; the first of them started that long ago.
-        if (buffer.isEmpty()) firstUs = now - (n - 1) * m_byteUs;
+        if (buffer.isEmpty()) firstUs = m_options.serialLine ? now - n * m_byteUs : now;
         lastUs = now;
         buffer.append(chunk, n);
       }

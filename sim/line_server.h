@@ -23,6 +23,10 @@ class LineServer {
     int turnaroundMs = 0;
     // Print every frame in hex on stderr.
     bool verbose = false;
+    // A real serial line: the bytes of one read came in one after another,
+    // so the first of them started that many byte times earlier. On a
+    // pseudo-terminal a request arrives whole the moment it is written.
+    bool serialLine = false;
   };
 
   LineServer(Bus& bus, FaultInjector& faults, const Options& options);

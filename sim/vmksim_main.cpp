@@ -188,6 +188,7 @@ int main(int argc, char** argv) {
     fd = ::open(readyPath.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) fail(QStringLiteral("cannot open %1: %2").arg(p.value("port"), QString::fromLocal8Bit(strerror(errno))));
     makeRaw(fd, options.baud);
+    options.serialLine = true;
   } else {
     char name[256] = {};
     if (openpty(&fd, &slave, name, nullptr, nullptr) != 0) fail(QStringLiteral("cannot create a pseudo-terminal"));

@@ -1,0 +1,182 @@
+// vmkbench: times exchanges with `vmksim --pace` over a pseudo-terminal and
+// sets them against the time the bytes need on the wire plus the device's
+// turnaround; then times 200 reads of 9 registers with our master and with
+// libmodbus against the same simulator.
+//
+//   vmkbench [--quick] [--vmksim PATH]
+//   --quick  leave out the 250-block download at 9600 bit/s (about a minute)
+
+#include <modbus.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+#include "extlib/modbus_library.h"
+#include "extlib/qserial_link.h"
+#include "extlib/reply_frame.h"
+
+namespace {
+
+constexpr int kTurnaroundMs = 5;
+
+// vmksim on a pseudo-terminal, stopped by its own pid.
+class Simulator {
+ public:
+  bool start(const QString& program, int baud) {
+    m_path = m_dir.filePath(QStringLiteral("bus"));
+    m_process.start(program, {"--link", m_path, "--addresses", "1", "--pace", "--baud",
+                              QString::number(baud), "--turnaround-ms", QString::number(kTurnaroundMs)});
+    if (!m_process.waitForStarted(10000)) return false;
+    QByteArray out;
+    while (!out.contains('\n')) {
+      if (!m_process.waitForReadyRead(10000)) return false;
+      out += m_process.readAllStandardOutput();
+    }
+    return out.startsWith("ready ");
+  }
+  ~Simulator() {
+    m_process.terminate();
+    if (!m_process.waitForFinished(5000)) m_process.kill();
+    m_process.waitForFinished(5000);
+  }
+  QString path() const { return m_path; }
+
+ private:
+  QTemporaryDir m_dir;
+  QString m_path;
+  QProcess m_process;
+};
+
+double wireMs(int bytes, int baud, int exchanges) {
+  return bytes * 10.0 * 1000.0 / baud + exchanges * double(kTurnaroundMs);
+}
+
+// Runs `work` and returns the milliseconds it took; `ok` false if it failed.
+double timed(const std::function<bool()>& work, bool& ok) {
+  QElapsedTimer t;
+  t.start();
+  ok = work();
+  return t.nsecsElapsed() / 1e6;
+}
+
+// The median of `times` runs of `work`.
+double median(const std::function<bool()>& work, int times, bool& ok) {
+  std::vector<double> ms;
+  ok = true;
+  for (int i = 0; i < times; ++i) {
+    bool one = false;
+    ms.push_back(timed(work, one));
+    ok = ok && one;
+  }
+  std::sort(ms.begin(), ms.end());
+  return ms[ms.size() / 2];
+}
+
+void row(const char* what, double measured, double wire, bool ok) {
+  std::printf("  %-26s %10.1f ms %10.1f ms %7.3f%s\n", what, measured, wire, measured / wire,
+              ok ? "" : "  (FAILED)");
+}
+
+int runBaud(const QString& program, int baud, bool quick) {
+  Simulator sim;
+  if (!sim.start(program, baud)) {
+    std::fprintf(stderr, "vmkbench: vmksim did not start\n");
+    return 1;
+  }
+  // libmodbus opens the line first: QSerialPort takes it exclusively.
+  modbus_t* ctx = modbus_new_rtu(sim.path().toLocal8Bit().constData(), baud, 'N', 8, 1);
+  if (!ctx || modbus_connect(ctx) != 0) {
+    std::fprintf(stderr, "vmkbench: libmodbus cannot open %s\n", qPrintable(sim.path()));
+    if (ctx) modbus_free(ctx);
+    return 1;
+  }
+  modbus_set_slave(ctx, 1);
+  vmk::QSerialLinkSettings settings;
+  settings.portName = sim.path();
+  settings.baudRate = baud;
+  vmk::QSerialLink link(settings);
+  if (!link.open()) {
+    std::fprintf(stderr, "vmkbench: %s\n", qPrintable(link.errorString()));
+    modbus_close(ctx);
+    modbus_free(ctx);
+    return 1;
+  }
+  vmk::ModbusLibrary modbus;
+  vmk::ReplyFrame r;
+  std::printf("\nvmksim --pace at %d bit/s, turnaround %d ms\n", baud, kTurnaroundMs);
+  std::printf("  %-26s %13s %13s %7s\n", "exchange", "measured", "wire+turn", "ratio");
+  bool ok = false;
+  // Request + reply bytes: read 8 + 2n + 5, block 7 + 247.
+  // Single exchanges: the median of 15.
+  constexpr int kRuns = 15;
+  double ms = median([&] { modbus.SetQuery(link, 1, 3, 0, 9, r); return r.length() == 23; }, kRuns, ok);
+  row("identity block (9 regs)", ms, wireMs(8 + 23, baud, 1), ok);
+  ms = median([&] { modbus.SetQuery(link, 1, 3, 64, 23, r); return r.length() == 51; }, kRuns, ok);
+  row("setup block (23 regs)", ms, wireMs(8 + 51, baud, 1), ok);
+  ms = median([&] { modbus.GetBLockInterruption(link, 1, 0, 100, r); return r.length() == 247; }, kRuns, ok);
+  row("oscillogram block", ms, wireMs(7 + 247, baud, 1), ok);
+  if (!(quick && baud < 100000)) {
+    ms = timed([&] {
+      for (int b = 0; b < 250; ++b) {
+        modbus.GetBLockInterruption(link, 1, 0, std::uint16_t(b), r);
+        if (r.length() != 247) return false;
+      }
+      return true;
+    }, ok);
+    row("whole download (250)", ms, wireMs(250 * (7 + 247), baud, 250), ok);
+  }
+
+  // 200 reads of 9 registers each, ours and libmodbus taking turns read by
+  // read on the same line, so that a change in the machine's load hits both.
+  constexpr int kReads = 200;
+  double ours = 0, theirs = 0;
+  int oursFailed = 0, theirsFailed = 0;
+  for (int i = 0; i < kReads; ++i) {
+    ours += timed([&] {
+      modbus.SetQuery(link, 1, 3, 0, 9, r);
+      return r.length() == 23;
+    }, ok);
+    oursFailed += ok ? 0 : 1;
+    theirs += timed([&] {
+      std::uint16_t regs[9];
+      return modbus_read_registers(ctx, 0, 9, regs) == 9;
+    }, ok);
+    theirsFailed += ok ? 0 : 1;
+  }
+  modbus_close(ctx);
+  modbus_free(ctx);
+  link.close();
+  const double wire = wireMs(kReads * (8 + 23), baud, kReads);
+  std::printf("  %d reads of 9 registers: ours %.1f ms (%.3f of wire+turn), libmodbus %.1f ms (%.3f), "
+              "ours/libmodbus %.3f\n",
+              kReads, ours, ours / wire, theirs, theirs / wire, ours / theirs);
+  if (oursFailed || theirsFailed)
+    std::printf("  FAILED reads: ours %d, libmodbus %d\n", oursFailed, theirsFailed);
+  return oursFailed || theirsFailed ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QStringList args = app.arguments();
+  const bool quick = args.contains(QStringLiteral("--quick"));
+  QString program = QStringLiteral(VMKSIM_PATH);
+  if (const auto i = args.indexOf(QStringLiteral("--vmksim")); i >= 0 && i + 1 < args.size()) program = args[i + 1];
+  if (args.contains(QStringLiteral("--help"))) {
+    std::printf("vmkbench [--quick] [--vmksim PATH]\n"
+                "Times our master against vmksim --pace at 9600 and 115200 bit/s, and 200\n"
+                "reads of 9 registers with our master and with libmodbus.\n"
+                "--quick leaves out the 250-block download at 9600 bit/s.\n");
+    return 0;
+  }
+  int rc = 0;
+  for (int baud : {9600, 115200}) rc |= runBaud(program, baud, quick);
+  return rc;
+}
