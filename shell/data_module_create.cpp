@@ -1,5 +1,6 @@
 #include "shell/data_module_create.h"
 
+#include "device/port_actions.h"
 #include "shell/command_table.h"
 #include "shell/page_rules.h"
 
@@ -8,8 +9,8 @@ namespace vmk {
 namespace {
 
 // Loads Front.ini and tests the port, asking for settings when it cannot be
-// opened. The port test of the device link is not wired in yet.
-void startupPortTest(Workspace&) {}
+// opened.
+void startupPortTest(Workspace& ws) { portStartupCheck(ws); }
 
 // Lays out the captions and registers of the parameter and setting grids.
 // The catalogue is not wired in yet.
@@ -39,6 +40,6 @@ void DataModuleCreate(Workspace& ws, const QString& programDir) {
   ws.pages.setActivePage(kPagePolling);
 }
 
-void DataModuleDestroy(Workspace& ws) { ws.session.closePort(); }
+void DataModuleDestroy(Workspace& ws) { portShutdown(ws); }
 
 }  // namespace vmk

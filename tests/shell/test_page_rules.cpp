@@ -1,5 +1,7 @@
+#include <QTemporaryDir>
 #include <QtTest>
 
+#include "extlib/memory_link.h"
 #include "shell/app_info.h"
 #include "shell/command_table.h"
 #include "shell/data_module_create.h"
@@ -17,6 +19,7 @@ struct Fixture {
   FixedClock clock{QDateTime(QDate(2011, 2, 1), QTime(13, 5, 7))};
   Workspace ws{session, prompts, clock};
   Fixture() {
+    session.Port1.setLinkFactory([](const PortSettings&) { return std::make_unique<MemoryLink>(); });
     applyCommandTable(ws.pages);
     DataModuleCreate(ws, QStringLiteral("/opt/vmk"));
   }
@@ -64,6 +67,25 @@ class TestPageRules : public QObject {
     QCOMPARE(f.ws.grdAlarm.columnWidth(2) + f.ws.grdAlarm.columnWidth(4), 0);
     QCOMPARE(f.ws.Gauge1.maximum(), 31);
     QVERIFY(f.prompts.asked().isEmpty());
+  }
+
+  void dataModuleCreationTestsThePort() {
+    QTemporaryDir dir;
+    Session session;
+    session.Port1.setLinkFactory([](const PortSettings&) {
+      auto link = std::make_unique<MemoryLink>();
+      link->setOpenError(QStringLiteral("no such port"));
+      return link;
+    });
+    test::ScriptedPrompts prompts;
+    FixedClock clock{QDateTime(QDate(2011, 2, 1), QTime(13, 5, 7))};
+    Workspace ws{session, prompts, clock};
+    applyCommandTable(ws.pages);
+    DataModuleCreate(ws, dir.path());
+    QCOMPARE(prompts.boxTexts(), QStringList{QStringLiteral("Ошибка открытия порта")});
+    QCOMPARE(prompts.asked().last().kind, QStringLiteral("port"));
+    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("Front.ini"))));
+    QVERIFY(!session.Port1.isOpen());
   }
 
   void pageChangeEnablesOnlyThatPagesActions_data() {
