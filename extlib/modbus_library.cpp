@@ -107,33 +107,37 @@ ReplyStatus ModbusLibrary::exchange(SerialLink& port, const QByteArray& request,
   qint64 hardDeadline = -1;
   QByteArray in;
   Scan s;
+  qint64 lastArrival = 0;
   for (;;) {
     s = scan(in, address, function, replyLength);
     if (s.found != ReplyStatus::NoAnswer) break;
+    if (!in.isEmpty()) {
+      // The rest of the reply (all of it while none has started) must
+      // follow the last bytes at the line rate.
+      const qsizetype missing = s.candidate >= 0 ? s.missing : replyLength;
+      deadline = std::min(hardDeadline, lastArrival + timing::restOfReplyMs(int(missing), byteTime));
+    }
     const qint64 remaining = deadline - clock.elapsed();
     if (remaining <= 0) break;
     const QByteArray chunk = port.read(int(remaining));
     if (chunk.isEmpty()) continue;
-    const qint64 now = clock.elapsed();
+    lastArrival = clock.elapsed();
     if (hardDeadline < 0) {
-      // Room for the whole reply behind as much garbage as we keep.
-      hardDeadline = now + timing::restOfReplyMs(replyLength + kMaxPending, byteTime);
+      // Room for the whole reply behind as much garbage as we keep, so that
+      // a babbling line cannot hold the exchange for ever.
+      hardDeadline = lastArrival + timing::restOfReplyMs(replyLength + kMaxPending, byteTime);
     }
     in += chunk;
     if (in.size() > kMaxPending) in = in.right(kMaxPending);
-    const Scan now_ = scan(in, address, function, replyLength);
-    const qsizetype missing = now_.candidate >= 0 ? now_.missing : replyLength;
-    deadline = std::min(hardDeadline, now + timing::restOfReplyMs(int(missing), byteTime));
   }
 
   ReplyStatus status = s.found;
   if (status == ReplyStatus::Ok || status == ReplyStatus::Exception) {
     reply.assign(in.mid(s.start, s.length));
-    logFrame("<-", in, statusNote(status));
   } else {
     status = diagnose(in, s, address, function);
-    logFrame("<-", in, statusNote(status));
   }
+  logFrame("<-", in, statusNote(status));
   m_lastStatus = status;
   return status;
 }
