@@ -3,8 +3,11 @@
 #include <cmath>
 
 #include "device/codecs.h"
+#include "device/polling.h"
 #include "extlib/transport_error.h"
 #include "monitor/live_format.h"
+#include "shell/app_info.h"
+#include "shell/page_rules.h"
 
 namespace vmk {
 
@@ -21,7 +24,9 @@ const QString kActSetTimer = QStringLiteral("actSetTimerRefresh");
 
 CurrentValues::CurrentValues(Workspace& ws, LiveView& view, IntervalTimer& timer,
                              const QLocale& locale)
-    : m_ws(ws), m_view(view), m_timer(timer), m_locale(locale) {}
+    : m_ws(ws), m_view(view), m_timer(timer), m_locale(locale) {
+  m_ws.pageChangeHooks.push_back([this](Workspace&, int) { resetAutoRefresh(); });
+}
 
 void CurrentValues::actrefreshExecute() {
   if (m_ws.pages.activePage() != kPageDinamic) return;
@@ -44,8 +49,7 @@ void CurrentValues::actrefreshExecute() {
   for (int k = 0; k < 6; ++k) m_regs.currents[k] = GetRegWord(reply, 16 + k);
 
   ShowMeasurements();
-  m_ws.mmMess.append(m_ws.clock.now().toString(QStringLiteral("HH:mm:ss")) +
-                     QStringLiteral(" Обновление информации"));
+  m_ws.mmMess.append(formatLongTime(m_ws.clock.now()) + QStringLiteral(" Обновление информации"));
 }
 
 void CurrentValues::ShowMeasurements() {
@@ -68,13 +72,14 @@ void CurrentValues::ShowMeasurements() {
   // Phase registers count hundredths of an ampere, earth registers mA.
   const auto& c = m_regs.currents;
   const auto amps = [&](std::uint16_t reg) { return formatCurrent(reg * phase, 2, m_locale); };
-  m_view.setText(LiveLabel::CurrA, QStringLiteral("Ia = ") + amps(c[0]));
-  m_view.setText(LiveLabel::CurrB, QStringLiteral("Ib = ") + amps(c[1]));
-  m_view.setText(LiveLabel::CurrC, QStringLiteral("Ic = ") + amps(c[2]));
-  m_view.setText(LiveLabel::LastIM, QStringLiteral("Ток последней аварии МТЗ: ") + amps(c[4]));
-  m_view.setText(LiveLabel::LastIZ, QStringLiteral("Ток последней аварии ЗНЗ: ") +
-                                        formatCurrent(c[5] * earth, 3, m_locale));
-  m_view.setText(LiveLabel::CurrN, QStringLiteral("Io = %1 mA").arg(c[3] * earth));
+  LabelTexts& l = m_ws.labels;
+  l.setText(QStringLiteral("lblCurrA"), QStringLiteral("Ia = ") + amps(c[0]));
+  l.setText(QStringLiteral("lblCurrB"), QStringLiteral("Ib = ") + amps(c[1]));
+  l.setText(QStringLiteral("lblCurrC"), QStringLiteral("Ic = ") + amps(c[2]));
+  l.setText(QStringLiteral("lblLastIM"), QStringLiteral("Ток последней аварии МТЗ: ") + amps(c[4]));
+  l.setText(QStringLiteral("lblLastIZ"), QStringLiteral("Ток последней аварии ЗНЗ: ") +
+                                             formatCurrent(c[5] * earth, 3, m_locale));
+  l.setText(QStringLiteral("lblCurrN"), QStringLiteral("Io = %1 mA").arg(c[3] * earth));
   refreshInput();
 }
 
@@ -124,17 +129,14 @@ void CurrentValues::resetAutoRefresh() { switchOff(); }
 
 void CurrentValues::RefreshTimerTimer() {
   if (m_ws.pages.activePage() != kPageDinamic || !m_ws.AutoRefreshOn) return;
-  bool failed = false;
-  {
-    BusyGuard busy(m_ws.session);
-    if (!busy.acquired()) return;
-    try {
-      actrefreshExecute();
-    } catch (const Error&) {
-      failed = true;
-    }
+  // The whole tick, failure sequence included, is one operation.
+  BusyGuard busy(m_ws.session);
+  if (!busy.acquired()) return;
+  try {
+    actrefreshExecute();
+    return;
+  } catch (const Error&) {
   }
-  if (!failed) return;
 
   // Off first, so that no tick comes while the box is open.
   switchOff();
@@ -142,18 +144,8 @@ void CurrentValues::RefreshTimerTimer() {
                               QStringLiteral("Неудается получить данные.\r"
                                              "Возможно пропала связь с устройством."),
                               {Button::Ok}});
-  m_ws.pages.setActivePage(kPagePolling);
-  if (m_pageChangeRule) m_pageChangeRule();
-  if (m_polling) m_polling();
-}
-
-void CurrentValues::showTransformerRatios() {
-  const SetupFields& setup = m_ws.session.vmk.setup;
-  m_view.setText(LiveLabel::KoefTT,
-                 QStringLiteral("Ктт = %1/%2").arg(setup.CtPrimary).arg(setup.CtSecondary));
-  m_view.setText(LiveLabel::KoefN, QStringLiteral("КттЗНЗ (mA)= %1/%2")
-                                       .arg(setup.EarthCtPrimary)
-                                       .arg(setup.EarthCtSecondary));
+  pgcMainChange(m_ws, kPagePolling);
+  actPollingExecute(m_ws);
 }
 
 }  // namespace vmk

@@ -6,7 +6,6 @@
 #include <QLocale>
 #include <array>
 #include <cstdint>
-#include <functional>
 
 #include "device/workspace.h"
 #include "monitor/interval_timer.h"
@@ -26,13 +25,12 @@ class CurrentValues {
   static constexpr std::uint16_t kLiveCount = 22;  // registers 16..37
 
   // The locale gives the decimal separator of every number shown and typed.
+  // Adds resetAutoRefresh to the workspace's page-change steps, so the
+  // object must live as long as the workspace.
   CurrentValues(Workspace& ws, LiveView& view, IntervalTimer& timer,
                 const QLocale& locale = QLocale::system());
-
-  // What a failed tick runs after making page 0 active: the page-change
-  // rule and polling. Both are optional (nothing runs when empty).
-  void setPageChangeRule(std::function<void()> rule) { m_pageChangeRule = std::move(rule); }
-  void setPolling(std::function<void()> polling) { m_polling = std::move(polling); }
+  CurrentValues(const CurrentValues&) = delete;
+  CurrentValues& operator=(const CurrentValues&) = delete;
 
   // "Обновить" (F5). Nothing off page 1. One read of the live block inside
   // the port bracket; a reply that is not exactly 49 bytes long throws
@@ -46,9 +44,11 @@ class CurrentValues {
   void actSetTimerRefreshExecute();
 
   // Tick of `RefreshTimer`. Nothing unless page 1 is active, the
-  // auto-refresh is on and no other operation runs. A refresh that fails
-  // switches the auto-refresh off, tells the user, makes page 0 active and
-  // runs the page-change rule and polling.
+  // auto-refresh is on and no other operation runs; the tick holds the
+  // session's busy flag itself for its whole run. A refresh that fails
+  // switches the auto-refresh off, tells the user, makes page 0 active
+  // through the page-change rule and runs polling; an error of polling is
+  // left to the caller.
   void RefreshTimerTimer();
 
   // Scales the stored currents by the chosen ratios into the labels, then
@@ -56,11 +56,9 @@ class CurrentValues {
   void ShowMeasurements();
   void refreshInput();
 
-  // Page-change hook: stops the timer and shows the auto-refresh as off, so
-  // that what the status bar shows is what runs.
+  // Page-change step: stops the timer and shows the auto-refresh as off,
+  // so that what the status bar shows is what runs.
   void resetAutoRefresh();
-  // Page 1's transformer labels from the device record as last read.
-  void showTransformerRatios();
 
   const LiveRegisters& registers() const { return m_regs; }
   IntervalTimer& timer() { return m_timer; }
@@ -73,8 +71,6 @@ class CurrentValues {
   IntervalTimer& m_timer;
   QLocale m_locale;
   LiveRegisters m_regs;
-  std::function<void()> m_pageChangeRule;
-  std::function<void()> m_polling;
 };
 
 }  // namespace vmk

@@ -2,13 +2,6 @@
 
 namespace vmk {
 
-void LiveView::setText(LiveLabel label, const QString& text) {
-  QString& slot = m_texts[index(label)];
-  if (slot == text) return;
-  slot = text;
-  Q_EMIT textChanged(label, text);
-}
-
 bool LiveView::isInputLit(int input) const {
   return input >= 1 && input <= kInputCount && m_inputs[input - 1];
 }

@@ -1,39 +1,23 @@
 #pragma once
-// What page 1 ("Текущие значения") shows: the measurement labels, the six
-// input lamps, the choice of primary or secondary values, and the clock
-// source of the synchronisation command with its two pickers. Operations
-// write it; the window mirrors it and writes the user's choices back.
+// What page 1 ("Текущие значения") shows besides its label texts (those
+// are in Workspace::labels): the six input lamps, the choice of primary or
+// secondary values, and the clock source of the synchronisation command
+// with its two pickers. Operations write it; the window mirrors it and
+// writes the user's choices back.
 
 #include <QDate>
 #include <QObject>
-#include <QString>
 #include <QTime>
 #include <array>
 
 namespace vmk {
 
-// The labels of the box "  Измерения  ".
-enum class LiveLabel {
-  CurrA,   // lblCurrA
-  CurrB,   // lblCurrB
-  CurrC,   // lblCurrC
-  CurrN,   // lblCurrN
-  LastIM,  // lblLastIM
-  LastIZ,  // lblLastIZ
-  KoefTT,  // lblKoefTT
-  KoefN,   // lblKoefN
-};
-
 class LiveView : public QObject {
   Q_OBJECT
  public:
-  static constexpr int kLabelCount = 8;
   static constexpr int kInputCount = 6;
 
   using QObject::QObject;
-
-  QString text(LiveLabel label) const { return m_texts[index(label)]; }
-  void setText(LiveLabel label, const QString& text);
 
   // Lamp `shpInputN` (input 1..6): lit (green) or dark (button face).
   bool isInputLit(int input) const;
@@ -56,7 +40,6 @@ class LiveView : public QObject {
   void setPickersVisible(bool visible);
 
  Q_SIGNALS:
-  void textChanged(vmk::LiveLabel label, const QString& text);
   void inputChanged(int input, bool lit);
   void primaryValuesChanged(bool primary);
   void manualClockChanged(bool manual);
@@ -65,9 +48,6 @@ class LiveView : public QObject {
   void pickersVisibleChanged(bool visible);
 
  private:
-  static int index(LiveLabel label) { return static_cast<int>(label); }
-
-  std::array<QString, kLabelCount> m_texts;
   std::array<bool, kInputCount> m_inputs{};
   bool m_primary = true;
   bool m_manualClock = false;

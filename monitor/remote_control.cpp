@@ -1,14 +1,13 @@
 #include "monitor/remote_control.h"
 
 #include "device/codecs.h"
+#include "shell/app_info.h"
 
 namespace vmk {
 
 namespace {
 
-QString timeNow(const Clock& clock) {
-  return clock.now().toString(QStringLiteral("HH:mm:ss"));
-}
+QString timeNow(const Clock& clock) { return formatLongTime(clock.now()); }
 
 // In the synchronisation line the times read "13.05.07", not "13:05:07".
 QString dotted(QString text) { return text.replace(QLatin1Char(':'), QLatin1Char('.')); }

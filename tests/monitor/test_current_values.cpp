@@ -1,0 +1,285 @@
+#include <QtTest>
+
+#include "extlib/crc16.h"
+#include "extlib/memory_link.h"
+#include "monitor_rig.h"
+#include "shell/page_rules.h"
+
+using namespace vmk;
+using namespace vmk::test;
+
+namespace {
+
+const QString kLost = QStringLiteral("Неудается получить данные.\rВозможно пропала связь с устройством.");
+
+// Live registers 32..37 of the simulated device.
+void setCurrents(sim::Device& d, int ia, int io, int lastIm = 0, int lastIz = 0) {
+  d.setRegister(32, std::uint16_t(ia));
+  d.setRegister(33, std::uint16_t(ia));
+  d.setRegister(34, std::uint16_t(ia));
+  d.setRegister(35, std::uint16_t(io));
+  d.setRegister(36, std::uint16_t(lastIm));
+  d.setRegister(37, std::uint16_t(lastIz));
+}
+
+}  // namespace
+
+class TestCurrentValues : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void scalesAndFormats_data() {
+    QTest::addColumn<bool>("russian");
+    QTest::addColumn<bool>("primary");
+    QTest::addColumn<int>("ctPrimary");
+    QTest::addColumn<int>("ctSecondary");
+    QTest::addColumn<int>("ia");
+    QTest::addColumn<int>("io");
+    QTest::addColumn<QString>("labelA");
+    QTest::addColumn<QString>("labelN");
+
+    QTest::newRow("secondary, comma") << true << false << 200 << 5 << 250 << 37 << "Ia = 2,50 A" << "Io = 37 mA";
+    QTest::newRow("secondary, point") << false << false << 200 << 5 << 250 << 37 << "Ia = 2.50 A" << "Io = 37 mA";
+    QTest::newRow("ratio 40, one decimal") << false << true << 200 << 5 << 250 << 37 << "Ia = 100.0 A" << "Io = 111 mA";
+    QTest::newRow("ratio 1, none") << false << true << 5 << 5 << 10001 << 0 << "Ia = 100 A" << "Io = 0 mA";
+    QTest::newRow("ratio truncated 75/10 -> 7") << false << true << 75 << 10 << 100 << 1 << "Ia = 7.00 A" << "Io = 3 mA";
+  }
+
+  void scalesAndFormats() {
+    QFETCH(bool, russian);
+    QFETCH(bool, primary);
+    QFETCH(int, ctPrimary);
+    QFETCH(int, ctSecondary);
+    QFETCH(int, ia);
+    QFETCH(int, io);
+    QFETCH(QString, labelA);
+    QFETCH(QString, labelN);
+
+    MonitorRig rig(russian ? QLocale(QLocale::Russian, QLocale::Russia) : QLocale::c());
+    rig.session.vmk.setup.CtPrimary = std::uint16_t(ctPrimary);
+    rig.session.vmk.setup.CtSecondary = std::uint16_t(ctSecondary);
+    rig.view.setPrimaryValues(primary);
+    setCurrents(rig.device(), ia, io);
+    rig.values.actrefreshExecute();
+
+    QCOMPARE(rig.label("lblCurrA"), labelA);
+    QCOMPARE(rig.label("lblCurrC"), labelA.replace(QStringLiteral("Ia"), QStringLiteral("Ic")));
+    QCOMPARE(rig.label("lblCurrN"), labelN);
+    QVERIFY(rig.prompts.asked().isEmpty());
+    QVERIFY(!rig.session.Port1.isOpen());
+  }
+
+  void lastFaultCurrents() {
+    MonitorRig rig;
+    setCurrents(rig.device(), 0, 0, 250, 37);  // МТЗ x 40, ЗНЗ x 3
+    rig.values.actrefreshExecute();
+    QCOMPARE(rig.label("lblLastIM"), QStringLiteral("Ток последней аварии МТЗ: 100.0 A"));
+    QCOMPARE(rig.label("lblLastIZ"), QStringLiteral("Ток последней аварии ЗНЗ: 0.111 A"));
+  }
+
+  void zeroSecondaryShowsErrorAndZeros() {
+    MonitorRig rig;
+    rig.session.vmk.setup.EarthCtSecondary = 0;
+    setCurrents(rig.device(), 250, 37, 250, 37);
+    rig.values.actrefreshExecute();
+    QCOMPARE(rig.prompts.boxTexts(), QStringList{QStringLiteral("Ошибка чтения измерения")});
+    QCOMPARE(rig.prompts.asked().first().caption, QStringLiteral("Error"));
+    QCOMPARE(rig.label("lblCurrA"), QStringLiteral("Ia = 0.000 A"));
+    QCOMPARE(rig.label("lblCurrN"), QStringLiteral("Io = 0 mA"));
+    QCOMPARE(rig.label("lblLastIZ"), QStringLiteral("Ток последней аварии ЗНЗ: 0.000 A"));
+
+    // Secondary values need no ratio and show no error.
+    rig.prompts.forget();
+    rig.view.setPrimaryValues(false);
+    rig.values.actrefreshExecute();
+    QVERIFY(rig.prompts.asked().isEmpty());
+    QCOMPARE(rig.label("lblCurrA"), QStringLiteral("Ia = 2.50 A"));
+  }
+
+  void stageLinesAndLamps() {
+    MonitorRig rig;
+    sim::Device& d = rig.device();
+    d.setRegister(16, 0b100101);
+    d.setRegister(17, 1);
+    d.setRegister(18, 2);  // only bit 0 counts
+    d.setRegister(19, 0);
+    d.setRegister(20, 0x8001);
+    d.setRegister(21, 1);
+    rig.values.actrefreshExecute();
+
+    QCOMPARE(rig.ws.mmMess.lines(),
+             (QStringList{QStringLiteral("МТЗ 1 ступень Работа защиты. "),
+                          QStringLiteral("ЗНЗ Работа защиты. "), QStringLiteral("Работа АПВ. "),
+                          QStringLiteral("09:26:53 Обновление информации")}));
+    const bool lit[] = {true, false, true, false, false, true};
+    for (int i = 1; i <= 6; ++i) QCOMPARE(rig.view.isInputLit(i), lit[i - 1]);
+
+    d.setRegister(16, 0b011010);
+    d.setRegister(17, 0);
+    d.setRegister(20, 0);
+    d.setRegister(21, 0);
+    rig.ws.mmMess.clear();
+    rig.values.actrefreshExecute();
+    QCOMPARE(rig.ws.mmMess.lines().size(), 1);
+    for (int i = 1; i <= 6; ++i) QCOMPARE(rig.view.isInputLit(i), !lit[i - 1]);
+  }
+
+  void refreshOnlyOnPageOne() {
+    MonitorRig rig;
+    rig.ws.pages.setActivePage(kPageParam);
+    rig.values.actrefreshExecute();
+    QCOMPARE(rig.linksMade, 0);
+    QVERIFY(rig.ws.mmMess.lines().isEmpty());
+  }
+
+  void silentDeviceFailsAndClosesPort() {
+    MonitorRig rig;
+    rig.values.actrefreshExecute();
+    const QString before = rig.label("lblCurrA");
+    rig.device().setPowered(false);
+    QVERIFY_THROWS_EXCEPTION(Error, rig.values.actrefreshExecute());
+    QVERIFY(!rig.session.Port1.isOpen());
+    QCOMPARE(rig.label("lblCurrA"), before);
+  }
+
+  // A frame that is not a whole live block (here the device's exception
+  // reply, 5 bytes with a good CRC) is a failed exchange, not zeros.
+  void replyOfWrongLengthFails() {
+    MonitorRig rig;
+    rig.session.Port1.setLinkFactory([](const PortSettings&) {
+      return std::make_unique<MemoryLink>(
+          [](const QByteArray&) { return wire::withCrc(QByteArray::fromHex("018302")); });
+    });
+    rig.ws.labels.setText(QStringLiteral("lblCurrA"), QStringLiteral("Ia = 2.50 A"));
+    QVERIFY_THROWS_EXCEPTION(Error, rig.values.actrefreshExecute());
+    QCOMPARE(rig.label("lblCurrA"), QStringLiteral("Ia = 2.50 A"));
+    QVERIFY(rig.ws.mmMess.lines().isEmpty());
+    QVERIFY(!rig.session.Port1.isOpen());
+  }
+
+  void interval_data() {
+    QTest::addColumn<bool>("russian");
+    QTest::addColumn<QVariant>("entry");  // invalid = box cancelled
+    QTest::addColumn<int>("ms");
+    QTest::addColumn<QString>("status");
+
+    QTest::newRow("half second, comma") << true << QVariant(QStringLiteral("0,5")) << 500 << "Автообновление 0,50 с";
+    QTest::newRow("half second, point") << true << QVariant(QStringLiteral("0.5")) << 500 << "Автообновление 0,50 с";
+    QTest::newRow("default") << true << QVariant(QStringLiteral("5")) << 5000 << "Автообновление 5,00 с";
+    QTest::newRow("default, C") << false << QVariant(QStringLiteral("5")) << 5000 << "Автообновление 5.00 с";
+    QTest::newRow("cancel takes the default") << false << QVariant() << 5000 << "Автообновление 5.00 с";
+    QTest::newRow("60") << false << QVariant(QStringLiteral("60")) << 60000 << "Автообновление 60.00 с";
+    QTest::newRow("above 60 runs at 60") << false << QVariant(QStringLiteral("90")) << 60000 << "Автообновление 60.00 с";
+  }
+
+  void interval() {
+    QFETCH(bool, russian);
+    QFETCH(QVariant, entry);
+    QFETCH(int, ms);
+    QFETCH(QString, status);
+    MonitorRig rig(russian ? QLocale(QLocale::Russian, QLocale::Russia) : QLocale::c());
+    rig.prompts.answerInput(entry.isValid() ? std::optional<QString>(entry.toString()) : std::nullopt);
+    rig.values.actSetTimerRefreshExecute();
+
+    const Asked& asked = rig.prompts.asked().first();
+    QCOMPARE(asked.caption, QStringLiteral("Интервал обновления"));
+    QCOMPARE(asked.text, QStringLiteral("Введите время (1..60) с"));
+    QVERIFY(rig.timer.isActive());
+    QCOMPARE(rig.timer.interval(), ms);
+    QVERIFY(rig.ws.AutoRefreshOn);
+    QCOMPARE(rig.ws.status.text(3), status);
+    QCOMPARE(rig.ws.pages.action(QStringLiteral("actSetTimerRefresh")).image, 3);
+    QCOMPARE(rig.ws.pages.action(QStringLiteral("actSetTimerRefresh")).hint,
+             QStringLiteral("Отключить автоматическое обновление"));
+
+    // A second use switches off without asking.
+    rig.prompts.forget();
+    rig.values.actSetTimerRefreshExecute();
+    QVERIFY(rig.prompts.asked().isEmpty());
+    QVERIFY(!rig.timer.isActive());
+    QVERIFY(!rig.ws.AutoRefreshOn);
+    QCOMPARE(rig.ws.status.text(3), QStringLiteral("Автообновления нет"));
+    QCOMPARE(rig.ws.pages.action(QStringLiteral("actSetTimerRefresh")).image, 4);
+    QCOMPARE(rig.ws.pages.action(QStringLiteral("actSetTimerRefresh")).hint,
+             QStringLiteral("Включить автоматическое обновление"));
+  }
+
+  void badIntervalStartsNothing_data() {
+    QTest::addColumn<QString>("entry");
+    QTest::newRow("zero") << "0";
+    QTest::newRow("negative") << "-5";
+    QTest::newRow("not a number") << "пять";
+    QTest::newRow("empty") << "";
+    QTest::newRow("rounds to 0 ms") << "0,0001";
+  }
+
+  void badIntervalStartsNothing() {
+    QFETCH(QString, entry);
+    MonitorRig rig(QLocale(QLocale::Russian, QLocale::Russia));
+    rig.ws.status.setText(3, QStringLiteral("Автообновления нет"));
+    rig.prompts.answerInput(entry);
+    rig.values.actSetTimerRefreshExecute();
+    QCOMPARE(rig.timer.starts(), 0);
+    QVERIFY(!rig.ws.AutoRefreshOn);
+    QCOMPARE(rig.ws.status.text(3), QStringLiteral("Автообновления нет"));
+    QCOMPARE(rig.prompts.boxTexts().size(), 1);
+    QVERIFY(rig.prompts.boxTexts().first().startsWith(QStringLiteral("Неверный интервал обновления")));
+  }
+
+  void tickRefreshesOnPageOneOnly() {
+    MonitorRig rig;
+    rig.prompts.answerInput(QStringLiteral("1"));
+    rig.values.actSetTimerRefreshExecute();
+    rig.values.RefreshTimerTimer();
+    QCOMPARE(rig.ws.mmMess.lines().size(), 1);
+
+    // Another operation runs: the tick keeps off the line.
+    {
+      BusyGuard other(rig.session);
+      rig.values.RefreshTimerTimer();
+    }
+    QCOMPARE(rig.ws.mmMess.lines().size(), 1);
+
+    // Page 1 left and entered again through the page rule: the auto-refresh
+    // is off and shown off, and ticks do nothing until it is switched on.
+    pgcMainChange(rig.ws, kPageSettings);
+    QVERIFY(!rig.timer.isActive());
+    QVERIFY(!rig.ws.AutoRefreshOn);
+    QCOMPARE(rig.ws.status.text(3), QStringLiteral("Автообновления нет"));
+    QCOMPARE(rig.ws.pages.action(QStringLiteral("actSetTimerRefresh")).image, 4);
+    rig.values.RefreshTimerTimer();
+    pgcMainChange(rig.ws, kPageDinamic);
+    rig.values.RefreshTimerTimer();
+    QCOMPARE(rig.ws.mmMess.lines().size(), 1);
+    QCOMPARE(rig.bus.requests().size(), 1);
+  }
+
+  void failedTickRunsFailureSequenceOnce() {
+    MonitorRig rig;
+    rig.prompts.answerInput(QStringLiteral("2"));
+    rig.values.actSetTimerRefreshExecute();
+    rig.device().setPowered(false);
+    rig.values.RefreshTimerTimer();
+
+    QVERIFY(!rig.timer.isActive());
+    QVERIFY(!rig.ws.AutoRefreshOn);
+    QCOMPARE(rig.ws.status.text(3), QStringLiteral("Автообновления нет"));
+    QCOMPARE(rig.prompts.boxTexts(), QStringList{kLost});
+    const Asked& box = rig.prompts.asked().last();
+    QCOMPARE(box.caption, QStringLiteral("Ошибка"));
+    QCOMPARE(box.icon, BoxIcon::Error);
+    // Page 0 through the page rule, then polling of the front connector.
+    QCOMPARE(rig.ws.pages.activePage(), int(kPagePolling));
+    QVERIFY(rig.ws.pages.isEnabled(QStringLiteral("actPolling")));
+    QVERIFY(!rig.ws.pages.isEnabled(QStringLiteral("actrefresh")));
+    QCOMPARE(rig.ws.lbRelay.lines(), QStringList{QStringLiteral("Связи с устройством №1 нет")});
+    QVERIFY(!rig.session.Port1.isOpen());
+    QVERIFY(!rig.session.isBusy());
+
+    // Later ticks find page 0 and the auto-refresh off: nothing more.
+    rig.values.RefreshTimerTimer();
+    QCOMPARE(rig.prompts.boxTexts().size(), 1);
+  }
+};
+
+QTEST_GUILESS_MAIN(TestCurrentValues)
+#include "test_current_values.moc"

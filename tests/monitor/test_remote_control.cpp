@@ -1,0 +1,176 @@
+#include <QtTest>
+
+#include "extlib/crc16.h"
+#include "extlib/memory_link.h"
+#include "monitor_rig.h"
+
+using namespace vmk;
+using namespace vmk::test;
+
+class TestRemoteControl : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void confirmedCommandsLogOneLine_data() {
+    QTest::addColumn<int>("tag");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("relay 1") << 1 << "09:26:53 Команда управления реле 1";
+    QTest::newRow("relay 3") << 3 << "09:26:53 Команда управления реле 3";
+    QTest::newRow("relay 5") << 5 << "09:26:53 Команда управления реле 5";
+    QTest::newRow("acknowledge") << 6 << "09:26:53 Квитирование аварий";
+    QTest::newRow("recorder") << 7 << "09:26:53 Удаленный пуск регистратора";
+  }
+
+  void confirmedCommandsLogOneLine() {
+    QFETCH(int, tag);
+    QFETCH(QString, line);
+    MonitorRig rig;
+    rig.prompts.answerPassword(QStringLiteral("ABCD"));
+    rig.commands.SetCommand(tag);
+    QCOMPARE(rig.ws.mmMess.lines(), QStringList{line});
+    QVERIFY(rig.prompts.boxTexts().isEmpty());
+    QCOMPARE(rig.bus.requests().size(), 1);
+    QCOMPARE(rig.bus.requests().first().left(4),
+             QByteArray::fromHex("0105") + QByteArray::fromHex(QByteArray::number(0x3000 + tag - 1, 16)));
+    QVERIFY(!rig.session.Port1.isOpen());
+  }
+
+  void relayThreeOperatesTheSimulatedRelay() {
+    MonitorRig rig;
+    rig.device().setRegister(125, 50);  // relay 3 contact time, 0.5 s
+    QCOMPARE(rig.device().outputs() & 0x04, 0);
+    rig.prompts.answerPassword(QStringLiteral("ABCD"));
+    rig.commands.SetCommand(3);
+    QCOMPARE(rig.device().outputs(), std::uint8_t(0x04));
+  }
+
+  void unconfirmedCommandIsSilent_data() {
+    QTest::addColumn<QByteArray>("reply");
+    QTest::newRow("byte 4 is 0") << QByteArray::fromHex("0105300200");
+    QTest::newRow("other address") << QByteArray::fromHex("02053002ff");
+    QTest::newRow("exception") << QByteArray::fromHex("018502");
+    QTest::newRow("silence") << QByteArray();
+  }
+
+  void unconfirmedCommandIsSilent() {
+    QFETCH(QByteArray, reply);
+    MonitorRig rig;
+    MemoryLink* link = nullptr;
+    rig.session.Port1.setLinkFactory([&](const PortSettings&) {
+      auto made = std::make_unique<MemoryLink>([reply](const QByteArray&) {
+        if (reply.isEmpty()) return QByteArray();
+        QByteArray frame = reply;
+        if (frame.size() == 5) frame += QByteArray::fromHex("00");  // value low byte
+        return wire::withCrc(frame);
+      });
+      link = made.get();
+      return made;
+    });
+    rig.prompts.answerPassword(QStringLiteral("ABCD"));
+    rig.commands.SetCommand(3);
+    QVERIFY(link);
+    QCOMPARE(link->requests().size(), 1);
+    QVERIFY(rig.ws.mmMess.lines().isEmpty());
+    QVERIFY(rig.prompts.boxTexts().isEmpty());
+    QVERIFY(!rig.session.Port1.isOpen());
+  }
+
+  void passwordGuardsEveryCommand_data() {
+    QTest::addColumn<QString>("devicePassword");
+    QTest::addColumn<QVariant>("entry");  // invalid = prompt cancelled
+    QTest::addColumn<bool>("refused");    // "Ошибка ввода пароля!" shown
+    QTest::newRow("wrong") << "ABCD" << QVariant(QStringLiteral("ABCE")) << true;
+    QTest::newRow("prefix") << "ABCD" << QVariant(QStringLiteral("ABC")) << true;
+    QTest::newRow("empty once a password was read") << "ABCD" << QVariant(QString()) << true;
+    QTest::newRow("any entry before a password was read") << "" << QVariant(QStringLiteral("ABCD")) << true;
+    QTest::newRow("cancelled") << "ABCD" << QVariant() << false;
+  }
+
+  void passwordGuardsEveryCommand() {
+    QFETCH(QString, devicePassword);
+    QFETCH(QVariant, entry);
+    QFETCH(bool, refused);
+    for (int tag = 1; tag <= 8; ++tag) {
+      MonitorRig rig;
+      rig.session.vmk.setup.DevicePassword = devicePassword;
+      rig.prompts.answerPassword(entry.isValid() ? std::optional<QString>(entry.toString())
+                                                 : std::nullopt);
+      rig.commands.SetCommand(tag);
+      QCOMPARE(rig.prompts.boxTexts(),
+               refused ? QStringList{QStringLiteral("Ошибка ввода пароля!")} : QStringList());
+      QCOMPARE(rig.linksMade, 0);
+      QVERIFY(rig.bus.requests().isEmpty());
+      QVERIFY(rig.ws.mmMess.lines().isEmpty());
+    }
+  }
+
+  void emptyEntryPassesBeforeAPasswordWasRead() {
+    MonitorRig rig;
+    rig.session.vmk.setup.DevicePassword.clear();
+    rig.prompts.answerPassword(QString());
+    rig.commands.SetCommand(6);
+    QCOMPARE(rig.ws.mmMess.lines(), QStringList{QStringLiteral("09:26:53 Квитирование аварий")});
+  }
+
+  void clockFromThePickers() {
+    MonitorRig rig;
+    rig.view.setManualClock(true);
+    rig.commands.rbAutoTimeClick();
+    QVERIFY(rig.view.pickersVisible());
+    rig.view.setPickerDate(QDate(2011, 2, 1));
+    rig.view.setPickerTime(QTime(13, 5, 7, 450));
+    rig.prompts.answerPassword(QStringLiteral("ABCD"));
+    rig.commands.SetCommand(8);
+
+    QCOMPARE(rig.ws.mmMess.lines(),
+             QStringList{QStringLiteral("09.26.53 Синхронизация времени. Установлено 01.02.2011 13.05.07")});
+    QCOMPARE(rig.bus.requests().size(), 1);
+    QCOMPARE(rig.bus.requests().first().mid(7, 6), QByteArray::fromHex("110201130507"));
+    QCOMPARE(rig.device().clock(), QDateTime(QDate(2011, 2, 1), QTime(13, 5, 7)));
+  }
+
+  void clockFromThePcAfterThePasswordStep() {
+    MonitorRig rig;
+    // The PC clock moves on while the password prompt is open.
+    rig.prompts.answerPassword(QStringLiteral("ABCD"));
+    rig.clock.set(QDateTime(QDate(2011, 3, 14), QTime(0, 0, 0)));
+    rig.commands.SetCommand(8);
+    QCOMPARE(rig.ws.mmMess.lines(),
+             QStringList{QStringLiteral("00.00.00 Синхронизация времени. Установлено 14.03.2011")});
+    QCOMPARE(rig.device().clock(), QDateTime(QDate(2011, 3, 14), QTime(0, 0, 0)));
+  }
+
+  void refusedClock() {
+    MonitorRig rig;
+    rig.device().setPowered(false);
+    rig.prompts.answerPassword(QStringLiteral("ABCD"));
+    rig.commands.SetCommand(8);
+    QCOMPARE(rig.prompts.boxTexts(), QStringList{QStringLiteral("Ошибка установки даты и времени")});
+    QVERIFY(rig.ws.mmMess.lines().isEmpty());
+    QVERIFY(!rig.session.Port1.isOpen());
+  }
+
+  void radioClickResetsBothPickers() {
+    MonitorRig rig;
+    rig.view.setPickerDate(QDate(2001, 1, 1));
+    rig.view.setPickerTime(QTime(1, 1, 1));
+    rig.view.setManualClock(true);
+    rig.commands.rbAutoTimeClick();
+    QCOMPARE(rig.view.pickerDate(), QDate(2011, 3, 14));
+    QCOMPARE(rig.view.pickerTime(), QTime(9, 26, 53));
+    QVERIFY(rig.view.pickersVisible());
+    rig.view.setManualClock(false);
+    rig.commands.rbAutoTimeClick();
+    QVERIFY(!rig.view.pickersVisible());
+  }
+
+  void unknownTagDoesNothing() {
+    MonitorRig rig;
+    rig.commands.SetCommand(0);
+    rig.commands.SetCommand(9);
+    QVERIFY(rig.prompts.asked().isEmpty());
+    QCOMPARE(rig.linksMade, 0);
+  }
+};
+
+QTEST_GUILESS_MAIN(TestRemoteControl)
+#include "test_remote_control.moc"
