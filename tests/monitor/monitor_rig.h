@@ -34,6 +34,8 @@ struct MonitorRig {
     s.EarthCtPrimary = 30;
     s.EarthCtSecondary = 10;
     ws.pages.setActivePage(kPageDinamic);
+    // No protection stage has operated.
+    for (int reg = 17; reg <= 21; ++reg) device().setRegister(reg, 0);
   }
 
   sim::Device& device() { return *bus.device(1); }

@@ -2,6 +2,7 @@
 
 #include "extlib/crc16.h"
 #include "extlib/memory_link.h"
+#include "extlib/transport_error.h"
 #include "monitor_rig.h"
 #include "shell/page_rules.h"
 
