@@ -1,6 +1,7 @@
 #include "monitor/remote_control.h"
 
 #include "device/codecs.h"
+#include "service/password_check.h"
 #include "shell/app_info.h"
 
 namespace vmk {
@@ -18,7 +19,7 @@ RemoteControl::RemoteControl(Workspace& ws, LiveView& view) : m_ws(ws), m_view(v
 
 void RemoteControl::SetCommand(int tag) {
   if (tag < 1 || tag > kClockTag) return;
-  if (!passwordAccepted()) return;
+  if (!CheckPassword(m_ws, PasswordForm::Command)) return;
   PortBracket port(m_ws.session);
   if (tag == kClockTag)
     setClock();
@@ -64,19 +65,6 @@ void RemoteControl::rbAutoTimeClick() {
   m_view.setPickerDate(now.date());
   m_view.setPickerTime(now.time());
   m_view.setPickersVisible(m_view.manualClock());
-}
-
-// Command form of the password prompt: the entry must equal the device's
-// password exactly, so an empty entry passes only before a password has
-// been read.
-bool RemoteControl::passwordAccepted() {
-  const std::optional<QString> entry = m_ws.prompts.password();
-  if (!entry) return false;
-  if (*entry != m_ws.session.vmk.setup.DevicePassword) {
-    m_ws.prompts.error(QStringLiteral("Ошибка ввода пароля!"));
-    return false;
-  }
-  return true;
 }
 
 }  // namespace vmk

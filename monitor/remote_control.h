@@ -29,7 +29,6 @@ class RemoteControl {
   void rbAutoTimeClick();
 
  private:
-  bool passwordAccepted();
   void sendCommand(int tag);
   void setClock();
 
