@@ -129,9 +129,6 @@ void CurrentValues::resetAutoRefresh() { switchOff(); }
 
 void CurrentValues::RefreshTimerTimer() {
   if (m_ws.pages.activePage() != kPageDinamic || !m_ws.AutoRefreshOn) return;
-  // The whole tick, failure sequence included, is one operation.
-  BusyGuard busy(m_ws.session);
-  if (!busy.acquired()) return;
   try {
     actrefreshExecute();
     return;

@@ -43,9 +43,10 @@ class CurrentValues {
   // refused and starts nothing; an entry above 60 s runs at 60 s.
   void actSetTimerRefreshExecute();
 
-  // Tick of `RefreshTimer`. Nothing unless page 1 is active, the
-  // auto-refresh is on and no other operation runs; the tick holds the
-  // session's busy flag itself for its whole run. A refresh that fails
+  // Tick of `RefreshTimer`. Nothing unless page 1 is active and the
+  // auto-refresh is on. The caller holds the session's busy flag for the
+  // whole tick (the data module does, and drops a tick that comes while
+  // another operation runs). A refresh that fails
   // switches the auto-refresh off, tells the user, makes page 0 active
   // through the page-change rule and runs polling; an error of polling is
   // left to the caller.

@@ -1,12 +1,12 @@
 #include "monitor/interval_timer.h"
 
+#include <QTimer>
+
 namespace vmk {
 
-QtIntervalTimer::QtIntervalTimer(QObject* parent) : QObject(parent) {
-  // A tick that comes while the previous one still runs is dropped by the
-  // busy rule; a coarse timer is enough for a refresh of seconds.
-  m_timer.setTimerType(Qt::CoarseTimer);
-  connect(&m_timer, &QTimer::timeout, this, &QtIntervalTimer::timeout);
-}
+void QtIntervalTimer::start(int ms) { m_timer.start(ms); }
+void QtIntervalTimer::stop() { m_timer.stop(); }
+bool QtIntervalTimer::isActive() const { return m_timer.isActive(); }
+int QtIntervalTimer::interval() const { return m_timer.interval(); }
 
 }  // namespace vmk

@@ -3,8 +3,7 @@
 // that the auto-refresh logic runs the same with a QTimer in the window and
 // with a hand-driven fake in tests.
 
-#include <QObject>
-#include <QTimer>
+class QTimer;
 
 namespace vmk {
 
@@ -15,26 +14,23 @@ class IntervalTimer {
   virtual void start(int ms) = 0;
   virtual void stop() = 0;
   virtual bool isActive() const = 0;
-  // The interval of the last start, in ms (0 before the first start).
+  // The interval of the last start, in ms.
   virtual int interval() const = 0;
 };
 
-// The window's timer. Connect `timeout` to the tick handler.
-class QtIntervalTimer : public QObject, public IntervalTimer {
-  Q_OBJECT
+// The window's QTimer seen through the interface; the owner connects its
+// timeout to the tick handler.
+class QtIntervalTimer : public IntervalTimer {
  public:
-  explicit QtIntervalTimer(QObject* parent = nullptr);
+  explicit QtIntervalTimer(QTimer& timer) : m_timer(timer) {}
 
-  void start(int ms) override { m_timer.start(ms); }
-  void stop() override { m_timer.stop(); }
-  bool isActive() const override { return m_timer.isActive(); }
-  int interval() const override { return m_timer.interval(); }
-
- Q_SIGNALS:
-  void timeout();
+  void start(int ms) override;
+  void stop() override;
+  bool isActive() const override;
+  int interval() const override;
 
  private:
-  QTimer m_timer;
+  QTimer& m_timer;
 };
 
 }  // namespace vmk

@@ -233,13 +233,6 @@ class TestCurrentValues : public QObject {
     rig.values.RefreshTimerTimer();
     QCOMPARE(rig.ws.mmMess.lines().size(), 1);
 
-    // Another operation runs: the tick keeps off the line.
-    {
-      BusyGuard other(rig.session);
-      rig.values.RefreshTimerTimer();
-    }
-    QCOMPARE(rig.ws.mmMess.lines().size(), 1);
-
     // Page 1 left and entered again through the page rule: the auto-refresh
     // is off and shown off, and ticks do nothing until it is switched on.
     pgcMainChange(rig.ws, kPageSettings);
@@ -274,7 +267,6 @@ class TestCurrentValues : public QObject {
     QVERIFY(!rig.ws.pages.isEnabled(QStringLiteral("actrefresh")));
     QCOMPARE(rig.ws.lbRelay.lines(), QStringList{QStringLiteral("Связи с устройством №1 нет")});
     QVERIFY(!rig.session.Port1.isOpen());
-    QVERIFY(!rig.session.isBusy());
 
     // Later ticks find page 0 and the auto-refresh off: nothing more.
     rig.values.RefreshTimerTimer();
