@@ -12,19 +12,15 @@ constexpr int kLineErrorIO = 1 << 4;  // ceIO
 QSerialLink::QSerialLink(QSerialLinkSettings settings) : m_settings(std::move(settings)) {
   QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
                    [this](QSerialPort::SerialPortError error) {
-                     switch (error) {
-                       case QSerialPort::ResourceError:
-                         m_gone = true;
-                         [[fallthrough]];
-                       case QSerialPort::ReadError:
-                       case QSerialPort::WriteError:
-                         // Qt 6 reports no parity, framing or break errors;
-                         // what it does report is an I/O error of the line.
-                         if (m_port.isOpen() && m_onLineError) m_onLineError(kLineErrorIO);
-                         break;
-                       default:
-                         break;
-                     }
+                     if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError &&
+                         error != QSerialPort::WriteError)
+                       return;
+                     // A port that has gone keeps failing: report it once.
+                     const bool reported = m_gone;
+                     if (error == QSerialPort::ResourceError) m_gone = true;
+                     // Qt 6 reports no parity, framing or break errors; what
+                     // it does report is an I/O error of the line.
+                     if (!reported && m_port.isOpen() && m_onLineError) m_onLineError(kLineErrorIO);
                    });
 }
 

@@ -5,6 +5,7 @@
 
 #include "extlib/modbus_library.h"
 #include "device/serial_port.h"
+#include "extlib/transport_error.h"
 
 using namespace vmk;
 
@@ -91,13 +92,24 @@ class TestModbusInterop : public QObject {
     QCOMPARE(int(r.frameByte(2)), 2);
   }
 
-  void otherAddressesAreSilent() {  // the last test, see below
+  void otherAddressesAreSilent() {  // late: see below
     m_lib.SetTry(5);
     QCOMPARE(m_lib.GetF07(*m_link, 2), int(ModbusLibrary::kNoAnswer));
     QCOMPARE(m_lib.lastStatus(), ReplyStatus::NoAnswer);
     m_lib.SetTry(ModbusLibrary::kDefaultTry);
     // Kept last: libmodbus then waits for the other device's reply and takes
     // our next request for it, so the server is out of step for a while.
+  }
+
+  void aVanishedPortIsATransportError() {  // after the server is gone
+    int reports = 0;
+    m_link->setLineErrorHandler([&reports](int) { ++reports; });
+    m_server.kill();
+    QVERIFY(m_server.waitForFinished(5000));
+    QVERIFY_THROWS_EXCEPTION(TransportError, {
+      for (int i = 0; i < 3; ++i) m_lib.GetF07(*m_link, 1);
+    });
+    QVERIFY(reports <= 1);
   }
 
  private:
