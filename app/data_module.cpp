@@ -1,0 +1,306 @@
+#include "app/data_module.h"
+
+#include <QActionGroup>
+#include <QCoreApplication>
+#include <QKeySequence>
+#include <array>
+#include <exception>
+#include <optional>
+
+#include "app/qt_prompts.h"
+#include "extlib/about_loader.h"
+#include "extlib/transport_error.h"
+#include "shell/app_info.h"
+#include "shell/command_table.h"
+#include "shell/data_module_create.h"
+#include "shell/page_rules.h"
+
+// Resources of a static library are registered by hand.
+static void initGuiResources() { Q_INIT_RESOURCE(icons); }
+
+namespace vmk {
+
+DataModule::DataModule(Options options, QObject* parent)
+    : QObject(parent), m_options(std::move(options)) {
+  setObjectName(QStringLiteral("DM"));
+  initGuiResources();
+  if (m_options.prompts) {
+    m_prompts = m_options.prompts;
+  } else {
+    m_qtPrompts = std::make_unique<QtPrompts>();
+    m_prompts = m_qtPrompts.get();
+  }
+  const Clock* clock = m_options.clock;
+  if (!clock) {
+    m_systemClock = std::make_unique<SystemClock>();
+    clock = m_systemClock.get();
+  }
+  if (m_options.winterStore) {
+    m_winterStore = m_options.winterStore;
+  } else {
+    m_ownStore = std::make_unique<WinterTimeSettings>();
+    m_winterStore = m_ownStore.get();
+  }
+  m_session = std::make_unique<Session>(m_options.linkFactory);
+  m_ws = std::make_unique<Workspace>(*m_session, *m_prompts, *clock);
+
+  for (int i = 0; i <= 8; ++i) m_colorList << QIcon(QStringLiteral(":/icons/%1.svg").arg(i));
+
+  RefreshTimer.setObjectName(QStringLiteral("RefreshTimer"));
+  RefreshTimer.stop();
+  connect(&RefreshTimer, &QTimer::timeout, this,
+          [this] { runOperation([this] { RefreshTimerTimer(); }); });
+
+  applyCommandTable(m_ws->pages);
+  buildActions();
+  buildMenus();
+  bindOperations();
+}
+
+DataModule::~DataModule() {
+  RefreshTimer.stop();
+  DataModuleDestroy(*m_ws);
+}
+
+void DataModule::create() {
+  const QString dir = m_options.programDir.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                     : m_options.programDir;
+  runOperation([&] { DataModuleCreate(*m_ws, dir); }, false);
+}
+
+QAction* DataModule::action(const QString& name) const { return m_actions.value(name); }
+
+void DataModule::setWindow(QWidget* window) {
+  m_window = window;
+  if (m_qtPrompts) m_qtPrompts->setParentWindow(window);
+}
+
+// ---- the command table as QActions, in step with PageState ---------------
+
+void DataModule::buildActions() {
+  QHash<int, QActionGroup*> groups;
+  for (const Command& c : commandTable()) {
+    auto* a = new QAction(c.caption, this);
+    a->setObjectName(c.name);
+    a->setData(c.tag);
+    if (!c.shortcut.isEmpty()) a->setShortcut(QKeySequence(c.shortcut));
+    if (c.radioGroup) {
+      a->setCheckable(true);
+      QActionGroup*& g = groups[c.radioGroup];
+      if (!g) {
+        g = new QActionGroup(this);
+        g->setExclusive(true);
+      }
+      g->addAction(a);
+    }
+    m_actions.insert(c.name, a);
+    actionFromModel(c.name);
+    connect(a, &QAction::changed, this, [this, a] { actionToModel(a); });
+    connect(a, &QAction::toggled, this, [this, a] { actionToModel(a); });
+  }
+  connect(&m_ws->pages, &PageState::actionChanged, this, &DataModule::actionFromModel);
+}
+
+void DataModule::actionFromModel(const QString& name) {
+  QAction* a = m_actions.value(name);
+  if (!a || m_syncing) return;
+  m_syncing = true;
+  const ActionState s = m_ws->pages.action(name);
+  a->setEnabled(s.enabled);
+  if (a->isCheckable()) a->setChecked(s.checked);
+  a->setVisible(s.visible);
+  a->setIcon(s.image >= 0 && s.image < m_colorList.size() ? m_colorList[s.image] : QIcon());
+  a->setToolTip(s.hint.isEmpty() ? a->text() : s.hint);
+  m_syncing = false;
+}
+
+void DataModule::actionToModel(QAction* a) {
+  if (m_syncing) return;
+  m_syncing = true;
+  PageState& p = m_ws->pages;
+  p.setEnabled(a->objectName(), a->isEnabled());
+  p.setVisible(a->objectName(), a->isVisible());
+  if (a->isCheckable()) p.setChecked(a->objectName(), a->isChecked());
+  m_syncing = false;
+}
+
+void DataModule::buildMenus() {
+  auto menu = [this](const QString& title, const QString& name) {
+    m_menuStore.push_back(std::make_unique<QMenu>(title));
+    QMenu* m = m_menuStore.back().get();
+    m->setObjectName(name);
+    m_menuList << m;
+    return m;
+  };
+  auto a = [this](const char* name) { return m_actions.value(QString::fromLatin1(name)); };
+
+  QMenu* program = menu(QStringLiteral("Программа"), QStringLiteral("miProgram"));
+  program->addAction(a("ActOpenFile"));
+  program->addAction(a("ActSaveFile"));
+  program->addSeparator();
+  program->addAction(a("ActExit"));
+
+  QMenu* connection = menu(QStringLiteral("Подключение"), QStringLiteral("miConnection"));
+  connection->addAction(a("actFrontPort"));
+  connection->addAction(a("actReaPort"));
+  // The item of ActSetTO is hidden; the action itself stays enabled (a
+  // hidden QAction would read as disabled).
+  QAction* setTimeout = connection->addAction(a("ActSetTO")->text());
+  setTimeout->setObjectName(QStringLiteral("miSetTO"));
+  setTimeout->setVisible(false);
+  connect(setTimeout, &QAction::triggered, a("ActSetTO"), &QAction::trigger);
+
+  QMenu* journals = menu(QStringLiteral("Журналы"), QStringLiteral("miJournals"));
+  journals->addAction(a("actGetData"));
+
+  QMenu* port = menu(QStringLiteral("Настройка порта"), QStringLiteral("miPortSetup"));
+  port->addAction(a("actOpenPort"));
+  port->addAction(a("actSettingPort"));
+  port->addSeparator();
+  port->addAction(a("actSaveSetPort"));
+  port->addAction(a("actLoadSetPort"));
+  port->addSeparator();
+  port->addAction(a("actClosePort"));
+
+  QMenu* help = menu(QStringLiteral("Помощь"), QStringLiteral("miHelp"));
+  help->addAction(a("actAbout"));
+
+  QMenu* service = menu(QStringLiteral("Тех.меню"), QStringLiteral("miService"));
+  const std::pair<const char*, QString> items[] = {
+      {"N13", QStringLiteral("Калибровка")},
+      {"N9", QStringLiteral("Изменить серийный номер")},
+      {"N10", QStringLiteral("Обнуление статистики")},
+      {"N11", QStringLiteral("Стирание осцилограмм")},
+      {"N12", QStringLiteral("Стирание событий")}};
+  for (const auto& [name, caption] : items) {
+    QAction* item = service->addAction(caption);
+    item->setObjectName(QString::fromLatin1(name));
+    m_serviceItems << item;
+  }
+
+  m_pmRelay = std::make_unique<QMenu>();
+  m_pmRelay->setObjectName(QStringLiteral("pmRelay"));
+  m_pmRelay->addAction(a("actGetStartInfo"));
+  m_pmAlarm = std::make_unique<QMenu>();
+  m_pmAlarm->setObjectName(QStringLiteral("pmAlarm"));
+  m_pmAlarm->addAction(a("actGetInterrupt"));
+
+  for (int m = 0; m < m_menuList.size(); ++m) menuFromModel(m);
+  connect(&m_ws->pages, &PageState::menuChanged, this, &DataModule::menuFromModel);
+}
+
+void DataModule::menuFromModel(int menu) {
+  if (menu < 0 || menu >= m_menuList.size()) return;
+  QAction* item = m_menuList[menu]->menuAction();
+  item->setEnabled(m_ws->pages.isMenuEnabled(menu));
+  item->setVisible(m_ws->pages.isMenuVisible(menu));
+}
+
+// ---- running operations ---------------------------------------------------
+
+bool DataModule::runOperation(const std::function<void()>& operation, bool deviceOperation) {
+  std::optional<BusyGuard> busy;
+  if (deviceOperation) {
+    busy.emplace(*m_session);
+    if (!busy->acquired()) return false;
+  }
+  QString failure;
+  try {
+    operation();
+    return true;
+  } catch (const Error& e) {
+    failure = e.message();
+  } catch (const std::exception& e) {
+    failure = QString::fromUtf8(e.what());
+  }
+  m_prompts->box(MessageBox{applicationTitle(), BoxIcon::Error, failure, {Button::Ok}});
+  try {
+    m_session->closePort();
+  } catch (...) {
+    // The box above already told the user; a port that fails to close as
+    // well adds nothing they can act on.
+  }
+  return false;
+}
+
+void DataModule::bind(const QString& name, std::function<void()> operation,
+                      bool deviceOperation) {
+  QAction* a = m_actions.value(name);
+  Q_ASSERT(a);
+  connect(a, &QAction::triggered, this,
+          [this, op = std::move(operation), deviceOperation] { runOperation(op, deviceOperation); });
+}
+
+void DataModule::bindOperations() {
+  for (const Command& c : commandTable())
+    if (c.category == QStringLiteral("Port")) bind(c.name, [this, tag = c.tag] { actPort(tag); });
+  bind(QStringLiteral("ActOCPort"), [this] { ActOCPortExecute(); });
+  bind(QStringLiteral("ActSetTO"), [this] { ActSetTOExecute(); });
+  bind(QStringLiteral("actPolling"), [this] { actPollingExecute(); });
+  bind(QStringLiteral("actGetStartInfo"), [this] { actGetStartInfoExecute(); });
+  bind(QStringLiteral("actrefresh"), [this] { actrefreshExecute(); });
+  bind(QStringLiteral("actSetTimerRefresh"), [this] { actSetTimerRefreshExecute(); });
+  bind(QStringLiteral("ActGetParSet"), [this] { ActGetParSetExecute(); });
+  bind(QStringLiteral("actSetParametr"), [this] { actSetParametrExecute(); });
+  bind(QStringLiteral("ActOpenFile"), [this] { ActOpenFileExecute(); });
+  bind(QStringLiteral("ActSaveFile"), [this] { ActSaveFileExecute(); });
+  bind(QStringLiteral("actGetData"), [this] { actGetDataExecute(); });
+  bind(QStringLiteral("actGetInterrupt"), [this] { actGetInterruptExecute(); });
+  bind(QStringLiteral("actPrint"), [this] { actPrintExecute(); });
+  bind(QStringLiteral("actChangePass"), [this] { actChangePassExecute(); });
+  bind(QStringLiteral("actCalibr"), [this] { actCalibrExecute(); });
+  bind(QStringLiteral("actAbout"), [this] { actAboutExecute(); }, false);
+  bind(QStringLiteral("ActExit"), [this] { ActExitExecute(); }, false);
+
+  const std::array<void (DataModule::*)(), 5> service{
+      &DataModule::N13Click, &DataModule::N9Click, &DataModule::N10Click,
+      &DataModule::N11Click, &DataModule::N12Click};
+  for (int i = 0; i < m_serviceItems.size(); ++i)
+    connect(m_serviceItems[i], &QAction::triggered, this,
+            [this, h = service[i]] { runOperation([this, h] { (this->*h)(); }); });
+}
+
+// ---- handlers -------------------------------------------------------------
+
+void DataModule::pageChanged(int page) {
+  runOperation([&] { pgcMainChange(*m_ws, page); }, false);
+}
+
+void DataModule::actAboutExecute() {
+  ShowAbout(*m_prompts, m_ws->ProgramDir, m_window, aboutTitle(), aboutText());
+}
+
+void DataModule::ActExitExecute() { Q_EMIT exitRequested(); }
+
+// The operations below belong to the device link, the live values, the
+// parameters, the journals, the reports and the service functions; each
+// fills its own handler.
+void DataModule::actPort(int) {}
+void DataModule::ActOCPortExecute() {}
+void DataModule::ActSetTOExecute() {}
+void DataModule::actPollingExecute() {}
+void DataModule::actGetStartInfoExecute() {}
+void DataModule::actrefreshExecute() {}
+void DataModule::actSetTimerRefreshExecute() {}
+void DataModule::ActGetParSetExecute() {}
+void DataModule::actSetParametrExecute() {}
+void DataModule::ActOpenFileExecute() {}
+void DataModule::ActSaveFileExecute() {}
+void DataModule::actGetDataExecute() {}
+void DataModule::actGetInterruptExecute() {}
+void DataModule::actPrintExecute() {}
+void DataModule::actChangePassExecute() {}
+void DataModule::actCalibrExecute() {}
+void DataModule::N13Click() {}
+void DataModule::N9Click() {}
+void DataModule::N10Click() {}
+void DataModule::N11Click() {}
+void DataModule::N12Click() {}
+void DataModule::RefreshTimerTimer() {}
+void DataModule::SetCommand(int) {}
+void DataModule::rbAutoTimeClick() {}
+void DataModule::rbGroup2Click() {}
+void DataModule::lbRelayDblClick() {}
+void DataModule::Grid1DblClick(int, int) {}
+
+}  // namespace vmk

@@ -1,0 +1,143 @@
+#pragma once
+// `TDM`: owns the session, the workspace and its prompts, the command table
+// as QActions (kept in step with PageState both ways), the menus and the
+// refresh timer, and binds every action to one operation. What an operation
+// leaves unhandled is shown under the application title, the port is closed
+// and the program goes on.
+
+#include <QAction>
+#include <QIcon>
+#include <QMenu>
+#include <QObject>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+#include "device/workspace.h"
+#include "shell/daylight_saving.h"
+
+namespace vmk {
+
+class QtPrompts;
+
+// What tests and the picture run put in place of the real things.
+struct DataModuleOptions {
+  SerialPort::LinkFactory linkFactory;  // empty: the real serial port
+  Prompts* prompts = nullptr;           // nullptr: Qt dialogs
+  const Clock* clock = nullptr;         // nullptr: the PC clock
+  BoolStore* winterStore = nullptr;     // nullptr: the "Varnet" settings
+  QString programDir;                   // empty: the program's folder
+};
+
+class DataModule : public QObject {
+  Q_OBJECT
+ public:
+  using Options = DataModuleOptions;
+
+  explicit DataModule(Options options = {}, QObject* parent = nullptr);
+  ~DataModule() override;
+
+  // `DataModuleCreate`: run once the main window exists.
+  void create();
+
+  Session& session() { return *m_session; }
+  Workspace& ws() { return *m_ws; }
+  Prompts& prompts() { return *m_prompts; }
+  BoolStore& winterStore() { return *m_winterStore; }
+  // The Qt prompts when the module made its own, else nullptr.
+  QtPrompts* qtPrompts() const { return m_qtPrompts.get(); }
+
+  // The QAction of a command-table entry ("actPolling"), or nullptr.
+  QAction* action(const QString& name) const;
+  // `MainMenu1`'s menus by index (kMenuProgram ... kMenuService).
+  const QList<QMenu*>& menus() const { return m_menuList; }
+  QMenu* pmRelay() const { return m_pmRelay.get(); }
+  QMenu* pmAlarm() const { return m_pmAlarm.get(); }
+  // `ColorList`: images 0..8.
+  const QList<QIcon>& colorList() const { return m_colorList; }
+
+  // The window dialogs and the About box belong to.
+  void setWindow(QWidget* window);
+  QWidget* window() const { return m_window; }
+
+  // Runs one operation: a device operation is refused quietly while another
+  // runs; an error it does not handle itself is shown in a box captioned
+  // with the application title and the port is closed. True when it ran
+  // to its end.
+  bool runOperation(const std::function<void()>& operation, bool deviceOperation = true);
+
+  QTimer RefreshTimer;
+
+  // `pgcMainChange`: the user changed page.
+  void pageChanged(int page);
+
+  // Handlers of the command table.
+  void actPort(int tag);
+  void ActOCPortExecute();
+  void ActSetTOExecute();
+  void actPollingExecute();
+  void actGetStartInfoExecute();
+  void actrefreshExecute();
+  void actSetTimerRefreshExecute();
+  void ActGetParSetExecute();
+  void actSetParametrExecute();
+  void ActOpenFileExecute();
+  void ActSaveFileExecute();
+  void actGetDataExecute();
+  void actGetInterruptExecute();
+  void actPrintExecute();
+  void actChangePassExecute();
+  void actCalibrExecute();
+  void actAboutExecute();
+  void ActExitExecute();
+
+  // Service menu items.
+  void N13Click();
+  void N9Click();
+  void N10Click();
+  void N11Click();
+  void N12Click();
+
+  // Handlers of page controls.
+  void RefreshTimerTimer();
+  void SetCommand(int tag);
+  void rbAutoTimeClick();
+  void rbGroup2Click();
+  void lbRelayDblClick();
+  void Grid1DblClick(int gridTag, int row);
+
+ Q_SIGNALS:
+  // "Выход": the application ends without the unsaved-changes question.
+  void exitRequested();
+
+ private:
+  void buildActions();
+  void buildMenus();
+  void bindOperations();
+  // One action, one operation.
+  void bind(const QString& name, std::function<void()> operation, bool deviceOperation = true);
+  void actionFromModel(const QString& name);
+  void actionToModel(QAction* action);
+  void menuFromModel(int menu);
+
+  Options m_options;
+  std::unique_ptr<QtPrompts> m_qtPrompts;
+  Prompts* m_prompts;
+  std::unique_ptr<SystemClock> m_systemClock;
+  std::unique_ptr<BoolStore> m_ownStore;
+  BoolStore* m_winterStore;
+  std::unique_ptr<Session> m_session;
+  std::unique_ptr<Workspace> m_ws;
+
+  QList<QIcon> m_colorList;
+  QHash<QString, QAction*> m_actions;
+  QList<QAction*> m_serviceItems;
+  std::vector<std::unique_ptr<QMenu>> m_menuStore;
+  QList<QMenu*> m_menuList;
+  std::unique_ptr<QMenu> m_pmRelay;
+  std::unique_ptr<QMenu> m_pmAlarm;
+  QWidget* m_window = nullptr;
+  bool m_syncing = false;
+};
+
+}  // namespace vmk

@@ -1,0 +1,69 @@
+#include "app/pass_form.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+namespace vmk {
+
+CharFilter::CharFilter(bool (*accept)(QChar), QObject* parent)
+    : QObject(parent), m_accept(accept) {}
+
+bool CharFilter::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
+  auto* key = static_cast<QKeyEvent*>(event);
+  if (key->key() == Qt::Key_Backspace) return false;
+  const QString text = key->text();
+  if (text.isEmpty() || !text.at(0).isPrint()) return false;  // Enter, Esc, arrows...
+  for (QChar c : text)
+    if (!m_accept(c)) {
+      QApplication::beep();
+      return true;
+    }
+  return false;
+}
+
+static bool isCapitalLatin(QChar c) { return c >= QLatin1Char('A') && c <= QLatin1Char('Z'); }
+
+TPassFrm::TPassFrm(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("PassFrm"));
+  setWindowTitle(QStringLiteral("Введите пароль"));
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint);
+  auto* label = new QLabel(QStringLiteral("Введите пароль"), this);
+  m_edit = new QLineEdit(this);
+  m_edit->setObjectName(QStringLiteral("meOldPass"));
+  m_edit->setEchoMode(QLineEdit::Password);
+  m_edit->setMaxLength(4);
+  m_edit->setValidator(new QRegularExpressionValidator(
+      QRegularExpression(QStringLiteral("[A-Z]{0,4}")), m_edit));
+  m_edit->installEventFilter(new CharFilter(&isCapitalLatin, m_edit));
+  label->setBuddy(m_edit);
+
+  auto* ok = new QPushButton(QStringLiteral("ОК"), this);
+  ok->setObjectName(QStringLiteral("btnOk"));
+  ok->setDefault(true);
+  auto* cancel = new QPushButton(QStringLiteral("Отмена"), this);
+  cancel->setObjectName(QStringLiteral("btnCancel"));
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(label);
+  layout->addWidget(m_edit);
+  layout->addLayout(buttons);
+}
+
+void TPassFrm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  m_edit->setFocus();
+}
+
+}  // namespace vmk

@@ -1,0 +1,49 @@
+#pragma once
+// The picture run behind `vmkconf --screenshots DIR` (scripts/screenshots.sh):
+// questions get their default answers, every page is shown, and each page
+// of the main window is saved as a PNG.
+
+#include <QString>
+#include <optional>
+
+#include "model/prompts.h"
+#include "shell/daylight_saving.h"
+
+namespace vmk {
+
+class DataModule;
+class MainWindow;
+class TSplashFrm;
+
+// Answers as if the user closed every box and cancelled every dialog.
+class DefaultAnswers : public Prompts {
+ public:
+  Button box(const MessageBox& box) override;
+  std::optional<QString> input(const QString&, const QString&, const QString&) override;
+  std::optional<QString> openFile(const FileDialog&) override { return std::nullopt; }
+  std::optional<QString> saveFile(const FileDialog&) override { return std::nullopt; }
+  std::optional<QString> password() override { return std::nullopt; }
+  std::optional<QString> number(const NumberDialog&) override { return std::nullopt; }
+  bool portSettings(PortSettings&) override { return false; }
+  void beep() override {}
+};
+
+// A store that keeps the value for this run only.
+class RunOnlyStore : public BoolStore {
+ public:
+  std::optional<bool> read() override { return m_value; }
+  bool write(bool value) override {
+    m_value = value;
+    return true;
+  }
+
+ private:
+  std::optional<bool> m_value;
+};
+
+void saveSplashPicture(TSplashFrm& splash, const QString& dir);
+// Saves "page<N>-<name>.png" for the seven pages; false when a file could
+// not be written.
+bool saveScreenshots(MainWindow& window, DataModule& dm, const QString& dir);
+
+}  // namespace vmk

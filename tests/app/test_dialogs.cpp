@@ -1,0 +1,150 @@
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QtTest>
+
+#include "app/input_serial.h"
+#include "app/pass_form.h"
+#include "app/port_settings_dialog.h"
+#include "app/qt_prompts.h"
+
+using namespace vmk;
+
+namespace {
+
+// Runs `act` on the next modal dialog once it is shown.
+void onNextModal(std::function<void(QWidget*)> act) {
+  QTimer::singleShot(0, qApp, [act = std::move(act)] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal)
+      act(modal);
+    else
+      onNextModal(act);
+  });
+}
+
+// Types each character as one key press carrying its text (QTest's key
+// clicks know only ASCII).
+void typeText(QWidget* widget, const QString& text) {
+  for (QChar c : text) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(widget, &release);
+  }
+}
+
+}  // namespace
+
+class TestDialogs : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void passwordTakesOnlyCapitalLatinLetters() {
+    TPassFrm form;
+    QCOMPARE(form.windowTitle(), QStringLiteral("Введите пароль"));
+    QLineEdit* edit = form.meOldPass();
+    QCOMPARE(edit->echoMode(), QLineEdit::Password);
+    typeText(edit, QStringLiteral("a1Bж-CDEF"));
+    QCOMPARE(edit->text(), QStringLiteral("BCDE"));
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QCOMPARE(edit->text(), QStringLiteral("BCD"));
+  }
+
+  void numberDialogTakesDigitsUpToItsLength() {
+    TInputSerial form;
+    form.prepare({QStringLiteral("Ввод значения таймаута"), QStringLiteral("Таймаут [1..255]:"),
+                  QStringLiteral("10"), 5});
+    QCOMPARE(form.windowTitle(), QStringLiteral("Ввод значения таймаута"));
+    QLineEdit* edit = form.edit();
+    edit->end(false);
+    QTest::keyClicks(edit, QStringLiteral("x2,3 4567"));
+    QCOMPARE(form.text(), QStringLiteral("10234"));
+  }
+
+  void fileFiltersBecomeQtNameFilters_data() {
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("text and pattern")
+        << "Файл параметров и уставок|*.ust" << QStringList{"Файл параметров и уставок (*.ust)"};
+    QTest::newRow("pattern already shown")
+        << "Файл параметров и уставок (*.ust)|*.ust"
+        << QStringList{"Файл параметров и уставок (*.ust)"};
+    QTest::newRow("two kinds, two patterns")
+        << "Книга Excel|*.xls;*.xlsx|Все файлы|*.*"
+        << QStringList{"Книга Excel (*.xls *.xlsx)", "Все файлы (*.*)"};
+    QTest::newRow("empty") << "" << QStringList{};
+  }
+  void fileFiltersBecomeQtNameFilters() {
+    QFETCH(QString, filter);
+    QFETCH(QStringList, expected);
+    QCOMPARE(QtPrompts::nameFilters(filter), expected);
+  }
+
+  void boxShowsTheButtonsAndReturnsTheOnePressed() {
+    QtPrompts prompts;
+    QString caption, text;
+    QStringList buttons;
+    onNextModal([&](QWidget* w) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      QVERIFY(box);
+      caption = box->windowTitle();
+      text = box->text();
+      for (QAbstractButton* b : box->buttons()) buttons << b->text();
+      for (QAbstractButton* b : box->buttons())
+        if (b->text() == QStringLiteral("OK")) b->click();
+    });
+    const Button answer = prompts.warning(QStringLiteral("Первая строка.\rВторая строка?"),
+                                          {Button::No, Button::Ok});
+    QCOMPARE(answer, Button::Ok);
+    QCOMPARE(caption, QStringLiteral("Warning"));
+    QCOMPARE(text, QStringLiteral("Первая строка.\nВторая строка?"));
+    buttons.sort();
+    QCOMPARE(buttons, (QStringList{"&No", "OK"}));
+  }
+
+  void boxClosedWithoutAnswerGivesTheFirstButton() {
+    QtPrompts prompts;
+    onNextModal([](QWidget* w) { w->close(); });
+    QCOMPARE(prompts.error(QStringLiteral("Ошибка загрузки библиотеки"), {Button::Abort}),
+             Button::Abort);
+  }
+
+  void passwordPromptStartsEmpty() {
+    QtPrompts prompts;
+    onNextModal([](QWidget* w) {
+      auto* edit = w->findChild<QLineEdit*>("meOldPass");
+      QTest::keyClicks(edit, QStringLiteral("ABCD"));
+      w->findChild<QPushButton*>("btnOk")->click();
+    });
+    QCOMPARE(prompts.password(), std::optional<QString>(QStringLiteral("ABCD")));
+    onNextModal([](QWidget* w) {
+      QVERIFY(w->findChild<QLineEdit*>("meOldPass")->text().isEmpty());
+      w->findChild<QPushButton*>("btnCancel")->click();
+    });
+    QCOMPARE(prompts.password(), std::nullopt);
+  }
+
+  void portDialogKeepsATypedNameAndACustomRate() {
+    PortSettings s;
+    s.portName = QStringLiteral("/dev/pts/7");
+    s.baudRate = 0;
+    s.customBaudRate = 31250;
+    PortSettingsDialog dialog(s);
+    QCOMPARE(dialog.settings(), s);
+    dialog.findChild<QComboBox*>("cbPort")->setCurrentText(QStringLiteral("/tmp/vmk-bus"));
+    auto* baud = dialog.findChild<QComboBox*>("cbBaudRate");
+    baud->setCurrentIndex(baud->findText(QStringLiteral("19200")));
+    dialog.findChild<QComboBox*>("cbParity")->setCurrentText(QStringLiteral("Even"));
+    const PortSettings out = dialog.settings();
+    QCOMPARE(out.portName, QStringLiteral("/tmp/vmk-bus"));
+    QCOMPARE(out.baudRate, 19200);
+    QCOMPARE(out.customBaudRate, 31250);
+    QCOMPARE(out.parity, PortSettings::Parity::Even);
+    QVERIFY(!dialog.findChild<QSpinBox*>("seCustomBaudRate")->isEnabled());
+  }
+};
+
+QTEST_MAIN(TestDialogs)
+#include "test_dialogs.moc"
