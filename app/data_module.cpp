@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "app/qt_prompts.h"
+#include "device/port_actions.h"
 #include "extlib/about_loader.h"
 #include "extlib/transport_error.h"
 #include "shell/app_info.h"
@@ -51,6 +52,7 @@ DataModule::DataModule(Options options, QObject* parent)
   connect(&RefreshTimer, &QTimer::timeout, this,
           [this] { runOperation([this] { RefreshTimerTimer(); }); });
 
+  new PortBinder(*m_ws, this);
   applyCommandTable(m_ws->pages);
   buildActions();
   buildMenus();
@@ -275,9 +277,10 @@ void DataModule::ActExitExecute() { Q_EMIT exitRequested(); }
 // The operations below belong to the device link, the live values, the
 // parameters, the journals, the reports and the service functions; each
 // fills its own handler.
-void DataModule::actPort(int) {}
-void DataModule::ActOCPortExecute() {}
-void DataModule::ActSetTOExecute() {}
+void DataModule::actPort(int tag) { vmk::actPort(*m_ws, tag); }
+void DataModule::ActOCPortExecute() { vmk::ActOCPortExecute(*m_ws); }
+void DataModule::ActSetTOExecute() { vmk::ActSetTOExecute(*m_ws); }
+
 void DataModule::actPollingExecute() {}
 void DataModule::actGetStartInfoExecute() {}
 void DataModule::actrefreshExecute() {}

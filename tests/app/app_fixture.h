@@ -33,16 +33,18 @@ struct AppFixture {
   std::unique_ptr<DataModule> dm;
   std::unique_ptr<MainWindow> window;
 
-  explicit AppFixture(std::optional<bool> storedWinter = true) {
+  explicit AppFixture(std::optional<bool> storedWinter = true, bool portOpens = true) {
     store.value = storedWinter;
     DataModuleOptions options;
     options.prompts = &prompts;
     options.clock = &clock;
     options.winterStore = &store;
     options.programDir = dir.path();
-    options.linkFactory = [this](const PortSettings&) {
+    options.linkFactory = [this, portOpens](const PortSettings&) {
       ++linksMade;
-      return std::make_unique<MemoryLink>();
+      auto link = std::make_unique<MemoryLink>();
+      if (!portOpens) link->setOpenError(QStringLiteral("нет такого порта"));
+      return link;
     };
     dm = std::make_unique<DataModule>(options);
     window = std::make_unique<MainWindow>(*dm);

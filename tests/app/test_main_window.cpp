@@ -60,8 +60,32 @@ class TestMainWindow : public QObject {
     QCOMPARE(f.dm->action("actrefresh")->shortcut(), QKeySequence(Qt::Key_F5));
     QCOMPARE(f.dm->action("actPolling")->toolTip(), QStringLiteral("Опрос устройств"));
     QVERIFY(!f.dm->RefreshTimer.isActive());
+    // The start-up port test opened the port once and closed it again.
     QVERIFY(f.prompts.asked().isEmpty());
-    QCOMPARE(f.linksMade, 0);
+    QCOMPARE(f.linksMade, 1);
+    QVERIFY(!f.ws().session.Port1.isOpen());
+  }
+
+  void aPortThatWillNotOpenAtStartAsksForSettings() {
+    AppFixture f(true, /*portOpens=*/false);
+    QCOMPARE(f.prompts.boxTexts(), QStringList{QStringLiteral("Ошибка открытия порта")});
+    QCOMPARE(f.prompts.asked().last().kind, QStringLiteral("port"));
+    // The start goes on to its end.
+    QCOMPARE(visibleTabs(f.window->pages()), (QList<int>{0, 2, 3}));
+    QVERIFY(!f.ws().session.Port1.isOpen());
+  }
+
+  void portCommandsRunThroughTheActions() {
+    AppFixture f;
+    f.dm->action("actReaPort")->trigger();
+    QVERIFY(f.dm->menus()[kMenuPortSetup]->menuAction()->isEnabled());
+    QCOMPARE(f.window->findChild<QLabel*>("SBarPanel1")->text(),
+             QStringLiteral("Связь через задний порт"));
+    f.dm->action("ActOCPort")->trigger();
+    QVERIFY(f.ws().session.Port1.isOpen());
+    QVERIFY(f.window->findChild<QLabel*>("SBarPanel0")->text().endsWith(QStringLiteral("открыт")));
+    f.dm->action("ActOCPort")->trigger();
+    QVERIFY(!f.ws().session.Port1.isOpen());
   }
 
   void menusAtStart() {
