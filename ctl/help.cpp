@@ -1,0 +1,84 @@
+#include "ctl/help.h"
+
+namespace vmk::ctl {
+
+QString generalHelp() {
+  return QStringLiteral(
+      "vmkctl - the configurator's device operations from the command line\n"
+      "\n"
+      "Usage: vmkctl [--port NAME] [--connector front|rear] [--baud N] [--address N]\n"
+      "              [--timeout T] [--json] COMMAND ...\n"
+      "\n"
+      "Global options (before the command):\n"
+      "  --port NAME        serial port, e.g. /dev/ttyUSB0 or a pseudo-terminal path\n"
+      "  --connector C      front (RS232, address 1) or rear (RS485, addresses 1..32);\n"
+      "                     default front. The port settings come from Front.ini or\n"
+      "                     Rear.ini beside the program, as in the window.\n"
+      "  --baud N           line rate, overriding the ini file\n"
+      "  --address N        device address 1..32 (rear connector; default 1)\n"
+      "  --timeout T        reply time-out 1..255, in units of 10 ms\n"
+      "  --json             one JSON document per command on standard output\n"
+      "\n"
+      "Commands:\n"
+      "  poll               list the devices, one line per address\n"
+      "  info               connect and print the connection report\n"
+      "  params get         read parameters and settings\n"
+      "  params set FILE    write a settings file into the device\n"
+      "  live               read the current values once\n"
+      "  command ...        remote commands: relay N | ack | start-recorder | sync\n"
+      "\n"
+      "Messages the window would show in a box go to standard error with their kind\n"
+      "(\"Error: ...\"). Exit codes: 0 done, 1 device or link failure, 2 wrong usage,\n"
+      "3 refused (password, validation, file).\n"
+      "\"vmkctl COMMAND --help\" tells more about one command.\n");
+}
+
+QString commandHelp(const QString& command) {
+  if (command == QLatin1String("poll"))
+    return QStringLiteral(
+        "vmkctl [global options] poll\n"
+        "\n"
+        "Polls address 1 on the front connector, addresses 1..32 on the rear one, and\n"
+        "prints one line per address exactly as the window lists them. When address 1\n"
+        "answers \"в сети\" the window connects to it at once; so does this command.\n");
+  if (command == QLatin1String("info"))
+    return QStringLiteral(
+        "vmkctl [global options] info\n"
+        "\n"
+        "Connects to --address (the front connector always uses address 1), reads the\n"
+        "identity and setup blocks and prints the connection report and the interface\n"
+        "lines. Exit code 1 when the device does not answer.\n");
+  if (command == QLatin1String("params"))
+    return QStringLiteral(
+        "vmkctl [global options] params get [--group 1|2] [-o FILE.ust]\n"
+        "vmkctl [global options] params set FILE.ust --password P [--group 1|2]\n"
+        "\n"
+        "get: reads the parameters and the settings of the group (default 1) and\n"
+        "     prints \"caption<TAB>value\" rows of both grids, or writes them to a\n"
+        "     settings file (-o; the extension must be .ust).\n"
+        "set: connects, loads the settings file into both grids (the settings go to\n"
+        "     the chosen group whatever group they were saved from), checks every row\n"
+        "     before anything is sent, asks the device password (--password), writes\n"
+        "     every row and prints each written register and the rows left unanswered.\n"
+        "     A row that does not convert or does not fit its register is refused\n"
+        "     with exit code 3 and nothing is written.\n");
+  if (command == QLatin1String("live"))
+    return QStringLiteral(
+        "vmkctl [global options] live [--secondary]\n"
+        "\n"
+        "Connects and reads the live block once: prints the current labels (primary\n"
+        "values unless --secondary), the six input lamps (1 = on) and the memo lines.\n");
+  if (command == QLatin1String("command"))
+    return QStringLiteral(
+        "vmkctl [global options] command relay N --password P     operate relay 1..5\n"
+        "vmkctl [global options] command ack --password P         acknowledge alarms\n"
+        "vmkctl [global options] command start-recorder --password P\n"
+        "vmkctl [global options] command sync [--at \"dd.MM.yyyy HH:mm:ss\"] --password P\n"
+        "\n"
+        "Connects (the password is compared with the one read from the device), sends\n"
+        "the command and prints the memo line the window would log. sync sets the\n"
+        "device clock to the PC clock, or to --at.\n");
+  return generalHelp();
+}
+
+}  // namespace vmk::ctl
