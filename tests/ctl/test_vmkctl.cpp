@@ -1,0 +1,168 @@
+// vmkctl as a process against vmksim on a pseudo-terminal: what a script
+// that commissions many relays sees.
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "tests/system/sim_process.h"
+
+using vmk::test::SimProcess;
+
+namespace {
+
+struct Run {
+  int exitCode = -1;
+  QString out;
+  QString err;
+};
+
+// Runs vmkctl in `dir` (so that its Front.ini/Rear.ini are those of the
+// build folder, not touched) with the frame log on.
+Run vmkctl(const QStringList& args) {
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("vmk.proto.frames.debug=true"));
+  p.setProcessEnvironment(env);
+  p.start(QStringLiteral(VMKCTL_PATH), args);
+  Run r;
+  if (!p.waitForFinished(120000)) {
+    p.kill();
+    p.waitForFinished();
+    return r;
+  }
+  r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+  r.out = QString::fromUtf8(p.readAllStandardOutput());
+  r.err = QString::fromUtf8(p.readAllStandardError());
+  return r;
+}
+
+QStringList on(const SimProcess& sim, const QStringList& rest, const QString& connector = QStringLiteral("front")) {
+  return QStringList{QStringLiteral("--port"), sim.path(), QStringLiteral("--connector"), connector,
+                     QStringLiteral("--timeout"), QStringLiteral("30")} + rest;
+}
+
+bool sentWrites(const Run& r) { return r.err.contains(QRegularExpression(QStringLiteral("-> \\S\\S 06 "))); }
+
+}  // namespace
+
+class TestVmkctl : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void pollListsTheRearBus() {
+    SimProcess sim;
+    QVERIFY(sim.start({QStringLiteral("--addresses"), QStringLiteral("1-3")}));
+    const Run r = vmkctl(on(sim, {QStringLiteral("poll")}, QStringLiteral("rear")));
+    QCOMPARE(r.exitCode, 0);
+    const QStringList lines = r.out.trimmed().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 32);
+    QCOMPARE(lines[0], QStringLiteral("Устройство №1 в сети"));
+    QCOMPARE(lines[2], QStringLiteral("Устройство №3 в сети"));
+    QCOMPARE(lines[3], QStringLiteral("Связи с устройством №4 нет"));
+  }
+
+  void infoOfAVariant3DeviceHasNoGroupOrDateLine() {
+    SimProcess sim;
+    QVERIFY(sim.start({QStringLiteral("--addresses"), QStringLiteral("2"), QStringLiteral("--variant"),
+                       QStringLiteral("3")}));
+    const Run r = vmkctl(on(sim, {QStringLiteral("--address"), QStringLiteral("2"), QStringLiteral("info")},
+                            QStringLiteral("rear")));
+    QCOMPARE(r.exitCode, 0);
+    const QStringList lines = r.out.split(QLatin1Char('\n'));
+    QVERIFY2(lines.size() >= 11, qPrintable(r.out));
+    QVERIFY(lines[0].startsWith(QStringLiteral("Устройство: ")));
+    QCOMPARE(lines[2], QStringLiteral("Сетевой адрес устройства 2"));
+    QCOMPARE(lines[3], QString());
+    QCOMPARE(lines[4], QString());
+    QVERIFY(lines[5].startsWith(QStringLiteral("Язык интерфейса: ")));
+    QVERIFY(!r.out.contains(QStringLiteral("Активная группа")));
+  }
+
+  void infoOfASilentAddressFails() {
+    SimProcess sim;
+    QVERIFY(sim.start({QStringLiteral("--addresses"), QStringLiteral("1")}));
+    const Run r = vmkctl(on(sim, {QStringLiteral("--address"), QStringLiteral("7"), QStringLiteral("info")},
+                            QStringLiteral("rear")));
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY(r.err.contains(QStringLiteral("Error: Связи с устройством №7 нет")));
+  }
+
+  void settingsCopiedFromOneDeviceToAnother() {
+    SimProcess first, second;
+    QVERIFY(first.start({QStringLiteral("--seed"), QStringLiteral("1")}));
+    QVERIFY(second.start({QStringLiteral("--seed"), QStringLiteral("99")}));
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("a.ust"));
+
+    const Run before = vmkctl(on(second, {QStringLiteral("params"), QStringLiteral("get")}));
+    QCOMPARE(before.exitCode, 0);
+    const Run source = vmkctl(on(first, {QStringLiteral("params"), QStringLiteral("get")}));
+    QCOMPARE(source.exitCode, 0);
+    QVERIFY2(source.out != before.out, "the two simulated devices should differ");
+
+    QCOMPARE(vmkctl(on(first, {QStringLiteral("params"), QStringLiteral("get"), QStringLiteral("-o"), file})).exitCode, 0);
+    const Run set = vmkctl(on(second, {QStringLiteral("params"), QStringLiteral("set"), file,
+                                       QStringLiteral("--password"), QStringLiteral("AAAA")}));
+    QCOMPARE(set.exitCode, 0);
+    QVERIFY(set.out.contains(QStringLiteral("written\t")));
+    QVERIFY(!set.out.contains(QStringLiteral("unanswered\t")));
+
+    const Run after = vmkctl(on(second, {QStringLiteral("params"), QStringLiteral("get")}));
+    QCOMPARE(after.exitCode, 0);
+    // The password row shows "*****" on both; every other row is now equal.
+    QCOMPARE(after.out, source.out);
+  }
+
+  void refusedFilesAndPasswordsWriteNothing_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("password");
+    QTest::newRow("current beyond 16 bits") << QStringLiteral("Ток МТЗ-1") << QStringLiteral("150.00")
+                                            << QStringLiteral("AAAA");
+    QTest::newRow("not a number") << QStringLiteral("Время МТЗ-1") << QStringLiteral("abc")
+                                  << QStringLiteral("AAAA");
+    QTest::newRow("wrong password") << QString() << QString() << QStringLiteral("BBBB");
+  }
+  void refusedFilesAndPasswordsWriteNothing() {
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QString, password);
+    SimProcess sim;
+    QVERIFY(sim.start({}));
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("b.ust"));
+    QCOMPARE(vmkctl(on(sim, {QStringLiteral("params"), QStringLiteral("get"), QStringLiteral("-o"), file})).exitCode, 0);
+    if (!key.isEmpty()) {
+      QSettings::Format fmt = QSettings::IniFormat;
+      Q_UNUSED(fmt);
+      // Replace one entry of the Windows-1251 file byte-wise.
+      QFile f(file);
+      QVERIFY(f.open(QIODevice::ReadOnly));
+      QString text = QStringDecoder("windows-1251")(f.readAll());
+      f.close();
+      const QRegularExpression entry(QStringLiteral("(?m)^%1=.*$").arg(QRegularExpression::escape(key)));
+      QVERIFY2(text.contains(entry), qPrintable(key));
+      text.replace(entry, key + QLatin1Char('=') + value);
+      QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+      f.write(QStringEncoder("windows-1251")(text));
+      f.close();
+    }
+    const Run r = vmkctl(on(sim, {QStringLiteral("params"), QStringLiteral("set"), file,
+                                  QStringLiteral("--password"), password}));
+    QCOMPARE(r.exitCode, 3);
+    QVERIFY2(!sentWrites(r), qPrintable(r.err));
+    QVERIFY(r.err.contains(QStringLiteral("Error: ")));
+  }
+
+  void usageErrorsExitTwo() {
+    QCOMPARE(vmkctl({QStringLiteral("frobnicate")}).exitCode, 2);
+    QCOMPARE(vmkctl({QStringLiteral("--address"), QStringLiteral("40"), QStringLiteral("info")}).exitCode, 2);
+    QCOMPARE(vmkctl({QStringLiteral("params"), QStringLiteral("set"), QStringLiteral("x.ust")}).exitCode, 2);
+    const Run help = vmkctl({QStringLiteral("params"), QStringLiteral("--help")});
+    QCOMPARE(help.exitCode, 0);
+    QVERIFY(help.out.contains(QStringLiteral("params set FILE.ust --password P")));
+  }
+};
+
+QTEST_GUILESS_MAIN(TestVmkctl)
+#include "test_vmkctl.moc"
