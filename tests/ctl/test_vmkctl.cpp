@@ -2,6 +2,9 @@
 // that commissions many relays sees.
 
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -133,8 +136,6 @@ class TestVmkctl : public QObject {
     const QString file = dir.filePath(QStringLiteral("b.ust"));
     QCOMPARE(vmkctl(on(sim, {QStringLiteral("params"), QStringLiteral("get"), QStringLiteral("-o"), file})).exitCode, 0);
     if (!key.isEmpty()) {
-      QSettings::Format fmt = QSettings::IniFormat;
-      Q_UNUSED(fmt);
       // Replace one entry of the Windows-1251 file byte-wise.
       QFile f(file);
       QVERIFY(f.open(QIODevice::ReadOnly));
