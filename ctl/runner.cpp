@@ -4,6 +4,7 @@
 #include <QJsonArray>
 
 #include "device/connection.h"
+#include "extlib/transport_error.h"
 #include "device/polling.h"
 #include "device/port_actions.h"
 #include "device/program_dir.h"
@@ -191,6 +192,10 @@ ExitCode Runner::paramsSet() {
       if (grid->cell(2, r) == QLatin1String("*")) marked.append({grid, r});
 
   const bool ok = actSetParametrExecute(*m_ws);
+  // A refused write (password, a row that does not convert or fit) sent
+  // nothing: the error box says why, there are no rows to list.
+  const ExitCode code = outcome(true);
+  if (code == kRefused) return code;
   QJsonArray written, unanswered;
   for (const Marked& m : marked) {
     const QString line = m.grid->cell(3, m.row) + QLatin1Char('\t') + m.grid->cell(0, m.row) +
@@ -205,7 +210,6 @@ ExitCode Runner::paramsSet() {
   }
   m_data.insert(QStringLiteral("written"), written);
   m_data.insert(QStringLiteral("unanswered"), unanswered);
-  const ExitCode code = outcome(true);
   if (code != kDone) return code;
   return ok && unanswered.isEmpty() ? kDone : kDeviceFailure;
 }
