@@ -13,7 +13,12 @@
 #include "params/read_params.h"
 #include "params/settings_file.h"
 #include "params/write_params.h"
+#include "monitor/current_values.h"
+#include "monitor/interval_timer.h"
+#include "monitor/live_view.h"
+#include "monitor/remote_control.h"
 #include "service/password_check.h"
+#include "shell/page_rules.h"
 #include "shell/command_table.h"
 
 namespace vmk::ctl {
@@ -35,6 +40,18 @@ QStringList gridRows(const TextGrid& grid) {
   }
   return rows;
 }
+
+// The refresh timer of a one-shot refresh never runs.
+class ManualTimer : public IntervalTimer {
+ public:
+  void start(int ms) override { m_interval = ms; m_active = true; }
+  void stop() override { m_active = false; }
+  bool isActive() const override { return m_active; }
+  int interval() const override { return m_interval; }
+ private:
+  int m_interval = 0;
+  bool m_active = false;
+};
 
 }  // namespace
 
@@ -215,11 +232,83 @@ ExitCode Runner::paramsSet() {
 }
 
 ExitCode Runner::live() {
-  throw UsageError{QStringLiteral("live is not available yet")};
+  if (!connect()) return kDeviceFailure;
+  LiveView view;
+  view.setPrimaryValues(!m_line.flags.contains(QStringLiteral("--secondary")));
+  ManualTimer timer;
+  CurrentValues values(*m_ws, view, timer);
+  // The refresh works on page 1 only, as in the window.
+  m_ws->pages.setActivePage(kPageDinamic);
+  pgcMainChange(*m_ws, kPageDinamic);
+  values.actrefreshExecute();
+  QJsonObject labels;
+  for (const char* name : {"lblCurrA", "lblCurrB", "lblCurrC", "lblCurrN", "lblLastIM", "lblLastIZ",
+                           "lblKoefTT", "lblKoefN"}) {
+    const QString label = QString::fromLatin1(name);
+    m_out << m_ws->labels.text(label);
+    labels.insert(label, m_ws->labels.text(label));
+  }
+  QString lamps;
+  QJsonArray lampArray;
+  for (int input = 1; input <= 6; ++input) {
+    lamps += QStringLiteral("Вход %1: %2  ").arg(input).arg(view.isInputLit(input) ? 1 : 0);
+    lampArray.append(view.isInputLit(input));
+  }
+  m_out << lamps.trimmed();
+  m_out << m_ws->mmMess.lines();
+  m_data.insert(QStringLiteral("labels"), labels);
+  m_data.insert(QStringLiteral("inputs"), lampArray);
+  m_data.insert(QStringLiteral("memo"), toJson(m_ws->mmMess.lines()));
+  return outcome();
 }
 
 ExitCode Runner::command() {
-  throw UsageError{QStringLiteral("command is not available yet")};
+  const QStringList& c = m_line.command;
+  const QString what = c.value(1);
+  int tag = 0;
+  if (what == QLatin1String("relay") && c.size() == 3) {
+    bool ok = false;
+    const int relay = c[2].toInt(&ok);
+    if (!ok || relay < 1 || relay > 5) throw UsageError{QStringLiteral("relay is 1..5")};
+    tag = relay;
+  } else if (what == QLatin1String("ack") && c.size() == 2) {
+    tag = 6;
+  } else if (what == QLatin1String("start-recorder") && c.size() == 2) {
+    tag = 7;
+  } else if (what == QLatin1String("sync") && c.size() == 2) {
+    tag = 8;
+  } else {
+    throw UsageError{QStringLiteral("command is relay N | ack | start-recorder | sync")};
+  }
+  if (!m_line.options.contains(QStringLiteral("--password")))
+    throw UsageError{QStringLiteral("command needs --password")};
+  QDateTime at;
+  if (m_line.options.contains(QStringLiteral("--at"))) {
+    if (tag != 8) throw UsageError{QStringLiteral("--at belongs to sync")};
+    at = QDateTime::fromString(m_line.options.value(QStringLiteral("--at")),
+                               QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    if (!at.isValid()) throw UsageError{QStringLiteral("--at is \"dd.MM.yyyy HH:mm:ss\"")};
+  }
+  if (!connect()) return kDeviceFailure;
+  LiveView view;
+  if (at.isValid()) {
+    view.setManualClock(true);
+    view.setPickerDate(at.date());
+    view.setPickerTime(at.time());
+  }
+  m_ws->mmMess.clear();
+  RemoteControl control(*m_ws, view);
+  control.SetCommand(tag);
+  m_out = m_ws->mmMess.lines();
+  m_data.insert(QStringLiteral("memo"), toJson(m_out));
+  const ExitCode code = outcome();
+  if (code != kDone) return code;
+  // A command the device did not confirm leaves no memo line.
+  if (m_out.isEmpty()) {
+    m_prompts->error(QStringLiteral("Устройство не подтвердило команду"));
+    return kDeviceFailure;
+  }
+  return kDone;
 }
 
 QJsonObject Runner::json() const {

@@ -155,6 +155,39 @@ class TestVmkctl : public QObject {
     QVERIFY(r.err.contains(QStringLiteral("Error: ")));
   }
 
+  void liveShowsThePhaseCurrents() {
+    SimProcess sim;
+    QVERIFY(sim.start({}));
+    const Run r = vmkctl(on(sim, {QStringLiteral("live")}));
+    QCOMPARE(r.exitCode, 0);
+    for (const char* label : {"Ia = ", "Ib = ", "Ic = ", "Io = "})
+      QVERIFY2(r.out.contains(QLatin1String(label)), qPrintable(r.out));
+    QVERIFY(r.out.contains(QStringLiteral("Обновление информации")));
+  }
+
+  void commandsAreConfirmedOrRefused() {
+    SimProcess sim;
+    QVERIFY(sim.start({}));
+    const Run relay = vmkctl(on(sim, {QStringLiteral("command"), QStringLiteral("relay"), QStringLiteral("3"),
+                                      QStringLiteral("--password"), QStringLiteral("AAAA")}));
+    QCOMPARE(relay.exitCode, 0);
+    QVERIFY2(relay.out.trimmed().endsWith(QStringLiteral("Команда управления реле 3")), qPrintable(relay.out));
+
+    const Run sync = vmkctl(on(sim, {QStringLiteral("command"), QStringLiteral("sync"), QStringLiteral("--at"),
+                                     QStringLiteral("01.02.2011 13:05:07"), QStringLiteral("--password"),
+                                     QStringLiteral("AAAA")}));
+    QCOMPARE(sync.exitCode, 0);
+    QVERIFY(sync.out.contains(QStringLiteral("Установлено 01.02.2011 13.05.07")));
+    const Run info = vmkctl(on(sim, {QStringLiteral("info")}));
+    QVERIFY2(info.out.contains(QStringLiteral("Дата и время устройства: 01.02.2011 13:05")), qPrintable(info.out));
+
+    const Run wrong = vmkctl(on(sim, {QStringLiteral("command"), QStringLiteral("ack"),
+                                      QStringLiteral("--password"), QStringLiteral("ABCD")}));
+    QCOMPARE(wrong.exitCode, 3);
+    QVERIFY(wrong.err.contains(QStringLiteral("Error: Ошибка ввода пароля!")));
+    QVERIFY(!wrong.err.contains(QRegularExpression(QStringLiteral("-> \\S\\S 05 "))));
+  }
+
   void usageErrorsExitTwo() {
     QCOMPARE(vmkctl({QStringLiteral("frobnicate")}).exitCode, 2);
     QCOMPARE(vmkctl({QStringLiteral("--address"), QStringLiteral("40"), QStringLiteral("info")}).exitCode, 2);
