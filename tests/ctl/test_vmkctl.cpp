@@ -45,6 +45,20 @@ QStringList on(const SimProcess& sim, const QStringList& rest, const QString& co
                      QStringLiteral("--timeout"), QStringLiteral("30")} + rest;
 }
 
+// Replaces the value of one key of a Windows-1251 settings file.
+bool replaceEntry(const QString& file, const QString& key, const QString& value) {
+  QFile f(file);
+  if (!f.open(QIODevice::ReadOnly)) return false;
+  QString text = QStringDecoder("windows-1251")(f.readAll());
+  f.close();
+  const QRegularExpression entry(QStringLiteral("(?m)^%1=.*$").arg(QRegularExpression::escape(key)));
+  if (!text.contains(entry)) return false;
+  text.replace(entry, key + QLatin1Char('=') + value);
+  if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+  f.write(QStringEncoder("windows-1251")(text));
+  return true;
+}
+
 bool sentWrites(const Run& r) { return r.err.contains(QRegularExpression(QStringLiteral("-> \\S\\S 06 "))); }
 
 }  // namespace
@@ -97,11 +111,19 @@ class TestVmkctl : public QObject {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("a.ust"));
 
+    // Make the first device differ from the factory image of the second.
+    QCOMPARE(vmkctl(on(first, {QStringLiteral("params"), QStringLiteral("get"), QStringLiteral("-o"), file})).exitCode, 0);
+    QVERIFY(replaceEntry(file, QStringLiteral("Время МТЗ-1"), QStringLiteral("0.75")));
+    QVERIFY(replaceEntry(file, QStringLiteral("Индикатор 3"), QStringLiteral("1000000000000000000101")));
+    QCOMPARE(vmkctl(on(first, {QStringLiteral("params"), QStringLiteral("set"), file,
+                               QStringLiteral("--password"), QStringLiteral("AAAA")})).exitCode, 0);
+
     const Run before = vmkctl(on(second, {QStringLiteral("params"), QStringLiteral("get")}));
     QCOMPARE(before.exitCode, 0);
     const Run source = vmkctl(on(first, {QStringLiteral("params"), QStringLiteral("get")}));
     QCOMPARE(source.exitCode, 0);
-    QVERIFY2(source.out != before.out, "the two simulated devices should differ");
+    QVERIFY(source.out.contains(QStringLiteral("Время МТЗ-1, с\t0.750")));
+    QVERIFY(source.out != before.out);
 
     QCOMPARE(vmkctl(on(first, {QStringLiteral("params"), QStringLiteral("get"), QStringLiteral("-o"), file})).exitCode, 0);
     const Run set = vmkctl(on(second, {QStringLiteral("params"), QStringLiteral("set"), file,
@@ -135,19 +157,7 @@ class TestVmkctl : public QObject {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("b.ust"));
     QCOMPARE(vmkctl(on(sim, {QStringLiteral("params"), QStringLiteral("get"), QStringLiteral("-o"), file})).exitCode, 0);
-    if (!key.isEmpty()) {
-      // Replace one entry of the Windows-1251 file byte-wise.
-      QFile f(file);
-      QVERIFY(f.open(QIODevice::ReadOnly));
-      QString text = QStringDecoder("windows-1251")(f.readAll());
-      f.close();
-      const QRegularExpression entry(QStringLiteral("(?m)^%1=.*$").arg(QRegularExpression::escape(key)));
-      QVERIFY2(text.contains(entry), qPrintable(key));
-      text.replace(entry, key + QLatin1Char('=') + value);
-      QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-      f.write(QStringEncoder("windows-1251")(text));
-      f.close();
-    }
+    if (!key.isEmpty()) QVERIFY(replaceEntry(file, key, value));
     const Run r = vmkctl(on(sim, {QStringLiteral("params"), QStringLiteral("set"), file,
                                   QStringLiteral("--password"), password}));
     QCOMPARE(r.exitCode, 3);
