@@ -52,6 +52,7 @@ QString commandHelp(const QString& command) {
     return QStringLiteral(
         "vmkctl [global options] params get [--group 1|2] [-o FILE.ust]\n"
         "vmkctl [global options] params set FILE.ust --password P [--group 1|2]\n"
+        "                                 [--allow-address-change]\n"
         "\n"
         "get: reads the parameters and the settings of the group (default 1) and\n"
         "     prints \"caption<TAB>value\" rows of both grids, or writes them to a\n"
@@ -61,7 +62,9 @@ QString commandHelp(const QString& command) {
         "     before anything is sent, asks the device password (--password), writes\n"
         "     every row and prints each written register and the rows left unanswered.\n"
         "     A row that does not convert or does not fit its register is refused\n"
-        "     with exit code 3 and nothing is written.\n");
+        "     with exit code 3 and nothing is written. A file whose device address\n"
+        "     differs from the device's own is refused too, unless\n"
+        "     --allow-address-change is given (two devices at one address on a bus).\n");
   if (command == QLatin1String("live"))
     return QStringLiteral(
         "vmkctl [global options] live [--secondary]\n"

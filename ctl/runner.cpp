@@ -201,6 +201,17 @@ ExitCode Runner::paramsSet() {
   rbGroup2Click(*m_ws, *g);
   m_prompts->setOpenFile(file);
   ActOpenFileExecute(*m_ws);
+  // A file copied from another device carries that device's address: on a
+  // bus, writing it would put two devices at one address. A script must ask
+  // for that change explicitly.
+  const QString fileAddress = m_ws->Grid1.cell(1, 1);
+  const QString deviceAddress = QString::number(m_session->vmk.setup.NetAddress);
+  if (fileAddress != deviceAddress && !m_line.flags.contains(QStringLiteral("--allow-address-change"))) {
+    m_prompts->error(QStringLiteral("Файл задаёт адрес устройства %1, а у устройства адрес %2. "
+                                    "Запись отменена (--allow-address-change разрешает смену адреса).")
+                         .arg(fileAddress, deviceAddress));
+    return kRefused;
+  }
 
   struct Marked { TextGrid* grid; int row; };
   QList<Marked> marked;

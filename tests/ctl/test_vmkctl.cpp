@@ -165,6 +165,23 @@ class TestVmkctl : public QObject {
     QVERIFY(r.err.contains(QStringLiteral("Error: ")));
   }
 
+  void aFileFromAnotherAddressIsRefused() {
+    SimProcess sim;
+    QVERIFY(sim.start({QStringLiteral("--addresses"), QStringLiteral("1-2")}));
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("c.ust"));
+    const QStringList rear = {QStringLiteral("--port"), sim.path(), QStringLiteral("--connector"),
+                              QStringLiteral("rear"), QStringLiteral("--timeout"), QStringLiteral("30")};
+    QCOMPARE(vmkctl(rear + QStringList{QStringLiteral("--address"), QStringLiteral("1"), QStringLiteral("params"),
+                                       QStringLiteral("get"), QStringLiteral("-o"), file}).exitCode, 0);
+    const Run r = vmkctl(rear + QStringList{QStringLiteral("--address"), QStringLiteral("2"), QStringLiteral("params"),
+                                            QStringLiteral("set"), file, QStringLiteral("--password"),
+                                            QStringLiteral("AAAA")});
+    QCOMPARE(r.exitCode, 3);
+    QVERIFY(!sentWrites(r));
+    QVERIFY(r.err.contains(QStringLiteral("--allow-address-change")));
+  }
+
   void liveShowsThePhaseCurrents() {
     SimProcess sim;
     QVERIFY(sim.start({}));
