@@ -51,7 +51,23 @@ void logFrame(const char* dir, const QByteArray& frame) {
   std::fprintf(stderr, "%s %s\n", dir, frame.toHex(' ').constData());
 }
 
+// The first offset after 0 where a whole request of known length with a
+// good CRC lies in `buffer`; 0 when there is none.
+qsizetype wholeFrameAfter(const QByteArray& buffer) {
+  for (qsizetype at = 1; at + 4 <= buffer.size(); ++at) {
+    const QByteArray rest = buffer.mid(at);
+    const int length = requestLength(rest);
+    if (length > 0 && rest.size() >= length && wire::hasValidCrc(rest.left(length))) return at;
+  }
+  return 0;
+}
+
 }  // namespace
+
+void LineServer::dropNoise(QByteArray& buffer, qsizetype count) {
+  if (m_options.verbose) logFrame("?", buffer.left(count));
+  buffer.remove(0, count);
+}
 
 LineServer::LineServer(Bus& bus, FaultInjector& faults, const Options& options)
     : m_bus(bus), m_faults(faults), m_options(options),
@@ -85,6 +101,8 @@ int LineServer::serve(int fd, const volatile std::sig_atomic_t& stop, int wakeFd
         if (buffer.isEmpty()) firstUs = m_options.serialLine ? now - n * m_byteUs : now;
         lastUs = now;
         buffer.append(chunk, n);
+        // No request is longer than 256 bytes; older bytes are noise.
+        if (buffer.size() > 512) dropNoise(buffer, buffer.size() - 512);
       }
     } else if (fds[0].revents & (POLLHUP | POLLERR)) {
       // Nobody has the other end open; wait for someone to.
@@ -97,25 +115,30 @@ int LineServer::serve(int fd, const volatile std::sig_atomic_t& stop, int wakeFd
       const int length = requestLength(buffer);
       if (length > 0 && buffer.size() >= length) {
         const QByteArray frame = buffer.left(length);
-        if (!wire::hasValidCrc(frame)) {
+        if (wire::hasValidCrc(frame)) {
+          buffer.remove(0, length);
+          handleFrame(fd, frame, firstUs, stop);
+          firstUs = lastUs = monotonicUs();
+        } else {
           // Not a frame after all: look for one a byte further on.
-          if (m_options.verbose) logFrame("?", buffer.left(1));
-          buffer.remove(0, 1);
-          continue;
+          dropNoise(buffer, 1);
         }
-        buffer.remove(0, length);
-        handleFrame(fd, frame, firstUs, stop);
-        firstUs = lastUs = monotonicUs();
         continue;
       }
-      if (monotonicUs() - lastUs >= gapUs()) {
-        // The line went quiet: a frame of unknown length ends here, an
-        // incomplete one is dropped.
-        if (length < 0) handleFrame(fd, buffer, firstUs, stop);
-        else if (m_options.verbose) logFrame("? ", buffer);
-        buffer.clear();
+      // A whole frame further on ends the noise before it at once.
+      if (const qsizetype at = wholeFrameAfter(buffer); at > 0) {
+        dropNoise(buffer, at);
+        continue;
       }
-      break;
+      if (monotonicUs() - lastUs < gapUs()) break;
+      // The line went quiet: a frame of unknown length ends here; anything
+      // else is noise, dropped a byte at a time in case a frame follows.
+      if (length < 0 && wire::hasValidCrc(buffer)) {
+        handleFrame(fd, buffer, firstUs, stop);
+        buffer.clear();
+      } else {
+        dropNoise(buffer, 1);
+      }
     }
   }
   return 0;

@@ -45,6 +45,7 @@ class LineServer {
  private:
   void handleFrame(int fd, const QByteArray& frame, std::int64_t firstByteUs,
                    const volatile std::sig_atomic_t& stop);
+  void dropNoise(QByteArray& buffer, qsizetype count);
   bool sendPaced(int fd, const QByteArray& bytes, std::int64_t startUs,
                  const volatile std::sig_atomic_t& stop);
 
