@@ -44,6 +44,9 @@ DataModule::DataModule(Options options, QObject* parent)
   }
   m_session = std::make_unique<Session>(m_options.linkFactory);
   m_ws = std::make_unique<Workspace>(*m_session, *m_prompts, *clock);
+  m_refreshTimer = std::make_unique<QtIntervalTimer>(RefreshTimer);
+  m_currentValues = std::make_unique<CurrentValues>(*m_ws, m_liveView, *m_refreshTimer);
+  m_remoteControl = std::make_unique<RemoteControl>(*m_ws, m_liveView);
 
   for (int i = 0; i <= 8; ++i) m_colorList << QIcon(QStringLiteral(":/icons/%1.svg").arg(i));
 
@@ -283,8 +286,8 @@ void DataModule::ActSetTOExecute() { vmk::ActSetTOExecute(*m_ws); }
 
 void DataModule::actPollingExecute() {}
 void DataModule::actGetStartInfoExecute() {}
-void DataModule::actrefreshExecute() {}
-void DataModule::actSetTimerRefreshExecute() {}
+void DataModule::actrefreshExecute() { m_currentValues->actrefreshExecute(); }
+void DataModule::actSetTimerRefreshExecute() { m_currentValues->actSetTimerRefreshExecute(); }
 void DataModule::ActGetParSetExecute() {}
 void DataModule::actSetParametrExecute() {}
 void DataModule::ActOpenFileExecute() {}
@@ -299,9 +302,9 @@ void DataModule::N9Click() {}
 void DataModule::N10Click() {}
 void DataModule::N11Click() {}
 void DataModule::N12Click() {}
-void DataModule::RefreshTimerTimer() {}
-void DataModule::SetCommand(int) {}
-void DataModule::rbAutoTimeClick() {}
+void DataModule::RefreshTimerTimer() { m_currentValues->RefreshTimerTimer(); }
+void DataModule::SetCommand(int tag) { m_remoteControl->SetCommand(tag); }
+void DataModule::rbAutoTimeClick() { m_remoteControl->rbAutoTimeClick(); }
 void DataModule::rbGroup2Click() {}
 void DataModule::lbRelayDblClick() {}
 void DataModule::Grid1DblClick(int, int) {}

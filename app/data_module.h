@@ -14,6 +14,10 @@
 #include <memory>
 
 #include "device/workspace.h"
+#include "monitor/current_values.h"
+#include "monitor/interval_timer.h"
+#include "monitor/live_view.h"
+#include "monitor/remote_control.h"
 #include "shell/daylight_saving.h"
 
 namespace vmk {
@@ -67,6 +71,8 @@ class DataModule : public QObject {
   bool runOperation(const std::function<void()>& operation, bool deviceOperation = true);
 
   QTimer RefreshTimer;
+  // Page 1's lamps, radio buttons and pickers.
+  LiveView& liveView() { return m_liveView; }
 
   // `pgcMainChange`: the user changed page.
   void pageChanged(int page);
@@ -128,6 +134,10 @@ class DataModule : public QObject {
   BoolStore* m_winterStore;
   std::unique_ptr<Session> m_session;
   std::unique_ptr<Workspace> m_ws;
+  LiveView m_liveView;
+  std::unique_ptr<QtIntervalTimer> m_refreshTimer;
+  std::unique_ptr<CurrentValues> m_currentValues;
+  std::unique_ptr<RemoteControl> m_remoteControl;
 
   QList<QIcon> m_colorList;
   QHash<QString, QAction*> m_actions;

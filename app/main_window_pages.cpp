@@ -18,6 +18,7 @@
 
 #include "app/data_module.h"
 #include "app/grid_panel.h"
+#include "app/live_view_binding.h"
 #include "app/main_window.h"
 #include "app/model_bindings.h"
 
@@ -236,6 +237,7 @@ QWidget* MainWindow::buildDinamicPage() {
   auto* layout = new QHBoxLayout(page);
   layout->addWidget(left);
   layout->addWidget(mess, 1);
+  bindLiveView(m_dm.liveView(), page);
   return page;
 }
 

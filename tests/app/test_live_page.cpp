@@ -1,0 +1,107 @@
+#include <QDateEdit>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QtTest>
+
+#include "app_fixture.h"
+#include "shell/page_rules.h"
+#include "sim/bus.h"
+#include "sim/bus_link.h"
+
+using namespace vmk;
+using namespace vmk::test;
+
+namespace {
+
+// The window on page 1, connected to one simulated device at address 1.
+struct LivePage {
+  AppFixture f;
+  sim::Bus bus{{1}, 1, 3, [this] { return f.clock.now(); }};
+
+  LivePage() {
+    f.ws().session.Port1.setLinkFactory(sim::busLinkFactory(bus));
+    Session& s = f.ws().session;
+    s.DeviceAddress = 1;
+    s.vmk.setup.DevicePassword = QStringLiteral("AAAA");
+    s.vmk.setup.CtPrimary = 100;
+    s.vmk.setup.CtSecondary = 5;
+    s.vmk.setup.EarthCtPrimary = 1;
+    s.vmk.setup.EarthCtSecondary = 1;
+    for (int reg = 17; reg <= 21; ++reg) bus.device(1)->setRegister(reg, 0);
+    BlockTabSheet(f.ws(), false);
+    f.window->pages()->setCurrentIndex(kPageDinamic);
+  }
+  template <typename W>
+  W* widget(const char* name) {
+    W* w = f.window->findChild<W*>(QString::fromLatin1(name));
+    Q_ASSERT(w);
+    return w;
+  }
+};
+
+}  // namespace
+
+class TestLivePage : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void refreshFillsTheWidgets() {
+    LivePage p;
+    QCOMPARE(p.widget<QLabel>("lblKoefTT")->text(), QStringLiteral("Ктт = 100/5"));
+    p.bus.device(1)->setRegister(16, 0b000010);
+    p.bus.device(1)->setRegister(32, 250);
+    p.f.dm->action("actrefresh")->trigger();
+    QCOMPARE(p.widget<QLabel>("lblCurrA")->text(), QStringLiteral("Ia = 50.0 A"));
+    QVERIFY(p.widget<QFrame>("shpInput2")->styleSheet().contains(QStringLiteral("#008000")));
+    QVERIFY(!p.widget<QFrame>("shpInput1")->styleSheet().contains(QStringLiteral("#008000")));
+
+    p.widget<QRadioButton>("rbSecond")->click();
+    QVERIFY(!p.f.dm->liveView().primaryValues());
+    p.f.dm->action("actrefresh")->trigger();
+    QCOMPARE(p.widget<QLabel>("lblCurrA")->text(), QStringLiteral("Ia = 2.50 A"));
+  }
+
+  void tickWaitsForTheRunningOperation() {
+    LivePage p;
+    p.f.prompts.answerInput(QStringLiteral("0.05"));
+    p.f.dm->action("actSetTimerRefresh")->trigger();
+    QVERIFY(p.f.dm->RefreshTimer.isActive());
+    QCOMPARE(p.f.dm->RefreshTimer.interval(), 50);
+    QSignalSpy ticks(&p.f.dm->RefreshTimer, &QTimer::timeout);
+    {
+      BusyGuard other(p.f.ws().session);
+      QVERIFY(ticks.wait(5000));
+      QVERIFY(p.bus.requests().isEmpty());
+    }
+    QVERIFY(ticks.wait(5000));
+    QVERIFY(!p.bus.requests().isEmpty());
+
+    // Leaving page 1 stops the timer and says so.
+    p.f.window->pages()->setCurrentIndex(kPagePolling);
+    QVERIFY(!p.f.dm->RefreshTimer.isActive());
+    QCOMPARE(p.f.window->findChild<QLabel*>("SBarPanel3")->text(),
+             QStringLiteral("Автообновления нет"));
+  }
+
+  void commandButtonsAndClockSource() {
+    LivePage p;
+    p.f.prompts.answerPassword(QStringLiteral("AAAA"));
+    p.widget<QPushButton>("tmOutPut3")->click();
+    QCOMPARE(p.f.ws().mmMess.lines(), QStringList{QStringLiteral("10:00:00 Команда управления реле 3")});
+
+    QVERIFY(p.widget<QDateEdit>("dtpDate")->isHidden());
+    p.widget<QRadioButton>("rbSetDate")->click();
+    QVERIFY(!p.widget<QDateEdit>("dtpDate")->isHidden());
+    QCOMPARE(p.widget<QDateEdit>("dtpDate")->date(), QDate(2013, 1, 15));
+    p.widget<QDateEdit>("dtpDate")->setDate(QDate(2012, 6, 30));
+    QCOMPARE(p.f.dm->liveView().pickerDate(), QDate(2012, 6, 30));
+    p.widget<QRadioButton>("rbAutoTime")->click();
+    QVERIFY(p.widget<QDateEdit>("dtpDate")->isHidden());
+  }
+};
+
+QTEST_MAIN(TestLivePage)
+#include "test_live_page.moc"
