@@ -7,6 +7,7 @@
 #include "app/data_module.h"
 #include "app/main_window.h"
 #include "app/splash_form.h"
+#include "device/polling.h"
 #include "shell/page_rules.h"
 
 namespace vmk {
@@ -26,11 +27,17 @@ void saveSplashPicture(TSplashFrm& splash, const QString& dir) {
 
 bool saveScreenshots(MainWindow& window, DataModule& dm, const QString& dir) {
   QDir().mkpath(dir);
+  // With a device on the front connector (scripts/run.sh starts vmksim and
+  // points Front.ini at it) polling connects to it, and page 1 shows one
+  // refresh of its live values.
+  dm.runOperation([&] { actPollingExecute(dm.ws()); });
   BlockTabSheet(dm.ws(), false);
   bool ok = true;
   QTabWidget* pages = window.pages();
   for (int page = 0; page < pages->count(); ++page) {
     pages->setCurrentIndex(page);
+    if (page == kPageDinamic && dm.ws().session.DeviceAddress != 0)
+      dm.action(QStringLiteral("actrefresh"))->trigger();
     QApplication::processEvents();
     const QString file = QStringLiteral("page%1-%2.png").arg(page).arg(pages->widget(page)->objectName());
     ok = window.grab().save(QDir(dir).filePath(file)) && ok;
