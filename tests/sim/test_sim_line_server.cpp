@@ -37,7 +37,7 @@ class Line {
     [[maybe_unused]] auto n = ::write(m_fds[1], bytes.constData(), std::size_t(bytes.size()));
   }
   // Reads until `count` bytes have come or nothing comes for quietMs.
-  QByteArray receive(int count, int quietMs = 300) {
+  QByteArray receive(int count, int quietMs = 2000) {
     QByteArray out;
     while (out.size() < count) {
       pollfd p{m_fds[1], POLLIN, 0};

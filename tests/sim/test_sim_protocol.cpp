@@ -201,8 +201,9 @@ class TestSimProtocol : public QObject {
       const qint64 took = t.elapsed();
       QVERIFY2(r.isEmpty(), qPrintable(r.frame().toHex()));
       QVERIFY2(statuses.contains(int(rig.modbus.lastStatus())), qPrintable(QString::number(int(rig.modbus.lastStatus()))));
-      // The time-out (100 ms) plus the margin for the rest of a reply.
-      QVERIFY2(took < 400, qPrintable(QString::number(took)));
+      // The time-out (100 ms) plus the margin for the rest of a reply; the
+      // bound leaves room for a loaded machine but not for a hang.
+      QVERIFY2(took < 1500, qPrintable(QString::number(took)));
       if (fault != "corrupt" && fault != "truncate")
         QCOMPARE(rig.modbus.GetF07(rig.link, address), ModbusLibrary::kNoAnswer);
     }

@@ -17,7 +17,7 @@ struct Client {
     ctx = modbus_new_rtu(path.toLocal8Bit().constData(), 9600, 'N', 8, 1);
     if (!ctx) return;
     modbus_set_slave(ctx, slave);
-    modbus_set_response_timeout(ctx, 0, 300000);
+    modbus_set_response_timeout(ctx, 1, 0);
     connected = modbus_connect(ctx) == 0;
   }
   ~Client() {
