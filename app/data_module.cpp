@@ -7,8 +7,14 @@
 #include <exception>
 #include <optional>
 
+#include "app/param_bindings.h"
 #include "app/qt_prompts.h"
 #include "device/port_actions.h"
+#include "params/catalogue.h"
+#include "params/read_params.h"
+#include "params/settings_file.h"
+#include "params/write_params.h"
+#include "service/change_password.h"
 #include "extlib/about_loader.h"
 #include "extlib/transport_error.h"
 #include "shell/app_info.h"
@@ -47,6 +53,13 @@ DataModule::DataModule(Options options, QObject* parent)
   m_refreshTimer = std::make_unique<QtIntervalTimer>(RefreshTimer);
   m_currentValues = std::make_unique<CurrentValues>(*m_ws, m_liveView, *m_refreshTimer);
   m_remoteControl = std::make_unique<RemoteControl>(*m_ws, m_liveView);
+  m_params = std::make_unique<ParamBindings>(*m_ws);
+  for (int tag : {1, 2})
+    connect(tag == 1 ? &m_ws->Grid1 : &m_ws->grdSett, &TextGrid::currentRowChanged, this,
+            [this, tag](int row) {
+              runOperation([this, tag, row] { m_params->editing().Grid1SelectCell(tag, row); },
+                           false);
+            });
 
   for (int i = 0; i <= 8; ++i) m_colorList << QIcon(QStringLiteral(":/icons/%1.svg").arg(i));
 
@@ -78,6 +91,7 @@ QAction* DataModule::action(const QString& name) const { return m_actions.value(
 void DataModule::setWindow(QWidget* window) {
   m_window = window;
   if (m_qtPrompts) m_qtPrompts->setParentWindow(window);
+  m_params->setWindow(window);
 }
 
 // ---- the command table as QActions, in step with PageState ---------------
@@ -288,14 +302,14 @@ void DataModule::actPollingExecute() {}
 void DataModule::actGetStartInfoExecute() {}
 void DataModule::actrefreshExecute() { m_currentValues->actrefreshExecute(); }
 void DataModule::actSetTimerRefreshExecute() { m_currentValues->actSetTimerRefreshExecute(); }
-void DataModule::ActGetParSetExecute() {}
-void DataModule::actSetParametrExecute() {}
-void DataModule::ActOpenFileExecute() {}
-void DataModule::ActSaveFileExecute() {}
+void DataModule::ActGetParSetExecute() { vmk::ActGetParSetExecute(*m_ws); }
+void DataModule::actSetParametrExecute() { vmk::actSetParametrExecute(*m_ws); }
+void DataModule::ActOpenFileExecute() { vmk::ActOpenFileExecute(*m_ws); }
+void DataModule::ActSaveFileExecute() { vmk::ActSaveFileExecute(*m_ws); }
 void DataModule::actGetDataExecute() {}
 void DataModule::actGetInterruptExecute() {}
 void DataModule::actPrintExecute() {}
-void DataModule::actChangePassExecute() {}
+void DataModule::actChangePassExecute() { vmk::actChangePassExecute(*m_ws); }
 void DataModule::actCalibrExecute() {}
 void DataModule::N13Click() {}
 void DataModule::N9Click() {}
@@ -305,8 +319,8 @@ void DataModule::N12Click() {}
 void DataModule::RefreshTimerTimer() { m_currentValues->RefreshTimerTimer(); }
 void DataModule::SetCommand(int tag) { m_remoteControl->SetCommand(tag); }
 void DataModule::rbAutoTimeClick() { m_remoteControl->rbAutoTimeClick(); }
-void DataModule::rbGroup2Click() {}
+void DataModule::rbGroup2Click(int group) { vmk::rbGroup2Click(*m_ws, group); }
 void DataModule::lbRelayDblClick() {}
-void DataModule::Grid1DblClick(int, int) {}
+void DataModule::Grid1DblClick(int gridTag, int row) { m_params->doubleClick(gridTag, row); }
 
 }  // namespace vmk

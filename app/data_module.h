@@ -22,6 +22,7 @@
 
 namespace vmk {
 
+class ParamBindings;
 class QtPrompts;
 
 // What tests and the picture run put in place of the real things.
@@ -108,7 +109,8 @@ class DataModule : public QObject {
   void RefreshTimerTimer();
   void SetCommand(int tag);
   void rbAutoTimeClick();
-  void rbGroup2Click();
+  // Both group radio buttons: 1 or 2, the group now selected.
+  void rbGroup2Click(int group);
   void lbRelayDblClick();
   void Grid1DblClick(int gridTag, int row);
 
@@ -138,6 +140,7 @@ class DataModule : public QObject {
   std::unique_ptr<QtIntervalTimer> m_refreshTimer;
   std::unique_ptr<CurrentValues> m_currentValues;
   std::unique_ptr<RemoteControl> m_remoteControl;
+  std::unique_ptr<ParamBindings> m_params;
 
   QList<QIcon> m_colorList;
   QHash<QString, QAction*> m_actions;

@@ -284,8 +284,9 @@ QWidget* MainWindow::buildSettingsPage() {
   group1->setChecked(true);
   auto* group2 = named(new QRadioButton(QStringLiteral("Группа 2")), "rbGroup2");
   for (QRadioButton* rb : {group1, group2})
-    connect(rb, &QRadioButton::clicked, this,
-            [this] { m_dm.runOperation([this] { m_dm.rbGroup2Click(); }); });
+    connect(rb, &QRadioButton::clicked, this, [this, group2] {
+      m_dm.runOperation([this, group2] { m_dm.rbGroup2Click(group2->isChecked() ? 2 : 1); });
+    });
   auto* get = named(new QPushButton(QStringLiteral("Получить")), "btnGetSett");
   bindButton(get, m_dm.action(QStringLiteral("ActGetParSet")));
   auto* load = named(new QPushButton(QStringLiteral("Записать в устройство")), "btnLoadSett");

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "app/change_pass_dialog.h"
 #include "app/input_serial.h"
 #include "app/pass_form.h"
 #include "app/port_settings_dialog.h"
@@ -124,6 +125,8 @@ std::optional<QString> QtPrompts::password() {
   if (form->exec() != QDialog::Accepted) return std::nullopt;
   return form->meOldPass()->text();
 }
+
+std::optional<PasswordChange> QtPrompts::changePassword() { return TChangePassFrm::ask(m_parent); }
 
 std::optional<QString> QtPrompts::number(const NumberDialog& dialog) {
   TInputSerial* form = inputSerial();

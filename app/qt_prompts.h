@@ -30,6 +30,7 @@ class QtPrompts : public Prompts {
   std::optional<QString> openFile(const FileDialog& dialog) override;
   std::optional<QString> saveFile(const FileDialog& dialog) override;
   std::optional<QString> password() override;
+  std::optional<PasswordChange> changePassword() override;
   std::optional<QString> number(const NumberDialog& dialog) override;
   bool portSettings(PortSettings& settings) override;
   void beep() override;

@@ -1,6 +1,7 @@
 #include "shell/data_module_create.h"
 
 #include "device/port_actions.h"
+#include "params/catalogue.h"
 #include "shell/command_table.h"
 #include "shell/page_rules.h"
 
@@ -13,8 +14,10 @@ namespace {
 void startupPortTest(Workspace& ws) { portStartupCheck(ws); }
 
 // Lays out the captions and registers of the parameter and setting grids.
-// The catalogue is not wired in yet.
-void fillCatalogueGrids(Workspace&) {}
+void fillCatalogueGrids(Workspace& ws) {
+  FillParamList(ws);
+  FillUstList(ws);
+}
 
 }  // namespace
 
