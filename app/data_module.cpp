@@ -9,6 +9,8 @@
 
 #include "app/param_bindings.h"
 #include "app/qt_prompts.h"
+#include "device/connection.h"
+#include "device/polling.h"
 #include "device/port_actions.h"
 #include "params/catalogue.h"
 #include "params/read_params.h"
@@ -298,8 +300,8 @@ void DataModule::actPort(int tag) { vmk::actPort(*m_ws, tag); }
 void DataModule::ActOCPortExecute() { vmk::ActOCPortExecute(*m_ws); }
 void DataModule::ActSetTOExecute() { vmk::ActSetTOExecute(*m_ws); }
 
-void DataModule::actPollingExecute() {}
-void DataModule::actGetStartInfoExecute() {}
+void DataModule::actPollingExecute() { vmk::actPollingExecute(*m_ws); }
+void DataModule::actGetStartInfoExecute() { vmk::actGetStartInfoExecute(*m_ws); }
 void DataModule::actrefreshExecute() { m_currentValues->actrefreshExecute(); }
 void DataModule::actSetTimerRefreshExecute() { m_currentValues->actSetTimerRefreshExecute(); }
 void DataModule::ActGetParSetExecute() { vmk::ActGetParSetExecute(*m_ws); }
@@ -320,7 +322,7 @@ void DataModule::RefreshTimerTimer() { m_currentValues->RefreshTimerTimer(); }
 void DataModule::SetCommand(int tag) { m_remoteControl->SetCommand(tag); }
 void DataModule::rbAutoTimeClick() { m_remoteControl->rbAutoTimeClick(); }
 void DataModule::rbGroup2Click(int group) { vmk::rbGroup2Click(*m_ws, group); }
-void DataModule::lbRelayDblClick() {}
+void DataModule::lbRelayDblClick() { vmk::lbRelayDblClick(*m_ws); }
 void DataModule::Grid1DblClick(int gridTag, int row) { m_params->doubleClick(gridTag, row); }
 
 }  // namespace vmk
