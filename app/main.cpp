@@ -22,8 +22,8 @@ int main(int argc, char** argv) {
   const QStringList args = QApplication::arguments();
   const qsizetype at = args.indexOf(QStringLiteral("--screenshots"));
   if (at >= 0 && at + 1 < args.size()) screenshotDir = args.at(at + 1);
-  // Test-only, with --screenshots: `--screenshot-poll PORT` polls the rear
-  // connector on PORT first (scripts/screenshot_connected.sh).
+  // Test-only, with --screenshots: `--screenshot-poll PORT` polls on the
+  // rear connector at PORT (scripts/screenshot_connected.sh).
   QString pollPort;
   const qsizetype pollAt = args.indexOf(QStringLiteral("--screenshot-poll"));
   if (pollAt >= 0 && pollAt + 1 < args.size()) pollPort = args.at(pollAt + 1);
@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
   if (!screenshotDir.isEmpty()) {
     int status = 0;
     QTimer::singleShot(0, &window, [&] {
-      if (!pollPort.isEmpty()) vmk::pollBeforeScreenshots(dm, pollPort);
+      if (!pollPort.isEmpty()) vmk::useRearConnectorForScreenshots(dm, pollPort);
       status = vmk::saveScreenshots(window, dm, screenshotDir) ? 0 : 1;
       QApplication::exit(status);
     });

@@ -45,12 +45,11 @@ bool saveScreenshots(MainWindow& window, DataModule& dm, const QString& dir) {
   return ok;
 }
 
-void pollBeforeScreenshots(DataModule& dm, const QString& port) {
+void useRearConnectorForScreenshots(DataModule& dm, const QString& port) {
   if (QAction* rear = dm.action(QStringLiteral("actReaPort"))) rear->trigger();
   PortSettings& settings = dm.session().Port1.settings();
   settings.portName = port;
   settings.flowControl = PortSettings::FlowControl::None;
-  if (QAction* polling = dm.action(QStringLiteral("actPolling"))) polling->trigger();
 }
 
 }  // namespace vmk

@@ -46,9 +46,9 @@ void saveSplashPicture(TSplashFrm& splash, const QString& dir);
 // not be written.
 bool saveScreenshots(MainWindow& window, DataModule& dm, const QString& dir);
 
-// Chooses the rear connector, points the port at `port` (a simulated bus)
-// and runs "Установить связь" through its action, as a user would, so that
-// page 0 shows the device list and the connection report.
-void pollBeforeScreenshots(DataModule& dm, const QString& port);
+// Chooses the rear connector through its action and points the port at
+// `port` (a simulated bus), so that the polling of saveScreenshots lists 32
+// addresses on page 0.
+void useRearConnectorForScreenshots(DataModule& dm, const QString& port);
 
 }  // namespace vmk
