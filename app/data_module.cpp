@@ -18,6 +18,7 @@
 #include "params/write_params.h"
 #include "service/change_password.h"
 #include "extlib/about_loader.h"
+#include "params/catalogue.h"
 #include "extlib/transport_error.h"
 #include "shell/app_info.h"
 #include "shell/command_table.h"

@@ -5,7 +5,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-$top/screenshots}")
-build=${2:-$top/build}
+build=$(realpath -m "${2:-$top/build}")
 bash "$top/scripts/deps.sh"
 if [ ! -f "$build/build.ninja" ]; then
   bash "$top/scripts/build.sh" "$build"

@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -233,6 +234,23 @@ class TestMainWindow : public QObject {
     QCOMPARE(grid1->columnWidth(4), 0);
     auto* alarm = f.window->findChild<QTableView*>("grdAlarm");
     QCOMPARE(alarm->columnWidth(2) + alarm->columnWidth(3) + alarm->columnWidth(4), 0);
+  }
+
+  void gridsShowTheCatalogueAndFollowTheGroup() {
+    AppFixture f;
+    auto* view = f.window->findChild<QTableView*>("grdSett");
+    QVERIFY(!view->model()->index(0, 0).data().toString().isEmpty());
+    auto firstRegister = [&] {
+      for (int r = 0; r < view->model()->rowCount(); ++r) {
+        const int reg = view->model()->index(r, 3).data().toInt();
+        if (reg > 0) return reg;
+      }
+      return -1;
+    };
+    QVERIFY(firstRegister() >= 256 && firstRegister() < 512);
+    f.window->findChild<QRadioButton*>("rbGroup2")->click();
+    QCOMPARE(f.ws().SettingGroup, 2);
+    QVERIFY(firstRegister() >= 512);
   }
 
   void headingRowsUseTheFixedColour() {
