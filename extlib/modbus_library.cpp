@@ -118,7 +118,16 @@ ReplyStatus ModbusLibrary::exchange(SerialLink& port, const QByteArray& request,
       deadline = std::min(hardDeadline, lastArrival + timing::restOfReplyMs(int(missing), byteTime));
     }
     const qint64 remaining = deadline - clock.elapsed();
-    if (remaining <= 0) break;
+    if (remaining <= 0) {
+      // The program may have been held up past the deadline while the
+      // reply arrived: take what is already there before giving up.
+      const QByteArray late = port.read(0);
+      if (late.isEmpty()) break;
+      in += late;
+      if (in.size() > kMaxPending) in = in.right(kMaxPending);
+      s = scan(in, address, function, replyLength);
+      break;
+    }
     const QByteArray chunk = port.read(int(remaining));
     if (chunk.isEmpty()) continue;
     lastArrival = clock.elapsed();
