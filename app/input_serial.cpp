@@ -2,9 +2,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QVBoxLayout>
 
 #include "app/pass_form.h"
 
@@ -23,22 +21,7 @@ TInputSerial::TInputSerial(QWidget* parent) : QDialog(parent) {
   m_edit->installEventFilter(new CharFilter(&isDigit, m_edit));
   m_label->setBuddy(m_edit);
 
-  auto* ok = new QPushButton(QStringLiteral("ОК"), this);
-  ok->setObjectName(QStringLiteral("btnOk"));
-  ok->setDefault(true);
-  auto* cancel = new QPushButton(QStringLiteral("Отмена"), this);
-  cancel->setObjectName(QStringLiteral("btnCancel"));
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(m_label);
-  layout->addWidget(m_edit);
-  layout->addLayout(buttons);
+  layOutEntryDialog(this, m_label, m_edit);
 }
 
 void TInputSerial::prepare(const NumberDialog& dialog) {

@@ -43,27 +43,31 @@ TPassFrm::TPassFrm(QWidget* parent) : QDialog(parent) {
   m_edit->installEventFilter(new CharFilter(&isCapitalLatin, m_edit));
   label->setBuddy(m_edit);
 
-  auto* ok = new QPushButton(QStringLiteral("ОК"), this);
-  ok->setObjectName(QStringLiteral("btnOk"));
-  ok->setDefault(true);
-  auto* cancel = new QPushButton(QStringLiteral("Отмена"), this);
-  cancel->setObjectName(QStringLiteral("btnCancel"));
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(label);
-  layout->addWidget(m_edit);
-  layout->addLayout(buttons);
+  layOutEntryDialog(this, label, m_edit);
 }
 
 void TPassFrm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   m_edit->setFocus();
+}
+
+void layOutEntryDialog(QDialog* dialog, QLabel* label, QLineEdit* edit) {
+  auto* ok = new QPushButton(QStringLiteral("ОК"), dialog);
+  ok->setObjectName(QStringLiteral("btnOk"));
+  ok->setDefault(true);
+  auto* cancel = new QPushButton(QStringLiteral("Отмена"), dialog);
+  cancel->setObjectName(QStringLiteral("btnCancel"));
+  QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+  QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  auto* layout = new QVBoxLayout(dialog);
+  layout->addWidget(label);
+  layout->addWidget(edit);
+  layout->addLayout(buttons);
 }
 
 }  // namespace vmk

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QLabel;
 class QLineEdit;
 
 namespace vmk {
@@ -34,5 +35,9 @@ class CharFilter : public QObject {
  private:
   bool (*m_accept)(QChar);
 };
+
+// Lays out a one-field entry dialog: the label over the edit, then the
+// buttons "ОК" (btnOk, accepts, default) and "Отмена" (btnCancel, rejects).
+void layOutEntryDialog(QDialog* dialog, QLabel* label, QLineEdit* edit);
 
 }  // namespace vmk
