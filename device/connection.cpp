@@ -58,13 +58,21 @@ void actGetStartInfoExecute(Workspace& ws) {
   ws.status.setText(2, QString());
 
   // Line i belongs to address i + 1; no selection (-1) gives address 0.
+  const std::uint8_t previous = s.DeviceAddress;
   s.DeviceAddress = static_cast<std::uint8_t>(ws.lbRelay.selected() + 1);
   if (s.DeviceAddress == 0) return;
 
-  if (s.modbus.GetF07(s.link(), s.DeviceAddress) >= kFirstSilentStatus) return;
+  // Until the new identity is read, the record and the pages still show the
+  // previous device: the address must stay with them, or a write from those
+  // pages would reach another relay.
+  if (s.modbus.GetF07(s.link(), s.DeviceAddress) >= kFirstSilentStatus) {
+    s.DeviceAddress = previous;
+    return;
+  }
 
   ReplyFrame reply;
   if (!readBlock(s, kIdentityFirst, kIdentityCount, reply)) {
+    s.DeviceAddress = previous;
     ws.prompts.error(linkErrorText());
     return;
   }

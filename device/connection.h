@@ -15,7 +15,9 @@ class Workspace;
 // (line i = address i + 1). With no line selected only the memo and status
 // panel 2 are emptied; a device that does not answer the status request is
 // left silently. A short reply to either read shows "Ошибка связи с
-// устройством!". Other errors (the port cannot be opened, a variant
+// устройством!". Until the new identity has been read, a failure gives
+// `DeviceAddress` back its previous value, so that the address stays with
+// the record and the pages still shown. Other errors (the port cannot be opened, a variant
 // character that is not a digit, a port failure) propagate to the caller;
 // the port is closed on every way out. The caller holds the session's busy
 // flag (the data module does).

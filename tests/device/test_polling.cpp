@@ -364,6 +364,7 @@ class TestPolling : public QObject {
     before.setup.ClockMonth = 5;
     before.ServiceNonce = 77;
     b.session.vmk = before;
+    b.session.DeviceAddress = 7;
     BlockTabSheet(b.ws, false);
     b.plan.fault = [](const QByteArray& r) { return isRead(r, 0) ? Fault::Truncate : Fault::None; };
     b.select(1);
@@ -372,6 +373,8 @@ class TestPolling : public QObject {
 
     QCOMPARE(b.prompts.boxTexts(), QStringList{kLinkError});
     QVERIFY(b.session.vmk == before);
+    // The pages still show the device at address 7: so does the address.
+    QCOMPARE(b.session.DeviceAddress, std::uint8_t(7));
     QCOMPARE(b.plan.requestsOf(3).size(), 1);  // the setup block is not asked for
     QVERIFY(b.plan.requestsOf(0x18).isEmpty());
     QVERIFY(b.ws.Memo1.lines().isEmpty());
@@ -459,6 +462,7 @@ class TestPolling : public QObject {
     Bench b;
     b.add(1).setPowered(false);
     b.ws.Memo1.append(QStringLiteral("old report"));
+    b.session.DeviceAddress = 4;
     b.select(1);
 
     actGetStartInfoExecute(b.ws);
@@ -466,7 +470,8 @@ class TestPolling : public QObject {
     QVERIFY(b.ws.Memo1.lines().isEmpty());
     QCOMPARE(b.plan.requests.size(), 1);
     QVERIFY(b.prompts.boxTexts().isEmpty());
-    QCOMPARE(b.session.DeviceAddress, std::uint8_t(1));
+    // Nothing was read: the address stays with the record and pages shown.
+    QCOMPARE(b.session.DeviceAddress, std::uint8_t(4));
     QVERIFY(!b.session.Port1.isOpen());
   }
 };
