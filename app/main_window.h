@@ -49,6 +49,10 @@ class MainWindow : public QMainWindow {
   QWidget* buildPollingPage();
   QWidget* buildDinamicPage();
   QWidget* buildParamPage();
+  // The parameter (tag 1) or setting (tag 2) grid with its header, heading
+  // rows drawn in the fixed colour and the double-click edit.
+  GridPanel* buildCatalogueGrid(int tag, const QString& header, const QString& gridName,
+                                int valueWidth);
   QWidget* buildSettingsPage();
   QWidget* buildJournalPage(int tag);
   void bindPageState();

@@ -241,17 +241,24 @@ QWidget* MainWindow::buildDinamicPage() {
   return page;
 }
 
-QWidget* MainWindow::buildParamPage() {
-  auto* page = named(new QWidget, "tshParam");
-  auto* grid = new GridPanel(m_dm.ws(), 1, QStringLiteral("Header1"), QStringLiteral("Grid1"),
+GridPanel* MainWindow::buildCatalogueGrid(int tag, const QString& header, const QString& gridName,
+                                          int valueWidth) {
+  auto* grid = new GridPanel(m_dm.ws(), tag, header, gridName,
                              {{QStringLiteral("Параметр"), 225},
-                              {QStringLiteral("Значение"), 200},
+                              {QStringLiteral("Значение"), valueWidth},
                               {QStringLiteral("Изменение"), 117}});
   grid->grid()->verticalHeader()->setDefaultSectionSize(24);
   grid->grid()->setItemDelegate(new HeadingRowDelegate(3, grid));
-  connect(grid, &GridPanel::rowDoubleClicked, this,
-          [this](int row) { m_dm.runOperation([this, row] { m_dm.Grid1DblClick(1, row); }); });
+  connect(grid, &GridPanel::rowDoubleClicked, this, [this, tag](int row) {
+    m_dm.runOperation([this, tag, row] { m_dm.Grid1DblClick(tag, row); });
+  });
   m_grids << grid;
+  return grid;
+}
+
+QWidget* MainWindow::buildParamPage() {
+  auto* page = named(new QWidget, "tshParam");
+  auto* grid = buildCatalogueGrid(1, QStringLiteral("Header1"), QStringLiteral("Grid1"), 200);
 
   auto* get = named(new QPushButton(QStringLiteral("Получить")), "btnGetParam");
   bindButton(get, m_dm.action(QStringLiteral("ActGetParSet")));
@@ -270,15 +277,7 @@ QWidget* MainWindow::buildParamPage() {
 
 QWidget* MainWindow::buildSettingsPage() {
   auto* page = named(new QWidget, "tshSettings");
-  auto* grid = new GridPanel(m_dm.ws(), 2, QStringLiteral("Header2"), QStringLiteral("grdSett"),
-                             {{QStringLiteral("Параметр"), 225},
-                              {QStringLiteral("Значение"), 153},
-                              {QStringLiteral("Изменение"), 117}});
-  grid->grid()->verticalHeader()->setDefaultSectionSize(24);
-  grid->grid()->setItemDelegate(new HeadingRowDelegate(3, grid));
-  connect(grid, &GridPanel::rowDoubleClicked, this,
-          [this](int row) { m_dm.runOperation([this, row] { m_dm.Grid1DblClick(2, row); }); });
-  m_grids << grid;
+  auto* grid = buildCatalogueGrid(2, QStringLiteral("Header2"), QStringLiteral("grdSett"), 153);
 
   auto* group1 = named(new QRadioButton(QStringLiteral("Группа 1")), "rbGroup1");
   group1->setChecked(true);
