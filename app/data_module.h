@@ -13,7 +13,7 @@
 #include <functional>
 #include <memory>
 
-#include "device/workspace.h"
+#include "shell/workspace.h"
 #include "monitor/current_values.h"
 #include "monitor/interval_timer.h"
 #include "monitor/live_view.h"

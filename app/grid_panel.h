@@ -7,7 +7,7 @@
 #include <QTableView>
 #include <QWidget>
 
-#include "device/workspace.h"
+#include "shell/workspace.h"
 
 class QHeaderView;
 class QStandardItemModel;

@@ -1,6 +1,6 @@
 #include "app/param_bindings.h"
 
-#include "device/workspace.h"
+#include "shell/workspace.h"
 
 namespace vmk {
 

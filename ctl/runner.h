@@ -8,7 +8,7 @@
 
 #include "ctl/cli_prompts.h"
 #include "ctl/options.h"
-#include "device/workspace.h"
+#include "shell/workspace.h"
 #include "model/clock.h"
 
 namespace vmk::ctl {

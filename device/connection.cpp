@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "device/codecs.h"
-#include "device/workspace.h"
+#include "shell/workspace.h"
 #include "shell/page_rules.h"
 
 namespace vmk {

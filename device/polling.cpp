@@ -1,7 +1,7 @@
 #include "device/polling.h"
 
 #include "device/connection.h"
-#include "device/workspace.h"
+#include "shell/workspace.h"
 #include "extlib/transport_error.h"
 #include "shell/page_rules.h"
 

@@ -6,7 +6,7 @@
 #include <QObject>
 #include <QString>
 
-#include "device/workspace.h"
+#include "shell/workspace.h"
 
 namespace vmk {
 

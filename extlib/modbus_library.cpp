@@ -5,13 +5,15 @@
 
 #include "extlib/crc16.h"
 #include "extlib/frame_log.h"
+#include "extlib/registers.h"
+#include "extlib/wire_table.h"
 
 namespace vmk {
 
 namespace {
 
-constexpr std::uint8_t kExceptionFlag = 0x80;
-constexpr int kExceptionLength = 5;  // address + function|0x80 + code + CRC
+using wire::kExceptionFlag;
+constexpr int kExceptionLength = wire::kExceptionReplyLength;
 // Bytes kept while looking for the reply among garbage.
 constexpr int kMaxPending = 1024;
 
@@ -89,9 +91,10 @@ int ModbusLibrary::SetTry(int value) {
   return m_try;
 }
 
-ReplyStatus ModbusLibrary::exchange(SerialLink& port, const QByteArray& request, int replyLength,
+ReplyStatus ModbusLibrary::exchange(SerialLink& port, const QByteArray& request,
                                     ReplyFrame& reply) {
   reply.clear();
+  const int replyLength = wire::replyLength(request);
   const auto address = std::uint8_t(request[0]);
   const auto function = std::uint8_t(request[1]);
   const QByteArray frame = wire::withCrc(request);
@@ -153,7 +156,7 @@ ReplyStatus ModbusLibrary::exchange(SerialLink& port, const QByteArray& request,
 
 int ModbusLibrary::GetF07(SerialLink& port, std::uint8_t address) {
   ReplyFrame reply;
-  if (exchange(port, header(address, 0x07), 5, reply) != ReplyStatus::Ok) return kNoAnswer;
+  if (exchange(port, header(address, wire::kReadStatus), reply) != ReplyStatus::Ok) return kNoAnswer;
   return reply.frameByte(2);
 }
 
@@ -162,25 +165,25 @@ void ModbusLibrary::SetQuery(SerialLink& port, std::uint8_t address, std::uint8_
   QByteArray request = header(address, function);
   wire::appendWord(request, first);
   wire::appendWord(request, count);
-  exchange(port, request, expectedReplyLength(count), reply);
+  exchange(port, request, reply);
 }
 
 void ModbusLibrary::WriteWord(SerialLink& port, std::uint8_t address, std::uint16_t reg,
                               std::uint16_t value, ReplyFrame& reply) {
-  QByteArray request = header(address, 0x06);
+  QByteArray request = header(address, wire::kWriteRegister);
   wire::appendWord(request, reg);
   wire::appendWord(request, value);
   // A refused write must not look written to a caller that tests for a
   // non-empty reply.
-  if (exchange(port, request, 8, reply) == ReplyStatus::Exception) reply.clear();
+  if (exchange(port, request, reply) == ReplyStatus::Exception) reply.clear();
 }
 
 void ModbusLibrary::SendCommand(SerialLink& port, std::uint8_t address, std::uint16_t code,
                                 ReplyFrame& reply) {
-  QByteArray request = header(address, 0x05);
+  QByteArray request = header(address, wire::kWriteCoil);
   wire::appendWord(request, code);
-  wire::appendWord(request, 0xFF00);
-  exchange(port, request, 8, reply);
+  wire::appendWord(request, reg::kCoilOn);
+  exchange(port, request, reply);
 }
 
 bool ModbusLibrary::SetRealDateTime(SerialLink& port, std::uint8_t address,
@@ -188,34 +191,35 @@ bool ModbusLibrary::SetRealDateTime(SerialLink& port, std::uint8_t address,
   if (!moment.isValid()) return false;
   const QDate d = moment.date();
   const QTime t = moment.time();
-  QByteArray request = header(address, 0x10);
-  wire::appendWord(request, 0x0054);  // registers 84..86: the clock
-  wire::appendWord(request, 3);
-  request.append(char(6));
+  QByteArray request = header(address, wire::kWriteMultiple);
+  wire::appendWord(request, reg::kClock);
+  wire::appendWord(request, reg::kClockCount);
+  request.append(char(2 * reg::kClockCount));
   request.append(bcd(d.year() % 100)).append(bcd(d.month())).append(bcd(d.day()));
   request.append(bcd(t.hour())).append(bcd(t.minute())).append(bcd(t.second()));
   ReplyFrame reply;
-  if (exchange(port, request, 8, reply) != ReplyStatus::Ok) return false;
-  return reply.frame().mid(2, 4) == QByteArray::fromHex("00540003");
+  if (exchange(port, request, reply) != ReplyStatus::Ok) return false;
+  // The device echoes the first register and the count.
+  return reply.frame().mid(2, 4) == request.mid(2, 4);
 }
 
 void ModbusLibrary::func18h(SerialLink& port, std::uint8_t address, std::uint8_t sub,
                             std::uint16_t code, std::uint16_t argument, ReplyFrame& reply) {
-  QByteArray request = header(address, 0x18);
+  QByteArray request = header(address, wire::kService);
   request.append(char(sub));
   wire::appendWord(request, code);
   wire::appendWord(request, argument);
   // The callers read frame byte 4 == 255 as "refused": an exception frame
   // would put a CRC byte there.
-  if (exchange(port, request, 7, reply) == ReplyStatus::Exception) reply.clear();
+  if (exchange(port, request, reply) == ReplyStatus::Exception) reply.clear();
 }
 
 void ModbusLibrary::func19h(SerialLink& port, std::uint8_t address, std::uint8_t sub,
                             std::uint8_t a1, std::uint8_t a2, std::uint8_t a3, std::uint8_t a4,
                             std::uint8_t a5, ReplyFrame& reply) {
-  QByteArray request = header(address, 0x19);
+  QByteArray request = header(address, wire::kCalibration);
   for (std::uint8_t b : {sub, a1, a2, a3, a4, a5}) request.append(char(b));
-  exchange(port, request, 20, reply);
+  exchange(port, request, reply);
 }
 
 void ModbusLibrary::func1903h(SerialLink& port, std::uint8_t address, std::uint8_t sub,
@@ -228,22 +232,22 @@ void ModbusLibrary::func1903h(SerialLink& port, std::uint8_t address, std::uint8
 
 void ModbusLibrary::GetEvent(SerialLink& port, std::uint8_t address, std::uint8_t index,
                              ReplyFrame& reply) {
-  QByteArray request = header(address, 0x41);
+  QByteArray request = header(address, wire::kEventRecord);
   request.append(char(index));
-  exchange(port, request, 20, reply);
+  exchange(port, request, reply);
 }
 
 void ModbusLibrary::Getinterruption(SerialLink& port, std::uint8_t address, ReplyFrame& reply) {
-  exchange(port, header(address, 0x42), 157, reply);
+  exchange(port, header(address, wire::kAlarmList), reply);
 }
 
 void ModbusLibrary::GetBLockInterruption(SerialLink& port, std::uint8_t address,
                                          std::uint8_t entry, std::uint16_t block,
                                          ReplyFrame& reply) {
-  QByteArray request = header(address, 0x43);
+  QByteArray request = header(address, wire::kOscBlock);
   request.append(char(entry));
   wire::appendWord(request, block);
-  exchange(port, request, 247, reply);  // a 43 F2 + 121 words + CRC
+  exchange(port, request, reply);
 }
 
 std::uint32_t ModbusLibrary::BinToInt(const QString& bits) {

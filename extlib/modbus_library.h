@@ -69,11 +69,11 @@ class ModbusLibrary {
 
  private:
   // Sends `request` with its CRC after discarding stale input, and waits
-  // for a CRC-valid reply of `replyLength` bytes (or a 5-byte exception
-  // reply) from the request's address and function, skipping any bytes
-  // before it. Fills `reply` (empty unless Ok or Exception) and lastStatus().
-  ReplyStatus exchange(SerialLink& port, const QByteArray& request, int replyLength,
-                       ReplyFrame& reply);
+  // for a CRC-valid reply of the length the wire table gives for it (or a
+  // 5-byte exception reply) from the request's address and function,
+  // skipping any bytes before it. Fills `reply` (empty unless Ok or
+  // Exception) and lastStatus().
+  ReplyStatus exchange(SerialLink& port, const QByteArray& request, ReplyFrame& reply);
 
   int m_try = kDefaultTry;
   ReplyStatus m_lastStatus = ReplyStatus::NoAnswer;

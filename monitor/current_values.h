@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-#include "device/workspace.h"
+#include "shell/workspace.h"
 #include "monitor/interval_timer.h"
 #include "monitor/live_view.h"
 

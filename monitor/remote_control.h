@@ -2,7 +2,7 @@
 // The one-shot commands of page 1: operate an output relay, acknowledge
 // alarms, start the recorder, set the device clock.
 
-#include "device/workspace.h"
+#include "shell/workspace.h"
 #include "monitor/live_view.h"
 
 namespace vmk {

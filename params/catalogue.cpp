@@ -1,7 +1,7 @@
 #include "params/catalogue.h"
 
 #include "device/codecs.h"
-#include "device/workspace.h"
+#include "shell/workspace.h"
 #include "extlib/modbus_library.h"
 #include "params/decimal_text.h"
 

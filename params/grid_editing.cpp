@@ -1,6 +1,6 @@
 #include "params/grid_editing.h"
 
-#include "device/workspace.h"
+#include "shell/workspace.h"
 #include "extlib/transport_error.h"
 #include "params/catalogue.h"
 #include "params/value_editor.h"

@@ -1,7 +1,7 @@
 #include "params/read_params.h"
 
 #include "device/codecs.h"
-#include "device/workspace.h"
+#include "shell/workspace.h"
 #include "extlib/charset.h"
 #include "params/catalogue.h"
 #include "params/messages.h"

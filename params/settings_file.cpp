@@ -2,7 +2,7 @@
 
 #include <QFile>
 
-#include "device/workspace.h"
+#include "shell/workspace.h"
 #include "extlib/ini_file.h"
 #include "params/catalogue.h"
 

@@ -3,7 +3,7 @@
 #include <QStringList>
 
 #include "device/codecs.h"
-#include "device/workspace.h"
+#include "shell/workspace.h"
 #include "extlib/transport_error.h"
 #include "params/catalogue.h"
 #include "params/messages.h"

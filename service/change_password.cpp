@@ -1,6 +1,6 @@
 #include "service/change_password.h"
 
-#include "device/workspace.h"
+#include "shell/workspace.h"
 #include "extlib/charset.h"
 #include "extlib/transport_error.h"
 #include "service/password_check.h"

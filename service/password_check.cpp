@@ -1,6 +1,6 @@
 #include "service/password_check.h"
 
-#include "device/workspace.h"
+#include "shell/workspace.h"
 
 namespace vmk {
 

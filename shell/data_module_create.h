@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "device/workspace.h"
+#include "shell/workspace.h"
 
 namespace vmk {
 

@@ -6,13 +6,13 @@
 
 #include "device/connection.h"
 #include "device/polling.h"
-#include "device/workspace.h"
+#include "shell/workspace.h"
 #include "extlib/transport_error.h"
 #include "shell/command_table.h"
 #include "shell/page_rules.h"
 #include "sim/bus.h"
 #include "sim/bus_link.h"
-#include "tests/device/fault_link.h"
+#include "tests/support/fault_link.h"
 #include "tests/support/scripted_prompts.h"
 
 using namespace vmk;

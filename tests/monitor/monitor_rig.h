@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "device/workspace.h"
+#include "shell/workspace.h"
 #include "monitor/current_values.h"
 #include "monitor/live_view.h"
 #include "monitor/remote_control.h"

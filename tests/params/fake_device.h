@@ -8,7 +8,7 @@
 #include <QVector>
 #include <memory>
 
-#include "device/workspace.h"
+#include "shell/workspace.h"
 #include "extlib/memory_link.h"
 #include "tests/support/scripted_prompts.h"
 

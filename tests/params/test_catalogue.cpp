@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "device/workspace.h"
+#include "shell/workspace.h"
 #include "params/catalogue.h"
 #include "tests/params/fake_device.h"
 

@@ -4,7 +4,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "device/workspace.h"
+#include "shell/workspace.h"
 #include "params/catalogue.h"
 #include "params/grid_editing.h"
 #include "params/read_params.h"

@@ -12,6 +12,7 @@
 
 #include "device/session.h"
 #include "model/clock.h"
+#include "model/job.h"
 #include "model/label_texts.h"
 #include "model/message_log.h"
 #include "model/page_state.h"
@@ -26,7 +27,9 @@ namespace vmk {
 class Workspace {
  public:
   Workspace(Session& session, Prompts& prompts, const Clock& clock)
-      : session(session), prompts(prompts), clock(clock) {}
+      : session(session), prompts(prompts), clock(clock) {
+    jobs.processEvents = [] { QCoreApplication::processEvents(); };
+  }
   Workspace(const Workspace&) = delete;
   Workspace& operator=(const Workspace&) = delete;
 
@@ -42,6 +45,9 @@ class Workspace {
   // Dispatches pending window messages; long operations call it once per
   // step (each polled address, each journal record). Tests replace it.
   std::function<void()> processEvents = [] { QCoreApplication::processEvents(); };
+
+  // The long operation that runs now: its progress and cancel request.
+  JobControl jobs;
 
   StatusPanels status;       // SBar panels 0..4 and ProgressBar1
   PageState pages;           // tabs, active page, actions, menus

@@ -1,4 +1,4 @@
-#include "tests/device/fault_link.h"
+#include "tests/support/fault_link.h"
 
 #include "extlib/transport_error.h"
 

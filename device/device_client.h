@@ -1,0 +1,117 @@
+#pragma once
+// The device client: typed calls to one device over the session's port and
+// protocol library. Each call sends one request, checks the reply once
+// (its length from the wire table, address, function, CRC, exception) and
+// gives the data or an Outcome; no caller measures a frame. A port failure
+// (closed, vanished, a write that fails) stays a TransportError, as it is
+// exceptional: the operation's port bracket closes the port on the way out.
+//
+//   DeviceClient device(session);                 // session.DeviceAddress
+//   const Result<SetupFields> setup = device.readSetup();
+//   if (!setup) return setup.outcome;
+
+#include <QDateTime>
+#include <QVector>
+#include <cstdint>
+
+#include "device/outcome.h"
+#include "device/tvmk.h"
+#include "extlib/registers.h"
+#include "extlib/reply_frame.h"
+
+namespace vmk {
+
+class Session;
+
+// Words of a register read, addressed by register number.
+struct RegisterWords {
+  std::uint16_t first = 0;
+  QVector<std::uint16_t> words;
+
+  // The word of register `r`; 0 for a register outside the block.
+  std::uint16_t at(int r) const {
+    const int k = r - first;
+    return k >= 0 && k < words.size() ? words[k] : 0;
+  }
+  int count() const { return int(words.size()); }
+};
+
+// A reply to a service request (function 0x18). The nonce comes with every
+// reply, carried out or refused; it keys the next request's access code.
+struct ServiceReply {
+  std::uint16_t nonce = 0;
+  bool carriedOut = false;  // frame byte 4 is 0 (255 = refused)
+};
+
+class DeviceClient {
+ public:
+  // Talks to the session's DeviceAddress.
+  explicit DeviceClient(Session& session);
+  // Talks to `address` (polling asks addresses other than the chosen one).
+  DeviceClient(Session& session, std::uint8_t address);
+
+  std::uint8_t address() const { return m_address; }
+
+  // Function 7: the status byte (1 in service, 3 with a notice, 0 or 2
+  // faulty), or NoAnswer / BadReply.
+  Result<int> readStatus();
+
+  // Function 3: `count` registers from `first`.
+  Result<RegisterWords> readRegisters(std::uint16_t first, std::uint16_t count);
+  Result<RegisterWords> readRegisters(reg::Block block) {
+    return readRegisters(block.first, block.count);
+  }
+
+  // The identity block decoded into a fresh record (setup fields empty).
+  // Throws Error when the variant character is not a digit.
+  Result<TVMK> readIdentity();
+  // The setup block decoded; the clock as the device has it.
+  Result<SetupFields> readSetup();
+
+  // Function 6. Done when the device echoed the write; DeviceRefused for
+  // an exception reply.
+  Outcome writeWord(std::uint16_t reg, std::uint16_t value);
+
+  // Function 5 with a command code. Done when the device confirmed it
+  // (its echo carries the code's high byte and 0xFF); DeviceRefused for an
+  // exception or an echo that does not confirm.
+  Outcome sendCommand(std::uint16_t code);
+
+  // Function 16 on the clock registers. Done when the device echoed the
+  // registers; InputRefused for a moment that is not a valid date-time.
+  Outcome setClock(const QDateTime& moment);
+
+  // Function 0x18. A refusal (frame byte 4 = 255) is still Done with
+  // carriedOut false, since the nonce is there; an exception reply is
+  // DeviceRefused and carries no nonce.
+  Result<ServiceReply> service(std::uint8_t sub, std::uint16_t accessCode,
+                               std::uint16_t argument);
+
+  // Function 0x19 with its five bytes; the reply as the device sent it.
+  Result<ReplyFrame> calibration(std::uint8_t sub, std::uint8_t a1, std::uint8_t a2,
+                                 std::uint8_t a3, std::uint8_t a4, std::uint8_t a5);
+
+  // Function 0x41: event record `index`, as the device sent it.
+  Result<ReplyFrame> readEventRecord(std::uint8_t index);
+  // Function 0x42: the alarm list, as the device sent it.
+  Result<ReplyFrame> readAlarmList();
+  // Function 0x43: the 121 words of one block. BadReply when word 0 is not
+  // the block asked for.
+  Result<RegisterWords> readOscillogramBlock(std::uint8_t entry, std::uint16_t block);
+
+  // The reply of the last call as it was taken: empty when nothing valid
+  // arrived, the 5-byte frame after an exception reply (for the texts that
+  // quote a reply).
+  const ReplyFrame& lastReply() const { return m_reply; }
+
+ private:
+  // The outcome of the library call just made.
+  Outcome outcomeOfLastCall() const;
+  Result<ReplyFrame> frameResult();
+
+  Session& m_session;
+  std::uint8_t m_address;
+  ReplyFrame m_reply;
+};
+
+}  // namespace vmk
