@@ -3,7 +3,7 @@
 #include <QActionGroup>
 #include <QCoreApplication>
 #include <QKeySequence>
-#include <array>
+#include <QSet>
 #include <exception>
 #include <optional>
 
@@ -17,8 +17,6 @@
 #include "params/settings_file.h"
 #include "params/write_params.h"
 #include "service/change_password.h"
-#include "extlib/about_loader.h"
-#include "params/catalogue.h"
 #include "extlib/transport_error.h"
 #include "shell/app_info.h"
 #include "shell/command_table.h"
@@ -57,24 +55,23 @@ DataModule::DataModule(Options options, QObject* parent)
   m_currentValues = std::make_unique<CurrentValues>(*m_ws, m_liveView, *m_refreshTimer);
   m_remoteControl = std::make_unique<RemoteControl>(*m_ws, m_liveView);
   m_params = std::make_unique<ParamBindings>(*m_ws);
+  m_ws->exitApplication = [this] { Q_EMIT exitRequested(); };
   for (int tag : {1, 2})
     connect(tag == 1 ? &m_ws->Grid1 : &m_ws->grdSett, &TextGrid::currentRowChanged, this,
-            [this, tag](int row) {
-              runOperation([this, tag, row] { m_params->editing().Grid1SelectCell(tag, row); },
-                           false);
-            });
+            [this, tag](int row) { run(QStringLiteral("Grid1SelectCell"), Trigger{tag, row}); });
 
   for (int i = 0; i <= 8; ++i) m_colorList << QIcon(QStringLiteral(":/icons/%1.svg").arg(i));
 
   RefreshTimer.setObjectName(QStringLiteral("RefreshTimer"));
   RefreshTimer.stop();
   connect(&RefreshTimer, &QTimer::timeout, this,
-          [this] { runOperation([this] { RefreshTimerTimer(); }); });
+          [this] { run(QStringLiteral("RefreshTimerTimer")); });
 
   new PortBinder(*m_ws, this);
   applyCommandTable(m_ws->pages);
   buildActions();
   buildMenus();
+  bindFallbacks();
   bindOperations();
 }
 
@@ -93,6 +90,7 @@ QAction* DataModule::action(const QString& name) const { return m_actions.value(
 
 void DataModule::setWindow(QWidget* window) {
   m_window = window;
+  m_ws->window = window;
   if (m_qtPrompts) m_qtPrompts->setParentWindow(window);
   m_params->setWindow(window);
 }
@@ -245,62 +243,105 @@ bool DataModule::runOperation(const std::function<void()>& operation, bool devic
   return false;
 }
 
-void DataModule::bind(const QString& name, std::function<void()> operation,
-                      bool deviceOperation) {
-  QAction* a = m_actions.value(name);
-  Q_ASSERT(a);
-  connect(a, &QAction::triggered, this,
-          [this, op = std::move(operation), deviceOperation] { runOperation(op, deviceOperation); });
+bool DataModule::run(const QString& name, const Trigger& trigger) {
+  if (const WindowCommand* c = commandRegistry().findWindow(name))
+    return runOperation([this, c, &trigger] { c->run(*m_ws, trigger); }, c->deviceOperation);
+  const auto it = m_fallbacks.constFind(name);
+  if (it == m_fallbacks.constEnd()) return false;
+  const Fallback f = *it;
+  return runOperation([&f, &trigger] { f.run(trigger); }, f.deviceOperation);
+}
+
+// The port actions share one handler; each passes its tag.
+static const QString kPortHandler = QStringLiteral("actPort");
+
+static bool isPortAction(const QString& name) {
+  const Command* c = findCommand(name);
+  return c && c->category == QStringLiteral("Port");
+}
+
+QList<QAction*> DataModule::triggersOf(const QString& name) const {
+  if (QAction* a = m_actions.value(name)) return {a};
+  for (QAction* item : m_serviceItems)
+    if (item->objectName() == name) return {item};
+  QList<QAction*> port;
+  if (name == kPortHandler)
+    for (const Command& c : commandTable())
+      if (c.category == QStringLiteral("Port")) port << m_actions.value(c.name);
+  return port;
+}
+
+void DataModule::bindTrigger(QAction* item, const QString& name) {
+  const Trigger trigger{item->data().toInt()};
+  connect(item, &QAction::triggered, this, [this, name, trigger] { run(name, trigger); });
 }
 
 void DataModule::bindOperations() {
-  for (const Command& c : commandTable())
-    if (c.category == QStringLiteral("Port")) bind(c.name, [this, tag = c.tag] { actPort(tag); });
-  bind(QStringLiteral("ActOCPort"), [this] { ActOCPortExecute(); });
-  bind(QStringLiteral("ActSetTO"), [this] { ActSetTOExecute(); });
-  bind(QStringLiteral("actPolling"), [this] { actPollingExecute(); });
-  bind(QStringLiteral("actGetStartInfo"), [this] { actGetStartInfoExecute(); });
-  bind(QStringLiteral("actrefresh"), [this] { actrefreshExecute(); });
-  bind(QStringLiteral("actSetTimerRefresh"), [this] { actSetTimerRefreshExecute(); });
-  bind(QStringLiteral("ActGetParSet"), [this] { ActGetParSetExecute(); });
-  bind(QStringLiteral("actSetParametr"), [this] { actSetParametrExecute(); });
-  bind(QStringLiteral("ActOpenFile"), [this] { ActOpenFileExecute(); });
-  bind(QStringLiteral("ActSaveFile"), [this] { ActSaveFileExecute(); });
-  bind(QStringLiteral("actGetData"), [this] { actGetDataExecute(); });
-  bind(QStringLiteral("actGetInterrupt"), [this] { actGetInterruptExecute(); });
-  bind(QStringLiteral("actPrint"), [this] { actPrintExecute(); });
-  bind(QStringLiteral("actChangePass"), [this] { actChangePassExecute(); });
-  bind(QStringLiteral("actCalibr"), [this] { actCalibrExecute(); });
-  bind(QStringLiteral("actAbout"), [this] { actAboutExecute(); }, false);
-  bind(QStringLiteral("ActExit"), [this] { ActExitExecute(); }, false);
-
-  const std::array<void (DataModule::*)(), 5> service{
-      &DataModule::N13Click, &DataModule::N9Click, &DataModule::N10Click,
-      &DataModule::N11Click, &DataModule::N12Click};
-  for (int i = 0; i < m_serviceItems.size(); ++i)
-    connect(m_serviceItems[i], &QAction::triggered, this,
-            [this, h = service[i]] { runOperation([this, h] { (this->*h)(); }); });
+  // Every registered command, to the actions and menu items of its name.
+  QSet<QAction*> bound;
+  for (const WindowCommand& c : commandRegistry().windowCommands())
+    for (QAction* item : triggersOf(c.name))
+      if (!bound.contains(item)) {
+        bindTrigger(item, c.name);
+        bound.insert(item);
+      }
+  // The rest run the handlers below until their subsystem declares them.
+  QList<QAction*> items = m_serviceItems;
+  for (const Command& c : commandTable()) items << m_actions.value(c.name);
+  for (QAction* item : items) {
+    if (bound.contains(item)) continue;
+    const QString name = item->objectName();
+    bindTrigger(item, isPortAction(name) && !m_fallbacks.contains(name) ? kPortHandler : name);
+  }
 }
 
-// ---- handlers -------------------------------------------------------------
-
-void DataModule::pageChanged(int page) {
-  runOperation([&] { pgcMainChange(*m_ws, page); }, false);
+void DataModule::fallback(const QString& name, std::function<void(const Trigger&)> run,
+                          bool deviceOperation) {
+  m_fallbacks.insert(name, Fallback{std::move(run), deviceOperation});
 }
 
-void DataModule::actAboutExecute() {
-  ShowAbout(*m_prompts, m_ws->ProgramDir, m_window, aboutTitle(), aboutText());
+// The handlers below belong to the device link, the live values, the
+// parameters, the journals, the reports and the service functions. Each
+// subsystem moves its own into its shell/*_commands.cpp and deletes its
+// line here with its forwarding stub.
+void DataModule::bindFallbacks() {
+  fallback(kPortHandler, [this](const Trigger& t) { actPort(t.tag); });
+  fallback(QStringLiteral("ActOCPort"), [this](const Trigger&) { ActOCPortExecute(); });
+  fallback(QStringLiteral("ActSetTO"), [this](const Trigger&) { ActSetTOExecute(); });
+  fallback(QStringLiteral("actPolling"), [this](const Trigger&) { actPollingExecute(); });
+  fallback(QStringLiteral("actGetStartInfo"), [this](const Trigger&) { actGetStartInfoExecute(); });
+  fallback(QStringLiteral("actrefresh"), [this](const Trigger&) { actrefreshExecute(); });
+  fallback(QStringLiteral("actSetTimerRefresh"),
+           [this](const Trigger&) { actSetTimerRefreshExecute(); });
+  fallback(QStringLiteral("ActGetParSet"), [this](const Trigger&) { ActGetParSetExecute(); });
+  fallback(QStringLiteral("actSetParametr"), [this](const Trigger&) { actSetParametrExecute(); });
+  fallback(QStringLiteral("ActOpenFile"), [this](const Trigger&) { ActOpenFileExecute(); });
+  fallback(QStringLiteral("ActSaveFile"), [this](const Trigger&) { ActSaveFileExecute(); });
+  fallback(QStringLiteral("actGetData"), [this](const Trigger&) { actGetDataExecute(); });
+  fallback(QStringLiteral("actGetInterrupt"), [this](const Trigger&) { actGetInterruptExecute(); });
+  fallback(QStringLiteral("actPrint"), [this](const Trigger&) { actPrintExecute(); });
+  fallback(QStringLiteral("actChangePass"), [this](const Trigger&) { actChangePassExecute(); });
+  fallback(QStringLiteral("actCalibr"), [this](const Trigger&) { actCalibrExecute(); });
+  fallback(QStringLiteral("N13"), [this](const Trigger&) { N13Click(); });
+  fallback(QStringLiteral("N9"), [this](const Trigger&) { N9Click(); });
+  fallback(QStringLiteral("N10"), [this](const Trigger&) { N10Click(); });
+  fallback(QStringLiteral("N11"), [this](const Trigger&) { N11Click(); });
+  fallback(QStringLiteral("N12"), [this](const Trigger&) { N12Click(); });
+  fallback(QStringLiteral("RefreshTimerTimer"), [this](const Trigger&) { RefreshTimerTimer(); });
+  fallback(QStringLiteral("SetCommand"), [this](const Trigger& t) { SetCommand(t.tag); });
+  fallback(QStringLiteral("rbAutoTimeClick"), [this](const Trigger&) { rbAutoTimeClick(); },
+           false);
+  fallback(QStringLiteral("rbGroup2Click"), [this](const Trigger& t) { rbGroup2Click(t.tag); });
+  fallback(QStringLiteral("lbRelayDblClick"), [this](const Trigger&) { lbRelayDblClick(); });
+  fallback(QStringLiteral("Grid1DblClick"),
+           [this](const Trigger& t) { Grid1DblClick(t.tag, t.row); });
+  fallback(QStringLiteral("Grid1SelectCell"),
+           [this](const Trigger& t) { Grid1SelectCell(t.tag, t.row); }, false);
 }
 
-void DataModule::ActExitExecute() { Q_EMIT exitRequested(); }
-
-// The operations below belong to the device link, the live values, the
-// parameters, the journals, the reports and the service functions; each
-// fills its own handler.
 void DataModule::actPort(int tag) { vmk::actPort(*m_ws, tag); }
 void DataModule::ActOCPortExecute() { vmk::ActOCPortExecute(*m_ws); }
 void DataModule::ActSetTOExecute() { vmk::ActSetTOExecute(*m_ws); }
-
 void DataModule::actPollingExecute() { vmk::actPollingExecute(*m_ws); }
 void DataModule::actGetStartInfoExecute() { vmk::actGetStartInfoExecute(*m_ws); }
 void DataModule::actrefreshExecute() { m_currentValues->actrefreshExecute(); }
@@ -325,5 +366,8 @@ void DataModule::rbAutoTimeClick() { m_remoteControl->rbAutoTimeClick(); }
 void DataModule::rbGroup2Click(int group) { vmk::rbGroup2Click(*m_ws, group); }
 void DataModule::lbRelayDblClick() { vmk::lbRelayDblClick(*m_ws); }
 void DataModule::Grid1DblClick(int gridTag, int row) { m_params->doubleClick(gridTag, row); }
+void DataModule::Grid1SelectCell(int gridTag, int row) {
+  m_params->editing().Grid1SelectCell(gridTag, row);
+}
 
 }  // namespace vmk

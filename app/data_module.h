@@ -1,9 +1,10 @@
 #pragma once
 // `TDM`: owns the session, the workspace and its prompts, the command table
 // as QActions (kept in step with PageState both ways), the menus and the
-// refresh timer, and binds every action to one operation. What an operation
-// leaves unhandled is shown under the application title, the port is closed
-// and the program goes on.
+// refresh timer. Its actions, the service menu items and the window's page
+// controls run the commands of the registry (shell/command_registry.h) by
+// name. What a command leaves unhandled is shown under the application
+// title, the port is closed and the program goes on.
 
 #include <QAction>
 #include <QIcon>
@@ -13,6 +14,7 @@
 #include <functional>
 #include <memory>
 
+#include "shell/command_registry.h"
 #include "shell/workspace.h"
 #include "monitor/current_values.h"
 #include "monitor/interval_timer.h"
@@ -71,14 +73,20 @@ class DataModule : public QObject {
   // to its end.
   bool runOperation(const std::function<void()>& operation, bool deviceOperation = true);
 
+  // Runs the window command `name` with what started it, through
+  // runOperation: a command-table entry ("actPolling"), a service menu
+  // item ("N13") or a page control's handler ("SetCommand" with the
+  // button's tag, "rbGroup2Click" with the group, "Grid1DblClick" with the
+  // grid's tag and row, "pgcMainChange" with the page). False when it did
+  // not run to its end, and for a name nothing answers to.
+  bool run(const QString& name, const Trigger& trigger = {});
+
   QTimer RefreshTimer;
   // Page 1's lamps, radio buttons and pickers.
   LiveView& liveView() { return m_liveView; }
 
-  // `pgcMainChange`: the user changed page.
-  void pageChanged(int page);
-
-  // Handlers of the command table.
+  // Handlers not yet declared in the registry; run() falls back to them.
+  // Each subsystem removes its own when it declares its commands.
   void actPort(int tag);
   void ActOCPortExecute();
   void ActSetTOExecute();
@@ -95,8 +103,6 @@ class DataModule : public QObject {
   void actPrintExecute();
   void actChangePassExecute();
   void actCalibrExecute();
-  void actAboutExecute();
-  void ActExitExecute();
 
   // Service menu items.
   void N13Click();
@@ -113,6 +119,7 @@ class DataModule : public QObject {
   void rbGroup2Click(int group);
   void lbRelayDblClick();
   void Grid1DblClick(int gridTag, int row);
+  void Grid1SelectCell(int gridTag, int row);
 
  Q_SIGNALS:
   // "Выход": the application ends without the unsaved-changes question.
@@ -122,8 +129,19 @@ class DataModule : public QObject {
   void buildActions();
   void buildMenus();
   void bindOperations();
-  // One action, one operation.
-  void bind(const QString& name, std::function<void()> operation, bool deviceOperation = true);
+  void bindFallbacks();
+  // The actions and menu items a registered name runs from.
+  QList<QAction*> triggersOf(const QString& name) const;
+  void bindTrigger(QAction* item, const QString& name);
+
+  // A handler run() falls back to while its name is not in the registry.
+  struct Fallback {
+    std::function<void(const Trigger&)> run;
+    bool deviceOperation = true;
+  };
+  void fallback(const QString& name, std::function<void(const Trigger&)> run,
+                bool deviceOperation = true);
+  QHash<QString, Fallback> m_fallbacks;
   void actionFromModel(const QString& name);
   void actionToModel(QAction* action);
   void menuFromModel(int menu);

@@ -166,7 +166,7 @@ void MainWindow::bindPageState() {
   connect(&pages, &PageState::windowEnabledChanged, this, &QWidget::setEnabled);
   setEnabled(pages.isWindowEnabled());
   connect(m_pages, &QTabWidget::currentChanged, this, [this](int page) {
-    if (!m_followingModel && page >= 0) m_dm.pageChanged(page);
+    if (!m_followingModel && page >= 0) m_dm.run(QStringLiteral("pgcMainChange"), Trigger{page});
   });
 }
 

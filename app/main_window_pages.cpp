@@ -110,8 +110,9 @@ QWidget* MainWindow::buildPollingPage() {
   connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint& at) {
     m_dm.pmRelay()->popup(list->viewport()->mapToGlobal(at));
   });
-  connect(list, &QListWidget::itemDoubleClicked, this,
-          [this] { m_dm.runOperation([this] { m_dm.lbRelayDblClick(); }); });
+  connect(list, &QListWidget::itemDoubleClicked, this, [this, list] {
+    m_dm.run(QStringLiteral("lbRelayDblClick"), Trigger{0, list->currentRow()});
+  });
   bindList(ws.lbRelay, list);
   auto* g = gauge("Gauge1");
   QPalette navy = g->palette();
@@ -162,7 +163,7 @@ QWidget* MainWindow::buildDinamicPage() {
   auto command = [this](QPushButton* button, int tag) {
     button->setProperty("tag", tag);
     connect(button, &QPushButton::clicked, this,
-            [this, tag] { m_dm.runOperation([this, tag] { m_dm.SetCommand(tag); }); });
+            [this, tag] { m_dm.run(QStringLiteral("SetCommand"), Trigger{tag}); });
     return button;
   };
 
@@ -209,7 +210,7 @@ QWidget* MainWindow::buildDinamicPage() {
   auto* rbSetDate = named(new QRadioButton(QStringLiteral("Задать дату и время")), "rbSetDate");
   for (QRadioButton* rb : {rbAutoTime, rbSetDate})
     connect(rb, &QRadioButton::clicked, this,
-            [this] { m_dm.runOperation([this] { m_dm.rbAutoTimeClick(); }, false); });
+            [this] { m_dm.run(QStringLiteral("rbAutoTimeClick")); });
   auto* date = named(new QDateEdit, "dtpDate");
   date->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
   date->setCalendarPopup(true);
@@ -250,7 +251,7 @@ GridPanel* MainWindow::buildCatalogueGrid(int tag, const QString& header, const 
   grid->grid()->verticalHeader()->setDefaultSectionSize(24);
   grid->grid()->setItemDelegate(new HeadingRowDelegate(3, grid));
   connect(grid, &GridPanel::rowDoubleClicked, this, [this, tag](int row) {
-    m_dm.runOperation([this, tag, row] { m_dm.Grid1DblClick(tag, row); });
+    m_dm.run(QStringLiteral("Grid1DblClick"), Trigger{tag, row});
   });
   m_grids << grid;
   return grid;
@@ -284,7 +285,7 @@ QWidget* MainWindow::buildSettingsPage() {
   auto* group2 = named(new QRadioButton(QStringLiteral("Группа 2")), "rbGroup2");
   for (QRadioButton* rb : {group1, group2})
     connect(rb, &QRadioButton::clicked, this, [this, group2] {
-      m_dm.runOperation([this, group2] { m_dm.rbGroup2Click(group2->isChecked() ? 2 : 1); });
+      m_dm.run(QStringLiteral("rbGroup2Click"), Trigger{group2->isChecked() ? 2 : 1});
     });
   auto* get = named(new QPushButton(QStringLiteral("Получить")), "btnGetSett");
   bindButton(get, m_dm.action(QStringLiteral("ActGetParSet")));

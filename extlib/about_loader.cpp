@@ -11,15 +11,12 @@ QString aboutLibraryPath(const QString& folder) {
   return QDir(folder).filePath(QStringLiteral("About"));
 }
 
-AboutOutcome ShowAbout(Prompts& prompts, const QString& folder, void* parentWindow,
-                       const QString& title, const QString& text) {
+AboutOutcome ShowAbout(const QString& folder, void* parentWindow, const QString& title,
+                       const QString& text) {
   using ShowAboutFrm = void (*)(void*, const char*, const char*);
   // Kept loaded for the rest of the run, like the other outside libraries.
   QLibrary library(aboutLibraryPath(folder));
-  if (!library.load()) {
-    prompts.error(QStringLiteral("Ошибка загрузки библиотеки"), {Button::Abort});
-    return AboutOutcome::LibraryNotLoaded;
-  }
+  if (!library.load()) return AboutOutcome::LibraryNotLoaded;
   auto entry = reinterpret_cast<ShowAboutFrm>(library.resolve("ShowAboutFrm"));
   if (!entry) return AboutOutcome::EntryMissing;
   const QByteArray title1251 = cp1251::encode(title);

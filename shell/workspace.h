@@ -67,6 +67,12 @@ class Workspace {
 
   LabelTexts labels;         // page labels by name (lblKoefTT, lblCurrA, ...)
 
+  // What the face gives the shell's commands: the window that the outside
+  // libraries' dialogs belong to (an opaque handle; nullptr: none), and how
+  // the application ends at "Выход" (empty: it does not end).
+  void* window = nullptr;
+  std::function<void()> exitApplication;
+
   // Steps other subsystems add to the page-change rule; they run first, in
   // the order added, with the new page (resetting auto-refresh is one).
   std::vector<std::function<void(Workspace&, int page)>> pageChangeHooks;

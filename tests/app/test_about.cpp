@@ -4,8 +4,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "extlib/about_loader.h"
-#include "shell/app_info.h"
+#include "shell/shell_commands.h"
 #include "tests/support/scripted_prompts.h"
 
 using namespace vmk;
@@ -16,7 +15,7 @@ class TestAbout : public QObject {
   void missingLibraryShowsTheErrorWithAbort() {
     QTemporaryDir empty;
     test::ScriptedPrompts prompts;
-    QCOMPARE(ShowAbout(prompts, empty.path(), nullptr, aboutTitle(), aboutText()),
+    QCOMPARE(actAboutExecute(prompts, empty.path(), nullptr),
              AboutOutcome::LibraryNotLoaded);
     QCOMPARE(prompts.boxTexts(), QStringList{QStringLiteral("Ошибка загрузки библиотеки")});
     QCOMPARE(prompts.asked()[0].buttons, QList<Button>{Button::Abort});
@@ -33,8 +32,7 @@ class TestAbout : public QObject {
       for (QLabel* l : box->findChildren<QLabel*>()) shown << l->text();
       box->close();
     });
-    QCOMPARE(ShowAbout(prompts, QCoreApplication::applicationDirPath(), nullptr, aboutTitle(),
-                       aboutText()),
+    QCOMPARE(actAboutExecute(prompts, QCoreApplication::applicationDirPath(), nullptr),
              AboutOutcome::Shown);
     QVERIFY(prompts.asked().isEmpty());
     QVERIFY(shown.contains(QStringLiteral("Конфигуратор ВМК-01.01(02,03)")));
@@ -49,7 +47,7 @@ class TestAbout : public QObject {
     QTemporaryDir dir;
     QVERIFY(QFile::link(core, dir.filePath("libAbout.so")));
     test::ScriptedPrompts prompts;
-    QCOMPARE(ShowAbout(prompts, dir.path(), nullptr, aboutTitle(), aboutText()),
+    QCOMPARE(actAboutExecute(prompts, dir.path(), nullptr),
              AboutOutcome::EntryMissing);
     QVERIFY(prompts.asked().isEmpty());
   }

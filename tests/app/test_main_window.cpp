@@ -15,6 +15,7 @@
 #include "app/splash_form.h"
 #include "extlib/transport_error.h"
 #include "shell/app_info.h"
+#include "shell/command_registry.h"
 #include "shell/command_table.h"
 #include "shell/page_rules.h"
 #include "tests/app/app_fixture.h"
@@ -334,6 +335,28 @@ class TestMainWindow : public QObject {
     QVERIFY(!innerRan);
     QVERIFY(aboutRan);
     QVERIFY(f.prompts.asked().isEmpty());
+  }
+
+  void everyRegisteredCommandHasSomethingThatStartsIt() {
+    AppFixture f;
+    // The handlers of the window's page controls and of the port actions.
+    const QStringList controls{"pgcMainChange", "SetCommand",      "rbAutoTimeClick",
+                               "rbGroup2Click", "lbRelayDblClick", "Grid1DblClick",
+                               "Grid1SelectCell", "RefreshTimerTimer", "actPort"};
+    const QList<QAction*> service = f.dm->menus()[kMenuService]->actions();
+    for (const WindowCommand& c : commandRegistry().windowCommands()) {
+      const bool serviceItem = std::any_of(service.begin(), service.end(),
+                                           [&](QAction* a) { return a->objectName() == c.name; });
+      QVERIFY2(f.dm->action(c.name) || serviceItem || controls.contains(c.name), qPrintable(c.name));
+    }
+    QVERIFY(!f.dm->run(QStringLiteral("noSuchHandler")));
+  }
+
+  void aboutRunsFromItsActionAndShowsWhatTheLoaderFound() {
+    AppFixture f;  // its program folder has no About library
+    f.dm->action("actAbout")->trigger();
+    QCOMPARE(f.prompts.boxTexts(), QStringList{QStringLiteral("Ошибка загрузки библиотеки")});
+    QCOMPARE(f.prompts.asked()[0].buttons, QList<Button>{Button::Abort});
   }
 
   void daylightNoticeAtWindowCreation() {

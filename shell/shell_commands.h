@@ -1,0 +1,23 @@
+#pragma once
+// The shell's own handlers, declared in shell/shell_commands.cpp.
+
+#include <QString>
+
+#include "extlib/about_loader.h"
+
+namespace vmk {
+
+class Prompts;
+class Workspace;
+
+// `actAboutExecute`: the About library's box with the program's title and
+// version, parented to `parentWindow`. A library that cannot be loaded
+// shows the error box "Ошибка загрузки библиотеки" with the single button
+// Abort; a library without the entry does nothing.
+AboutOutcome actAboutExecute(Prompts& prompts, const QString& folder, void* parentWindow);
+
+// `ActExitExecute`: ends the application at once, without the question
+// about unsaved edits (the face's Workspace::exitApplication).
+void ActExitExecute(Workspace& ws);
+
+}  // namespace vmk
