@@ -1,0 +1,297 @@
+// The include rules between our folders (docs/architecture.md, "Layering"),
+// and what operations leave to the device client: no frame lengths, no
+// protocol-library calls, no register numbers of their own. Each rule holds
+// for every source; the exceptions below are what is still to be fixed,
+// one per line with the folder that fixes it. A fixed line must leave the
+// list as well: an exception that no longer happens fails too.
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+#include <QtTest>
+
+namespace {
+
+const QString kTop = QStringLiteral(VMK_SOURCE_DIR);
+
+// The folders of the programs and libraries.
+const QStringList kSourceFolders = {
+    "extlib", "device", "model",  "link", "monitor", "params", "service", "journals",
+    "reports", "shell", "app",    "ctl",  "sim",     "viewer", "about",   "oscview"};
+// Ours too, but no source folder may include them.
+const QStringList kOtherFolders = {"tests", "bench"};
+
+const QStringList kOperations = {"link", "monitor", "params", "service", "journals", "reports"};
+
+QStringList allBut(const QStringList& excluded) {
+  QStringList out;
+  for (const QString& f : kSourceFolders)
+    if (!excluded.contains(f)) out << f;
+  return out;
+}
+
+// An include of ours that its folder's rule does not allow, still to be
+// fixed by `fixer`.
+struct IncludeException {
+  const char* file;
+  const char* header;
+  const char* fixer;
+};
+const IncludeException kIncludeExceptions[] = {
+    {"extlib/view_loader.cpp", "model/prompts.h", "extlib (viewer loader: params)"},
+    {"device/connection.cpp", "shell/workspace.h", "link"},
+    {"device/connection.cpp", "shell/page_rules.h", "link"},
+    {"device/polling.cpp", "shell/workspace.h", "link"},
+    {"device/polling.cpp", "shell/page_rules.h", "link"},
+    {"device/port_actions.h", "shell/workspace.h", "link"},
+    {"monitor/current_values.cpp", "shell/app_info.h", "monitor"},
+    {"monitor/current_values.cpp", "shell/page_rules.h", "monitor"},
+    {"monitor/current_values.h", "shell/workspace.h", "monitor"},
+    {"monitor/remote_control.cpp", "shell/app_info.h", "monitor"},
+    {"monitor/remote_control.h", "shell/workspace.h", "monitor"},
+    {"params/catalogue.cpp", "shell/workspace.h", "params"},
+    {"params/grid_editing.cpp", "shell/workspace.h", "params"},
+    {"params/grid_editing.cpp", "service/change_password.h", "params"},
+    {"params/read_params.cpp", "shell/workspace.h", "params"},
+    {"params/settings_file.cpp", "shell/workspace.h", "params"},
+    {"params/write_params.cpp", "shell/workspace.h", "params"},
+    {"service/change_password.cpp", "shell/workspace.h", "service"},
+    {"service/password_check.cpp", "shell/workspace.h", "service"},
+    {"sim/bus_link.h", "device/serial_port.h", "sim"},
+};
+
+// A rule of the operations that a file still breaks, to be fixed by `fixer`.
+struct CodeException {
+  const char* file;
+  const char* rule;
+  const char* fixer;
+};
+const CodeException kCodeExceptions[] = {
+    {"device/connection.cpp", "register literal", "link"},
+    {"device/connection.cpp", "setup count", "link"},
+    {"device/connection.cpp", "protocol call", "link"},
+    {"device/connection.cpp", "reply length", "link"},
+    {"device/polling.cpp", "protocol call", "link"},
+    {"monitor/current_values.cpp", "protocol call", "monitor"},
+    {"monitor/current_values.cpp", "reply length", "monitor"},
+    {"monitor/current_values.cpp", "register literal", "monitor"},
+    {"monitor/current_values.h", "register literal", "monitor"},
+    {"monitor/remote_control.cpp", "protocol call", "monitor"},
+    {"params/catalogue.cpp", "register literal", "params"},
+    {"params/read_params.cpp", "protocol call", "params"},
+    {"params/read_params.cpp", "reply length", "params"},
+    {"params/write_params.cpp", "protocol call", "params"},
+    {"params/write_params.cpp", "setup count", "params"},
+    {"params/write_params.cpp", "reply length", "params"},
+    {"params/write_params.cpp", "register literal", "params"},
+    {"service/change_password.cpp", "protocol call", "service"},
+    {"service/change_password.cpp", "register literal", "service"},
+};
+
+// Sources of a folder, relative to the top ("params/catalogue.cpp").
+QStringList sourcesOf(const QString& folder) {
+  QStringList out;
+  const QDir top(kTop);
+  QDirIterator it(top.filePath(folder), {"*.h", "*.cpp"}, QDir::Files,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) out << top.relativeFilePath(it.next());
+  out.sort();
+  return out;
+}
+
+QStringList linesOf(const QString& file) {
+  QFile f(QDir(kTop).filePath(file));
+  if (!f.open(QIODevice::ReadOnly)) return {};
+  return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
+}
+
+// Our headers a file includes ("shell/workspace.h").
+QStringList oursIncluded(const QString& file) {
+  static const QRegularExpression include(QStringLiteral(R"(^\s*#\s*include\s*["<]([^">]+)[">])"));
+  QStringList out;
+  for (const QString& line : linesOf(file)) {
+    const QRegularExpressionMatch m = include.match(line);
+    if (!m.hasMatch()) continue;
+    const QString header = m.captured(1);
+    const QString folder = header.section(QLatin1Char('/'), 0, 0);
+    if (header.contains(QLatin1Char('/')) &&
+        (kSourceFolders.contains(folder) || kOtherFolders.contains(folder)))
+      out << header;
+  }
+  return out;
+}
+
+// A line without its comment and with its string and character literals
+// emptied, so that a text or a note never counts as code.
+QString codeOf(QString line) {
+  static const QRegularExpression strings(QStringLiteral(R"("(\\.|[^"\\])*"|'(\\.|[^'\\])*')"));
+  line.replace(strings, QStringLiteral("\"\""));
+  const qsizetype comment = line.indexOf(QStringLiteral("//"));
+  if (comment >= 0) line.truncate(comment);
+  return line;
+}
+
+// What an operation leaves to the device client and the register map.
+struct CodeRule {
+  QString name;
+  std::function<bool(const QString& code)> breaks;
+};
+
+const QList<CodeRule>& codeRules() {
+  static const QList<CodeRule> rules = [] {
+    // A reply measured by its caller.
+    static const QRegularExpression measured(QStringLiteral(
+        R"(\b\w*(reply|Reply|frame|Frame|answer|Answer)\w*\s*\.\s*(length|size)\s*\(\s*\)\s*(==|!=|<=|>=|<|>))"));
+    static const QRegularExpression expected(QStringLiteral(R"(\bexpectedReplyLength\s*\()"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression setupCount(QStringLiteral(R"(\bkSetupCount\b)"));
+    // The protocol library's exchanges; operations call the device client.
+    static const QRegularExpression protocol(QStringLiteral(
+        R"(\b(SetQuery|WriteWord|SendCommand|SetRealDateTime|func18h|func19h|func1903h|GetEvent|Getinterruption|GetBLockInterruption|GetF07)\s*\()"));
+    // A register number of the map next to a register read or write.
+    static const QRegularExpression number(
+        QStringLiteral(R"((?<![\w.])(16|64|66|67|80|84|96|140|144|192|256|512)(?![\w.]))"));
+    static const QRegularExpression registerWord(QStringLiteral("(reg|read|write|query|base|first|block)"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+    return QList<CodeRule>{
+        {"reply length",
+         [](const QString& c) { return measured.match(c).hasMatch() || expected.match(c).hasMatch(); }},
+        {"setup count", [](const QString& c) { return setupCount.match(c).hasMatch(); }},
+        {"protocol call", [](const QString& c) { return protocol.match(c).hasMatch(); }},
+        {"register literal",
+         [](const QString& c) { return number.match(c).hasMatch() && registerWord.match(c).hasMatch(); }},
+    };
+  }();
+  return rules;
+}
+
+// The files the code rules hold for: the operation folders, and the
+// operations that still live in device/.
+QStringList operationSources() {
+  QStringList out;
+  for (const QString& folder : kOperations) out << sourcesOf(folder);
+  for (const QString& file : sourcesOf(QStringLiteral("device")))
+    if (file.startsWith(QLatin1String("device/connection.")) ||
+        file.startsWith(QLatin1String("device/polling.")))
+      out << file;
+  return out;
+}
+
+}  // namespace
+
+class TestLayering : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void initTestCase() { QVERIFY(QFile::exists(QDir(kTop).filePath("CMakeLists.txt"))); }
+
+  void eachFolderIncludesOnlyWhatItMay_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QStringList>("folders");  // folders it may include
+    QTest::addColumn<QStringList>("headers");  // single headers besides
+    const QStringList none;
+    QTest::newRow("extlib") << "extlib" << QStringList{"extlib"} << none;
+    QTest::newRow("device") << "device" << QStringList{"device", "extlib"} << none;
+    QTest::newRow("model") << "model" << QStringList{"model"} << none;
+    for (const QString& op : kOperations) {
+      const QStringList shared = op == "params" || op == "monitor"
+                                     ? QStringList{"service/password_check.h"}
+                                     : none;
+      QTest::newRow(qPrintable(op)) << op << QStringList{op, "device", "model", "extlib"} << shared;
+    }
+    QTest::newRow("shell") << "shell" << allBut({"app", "ctl"}) << none;
+    QTest::newRow("app") << "app" << allBut({"ctl"}) << none;
+    QTest::newRow("ctl") << "ctl" << allBut({"app"}) << none;
+    QTest::newRow("sim") << "sim" << QStringList{"sim"}
+                         << QStringList{"extlib/crc16.h",       "extlib/charset.h",
+                                        "extlib/wire_table.h",  "extlib/registers.h",
+                                        "extlib/serial_link.h", "extlib/transport_error.h"};
+    QTest::newRow("viewer") << "viewer" << QStringList{"viewer"} << none;
+    QTest::newRow("about") << "about" << QStringList{"about"} << none;
+  }
+  void eachFolderIncludesOnlyWhatItMay() {
+    QFETCH(QString, folder);
+    QFETCH(QStringList, folders);
+    QFETCH(QStringList, headers);
+    QSet<QString> expected;
+    for (const IncludeException& e : kIncludeExceptions)
+      if (QString::fromLatin1(e.file).startsWith(folder + QLatin1Char('/')))
+        expected.insert(QString::fromLatin1(e.file) + QStringLiteral(" -> ") + e.header);
+
+    QSet<QString> found;
+    for (const QString& file : sourcesOf(folder))
+      for (const QString& header : oursIncluded(file))
+        if (!folders.contains(header.section(QLatin1Char('/'), 0, 0)) && !headers.contains(header))
+          found.insert(file + QStringLiteral(" -> ") + header);
+
+    QStringList breaks = (found - expected).values();
+    QStringList fixed = (expected - found).values();
+    breaks.sort();
+    fixed.sort();
+    QVERIFY2(breaks.isEmpty(), qPrintable(QStringLiteral("not allowed:\n  ") + breaks.join("\n  ")));
+    QVERIFY2(fixed.isEmpty(),
+             qPrintable(QStringLiteral("fixed, remove the exception:\n  ") + fixed.join("\n  ")));
+  }
+
+  void operationsLeaveFramesAndRegistersToTheDeviceClient_data() {
+    QTest::addColumn<QString>("rule");
+    for (const CodeRule& r : codeRules()) QTest::newRow(qPrintable(r.name)) << r.name;
+  }
+  void operationsLeaveFramesAndRegistersToTheDeviceClient() {
+    QFETCH(QString, rule);
+    const CodeRule* r = nullptr;
+    for (const CodeRule& c : codeRules())
+      if (c.name == rule) r = &c;
+    QVERIFY(r);
+    QSet<QString> expected;
+    for (const CodeException& e : kCodeExceptions)
+      if (rule == QLatin1String(e.rule)) expected.insert(QString::fromLatin1(e.file));
+
+    QSet<QString> files;
+    QStringList lines;
+    for (const QString& file : operationSources()) {
+      const QStringList text = linesOf(file);
+      for (int n = 0; n < text.size(); ++n)
+        if (r->breaks(codeOf(text[n]))) {
+          files.insert(file);
+          if (!expected.contains(file))
+            lines << QStringLiteral("%1:%2: %3").arg(file).arg(n + 1).arg(text[n].trimmed());
+        }
+    }
+    QStringList fixed = (expected - files).values();
+    fixed.sort();
+    QVERIFY2(lines.isEmpty(), qPrintable(rule + QStringLiteral(":\n  ") + lines.join("\n  ")));
+    QVERIFY2(fixed.isEmpty(), qPrintable(rule + QStringLiteral(" fixed, remove the exception:\n  ") +
+                                         fixed.join("\n  ")));
+  }
+
+  // The rules themselves: what counts as breaking them.
+  void theCodeRulesTellCodeFromTextAndNotes_data() {
+    QTest::addColumn<QString>("rule");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("breaks");
+    QTest::newRow("length compared") << "reply length" << "if (reply.length() != 49) {" << true;
+    QTest::newRow("expected length") << "reply length" << "n == ExpectedReplyLength(count)" << true;
+    QTest::newRow("text length") << "reply length" << "if (text.size() != 4) return;" << false;
+    QTest::newRow("library call") << "protocol call" << "s.modbus.SetQuery(s.link(), a, 3, f, n, r);"
+                                  << true;
+    QTest::newRow("device client") << "protocol call" << "client.sendCommand(code);" << false;
+    QTest::newRow("in a note") << "protocol call" << "// SetQuery(...) used to be here" << false;
+    QTest::newRow("register number") << "register literal" << "client.writeWord(66, w);" << true;
+    QTest::newRow("from the map") << "register literal" << "client.writeWord(reg::kPassword, w);"
+                                  << false;
+    QTest::newRow("in a text") << "register literal" << "read(QStringLiteral(\"РТ-80\"));" << false;
+    QTest::newRow("bit count") << "register literal" << "LowBitsStr(word, 16);" << false;
+  }
+  void theCodeRulesTellCodeFromTextAndNotes() {
+    QFETCH(QString, rule);
+    QFETCH(QString, line);
+    QFETCH(bool, breaks);
+    for (const CodeRule& r : codeRules())
+      if (r.name == rule) QCOMPARE(r.breaks(codeOf(line)), breaks);
+  }
+};
+
+QTEST_GUILESS_MAIN(TestLayering)
+#include "test_layering.moc"
