@@ -17,7 +17,7 @@
 #include "monitor/interval_timer.h"
 #include "monitor/live_view.h"
 #include "monitor/remote_control.h"
-#include "service/password_check.h"
+#include "model/messages.h"
 #include "shell/page_rules.h"
 #include "shell/command_table.h"
 
@@ -99,7 +99,7 @@ ExitCode Runner::outcome(bool refusalsAreValidation) const {
   const QStringList& errors = m_prompts->errors();
   if (errors.isEmpty()) return kDone;
   for (const QString& e : errors) {
-    if (e == kPasswordError) return kRefused;
+    if (e == msg::kPasswordError) return kRefused;
     if (refusalsAreValidation && e != kLinkError) return kRefused;
   }
   return kDeviceFailure;

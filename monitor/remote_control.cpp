@@ -19,7 +19,8 @@ RemoteControl::RemoteControl(Workspace& ws, LiveView& view) : m_ws(ws), m_view(v
 
 void RemoteControl::SetCommand(int tag) {
   if (tag < 1 || tag > kClockTag) return;
-  if (!CheckPassword(m_ws, PasswordForm::Command)) return;
+  if (!CheckPassword(m_ws.prompts, m_ws.session.vmk.setup.DevicePassword, PasswordForm::Command))
+    return;
   PortBracket port(m_ws.session);
   if (tag == kClockTag)
     setClock();

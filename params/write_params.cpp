@@ -54,7 +54,8 @@ void plan(TextGrid& grid, const QVector<RowSpec>& rows, const QLocale& locale,
 }  // namespace
 
 bool actSetParametrExecute(Workspace& ws, const QLocale& locale) {
-  if (!CheckPassword(ws, PasswordForm::Strict)) return false;
+  if (!CheckPassword(ws.prompts, ws.session.vmk.setup.DevicePassword, PasswordForm::Strict))
+    return false;
 
   QVector<PlannedWrite> writes;
   QStringList problems;

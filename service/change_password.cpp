@@ -3,6 +3,7 @@
 #include "shell/workspace.h"
 #include "extlib/charset.h"
 #include "extlib/transport_error.h"
+#include "model/messages.h"
 #include "service/password_check.h"
 
 namespace vmk {
@@ -29,7 +30,7 @@ bool actChangePassExecute(Workspace& ws) {
   if (!entry) return false;
   const QString error = QStringLiteral("Ошибка");
   if (entry->oldPassword != current) {
-    ws.prompts.box(box(error, BoxIcon::Error, kPasswordError));
+    ws.prompts.box(box(error, BoxIcon::Error, msg::kPasswordError));
     return false;
   }
   if (entry->newPassword != entry->confirm || !isNewPassword(entry->confirm)) {

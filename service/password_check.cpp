@@ -1,18 +1,21 @@
 #include "service/password_check.h"
 
-#include "shell/workspace.h"
+#include "model/messages.h"
+#include "model/prompts.h"
 
 namespace vmk {
 
-std::optional<QString> CheckPassword(Workspace& ws, PasswordForm form) {
-  const std::optional<QString> entry = ws.prompts.password();
-  if (!entry) return std::nullopt;
-  if (form == PasswordForm::Strict && entry->isEmpty()) return std::nullopt;
-  if (*entry != ws.session.vmk.setup.DevicePassword) {
-    ws.prompts.error(kPasswordError);
-    return std::nullopt;
+Result<QString> CheckPassword(Prompts& prompts, const QString& devicePassword,
+                              PasswordForm form) {
+  const std::optional<QString> entry = prompts.password();
+  if (!entry) return Result<QString>::failed(Outcome::Cancelled);
+  if (form == PasswordForm::Strict && entry->isEmpty())
+    return Result<QString>::failed(Outcome::Cancelled);
+  if (*entry != devicePassword) {
+    prompts.error(msg::kPasswordError);
+    return Result<QString>::failed(Outcome::WrongPassword);
   }
-  return entry;
+  return Result<QString>::done(*entry);
 }
 
 bool PasswordKeyAllowed(char16_t key) { return key == 8 || (key >= u'A' && key <= u'Z'); }

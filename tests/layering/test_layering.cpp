@@ -58,7 +58,6 @@ const IncludeException kIncludeExceptions[] = {
     {"params/settings_file.cpp", "shell/workspace.h", "params"},
     {"params/write_params.cpp", "shell/workspace.h", "params"},
     {"service/change_password.cpp", "shell/workspace.h", "service"},
-    {"service/password_check.cpp", "shell/workspace.h", "service"},
     {"sim/bus_link.h", "device/serial_port.h", "sim"},
 };
 

@@ -7,6 +7,7 @@
 using namespace vmk;
 
 Q_DECLARE_METATYPE(PasswordForm)
+Q_DECLARE_METATYPE(Outcome)
 
 namespace {
 const QString kWrong = QStringLiteral("Ошибка ввода пароля!");
@@ -54,20 +55,21 @@ void TestPasswords::checkPassword_data() {
   QTest::addColumn<std::optional<QString>>("entry");
   QTest::addColumn<bool>("passes");
   QTest::addColumn<QStringList>("boxes");
+  QTest::addColumn<Outcome>("outcome");
   const auto strict = PasswordForm::Strict;
   const auto command = PasswordForm::Command;
   const std::optional<QString> cancel;
   const std::optional<QString> empty = QString();
-  QTest::newRow("strict equal") << strict << "ABCD" << std::optional<QString>("ABCD") << true << QStringList{};
-  QTest::newRow("strict wrong") << strict << "ABCD" << std::optional<QString>("ABCE") << false << QStringList{kWrong};
-  QTest::newRow("strict shorter") << strict << "ABCD" << std::optional<QString>("ABC") << false << QStringList{kWrong};
-  QTest::newRow("strict cancel") << strict << "ABCD" << cancel << false << QStringList{};
-  QTest::newRow("strict empty") << strict << "ABCD" << empty << false << QStringList{};
-  QTest::newRow("strict before connection") << strict << "" << std::optional<QString>("ABCD") << false << QStringList{kWrong};
-  QTest::newRow("command empty refused") << command << "ABCD" << empty << false << QStringList{kWrong};
-  QTest::newRow("command empty, none read") << command << "" << empty << true << QStringList{};
-  QTest::newRow("command equal") << command << "ABCD" << std::optional<QString>("ABCD") << true << QStringList{};
-  QTest::newRow("command cancel") << command << "ABCD" << cancel << false << QStringList{};
+  QTest::newRow("strict equal") << strict << "ABCD" << std::optional<QString>("ABCD") << true << QStringList{} << Outcome::Done;
+  QTest::newRow("strict wrong") << strict << "ABCD" << std::optional<QString>("ABCE") << false << QStringList{kWrong} << Outcome::WrongPassword;
+  QTest::newRow("strict shorter") << strict << "ABCD" << std::optional<QString>("ABC") << false << QStringList{kWrong} << Outcome::WrongPassword;
+  QTest::newRow("strict cancel") << strict << "ABCD" << cancel << false << QStringList{} << Outcome::Cancelled;
+  QTest::newRow("strict empty") << strict << "ABCD" << empty << false << QStringList{} << Outcome::Cancelled;
+  QTest::newRow("strict before connection") << strict << "" << std::optional<QString>("ABCD") << false << QStringList{kWrong} << Outcome::WrongPassword;
+  QTest::newRow("command empty refused") << command << "ABCD" << empty << false << QStringList{kWrong} << Outcome::WrongPassword;
+  QTest::newRow("command empty, none read") << command << "" << empty << true << QStringList{} << Outcome::Done;
+  QTest::newRow("command equal") << command << "ABCD" << std::optional<QString>("ABCD") << true << QStringList{} << Outcome::Done;
+  QTest::newRow("command cancel") << command << "ABCD" << cancel << false << QStringList{} << Outcome::Cancelled;
 }
 
 void TestPasswords::checkPassword() {
@@ -76,14 +78,15 @@ void TestPasswords::checkPassword() {
   QFETCH(std::optional<QString>, entry);
   QFETCH(bool, passes);
   QFETCH(QStringList, boxes);
-  test::Bench b;
-  b.session.vmk.setup.DevicePassword = devicePassword;
-  b.prompts.answerPassword(entry);
-  const auto got = CheckPassword(b.ws, form);
-  QCOMPARE(got.has_value(), passes);
-  if (passes) QCOMPARE(*got, *entry);
-  QCOMPARE(b.prompts.boxTexts(), boxes);
-  if (!boxes.isEmpty()) QCOMPARE(b.prompts.asked().last().icon, BoxIcon::Error);
+  QFETCH(Outcome, outcome);
+  test::ScriptedPrompts prompts;
+  prompts.answerPassword(entry);
+  const Result<QString> got = CheckPassword(prompts, devicePassword, form);
+  QCOMPARE(got.ok(), passes);
+  if (passes) QCOMPARE(got.value, *entry);
+  QCOMPARE(got.outcome, outcome);
+  QCOMPARE(prompts.boxTexts(), boxes);
+  if (!boxes.isEmpty()) QCOMPARE(prompts.asked().last().icon, BoxIcon::Error);
 }
 
 void TestPasswords::changePassword_data() {
