@@ -4,9 +4,17 @@
 #include <QLibrary>
 
 #include "extlib/charset.h"
-#include "model/prompts.h"
 
 namespace vmk {
+
+QString viewLoadMessage(ViewLoad outcome) {
+  switch (outcome) {
+    case ViewLoad::Loaded: return {};
+    case ViewLoad::LibraryMissing: return QStringLiteral("Ошибка загрзки библиотеки!");
+    case ViewLoad::EntryMissing: return QStringLiteral("Ошибка загрзки функции!");
+  }
+  return {};
+}
 
 ViewLoader::ViewLoader(QString folder) : m_folder(std::move(folder)) {}
 
@@ -25,15 +33,12 @@ QString ViewLoader::libraryPath() const {
   return dir + QStringLiteral("View");
 }
 
-bool ViewLoader::load(Prompts& prompts) {
-  if (m_library && m_library->isLoaded()) return true;
+ViewLoad ViewLoader::load() {
+  if (m_library && m_library->isLoaded()) return ViewLoad::Loaded;
   auto library = std::make_unique<QLibrary>(libraryPath());
-  if (!library->load()) {
-    prompts.error(QStringLiteral("Ошибка загрзки библиотеки!"), {Button::Abort});
-    return false;
-  }
+  if (!library->load()) return ViewLoad::LibraryMissing;
   m_library = std::move(library);
-  return true;
+  return ViewLoad::Loaded;
 }
 
 void* ViewLoader::resolve(const char* name) const {
@@ -49,16 +54,14 @@ SetValueFn ViewLoader::setValue() const {
   return reinterpret_cast<SetValueFn>(resolve("SetValue"));
 }
 
-std::optional<QString> ViewLoader::funcName(Prompts& prompts, int kind, int index) {
-  if (!load(prompts)) return std::nullopt;
+ViewName ViewLoader::funcName(int kind, int index) {
+  const ViewLoad loaded = load();
+  if (loaded != ViewLoad::Loaded) return {loaded, {}};
   const auto getFuncAr = reinterpret_cast<GetFuncArFn>(resolve("GetFuncAr"));
-  if (!getFuncAr) {
-    prompts.error(QStringLiteral("Ошибка загрзки функции!"), {Button::Abort});
-    return std::nullopt;
-  }
+  if (!getFuncAr) return {ViewLoad::EntryMissing, {}};
   unsigned char buffer[256] = {};
   getFuncAr(buffer, kind, index);
-  return cp1251::fromLengthPrefixed(buffer, sizeof buffer);
+  return {ViewLoad::Loaded, cp1251::fromLengthPrefixed(buffer, sizeof buffer)};
 }
 
 }  // namespace vmk

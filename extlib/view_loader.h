@@ -6,13 +6,27 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
-#include <optional>
 
 class QLibrary;
 
 namespace vmk {
 
-class Prompts;
+// What reaching the library came to. The loader shows nothing: its caller
+// shows viewLoadMessage() in an error box with the single button Abort.
+enum class ViewLoad {
+  Loaded,
+  LibraryMissing,  // the library cannot be loaded
+  EntryMissing,    // the library has no such entry point
+};
+
+// "Ошибка загрзки библиотеки!", "Ошибка загрзки функции!"; empty for Loaded.
+QString viewLoadMessage(ViewLoad outcome);
+
+// A name from `GetFuncAr`, or why there is none.
+struct ViewName {
+  ViewLoad outcome = ViewLoad::Loaded;
+  QString name;
+};
 
 using ShowViewFn = std::int32_t (*)(void* window, const unsigned char* caption, std::uint16_t reg,
                                     std::int32_t value, std::uint16_t earthCtSecondary,
@@ -33,19 +47,16 @@ class ViewLoader {
   // folder + "View"; the platform adds its prefix and suffix (libView.so).
   QString libraryPath() const;
 
-  // Loads the library if it is not loaded yet. On failure shows "Ошибка
-  // загрзки библиотеки!" (error icon, Abort) and returns false; the next
-  // call tries again.
-  bool load(Prompts& prompts);
+  // Loads the library if it is not loaded yet. LibraryMissing when it
+  // cannot be loaded; the next call tries again.
+  ViewLoad load();
 
   // Entry points of the loaded library (after load()); null when missing.
   ShowViewFn showView() const;
   SetValueFn setValue() const;
 
-  // `GetFuncAr`: the display name of an item of a signal list. Nothing when
-  // the library cannot be loaded (after its message) or has no GetFuncAr
-  // ("Ошибка загрзки функции!", error icon, Abort).
-  std::optional<QString> funcName(Prompts& prompts, int kind, int index);
+  // `GetFuncAr`: the display name of an item of a signal list (kind, index).
+  ViewName funcName(int kind, int index);
 
  private:
   void* resolve(const char* name) const;

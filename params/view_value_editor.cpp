@@ -2,6 +2,7 @@
 
 #include "extlib/charset.h"
 #include "extlib/view_loader.h"
+#include "model/prompts.h"
 
 namespace vmk {
 
@@ -9,7 +10,12 @@ void ViewValueEditor::show(const QString& caption, std::uint16_t reg, std::int32
                            std::uint16_t earthCtSecondary) {
   m_shown = false;
   m_passed = value;
-  if (!m_loader.load(m_prompts)) return;
+  if (m_folder) m_loader.setFolder(*m_folder);
+  const ViewLoad loaded = m_loader.load();
+  if (loaded != ViewLoad::Loaded) {
+    m_prompts.error(viewLoadMessage(loaded), {Button::Abort});
+    return;
+  }
   const ShowViewFn showView = m_loader.showView();
   if (!showView) return;
   const QByteArray text = cp1251::toLengthPrefixed(caption);

@@ -12,12 +12,15 @@ class ViewLoader;
 class ViewValueEditor : public ValueEditor {
  public:
   // `window`: the main window (a QWidget*) the dialog belongs to, or null.
-  ViewValueEditor(ViewLoader& loader, Prompts& prompts, void* window = nullptr)
-      : m_loader(loader), m_prompts(prompts), m_window(window) {}
+  // `folder`, when given, is where the library is looked for at every
+  // show (the program's folder, known only once the program has started).
+  ViewValueEditor(ViewLoader& loader, Prompts& prompts, void* window = nullptr,
+                  const QString* folder = nullptr)
+      : m_loader(loader), m_prompts(prompts), m_window(window), m_folder(folder) {}
   void setWindow(void* window) { m_window = window; }
 
-  // Loads the library ("Ошибка загрзки библиотеки!" when it cannot be) and
-  // runs ShowView; without ShowView nothing is shown.
+  // Loads the library ("Ошибка загрзки библиотеки!", error icon, Abort,
+  // when it cannot be) and runs ShowView; without ShowView nothing is shown.
   void show(const QString& caption, std::uint16_t reg, std::int32_t value,
             std::uint16_t earthCtSecondary) override;
   // SetValue after a dialog ran; the value handed to show() when no dialog
@@ -28,6 +31,7 @@ class ViewValueEditor : public ValueEditor {
   ViewLoader& m_loader;
   Prompts& m_prompts;
   void* m_window;
+  const QString* m_folder;
   bool m_shown = false;
   std::int32_t m_passed = 0;
 };

@@ -40,7 +40,6 @@ struct IncludeException {
   const char* fixer;
 };
 const IncludeException kIncludeExceptions[] = {
-    {"extlib/view_loader.cpp", "model/prompts.h", "extlib (viewer loader: params)"},
     {"device/connection.cpp", "shell/workspace.h", "link"},
     {"device/connection.cpp", "shell/page_rules.h", "link"},
     {"device/polling.cpp", "shell/workspace.h", "link"},

@@ -35,6 +35,15 @@ class TestViewLibrary : public QObject {
 
 static QString programDir() { return QCoreApplication::applicationDirPath(); }
 
+// What a caller of the loader does with a name look-up: the name, or the
+// box of the failure (the loader itself shows nothing).
+static std::optional<QString> funcName(ViewLoader& loader, Prompts& prompts, int kind, int index) {
+  const ViewName found = loader.funcName(kind, index);
+  if (found.outcome == ViewLoad::Loaded) return found.name;
+  prompts.error(viewLoadMessage(found.outcome), {Button::Abort});
+  return std::nullopt;
+}
+
 void TestViewLibrary::numberRange_data() {
   QTest::addColumn<int>("reg");
   QTest::addColumn<int>("initial");
@@ -146,9 +155,9 @@ void TestViewLibrary::characteristicNamesThroughLoader() {
   test::ScriptedPrompts prompts;
   ViewLoader loader(programDir());
   for (int i = 0; i < 6; ++i)
-    QCOMPARE(loader.funcName(prompts, 6, i), std::optional<QString>(CharacteristicNames()[i]));
-  QCOMPARE(loader.funcName(prompts, 7, 31), std::optional<QString>(view::SignalName(7, 31)));
-  QCOMPARE(loader.funcName(prompts, 9, 0), std::optional<QString>(QString()));
+    QCOMPARE(funcName(loader, prompts, 6, i), std::optional<QString>(CharacteristicNames()[i]));
+  QCOMPARE(funcName(loader, prompts, 7, 31), std::optional<QString>(view::SignalName(7, 31)));
+  QCOMPARE(funcName(loader, prompts, 9, 0), std::optional<QString>(QString()));
   QVERIFY(prompts.asked().isEmpty());
 }
 
@@ -186,7 +195,7 @@ void TestViewLibrary::missingLibrary() {
   ViewValueEditor editor(loader, prompts);
   editor.show(QStringLiteral("Ток МТЗ-1, кратность In (A)"), 261, 125, 1);
   QCOMPARE(editor.value(), 125);
-  QCOMPARE(loader.funcName(prompts, 6, 0), std::nullopt);
+  QCOMPARE(funcName(loader, prompts, 6, 0), std::nullopt);
   QCOMPARE(prompts.boxTexts(), (QStringList{QStringLiteral("Ошибка загрзки библиотеки!"),
                                             QStringLiteral("Ошибка загрзки библиотеки!")}));
   QCOMPARE(prompts.asked()[0].buttons, QList<Button>{Button::Abort});
@@ -200,7 +209,7 @@ void TestViewLibrary::missingEntries() {
   editor.show(QStringLiteral("Адрес устройства"), 64, 5, 1);
   QVERIFY(prompts.asked().isEmpty());  // no ShowView: nothing at all
   QCOMPARE(editor.value(), 5);         // not the stale 77 of its SetValue
-  QCOMPARE(loader.funcName(prompts, 6, 0), std::nullopt);
+  QCOMPARE(funcName(loader, prompts, 6, 0), std::nullopt);
   QCOMPARE(prompts.boxTexts(), QStringList{QStringLiteral("Ошибка загрзки функции!")});
   QCOMPARE(prompts.asked()[0].buttons, QList<Button>{Button::Abort});
 }
