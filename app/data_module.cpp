@@ -12,11 +12,6 @@
 #include "device/connection.h"
 #include "device/polling.h"
 #include "device/port_actions.h"
-#include "params/catalogue.h"
-#include "params/read_params.h"
-#include "params/settings_file.h"
-#include "params/write_params.h"
-#include "service/change_password.h"
 #include "extlib/transport_error.h"
 #include "shell/app_info.h"
 #include "shell/command_table.h"
@@ -313,14 +308,9 @@ void DataModule::bindFallbacks() {
   fallback(QStringLiteral("actrefresh"), [this](const Trigger&) { actrefreshExecute(); });
   fallback(QStringLiteral("actSetTimerRefresh"),
            [this](const Trigger&) { actSetTimerRefreshExecute(); });
-  fallback(QStringLiteral("ActGetParSet"), [this](const Trigger&) { ActGetParSetExecute(); });
-  fallback(QStringLiteral("actSetParametr"), [this](const Trigger&) { actSetParametrExecute(); });
-  fallback(QStringLiteral("ActOpenFile"), [this](const Trigger&) { ActOpenFileExecute(); });
-  fallback(QStringLiteral("ActSaveFile"), [this](const Trigger&) { ActSaveFileExecute(); });
   fallback(QStringLiteral("actGetData"), [this](const Trigger&) { actGetDataExecute(); });
   fallback(QStringLiteral("actGetInterrupt"), [this](const Trigger&) { actGetInterruptExecute(); });
   fallback(QStringLiteral("actPrint"), [this](const Trigger&) { actPrintExecute(); });
-  fallback(QStringLiteral("actChangePass"), [this](const Trigger&) { actChangePassExecute(); });
   fallback(QStringLiteral("actCalibr"), [this](const Trigger&) { actCalibrExecute(); });
   fallback(QStringLiteral("N13"), [this](const Trigger&) { N13Click(); });
   fallback(QStringLiteral("N9"), [this](const Trigger&) { N9Click(); });
@@ -331,12 +321,7 @@ void DataModule::bindFallbacks() {
   fallback(QStringLiteral("SetCommand"), [this](const Trigger& t) { SetCommand(t.tag); });
   fallback(QStringLiteral("rbAutoTimeClick"), [this](const Trigger&) { rbAutoTimeClick(); },
            false);
-  fallback(QStringLiteral("rbGroup2Click"), [this](const Trigger& t) { rbGroup2Click(t.tag); });
   fallback(QStringLiteral("lbRelayDblClick"), [this](const Trigger&) { lbRelayDblClick(); });
-  fallback(QStringLiteral("Grid1DblClick"),
-           [this](const Trigger& t) { Grid1DblClick(t.tag, t.row); });
-  fallback(QStringLiteral("Grid1SelectCell"),
-           [this](const Trigger& t) { Grid1SelectCell(t.tag, t.row); }, false);
 }
 
 void DataModule::actPort(int tag) { vmk::actPort(*m_ws, tag); }
@@ -346,14 +331,9 @@ void DataModule::actPollingExecute() { vmk::actPollingExecute(*m_ws); }
 void DataModule::actGetStartInfoExecute() { vmk::actGetStartInfoExecute(*m_ws); }
 void DataModule::actrefreshExecute() { m_currentValues->actrefreshExecute(); }
 void DataModule::actSetTimerRefreshExecute() { m_currentValues->actSetTimerRefreshExecute(); }
-void DataModule::ActGetParSetExecute() { vmk::ActGetParSetExecute(*m_ws); }
-void DataModule::actSetParametrExecute() { vmk::actSetParametrExecute(*m_ws); }
-void DataModule::ActOpenFileExecute() { vmk::ActOpenFileExecute(*m_ws); }
-void DataModule::ActSaveFileExecute() { vmk::ActSaveFileExecute(*m_ws); }
 void DataModule::actGetDataExecute() {}
 void DataModule::actGetInterruptExecute() {}
 void DataModule::actPrintExecute() {}
-void DataModule::actChangePassExecute() { vmk::actChangePassExecute(*m_ws); }
 void DataModule::actCalibrExecute() {}
 void DataModule::N13Click() {}
 void DataModule::N9Click() {}
@@ -363,11 +343,6 @@ void DataModule::N12Click() {}
 void DataModule::RefreshTimerTimer() { m_currentValues->RefreshTimerTimer(); }
 void DataModule::SetCommand(int tag) { m_remoteControl->SetCommand(tag); }
 void DataModule::rbAutoTimeClick() { m_remoteControl->rbAutoTimeClick(); }
-void DataModule::rbGroup2Click(int group) { vmk::rbGroup2Click(*m_ws, group); }
 void DataModule::lbRelayDblClick() { vmk::lbRelayDblClick(*m_ws); }
-void DataModule::Grid1DblClick(int gridTag, int row) { m_params->doubleClick(gridTag, row); }
-void DataModule::Grid1SelectCell(int gridTag, int row) {
-  m_params->editing().Grid1SelectCell(gridTag, row);
-}
 
 }  // namespace vmk

@@ -94,14 +94,9 @@ class DataModule : public QObject {
   void actGetStartInfoExecute();
   void actrefreshExecute();
   void actSetTimerRefreshExecute();
-  void ActGetParSetExecute();
-  void actSetParametrExecute();
-  void ActOpenFileExecute();
-  void ActSaveFileExecute();
   void actGetDataExecute();
   void actGetInterruptExecute();
   void actPrintExecute();
-  void actChangePassExecute();
   void actCalibrExecute();
 
   // Service menu items.
@@ -115,11 +110,7 @@ class DataModule : public QObject {
   void RefreshTimerTimer();
   void SetCommand(int tag);
   void rbAutoTimeClick();
-  // Both group radio buttons: 1 or 2, the group now selected.
-  void rbGroup2Click(int group);
   void lbRelayDblClick();
-  void Grid1DblClick(int gridTag, int row);
-  void Grid1SelectCell(int gridTag, int row);
 
  Q_SIGNALS:
   // "Выход": the application ends without the unsaved-changes question.

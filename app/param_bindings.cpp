@@ -5,12 +5,10 @@
 namespace vmk {
 
 ParamBindings::ParamBindings(Workspace& ws)
-    : m_ws(ws), m_editor(m_loader, ws.prompts), m_editing(ws, m_editor, QLocale()) {}
-
-void ParamBindings::doubleClick(int gridTag, int row) {
-  m_loader.setFolder(m_ws.ProgramDir);
-  m_editing.Grid1SelectCell(gridTag, row);
-  m_editing.Grid1DblClick(gridTag);
+    : m_ws(ws), m_editor(m_loader, ws.prompts, nullptr, &ws.ProgramDir) {
+  m_ws.paramEditing.setEditor(&m_editor);
 }
+
+ParamBindings::~ParamBindings() { m_ws.paramEditing.setEditor(nullptr); }
 
 }  // namespace vmk

@@ -1,12 +1,9 @@
 #pragma once
 // What the parameter and setting grids need in the window: the viewer
-// library's loader, the value editor it opens and the grid editing state
-// (SelRow, CurRegister, CurValue).
-
-#include <QLocale>
+// library's loader and the value editor it opens, given to the workspace's
+// grid editing.
 
 #include "extlib/view_loader.h"
-#include "params/grid_editing.h"
 #include "params/view_value_editor.h"
 
 class QWidget;
@@ -17,20 +14,16 @@ class Workspace;
 
 class ParamBindings {
  public:
+  // The library is looked for in the program's folder.
   explicit ParamBindings(Workspace& ws);
+  ~ParamBindings();
 
   void setWindow(QWidget* window) { m_editor.setWindow(window); }
-  GridEditing& editing() { return m_editing; }
-
-  // `Grid1SelectCell` then `Grid1DblClick` for a double-clicked row; the
-  // viewer library is looked for in the program's folder.
-  void doubleClick(int gridTag, int row);
 
  private:
   Workspace& m_ws;
   ViewLoader m_loader;
   ViewValueEditor m_editor;
-  GridEditing m_editing;
 };
 
 }  // namespace vmk

@@ -9,10 +9,6 @@
 #include "device/port_actions.h"
 #include "device/program_dir.h"
 #include "params/catalogue.h"
-#include "params/messages.h"
-#include "params/read_params.h"
-#include "params/settings_file.h"
-#include "params/write_params.h"
 #include "monitor/current_values.h"
 #include "monitor/interval_timer.h"
 #include "monitor/live_view.h"
@@ -20,6 +16,7 @@
 #include "model/messages.h"
 #include "shell/page_rules.h"
 #include "shell/command_table.h"
+#include "shell/params_commands.h"
 
 namespace vmk::ctl {
 
@@ -67,8 +64,8 @@ Runner::Runner(const CommandLine& line, SerialPort::LinkFactory factory) : m_lin
   m_ws = std::make_unique<Workspace>(*m_session, *m_prompts, m_clock);
   m_ws->ProgramDir = programDir();
   applyCommandTable(m_ws->pages);
-  FillParamList(*m_ws);
-  FillUstList(*m_ws);
+  FillParamList(m_ws->Grid1);
+  FillUstList(m_ws->grdSett, m_ws->SettingGroup);
 }
 
 Runner::~Runner() { m_session->closePort(); }
@@ -100,7 +97,7 @@ ExitCode Runner::outcome(bool refusalsAreValidation) const {
   if (errors.isEmpty()) return kDone;
   for (const QString& e : errors) {
     if (e == msg::kPasswordError) return kRefused;
-    if (refusalsAreValidation && e != kLinkError) return kRefused;
+    if (refusalsAreValidation && e != msg::kLinkError) return kRefused;
   }
   return kDeviceFailure;
 }

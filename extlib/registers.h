@@ -51,7 +51,15 @@ constexpr int kClockCount = 3;
 constexpr Block kParamBlocks[] = {{64, 20}, {96, 44}, {140, 4}, {192, 32}};
 constexpr int kParamFirst = 64;
 constexpr int kParamLast = 223;
+constexpr int kIndicators = 96;     // 96..111: indicators 1..8, low word then high word
+constexpr int kIndicatorCount = 8;
+constexpr int kRelayConfig = 112;   // 112..121: relays 1..5, low word then high word
+constexpr int kRelayCount = 5;
 constexpr int kContactTimes = 122;  // relay 1 at 122, УРОВ 123, relays 2..5 at 124..127
+constexpr int kInputConfig = 128;   // 128..133: inputs 1..6
+constexpr int kInputCount = 6;
+constexpr int kInputDelays = 134;   // 134..139: inputs 1..6
+constexpr int kRecorderPreTrigger = 140;
 constexpr int kRecorderSource = 142;
 constexpr Block kStatistics{144, 22};  // read only; 165 is the hours in service
 constexpr int kRelayCounters = 160;    // 160..164: operations of relays 1..5

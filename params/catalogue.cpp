@@ -1,9 +1,10 @@
 #include "params/catalogue.h"
 
 #include "device/codecs.h"
-#include "shell/workspace.h"
+#include "model/text_grid.h"
 #include "extlib/modbus_library.h"
 #include "params/decimal_text.h"
+#include "params/messages.h"
 
 namespace vmk {
 
@@ -61,50 +62,55 @@ QVector<RowSpec> makeParamRows() {
   const QString ms = QStringLiteral(", мс");
   QVector<RowSpec> r;
   r << heading(QStringLiteral("Параметры устройства"))
-    << row(RowKind::LowByte, QStringLiteral("Адрес устройства"), 64, QStringLiteral("Адрес устройства"))
+    << row(RowKind::LowByte, QStringLiteral("Адрес устройства"), reg::kAddress, QStringLiteral("Адрес устройства"))
     << row(RowKind::Password, QStringLiteral("Пароль"), kPasswordRegister, QString())
-    << row(RowKind::ActiveGroup, QStringLiteral("Активная группа уставок"), 68,
+    << row(RowKind::ActiveGroup, QStringLiteral("Активная группа уставок"), reg::kActiveGroup,
            QStringLiteral("Активная группа уставок"))
     << toggle(QStringLiteral("Способ изменения группы уставок"), kGroupModeRegister,
               QStringLiteral("Способ изменения группы уставок"),
               QStringLiteral("Статическое измен."), QStringLiteral("Динамическое измен."))
-    << row(RowKind::Integer, QStringLiteral("Первичный ток ТТ, A"), 80, QStringLiteral("Первичный ток ТТ"))
-    << row(RowKind::Integer, QStringLiteral("Вторичный ток ТТ, A"), 81, QStringLiteral("Вторичный ток ТТ"))
-    << row(RowKind::Integer, QStringLiteral("Первичный ток ТТ ЗНЗ, A"), 82,
+    << row(RowKind::Integer, QStringLiteral("Первичный ток ТТ, A"), reg::kCtPrimary, QStringLiteral("Первичный ток ТТ"))
+    << row(RowKind::Integer, QStringLiteral("Вторичный ток ТТ, A"), reg::kCtSecondary, QStringLiteral("Вторичный ток ТТ"))
+    << row(RowKind::Integer, QStringLiteral("Первичный ток ТТ ЗНЗ, A"),
+           reg::kEarthCtPrimary,
            QStringLiteral("Первичный ток ТТ ЗНЗ"))
-    << row(RowKind::Integer, QStringLiteral("Вторичный ток ТТ ЗНЗ, A"), 83,
+    << row(RowKind::Integer, QStringLiteral("Вторичный ток ТТ ЗНЗ, A"),
+           reg::kEarthCtSecondary,
            QStringLiteral("Вторичный ток ТТ ЗНЗ"))
     << heading(QStringLiteral("Конфигурация индикаторов"));
-  for (int i = 1; i <= 8; ++i)
-    r << row(RowKind::WideBits, QStringLiteral("Индикатор %1").arg(i), 94 + 2 * i,
+  for (int i = 1; i <= reg::kIndicatorCount; ++i)
+    r << row(RowKind::WideBits, QStringLiteral("Индикатор %1").arg(i), reg::kIndicators + 2 * (i - 1),
              QStringLiteral("Индикатор %1").arg(i), 6);
   r << heading(QStringLiteral("Конфигурация дискретных входов"));
-  for (int i = 1; i <= 6; ++i)
-    r << row(RowKind::Bits, QStringLiteral("Дискретный вход %1").arg(i), 127 + i,
+  for (int i = 1; i <= reg::kInputCount; ++i)
+    r << row(RowKind::Bits, QStringLiteral("Дискретный вход %1").arg(i), reg::kInputConfig + i - 1,
              QStringLiteral("Дискретный вход %1").arg(i), 15);
-  for (int i = 1; i <= 6; ++i)
+  for (int i = 1; i <= reg::kInputCount; ++i)
     r << row(RowKind::Milliseconds, QStringLiteral("Время выдержки входа - %1").arg(i) + ms,
-             133 + i, QStringLiteral("Время выдержки входа - %1").arg(i));
+             reg::kInputDelays + i - 1, QStringLiteral("Время выдержки входа - %1").arg(i));
   r << heading(QStringLiteral("Конфигурация выходных реле"));
-  for (int i = 1; i <= 5; ++i)
-    r << row(RowKind::WideBits, QStringLiteral("Выходное реле %1").arg(i), 110 + 2 * i,
+  for (int i = 1; i <= reg::kRelayCount; ++i)
+    r << row(RowKind::WideBits, QStringLiteral("Выходное реле %1").arg(i), reg::kRelayConfig + 2 * (i - 1),
              QStringLiteral("Выходное реле %1").arg(i), 2);
-  // Relay 1 at 122, the breaker-failure contact at 123, relays 2..5 at 124..127.
-  const int contactRegs[] = {122, 124, 125, 126, 127};
-  for (int i = 1; i <= 5; ++i)
+  // Relay 1 first, then the breaker-failure contact, then relays 2..5.
+  const int c = reg::kContactTimes;
+  const int contactRegs[] = {c, c + 2, c + 3, c + 4, c + 5};
+  for (int i = 1; i <= reg::kRelayCount; ++i)
     r << row(RowKind::Milliseconds, QStringLiteral("Время замкнутого контакта - %1 реле").arg(i) + ms,
              contactRegs[i - 1], QStringLiteral("Время замкнутого контакта - %1 реле").arg(i));
-  r << row(RowKind::Milliseconds, QStringLiteral("Время замкнутого контакта УРОВ") + ms, 123,
+  r << row(RowKind::Milliseconds, QStringLiteral("Время замкнутого контакта УРОВ") + ms, c + 1,
            QStringLiteral("Время замкнутого контакта УРОВ"))
     << heading(QStringLiteral("Конфигурация осциллографа"))
-    << scaled(QStringLiteral("Время до старта осциллографа, с"), 140,
+    << scaled(QStringLiteral("Время до старта осциллографа, с"), reg::kRecorderPreTrigger,
               QStringLiteral("Время записи доаварийного процесса"), 10, 2, 10, 2, 10)
     << toggle(QStringLiteral("Источник запуска осциллографа"), kRecorderSourceRegister,
               QStringLiteral("Источник запуска осциллографа"), QStringLiteral("Работа МТЗ/ЗНЗ"),
               QStringLiteral("Пуск МТЗ/ЗНЗ"));
-  for (int i = 1; i <= 16; ++i)
-    r << row(RowKind::WideBits, QStringLiteral("Логический канал осциллографа %1").arg(i),
-             190 + 2 * i, QStringLiteral("Логический канал осциллографа %1").arg(i), 16);
+  for (int i = 1; i <= reg::kChannels.count / 2; ++i) {
+    const QString channel = QStringLiteral("Логический канал осциллографа %1").arg(i);
+    const int low = reg::kChannels.first + 2 * (i - 1);
+    r << row(RowKind::WideBits, channel, low, channel, /*bits=*/16);
+  }
   return r;
 }
 
@@ -181,8 +187,6 @@ const QVector<RowSpec>& SettingRows() {
 }
 
 const QVector<RowSpec>& RowsOf(int gridTag) { return gridTag == 2 ? SettingRows() : ParamRows(); }
-
-int GroupBase(int group) { return group == 2 ? 512 : 256; }
 
 const QStringList& CharacteristicNames() {
   static const QStringList names{
@@ -271,7 +275,7 @@ WriteWords WordsFromText(const RowSpec& row, const QString& text, const QLocale&
   const QString notNumber = QStringLiteral("значение не является числом");
   switch (row.kind) {
     case RowKind::Heading:
-    case RowKind::Password: return refuse(QStringLiteral("строка не записывается в устройство"));
+    case RowKind::Password: return refuse(kRowNotWritten);
     case RowKind::Integer: {
       const auto v = parseInteger(text);
       return v ? oneWord(*v) : refuse(notNumber);
@@ -347,22 +351,23 @@ void LayOutRow(TextGrid& grid, const RowSpec& row, int index, int base) {
   grid.setCell(grid::kRegister, index, reg);
 }
 
-void FillParamList(Workspace& ws) {
-  ClearTab(ws.Grid1);
+void FillParamList(TextGrid& grid1) {
+  ClearTab(grid1);
   const auto& rows = ParamRows();
-  for (int i = 0; i < rows.size(); ++i) LayOutRow(ws.Grid1, rows[i], i, 0);
+  for (int i = 0; i < rows.size(); ++i) LayOutRow(grid1, rows[i], i, 0);
 }
 
-void FillUstList(Workspace& ws) {
-  ClearTab(ws.grdSett);
-  const int base = GroupBase(ws.SettingGroup);
+void FillUstList(TextGrid& grdSett, int group) {
+  ClearTab(grdSett);
+  const int base = GroupBase(group);
   const auto& rows = SettingRows();
-  for (int i = 0; i < rows.size(); ++i) LayOutRow(ws.grdSett, rows[i], i, base);
+  for (int i = 0; i < rows.size(); ++i) LayOutRow(grdSett, rows[i], i, base);
 }
 
-void rbGroup2Click(Workspace& ws, int group) {
-  ws.SettingGroup = group == 2 ? 2 : 1;
-  FillUstList(ws);
+int rbGroup2Click(TextGrid& grdSett, int group) {
+  const int chosen = group == 2 ? 2 : 1;
+  FillUstList(grdSett, chosen);
+  return chosen;
 }
 
 }  // namespace vmk

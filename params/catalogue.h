@@ -11,10 +11,11 @@
 #include <cstdint>
 #include <optional>
 
+#include "extlib/registers.h"
+
 namespace vmk {
 
 class TextGrid;
-class Workspace;
 
 namespace grid {
 // Columns of both grids.
@@ -68,10 +69,12 @@ const QVector<RowSpec>& SettingRows();
 // 1 -> Grid1, 2 -> grdSett (the grids' tags).
 const QVector<RowSpec>& RowsOf(int gridTag);
 
-constexpr int kPasswordRegister = 65535;
-constexpr int kGroupModeRegister = 69;
-constexpr int kRecorderSourceRegister = 142;
-int GroupBase(int group);  // 256 for group 1, 512 for group 2
+// The register column of the password row: no register of the device.
+constexpr int kPasswordRegister = 0xFFFF;
+constexpr int kGroupModeRegister = reg::kGroupMode;
+constexpr int kRecorderSourceRegister = reg::kRecorderSource;
+// The first register of a setting group (group 2, else group 1).
+constexpr int GroupBase(int group) { return reg::groupBase(group); }
 
 // `CharacteristicNames`, indexed by the register value 0..5.
 const QStringList& CharacteristicNames();
@@ -113,11 +116,12 @@ void ClearTab(TextGrid& grid);
 // Writes caption and register columns of one row (group base for settings).
 void LayOutRow(TextGrid& grid, const RowSpec& row, int index, int base);
 // `FillParamList`: empties Grid1 and lays out every row, values empty.
-void FillParamList(Workspace& ws);
-// `FillUstList`: empties grdSett and lays out the rows of ws.SettingGroup.
-void FillUstList(Workspace& ws);
-// `rbGroup2Click`: handler of both group radio buttons. Selects the group
-// and rebuilds the setting grid, discarding its values and marks.
-void rbGroup2Click(Workspace& ws, int group);
+void FillParamList(TextGrid& grid1);
+// `FillUstList`: empties grdSett and lays out the rows of `group`.
+void FillUstList(TextGrid& grdSett, int group);
+// `rbGroup2Click`: handler of both group radio buttons. Selects `group`
+// (2, anything else is 1), rebuilds the setting grid for it, discarding its
+// values and marks, and returns the group now selected.
+int rbGroup2Click(TextGrid& grdSett, int group);
 
 }  // namespace vmk

@@ -1,17 +1,20 @@
 #include "params/grid_editing.h"
 
-#include "shell/workspace.h"
+#include "device/tvmk.h"
 #include "extlib/transport_error.h"
+#include "model/status_panels.h"
+#include "model/text_grid.h"
 #include "params/catalogue.h"
 #include "params/value_editor.h"
-#include "service/change_password.h"
 
 namespace vmk {
 
-GridEditing::GridEditing(Workspace& ws, ValueEditor& editor, const QLocale& locale)
-    : m_ws(ws), m_editor(editor), m_locale(locale) {}
+GridEditing::GridEditing(EditModels models, ValueEditor* editor, const QLocale& locale)
+    : m_models(models), m_editor(editor), m_locale(locale) {}
 
-TextGrid& GridEditing::gridOf(int gridTag) { return gridTag == 2 ? m_ws.grdSett : m_ws.Grid1; }
+TextGrid& GridEditing::gridOf(int gridTag) {
+  return gridTag == 2 ? m_models.grdSett : m_models.Grid1;
+}
 
 void GridEditing::Grid1SelectCell(int gridTag, int row) {
   m_selRow = row;
@@ -35,36 +38,37 @@ bool GridEditing::select(int gridTag, int row) {
     m_curValue = *v;
   }
   m_curRegister = std::uint16_t(reg);
-  m_ws.status.setText(3, grid.cell(grid::kCaption, row));
+  m_models.status.setText(3, grid.cell(grid::kCaption, row));
   return true;
 }
 
-void GridEditing::Grid1DblClick(int gridTag) {
+EditAnswer GridEditing::Grid1DblClick(int gridTag) {
   TextGrid& grid = gridOf(gridTag);
   const int row = m_selRow;
   const QString caption = grid.cell(grid::kCaption, row);
   const QString value = grid.cell(grid::kValue, row);
-  if (caption.isEmpty() || value.isEmpty()) return;
-  if (!select(gridTag, row)) return;
+  if (caption.isEmpty() || value.isEmpty()) return EditAnswer::Nothing;
+  if (!select(gridTag, row)) return EditAnswer::Nothing;
 
+  auto mark = [&](const QString& text) {
+    grid.setCell(grid::kMark, row, QStringLiteral("*"));
+    m_models.ParamsModified = true;
+    grid.setCell(grid::kValue, row, text);
+    return EditAnswer::Changed;
+  };
   const RowSpec& spec = RowsOf(gridTag)[row];
   switch (spec.kind) {
-    case RowKind::Heading: return;
-    case RowKind::Toggle:
-      grid.setCell(grid::kMark, row, QStringLiteral("*"));
-      m_ws.ParamsModified = true;
-      grid.setCell(grid::kValue, row, ToggledText(spec, value));
-      return;
-    case RowKind::Password: actChangePassExecute(m_ws); return;
+    case RowKind::Heading: return EditAnswer::Nothing;
+    case RowKind::Toggle: return mark(ToggledText(spec, value));
+    case RowKind::Password: return EditAnswer::ChangePassword;
     default: break;
   }
 
-  m_editor.show(caption, m_curRegister, m_curValue, m_ws.session.vmk.setup.EarthCtSecondary);
-  const std::int32_t result = m_editor.value();
-  if (result == m_curValue) return;
-  grid.setCell(grid::kMark, row, QStringLiteral("*"));
-  m_ws.ParamsModified = true;
-  grid.setCell(grid::kValue, row, TextAfterEdit(spec, result, m_locale));
+  if (!m_editor) return EditAnswer::Nothing;
+  m_editor->show(caption, m_curRegister, m_curValue, m_models.setup.EarthCtSecondary);
+  const std::int32_t result = m_editor->value();
+  if (result == m_curValue) return EditAnswer::Nothing;
+  return mark(TextAfterEdit(spec, result, m_locale));
 }
 
 }  // namespace vmk

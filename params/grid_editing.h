@@ -1,21 +1,46 @@
 #pragma once
 // Selecting and double-clicking rows of Grid1 and grdSett: the toggle rows
-// switch their text, the password row opens the change-password dialog,
+// switch their text, the password row asks for the change-password window,
 // every other data row goes through the value editor. A changed row gets
 // "*" and sets ParamsModified.
+//
+// The workspace holds one GridEditing for the window (the face gives it the
+// viewer library's editor); tests make their own.
 
 #include <QLocale>
 #include <cstdint>
 
 namespace vmk {
 
+class StatusPanels;
 class TextGrid;
 class ValueEditor;
-class Workspace;
+struct SetupFields;
+
+// What grid editing works on.
+struct EditModels {
+  TextGrid& Grid1;
+  TextGrid& grdSett;
+  StatusPanels& status;  // panel 3 shows the selected row's caption
+  bool& ParamsModified;
+  const SetupFields& setup;  // EarthCtSecondary goes to the editor
+};
+
+// What a double-click came to.
+enum class EditAnswer {
+  Nothing,         // a row without caption or value, a heading, an unchanged value
+  Changed,         // the row was toggled or edited and marked "*"
+  ChangePassword,  // the password row: the caller runs `actChangePass`
+};
 
 class GridEditing {
  public:
-  GridEditing(Workspace& ws, ValueEditor& editor, const QLocale& locale = QLocale());
+  // `editor`: the value editor; without one, no editor opens and every
+  // edit leaves the value as it was.
+  explicit GridEditing(EditModels models, ValueEditor* editor = nullptr,
+                       const QLocale& locale = QLocale());
+
+  void setEditor(ValueEditor* editor) { m_editor = editor; }
 
   // `Grid1SelectCell` (gridTag 1 = Grid1, 2 = grdSett): remembers the row;
   // for a row with a register and a value also CurValue, CurRegister and
@@ -27,7 +52,7 @@ class GridEditing {
   // row without caption or value. The row's editor value is taken afresh
   // from its text, so an edit never starts from another row's value.
   // Throws Error as Grid1SelectCell does.
-  void Grid1DblClick(int gridTag);
+  EditAnswer Grid1DblClick(int gridTag);
 
   int SelRow() const { return m_selRow; }
   std::uint16_t CurRegister() const { return m_curRegister; }
@@ -38,8 +63,8 @@ class GridEditing {
   // Steps 2..5 of the selection; false when the row has no register or value.
   bool select(int gridTag, int row);
 
-  Workspace& m_ws;
-  ValueEditor& m_editor;
+  EditModels m_models;
+  ValueEditor* m_editor;
   QLocale m_locale;
   int m_selRow = 0;
   std::uint16_t m_curRegister = 0;

@@ -1,95 +1,101 @@
 #include "params/read_params.h"
 
-#include "device/codecs.h"
-#include "shell/workspace.h"
+#include <iterator>
+
+#include "device/device_client.h"
+#include "device/session.h"
 #include "extlib/charset.h"
+#include "extlib/registers.h"
+#include "model/text_grid.h"
 #include "params/catalogue.h"
-#include "params/messages.h"
 
 namespace vmk {
 
 namespace {
 
-struct Block {
-  int first;
-  int count;
-  int fromRow;  // rows of the grid this block fills
-  int toRow;
-};
+// The last Grid1 row each parameter block fills, in reading order: the
+// identity of the device and its transformers, the indicators to the
+// recorder heading, the recorder times, the recorder channels.
+constexpr int kLastRowOf[] = {8, 43, 45, 61};
+static_assert(std::size(kLastRowOf) == std::size(reg::kParamBlocks));
 
-// The parameter blocks, in reading order.
-constexpr Block kParamBlocks[] = {
-    {64, 20, 0, 8},
-    {96, 44, 9, 43},
-    {140, 4, 44, 45},
-    {192, 32, 46, 61},
-};
-constexpr int kSettingCount = 38;  // offsets 0..37
-
-bool readBlock(Workspace& ws, int first, int count, ReplyFrame& reply) {
-  Session& s = ws.session;
-  s.modbus.SetQuery(s.link(), s.DeviceAddress, 3, std::uint16_t(first), std::uint16_t(count),
-                    reply);
-  return reply.length() == expectedReplyLength(count);
-}
-
-// Writes caption, register and value of rows [from, to] from a good reply
-// whose word 0 is register `first`.
-void fillRows(TextGrid& grid, const QVector<RowSpec>& rows, int from, int to, int base,
-              int first, const ReplyFrame& reply, const QLocale& locale) {
+// Lays out rows [from, to] and fills them from `words`; gives the data rows.
+QVector<ParamRow> fillRows(TextGrid& grid, int tag, int from, int to, int base,
+                           const RegisterWords& words, const QLocale& locale) {
+  const QVector<RowSpec>& rows = RowsOf(tag);
+  QVector<ParamRow> filled;
   for (int i = from; i <= to; ++i) {
-    const RowSpec& row = rows[i];
-    LayOutRow(grid, row, i, base);
-    if (row.kind == RowKind::Heading) continue;
-    const int k = row.kind == RowKind::Password ? 0 : base + row.reg - first;
-    grid.setCell(grid::kValue, i,
-                 TextFromWords(row, GetRegWord(reply, k), GetRegWord(reply, k + 1), locale));
+    const RowSpec& spec = rows[i];
+    LayOutRow(grid, spec, i, base);
+    if (spec.kind == RowKind::Heading) continue;
+    ParamRow row{tag, i, spec.caption, {}, {}, {}};
+    if (spec.kind != RowKind::Password) {
+      const int r = base + spec.reg;
+      row.registers << r;
+      row.words << words.at(r);
+      if (spec.isTwoRegister()) {
+        row.registers << r + 1;
+        row.words << words.at(r + 1);
+      }
+    }
+    row.text = TextFromWords(spec, words.at(base + spec.reg), words.at(base + spec.reg + 1),
+                             locale);
+    grid.setCell(grid::kValue, i, row.text);
+    filled << row;
   }
+  return filled;
 }
 
-// The setup fields carried by registers 64..83; the device clock is not
-// among them and stays as it was.
-void storeSetupFields(SetupFields& setup, const ReplyFrame& reply) {
-  auto word = [&](int k) { return GetRegWord(reply, k); };
-  setup.NetAddress = std::uint8_t(word(0) & 0xFF);
-  setup.InterfaceWord = word(1);
-  setup.DevicePassword = cp1251::decodeChar(word(2) >> 8) + cp1251::decodeChar(word(2) & 0xFF) +
-                         cp1251::decodeChar(word(3) >> 8) + cp1251::decodeChar(word(3) & 0xFF);
-  setup.ActiveGroup = std::uint8_t((word(4) & 1) + 1);
-  setup.GroupChangeMode = std::uint8_t(word(5) & 1);
-  setup.CtPrimary = word(16);
-  setup.CtSecondary = word(17);
-  setup.EarthCtPrimary = word(18);
-  setup.EarthCtSecondary = word(19);
+// The setup fields the first parameter block carries; the device clock is
+// not among them.
+void storeSetupFields(SetupFields& setup, const RegisterWords& w) {
+  const std::uint16_t high = w.at(reg::kPassword), low = w.at(reg::kPasswordLow);
+  setup.NetAddress = std::uint8_t(w.at(reg::kAddress) & 0xFF);
+  setup.InterfaceWord = w.at(reg::kInterface);
+  setup.DevicePassword = cp1251::decodeChar(high >> 8) + cp1251::decodeChar(high & 0xFF) +
+                         cp1251::decodeChar(low >> 8) + cp1251::decodeChar(low & 0xFF);
+  setup.ActiveGroup = std::uint8_t((w.at(reg::kActiveGroup) & 1) + 1);
+  setup.GroupChangeMode = std::uint8_t(w.at(reg::kGroupMode) & 1);
+  setup.CtPrimary = w.at(reg::kCtPrimary);
+  setup.CtSecondary = w.at(reg::kCtSecondary);
+  setup.EarthCtPrimary = w.at(reg::kEarthCtPrimary);
+  setup.EarthCtSecondary = w.at(reg::kEarthCtSecondary);
 }
 
 }  // namespace
 
-bool ActGetParSetExecute(Workspace& ws, const QLocale& locale) {
-  PortBracket bracket(ws.session);
-  ReplyFrame reply;
-  const auto& params = ParamRows();
-  for (const Block& b : kParamBlocks) {
-    if (!readBlock(ws, b.first, b.count, reply)) {
-      ws.prompts.error(kLinkError);
-      return false;
+ParamReadResult readParameters(Session& session, int group, TextGrid& grid1, TextGrid& grdSett,
+                               SetupFields& setup, const QLocale& locale) {
+  ParamReadResult result;
+  result.group = group == 2 ? 2 : 1;
+  PortBracket bracket(session);
+  DeviceClient device(session);
+
+  int fromRow = 0;
+  for (std::size_t b = 0; b < std::size(reg::kParamBlocks); ++b) {
+    const Result<RegisterWords> words = device.readRegisters(reg::kParamBlocks[b]);
+    if (!words) {
+      result.outcome = words.outcome;
+      return result;
     }
-    if (b.fromRow == 0) {
-      ClearTab(ws.Grid1);
-      storeSetupFields(ws.session.vmk.setup, reply);
+    if (b == 0) {
+      ClearTab(grid1);
+      storeSetupFields(setup, words.value);
+      result.setupRead = true;
     }
-    fillRows(ws.Grid1, params, b.fromRow, b.toRow, 0, b.first, reply, locale);
+    result.parameters << fillRows(grid1, 1, fromRow, kLastRowOf[b], 0, words.value, locale);
+    fromRow = kLastRowOf[b] + 1;
   }
 
-  const int base = GroupBase(ws.SettingGroup);
-  if (!readBlock(ws, base, kSettingCount, reply)) {
-    ws.prompts.error(kLinkError);
-    return false;
+  const Result<RegisterWords> words = device.readRegisters(reg::groupBlock(result.group));
+  if (!words) {
+    result.outcome = words.outcome;
+    return result;
   }
-  ClearTab(ws.grdSett);
-  const auto& settings = SettingRows();
-  fillRows(ws.grdSett, settings, 0, int(settings.size()) - 1, base, base, reply, locale);
-  return true;
+  ClearTab(grdSett);
+  result.settings = fillRows(grdSett, 2, 0, int(SettingRows().size()) - 1,
+                             GroupBase(result.group), words.value, locale);
+  return result;
 }
 
 }  // namespace vmk

@@ -1,20 +1,43 @@
 #pragma once
-// `ActGetParSetExecute`: reads the parameter block and the settings of the
-// selected group into Grid1 and grdSett, and the setup fields it carries
+// Reading the parameter block and the settings of one group into Grid1 and
+// grdSett (`ActGetParSet`), and the setup fields the first block carries
 // into the device record.
 
 #include <QLocale>
+#include <QVector>
+
+#include "device/outcome.h"
+#include "params/param_row.h"
 
 namespace vmk {
 
-class Workspace;
+class Session;
+class TextGrid;
+struct SetupFields;
 
-// Five register reads: 64..83, 96..139, 140..143, 192..223 and the group's
-// 38 settings. A read that is not answered with 2n + 5 bytes shows
-// "Ошибка связи с устройством!" and stops; the rows already filled stay
-// (Grid1 is emptied below them once the first read succeeded) and the port
-// is closed. Returns true when all five reads succeeded. Throws Error when
-// the port cannot be opened or fails.
-bool ActGetParSetExecute(Workspace& ws, const QLocale& locale = QLocale());
+struct ParamReadResult {
+  Outcome outcome = Outcome::Done;
+  int group = 1;
+  // The data rows written, in grid order (the password row included,
+  // heading rows left out). After a failed read: the rows filled so far.
+  QVector<ParamRow> parameters;
+  QVector<ParamRow> settings;
+  bool setupRead = false;  // the first block was read and `setup` updated
+
+  bool ok() const { return outcome == Outcome::Done; }
+};
+
+// Five register reads at the session's device address: the four parameter
+// blocks, then the 38 settings of `group`. Each block lays out and fills its
+// rows in the catalogue's formats; the first one empties Grid1 first and
+// stores its fields into `setup` (the clock fields stay as they were); the
+// settings empty grdSett first. A read that fails ends the read at once
+// with the device client's outcome: the rows already filled stay, Grid1 is
+// blank below them once the first block was read, grdSett is untouched.
+// Shows nothing. The port is opened for the read and closed on every way
+// out; a port that cannot be opened throws Error, one that fails
+// TransportError.
+ParamReadResult readParameters(Session& session, int group, TextGrid& grid1, TextGrid& grdSett,
+                               SetupFields& setup, const QLocale& locale = QLocale());
 
 }  // namespace vmk

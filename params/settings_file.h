@@ -1,21 +1,51 @@
 #pragma once
 // The settings file (.ust): the value texts of both grids in a Windows-1251
-// ini file with the sections "Параметры" and "Уставки".
+// ini file with the sections "Параметры" and "Уставки". The file dialogs
+// are the caller's.
+
+#include <QString>
+#include <QVector>
+
+#include "device/outcome.h"
+#include "model/prompts.h"
 
 namespace vmk {
 
-class Workspace;
+class TextGrid;
 
-// `ActSaveFileExecute`: asks for a file and writes the value text of every
-// data row under its key, in the catalogue's order. Other sections and keys
-// of an existing file are kept; the file is replaced only when completely
-// written. No mark, flag or device changes. True when a file was written.
-bool ActSaveFileExecute(Workspace& ws);
+// The file dialog of both commands: "Файл параметров и уставок
+// (*.ust)|*.ust", default extension "ust".
+FileDialog settingsFileDialog();
 
-// `ActOpenFileExecute`: asks for a file; a name whose extension is not
-// exactly ".ust" is ignored silently. Each key's text goes into its row (a
-// missing key keeps the row's text) and every data row of both grids is
-// marked "*". ParamsModified is left as it is. True when a file was loaded.
-bool ActOpenFileExecute(Workspace& ws);
+// An entry the file held.
+struct FileEntry {
+  int grid = 1;  // 1 Grid1, 2 grdSett
+  int row = 0;
+  QString key;
+  QString text;
+};
+
+struct SettingsFileResult {
+  // Done; InputRefused for a file that cannot be read or written (with
+  // `message`, the error box) or, when loading, a name whose extension is
+  // not exactly ".ust" (no message: the window ignores it silently).
+  Outcome outcome = Outcome::Done;
+  QString message;
+  QVector<FileEntry> entries;  // loading: the entries found, in file-key order
+
+  bool ok() const { return outcome == Outcome::Done; }
+};
+
+// `ActSaveFile`: writes the value text of every data row under its key, in
+// the catalogue's order. Other sections and keys of an existing file are
+// kept; the file is replaced only when completely written. No mark, flag or
+// device changes.
+SettingsFileResult saveSettingsFile(const QString& path, const TextGrid& grid1,
+                                    const TextGrid& grdSett);
+
+// `ActOpenFile`: each key's text goes into its row (a missing key keeps the
+// row's text) and every data row of both grids is marked "*". Loaded texts
+// are not checked here; writing checks them.
+SettingsFileResult loadSettingsFile(const QString& path, TextGrid& grid1, TextGrid& grdSett);
 
 }  // namespace vmk

@@ -2,98 +2,119 @@
 
 #include <QStringList>
 
-#include "device/codecs.h"
-#include "shell/workspace.h"
+#include "device/device_client.h"
+#include "device/session.h"
 #include "extlib/transport_error.h"
+#include "model/text_grid.h"
 #include "params/catalogue.h"
 #include "params/messages.h"
-#include "service/password_check.h"
 
 namespace vmk {
 
 namespace {
 
-struct PlannedWrite {
+struct PlannedRow {
   TextGrid* grid;
-  int row;
-  std::uint16_t reg;
-  QVector<std::uint16_t> words;
+  RowWriteResult result;
 };
 
-// Converts every marked row of one grid; refused rows are described in
-// `problems`.
-void plan(TextGrid& grid, const QVector<RowSpec>& rows, const QLocale& locale,
-          QVector<PlannedWrite>& writes, QStringList& problems) {
+// Converts every marked row of one grid.
+void plan(TextGrid& grid, int tag, const QLocale& locale, QVector<PlannedRow>& planned) {
+  const QVector<RowSpec>& rows = RowsOf(tag);
   for (int i = 0; i < grid.rowCount(); ++i) {
     if (grid.cell(grid::kMark, i) != QLatin1String("*")) continue;
-    const QString value = grid.cell(grid::kValue, i);
-    QString caption = grid.cell(grid::kCaption, i);
-    if (i < rows.size() && caption.isEmpty()) caption = rows[i].caption;
+    RowWriteResult r;
+    r.row.grid = tag;
+    r.row.row = i;
+    r.row.text = grid.cell(grid::kValue, i);
+    r.row.caption = grid.cell(grid::kCaption, i);
+    if (i < rows.size() && r.row.caption.isEmpty()) r.row.caption = rows[i].caption;
     auto refuse = [&](const QString& why) {
-      problems << QStringLiteral("«%1» = «%2»: %3").arg(caption, value, why);
+      r.state = RowWrite::Refused;
+      r.why = why;
+      planned.append({&grid, r});
     };
     bool regOk = false;
-    const uint reg = grid.cell(grid::kRegister, i).toUInt(&regOk);
+    const uint first = grid.cell(grid::kRegister, i).toUInt(&regOk);
     if (i >= rows.size() || !rows[i].isData()) {
-      refuse(QStringLiteral("строка не записывается в устройство"));
+      refuse(kRowNotWritten);
       continue;
     }
-    if (!regOk || reg + (rows[i].isTwoRegister() ? 1 : 0) > 0xFFFF) {
-      refuse(QStringLiteral("нет номера регистра (прочитайте параметры из устройства)"));
+    if (!regOk || first + (rows[i].isTwoRegister() ? 1 : 0) > 0xFFFF) {
+      refuse(kNoRegister);
       continue;
     }
-    const WriteWords w = WordsFromText(rows[i], value, locale);
+    const WriteWords w = WordsFromText(rows[i], r.row.text, locale);
     if (!w.ok()) {
       refuse(w.why);
       continue;
     }
-    writes.append({&grid, i, std::uint16_t(reg), w.words});
+    for (int k = 0; k < w.words.size(); ++k) r.row.registers << int(first) + k;
+    r.row.words = w.words;
+    planned.append({&grid, r});
   }
+}
+
+ParamWriteResult resultOf(Outcome outcome, const QVector<PlannedRow>& planned) {
+  ParamWriteResult result;
+  result.outcome = outcome;
+  for (const PlannedRow& p : planned) result.rows << p.result;
+  return result;
 }
 
 }  // namespace
 
-bool actSetParametrExecute(Workspace& ws, const QLocale& locale) {
-  if (!CheckPassword(ws.prompts, ws.session.vmk.setup.DevicePassword, PasswordForm::Strict))
-    return false;
+int ParamWriteResult::count(RowWrite state) const {
+  int n = 0;
+  for (const RowWriteResult& r : rows) n += r.state == state;
+  return n;
+}
 
-  QVector<PlannedWrite> writes;
-  QStringList problems;
-  plan(ws.Grid1, ParamRows(), locale, writes, problems);
-  plan(ws.grdSett, SettingRows(), locale, writes, problems);
-  if (!problems.isEmpty()) {
-    ws.prompts.error(QStringLiteral("Запись отменена, в устройство ничего не записано.\n"
-                                    "Не могут быть записаны значения:\n") +
-                     problems.join(u'\n'));
-    return false;
-  }
+ParamWriteResult writeParameters(Session& session, const Result<QString>& password,
+                                 TextGrid& grid1, TextGrid& grdSett, SetupFields& setup,
+                                 const QLocale& locale) {
+  if (!password) return resultOf(password.outcome, {});
 
-  PortBracket bracket(ws.session);
-  Session& s = ws.session;
+  QVector<PlannedRow> planned;
+  plan(grid1, 1, locale, planned);
+  plan(grdSett, 2, locale, planned);
+  for (const PlannedRow& p : planned)
+    if (p.result.state == RowWrite::Refused) return resultOf(Outcome::InputRefused, planned);
+
+  PortBracket bracket(session);
+  DeviceClient device(session);
+  QVector<PlannedRow>::iterator current = planned.begin();
   try {
-    for (const PlannedWrite& w : writes) {
-      bool answered = true;
-      for (int k = 0; k < w.words.size(); ++k) {
-        ReplyFrame reply;
-        s.modbus.WriteWord(s.link(), s.DeviceAddress, std::uint16_t(w.reg + k), w.words[k], reply);
-        answered = answered && !reply.isEmpty();
+    for (; current != planned.end(); ++current) {
+      RowWriteResult& r = current->result;
+      Outcome outcome = Outcome::Done;
+      for (int k = 0; k < r.row.words.size(); ++k) {
+        const Outcome o = device.writeWord(std::uint16_t(r.row.registers[k]), r.row.words[k]);
+        if (outcome == Outcome::Done) outcome = o;
       }
-      if (answered) w.grid->setCell(grid::kMark, w.row, QString());
+      r.state = outcome == Outcome::Done ? RowWrite::Written : RowWrite::Unanswered;
+      r.outcome = outcome;
+      if (r.state == RowWrite::Written) current->grid->setCell(grid::kMark, r.row.row, QString());
     }
-    ReplyFrame reply;
-    constexpr int kSetupCount = 23;
-    s.modbus.SetQuery(s.link(), s.DeviceAddress, 3, 64, kSetupCount, reply);
-    if (reply.length() != expectedReplyLength(kSetupCount)) {
-      ws.prompts.error(kLinkError);
-      return false;
-    }
-    s.vmk.setup = DecodeSetup(reply);
-    ws.ParamsModified = false;
-    return true;
+    const Result<SetupFields> read = device.readSetup();
+    if (!read) return resultOf(read.outcome, planned);
+    setup = read.value;
+    return resultOf(Outcome::Done, planned);
   } catch (const TransportError&) {
-    ws.prompts.error(kLinkError);
-    return false;
+    if (current != planned.end()) {
+      current->result.state = RowWrite::Unanswered;
+      current->result.outcome = Outcome::PortFailure;
+    }
+    return resultOf(Outcome::PortFailure, planned);
   }
+}
+
+QString refusalMessage(const ParamWriteResult& result) {
+  QStringList problems;
+  for (const RowWriteResult& r : result.rows)
+    if (r.state == RowWrite::Refused)
+      problems << QStringLiteral("«%1» = «%2»: %3").arg(r.row.caption, r.row.text, r.why);
+  return kWriteRefused + problems.join(u'\n');
 }
 
 }  // namespace vmk

@@ -1,9 +1,12 @@
 #include "service/change_password.h"
 
-#include "shell/workspace.h"
+#include "device/device_client.h"
+#include "device/session.h"
 #include "extlib/charset.h"
+#include "extlib/registers.h"
 #include "extlib/transport_error.h"
 #include "model/messages.h"
+#include "model/prompts.h"
 #include "service/password_check.h"
 
 namespace vmk {
@@ -23,45 +26,35 @@ bool isNewPassword(const QString& text) {
 
 }  // namespace
 
-bool actChangePassExecute(Workspace& ws) {
-  PortBracket bracket(ws.session);
-  const QString current = ws.session.vmk.setup.DevicePassword;
-  const std::optional<PasswordChange> entry = ws.prompts.changePassword();
-  if (!entry) return false;
+Outcome changePassword(Session& session, Prompts& prompts, const QString& devicePassword) {
+  PortBracket bracket(session);
+  const std::optional<PasswordChange> entry = prompts.changePassword();
+  if (!entry) return Outcome::Cancelled;
   const QString error = QStringLiteral("Ошибка");
-  if (entry->oldPassword != current) {
-    ws.prompts.box(box(error, BoxIcon::Error, msg::kPasswordError));
-    return false;
+  if (entry->oldPassword != devicePassword) {
+    prompts.box(box(error, BoxIcon::Error, msg::kPasswordError));
+    return Outcome::WrongPassword;
   }
   if (entry->newPassword != entry->confirm || !isNewPassword(entry->confirm)) {
-    ws.prompts.box(box(error, BoxIcon::Error, QStringLiteral("Не подтвержден новый пароль!")));
-    return false;
+    prompts.box(box(error, BoxIcon::Error, kPasswordNotConfirmed));
+    return Outcome::InputRefused;
   }
 
   const QByteArray letters = cp1251::encode(entry->confirm);
   auto word = [&](int i) {
     return std::uint16_t(std::uint8_t(letters[i]) << 8 | std::uint8_t(letters[i + 1]));
   };
-  Session& s = ws.session;
-  bool answered = false;
+  DeviceClient device(session);
+  Outcome outcome = Outcome::Done;
   try {
-    ReplyFrame reply;
-    s.modbus.WriteWord(s.link(), s.DeviceAddress, 66, word(0), reply);
-    if (!reply.isEmpty()) {
-      reply.clear();
-      s.modbus.WriteWord(s.link(), s.DeviceAddress, 67, word(2), reply);
-      answered = !reply.isEmpty();
-    }
+    outcome = device.writeWord(reg::kPassword, word(0));
+    if (outcome == Outcome::Done) outcome = device.writeWord(reg::kPasswordLow, word(2));
   } catch (const TransportError&) {
-    answered = false;
+    outcome = Outcome::PortFailure;
   }
-  if (!answered) {
-    ws.prompts.error(QStringLiteral("Ошибка связи с устройством!"));
-    return false;
-  }
-  ws.prompts.box(box(QStringLiteral("Сообщение"), BoxIcon::Information,
-                     QStringLiteral("Пароль был успешно изменен!")));
-  return true;
+  if (outcome != Outcome::Done) return outcome;
+  prompts.box(box(QStringLiteral("Сообщение"), BoxIcon::Information, kPasswordChanged));
+  return Outcome::Done;
 }
 
 }  // namespace vmk

@@ -15,8 +15,8 @@ void startupPortTest(Workspace& ws) { portStartupCheck(ws); }
 
 // Lays out the captions and registers of the parameter and setting grids.
 void fillCatalogueGrids(Workspace& ws) {
-  FillParamList(ws);
-  FillUstList(ws);
+  FillParamList(ws.Grid1);
+  FillUstList(ws.grdSett, ws.SettingGroup);
 }
 
 }  // namespace

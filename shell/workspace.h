@@ -21,6 +21,7 @@
 #include "model/status_panels.h"
 #include "model/text_grid.h"
 #include "model/text_list.h"
+#include "params/grid_editing.h"
 
 namespace vmk {
 
@@ -58,6 +59,9 @@ class Workspace {
 
   TextGrid Grid1{62, 5};     // parameters
   TextGrid grdSett{32, 5};   // settings of one group
+  // Editing of both grids (SelRow, CurRegister, CurValue); the window gives
+  // it the viewer library's value editor.
+  GridEditing paramEditing{EditModels{Grid1, grdSett, status, ParamsModified, session.vmk.setup}};
   TextGrid GrdEvent{34, 16}; // event journal
   TextGrid grdStat{22, 3};   // statistics
   TextGrid grdAlarm{13, 5};  // alarm list

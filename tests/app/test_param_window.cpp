@@ -47,9 +47,9 @@ void TestParamWindow::groupButtonsRebuildTheSettingGrid() {
 
 void TestParamWindow::doubleClickWithoutTheLibrary() {
   test::AppFixture app;  // its program folder has no viewer library
-  app.dm->Grid1DblClick(1, 0);  // heading row: nothing
+  app.dm->run(QStringLiteral("Grid1DblClick"), Trigger{1, 0});  // heading row: nothing
   app.ws().Grid1.setCell(grid::kValue, 5, QStringLiteral("600"));
-  app.dm->Grid1DblClick(1, 5);
+  app.dm->run(QStringLiteral("Grid1DblClick"), Trigger{1, 5});
   QCOMPARE(app.prompts.boxTexts(), QStringList{QStringLiteral("Ошибка загрзки библиотеки!")});
   QCOMPARE(app.prompts.asked().last().buttons, QList<Button>{Button::Abort});
   QVERIFY(app.ws().Grid1.cell(grid::kMark, 5).isEmpty());

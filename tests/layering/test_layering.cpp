@@ -50,13 +50,6 @@ const IncludeException kIncludeExceptions[] = {
     {"monitor/current_values.h", "shell/workspace.h", "monitor"},
     {"monitor/remote_control.cpp", "shell/app_info.h", "monitor"},
     {"monitor/remote_control.h", "shell/workspace.h", "monitor"},
-    {"params/catalogue.cpp", "shell/workspace.h", "params"},
-    {"params/grid_editing.cpp", "shell/workspace.h", "params"},
-    {"params/grid_editing.cpp", "service/change_password.h", "params"},
-    {"params/read_params.cpp", "shell/workspace.h", "params"},
-    {"params/settings_file.cpp", "shell/workspace.h", "params"},
-    {"params/write_params.cpp", "shell/workspace.h", "params"},
-    {"service/change_password.cpp", "shell/workspace.h", "service"},
     {"sim/bus_link.h", "device/serial_port.h", "sim"},
 };
 
@@ -77,15 +70,6 @@ const CodeException kCodeExceptions[] = {
     {"monitor/current_values.cpp", "register literal", "monitor"},
     {"monitor/current_values.h", "register literal", "monitor"},
     {"monitor/remote_control.cpp", "protocol call", "monitor"},
-    {"params/catalogue.cpp", "register literal", "params"},
-    {"params/read_params.cpp", "protocol call", "params"},
-    {"params/read_params.cpp", "reply length", "params"},
-    {"params/write_params.cpp", "protocol call", "params"},
-    {"params/write_params.cpp", "setup count", "params"},
-    {"params/write_params.cpp", "reply length", "params"},
-    {"params/write_params.cpp", "register literal", "params"},
-    {"service/change_password.cpp", "protocol call", "service"},
-    {"service/change_password.cpp", "register literal", "service"},
 };
 
 // Sources of a folder, relative to the top ("params/catalogue.cpp").

@@ -1,8 +1,9 @@
 #include <QtTest>
 
-#include "shell/workspace.h"
 #include "params/catalogue.h"
-#include "tests/params/fake_device.h"
+#include "shell/params_commands.h"
+#include "shell/workspace.h"
+#include "tests/params/param_sample.h"
 
 using namespace vmk;
 
@@ -48,9 +49,9 @@ class TestCatalogue : public QObject {
 };
 
 void TestCatalogue::layoutAfterStart() {
-  test::Bench b;
-  FillParamList(b.ws);
-  FillUstList(b.ws);
+  test::ParamFixture b;
+  FillParamList(b.ws.Grid1);
+  FillUstList(b.ws.grdSett, b.ws.SettingGroup);
   QCOMPARE(ParamRows().size(), 62);
   QCOMPARE(SettingRows().size(), 32);
   int headings = 0;
@@ -73,8 +74,8 @@ void TestCatalogue::layoutAfterStart() {
 }
 
 void TestCatalogue::groupSwitchDiscardsValuesAndMarks() {
-  test::Bench b;
-  FillUstList(b.ws);
+  test::ParamFixture b;
+  FillUstList(b.ws.grdSett, b.ws.SettingGroup);
   b.ws.grdSett.setCell(grid::kValue, 8, QStringLiteral("0.25"));
   b.ws.grdSett.setCell(grid::kMark, 8, QStringLiteral("*"));
   rbGroup2Click(b.ws, 2);

@@ -1,14 +1,13 @@
 // Reading, editing and writing parameters and settings against a register
-// image behind the in-memory link.
+// image on the simulated device.
 
 #include <QtTest>
 
 #include "extlib/transport_error.h"
 #include "params/catalogue.h"
 #include "params/grid_editing.h"
-#include "params/read_params.h"
-#include "params/write_params.h"
-#include "tests/params/fake_device.h"
+#include "shell/params_commands.h"
+#include "tests/params/param_sample.h"
 #include "tests/params/scripted_editor.h"
 
 using namespace vmk;
@@ -18,12 +17,12 @@ namespace {
 
 const QString kLink = QStringLiteral("Ошибка связи с устройством!");
 
-QString g1(test::Bench& b, int row, int col = grid::kValue) { return b.ws.Grid1.cell(col, row); }
-QString gs(test::Bench& b, int row, int col = grid::kValue) { return b.ws.grdSett.cell(col, row); }
+QString g1(test::ParamFixture& b, int row, int col = grid::kValue) { return b.ws.Grid1.cell(col, row); }
+QString gs(test::ParamFixture& b, int row, int col = grid::kValue) { return b.ws.grdSett.cell(col, row); }
 
-QList<Request> writesOf(const test::FakeDevice& d) {
+QList<Request> writesOf(const test::ParamFixture& b) {
   QList<Request> out;
-  for (const Request& r : d.requests)
+  for (const Request& r : b.registerRequests())
     if (r.function == 6) out << r;
   return out;
 }
@@ -59,15 +58,15 @@ class TestParamOps : public QObject {
 };
 
 void TestParamOps::readFillsBothGrids() {
-  test::Bench b;
-  test::loadSample(b.device);
-  FillParamList(b.ws);
-  FillUstList(b.ws);
+  test::ParamFixture b;
+  test::loadSample(b.dev);
+  FillParamList(b.ws.Grid1);
+  FillUstList(b.ws.grdSett, b.ws.SettingGroup);
   b.ws.Grid1.setCell(grid::kMark, 5, QStringLiteral("*"));
   b.ws.grdSett.setCell(grid::kMark, 8, QStringLiteral("*"));
   b.ws.ParamsModified = true;
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
-  QCOMPARE(b.device.requests,
+  QCOMPARE(b.registerRequests(),
            (QList<Request>{{3, 64, 20}, {3, 96, 44}, {3, 140, 4}, {3, 192, 32}, {3, 256, 38}}));
   QCOMPARE(g1(b, 1), QStringLiteral("5"));
   QCOMPARE(g1(b, 2), QStringLiteral("*****"));
@@ -100,19 +99,19 @@ void TestParamOps::readFillsBothGrids() {
 }
 
 void TestParamOps::readCommaLocale() {
-  test::Bench b;
-  test::loadSample(b.device);
+  test::ParamFixture b;
+  test::loadSample(b.dev);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale(QLocale::Russian, QLocale::Russia)));
   QCOMPARE(g1(b, 44), QStringLiteral("1,50"));
   QCOMPARE(gs(b, 26), QStringLiteral("1,25"));
 }
 
 void TestParamOps::readGroup2() {
-  test::Bench b;
-  test::loadSample(b.device);
+  test::ParamFixture b;
+  test::loadSample(b.dev);
   rbGroup2Click(b.ws, 2);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
-  QCOMPARE(b.device.requests.last(), (Request{3, 512, 38}));
+  QCOMPARE(b.registerRequests().last(), (Request{3, 512, 38}));
   QCOMPARE(gs(b, 8, grid::kRegister), QStringLiteral("518"));
   QCOMPARE(gs(b, 8), QStringLiteral("0.770"));
   QCOMPARE(gs(b, 17), QStringLiteral("нормально инверсная характеристика"));
@@ -131,18 +130,18 @@ void TestParamOps::readFailure_data() {
 void TestParamOps::readFailure() {
   QFETCH(int, answered);
   QFETCH(int, filledRows);
-  test::Bench b;
-  test::loadSample(b.device);
-  FillParamList(b.ws);
-  FillUstList(b.ws);
+  test::ParamFixture b;
+  test::loadSample(b.dev);
+  FillParamList(b.ws.Grid1);
+  FillUstList(b.ws.grdSett, b.ws.SettingGroup);
   b.ws.Grid1.setCell(grid::kValue, 30, QStringLiteral("old"));
   b.ws.grdSett.setCell(grid::kValue, 8, QStringLiteral("old"));
   b.ws.grdSett.setCell(grid::kMark, 8, QStringLiteral("*"));
-  b.device.silentAfter = answered;
+  b.plan.fault = test::silentFrom(answered + 1, b.plan);
   QVERIFY(!ActGetParSetExecute(b.ws, QLocale::c()));
   QCOMPARE(b.prompts.boxTexts(), QStringList{kLink});
   QCOMPARE(b.prompts.asked().first().icon, BoxIcon::Error);
-  QCOMPARE(b.device.requests.size(), answered + 1);  // nothing after the failure
+  QCOMPARE(b.registerRequests().size(), answered + 1);  // nothing after the failure
   QVERIFY(!b.session.Port1.isOpen());
   if (answered == 0) {
     QCOMPARE(g1(b, 30), QStringLiteral("old"));
@@ -162,10 +161,10 @@ void TestParamOps::readFailure() {
 }
 
 void TestParamOps::toggleTwiceKeepsMark() {
-  test::Bench b;
-  test::loadSample(b.device);
+  test::ParamFixture b;
+  test::loadSample(b.dev);
   test::ScriptedEditor editor;
-  GridEditing e(b.ws, editor, QLocale::c());
+  GridEditing e(editModels(b.ws), &editor, QLocale::c());
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   e.Grid1SelectCell(1, 4);
   QCOMPARE(b.ws.status.text(3), QStringLiteral("Способ изменения группы уставок"));
@@ -183,10 +182,10 @@ void TestParamOps::toggleTwiceKeepsMark() {
 }
 
 void TestParamOps::editorRoundTrip() {
-  test::Bench b;
-  test::loadSample(b.device);
+  test::ParamFixture b;
+  test::loadSample(b.dev);
   test::ScriptedEditor editor;
-  GridEditing e(b.ws, editor, QLocale::c());
+  GridEditing e(editModels(b.ws), &editor, QLocale::c());
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   QCOMPARE(gs(b, 26), QStringLiteral("1.25"));
   e.Grid1SelectCell(2, 26);
@@ -204,18 +203,18 @@ void TestParamOps::editorRoundTrip() {
   QVERIFY(b.ws.ParamsModified);
 
   b.prompts.answerPassword(QStringLiteral("ABCD"));
-  b.device.requests.clear();
+  b.forgetRequests();
   QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
-  QCOMPARE(writesOf(b.device), (QList<Request>{{6, 285, 150}}));
+  QCOMPARE(writesOf(b), (QList<Request>{{6, 285, 150}}));
   QVERIFY(gs(b, 26, grid::kMark).isEmpty());
   QVERIFY(!b.ws.ParamsModified);
 }
 
 void TestParamOps::unchangedEditorAnswerLeavesNoMark() {
-  test::Bench b;
-  test::loadSample(b.device);
+  test::ParamFixture b;
+  test::loadSample(b.dev);
   test::ScriptedEditor editor;
-  GridEditing e(b.ws, editor, QLocale::c());
+  GridEditing e(editModels(b.ws), &editor, QLocale::c());
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   e.Grid1SelectCell(1, 5);
   e.Grid1DblClick(1);  // no answer scripted: the value handed in comes back
@@ -227,12 +226,12 @@ void TestParamOps::unchangedEditorAnswerLeavesNoMark() {
 }
 
 void TestParamOps::headingAndEmptyRowsNeverEdit() {
-  test::Bench b;
-  test::loadSample(b.device);
+  test::ParamFixture b;
+  test::loadSample(b.dev);
   test::ScriptedEditor editor;
-  GridEditing e(b.ws, editor, QLocale::c());
-  FillParamList(b.ws);
-  FillUstList(b.ws);
+  GridEditing e(editModels(b.ws), &editor, QLocale::c());
+  FillParamList(b.ws.Grid1);
+  FillUstList(b.ws.grdSett, b.ws.SettingGroup);
   e.Grid1SelectCell(1, 5);  // before the first read: no value
   e.Grid1DblClick(1);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
@@ -248,10 +247,10 @@ void TestParamOps::headingAndEmptyRowsNeverEdit() {
 }
 
 void TestParamOps::selectionReportsBadNumber() {
-  test::Bench b;
-  test::loadSample(b.device);
+  test::ParamFixture b;
+  test::loadSample(b.dev);
   test::ScriptedEditor editor;
-  GridEditing e(b.ws, editor, QLocale::c());
+  GridEditing e(editModels(b.ws), &editor, QLocale::c());
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   e.Grid1SelectCell(1, 4);  // the group-mode toggle row
   b.ws.Grid1.setCell(grid::kValue, 25, QStringLiteral("abc"));
@@ -265,17 +264,20 @@ void TestParamOps::selectionReportsBadNumber() {
 }
 
 void TestParamOps::passwordRowOpensChangePassword() {
-  test::Bench b;
-  test::loadSample(b.device);
+  test::ParamFixture b;
+  test::loadSample(b.dev);
   test::ScriptedEditor editor;
-  GridEditing e(b.ws, editor, QLocale::c());
+  GridEditing e(editModels(b.ws), &editor, QLocale::c());
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
-  b.device.requests.clear();
+  b.forgetRequests();
   b.prompts.answerChangePassword(PasswordChange{"ABCD", "WXYZ", "WXYZ"});
   e.Grid1SelectCell(1, 2);
   QCOMPARE(e.CurRegister(), 65535);
-  e.Grid1DblClick(1);
-  QCOMPARE(b.device.requests, (QList<Request>{{6, 66, 0x5758}, {6, 67, 0x595A}}));
+  QCOMPARE(e.Grid1DblClick(1), EditAnswer::ChangePassword);
+  // The window's double-click runs the change-password window for it.
+  b.ws.paramEditing.setEditor(&editor);
+  Grid1DblClick(b.ws, 1, 2);
+  QCOMPARE(b.registerRequests(), (QList<Request>{{6, 66, 0x5758}, {6, 67, 0x595A}}));
   QVERIFY(g1(b, 2, grid::kMark).isEmpty());
   QCOMPARE(g1(b, 2), QStringLiteral("*****"));
   QVERIFY(!b.ws.ParamsModified);
@@ -283,10 +285,10 @@ void TestParamOps::passwordRowOpensChangePassword() {
 }
 
 void TestParamOps::writeGroup2Time() {
-  test::Bench b;
-  test::loadSample(b.device);
+  test::ParamFixture b;
+  test::loadSample(b.dev);
   test::ScriptedEditor editor;
-  GridEditing e(b.ws, editor, QLocale::c());
+  GridEditing e(editModels(b.ws), &editor, QLocale::c());
   rbGroup2Click(b.ws, 2);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   e.Grid1SelectCell(2, 8);
@@ -294,16 +296,16 @@ void TestParamOps::writeGroup2Time() {
   e.Grid1DblClick(2);
   QCOMPARE(gs(b, 8), QStringLiteral("0.25"));
   b.prompts.answerPassword(QStringLiteral("ABCD"));
-  b.device.requests.clear();
+  b.forgetRequests();
   QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
-  QCOMPARE(b.device.requests, (QList<Request>{{6, 518, 25}, {3, 64, 23}}));
-  QCOMPARE(b.device.regs[518], 25);
-  QCOMPARE(b.device.regs[262], 25);  // group 1 untouched
+  QCOMPARE(b.registerRequests(), (QList<Request>{{6, 518, 25}, {3, 64, 23}}));
+  QCOMPARE(b.dev.registerValue(518), 25);
+  QCOMPARE(b.dev.registerValue(262), 25);  // group 1 untouched
 }
 
 void TestParamOps::writeTwoRegisterRow() {
-  test::Bench b;
-  test::loadSample(b.device);
+  test::ParamFixture b;
+  test::loadSample(b.dev);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   // Indicator 3 (registers 100, 101) and recorder channel 16 (222, 223).
   b.ws.Grid1.setCell(grid::kValue, 12, QStringLiteral("101010" "0000000011111111"));
@@ -311,53 +313,53 @@ void TestParamOps::writeTwoRegisterRow() {
   b.ws.Grid1.setCell(grid::kValue, 61, QStringLiteral("0000000000000011" "1000000000000000"));
   b.ws.Grid1.setCell(grid::kMark, 61, QStringLiteral("*"));
   b.prompts.answerPassword(QStringLiteral("ABCD"));
-  b.device.requests.clear();
+  b.forgetRequests();
   QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
-  QCOMPARE(writesOf(b.device),
+  QCOMPARE(writesOf(b),
            (QList<Request>{{6, 100, 0x00FF}, {6, 101, 0x2A}, {6, 222, 0x8000}, {6, 223, 3}}));
   QVERIFY(g1(b, 12, grid::kMark).isEmpty());
   QVERIFY(g1(b, 61, grid::kMark).isEmpty());
 }
 
 void TestParamOps::writeInputDelay() {
-  test::Bench b;
-  test::loadSample(b.device);
+  test::ParamFixture b;
+  test::loadSample(b.dev);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   b.ws.Grid1.setCell(grid::kValue, 27, QStringLiteral("255"));
   b.ws.Grid1.setCell(grid::kMark, 27, QStringLiteral("*"));
   b.prompts.answerPassword(QStringLiteral("ABCD"));
-  b.device.requests.clear();
+  b.forgetRequests();
   QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
-  QCOMPARE(writesOf(b.device), (QList<Request>{{6, 136, 25}}));
+  QCOMPARE(writesOf(b), (QList<Request>{{6, 136, 25}}));
   QCOMPARE(g1(b, 27), QStringLiteral("255"));  // the grid is not read back
 }
 
 void TestParamOps::writeNothingMarked() {
-  test::Bench b;
-  test::loadSample(b.device);
+  test::ParamFixture b;
+  test::loadSample(b.dev);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   b.ws.ParamsModified = true;
-  b.device.regs[69] = 0;
+  b.dev.setRegister(69, 0);
   b.prompts.answerPassword(QStringLiteral("ABCD"));
-  b.device.requests.clear();
+  b.forgetRequests();
   QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
-  QCOMPARE(b.device.requests, (QList<Request>{{3, 64, 23}}));
+  QCOMPARE(b.registerRequests(), (QList<Request>{{3, 64, 23}}));
   QVERIFY(!b.ws.ParamsModified);
   QCOMPARE(b.session.vmk.setup.GroupChangeMode, 0);  // the setup block was decoded
   QVERIFY(!b.session.Port1.isOpen());
 }
 
 void TestParamOps::writeSilentFinalReadKeepsFlag() {
-  test::Bench b;
-  test::loadSample(b.device);
+  test::ParamFixture b;
+  test::loadSample(b.dev);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   const TVMK before = b.session.vmk;
   b.ws.Grid1.setCell(grid::kValue, 5, QStringLiteral("800"));
   b.ws.Grid1.setCell(grid::kMark, 5, QStringLiteral("*"));
   b.ws.ParamsModified = true;
   b.prompts.answerPassword(QStringLiteral("ABCD"));
-  b.device.requests.clear();
-  b.device.silentAfter = 1;  // the write is answered, the setup read is not
+  b.forgetRequests();
+  b.plan.fault = test::silentFrom(2, b.plan);  // the write is answered, the setup read is not
   QVERIFY(!actSetParametrExecute(b.ws, QLocale::c()));
   QCOMPARE(b.prompts.boxTexts(), QStringList{kLink});
   QVERIFY(g1(b, 5, grid::kMark).isEmpty());
@@ -367,14 +369,14 @@ void TestParamOps::writeSilentFinalReadKeepsFlag() {
 }
 
 void TestParamOps::writeUnansweredRowKeepsMark() {
-  test::Bench b;
-  test::loadSample(b.device);
+  test::ParamFixture b;
+  test::loadSample(b.dev);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   b.ws.Grid1.setCell(grid::kValue, 10, QStringLiteral("000000" "0000000000000001"));
   b.ws.Grid1.setCell(grid::kMark, 10, QStringLiteral("*"));
   b.ws.Grid1.setCell(grid::kValue, 5, QStringLiteral("800"));
   b.ws.Grid1.setCell(grid::kMark, 5, QStringLiteral("*"));
-  b.device.silentWrites = {97};  // the high half of indicator 1
+  b.plan.fault = test::silentWritesOf({97});  // the high half of indicator 1
   b.prompts.answerPassword(QStringLiteral("ABCD"));
   QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
   QCOMPARE(g1(b, 10, grid::kMark), QStringLiteral("*"));
@@ -395,8 +397,8 @@ void TestParamOps::writeRefusesBadValuesBeforeSending() {
   QFETCH(int, row);
   QFETCH(QString, text);
   QFETCH(QString, caption);
-  test::Bench b;
-  test::loadSample(b.device);
+  test::ParamFixture b;
+  test::loadSample(b.dev);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   // A good row before the bad one must not be sent either.
   b.ws.Grid1.setCell(grid::kValue, 5, QStringLiteral("800"));
@@ -405,10 +407,10 @@ void TestParamOps::writeRefusesBadValuesBeforeSending() {
   b.ws.grdSett.setCell(grid::kMark, row, QStringLiteral("*"));
   b.ws.ParamsModified = true;
   b.prompts.answerPassword(QStringLiteral("ABCD"));
-  b.device.requests.clear();
-  const int opensBefore = b.device.requests.size();
+  b.forgetRequests();
+  const int opensBefore = b.registerRequests().size();
   QVERIFY(!actSetParametrExecute(b.ws, QLocale::c()));
-  QCOMPARE(b.device.requests.size(), opensBefore);
+  QCOMPARE(b.registerRequests().size(), opensBefore);
   QCOMPARE(b.prompts.boxTexts().size(), 1);
   const QString message = b.prompts.boxTexts().first();
   QVERIFY2(message.contains(caption), qPrintable(message));
@@ -431,14 +433,14 @@ void TestParamOps::writeNeedsPassword_data() {
 void TestParamOps::writeNeedsPassword() {
   QFETCH(std::optional<QString>, entry);
   QFETCH(QStringList, boxes);
-  test::Bench b;
-  test::loadSample(b.device);
+  test::ParamFixture b;
+  test::loadSample(b.dev);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   b.ws.Grid1.setCell(grid::kMark, 5, QStringLiteral("*"));
   b.prompts.answerPassword(entry);
-  b.device.requests.clear();
+  b.forgetRequests();
   QVERIFY(!actSetParametrExecute(b.ws, QLocale::c()));
-  QVERIFY(b.device.requests.isEmpty());
+  QVERIFY(b.registerRequests().isEmpty());
   QCOMPARE(b.prompts.boxTexts(), boxes);
   QVERIFY(!b.session.Port1.isOpen());
 }

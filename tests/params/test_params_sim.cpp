@@ -4,39 +4,27 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "shell/workspace.h"
 #include "params/catalogue.h"
 #include "params/grid_editing.h"
-#include "params/read_params.h"
-#include "params/settings_file.h"
-#include "params/write_params.h"
-#include "sim/bus.h"
-#include "sim/bus_link.h"
+#include "shell/params_commands.h"
+#include "tests/params/param_sample.h"
 #include "tests/params/scripted_editor.h"
-#include "tests/support/scripted_prompts.h"
 
 using namespace vmk;
 
 namespace {
 
-struct SimBench {
-  sim::Bus bus{{3}};
-  sim::FaultPlan faults;
-  Session session{sim::busLinkFactory(bus, {}, [this](sim::BusLink& l) { l.setFaults(faults); })};
-  test::ScriptedPrompts prompts;
-  FixedClock clock{QDateTime(QDate(2026, 12, 8), QTime(12, 0))};
-  Workspace ws{session, prompts, clock};
+// A device at address 3 with the factory image of seed 1.
+struct SimBench : test::DeviceFixture {
+  sim::Device& dev = add(3, 1, 1, 1);
   test::ScriptedEditor editor;
-  GridEditing editing{ws, editor, QLocale::c()};
+  GridEditing editing{editModels(ws), &editor, QLocale::c()};
   SimBench() {
     session.DeviceAddress = 3;
     session.modbus.SetTry(2);
   }
-  sim::Device& device() { return *bus.device(3); }
-  QString password() {
-    const std::uint16_t a = device().registerValue(66), b = device().registerValue(67);
-    return QString(QChar(a >> 8)) + QChar(a & 0xFF) + QChar(b >> 8) + QChar(b & 0xFF);
-  }
+  sim::Device& device() { return dev; }
+  QString password() { return test::passwordOf(dev); }
 };
 
 }  // namespace
@@ -53,8 +41,8 @@ void TestParamsSim::readEditWrite() {
   SimBench b;
   b.device().setRegister(256 + 29, 125);  // АПВ 1: 1.25 s
   b.device().setRegister(69, 0);
-  FillParamList(b.ws);
-  FillUstList(b.ws);
+  FillParamList(b.ws.Grid1);
+  FillUstList(b.ws.grdSett, b.ws.SettingGroup);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   QCOMPARE(b.session.vmk.setup.DevicePassword, b.password());
   QCOMPARE(b.ws.grdSett.cell(grid::kValue, 26), QStringLiteral("1.25"));
@@ -105,16 +93,16 @@ void TestParamsSim::copyGroupThroughFile() {
 
 void TestParamsSim::readFailsAtStep2() {
   SimBench b;
-  FillParamList(b.ws);
-  FillUstList(b.ws);
-  b.faults.silentAfter = 1;
+  FillParamList(b.ws.Grid1);
+  FillUstList(b.ws.grdSett, b.ws.SettingGroup);
+  b.plan.fault = test::silentFrom(2, b.plan);
   QVERIFY(!ActGetParSetExecute(b.ws, QLocale::c()));
   QCOMPARE(b.prompts.boxTexts(), QStringList{QStringLiteral("Ошибка связи с устройством!")});
   QVERIFY(!b.ws.Grid1.cell(grid::kValue, 1).isEmpty());
   for (int r = 9; r < 62; ++r) QVERIFY(b.ws.Grid1.cell(grid::kCaption, r).isEmpty());
   QCOMPARE(b.ws.grdSett.cell(grid::kRegister, 8), QStringLiteral("262"));
   QVERIFY(b.ws.grdSett.cell(grid::kValue, 8).isEmpty());
-  QCOMPARE(b.bus.requests().size(), 2);
+  QCOMPARE(b.requests().size(), 2);
   QVERIFY(!b.session.Port1.isOpen());
 }
 

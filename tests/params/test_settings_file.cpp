@@ -4,10 +4,9 @@
 
 #include "extlib/charset.h"
 #include "params/catalogue.h"
-#include "params/read_params.h"
 #include "params/settings_file.h"
-#include "params/write_params.h"
-#include "tests/params/fake_device.h"
+#include "shell/params_commands.h"
+#include "tests/params/param_sample.h"
 
 using namespace vmk;
 
@@ -50,14 +49,16 @@ class TestSettingsFile : public QObject {
   void group1FileWritesToGroup2();
   void badFileValuesRefusedBeforeWriting_data();
   void badFileValuesRefusedBeforeWriting();
+  void loadGivesTheEntriesFound();
+  void unusableFilesAreRefused();
 
  private:
   QTemporaryDir m_dir;
 };
 
 void TestSettingsFile::roundTripMarksEveryDataRow() {
-  test::Bench b;
-  test::loadSample(b.device);
+  test::ParamFixture b;
+  test::loadSample(b.dev);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   const QStringList params = texts(b.ws.Grid1, grid::kValue);
   const QStringList settings = texts(b.ws.grdSett, grid::kValue);
@@ -67,8 +68,8 @@ void TestSettingsFile::roundTripMarksEveryDataRow() {
   QCOMPARE(b.prompts.asked().last().text, QStringLiteral("Файл параметров и уставок (*.ust)|*.ust"));
   QCOMPARE(marks(b.ws.Grid1), 0);
 
-  FillParamList(b.ws);
-  FillUstList(b.ws);
+  FillParamList(b.ws.Grid1);
+  FillUstList(b.ws.grdSett, b.ws.SettingGroup);
   b.prompts.answerOpen(path);
   QVERIFY(ActOpenFileExecute(b.ws));
   QStringList expected = params;
@@ -80,13 +81,13 @@ void TestSettingsFile::roundTripMarksEveryDataRow() {
   QCOMPARE(b.ws.Grid1.cell(grid::kMark, 61), QStringLiteral("*"));
   QVERIFY(b.ws.Grid1.cell(grid::kMark, 2).isEmpty());
   QVERIFY(!b.ws.ParamsModified);
-  QVERIFY(b.device.requests.size() == 5);  // no device exchange by the file
+  QVERIFY(b.registerRequests().size() == 5);  // no device exchange by the file
 }
 
 void TestSettingsFile::independentParserReadsKeysInOrder() {
-  test::Bench b;
-  FillParamList(b.ws);
-  FillUstList(b.ws);
+  test::ParamFixture b;
+  FillParamList(b.ws.Grid1);
+  FillUstList(b.ws.grdSett, b.ws.SettingGroup);
   b.ws.Grid1.setCell(grid::kValue, 45, QStringLiteral("Пуск МТЗ/ЗНЗ"));
   b.ws.grdSett.setCell(grid::kValue, 26, QStringLiteral("1,25"));
   const QString path = m_dir.filePath(QStringLiteral("python.ust"));
@@ -135,8 +136,8 @@ void TestSettingsFile::foreignSectionsSurvive() {
   const QString path = m_dir.filePath(QStringLiteral("foreign.ust"));
   writeFile(path, QStringLiteral("[Заметки]\nОбъект=ПС Северная, яч. 7\n"
                                  "[Параметры]\nАдрес устройства=9\nСвой ключ=1\n"));
-  test::Bench b;
-  test::loadSample(b.device);
+  test::ParamFixture b;
+  test::loadSample(b.dev);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   b.prompts.answerSave(path);
   QVERIFY(ActSaveFileExecute(b.ws));
@@ -152,8 +153,8 @@ void TestSettingsFile::foreignSectionsSurvive() {
 void TestSettingsFile::extensionIsCaseSensitive() {
   const QString path = m_dir.filePath(QStringLiteral("upper.UST"));
   writeFile(path, QStringLiteral("[Параметры]\nАдрес устройства=9\n"));
-  test::Bench b;
-  FillParamList(b.ws);
+  test::ParamFixture b;
+  FillParamList(b.ws.Grid1);
   b.prompts.answerOpen(path);
   QVERIFY(!ActOpenFileExecute(b.ws));
   QVERIFY(b.ws.Grid1.cell(grid::kValue, 1).isEmpty());
@@ -164,8 +165,8 @@ void TestSettingsFile::extensionIsCaseSensitive() {
 void TestSettingsFile::onlySettingsSection() {
   const QString path = m_dir.filePath(QStringLiteral("only.ust"));
   writeFile(path, QStringLiteral("[Уставки]\nВремя МТЗ-1=0.30\n"));
-  test::Bench b;
-  test::loadSample(b.device);
+  test::ParamFixture b;
+  test::loadSample(b.dev);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   const QStringList params = texts(b.ws.Grid1, grid::kValue);
   b.ws.ParamsModified = true;
@@ -180,9 +181,9 @@ void TestSettingsFile::onlySettingsSection() {
 }
 
 void TestSettingsFile::group1FileWritesToGroup2() {
-  test::Bench b;
-  test::loadSample(b.device);
-  b.device.regs[256 + 20] = 2;  // an empty characteristic would be refused
+  test::ParamFixture b;
+  test::loadSample(b.dev);
+  b.dev.setRegister(256 + 20, 2);  // an empty characteristic would be refused
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   const QString path = m_dir.filePath(QStringLiteral("group1.ust"));
   b.prompts.answerSave(path);
@@ -191,16 +192,16 @@ void TestSettingsFile::group1FileWritesToGroup2() {
   b.prompts.answerOpen(path);
   QVERIFY(ActOpenFileExecute(b.ws));
   b.prompts.answerPassword(QStringLiteral("ABCD"));
-  b.device.requests.clear();
+  b.forgetRequests();
   const bool written = actSetParametrExecute(b.ws, QLocale::c());
   QVERIFY2(written, qPrintable(b.prompts.boxTexts().join(u'|')));
   QList<int> settingRegs;
-  for (const test::Request& r : b.device.requests)
+  for (const test::Request& r : b.registerRequests())
     if (r.function == 6 && r.reg >= 256) settingRegs << r.reg;
   QCOMPARE(settingRegs.size(), 24);
   for (int reg : settingRegs) QVERIFY2(reg >= 512 && reg <= 549, qPrintable(QString::number(reg)));
-  QCOMPARE(b.device.regs[518], 25);  // group 1's 0.250 s
-  QCOMPARE(b.device.regs[256 + 6], 25);
+  QCOMPARE(b.dev.registerValue(518), 25);  // group 1's 0.250 s
+  QCOMPARE(b.dev.registerValue(256 + 6), 25);
   QCOMPARE(marks(b.ws.Grid1) + marks(b.ws.grdSett), 0);
 }
 
@@ -214,21 +215,62 @@ void TestSettingsFile::badFileValuesRefusedBeforeWriting_data() {
 void TestSettingsFile::badFileValuesRefusedBeforeWriting() {
   QFETCH(QString, line);
   QFETCH(QString, named);
-  test::Bench b;
-  test::loadSample(b.device);
+  test::ParamFixture b;
+  test::loadSample(b.dev);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   const QString path = m_dir.filePath(QStringLiteral("bad.ust"));
   writeFile(path, QStringLiteral("[Уставки]\n") + line + u'\n');
   b.prompts.answerOpen(path);
   QVERIFY(ActOpenFileExecute(b.ws));
   b.prompts.answerPassword(QStringLiteral("ABCD"));
-  b.device.requests.clear();
+  b.forgetRequests();
   QVERIFY(!actSetParametrExecute(b.ws, QLocale::c()));
-  QVERIFY(b.device.requests.isEmpty());
+  QVERIFY(b.registerRequests().isEmpty());
   QCOMPARE(b.prompts.boxTexts().size(), 1);
   QVERIFY(b.prompts.boxTexts()[0].contains(named));
   QCOMPARE(marks(b.ws.Grid1), 56);
   QVERIFY(!b.session.Port1.isOpen());
+}
+
+void TestSettingsFile::loadGivesTheEntriesFound() {
+  const QString path = m_dir.filePath(QStringLiteral("entries.ust"));
+  writeFile(path, QStringLiteral("[Параметры]\nАдрес устройства=7\n"
+                                 "[Уставки]\nВремя МТЗ-1=0.30\nЧужой ключ=1\n"));
+  TextGrid grid1{62, 5}, sett{32, 5};
+  FillParamList(grid1);
+  FillUstList(sett, 1);
+  const SettingsFileResult r = loadSettingsFile(path, grid1, sett);
+  QCOMPARE(r.outcome, Outcome::Done);
+  QCOMPARE(r.entries.size(), 2);
+  QCOMPARE(r.entries[0].grid, 1);
+  QCOMPARE(r.entries[0].row, 1);
+  QCOMPARE(r.entries[0].key, QStringLiteral("Адрес устройства"));
+  QCOMPARE(r.entries[0].text, QStringLiteral("7"));
+  QCOMPARE(r.entries[1].grid, 2);
+  QCOMPARE(r.entries[1].row, 8);
+  QCOMPARE(r.entries[1].text, QStringLiteral("0.30"));
+  QCOMPARE(marks(grid1), 56);  // every data row all the same
+  QCOMPARE(marks(sett), 24);
+}
+
+void TestSettingsFile::unusableFilesAreRefused() {
+  TextGrid grid1{62, 5}, sett{32, 5};
+  FillParamList(grid1);
+  FillUstList(sett, 1);
+  // Not ".ust": refused without a message (the window ignores it).
+  const SettingsFileResult upper = loadSettingsFile(m_dir.filePath(QStringLiteral("a.UST")), grid1, sett);
+  QCOMPARE(upper.outcome, Outcome::InputRefused);
+  QVERIFY(upper.message.isEmpty());
+  const QString missing = m_dir.filePath(QStringLiteral("missing.ust"));
+  const SettingsFileResult notThere = loadSettingsFile(missing, grid1, sett);
+  QCOMPARE(notThere.outcome, Outcome::InputRefused);
+  QVERIFY2(notThere.message.startsWith(QStringLiteral("Не удалось прочитать файл ") + missing),
+           qPrintable(notThere.message));
+  // A folder cannot be written as a file.
+  const SettingsFileResult folder = saveSettingsFile(m_dir.path() + QStringLiteral("/"), grid1, sett);
+  QCOMPARE(folder.outcome, Outcome::InputRefused);
+  QVERIFY(!folder.message.isEmpty());
+  QCOMPARE(marks(grid1) + marks(sett), 0);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFile)

@@ -2,7 +2,8 @@
 
 #include "service/change_password.h"
 #include "service/password_check.h"
-#include "tests/params/fake_device.h"
+#include "shell/service_commands.h"
+#include "tests/params/param_sample.h"
 
 using namespace vmk;
 
@@ -26,6 +27,8 @@ class TestPasswords : public QObject {
   void changePassword_data();
   void changePassword();
   void letterOrderInRegisters();
+  void changePasswordOutcome_data();
+  void changePasswordOutcome();
 };
 
 void TestPasswords::keyFilter_data() {
@@ -113,13 +116,13 @@ void TestPasswords::changePassword() {
   QFETCH(QString, box);
   QFETCH(QString, caption);
   QFETCH(int, writes);
-  test::Bench b;
+  test::ParamFixture b;
   b.session.vmk.setup.DevicePassword = QStringLiteral("ABCD");
-  b.device.setPassword(QStringLiteral("ABCD"));
-  b.device.silentAfter = silentAfter;
+  test::setPassword(b.dev, QStringLiteral("ABCD"));
+  if (silentAfter >= 0) b.plan.fault = test::silentFrom(silentAfter + 1, b.plan);
   b.prompts.answerChangePassword(entry);
   QCOMPARE(actChangePassExecute(b.ws), box == kDone);
-  QCOMPARE(b.device.requests.size(), writes);
+  QCOMPARE(b.registerRequests().size(), writes);
   if (box.isEmpty()) {
     QVERIFY(b.prompts.boxTexts().isEmpty());
   } else {
@@ -131,13 +134,38 @@ void TestPasswords::changePassword() {
 }
 
 void TestPasswords::letterOrderInRegisters() {
-  test::Bench b;
+  test::ParamFixture b;
   b.session.vmk.setup.DevicePassword = QStringLiteral("ABCD");
   b.prompts.answerChangePassword(PasswordChange{"ABCD", "WXYZ", "WXYZ"});
   QVERIFY(actChangePassExecute(b.ws));
-  QCOMPARE(b.device.requests,
+  QCOMPARE(b.registerRequests(),
            (QList<test::Request>{{6, 66, ('W' << 8) | 'X'}, {6, 67, ('Y' << 8) | 'Z'}}));
   QCOMPARE(b.prompts.asked().last().icon, BoxIcon::Information);
+}
+
+void TestPasswords::changePasswordOutcome_data() {
+  QTest::addColumn<std::optional<PasswordChange>>("entry");
+  QTest::addColumn<int>("silentAfter");
+  QTest::addColumn<Outcome>("outcome");
+  using C = std::optional<PasswordChange>;
+  QTest::newRow("cancelled") << C() << -1 << Outcome::Cancelled;
+  QTest::newRow("wrong old") << C({"ABCE", "WXYZ", "WXYZ"}) << -1 << Outcome::WrongPassword;
+  QTest::newRow("not confirmed") << C({"ABCD", "WXYZ", "WXYY"}) << -1 << Outcome::InputRefused;
+  QTest::newRow("changed") << C({"ABCD", "WXYZ", "WXYZ"}) << -1 << Outcome::Done;
+  QTest::newRow("second write silent") << C({"ABCD", "WXYZ", "WXYZ"}) << 1 << Outcome::NoAnswer;
+}
+
+void TestPasswords::changePasswordOutcome() {
+  QFETCH(std::optional<PasswordChange>, entry);
+  QFETCH(int, silentAfter);
+  QFETCH(Outcome, outcome);
+  test::ParamFixture b;
+  if (silentAfter >= 0) b.plan.fault = test::silentFrom(silentAfter + 1, b.plan);
+  b.prompts.answerChangePassword(entry);
+  QCOMPARE(vmk::changePassword(b.session, b.prompts, QStringLiteral("ABCD")), outcome);
+  // The link error is the caller's box; the operation shows none for it.
+  if (outcome == Outcome::NoAnswer) QVERIFY(b.prompts.boxTexts().isEmpty());
+  QVERIFY(!b.session.Port1.isOpen());
 }
 
 QTEST_GUILESS_MAIN(TestPasswords)
