@@ -16,6 +16,7 @@
 #include "shell/app_info.h"
 #include "shell/command_table.h"
 #include "shell/data_module_create.h"
+#include "shell/monitor_commands.h"
 #include "shell/page_rules.h"
 
 // Resources of a static library are registered by hand.
@@ -47,8 +48,7 @@ DataModule::DataModule(Options options, QObject* parent)
   m_session = std::make_unique<Session>(m_options.linkFactory);
   m_ws = std::make_unique<Workspace>(*m_session, *m_prompts, *clock);
   m_refreshTimer = std::make_unique<QtIntervalTimer>(RefreshTimer);
-  m_currentValues = std::make_unique<CurrentValues>(*m_ws, m_liveView, *m_refreshTimer);
-  m_remoteControl = std::make_unique<RemoteControl>(*m_ws, m_liveView);
+  attachMonitorPage(*m_ws, *m_refreshTimer);
   m_params = std::make_unique<ParamBindings>(*m_ws);
   m_ws->exitApplication = [this] { Q_EMIT exitRequested(); };
   for (int tag : {1, 2})
@@ -329,8 +329,8 @@ void DataModule::ActOCPortExecute() { vmk::ActOCPortExecute(*m_ws); }
 void DataModule::ActSetTOExecute() { vmk::ActSetTOExecute(*m_ws); }
 void DataModule::actPollingExecute() { vmk::actPollingExecute(*m_ws); }
 void DataModule::actGetStartInfoExecute() { vmk::actGetStartInfoExecute(*m_ws); }
-void DataModule::actrefreshExecute() { m_currentValues->actrefreshExecute(); }
-void DataModule::actSetTimerRefreshExecute() { m_currentValues->actSetTimerRefreshExecute(); }
+void DataModule::actrefreshExecute() { vmk::actrefreshExecute(*m_ws); }
+void DataModule::actSetTimerRefreshExecute() { vmk::actSetTimerRefreshExecute(*m_ws); }
 void DataModule::actGetDataExecute() {}
 void DataModule::actGetInterruptExecute() {}
 void DataModule::actPrintExecute() {}
@@ -340,9 +340,9 @@ void DataModule::N9Click() {}
 void DataModule::N10Click() {}
 void DataModule::N11Click() {}
 void DataModule::N12Click() {}
-void DataModule::RefreshTimerTimer() { m_currentValues->RefreshTimerTimer(); }
-void DataModule::SetCommand(int tag) { m_remoteControl->SetCommand(tag); }
-void DataModule::rbAutoTimeClick() { m_remoteControl->rbAutoTimeClick(); }
+void DataModule::RefreshTimerTimer() { vmk::RefreshTimerTimer(*m_ws); }
+void DataModule::SetCommand(int tag) { vmk::SetCommand(*m_ws, tag); }
+void DataModule::rbAutoTimeClick() { vmk::rbAutoTimeClick(*m_ws); }
 void DataModule::lbRelayDblClick() { vmk::lbRelayDblClick(*m_ws); }
 
 }  // namespace vmk

@@ -16,10 +16,7 @@
 
 #include "shell/command_registry.h"
 #include "shell/workspace.h"
-#include "monitor/current_values.h"
 #include "monitor/interval_timer.h"
-#include "monitor/live_view.h"
-#include "monitor/remote_control.h"
 #include "shell/daylight_saving.h"
 
 namespace vmk {
@@ -83,7 +80,7 @@ class DataModule : public QObject {
 
   QTimer RefreshTimer;
   // Page 1's lamps, radio buttons and pickers.
-  LiveView& liveView() { return m_liveView; }
+  LiveView& liveView() { return m_ws->monitor.view; }
 
   // Handlers not yet declared in the registry; run() falls back to them.
   // Each subsystem removes its own when it declares its commands.
@@ -145,10 +142,7 @@ class DataModule : public QObject {
   BoolStore* m_winterStore;
   std::unique_ptr<Session> m_session;
   std::unique_ptr<Workspace> m_ws;
-  LiveView m_liveView;
   std::unique_ptr<QtIntervalTimer> m_refreshTimer;
-  std::unique_ptr<CurrentValues> m_currentValues;
-  std::unique_ptr<RemoteControl> m_remoteControl;
   std::unique_ptr<ParamBindings> m_params;
 
   QList<QIcon> m_colorList;

@@ -9,14 +9,12 @@
 #include "device/port_actions.h"
 #include "device/program_dir.h"
 #include "params/catalogue.h"
-#include "monitor/current_values.h"
-#include "monitor/interval_timer.h"
-#include "monitor/live_view.h"
-#include "monitor/remote_control.h"
 #include "model/messages.h"
+#include "monitor/messages.h"
 #include "shell/page_rules.h"
 #include "shell/command_table.h"
 #include "shell/params_commands.h"
+#include "shell/monitor_commands.h"
 
 namespace vmk::ctl {
 
@@ -37,18 +35,6 @@ QStringList gridRows(const TextGrid& grid) {
   }
   return rows;
 }
-
-// The refresh timer of a one-shot refresh never runs.
-class ManualTimer : public IntervalTimer {
- public:
-  void start(int ms) override { m_interval = ms; m_active = true; }
-  void stop() override { m_active = false; }
-  bool isActive() const override { return m_active; }
-  int interval() const override { return m_interval; }
- private:
-  int m_interval = 0;
-  bool m_active = false;
-};
 
 }  // namespace
 
@@ -241,14 +227,12 @@ ExitCode Runner::paramsSet() {
 
 ExitCode Runner::live() {
   if (!connect()) return kDeviceFailure;
-  LiveView view;
+  LiveView& view = m_ws->monitor.view;
   view.setPrimaryValues(!m_line.flags.contains(QStringLiteral("--secondary")));
-  ManualTimer timer;
-  CurrentValues values(*m_ws, view, timer);
   // The refresh works on page 1 only, as in the window.
   m_ws->pages.setActivePage(kPageDinamic);
   pgcMainChange(*m_ws, kPageDinamic);
-  values.actrefreshExecute();
+  actrefreshExecute(*m_ws);
   QJsonObject labels;
   for (const char* name : {"lblCurrA", "lblCurrB", "lblCurrC", "lblCurrN", "lblLastIM", "lblLastIZ",
                            "lblKoefTT", "lblKoefN"}) {
@@ -298,22 +282,21 @@ ExitCode Runner::command() {
     if (!at.isValid()) throw UsageError{QStringLiteral("--at is \"dd.MM.yyyy HH:mm:ss\"")};
   }
   if (!connect()) return kDeviceFailure;
-  LiveView view;
+  LiveView& view = m_ws->monitor.view;
   if (at.isValid()) {
     view.setManualClock(true);
     view.setPickerDate(at.date());
     view.setPickerTime(at.time());
   }
   m_ws->mmMess.clear();
-  RemoteControl control(*m_ws, view);
-  control.SetCommand(tag);
+  SetCommand(*m_ws, tag);
   m_out = m_ws->mmMess.lines();
   m_data.insert(QStringLiteral("memo"), toJson(m_out));
   const ExitCode code = outcome();
   if (code != kDone) return code;
   // A command the device did not confirm leaves no memo line.
   if (m_out.isEmpty()) {
-    m_prompts->error(QStringLiteral("Устройство не подтвердило команду"));
+    m_prompts->error(msg::kCommandNotConfirmed);
     return kDeviceFailure;
   }
   return kDone;

@@ -1,77 +1,82 @@
 #pragma once
-// Page 1's live values: one refresh reads the live block (registers 16..37)
-// and shows the currents, the input lamps and the stage messages; the
-// auto-refresh repeats it on `RefreshTimer`.
+// Page 1's live values on the page: the label texts, the input lamps and
+// the memo lines of one refresh, made from its snapshot; and the
+// auto-refresh switch of `RefreshTimer`. Both write the models they are
+// given; the refresh itself is readLiveValues (monitor/live_values.h).
 
 #include <QLocale>
-#include <array>
-#include <cstdint>
 
-#include "shell/workspace.h"
 #include "monitor/interval_timer.h"
+#include "monitor/live_values.h"
 #include "monitor/live_view.h"
 
 namespace vmk {
 
-// The live values kept from the last refresh.
-struct LiveRegisters {
-  std::uint16_t inputWord = 0;              // register 16
-  std::array<std::uint16_t, 6> currents{};  // registers 32..37
-};
+class Clock;
+class LabelTexts;
+class MessageLog;
+class PageState;
+class Prompts;
+class StatusPanels;
+
+// The transformer labels of page 1: lblKoefTT "Ктт = 200/5" and lblKoefN
+// "КттЗНЗ (mA)= 30/10", from the values read at connection.
+void showTransformerRatios(LabelTexts& labels, const SetupFields& setup);
+
+// The name of protection stage 0..3: "МТЗ 1 ступень" ... "ЗНЗ".
+QString stageName(int stage);
 
 class CurrentValues {
  public:
-  static constexpr std::uint16_t kLiveFirst = 16;
-  static constexpr std::uint16_t kLiveCount = 22;  // registers 16..37
+  // The locale gives the decimal separator of every number shown.
+  CurrentValues(LabelTexts& labels, LiveView& view, MessageLog& mmMess, Prompts& prompts,
+                const Clock& clock, const QLocale& locale);
 
-  // The locale gives the decimal separator of every number shown and typed.
-  // Adds resetAutoRefresh to the workspace's page-change steps, so the
-  // object must live as long as the workspace.
-  CurrentValues(Workspace& ws, LiveView& view, IntervalTimer& timer,
-                const QLocale& locale = QLocale::system());
-  CurrentValues(const CurrentValues&) = delete;
-  CurrentValues& operator=(const CurrentValues&) = delete;
+  // What a refresh shows, in this order: a line for each stage flag that
+  // is set (МТЗ 1..3, ЗНЗ) and for the АПВ flag, the currents and lamps
+  // (ShowMeasurements), then "<PC time> Обновление информации".
+  void show(const LiveSnapshot& live);
 
-  // "Обновить" (F5). Nothing off page 1. One read of the live block inside
-  // the port bracket; a reply that is not exactly 49 bytes long throws
-  // Error("Ошибка связи с устройством!") and ends the refresh with the
-  // labels as they were.
-  void actrefreshExecute();
-
-  // "Авто опрос": asks for the interval and starts the auto-refresh, or
-  // switches it off when it runs. An entry that is not a number above 0 is
-  // refused and starts nothing; an entry above 60 s runs at 60 s.
-  void actSetTimerRefreshExecute();
-
-  // Tick of `RefreshTimer`. Nothing unless page 1 is active and the
-  // auto-refresh is on. The caller holds the session's busy flag for the
-  // whole tick (the data module does, and drops a tick that comes while
-  // another operation runs). A refresh that fails
-  // switches the auto-refresh off, tells the user, makes page 0 active
-  // through the page-change rule and runs polling; an error of polling is
-  // left to the caller.
-  void RefreshTimerTimer();
-
-  // Scales the stored currents by the chosen ratios into the labels, then
-  // lights the lamps.
-  void ShowMeasurements();
-  void refreshInput();
-
-  // Page-change step: stops the timer and shows the auto-refresh as off,
-  // so that what the status bar shows is what runs.
-  void resetAutoRefresh();
-
-  const LiveRegisters& registers() const { return m_regs; }
-  IntervalTimer& timer() { return m_timer; }
+  // The currents of the kind the view chooses into the labels, then the
+  // lamps. Primary values without ratios (a transformer secondary of 0)
+  // show the error "Ошибка чтения измерения" and zeros.
+  void ShowMeasurements(const LiveSnapshot& live);
+  // Lamp i is lit exactly when input i is on.
+  void refreshInput(const LiveSnapshot& live);
 
  private:
+  LabelTexts& m_labels;
+  LiveView& m_view;
+  MessageLog& m_mmMess;
+  Prompts& m_prompts;
+  const Clock& m_clock;
+  QLocale m_locale;
+};
+
+// "Авто опрос": `RefreshTimer` with the flag AutoRefreshOn, status panel 3
+// and the action's image and hint that show its state. `timer` may be
+// nullptr (a run without a timer): the state is then shown all the same.
+class AutoRefresh {
+ public:
+  AutoRefresh(IntervalTimer* timer, bool& autoRefreshOn, StatusPanels& status, PageState& pages,
+              Prompts& prompts, const QLocale& locale);
+
+  // Asks for the interval and starts the auto-refresh, or switches it off
+  // when it runs. An entry that is not a number above 0 is refused and
+  // starts nothing; an entry above 60 s runs at 60 s.
+  void actSetTimerRefreshExecute();
+
+  // Stops the timer and shows the auto-refresh as off. Also the page-change
+  // step, so that what the status bar shows is what runs.
   void switchOff();
 
-  Workspace& m_ws;
-  LiveView& m_view;
-  IntervalTimer& m_timer;
+ private:
+  IntervalTimer* m_timer;
+  bool& m_on;
+  StatusPanels& m_status;
+  PageState& m_pages;
+  Prompts& m_prompts;
   QLocale m_locale;
-  LiveRegisters m_regs;
 };
 
 }  // namespace vmk

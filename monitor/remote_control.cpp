@@ -1,71 +1,87 @@
 #include "monitor/remote_control.h"
 
 #include "device/codecs.h"
-#include "service/password_check.h"
-#include "shell/app_info.h"
+#include "device/device_client.h"
+#include "device/session.h"
+#include "extlib/registers.h"
+#include "model/clock.h"
+#include "model/message_log.h"
+#include "model/prompts.h"
+#include "model/time_formats.h"
+#include "monitor/messages.h"
 
 namespace vmk {
 
 namespace {
 
-QString timeNow(const Clock& clock) { return formatLongTime(clock.now()); }
+constexpr int kRelayCount = 5;
 
 // In the synchronisation line the times read "13.05.07", not "13:05:07".
 QString dotted(QString text) { return text.replace(QLatin1Char(':'), QLatin1Char('.')); }
 
+// The coil code of a relay, acknowledge or recorder command.
+std::uint16_t codeOf(RemoteCommand command) {
+  switch (command) {
+    case RemoteCommand::Acknowledge: return reg::kCommandAcknowledge;
+    case RemoteCommand::RecorderStart: return reg::kCommandRecorderStart;
+    default: return std::uint16_t(reg::kCommandRelay1 + int(command) - int(RemoteCommand::Relay1));
+  }
+}
+
 }  // namespace
 
-RemoteControl::RemoteControl(Workspace& ws, LiveView& view) : m_ws(ws), m_view(view) {}
-
-void RemoteControl::SetCommand(int tag) {
-  if (tag < 1 || tag > kClockTag) return;
-  if (!CheckPassword(m_ws.prompts, m_ws.session.vmk.setup.DevicePassword, PasswordForm::Command))
-    return;
-  PortBracket port(m_ws.session);
-  if (tag == kClockTag)
-    setClock();
-  else
-    sendCommand(tag);
+std::optional<RemoteCommand> commandOfTag(int tag) {
+  if (tag < int(RemoteCommand::Relay1) || tag > int(RemoteCommand::ClockSet)) return std::nullopt;
+  return RemoteCommand(tag);
 }
 
-void RemoteControl::sendCommand(int tag) {
-  Session& s = m_ws.session;
-  ReplyFrame reply;
-  s.modbus.SendCommand(s.link(), s.DeviceAddress, std::uint16_t(kFirstCode + tag - 1), reply);
-  // The device echoes the command: address, function 5, code high byte
-  // 0x30, and 0xFF as the high byte of the value.
-  const bool confirmed = reply.frameByte(0) == s.DeviceAddress && reply.frameByte(1) == 5 &&
-                         reply.frameByte(2) == 0x30 && reply.frameByte(4) == 0xFF;
-  if (!confirmed) return;
-  const QString time = timeNow(m_ws.clock);
-  if (tag <= 5)
-    m_ws.mmMess.append(QStringLiteral("%1 Команда управления реле %2").arg(time).arg(tag));
-  else if (tag == 6)
-    m_ws.mmMess.append(time + QStringLiteral(" Квитирование аварий"));
-  else
-    m_ws.mmMess.append(time + QStringLiteral(" Удаленный пуск регистратора"));
+std::optional<RemoteCommand> relayCommand(int relay) {
+  if (relay < 1 || relay > kRelayCount) return std::nullopt;
+  return RemoteCommand(int(RemoteCommand::Relay1) + relay - 1);
 }
 
-void RemoteControl::setClock() {
-  Session& s = m_ws.session;
-  QDateTime moment = m_ws.clock.now();
-  if (m_view.manualClock()) {
-    const QTime t = m_view.pickerTime();
-    moment = QDateTime(m_view.pickerDate(), QTime(t.hour(), t.minute(), t.second()));
+QDateTime clockMoment(const LiveView& view, const Clock& clock) {
+  if (!view.manualClock()) return clock.now();
+  const QTime t = view.pickerTime();
+  return QDateTime(view.pickerDate(), QTime(t.hour(), t.minute(), t.second()));
+}
+
+Outcome sendRemoteCommand(Session& session, RemoteCommand command, const QDateTime& moment) {
+  PortBracket port(session);
+  DeviceClient device(session);
+  if (command == RemoteCommand::ClockSet) return device.setClock(moment);
+  return device.sendCommand(codeOf(command));
+}
+
+QString commandLine(RemoteCommand command, const QDateTime& now, const QDateTime& moment) {
+  const QString time = formatLongTime(now);
+  switch (command) {
+    case RemoteCommand::Acknowledge: return time + QStringLiteral(" Квитирование аварий");
+    case RemoteCommand::RecorderStart: return time + QStringLiteral(" Удаленный пуск регистратора");
+    case RemoteCommand::ClockSet:
+      return QStringLiteral("%1 Синхронизация времени. Установлено %2")
+          .arg(dotted(time), dotted(FormatDateTime(moment)));
+    default:
+      return QStringLiteral("%1 Команда управления реле %2")
+          .arg(time)
+          .arg(int(command) - int(RemoteCommand::Relay1) + 1);
   }
-  if (!moment.isValid() || !s.modbus.SetRealDateTime(s.link(), s.DeviceAddress, moment)) {
-    m_ws.prompts.error(QStringLiteral("Ошибка установки даты и времени"));
-    return;
-  }
-  m_ws.mmMess.append(QStringLiteral("%1 Синхронизация времени. Установлено %2")
-                         .arg(dotted(timeNow(m_ws.clock)), dotted(FormatDateTime(moment))));
 }
 
-void RemoteControl::rbAutoTimeClick() {
-  const QDateTime now = m_ws.clock.now();
-  m_view.setPickerDate(now.date());
-  m_view.setPickerTime(now.time());
-  m_view.setPickersVisible(m_view.manualClock());
+void showCommandOutcome(RemoteCommand command, const QDateTime& moment, Outcome outcome,
+                        MessageLog& mmMess, Prompts& prompts, const Clock& clock) {
+  if (outcome == Outcome::Done) {
+    mmMess.append(commandLine(command, clock.now(), moment));
+    return;
+  }
+  if (command == RemoteCommand::ClockSet) prompts.error(msg::kClockNotSet);
+}
+
+void rbAutoTimeClick(LiveView& view, const Clock& clock) {
+  const QDateTime now = clock.now();
+  view.setPickerDate(now.date());
+  view.setPickerTime(now.time());
+  view.setPickersVisible(view.manualClock());
 }
 
 }  // namespace vmk

@@ -10,18 +10,4 @@ QString aboutTitle() { return QStringLiteral("Конфигуратор ВМК-01
 
 QString aboutText() { return QStringLiteral("Версия ") + QString::fromLatin1(kVersionText); }
 
-QString formatShortDate(const QDate& date) {
-  return date.toString(QString::fromLatin1(kShortDateFormat));
-}
-
-QString formatLongTime(const QTime& time) {
-  return time.toString(QString::fromLatin1(kLongTimeFormat));
-}
-
-QString formatLongTime(const QDateTime& moment) { return formatLongTime(moment.time()); }
-
-QDate parseShortDate(const QString& text) {
-  return QDate::fromString(text, QString::fromLatin1(kShortDateFormat));
-}
-
 }  // namespace vmk

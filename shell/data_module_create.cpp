@@ -1,6 +1,7 @@
 #include "shell/data_module_create.h"
 
 #include "device/port_actions.h"
+#include "monitor/messages.h"
 #include "params/catalogue.h"
 #include "shell/command_table.h"
 #include "shell/page_rules.h"
@@ -32,7 +33,7 @@ void DataModuleCreate(Workspace& ws, const QString& programDir) {
   ws.session.DeviceAddress = 0;
   BlockTabSheet(ws, true);
   ws.AutoRefreshOn = false;
-  ws.status.setText(3, QStringLiteral("Автообновления нет"));
+  ws.status.setText(3, msg::kAutoRefreshOff);
   for (TextGrid* grid : {&ws.Grid1, &ws.grdSett}) {
     grid->setColumnWidth(3, 0);
     grid->setColumnWidth(4, 0);

@@ -1,9 +1,96 @@
 // Live values and remote commands: the commands of the window and of vmkctl.
 
+#include "shell/monitor_commands.h"
+
+#include "device/polling.h"
+#include "extlib/transport_error.h"
+#include "model/messages.h"
+#include "monitor/messages.h"
+#include "monitor/remote_control.h"
+#include "service/password_check.h"
 #include "shell/command_registry.h"
+#include "shell/page_rules.h"
+#include "shell/workspace.h"
 
 namespace vmk {
 
-void declareMonitorCommands(CommandRegistry& registry) { (void)registry; }
+namespace {
+
+CurrentValues currentValuesOf(Workspace& ws) {
+  MonitorPage& page = ws.monitor;
+  return CurrentValues(ws.labels, page.view, ws.mmMess, ws.prompts, ws.clock, page.locale);
+}
+
+// The refresh of page 1: its outcome; Done without a word off page 1.
+Outcome refreshPage(Workspace& ws) {
+  if (ws.pages.activePage() != kPageDinamic) return Outcome::Done;
+  const Result<LiveSnapshot> live = readLiveValues(ws.session);
+  if (!live) return live.outcome;
+  ws.monitor.last = live.value;
+  currentValuesOf(ws).show(live.value);
+  return Outcome::Done;
+}
+
+}  // namespace
+
+void attachMonitorPage(Workspace& ws, IntervalTimer& timer) {
+  ws.monitor.timer = &timer;
+  ws.pageChangeHooks.push_back([](Workspace& w, int) { autoRefreshOf(w).switchOff(); });
+}
+
+AutoRefresh autoRefreshOf(Workspace& ws) {
+  return AutoRefresh(ws.monitor.timer, ws.AutoRefreshOn, ws.status, ws.pages, ws.prompts,
+                     ws.monitor.locale);
+}
+
+void actrefreshExecute(Workspace& ws) {
+  // Reported as every error an operation leaves: in a box under the
+  // application title.
+  if (refreshPage(ws) != Outcome::Done) throw Error(msg::kLinkError);
+}
+
+void actSetTimerRefreshExecute(Workspace& ws) { autoRefreshOf(ws).actSetTimerRefreshExecute(); }
+
+void RefreshTimerTimer(Workspace& ws) {
+  if (ws.pages.activePage() != kPageDinamic || !ws.AutoRefreshOn) return;
+  Outcome outcome = Outcome::PortFailure;
+  try {
+    outcome = refreshPage(ws);
+  } catch (const Error&) {
+  }
+  if (outcome == Outcome::Done) return;
+
+  // Off first, so that no tick comes while the box is open.
+  autoRefreshOf(ws).switchOff();
+  ws.prompts.box(MessageBox{msg::kDataLostCaption, BoxIcon::Error, msg::kDataLost, {Button::Ok}});
+  pgcMainChange(ws, kPagePolling);
+  actPollingExecute(ws);
+}
+
+void SetCommand(Workspace& ws, int tag) {
+  const std::optional<RemoteCommand> command = commandOfTag(tag);
+  if (!command) return;
+  if (!CheckPassword(ws.prompts, ws.session.vmk.setup.DevicePassword, PasswordForm::Command))
+    return;
+  const QDateTime moment =
+      *command == RemoteCommand::ClockSet ? clockMoment(ws.monitor.view, ws.clock) : QDateTime();
+  const Outcome outcome = sendRemoteCommand(ws.session, *command, moment);
+  showCommandOutcome(*command, moment, outcome, ws.mmMess, ws.prompts, ws.clock);
+}
+
+void rbAutoTimeClick(Workspace& ws) { vmk::rbAutoTimeClick(ws.monitor.view, ws.clock); }
+
+void declareMonitorCommands(CommandRegistry& registry) {
+  registry.add(WindowCommand{QStringLiteral("actrefresh"),
+                             [](Workspace& ws, const Trigger&) { actrefreshExecute(ws); }});
+  registry.add(WindowCommand{QStringLiteral("actSetTimerRefresh"),
+                             [](Workspace& ws, const Trigger&) { actSetTimerRefreshExecute(ws); }});
+  registry.add(WindowCommand{QStringLiteral("RefreshTimerTimer"),
+                             [](Workspace& ws, const Trigger&) { RefreshTimerTimer(ws); }});
+  registry.add(WindowCommand{QStringLiteral("SetCommand"),
+                             [](Workspace& ws, const Trigger& t) { SetCommand(ws, t.tag); }});
+  registry.add(WindowCommand{QStringLiteral("rbAutoTimeClick"),
+                             [](Workspace& ws, const Trigger&) { rbAutoTimeClick(ws); }, false});
+}
 
 }  // namespace vmk

@@ -1,5 +1,6 @@
 #include "shell/page_rules.h"
 
+#include "monitor/current_values.h"
 #include "shell/command_table.h"
 
 namespace vmk {
@@ -33,13 +34,7 @@ void pgcMainChange(Workspace& ws, int page) {
     case kPageDinamic: {
       p.setEnabled(QStringLiteral("actrefresh"), true);
       p.setEnabled(QStringLiteral("actSetTimerRefresh"), true);
-      const SetupFields& s = ws.session.vmk.setup;
-      ws.labels.setText(QStringLiteral("lblKoefTT"), QStringLiteral("Ктт = %1/%2")
-                                                         .arg(s.CtPrimary)
-                                                         .arg(s.CtSecondary));
-      ws.labels.setText(QStringLiteral("lblKoefN"), QStringLiteral("КттЗНЗ (mA)= %1/%2")
-                                                        .arg(s.EarthCtPrimary)
-                                                        .arg(s.EarthCtSecondary));
+      showTransformerRatios(ws.labels, ws.session.vmk.setup);
       break;
     }
     case kPageParam:

@@ -21,6 +21,7 @@
 #include "model/status_panels.h"
 #include "model/text_grid.h"
 #include "model/text_list.h"
+#include "monitor/monitor_page.h"
 #include "params/grid_editing.h"
 
 namespace vmk {
@@ -70,6 +71,7 @@ class Workspace {
   Progress GugAlarm{0, 15};
 
   LabelTexts labels;         // page labels by name (lblKoefTT, lblCurrA, ...)
+  MonitorPage monitor;       // page 1: lamps, clock source, refresh timer, last refresh
 
   // What the face gives the shell's commands: the window that the outside
   // libraries' dialogs belong to (an opaque handle; nullptr: none), and how

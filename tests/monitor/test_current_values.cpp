@@ -2,14 +2,47 @@
 
 #include "extlib/crc16.h"
 #include "extlib/memory_link.h"
+#include "extlib/registers.h"
 #include "extlib/transport_error.h"
-#include "monitor_rig.h"
+#include "monitor/live_values.h"
+#include "shell/monitor_commands.h"
 #include "shell/page_rules.h"
+#include "tests/support/device_fixture.h"
+#include "tests/support/fake_interval_timer.h"
 
 using namespace vmk;
 using namespace vmk::test;
 
+Q_DECLARE_METATYPE(vmk::Outcome)
+
 namespace {
+
+// Page 1 with a device at address 1 as a connection leaves it (transformers
+// 200/5 and 30/10), no protection stage operated, the auto-refresh on a
+// timer the test ticks by hand.
+struct LivePage : DeviceFixture {
+  FakeIntervalTimer timer;
+
+  explicit LivePage(const QLocale& locale = QLocale::c())
+      : DeviceFixture(QDateTime(QDate(2011, 3, 14), QTime(9, 26, 53))) {
+    add(1);
+    session.DeviceAddress = 1;
+    SetupFields& s = session.vmk.setup;
+    s.DevicePassword = QStringLiteral("ABCD");
+    s.CtPrimary = 200;
+    s.CtSecondary = 5;
+    s.EarthCtPrimary = 30;
+    s.EarthCtSecondary = 10;
+    BlockTabSheet(ws, false);
+    ws.pages.setActivePage(kPageDinamic);
+    for (int reg = 17; reg <= 21; ++reg) device().setRegister(reg, 0);
+    attachMonitorPage(ws, timer);
+    ws.monitor.locale = locale;
+  }
+
+  LiveView& view() { return ws.monitor.view; }
+  QString label(const char* name) const { return ws.labels.text(QString::fromLatin1(name)); }
+};
 
 const QString kLost = QStringLiteral("Неудается получить данные.\rВозможно пропала связь с устройством.");
 
@@ -55,12 +88,12 @@ class TestCurrentValues : public QObject {
     QFETCH(QString, labelA);
     QFETCH(QString, labelN);
 
-    MonitorRig rig(russian ? QLocale(QLocale::Russian, QLocale::Russia) : QLocale::c());
+    LivePage rig(russian ? QLocale(QLocale::Russian, QLocale::Russia) : QLocale::c());
     rig.session.vmk.setup.CtPrimary = std::uint16_t(ctPrimary);
     rig.session.vmk.setup.CtSecondary = std::uint16_t(ctSecondary);
-    rig.view.setPrimaryValues(primary);
+    rig.view().setPrimaryValues(primary);
     setCurrents(rig.device(), ia, io);
-    rig.values.actrefreshExecute();
+    actrefreshExecute(rig.ws);
 
     QCOMPARE(rig.label("lblCurrA"), labelA);
     QCOMPARE(rig.label("lblCurrC"), labelA.replace(QStringLiteral("Ia"), QStringLiteral("Ic")));
@@ -70,18 +103,18 @@ class TestCurrentValues : public QObject {
   }
 
   void lastFaultCurrents() {
-    MonitorRig rig;
+    LivePage rig;
     setCurrents(rig.device(), 0, 0, 250, 37);  // МТЗ x 40, ЗНЗ x 3
-    rig.values.actrefreshExecute();
+    actrefreshExecute(rig.ws);
     QCOMPARE(rig.label("lblLastIM"), QStringLiteral("Ток последней аварии МТЗ: 100.0 A"));
     QCOMPARE(rig.label("lblLastIZ"), QStringLiteral("Ток последней аварии ЗНЗ: 0.111 A"));
   }
 
   void zeroSecondaryShowsErrorAndZeros() {
-    MonitorRig rig;
+    LivePage rig;
     rig.session.vmk.setup.EarthCtSecondary = 0;
     setCurrents(rig.device(), 250, 37, 250, 37);
-    rig.values.actrefreshExecute();
+    actrefreshExecute(rig.ws);
     QCOMPARE(rig.prompts.boxTexts(), QStringList{QStringLiteral("Ошибка чтения измерения")});
     QCOMPARE(rig.prompts.asked().first().caption, QStringLiteral("Error"));
     QCOMPARE(rig.label("lblCurrA"), QStringLiteral("Ia = 0.000 A"));
@@ -90,14 +123,14 @@ class TestCurrentValues : public QObject {
 
     // Secondary values need no ratio and show no error.
     rig.prompts.forget();
-    rig.view.setPrimaryValues(false);
-    rig.values.actrefreshExecute();
+    rig.view().setPrimaryValues(false);
+    actrefreshExecute(rig.ws);
     QVERIFY(rig.prompts.asked().isEmpty());
     QCOMPARE(rig.label("lblCurrA"), QStringLiteral("Ia = 2.50 A"));
   }
 
   void stageLinesAndLamps() {
-    MonitorRig rig;
+    LivePage rig;
     sim::Device& d = rig.device();
     d.setRegister(16, 0b100101);
     d.setRegister(17, 1);
@@ -105,39 +138,39 @@ class TestCurrentValues : public QObject {
     d.setRegister(19, 0);
     d.setRegister(20, 0x8001);
     d.setRegister(21, 1);
-    rig.values.actrefreshExecute();
+    actrefreshExecute(rig.ws);
 
     QCOMPARE(rig.ws.mmMess.lines(),
              (QStringList{QStringLiteral("МТЗ 1 ступень Работа защиты. "),
                           QStringLiteral("ЗНЗ Работа защиты. "), QStringLiteral("Работа АПВ. "),
                           QStringLiteral("09:26:53 Обновление информации")}));
     const bool lit[] = {true, false, true, false, false, true};
-    for (int i = 1; i <= 6; ++i) QCOMPARE(rig.view.isInputLit(i), lit[i - 1]);
+    for (int i = 1; i <= 6; ++i) QCOMPARE(rig.view().isInputLit(i), lit[i - 1]);
 
     d.setRegister(16, 0b011010);
     d.setRegister(17, 0);
     d.setRegister(20, 0);
     d.setRegister(21, 0);
     rig.ws.mmMess.clear();
-    rig.values.actrefreshExecute();
+    actrefreshExecute(rig.ws);
     QCOMPARE(rig.ws.mmMess.lines().size(), 1);
-    for (int i = 1; i <= 6; ++i) QCOMPARE(rig.view.isInputLit(i), !lit[i - 1]);
+    for (int i = 1; i <= 6; ++i) QCOMPARE(rig.view().isInputLit(i), !lit[i - 1]);
   }
 
   void refreshOnlyOnPageOne() {
-    MonitorRig rig;
+    LivePage rig;
     rig.ws.pages.setActivePage(kPageParam);
-    rig.values.actrefreshExecute();
-    QCOMPARE(rig.linksMade, 0);
+    actrefreshExecute(rig.ws);
+    QCOMPARE(rig.opens(), 0);
     QVERIFY(rig.ws.mmMess.lines().isEmpty());
   }
 
   void silentDeviceFailsAndClosesPort() {
-    MonitorRig rig;
-    rig.values.actrefreshExecute();
+    LivePage rig;
+    actrefreshExecute(rig.ws);
     const QString before = rig.label("lblCurrA");
     rig.device().setPowered(false);
-    QVERIFY_THROWS_EXCEPTION(Error, rig.values.actrefreshExecute());
+    QVERIFY_THROWS_EXCEPTION(Error, actrefreshExecute(rig.ws));
     QVERIFY(!rig.session.Port1.isOpen());
     QCOMPARE(rig.label("lblCurrA"), before);
   }
@@ -145,16 +178,113 @@ class TestCurrentValues : public QObject {
   // A frame that is not a whole live block (here the device's exception
   // reply, 5 bytes with a good CRC) is a failed exchange, not zeros.
   void replyOfWrongLengthFails() {
-    MonitorRig rig;
+    LivePage rig;
     rig.session.Port1.setLinkFactory([](const PortSettings&) {
       return std::make_unique<MemoryLink>(
           [](const QByteArray&) { return wire::withCrc(QByteArray::fromHex("018302")); });
     });
     rig.ws.labels.setText(QStringLiteral("lblCurrA"), QStringLiteral("Ia = 2.50 A"));
-    QVERIFY_THROWS_EXCEPTION(Error, rig.values.actrefreshExecute());
+    QVERIFY_THROWS_EXCEPTION(Error, actrefreshExecute(rig.ws));
     QCOMPARE(rig.label("lblCurrA"), QStringLiteral("Ia = 2.50 A"));
     QVERIFY(rig.ws.mmMess.lines().isEmpty());
     QVERIFY(!rig.session.Port1.isOpen());
+  }
+
+  // The snapshot of one refresh: both kinds of value in amperes, whatever
+  // the page shows.
+  void snapshotInAmperes_data() {
+    QTest::addColumn<int>("ctSecondary");
+    QTest::addColumn<int>("earthSecondary");
+    QTest::addColumn<bool>("ratios");
+    QTest::addColumn<double>("primaryIa");
+    QTest::addColumn<double>("primaryIo");
+    QTest::addColumn<double>("primaryLastZnz");
+
+    QTest::newRow("200/5 and 30/10: x40, x3") << 5 << 10 << true << 100.0 << 0.111 << 0.03;
+    QTest::newRow("phase secondary 0") << 0 << 10 << false << 0.0 << 0.0 << 0.0;
+    QTest::newRow("earth secondary 0") << 5 << 0 << false << 0.0 << 0.0 << 0.0;
+  }
+
+  void snapshotInAmperes() {
+    QFETCH(int, ctSecondary);
+    QFETCH(int, earthSecondary);
+    QFETCH(bool, ratios);
+    QFETCH(double, primaryIa);
+    QFETCH(double, primaryIo);
+    QFETCH(double, primaryLastZnz);
+    LivePage rig;
+    rig.session.vmk.setup.CtSecondary = std::uint16_t(ctSecondary);
+    rig.session.vmk.setup.EarthCtSecondary = std::uint16_t(earthSecondary);
+    setCurrents(rig.device(), 250, 37, 10001, 10);
+    rig.device().setRegister(reg::kIb, 1);
+
+    const Result<LiveSnapshot> live = readLiveValues(rig.session);
+    QCOMPARE(live.outcome, Outcome::Done);
+    const LiveSnapshot& s = live.value;
+    QCOMPARE(s.secondary.ia.amperes(), 2.5);
+    QCOMPARE(s.secondary.ib.amperes(), 0.01);
+    QCOMPARE(s.secondary.io.amperes(), 0.037);
+    QCOMPARE(s.secondary.lastMtz.amperes(), 100.01);
+    QCOMPARE(s.secondary.lastZnz.amperes(), 0.01);
+    QCOMPARE(s.ratios.has_value(), ratios);
+    if (ratios) QCOMPARE(*s.ratios, (CurrentRatios{40, 3}));
+    QCOMPARE(s.primary.ia.amperes(), primaryIa);
+    QCOMPARE(s.primary.ic.amperes(), primaryIa);
+    QCOMPARE(s.primary.io.amperes(), primaryIo);
+    QCOMPARE(s.primary.lastZnz.amperes(), primaryLastZnz);
+    QCOMPARE(&s.currents(true), &s.primary);
+    // One read of the live block, nothing shown, the port closed.
+    QCOMPARE(rig.registerRequests(), (QList<Request>{{3, reg::kLive.first, reg::kLive.count}}));
+    QVERIFY(rig.prompts.asked().isEmpty());
+    QVERIFY(rig.ws.labels.labels().isEmpty());
+    QVERIFY(!rig.session.Port1.isOpen());
+  }
+
+  void snapshotInputsAndFlags() {
+    LivePage rig;
+    sim::Device& d = rig.device();
+    d.setRegister(reg::kInputs, 0b110010);
+    d.setRegister(reg::kStageFlags + 1, 3);       // МТЗ 2: bit 0 set
+    d.setRegister(reg::kStageFlags + 2, 2);       // МТЗ 3: bit 0 clear
+    d.setRegister(reg::kStageFlags + 3, 0x8001);  // ЗНЗ
+    const Result<LiveSnapshot> live = readLiveValues(rig.session);
+    QVERIFY(live.ok());
+    QCOMPARE(live.value.inputs, (std::array<bool, 6>{false, true, false, false, true, true}));
+    QCOMPARE(live.value.stages, (std::array<bool, 4>{false, true, false, true}));
+    QVERIFY(!live.value.reclosing);
+    d.setRegister(reg::kReclosingFlag, 1);
+    QVERIFY(readLiveValues(rig.session).value.reclosing);
+  }
+
+  // Only a whole live block is a refresh; the page keeps what it showed.
+  void snapshotOutcomes_data() {
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::newRow("silence") << int(Fault::Silence) << Outcome::NoAnswer;
+    QTest::newRow("cut short") << int(Fault::Truncate) << Outcome::NoAnswer;
+  }
+
+  void snapshotOutcomes() {
+    QFETCH(int, fault);
+    QFETCH(Outcome, outcome);
+    LivePage rig;
+    actrefreshExecute(rig.ws);
+    QVERIFY(rig.ws.monitor.last.has_value());
+    const QString before = rig.label("lblCurrA");
+    rig.plan.fault = [fault](const QByteArray&) { return Fault(fault); };
+    QCOMPARE(readLiveValues(rig.session).outcome, outcome);
+    QVERIFY(!rig.session.Port1.isOpen());
+    QVERIFY_THROWS_EXCEPTION(Error, actrefreshExecute(rig.ws));
+    QCOMPARE(rig.label("lblCurrA"), before);
+  }
+
+  void exceptionReplyIsABadReply() {
+    LivePage rig;
+    rig.session.Port1.setLinkFactory([](const PortSettings&) {
+      return std::make_unique<MemoryLink>(
+          [](const QByteArray&) { return wire::withCrc(QByteArray::fromHex("018302")); });
+    });
+    QCOMPARE(readLiveValues(rig.session).outcome, Outcome::BadReply);
   }
 
   void interval_data() {
@@ -177,9 +307,9 @@ class TestCurrentValues : public QObject {
     QFETCH(QVariant, entry);
     QFETCH(int, ms);
     QFETCH(QString, status);
-    MonitorRig rig(russian ? QLocale(QLocale::Russian, QLocale::Russia) : QLocale::c());
+    LivePage rig(russian ? QLocale(QLocale::Russian, QLocale::Russia) : QLocale::c());
     rig.prompts.answerInput(entry.isValid() ? std::optional<QString>(entry.toString()) : std::nullopt);
-    rig.values.actSetTimerRefreshExecute();
+    actSetTimerRefreshExecute(rig.ws);
 
     const Asked& asked = rig.prompts.asked().first();
     QCOMPARE(asked.caption, QStringLiteral("Интервал обновления"));
@@ -194,7 +324,7 @@ class TestCurrentValues : public QObject {
 
     // A second use switches off without asking.
     rig.prompts.forget();
-    rig.values.actSetTimerRefreshExecute();
+    actSetTimerRefreshExecute(rig.ws);
     QVERIFY(rig.prompts.asked().isEmpty());
     QVERIFY(!rig.timer.isActive());
     QVERIFY(!rig.ws.AutoRefreshOn);
@@ -215,10 +345,10 @@ class TestCurrentValues : public QObject {
 
   void badIntervalStartsNothing() {
     QFETCH(QString, entry);
-    MonitorRig rig(QLocale(QLocale::Russian, QLocale::Russia));
+    LivePage rig(QLocale(QLocale::Russian, QLocale::Russia));
     rig.ws.status.setText(3, QStringLiteral("Автообновления нет"));
     rig.prompts.answerInput(entry);
-    rig.values.actSetTimerRefreshExecute();
+    actSetTimerRefreshExecute(rig.ws);
     QCOMPARE(rig.timer.starts(), 0);
     QVERIFY(!rig.ws.AutoRefreshOn);
     QCOMPARE(rig.ws.status.text(3), QStringLiteral("Автообновления нет"));
@@ -227,10 +357,10 @@ class TestCurrentValues : public QObject {
   }
 
   void tickRefreshesOnPageOneOnly() {
-    MonitorRig rig;
+    LivePage rig;
     rig.prompts.answerInput(QStringLiteral("1"));
-    rig.values.actSetTimerRefreshExecute();
-    rig.values.RefreshTimerTimer();
+    actSetTimerRefreshExecute(rig.ws);
+    RefreshTimerTimer(rig.ws);
     QCOMPARE(rig.ws.mmMess.lines().size(), 1);
 
     // Page 1 left and entered again through the page rule: the auto-refresh
@@ -240,19 +370,19 @@ class TestCurrentValues : public QObject {
     QVERIFY(!rig.ws.AutoRefreshOn);
     QCOMPARE(rig.ws.status.text(3), QStringLiteral("Автообновления нет"));
     QCOMPARE(rig.ws.pages.action(QStringLiteral("actSetTimerRefresh")).image, 4);
-    rig.values.RefreshTimerTimer();
+    RefreshTimerTimer(rig.ws);
     pgcMainChange(rig.ws, kPageDinamic);
-    rig.values.RefreshTimerTimer();
+    RefreshTimerTimer(rig.ws);
     QCOMPARE(rig.ws.mmMess.lines().size(), 1);
     QCOMPARE(rig.bus.requests().size(), 1);
   }
 
   void failedTickRunsFailureSequenceOnce() {
-    MonitorRig rig;
+    LivePage rig;
     rig.prompts.answerInput(QStringLiteral("2"));
-    rig.values.actSetTimerRefreshExecute();
+    actSetTimerRefreshExecute(rig.ws);
     rig.device().setPowered(false);
-    rig.values.RefreshTimerTimer();
+    RefreshTimerTimer(rig.ws);
 
     QVERIFY(!rig.timer.isActive());
     QVERIFY(!rig.ws.AutoRefreshOn);
@@ -269,7 +399,7 @@ class TestCurrentValues : public QObject {
     QVERIFY(!rig.session.Port1.isOpen());
 
     // Later ticks find page 0 and the auto-refresh off: nothing more.
-    rig.values.RefreshTimerTimer();
+    RefreshTimerTimer(rig.ws);
     QCOMPARE(rig.prompts.boxTexts().size(), 1);
   }
 };

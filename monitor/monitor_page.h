@@ -1,0 +1,28 @@
+#pragma once
+// What page 1 keeps from one command to the next, held by the workspace
+// (Workspace::monitor) so that every handler of the page reaches it: the
+// lamps, value kind and clock source (LiveView), the refresh timer, the
+// last refresh and the locale of the numbers shown and typed.
+//
+// The face gives the timer: the window its `RefreshTimer` seen through a
+// QtIntervalTimer, tests a hand-driven fake; vmkctl none (nullptr), as it
+// never refreshes on a timer.
+
+#include <QLocale>
+#include <optional>
+
+#include "monitor/interval_timer.h"
+#include "monitor/live_values.h"
+#include "monitor/live_view.h"
+
+namespace vmk {
+
+struct MonitorPage {
+  LiveView view;
+  IntervalTimer* timer = nullptr;
+  // The live values of the last refresh that answered.
+  std::optional<LiveSnapshot> last;
+  QLocale locale = QLocale::system();
+};
+
+}  // namespace vmk
