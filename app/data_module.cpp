@@ -305,9 +305,6 @@ void DataModule::bindFallbacks() {
   fallback(QStringLiteral("ActSetTO"), [this](const Trigger&) { ActSetTOExecute(); });
   fallback(QStringLiteral("actPolling"), [this](const Trigger&) { actPollingExecute(); });
   fallback(QStringLiteral("actGetStartInfo"), [this](const Trigger&) { actGetStartInfoExecute(); });
-  fallback(QStringLiteral("actrefresh"), [this](const Trigger&) { actrefreshExecute(); });
-  fallback(QStringLiteral("actSetTimerRefresh"),
-           [this](const Trigger&) { actSetTimerRefreshExecute(); });
   fallback(QStringLiteral("actGetData"), [this](const Trigger&) { actGetDataExecute(); });
   fallback(QStringLiteral("actGetInterrupt"), [this](const Trigger&) { actGetInterruptExecute(); });
   fallback(QStringLiteral("actPrint"), [this](const Trigger&) { actPrintExecute(); });
@@ -317,10 +314,6 @@ void DataModule::bindFallbacks() {
   fallback(QStringLiteral("N10"), [this](const Trigger&) { N10Click(); });
   fallback(QStringLiteral("N11"), [this](const Trigger&) { N11Click(); });
   fallback(QStringLiteral("N12"), [this](const Trigger&) { N12Click(); });
-  fallback(QStringLiteral("RefreshTimerTimer"), [this](const Trigger&) { RefreshTimerTimer(); });
-  fallback(QStringLiteral("SetCommand"), [this](const Trigger& t) { SetCommand(t.tag); });
-  fallback(QStringLiteral("rbAutoTimeClick"), [this](const Trigger&) { rbAutoTimeClick(); },
-           false);
   fallback(QStringLiteral("lbRelayDblClick"), [this](const Trigger&) { lbRelayDblClick(); });
 }
 
@@ -329,8 +322,6 @@ void DataModule::ActOCPortExecute() { vmk::ActOCPortExecute(*m_ws); }
 void DataModule::ActSetTOExecute() { vmk::ActSetTOExecute(*m_ws); }
 void DataModule::actPollingExecute() { vmk::actPollingExecute(*m_ws); }
 void DataModule::actGetStartInfoExecute() { vmk::actGetStartInfoExecute(*m_ws); }
-void DataModule::actrefreshExecute() { vmk::actrefreshExecute(*m_ws); }
-void DataModule::actSetTimerRefreshExecute() { vmk::actSetTimerRefreshExecute(*m_ws); }
 void DataModule::actGetDataExecute() {}
 void DataModule::actGetInterruptExecute() {}
 void DataModule::actPrintExecute() {}
@@ -340,9 +331,6 @@ void DataModule::N9Click() {}
 void DataModule::N10Click() {}
 void DataModule::N11Click() {}
 void DataModule::N12Click() {}
-void DataModule::RefreshTimerTimer() { vmk::RefreshTimerTimer(*m_ws); }
-void DataModule::SetCommand(int tag) { vmk::SetCommand(*m_ws, tag); }
-void DataModule::rbAutoTimeClick() { vmk::rbAutoTimeClick(*m_ws); }
 void DataModule::lbRelayDblClick() { vmk::lbRelayDblClick(*m_ws); }
 
 }  // namespace vmk

@@ -89,8 +89,6 @@ class DataModule : public QObject {
   void ActSetTOExecute();
   void actPollingExecute();
   void actGetStartInfoExecute();
-  void actrefreshExecute();
-  void actSetTimerRefreshExecute();
   void actGetDataExecute();
   void actGetInterruptExecute();
   void actPrintExecute();
@@ -104,9 +102,6 @@ class DataModule : public QObject {
   void N12Click();
 
   // Handlers of page controls.
-  void RefreshTimerTimer();
-  void SetCommand(int tag);
-  void rbAutoTimeClick();
   void lbRelayDblClick();
 
  Q_SIGNALS:

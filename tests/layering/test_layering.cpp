@@ -45,11 +45,6 @@ const IncludeException kIncludeExceptions[] = {
     {"device/polling.cpp", "shell/workspace.h", "link"},
     {"device/polling.cpp", "shell/page_rules.h", "link"},
     {"device/port_actions.h", "shell/workspace.h", "link"},
-    {"monitor/current_values.cpp", "shell/app_info.h", "monitor"},
-    {"monitor/current_values.cpp", "shell/page_rules.h", "monitor"},
-    {"monitor/current_values.h", "shell/workspace.h", "monitor"},
-    {"monitor/remote_control.cpp", "shell/app_info.h", "monitor"},
-    {"monitor/remote_control.h", "shell/workspace.h", "monitor"},
     {"sim/bus_link.h", "device/serial_port.h", "sim"},
 };
 
@@ -65,11 +60,6 @@ const CodeException kCodeExceptions[] = {
     {"device/connection.cpp", "protocol call", "link"},
     {"device/connection.cpp", "reply length", "link"},
     {"device/polling.cpp", "protocol call", "link"},
-    {"monitor/current_values.cpp", "protocol call", "monitor"},
-    {"monitor/current_values.cpp", "reply length", "monitor"},
-    {"monitor/current_values.cpp", "register literal", "monitor"},
-    {"monitor/current_values.h", "register literal", "monitor"},
-    {"monitor/remote_control.cpp", "protocol call", "monitor"},
 };
 
 // Sources of a folder, relative to the top ("params/catalogue.cpp").
