@@ -1,15 +1,17 @@
 #pragma once
-// The real main window and data module, with scripted prompts, a fixed
-// clock, a memory store and an in-memory port: no test touches a real port,
-// the user's settings or a real dialog.
+// The real main window and data module over the operation tests' world:
+// the window's port opens links to the fixture's simulated bus through the
+// recording link (no device on it until a test adds one), with its scripted
+// prompts and fixed clock, a memory store for the daylight-saving flag and
+// an empty program folder. No test touches a real port, the user's
+// settings or a real dialog.
 
 #include <QTemporaryDir>
 #include <memory>
 
 #include "app/data_module.h"
 #include "app/main_window.h"
-#include "extlib/memory_link.h"
-#include "tests/support/scripted_prompts.h"
+#include "tests/support/device_fixture.h"
 
 namespace vmk::test {
 
@@ -24,28 +26,24 @@ class MemoryStore : public BoolStore {
 };
 
 struct AppFixture {
-  ScriptedPrompts prompts;
   // Winter time, as the store already says: no notice at start.
-  FixedClock clock{QDateTime(QDate(2013, 1, 15), QTime(10, 0))};
+  DeviceFixture devices{QDateTime(QDate(2013, 1, 15), QTime(10, 0))};
+  ScriptedPrompts& prompts = devices.prompts;
+  FixedClock& clock = devices.clock;
   MemoryStore store;
   QTemporaryDir dir;
-  int linksMade = 0;
   std::unique_ptr<DataModule> dm;
   std::unique_ptr<MainWindow> window;
 
   explicit AppFixture(std::optional<bool> storedWinter = true, bool portOpens = true) {
     store.value = storedWinter;
+    if (!portOpens) devices.plan.openError = QStringLiteral("нет такого порта");
     DataModuleOptions options;
     options.prompts = &prompts;
     options.clock = &clock;
     options.winterStore = &store;
     options.programDir = dir.path();
-    options.linkFactory = [this, portOpens](const PortSettings&) {
-      ++linksMade;
-      auto link = std::make_unique<MemoryLink>();
-      if (!portOpens) link->setOpenError(QStringLiteral("нет такого порта"));
-      return link;
-    };
+    options.linkFactory = devices.linkFactory();
     dm = std::make_unique<DataModule>(options);
     window = std::make_unique<MainWindow>(*dm);
     dm->create();
@@ -56,6 +54,8 @@ struct AppFixture {
   }
 
   Workspace& ws() { return dm->ws(); }
+  // Links the window's port has opened so far.
+  int linksOpened() const { return devices.opens(); }
 };
 
 }  // namespace vmk::test

@@ -64,7 +64,7 @@ class TestMainWindow : public QObject {
     QVERIFY(!f.dm->RefreshTimer.isActive());
     // The start-up port test opened the port once and closed it again.
     QVERIFY(f.prompts.asked().isEmpty());
-    QCOMPARE(f.linksMade, 1);
+    QCOMPARE(f.linksOpened(), 1);
     QVERIFY(!f.ws().session.Port1.isOpen());
   }
 

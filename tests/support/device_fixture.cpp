@@ -22,9 +22,7 @@ QList<Request> registerRequests(const QList<QByteArray>& frames) {
 DeviceFixture::DeviceFixture(QDateTime pcTime, QDateTime deviceTime)
     : clock(std::move(pcTime)),
       deviceTime(std::move(deviceTime)),
-      session([this](const PortSettings&) {
-        return std::make_unique<FaultLink>(std::make_unique<sim::BusLink>(bus), plan);
-      }),
+      session(linkFactory()),
       ws(session, prompts, clock) {
   // Silent addresses cost 10 ms, not 100.
   session.modbus.SetTry(1);
@@ -33,6 +31,12 @@ DeviceFixture::DeviceFixture(QDateTime pcTime, QDateTime deviceTime)
   ws.processEvents = [] {};
   ws.jobs.processEvents = [] {};
   QObject::connect(&ws.jobs, &JobControl::progressed, [this](int position, int) { steps << position; });
+}
+
+SerialPort::LinkFactory DeviceFixture::linkFactory() {
+  return [this](const PortSettings&) {
+    return std::make_unique<FaultLink>(std::make_unique<sim::BusLink>(bus), plan);
+  };
 }
 
 sim::Device& DeviceFixture::add(int address, int variant, std::uint8_t status, std::uint64_t seed) {

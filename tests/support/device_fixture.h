@@ -60,6 +60,9 @@ class DeviceFixture {
   void forgetRequests() { plan.requests.clear(); }
   // Links the port has opened so far.
   int opens() const { return plan.opens; }
+  // Links to the bus through the recording link, as the fixture's own
+  // session has them: for a data module's or vmkctl's session.
+  SerialPort::LinkFactory linkFactory();
   bool portOpen() const { return session.Port1.isOpen(); }
 
   FixedClock clock;

@@ -13,7 +13,8 @@ QList<QByteArray> LinkPlan::requestsOf(int function) const {
 
 bool FaultLink::open() {
   ++m_plan.opens;
-  return m_inner->open();
+  m_error = m_plan.openError;
+  return m_error.isEmpty() && m_inner->open();
 }
 
 void FaultLink::write(const QByteArray& bytes) {

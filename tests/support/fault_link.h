@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
 #include <functional>
 #include <memory>
 
@@ -20,6 +21,8 @@ struct LinkPlan {
   std::function<Fault(const QByteArray& request)> fault;
   QList<QByteArray> requests;
   int opens = 0;
+  // Not empty: every open fails with this text (a port that is not there).
+  QString openError;
 
   // Requests of one function code.
   QList<QByteArray> requestsOf(int function) const;
@@ -33,7 +36,9 @@ class FaultLink : public SerialLink {
   bool open() override;
   void close() override { m_inner->close(); }
   bool isOpen() const override { return m_inner->isOpen(); }
-  QString errorString() const override { return m_inner->errorString(); }
+  QString errorString() const override {
+    return m_error.isEmpty() ? m_inner->errorString() : m_error;
+  }
   void write(const QByteArray& bytes) override;
   QByteArray read(int timeoutMs) override;
   void discardInput() override;
@@ -42,6 +47,7 @@ class FaultLink : public SerialLink {
   std::unique_ptr<SerialLink> m_inner;
   LinkPlan& m_plan;
   Fault m_current = Fault::None;
+  QString m_error;
 };
 
 }  // namespace vmk::test
