@@ -4,7 +4,14 @@
 
 namespace vmk::ctl {
 
-CliPrompts::CliPrompts(CliAnswers answers) : m_answers(std::move(answers)) {}
+CliPrompts::CliPrompts(CliAnswers answers, std::function<void(const QString&)> err)
+    : m_answers(std::move(answers)), m_err(std::move(err)) {
+  if (!m_err)
+    m_err = [](const QString& line) {
+      std::fputs(line.toUtf8().constData(), stderr);
+      std::fputc('\n', stderr);
+    };
+}
 
 static QString kindOf(const MessageBox& box) {
   switch (box.icon) {
@@ -22,10 +29,7 @@ Button CliPrompts::box(const MessageBox& box) {
   const QString line = kindOf(box) + QStringLiteral(": ") + text;
   m_shown << line;
   if (box.icon == BoxIcon::Error) m_errors << box.text;
-  if (!m_quiet) {
-    std::fputs(line.toUtf8().constData(), stderr);
-    std::fputc('\n', stderr);
-  }
+  if (!m_quiet) m_err(line);
   // A question is answered Yes/OK only when the user said so (--yes); the
   // safe answer otherwise is the one that stops.
   if (box.buttons.size() > 1) {

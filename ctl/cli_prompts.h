@@ -4,7 +4,7 @@
 // ("Error: Ошибка связи с устройством!"). Nothing waits for a keyboard.
 
 #include <QStringList>
-#include <QTextStream>
+#include <functional>
 
 #include "model/prompts.h"
 
@@ -20,7 +20,8 @@ struct CliAnswers {
 
 class CliPrompts : public Prompts {
  public:
-  explicit CliPrompts(CliAnswers answers);
+  // `err` takes each box's line; empty: standard error.
+  explicit CliPrompts(CliAnswers answers, std::function<void(const QString&)> err = {});
 
   Button box(const MessageBox& box) override;
   std::optional<QString> input(const QString& caption, const QString& prompt,
@@ -43,6 +44,7 @@ class CliPrompts : public Prompts {
 
  private:
   CliAnswers m_answers;
+  std::function<void(const QString&)> m_err;
   QStringList m_shown;
   QStringList m_errors;
   bool m_quiet = false;

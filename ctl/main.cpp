@@ -1,49 +1,61 @@
 // vmkctl: the configurator's device operations from the command line.
 
 #include <QCoreApplication>
-#include <QJsonDocument>
+#include <csignal>
 #include <cstdio>
+#include <unistd.h>
 
-#include "ctl/help.h"
-#include "ctl/options.h"
-#include "ctl/runner.h"
+#include "ctl/cli.h"
+#include "shell/command_registry.h"
 
-using vmk::ctl::ExitCode;
+namespace {
 
-static void print(FILE* to, const QString& text) {
+vmk::JobControl* g_jobs = nullptr;
+
+// The first SIGINT asks the running job to stop at its next step (an
+// atomic store, safe here); the handler then resets itself, so that a
+// second SIGINT ends the program.
+extern "C" void onInterrupt(int) {
+  if (g_jobs) g_jobs->requestCancel();
+}
+
+void catchInterrupt(vmk::JobControl& jobs) {
+  g_jobs = &jobs;
+  struct sigaction action = {};
+  action.sa_handler = onInterrupt;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART | SA_RESETHAND;
+  sigaction(SIGINT, &action, nullptr);
+}
+
+void print(FILE* to, const QString& text) {
   if (text.isEmpty()) return;
   std::fputs(text.toUtf8().constData(), to);
   if (!text.endsWith(QLatin1Char('\n'))) std::fputc('\n', to);
 }
 
+}  // namespace
+
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   QStringList args = app.arguments();
   args.removeFirst();
-  try {
-    const vmk::ctl::CommandLine line = vmk::ctl::parseCommandLine(args);
-    if (line.global.help || line.command.isEmpty()) {
-      print(line.command.isEmpty() && !line.global.help ? stderr : stdout,
-            vmk::ctl::generalHelp());
-      return line.global.help ? vmk::ctl::kDone : vmk::ctl::kUsage;
-    }
-    if (line.flags.contains(QStringLiteral("--help")) || line.flags.contains(QStringLiteral("-h"))) {
-      print(stdout, vmk::ctl::commandHelp(line.command.first()));
-      return vmk::ctl::kDone;
-    }
-    vmk::ctl::Runner runner(line);
-    const ExitCode code = runner.run();
-    if (line.global.json) {
-      QJsonObject o = runner.json();
-      o.insert(QStringLiteral("exit"), int(code));
-      print(stdout, QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Indented)));
-    } else {
-      print(stdout, runner.text());
-    }
-    return code;
-  } catch (const vmk::ctl::UsageError& e) {
-    print(stderr, QStringLiteral("vmkctl: ") + e.message);
-    print(stderr, QStringLiteral("Try \"vmkctl --help\"."));
-    return vmk::ctl::kUsage;
-  }
+
+  vmk::ctl::CliStreams streams;
+  streams.out = [](const QString& text) { print(stdout, text); };
+  streams.err = [](const QString& text) { print(stderr, text); };
+  if (isatty(fileno(stderr)))
+    streams.progress = [](const QString& text) {
+      if (text.isEmpty()) {
+        std::fputc('\n', stderr);
+      } else {
+        std::fputs(("\r" + text).toUtf8().constData(), stderr);
+      }
+      std::fflush(stderr);
+    };
+  vmk::ctl::Cli cli(vmk::commandRegistry(), streams);
+  catchInterrupt(cli.jobs());
+  const int code = cli.run(args);
+  std::fflush(stdout);
+  return code;
 }

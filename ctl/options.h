@@ -7,9 +7,10 @@
 #include <QStringList>
 #include <optional>
 
-namespace vmk::ctl {
+#include "ctl/exit_code.h"
+#include "shell/cli_call.h"
 
-enum ExitCode { kDone = 0, kDeviceFailure = 1, kUsage = 2, kRefused = 3 };
+namespace vmk::ctl {
 
 struct GlobalOptions {
   std::optional<QString> port;
@@ -26,14 +27,15 @@ struct CommandLine {
   QStringList command;               // COMMAND and its positional words
   QHash<QString, QString> options;   // command options: "--group" -> "2"
   QStringList flags;                 // command flags without value: "--help"
+
+  bool rear() const { return global.connector == QLatin1String("rear"); }
+  bool wantsHelp() const {
+    return flags.contains(QStringLiteral("--help")) || flags.contains(QStringLiteral("-h"));
+  }
 };
 
 // Parses argv (without the program name). Throws UsageError on a malformed
 // line.
 CommandLine parseCommandLine(const QStringList& args);
-
-struct UsageError {
-  QString message;
-};
 
 }  // namespace vmk::ctl

@@ -23,9 +23,20 @@ namespace vmk {
 class CliCall;
 class Workspace;
 
-// What started a window handler: the tag of a shared handler (port
-// commands, command buttons, the group radio buttons, grid header
-// controls) and the row of a grid or list.
+// What started a window handler: the tag of a shared handler and the row
+// of a grid or list. The names the window runs, with what they pass:
+//   a command-table action ("actPolling")  tag of the action
+//   "actPort"            every action of category "Port" without an
+//                        entry of its own; tag 1..7 (device/port_actions.h)
+//   "N13" "N9" "N10" "N11" "N12"  the service menu items
+//   "pgcMainChange"      tag = the page made active
+//   "SetCommand"         tag = the command button's tag (1..8)
+//   "rbAutoTimeClick"    either clock radio button
+//   "rbGroup2Click"      tag = the group now selected (1 or 2)
+//   "lbRelayDblClick"    row = the list's current row
+//   "Grid1DblClick"      tag = the grid's tag (1 Grid1, 2 grdSett), row
+//   "Grid1SelectCell"    tag, row: the grid's current row changed
+//   "RefreshTimerTimer"  the refresh timer's tick
 struct Trigger {
   int tag = 0;
   int row = -1;
@@ -39,11 +50,15 @@ struct WindowCommand {
   bool deviceOperation = true;
 };
 
+// A vmkctl command. `run` gets the call built from the command line and
+// gives the outcome that becomes the exit code; it puts its plain lines in
+// call.text and its JSON fields in call.data, and throws UsageError for a
+// command line that does not fit it (exit code 2).
 struct CliCommand {
   QStringList verb;  // {"params", "get"}
   QString usage;     // "params get [--group 1|2] [-o FILE.ust]"
   QString summary;   // one line of the general help
-  QString help;      // the command's own help text
+  QString help;      // "vmkctl VERB --help"; empty: usage and summary
   std::function<Outcome(CliCall&)> run;
 };
 
