@@ -9,15 +9,14 @@
 
 #include "app/param_bindings.h"
 #include "app/qt_prompts.h"
-#include "device/connection.h"
-#include "device/polling.h"
-#include "device/port_actions.h"
 #include "extlib/transport_error.h"
 #include "shell/app_info.h"
 #include "shell/command_table.h"
 #include "shell/data_module_create.h"
 #include "shell/monitor_commands.h"
+#include "shell/link_commands.h"
 #include "shell/page_rules.h"
+#include "shell/port_commands.h"
 
 // Resources of a static library are registered by hand.
 static void initGuiResources() { Q_INIT_RESOURCE(icons); }

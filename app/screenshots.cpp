@@ -7,7 +7,7 @@
 #include "app/data_module.h"
 #include "app/main_window.h"
 #include "app/splash_form.h"
-#include "device/polling.h"
+#include "shell/link_commands.h"
 #include "shell/page_rules.h"
 
 namespace vmk {

@@ -3,10 +3,8 @@
 #include <QFileInfo>
 #include <QJsonArray>
 
-#include "device/connection.h"
 #include "extlib/transport_error.h"
-#include "device/polling.h"
-#include "device/port_actions.h"
+#include "link/polling.h"
 #include "device/program_dir.h"
 #include "params/catalogue.h"
 #include "model/messages.h"
@@ -15,6 +13,8 @@
 #include "shell/command_table.h"
 #include "shell/params_commands.h"
 #include "shell/monitor_commands.h"
+#include "shell/link_commands.h"
+#include "shell/port_commands.h"
 
 namespace vmk::ctl {
 

@@ -1,10 +1,11 @@
 #include "shell/data_module_create.h"
 
-#include "device/port_actions.h"
+#include "link/messages.h"
 #include "monitor/messages.h"
 #include "params/catalogue.h"
 #include "shell/command_table.h"
 #include "shell/page_rules.h"
+#include "shell/port_commands.h"
 
 namespace vmk {
 
@@ -29,7 +30,7 @@ void DataModuleCreate(Workspace& ws, const QString& programDir) {
     ws.ProgramDir += QLatin1Char('/');
   startupPortTest(ws);
   ws.session.closePort();
-  ws.status.setText(1, QStringLiteral("Связь через передний порт"));
+  ws.status.setText(1, msg::link::kFrontConnector);
   ws.session.DeviceAddress = 0;
   BlockTabSheet(ws, true);
   ws.AutoRefreshOn = false;

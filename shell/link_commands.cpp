@@ -1,9 +1,243 @@
 // Polling and connection: the commands of the window and of vmkctl.
 
+#include "shell/link_commands.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <exception>
+
+#include "device/codecs.h"
+#include "link/connection.h"
+#include "link/messages.h"
+#include "link/polling.h"
+#include "model/messages.h"
+#include "model/text_list.h"
+#include "shell/cli_call.h"
 #include "shell/command_registry.h"
+#include "shell/page_rules.h"
+#include "shell/workspace.h"
 
 namespace vmk {
 
-void declareLinkCommands(CommandRegistry& registry) { (void)registry; }
+namespace {
+
+constexpr int kPanelDevice = 2;
+constexpr int kPanelCancelled = 3;
+
+// The main window takes no input while the addresses are polled (the
+// window leaves only its cancel reachable); the gauge of the rear
+// connector shows the progress. Both are undone on every way out.
+class PollingWindowState {
+ public:
+  PollingWindowState(Workspace& ws, Progress* gauge) : m_ws(ws) {
+    if (gauge) {
+      gauge->setPosition(gauge->minimum());
+      gauge->setVisible(true);
+    }
+    m_ws.pages.setWindowEnabled(false);
+  }
+  ~PollingWindowState() {
+    m_ws.pages.setWindowEnabled(true);
+    m_ws.Gauge1.setVisible(false);
+  }
+  PollingWindowState(const PollingWindowState&) = delete;
+  PollingWindowState& operator=(const PollingWindowState&) = delete;
+
+ private:
+  Workspace& m_ws;
+};
+
+// What the window shows of a connection.
+void showConnection(Workspace& ws, const Connection& c) {
+  if (c.readFailed()) {
+    ws.prompts.error(msg::kLinkError);
+    return;
+  }
+  if (!c.ok()) return;  // no line chosen, or a silent device: nothing is reported
+  const QString chosen = chosenDeviceText(c);
+  if (!chosen.isEmpty()) ws.status.setText(kPanelDevice, chosen);
+  if (c.clockUndefined()) ws.prompts.error(msg::link::kBadDeviceClock);
+  BlockTabSheet(ws, false);
+  for (const QString& line : c.report) ws.Memo1.append(line);
+  ws.pages.setEnabled(QStringLiteral("actPrint"), true);
+}
+
+// What vmkctl reports of a connection; `silentFails`: a device that does
+// not answer its status is a failure (it is not when polling connects on
+// its own).
+Outcome reportConnection(CliCall& call, const Connection& c, bool silentFails) {
+  if (c.readFailed()) {
+    call.prompts.error(msg::kLinkError);
+    return c.outcome;
+  }
+  if (!c.ok()) {
+    if (!silentFails) return Outcome::Done;
+    call.prompts.error(PollingLine(kNoPollingStatus, c.address));
+    return c.outcome;
+  }
+  if (c.clockUndefined()) {
+    call.prompts.error(msg::link::kBadDeviceClock);
+    return Outcome::BadReply;
+  }
+  return Outcome::Done;
+}
+
+QJsonValue orNull(const QDateTime& moment) {
+  if (!moment.isValid()) return QJsonValue::Null;
+  return moment.toString(Qt::ISODate);
+}
+
+QJsonObject recordJson(const Connection& c) {
+  const TVMK& r = c.record;
+  const SetupFields& s = r.setup;
+  QJsonObject ct{{QStringLiteral("phasePrimary"), s.CtPrimary},
+                 {QStringLiteral("phaseSecondary"), s.CtSecondary},
+                 {QStringLiteral("earthPrimary"), s.EarthCtPrimary},
+                 {QStringLiteral("earthSecondary"), s.EarthCtSecondary}};
+  return {{QStringLiteral("address"), c.address},
+          {QStringLiteral("name"), r.Name},
+          {QStringLiteral("versionWord"), r.VersionWord},
+          {QStringLiteral("version"), VersionText(r.VersionWord)},
+          {QStringLiteral("factoryNumber"), r.SerialNumber},
+          {QStringLiteral("language"), r.Language},
+          {QStringLiteral("variant"), r.DeviceVariant},
+          {QStringLiteral("netAddress"), s.NetAddress},
+          {QStringLiteral("interfaceWord"), s.InterfaceWord},
+          {QStringLiteral("activeGroup"), s.ActiveGroup},
+          {QStringLiteral("ct"), ct},
+          {QStringLiteral("clock"), orNull(c.deviceTime)},
+          {QStringLiteral("nonce"), r.ServiceNonce}};
+}
+
+Connector connectorOf(const CliCall& call) { return call.rear ? Connector::Rear : Connector::Front; }
+
+Outcome pollCommand(CliCall& call) {
+  TextList list;
+  const PollResult r = pollNetwork(call.session, connectorOf(call), list, nullptr, call.jobs);
+  QJsonArray devices;
+  for (const PolledAddress& a : r.addresses) {
+    call.text << a.line;
+    devices.append(QJsonObject{{QStringLiteral("address"), a.address},
+                               {QStringLiteral("status"),
+                                a.status ? QJsonValue(*a.status) : QJsonValue::Null},
+                               {QStringLiteral("line"), a.line}});
+  }
+  call.data.insert(QStringLiteral("devices"), devices);
+  if (r.outcome != Outcome::Done || !r.firstAnswers()) return r.outcome;
+  // As in the window: a device in service at address 1 is connected at once.
+  const Connection c = connectDevice(call.session, kFrontAddress, call.clock.now().date());
+  return reportConnection(call, c, false);
+}
+
+Outcome infoCommand(CliCall& call) {
+  Connection c;
+  const Outcome o = connectForCommand(call, &c);
+  call.text = c.report;
+  call.data.insert(QStringLiteral("memo"), QJsonArray::fromStringList(c.report));
+  call.data.insert(QStringLiteral("status"), chosenDeviceText(c));
+  if (c.ok()) call.data.insert(QStringLiteral("device"), recordJson(c));
+  return o;
+}
+
+}  // namespace
+
+Connector chosenConnector(const PageState& pages) {
+  return RearConnectorChosen(pages) ? Connector::Rear : Connector::Front;
+}
+
+bool RearConnectorChosen(const PageState& pages) {
+  return pages.action(QStringLiteral("actReaPort")).checked &&
+         !pages.action(QStringLiteral("actFrontPort")).checked;
+}
+
+void actPollingExecute(Workspace& ws) {
+  Session& s = ws.session;
+  // Held open from polling through the connection that may follow.
+  PortBracket port(s);
+
+  ws.Memo1.clear();
+  ws.lbRelay.clear();
+  ws.status.setText(kPanelDevice, QString());
+  s.DeviceAddress = 0;
+  BlockTabSheet(ws, true);
+
+  const Connector connector = chosenConnector(ws.pages);
+  Progress* gauge = connector == Connector::Rear ? &ws.Gauge1 : nullptr;
+  PollResult result;
+  {
+    PollingWindowState windowState(ws, gauge);
+    result = pollNetwork(s, connector, ws.lbRelay, gauge, ws.jobs);
+  }
+  if (result.outcome == Outcome::Cancelled) {
+    s.closePort();
+    ws.status.setText(kPanelCancelled, msg::kOperationCancelled);
+    return;
+  }
+  ws.lbRelay.setSelected(0);
+
+  if (result.firstAnswers()) actGetStartInfoExecute(ws);
+}
+
+void actGetStartInfoExecute(Workspace& ws) {
+  PortBracket port(ws.session);
+  ws.Memo1.clear();
+  ws.status.setText(kPanelDevice, QString());
+  // Line i belongs to address i + 1; no selection (-1) gives address 0.
+  const auto address = static_cast<std::uint8_t>(ws.lbRelay.selected() + 1);
+  showConnection(ws, connectDevice(ws.session, address, ws.clock.now().date()));
+}
+
+void lbRelayDblClick(Workspace& ws) {
+  try {
+    actGetStartInfoExecute(ws);
+  } catch (const std::exception&) {
+    BlockTabSheet(ws, true);
+    ws.prompts.error(msg::link::kNotConnected);
+  }
+}
+
+Outcome connectForCommand(CliCall& call, Connection* connection) {
+  const std::uint8_t address = call.rear ? call.address : kFrontAddress;
+  const Connection c = connectDevice(call.session, address, call.clock.now().date());
+  if (connection) *connection = c;
+  return reportConnection(call, c, true);
+}
+
+void declareLinkCommands(CommandRegistry& registry) {
+  registry.add(WindowCommand{QStringLiteral("actPolling"),
+                             [](Workspace& ws, const Trigger&) { actPollingExecute(ws); }});
+  registry.add(WindowCommand{QStringLiteral("actGetStartInfo"),
+                             [](Workspace& ws, const Trigger&) { actGetStartInfoExecute(ws); }});
+  registry.add(WindowCommand{QStringLiteral("lbRelayDblClick"),
+                             [](Workspace& ws, const Trigger&) { lbRelayDblClick(ws); }});
+
+  registry.add(CliCommand{
+      {QStringLiteral("poll")},
+      QStringLiteral("poll"),
+      QStringLiteral("list the devices, one line per address"),
+      QStringLiteral(
+          "vmkctl [global options] poll\n"
+          "\n"
+          "Polls address 1 on the front connector, addresses 1..32 on the rear one, and\n"
+          "prints one line per address exactly as the window lists them. When address 1\n"
+          "answers \"в сети\" the window connects to it at once; so does this command.\n"
+          "With --json, each address gives its number, its status byte (null when it\n"
+          "gave none) and its line. Interrupted, it prints the addresses asked so far.\n"),
+      pollCommand});
+  registry.add(CliCommand{
+      {QStringLiteral("info")},
+      QStringLiteral("info"),
+      QStringLiteral("connect and print the connection report"),
+      QStringLiteral(
+          "vmkctl [global options] info\n"
+          "\n"
+          "Connects to --address (the front connector always uses address 1), reads the\n"
+          "identity and setup blocks and prints the connection report and the interface\n"
+          "lines. Exit code 1 when the device does not answer. With --json, the record\n"
+          "as read (name, version, factory number, language, variant, address, interface\n"
+          "word, active group, current-transformer values, device clock in ISO 8601 or\n"
+          "null, nonce) beside the report lines.\n"),
+      infoCommand});
+}
 
 }  // namespace vmk

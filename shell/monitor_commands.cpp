@@ -2,7 +2,7 @@
 
 #include "shell/monitor_commands.h"
 
-#include "device/polling.h"
+#include "shell/link_commands.h"
 #include "extlib/transport_error.h"
 #include "model/messages.h"
 #include "monitor/messages.h"

@@ -44,11 +44,9 @@ class Workspace {
   bool AutoRefreshOn = false;
   int SettingGroup = 1;      // rbGroup1 / rbGroup2: the group grdSett shows
 
-  // Dispatches pending window messages; long operations call it once per
-  // step (each polled address, each journal record). Tests replace it.
-  std::function<void()> processEvents = [] { QCoreApplication::processEvents(); };
-
   // The long operation that runs now: its progress and cancel request.
+  // Its processEvents dispatches pending window messages once per step;
+  // tests replace it.
   JobControl jobs;
 
   StatusPanels status;       // SBar panels 0..4 and ProgressBar1

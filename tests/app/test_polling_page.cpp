@@ -24,7 +24,7 @@ struct PollingPage {
   PollingPage() {
     f.ws().session.Port1.setLinkFactory(sim::busLinkFactory(bus));
     f.ws().session.modbus.SetTry(1);
-    f.ws().processEvents = [this] { windowEnabledAtEvents << f.window->isEnabled(); };
+    f.ws().jobs.processEvents = [this] { windowEnabledAtEvents << f.window->isEnabled(); };
     f.dm->action(QStringLiteral("actReaPort"))->trigger();
   }
   QListWidget* list() { return f.window->findChild<QListWidget*>(QStringLiteral("lbRelay")); }

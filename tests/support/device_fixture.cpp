@@ -28,8 +28,9 @@ DeviceFixture::DeviceFixture(QDateTime pcTime, QDateTime deviceTime)
   session.modbus.SetTry(1);
   applyCommandTable(ws.pages);
   BlockTabSheet(ws, true);
-  ws.processEvents = [] {};
-  ws.jobs.processEvents = [] {};
+  ws.jobs.processEvents = [this] {
+    if (atStep) atStep(steps.isEmpty() ? 0 : steps.last());
+  };
   QObject::connect(&ws.jobs, &JobControl::progressed, [this](int position, int) { steps << position; });
 }
 

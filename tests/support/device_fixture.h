@@ -74,6 +74,10 @@ class DeviceFixture {
   Workspace ws;
   // The job's step positions, in order, as the window would have shown them.
   QList<int> steps;
+  // Runs at each step where the window would dispatch its messages, with
+  // the step's position: a test looks at what the window shows then, or
+  // asks for a cancel as the user would.
+  std::function<void(int position)> atStep;
 };
 
 // Fault plans. Silence for every request from the `n`-th on (1-based).

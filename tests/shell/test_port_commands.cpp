@@ -1,7 +1,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "device/port_actions.h"
+#include "shell/port_commands.h"
 #include "extlib/memory_link.h"
 #include "extlib/transport_error.h"
 #include "tests/support/scripted_prompts.h"
@@ -44,7 +44,7 @@ const QString kOC = QStringLiteral("ActOCPort");
 
 }  // namespace
 
-class TestPortActions : public QObject {
+class TestPortCommands : public QObject {
   Q_OBJECT
  private Q_SLOTS:
   void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
@@ -265,5 +265,5 @@ class TestPortActions : public QObject {
   }
 };
 
-QTEST_GUILESS_MAIN(TestPortActions)
-#include "test_port_actions.moc"
+QTEST_GUILESS_MAIN(TestPortCommands)
+#include "test_port_commands.moc"

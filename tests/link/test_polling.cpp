@@ -1,25 +1,24 @@
-// Polling and connection against the in-process simulated bus, with
-// scripted prompts and a link that can spoil chosen exchanges.
+// Polling and connection as the window runs them, against the in-process
+// simulated bus, with scripted prompts and a link that can spoil chosen
+// exchanges.
 
 #include <QtTest>
 #include <memory>
 
-#include "device/connection.h"
-#include "device/polling.h"
-#include "shell/workspace.h"
 #include "extlib/transport_error.h"
+#include "link/connection.h"
+#include "link/polling.h"
 #include "shell/command_table.h"
+#include "shell/link_commands.h"
 #include "shell/page_rules.h"
-#include "sim/bus.h"
-#include "sim/bus_link.h"
-#include "tests/support/fault_link.h"
-#include "tests/support/scripted_prompts.h"
+#include "tests/support/device_fixture.h"
 
 using namespace vmk;
 using vmk::test::Fault;
 
 namespace {
 
+const QDateTime kPcTime(QDate(2011, 5, 20), QTime(10, 0));
 const QDateTime kDeviceTime(QDate(2011, 5, 20), QTime(9, 30, 15));
 const QString kLinkError = QStringLiteral("Ошибка связи с устройством!");
 const QString kNotConnected = QStringLiteral("Устройство не подключено");
@@ -35,50 +34,37 @@ bool isStatusRequest(const QByteArray& request, int address) {
   return request.size() >= 2 && std::uint8_t(request[0]) == address && std::uint8_t(request[1]) == 7;
 }
 
-// One workspace on a simulated bus, as the data module leaves it at start.
-struct Bench {
-  sim::Bus bus;
-  test::LinkPlan plan;
-  Session session{[this](const PortSettings&) {
-    return std::make_unique<test::FaultLink>(std::make_unique<sim::BusLink>(bus), plan);
-  }};
-  test::ScriptedPrompts prompts;
-  FixedClock clock{QDateTime(QDate(2011, 5, 20), QTime(10, 0))};
-  Workspace ws{session, prompts, clock};
+// What the window showed each time polling dispatched its messages.
+struct Shown {
+  QList<int> gauge;
+  QList<bool> windowEnabled;
+};
 
-  // What the window showed each time polling dispatched its messages.
-  QList<int> gaugeAtEvents;
-  QList<bool> windowEnabledAtEvents;
-
-  explicit Bench(bool rear = false) {
-    session.modbus.SetTry(1);  // silent addresses cost 10 ms, not 100
-    applyCommandTable(ws.pages);
-    ws.pages.setChecked(QStringLiteral("actFrontPort"), !rear);
-    ws.pages.setChecked(QStringLiteral("actReaPort"), rear);
-    BlockTabSheet(ws, true);
-    ws.processEvents = [this] {
-      gaugeAtEvents << ws.Gauge1.position();
-      windowEnabledAtEvents << ws.pages.isWindowEnabled();
+// The fixture on the chosen connector, the devices' clocks frozen at
+// kDeviceTime; `shown`, when given, records each dispatch.
+std::unique_ptr<test::DeviceFixture> fixture(bool rear = false, Shown* shown = nullptr) {
+  auto f = std::make_unique<test::DeviceFixture>(kPcTime, kDeviceTime);
+  f->chooseRear(rear);
+  if (shown) {
+    f->atStep = [shown, ws = &f->ws](int) {
+      shown->gauge << ws->Gauge1.position();
+      shown->windowEnabled << ws->pages.isWindowEnabled();
     };
   }
+  return f;
+}
 
-  sim::Device& add(int address, int variant = 1, std::uint8_t status = 1) {
-    sim::Device& d = bus.addDevice(address, variant, 7, [] { return kDeviceTime; });
-    d.setStatus(status);
-    return d;
-  }
+bool devicePagesShown(const test::DeviceFixture& f) { return f.ws.pages.isTabVisible(kPageDinamic); }
+bool journalPagesShown(const test::DeviceFixture& f) {
+  return f.ws.pages.isTabVisible(kPageEvents) && f.ws.pages.isTabVisible(kPageStatistic) &&
+         f.ws.pages.isTabVisible(kPageAlarm);
+}
 
-  bool devicePagesShown() const { return ws.pages.isTabVisible(kPageDinamic); }
-  bool journalPagesShown() const {
-    return ws.pages.isTabVisible(kPageEvents) && ws.pages.isTabVisible(kPageStatistic) &&
-           ws.pages.isTabVisible(kPageAlarm);
-  }
-
-  void select(int address) {
-    while (ws.lbRelay.count() < address) ws.lbRelay.append(QStringLiteral("line"));
-    ws.lbRelay.setSelected(address - 1);
-  }
-};
+// The user selects the list line of `address`.
+void select(test::DeviceFixture& f, int address) {
+  while (f.ws.lbRelay.count() < address) f.ws.lbRelay.append(QStringLiteral("line"));
+  f.ws.lbRelay.setSelected(address - 1);
+}
 
 QStringList reportOf(const sim::Device& d, int address, const QString& speed) {
   return {QStringLiteral("Устройство: ВМК-01.01 "),
@@ -153,59 +139,61 @@ class TestPolling : public QObject {
     QFETCH(int, status);
     QFETCH(QString, line);
     QFETCH(bool, connects);
-    Bench b;
-    if (status >= 0) b.add(1, 1, std::uint8_t(status));
-    b.add(2);  // never asked on the front connector
-    b.ws.Memo1.append(QStringLiteral("old report"));
-    b.ws.status.setText(2, QStringLiteral("Выбрано устройство №9"));
-    b.session.DeviceAddress = 9;
+    Shown shown;
+    auto f = fixture(false, &shown);
+    if (status >= 0) f->add(1, 1, std::uint8_t(status));
+    f->add(2);  // never asked on the front connector
+    f->ws.Memo1.append(QStringLiteral("old report"));
+    f->ws.status.setText(2, QStringLiteral("Выбрано устройство №9"));
+    f->session.DeviceAddress = 9;
 
-    actPollingExecute(b.ws);
+    actPollingExecute(f->ws);
 
-    QCOMPARE(b.ws.lbRelay.lines(), QStringList{line});
-    QCOMPARE(b.ws.lbRelay.selected(), 0);
+    QCOMPARE(f->ws.lbRelay.lines(), QStringList{line});
+    QCOMPARE(f->ws.lbRelay.selected(), 0);
     // The connection asks the status once more.
-    QCOMPARE(b.plan.requestsOf(7).size(), connects ? 2 : 1);
-    for (const QByteArray& r : b.plan.requests) QCOMPARE(int(r[0]), 1);
-    QCOMPARE(b.windowEnabledAtEvents, QList<bool>{false});
-    QVERIFY(b.ws.pages.isWindowEnabled());
-    QVERIFY(!b.ws.Gauge1.isVisible());
-    QVERIFY(!b.session.Port1.isOpen());
-    QCOMPARE(b.devicePagesShown(), connects);
-    QCOMPARE(b.ws.Memo1.lines().isEmpty(), !connects);
-    QCOMPARE(b.session.DeviceAddress, std::uint8_t(connects ? 1 : 0));
-    QCOMPARE(b.ws.status.text(2),
+    QCOMPARE(f->plan.requestsOf(7).size(), connects ? 2 : 1);
+    for (const QByteArray& r : f->plan.requests) QCOMPARE(int(r[0]), 1);
+    QCOMPARE(shown.windowEnabled, QList<bool>{false});
+    QVERIFY(f->ws.pages.isWindowEnabled());
+    QVERIFY(!f->ws.Gauge1.isVisible());
+    QVERIFY(!f->session.Port1.isOpen());
+    QCOMPARE(devicePagesShown(*f), connects);
+    QCOMPARE(f->ws.Memo1.lines().isEmpty(), !connects);
+    QCOMPARE(f->session.DeviceAddress, std::uint8_t(connects ? 1 : 0));
+    QCOMPARE(f->ws.status.text(2),
              connects ? QStringLiteral("Выбрано устройство №1") : QString());
-    QVERIFY(b.prompts.boxTexts().isEmpty());
+    QVERIFY(f->prompts.boxTexts().isEmpty());
   }
 
   // A faulty device is listed without connecting, but the user may still
   // connect to it by hand.
   void faultyDeviceConnectsByHand() {
-    Bench b;
-    sim::Device& d = b.add(1, 1, 2);
-    actPollingExecute(b.ws);
-    QVERIFY(b.ws.Memo1.lines().isEmpty());
+    auto f = fixture();
+    sim::Device& d = f->add(1, 1, 2);
+    actPollingExecute(f->ws);
+    QVERIFY(f->ws.Memo1.lines().isEmpty());
 
-    actGetStartInfoExecute(b.ws);
+    actGetStartInfoExecute(f->ws);
 
-    QCOMPARE(b.ws.Memo1.lines(), reportOf(d, 1, QStringLiteral("Скорость 9600 бит/с")));
-    QVERIFY(b.devicePagesShown());
-    QVERIFY(!b.session.Port1.isOpen());
+    QCOMPARE(f->ws.Memo1.lines(), reportOf(d, 1, QStringLiteral("Скорость 9600 бит/с")));
+    QVERIFY(devicePagesShown(*f));
+    QVERIFY(!f->session.Port1.isOpen());
   }
 
   // Rear connector: 32 lines whatever answers, the gauge advancing, the
   // window disabled while messages are dispatched once per address.
   void rearConnectorListsEveryAddress() {
-    Bench b(true);
-    b.add(1, 1, 1);
-    b.add(5, 1, 3);
-    b.add(7, 1, 2);
-    b.add(32, 1, 1);
+    Shown shown;
+    auto f = fixture(true, &shown);
+    f->add(1, 1, 1);
+    f->add(5, 1, 3);
+    f->add(7, 1, 2);
+    f->add(32, 1, 1);
 
-    actPollingExecute(b.ws);
+    actPollingExecute(f->ws);
 
-    const QStringList& lines = b.ws.lbRelay.lines();
+    const QStringList& lines = f->ws.lbRelay.lines();
     QCOMPARE(lines.size(), 32);
     QCOMPARE(lines[0], QStringLiteral("Устройство №1 в сети"));
     QCOMPARE(lines[1], QStringLiteral("Связи с устройством №2 нет"));
@@ -218,81 +206,81 @@ class TestPolling : public QObject {
     // first); after address 32 it stays full at 31.
     QList<int> expected{1};
     for (int a = 2; a <= 32; ++a) expected << a - 1;
-    QCOMPARE(b.gaugeAtEvents, expected);
-    QCOMPARE(b.ws.Gauge1.position(), 31);
-    QCOMPARE(b.windowEnabledAtEvents, QList<bool>(32, false));
-    QVERIFY(b.ws.pages.isWindowEnabled());
-    QVERIFY(!b.ws.Gauge1.isVisible());
-    QVERIFY(!b.session.Port1.isOpen());
+    QCOMPARE(shown.gauge, expected);
+    QCOMPARE(f->ws.Gauge1.position(), 31);
+    QCOMPARE(shown.windowEnabled, QList<bool>(32, false));
+    QVERIFY(f->ws.pages.isWindowEnabled());
+    QVERIFY(!f->ws.Gauge1.isVisible());
+    QVERIFY(!f->session.Port1.isOpen());
 
     // Address 1 answered 1: connected to it at once.
-    QCOMPARE(b.session.DeviceAddress, std::uint8_t(1));
-    QCOMPARE(b.ws.status.text(2), QStringLiteral("Выбрано устройство №1"));
+    QCOMPARE(f->session.DeviceAddress, std::uint8_t(1));
+    QCOMPARE(f->ws.status.text(2), QStringLiteral("Выбрано устройство №1"));
   }
 
   // A port failure while asking one address: the port is reopened and the
   // next addresses are still polled.
   void errorForOneAddressDoesNotStopPolling() {
-    Bench b(true);
-    b.add(3);
-    b.add(4, 1, 3);
-    b.plan.fault = [](const QByteArray& r) {
+    auto f = fixture(true);
+    f->add(3);
+    f->add(4, 1, 3);
+    f->plan.fault = [](const QByteArray& r) {
       return isStatusRequest(r, 3) ? Fault::Throw : Fault::None;
     };
 
-    actPollingExecute(b.ws);
+    actPollingExecute(f->ws);
 
-    QCOMPARE(b.ws.lbRelay.count(), 32);
-    QCOMPARE(b.ws.lbRelay.lines()[2], QStringLiteral("Связи с устройством №3 нет"));
-    QCOMPARE(b.ws.lbRelay.lines()[3], QStringLiteral("Устройство №4 в сети (+)"));
-    QCOMPARE(b.plan.requestsOf(7).size(), 32);
-    QCOMPARE(b.plan.opens, 2);
-    QVERIFY(!b.session.Port1.isOpen());
-    QVERIFY(b.ws.pages.isWindowEnabled());
-    QVERIFY(b.ws.Memo1.lines().isEmpty());  // address 1 silent: no connection
+    QCOMPARE(f->ws.lbRelay.count(), 32);
+    QCOMPARE(f->ws.lbRelay.lines()[2], QStringLiteral("Связи с устройством №3 нет"));
+    QCOMPARE(f->ws.lbRelay.lines()[3], QStringLiteral("Устройство №4 в сети (+)"));
+    QCOMPARE(f->plan.requestsOf(7).size(), 32);
+    QCOMPARE(f->plan.opens, 2);
+    QVERIFY(!f->session.Port1.isOpen());
+    QVERIFY(f->ws.pages.isWindowEnabled());
+    QVERIFY(f->ws.Memo1.lines().isEmpty());  // address 1 silent: no connection
   }
 
   // An error of the automatic connection ends polling, but the window is
   // usable again and the port closed.
   void failedAutomaticConnectionLeavesWindowEnabled() {
-    Bench b(true);
-    b.add(1);
-    b.plan.fault = [](const QByteArray& r) { return isRead(r, 0) ? Fault::Throw : Fault::None; };
+    auto f = fixture(true);
+    f->add(1);
+    f->plan.fault = [](const QByteArray& r) { return isRead(r, 0) ? Fault::Throw : Fault::None; };
 
-    QVERIFY_THROWS_EXCEPTION(TransportError, actPollingExecute(b.ws));
+    QVERIFY_THROWS_EXCEPTION(TransportError, actPollingExecute(f->ws));
 
-    QCOMPARE(b.ws.lbRelay.count(), 32);
-    QVERIFY(b.ws.pages.isWindowEnabled());
-    QVERIFY(!b.ws.Gauge1.isVisible());
-    QVERIFY(!b.session.Port1.isOpen());
-    QVERIFY(!b.devicePagesShown());
+    QCOMPARE(f->ws.lbRelay.count(), 32);
+    QVERIFY(f->ws.pages.isWindowEnabled());
+    QVERIFY(!f->ws.Gauge1.isVisible());
+    QVERIFY(!f->session.Port1.isOpen());
+    QVERIFY(!devicePagesShown(*f));
   }
 
   // The connection report and what connecting leaves behind.
   void connectionReportsTheDevice() {
-    Bench b(true);
-    b.add(1);
-    sim::Device& d = b.add(4);
+    auto f = fixture(true);
+    f->add(1);
+    sim::Device& d = f->add(4);
     d.setRegister(65, 0x0014);  // bits 2 and 4
     d.setRegister(68, 1);       // group 2
     const std::uint16_t statistics = d.registerValue(144);
-    b.select(4);
+    select(*f, 4);
 
-    actGetStartInfoExecute(b.ws);
+    actGetStartInfoExecute(f->ws);
 
     QStringList expected = reportOf(d, 4, QStringLiteral("Скорость 38400 бит/с"));
     expected[3] = QStringLiteral("Активная группа уставок 2");
-    QCOMPARE(b.ws.Memo1.lines(), expected);
-    QCOMPARE(b.ws.status.text(2), QStringLiteral("Выбрано устройство №4"));
-    QCOMPARE(b.session.DeviceAddress, std::uint8_t(4));
-    QVERIFY(b.devicePagesShown());
-    QVERIFY(b.journalPagesShown());
-    QVERIFY(b.ws.pages.isEnabled(QStringLiteral("actPrint")));
-    QVERIFY(!b.session.Port1.isOpen());
-    QVERIFY(b.prompts.boxTexts().isEmpty());
+    QCOMPARE(f->ws.Memo1.lines(), expected);
+    QCOMPARE(f->ws.status.text(2), QStringLiteral("Выбрано устройство №4"));
+    QCOMPARE(f->session.DeviceAddress, std::uint8_t(4));
+    QVERIFY(devicePagesShown(*f));
+    QVERIFY(journalPagesShown(*f));
+    QVERIFY(f->ws.pages.isEnabled(QStringLiteral("actPrint")));
+    QVERIFY(!f->session.Port1.isOpen());
+    QVERIFY(f->prompts.boxTexts().isEmpty());
 
     // The record: identity and setup as read, the nonce of the service reply.
-    const TVMK& v = b.session.vmk;
+    const TVMK& v = f->session.vmk;
     QCOMPARE(v.Name, QStringLiteral("ВМК-01.01 "));
     QCOMPARE(v.SerialNumber, d.factoryNumber());
     QCOMPARE(v.DeviceVariant, std::int16_t(1));
@@ -304,20 +292,20 @@ class TestPolling : public QObject {
 
     // One service request: sub-function 1, access code 0, argument 0. The
     // device refuses it, so the statistics stay.
-    const QList<QByteArray> service = b.plan.requestsOf(0x18);
+    const QList<QByteArray> service = f->plan.requestsOf(0x18);
     QCOMPARE(service.size(), 1);
     QCOMPARE(service[0].left(7), QByteArray::fromHex("04180100000000"));
     QCOMPARE(d.registerValue(144), statistics);
   }
 
   void variantThreeHasNoGroupNorDate() {
-    Bench b;
-    sim::Device& d = b.add(1, 3);
-    b.select(1);
+    auto f = fixture();
+    sim::Device& d = f->add(1, 3);
+    select(*f, 1);
 
-    actGetStartInfoExecute(b.ws);
+    actGetStartInfoExecute(f->ws);
 
-    QCOMPARE(b.ws.Memo1.lines(),
+    QCOMPARE(f->ws.Memo1.lines(),
              QStringList({QStringLiteral("Устройство: ВМК-03.01 "),
                           QStringLiteral("Заводской №%1, Версия ПО v10 от 18.4.2011")
                               .arg(d.factoryNumber()),
@@ -327,35 +315,35 @@ class TestPolling : public QObject {
                           QStringLiteral("Скорость 9600 бит/с"),
                           QStringLiteral("Без бита паритета"), QStringLiteral("8 бит данных"),
                           QStringLiteral("1 стоп-бит")}));
-    QCOMPARE(b.ws.status.text(2), QString());
-    QVERIFY(b.devicePagesShown());
-    QVERIFY(!b.ws.pages.isTabVisible(kPageEvents));
-    QVERIFY(!b.ws.pages.isTabVisible(kPageAlarm));
-    QVERIFY(b.prompts.boxTexts().isEmpty());
-    QCOMPARE(b.session.vmk.ServiceNonce, d.nonce());
+    QCOMPARE(f->ws.status.text(2), QString());
+    QVERIFY(devicePagesShown(*f));
+    QVERIFY(!f->ws.pages.isTabVisible(kPageEvents));
+    QVERIFY(!f->ws.pages.isTabVisible(kPageAlarm));
+    QVERIFY(f->prompts.boxTexts().isEmpty());
+    QCOMPARE(f->session.vmk.ServiceNonce, d.nonce());
   }
 
   void invalidClockIsReportedButConnects() {
-    Bench b;
-    sim::Device& d = b.add(1);
+    auto f = fixture();
+    sim::Device& d = f->add(1);
     d.setRegister(84, 0xFFFF);  // erased clock: not BCD
-    b.select(1);
+    select(*f, 1);
 
-    actGetStartInfoExecute(b.ws);
+    actGetStartInfoExecute(f->ws);
 
-    QCOMPARE(b.prompts.boxTexts(), QStringList{kBadClock});
-    QCOMPARE(b.ws.Memo1.lines().size(), 11);
-    QCOMPARE(b.ws.Memo1.lines()[4], QStringLiteral("Дата и время устройства: Неопределены."));
-    QCOMPARE(b.ws.status.text(2), QString());
-    QVERIFY(b.devicePagesShown());
-    QVERIFY(b.journalPagesShown());
-    QCOMPARE(b.session.vmk.ServiceNonce, d.nonce());
-    QVERIFY(!b.session.Port1.isOpen());
+    QCOMPARE(f->prompts.boxTexts(), QStringList{kBadClock});
+    QCOMPARE(f->ws.Memo1.lines().size(), 11);
+    QCOMPARE(f->ws.Memo1.lines()[4], QStringLiteral("Дата и время устройства: Неопределены."));
+    QCOMPARE(f->ws.status.text(2), QString());
+    QVERIFY(devicePagesShown(*f));
+    QVERIFY(journalPagesShown(*f));
+    QCOMPARE(f->session.vmk.ServiceNonce, d.nonce());
+    QVERIFY(!f->session.Port1.isOpen());
   }
 
   void shortIdentityReplyKeepsTheRecord() {
-    Bench b;
-    b.add(1);
+    auto f = fixture();
+    f->add(1);
     TVMK before;
     before.Name = QStringLiteral("ВМК-02.01 ");
     before.SerialNumber = 4321;
@@ -363,116 +351,116 @@ class TestPolling : public QObject {
     before.setup.DevicePassword = QStringLiteral("BBBB");
     before.setup.ClockMonth = 5;
     before.ServiceNonce = 77;
-    b.session.vmk = before;
-    b.session.DeviceAddress = 7;
-    BlockTabSheet(b.ws, false);
-    b.plan.fault = [](const QByteArray& r) { return isRead(r, 0) ? Fault::Truncate : Fault::None; };
-    b.select(1);
+    f->session.vmk = before;
+    f->session.DeviceAddress = 7;
+    BlockTabSheet(f->ws, false);
+    f->plan.fault = [](const QByteArray& r) { return isRead(r, 0) ? Fault::Truncate : Fault::None; };
+    select(*f, 1);
 
-    actGetStartInfoExecute(b.ws);
+    actGetStartInfoExecute(f->ws);
 
-    QCOMPARE(b.prompts.boxTexts(), QStringList{kLinkError});
-    QVERIFY(b.session.vmk == before);
+    QCOMPARE(f->prompts.boxTexts(), QStringList{kLinkError});
+    QVERIFY(f->session.vmk == before);
     // The pages still show the device at address 7: so does the address.
-    QCOMPARE(b.session.DeviceAddress, std::uint8_t(7));
-    QCOMPARE(b.plan.requestsOf(3).size(), 1);  // the setup block is not asked for
-    QVERIFY(b.plan.requestsOf(0x18).isEmpty());
-    QVERIFY(b.ws.Memo1.lines().isEmpty());
-    QVERIFY(b.devicePagesShown());  // as they were
-    QVERIFY(!b.session.Port1.isOpen());
+    QCOMPARE(f->session.DeviceAddress, std::uint8_t(7));
+    QCOMPARE(f->plan.requestsOf(3).size(), 1);  // the setup block is not asked for
+    QVERIFY(f->plan.requestsOf(0x18).isEmpty());
+    QVERIFY(f->ws.Memo1.lines().isEmpty());
+    QVERIFY(devicePagesShown(*f));  // as they were
+    QVERIFY(!f->session.Port1.isOpen());
   }
 
   void shortSetupReplyKeepsOnlyTheNewIdentity() {
-    Bench b;
-    sim::Device& d = b.add(1);
-    b.session.vmk.setup.DevicePassword = QStringLiteral("BBBB");
-    b.session.vmk.setup.CtPrimary = 300;
-    b.session.vmk.ServiceNonce = 77;
-    b.plan.fault = [](const QByteArray& r) { return isRead(r, 64) ? Fault::Truncate : Fault::None; };
-    b.select(1);
+    auto f = fixture();
+    sim::Device& d = f->add(1);
+    f->session.vmk.setup.DevicePassword = QStringLiteral("BBBB");
+    f->session.vmk.setup.CtPrimary = 300;
+    f->session.vmk.ServiceNonce = 77;
+    f->plan.fault = [](const QByteArray& r) { return isRead(r, 64) ? Fault::Truncate : Fault::None; };
+    select(*f, 1);
 
-    actGetStartInfoExecute(b.ws);
+    actGetStartInfoExecute(f->ws);
 
-    QCOMPARE(b.prompts.boxTexts(), QStringList{kLinkError});
-    QCOMPARE(b.session.vmk.Name, QStringLiteral("ВМК-01.01 "));
-    QCOMPARE(b.session.vmk.SerialNumber, d.factoryNumber());
-    QVERIFY(b.session.vmk.setup == SetupFields{});
-    QCOMPARE(b.session.vmk.ServiceNonce, std::uint16_t(0));
-    QVERIFY(b.plan.requestsOf(0x18).isEmpty());
-    QVERIFY(!b.devicePagesShown());  // as they were
-    QVERIFY(!b.session.Port1.isOpen());
+    QCOMPARE(f->prompts.boxTexts(), QStringList{kLinkError});
+    QCOMPARE(f->session.vmk.Name, QStringLiteral("ВМК-01.01 "));
+    QCOMPARE(f->session.vmk.SerialNumber, d.factoryNumber());
+    QVERIFY(f->session.vmk.setup == SetupFields{});
+    QCOMPARE(f->session.vmk.ServiceNonce, std::uint16_t(0));
+    QVERIFY(f->plan.requestsOf(0x18).isEmpty());
+    QVERIFY(!devicePagesShown(*f));  // as they were
+    QVERIFY(!f->session.Port1.isOpen());
   }
 
   // An error raised while connecting from the list hides the device pages;
   // from the toolbar it goes to the caller. The port is closed either way.
   void errorWhileConnectingFromTheList() {
-    Bench b;
-    b.add(1);
-    BlockTabSheet(b.ws, false);
-    b.plan.fault = [](const QByteArray& r) { return isRead(r, 0) ? Fault::Throw : Fault::None; };
-    b.select(1);
+    auto f = fixture();
+    f->add(1);
+    BlockTabSheet(f->ws, false);
+    f->plan.fault = [](const QByteArray& r) { return isRead(r, 0) ? Fault::Throw : Fault::None; };
+    select(*f, 1);
 
-    lbRelayDblClick(b.ws);
+    lbRelayDblClick(f->ws);
 
-    QCOMPARE(b.prompts.boxTexts(), QStringList{kNotConnected});
-    QVERIFY(!b.devicePagesShown());
-    QVERIFY(!b.ws.pages.isTabVisible(kPageEvents));
-    QVERIFY(!b.session.Port1.isOpen());
+    QCOMPARE(f->prompts.boxTexts(), QStringList{kNotConnected});
+    QVERIFY(!devicePagesShown(*f));
+    QVERIFY(!f->ws.pages.isTabVisible(kPageEvents));
+    QVERIFY(!f->session.Port1.isOpen());
 
-    BlockTabSheet(b.ws, false);
-    QVERIFY_THROWS_EXCEPTION(TransportError, actGetStartInfoExecute(b.ws));
-    QVERIFY(!b.session.Port1.isOpen());
-    QVERIFY(b.devicePagesShown());
+    BlockTabSheet(f->ws, false);
+    QVERIFY_THROWS_EXCEPTION(TransportError, actGetStartInfoExecute(f->ws));
+    QVERIFY(!f->session.Port1.isOpen());
+    QVERIFY(devicePagesShown(*f));
   }
 
   void nameWithoutVariantDigitIsNotConnected() {
-    Bench b;
-    sim::Device& d = b.add(1);
+    auto f = fixture();
+    sim::Device& d = f->add(1);
     d.setRegister(2, 0x3058);  // "0X": no digit where the variant is
-    b.select(1);
+    select(*f, 1);
 
-    lbRelayDblClick(b.ws);
+    lbRelayDblClick(f->ws);
 
-    QCOMPARE(b.prompts.boxTexts(), QStringList{kNotConnected});
-    QVERIFY(b.session.vmk == TVMK{});
-    QVERIFY(!b.devicePagesShown());
-    QVERIFY(!b.session.Port1.isOpen());
+    QCOMPARE(f->prompts.boxTexts(), QStringList{kNotConnected});
+    QVERIFY(f->session.vmk == TVMK{});
+    QVERIFY(!devicePagesShown(*f));
+    QVERIFY(!f->session.Port1.isOpen());
   }
 
   void noSelectionOnlyEmptiesTheReport() {
-    Bench b;
-    b.add(1);
-    b.ws.lbRelay.append(QStringLiteral("Устройство №1 в сети"));
-    b.ws.Memo1.append(QStringLiteral("old report"));
-    b.ws.status.setText(2, QStringLiteral("Выбрано устройство №1"));
-    b.session.DeviceAddress = 1;
+    auto f = fixture();
+    f->add(1);
+    f->ws.lbRelay.append(QStringLiteral("Устройство №1 в сети"));
+    f->ws.Memo1.append(QStringLiteral("old report"));
+    f->ws.status.setText(2, QStringLiteral("Выбрано устройство №1"));
+    f->session.DeviceAddress = 1;
 
-    actGetStartInfoExecute(b.ws);
+    actGetStartInfoExecute(f->ws);
 
-    QVERIFY(b.ws.Memo1.lines().isEmpty());
-    QCOMPARE(b.ws.status.text(2), QString());
-    QCOMPARE(b.session.DeviceAddress, std::uint8_t(0));
-    QVERIFY(b.plan.requests.isEmpty());
-    QVERIFY(!b.session.Port1.isOpen());
+    QVERIFY(f->ws.Memo1.lines().isEmpty());
+    QCOMPARE(f->ws.status.text(2), QString());
+    QCOMPARE(f->session.DeviceAddress, std::uint8_t(0));
+    QVERIFY(f->plan.requests.isEmpty());
+    QVERIFY(!f->session.Port1.isOpen());
   }
 
   // A listed device that no longer answers the status request: nothing is
   // read and nothing reported.
   void silentDeviceIsLeftQuietly() {
-    Bench b;
-    b.add(1).setPowered(false);
-    b.ws.Memo1.append(QStringLiteral("old report"));
-    b.session.DeviceAddress = 4;
-    b.select(1);
+    auto f = fixture();
+    f->add(1).setPowered(false);
+    f->ws.Memo1.append(QStringLiteral("old report"));
+    f->session.DeviceAddress = 4;
+    select(*f, 1);
 
-    actGetStartInfoExecute(b.ws);
+    actGetStartInfoExecute(f->ws);
 
-    QVERIFY(b.ws.Memo1.lines().isEmpty());
-    QCOMPARE(b.plan.requests.size(), 1);
-    QVERIFY(b.prompts.boxTexts().isEmpty());
+    QVERIFY(f->ws.Memo1.lines().isEmpty());
+    QCOMPARE(f->plan.requests.size(), 1);
+    QVERIFY(f->prompts.boxTexts().isEmpty());
     // Nothing was read: the address stays with the record and pages shown.
-    QCOMPARE(b.session.DeviceAddress, std::uint8_t(4));
-    QVERIFY(!b.session.Port1.isOpen());
+    QCOMPARE(f->session.DeviceAddress, std::uint8_t(4));
+    QVERIFY(!f->session.Port1.isOpen());
   }
 };
 
