@@ -14,7 +14,6 @@
 #include "shell/command_table.h"
 #include "shell/data_module_create.h"
 #include "shell/monitor_commands.h"
-#include "shell/link_commands.h"
 #include "shell/page_rules.h"
 #include "shell/port_commands.h"
 
@@ -299,11 +298,6 @@ void DataModule::fallback(const QString& name, std::function<void(const Trigger&
 // subsystem moves its own into its shell/*_commands.cpp and deletes its
 // line here with its forwarding stub.
 void DataModule::bindFallbacks() {
-  fallback(kPortHandler, [this](const Trigger& t) { actPort(t.tag); });
-  fallback(QStringLiteral("ActOCPort"), [this](const Trigger&) { ActOCPortExecute(); });
-  fallback(QStringLiteral("ActSetTO"), [this](const Trigger&) { ActSetTOExecute(); });
-  fallback(QStringLiteral("actPolling"), [this](const Trigger&) { actPollingExecute(); });
-  fallback(QStringLiteral("actGetStartInfo"), [this](const Trigger&) { actGetStartInfoExecute(); });
   fallback(QStringLiteral("actGetData"), [this](const Trigger&) { actGetDataExecute(); });
   fallback(QStringLiteral("actGetInterrupt"), [this](const Trigger&) { actGetInterruptExecute(); });
   fallback(QStringLiteral("actPrint"), [this](const Trigger&) { actPrintExecute(); });
@@ -313,14 +307,8 @@ void DataModule::bindFallbacks() {
   fallback(QStringLiteral("N10"), [this](const Trigger&) { N10Click(); });
   fallback(QStringLiteral("N11"), [this](const Trigger&) { N11Click(); });
   fallback(QStringLiteral("N12"), [this](const Trigger&) { N12Click(); });
-  fallback(QStringLiteral("lbRelayDblClick"), [this](const Trigger&) { lbRelayDblClick(); });
 }
 
-void DataModule::actPort(int tag) { vmk::actPort(*m_ws, tag); }
-void DataModule::ActOCPortExecute() { vmk::ActOCPortExecute(*m_ws); }
-void DataModule::ActSetTOExecute() { vmk::ActSetTOExecute(*m_ws); }
-void DataModule::actPollingExecute() { vmk::actPollingExecute(*m_ws); }
-void DataModule::actGetStartInfoExecute() { vmk::actGetStartInfoExecute(*m_ws); }
 void DataModule::actGetDataExecute() {}
 void DataModule::actGetInterruptExecute() {}
 void DataModule::actPrintExecute() {}
@@ -330,6 +318,5 @@ void DataModule::N9Click() {}
 void DataModule::N10Click() {}
 void DataModule::N11Click() {}
 void DataModule::N12Click() {}
-void DataModule::lbRelayDblClick() { vmk::lbRelayDblClick(*m_ws); }
 
 }  // namespace vmk

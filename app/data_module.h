@@ -84,11 +84,6 @@ class DataModule : public QObject {
 
   // Handlers not yet declared in the registry; run() falls back to them.
   // Each subsystem removes its own when it declares its commands.
-  void actPort(int tag);
-  void ActOCPortExecute();
-  void ActSetTOExecute();
-  void actPollingExecute();
-  void actGetStartInfoExecute();
   void actGetDataExecute();
   void actGetInterruptExecute();
   void actPrintExecute();
@@ -102,7 +97,6 @@ class DataModule : public QObject {
   void N12Click();
 
   // Handlers of page controls.
-  void lbRelayDblClick();
 
  Q_SIGNALS:
   // "Выход": the application ends without the unsaved-changes question.

@@ -40,11 +40,6 @@ struct IncludeException {
   const char* fixer;
 };
 const IncludeException kIncludeExceptions[] = {
-    {"device/connection.cpp", "shell/workspace.h", "link"},
-    {"device/connection.cpp", "shell/page_rules.h", "link"},
-    {"device/polling.cpp", "shell/workspace.h", "link"},
-    {"device/polling.cpp", "shell/page_rules.h", "link"},
-    {"device/port_actions.h", "shell/workspace.h", "link"},
     {"sim/bus_link.h", "device/serial_port.h", "sim"},
 };
 
@@ -54,13 +49,8 @@ struct CodeException {
   const char* rule;
   const char* fixer;
 };
-const CodeException kCodeExceptions[] = {
-    {"device/connection.cpp", "register literal", "link"},
-    {"device/connection.cpp", "setup count", "link"},
-    {"device/connection.cpp", "protocol call", "link"},
-    {"device/connection.cpp", "reply length", "link"},
-    {"device/polling.cpp", "protocol call", "link"},
-};
+// None left.
+const QList<CodeException> kCodeExceptions;
 
 // Sources of a folder, relative to the top ("params/catalogue.cpp").
 QStringList sourcesOf(const QString& folder) {
@@ -139,15 +129,10 @@ const QList<CodeRule>& codeRules() {
   return rules;
 }
 
-// The files the code rules hold for: the operation folders, and the
-// operations that still live in device/.
+// The files the code rules hold for: the operation folders.
 QStringList operationSources() {
   QStringList out;
   for (const QString& folder : kOperations) out << sourcesOf(folder);
-  for (const QString& file : sourcesOf(QStringLiteral("device")))
-    if (file.startsWith(QLatin1String("device/connection.")) ||
-        file.startsWith(QLatin1String("device/polling.")))
-      out << file;
   return out;
 }
 
