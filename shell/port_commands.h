@@ -1,7 +1,8 @@
 #pragma once
 // The port commands of the command table and the handlers of `Port1`'s
 // events, written against the Workspace: status texts, action states and
-// prompts, never widgets.
+// prompts, never widgets. What is pure (a connector's settings file) is in
+// device/connector.h.
 
 #include <QObject>
 #include <QString>
@@ -24,11 +25,6 @@ enum PortTag : int {
 // Image indexes of ActOCPort.
 constexpr int kImagePortOpen = 7;
 constexpr int kImagePortClosed = 8;
-
-// Front.ini and Rear.ini: in ProgramDir when it is writable, else in the
-// per-user config folder.
-QString frontIniPath(const Workspace& ws);
-QString rearIniPath(const Workspace& ws);
 
 // `actPort`: runs the command of the tag, then enables the menu
 // "Настройка порта" exactly when the front connector is not chosen. Opening
