@@ -30,18 +30,15 @@ class Runner {
   void setUpPort();
   ExitCode poll();
   ExitCode info();
-  ExitCode paramsGet();
-  ExitCode paramsSet();
   ExitCode live();
   ExitCode command();
 
   // Connects to the chosen address as the window does from the device list;
   // false (with an error already shown) when the device is not there.
   bool connect();
-  // The exit code for what the operation showed: a password or validation
-  // refusal is 3, anything else shown as an error is 1.
-  ExitCode outcome(bool refusalsAreValidation = false) const;
-  std::optional<int> group() const;
+  // The exit code for what the operation showed: a password refusal is 3,
+  // anything else shown as an error is 1.
+  ExitCode outcome() const;
 
   CommandLine m_line;
   std::unique_ptr<Session> m_session;

@@ -2,13 +2,21 @@
 
 #include "shell/params_commands.h"
 
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include "device/session.h"
 #include "model/messages.h"
+#include "model/text_grid.h"
 #include "params/catalogue.h"
 #include "params/read_params.h"
 #include "params/settings_file.h"
 #include "params/write_params.h"
 #include "service/password_check.h"
+#include "shell/cli_call.h"
 #include "shell/command_registry.h"
+#include "shell/link_commands.h"
 #include "shell/service_commands.h"
 #include "shell/workspace.h"
 
@@ -18,6 +26,192 @@ namespace {
 
 // The box of an operation that the device or the line let down.
 bool showsLinkError(Outcome o) { return isLinkFailure(o) || o == Outcome::DeviceRefused; }
+
+// ---- vmkctl ----------------------------------------------------------------
+
+const QString kGetHelp = QStringLiteral(
+    "vmkctl [global options] params get [--group 1|2] [-o FILE.ust]\n"
+    "\n"
+    "Connects, reads the parameters and the settings of the group (default 1) and\n"
+    "prints \"caption<TAB>value\" rows of both grids, or writes them to a settings\n"
+    "file (-o; the extension must be .ust). With --json, each row gives its\n"
+    "caption, its text, its register(s) and the raw word(s) read.\n");
+
+const QString kSetHelp = QStringLiteral(
+    "vmkctl [global options] params set FILE.ust --password P [--group 1|2]\n"
+    "                                 [--allow-address-change]\n"
+    "\n"
+    "Connects, loads the settings file into both grids (the settings go to the\n"
+    "chosen group whatever group they were saved from), checks every row before\n"
+    "anything is sent, asks the device password (--password), writes every row\n"
+    "and prints each written register and the rows left unanswered (exit code 1).\n"
+    "A row that does not convert or does not fit its register is refused with\n"
+    "exit code 3 and nothing is written. A file whose device address differs\n"
+    "from the device's own is refused too, unless --allow-address-change is\n"
+    "given (two devices at one address on a bus).\n");
+
+// The grids of one vmkctl command, laid out as at start.
+struct CliGrids {
+  TextGrid Grid1{62, 5};
+  TextGrid grdSett{32, 5};
+  explicit CliGrids(int group) {
+    FillParamList(Grid1);
+    FillUstList(grdSett, group);
+  }
+};
+
+int groupOf(const CliCall& call) {
+  const QString g = call.option(QStringLiteral("--group")).value_or(QStringLiteral("1"));
+  if (g == QLatin1String("1")) return 1;
+  if (g == QLatin1String("2")) return 2;
+  throw UsageError{QStringLiteral("--group is 1 or 2")};
+}
+
+QJsonArray numbers(const QVector<int>& values) {
+  QJsonArray a;
+  for (int v : values) a.append(v);
+  return a;
+}
+
+QJsonArray numbers(const QVector<std::uint16_t>& values) {
+  QJsonArray a;
+  for (std::uint16_t v : values) a.append(int(v));
+  return a;
+}
+
+QJsonObject rowJson(const ParamRow& row) {
+  return QJsonObject{{QStringLiteral("row"), row.row},
+                     {QStringLiteral("caption"), row.caption},
+                     {QStringLiteral("text"), row.text},
+                     {QStringLiteral("registers"), numbers(row.registers)},
+                     {QStringLiteral("words"), numbers(row.words)}};
+}
+
+Outcome paramsGet(CliCall& call) {
+  const int group = groupOf(call);
+  if (!call.args.isEmpty())
+    throw UsageError{QStringLiteral("params get takes no file; write one with -o FILE.ust")};
+  const std::optional<QString> file = call.option(QStringLiteral("-o"));
+  if (file && !file->endsWith(QLatin1String(".ust")))
+    throw UsageError{QStringLiteral("-o needs a file name ending in .ust")};
+
+  const Outcome connected = connectForCommand(call);
+  if (connected != Outcome::Done) return connected;
+  CliGrids grids(group);
+  const ParamReadResult read = readParameters(call.session, group, grids.Grid1, grids.grdSett,
+                                              call.session.vmk.setup);
+  if (!read.ok()) {
+    call.prompts.error(msg::kLinkError);
+    return read.outcome;
+  }
+  call.data.insert(QStringLiteral("group"), group);
+  QJsonArray parameters, settings;
+  for (const ParamRow& r : read.parameters) parameters.append(rowJson(r));
+  for (const ParamRow& r : read.settings) settings.append(rowJson(r));
+  call.data.insert(QStringLiteral("parameters"), parameters);
+  call.data.insert(QStringLiteral("settings"), settings);
+  if (file) {
+    const SettingsFileResult saved = saveSettingsFile(*file, grids.Grid1, grids.grdSett);
+    if (!saved.ok()) {
+      call.prompts.error(saved.message);
+      return saved.outcome;
+    }
+    call.text << *file;
+    call.data.insert(QStringLiteral("file"), *file);
+    return Outcome::Done;
+  }
+  for (const QVector<ParamRow>* rows : {&read.parameters, &read.settings})
+    for (const ParamRow& r : *rows) call.text << r.caption + QLatin1Char('\t') + r.text;
+  return Outcome::Done;
+}
+
+// The device address a settings file sets, as the word it writes; nothing
+// when the file has no address or one that does not convert.
+std::optional<int> fileAddress(const SettingsFileResult& loaded, QString& text) {
+  for (const FileEntry& e : loaded.entries) {
+    if (e.grid != 1 || ParamRows()[e.row].kind != RowKind::LowByte) continue;
+    text = e.text;
+    const WriteWords w = WordsFromText(ParamRows()[e.row], e.text, QLocale());
+    if (!w.ok()) return std::nullopt;
+    return w.words.first() & 0xFF;
+  }
+  return std::nullopt;
+}
+
+Outcome paramsSet(CliCall& call) {
+  const int group = groupOf(call);
+  if (!call.option(QStringLiteral("--password")))
+    throw UsageError{QStringLiteral("params set needs --password")};
+  if (call.args.size() != 1) throw UsageError{QStringLiteral("params set takes one FILE.ust")};
+  const QString file = call.args.first();
+  const QFileInfo info(file);
+  // The window ignores a name without ".ust" silently; here that is a
+  // refusal the script must see, as is a file that is not there.
+  if (info.suffix() != QLatin1String("ust") || !info.isFile() || !info.isReadable()) {
+    call.prompts.error(
+        QStringLiteral("Файл %1 не найден или не является файлом уставок (*.ust)").arg(file));
+    return Outcome::InputRefused;
+  }
+
+  const Outcome connected = connectForCommand(call);
+  if (connected != Outcome::Done) return connected;
+  SetupFields& setup = call.session.vmk.setup;
+  CliGrids grids(group);
+  const SettingsFileResult loaded = loadSettingsFile(file, grids.Grid1, grids.grdSett);
+  if (!loaded.ok()) {
+    call.prompts.error(loaded.message);
+    return loaded.outcome;
+  }
+  // A file copied from another device carries that device's address: on a
+  // bus, writing it would put two devices at one address. A script must ask
+  // for that change explicitly.
+  QString addressText;
+  const std::optional<int> address = fileAddress(loaded, addressText);
+  if (address != int(setup.NetAddress) && !call.flag(QStringLiteral("--allow-address-change"))) {
+    call.prompts.error(QStringLiteral("Файл задаёт адрес устройства %1, а у устройства адрес %2. "
+                                      "Запись отменена (--allow-address-change разрешает смену "
+                                      "адреса).")
+                           .arg(addressText)
+                           .arg(setup.NetAddress));
+    return Outcome::InputRefused;
+  }
+
+  const Result<QString> password =
+      CheckPassword(call.prompts, setup.DevicePassword, PasswordForm::Strict);
+  const ParamWriteResult written =
+      writeParameters(call.session, password, grids.Grid1, grids.grdSett, setup);
+  if (!password) return password.outcome;
+  QJsonArray writtenRows, unanswered, refused;
+  for (const RowWriteResult& r : written.rows) {
+    if (r.state == RowWrite::Refused) {
+      QJsonObject o = rowJson(r.row);
+      o.insert(QStringLiteral("why"), r.why);
+      refused.append(o);
+      continue;
+    }
+    if (written.outcome == Outcome::InputRefused) continue;  // nothing was sent
+    const QString line = QString::number(r.row.registers.value(0)) + QLatin1Char('\t') +
+                         r.row.caption + QLatin1Char('\t') + r.row.text;
+    const bool done = r.state == RowWrite::Written;
+    call.text << (done ? QStringLiteral("written\t") : QStringLiteral("unanswered\t")) + line;
+    (done ? writtenRows : unanswered).append(rowJson(r.row));
+  }
+  call.data.insert(QStringLiteral("group"), group);
+  call.data.insert(QStringLiteral("written"), writtenRows);
+  call.data.insert(QStringLiteral("unanswered"), unanswered);
+  if (!refused.isEmpty()) call.data.insert(QStringLiteral("refused"), refused);
+  if (written.outcome == Outcome::InputRefused) {
+    call.prompts.error(refusalMessage(written));
+    return written.outcome;
+  }
+  if (showsLinkError(written.outcome)) {
+    call.prompts.error(msg::kLinkError);
+    return written.outcome;
+  }
+  // Rows the device did not answer: the configuration is not all there.
+  if (written.count(RowWrite::Unanswered) > 0) return Outcome::NoAnswer;
+  return written.outcome;
+}
 
 }  // namespace
 
@@ -90,6 +284,15 @@ void declareParamsCommands(CommandRegistry& registry) {
          [](Workspace& ws, const Trigger& t) { Grid1DblClick(ws, t.tag, t.row); });
   window("Grid1SelectCell",
          [](Workspace& ws, const Trigger& t) { Grid1SelectCell(ws, t.tag, t.row); }, false);
+
+  registry.add(CliCommand{{QStringLiteral("params"), QStringLiteral("get")},
+                          QStringLiteral("params get [--group 1|2] [-o FILE.ust]"),
+                          QStringLiteral("read parameters and settings"), kGetHelp, paramsGet});
+  registry.add(CliCommand{{QStringLiteral("params"), QStringLiteral("set")},
+                          QStringLiteral("params set FILE.ust --password P [--group 1|2] "
+                                         "[--allow-address-change]"),
+                          QStringLiteral("write a settings file into the device"), kSetHelp,
+                          paramsSet});
 }
 
 }  // namespace vmk

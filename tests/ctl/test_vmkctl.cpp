@@ -1,6 +1,9 @@
 // vmkctl as a process against vmksim on a pseudo-terminal: what a script
 // that commissions many relays sees.
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -180,6 +183,32 @@ class TestVmkctl : public QObject {
     QCOMPARE(r.exitCode, 3);
     QVERIFY(!sentWrites(r));
     QVERIFY(r.err.contains(QStringLiteral("--allow-address-change")));
+  }
+
+  void jsonParamsGetGivesRegistersAndWords() {
+    SimProcess sim;
+    QVERIFY(sim.start({}));
+    const Run r = vmkctl(on(sim, {QStringLiteral("--json"), QStringLiteral("params"), QStringLiteral("get")}));
+    QCOMPARE(r.exitCode, 0);
+    const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    QCOMPARE(o.value(QStringLiteral("group")).toInt(), 1);
+    auto rowOf = [&o](const char* grid, int row) {
+      for (const QJsonValue& v : o.value(QLatin1String(grid)).toArray())
+        if (v.toObject().value(QStringLiteral("row")).toInt() == row) return v.toObject();
+      return QJsonObject();
+    };
+    const QJsonObject address = rowOf("parameters", 1);
+    QCOMPARE(address.value(QStringLiteral("caption")).toString(), QStringLiteral("Адрес устройства"));
+    QCOMPARE(address.value(QStringLiteral("registers")).toArray(), QJsonArray{64});
+    const QJsonArray word = address.value(QStringLiteral("words")).toArray();
+    QCOMPARE(word.size(), 1);
+    QCOMPARE(address.value(QStringLiteral("text")).toString(), QString::number(word[0].toInt() & 0xFF));
+    const QJsonObject indicator = rowOf("parameters", 10);
+    QCOMPARE(indicator.value(QStringLiteral("registers")).toArray(), (QJsonArray{96, 97}));
+    QCOMPARE(indicator.value(QStringLiteral("words")).toArray().size(), 2);
+    // The password stays out: no words for its row.
+    QVERIFY(rowOf("parameters", 2).value(QStringLiteral("words")).toArray().isEmpty());
+    QCOMPARE(rowOf("settings", 8).value(QStringLiteral("registers")).toArray(), QJsonArray{262});
   }
 
   void liveShowsThePhaseCurrents() {
