@@ -26,6 +26,11 @@ void catchInterrupt(vmk::JobControl& jobs) {
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART | SA_RESETHAND;
   sigaction(SIGINT, &action, nullptr);
+  // A parent may have left it blocked (the mask survives exec).
+  sigset_t interrupt;
+  sigemptyset(&interrupt);
+  sigaddset(&interrupt, SIGINT);
+  sigprocmask(SIG_UNBLOCK, &interrupt, nullptr);
 }
 
 void print(FILE* to, const QString& text) {

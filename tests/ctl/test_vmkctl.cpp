@@ -10,6 +10,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
 
 #include "tests/system/sim_process.h"
 
@@ -242,6 +243,68 @@ class TestVmkctl : public QObject {
     QCOMPARE(wrong.exitCode, 3);
     QVERIFY(wrong.err.contains(QStringLiteral("Error: Ошибка ввода пароля!")));
     QVERIFY(!wrong.err.contains(QRegularExpression(QStringLiteral("-> \\S\\S 05 "))));
+  }
+
+  void anInterruptedPollPrintsWhatItFoundAndFreesThePort() {
+    SimProcess sim;
+    QVERIFY(sim.start({QStringLiteral("--addresses"), QStringLiteral("1-3")}));
+    // A slow bus: each silent address waits 500 ms for its answer.
+    QProcess poll;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("vmk.proto.frames.debug=true"));
+    poll.setProcessEnvironment(env);
+    poll.start(QStringLiteral(VMKCTL_PATH),
+               {QStringLiteral("--port"), sim.path(), QStringLiteral("--connector"), QStringLiteral("rear"),
+                QStringLiteral("--timeout"), QStringLiteral("50"), QStringLiteral("poll")});
+    poll.setReadChannel(QProcess::StandardError);
+    QVERIFY(poll.waitForStarted());
+    // SIGINT while address 5 is asked.
+    QByteArray err;
+    while (!err.contains("-> 05 07")) {
+      QVERIFY2(poll.waitForReadyRead(30000), err.constData());
+      err += poll.readAllStandardError();
+    }
+    QCOMPARE(::kill(pid_t(poll.processId()), SIGINT), 0);
+    QVERIFY(poll.waitForFinished(30000));
+    QCOMPARE(poll.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(poll.exitCode(), 1);
+    const QStringList lines = QString::fromUtf8(poll.readAllStandardOutput()).trimmed().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines[0], QStringLiteral("Устройство №1 в сети"));
+    QCOMPARE(lines[2], QStringLiteral("Устройство №3 в сети"));
+    QCOMPARE(lines[4], QStringLiteral("Связи с устройством №5 нет"));
+
+    // The port was closed: the bus serves the next run at once.
+    const Run again = vmkctl(on(sim, {QStringLiteral("--address"), QStringLiteral("2"), QStringLiteral("info")},
+                                QStringLiteral("rear")));
+    QCOMPARE(again.exitCode, 0);
+    QVERIFY(again.out.contains(QStringLiteral("Сетевой адрес устройства 2")));
+  }
+
+  void aSecondInterruptEndsTheProgram() {
+    SimProcess sim;
+    QVERIFY(sim.start({QStringLiteral("--addresses"), QStringLiteral("1")}));
+    QProcess poll;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("vmk.proto.frames.debug=true"));
+    poll.setProcessEnvironment(env);
+    poll.setReadChannel(QProcess::StandardError);
+    poll.start(QStringLiteral(VMKCTL_PATH),
+               {QStringLiteral("--port"), sim.path(), QStringLiteral("--connector"), QStringLiteral("rear"),
+                QStringLiteral("--timeout"), QStringLiteral("255"), QStringLiteral("poll")});
+    QVERIFY(poll.waitForStarted());
+    QByteArray err;
+    while (!err.contains("-> 02 07")) {
+      QVERIFY2(poll.waitForReadyRead(30000), err.constData());
+      err += poll.readAllStandardError();
+    }
+    // The first asks the poll to stop after this 2.55 s wait; the second
+    // does not wait for it.
+    QCOMPARE(::kill(pid_t(poll.processId()), SIGINT), 0);
+    QTest::qWait(100);
+    QCOMPARE(::kill(pid_t(poll.processId()), SIGINT), 0);
+    QVERIFY(poll.waitForFinished(2000));
+    QCOMPARE(poll.exitStatus(), QProcess::CrashExit);
   }
 
   void usageErrorsExitTwo() {
