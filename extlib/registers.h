@@ -24,6 +24,7 @@ constexpr int kName = 0;  // 0..4, two Windows-1251 characters each
 constexpr int kNameCount = 5;
 constexpr int kVersion = 5;
 constexpr int kFactoryNumber = 6;
+constexpr int kIdentityReserved = 7;
 constexpr int kLanguage = 8;
 
 // --- Live values, read by every refresh ----------------------------------
@@ -56,6 +57,9 @@ constexpr int kIndicatorCount = 8;
 constexpr int kRelayConfig = 112;   // 112..121: relays 1..5, low word then high word
 constexpr int kRelayCount = 5;
 constexpr int kContactTimes = 122;  // relay 1 at 122, УРОВ 123, relays 2..5 at 124..127
+constexpr int kContactTimeCount = 6;
+// The contact time of output relay 1..5.
+constexpr int contactTimeRegister(int relay) { return relay == 1 ? kContactTimes : kContactTimes + relay; }
 constexpr int kInputConfig = 128;   // 128..133: inputs 1..6
 constexpr int kInputCount = 6;
 constexpr int kInputDelays = 134;   // 134..139: inputs 1..6
@@ -63,7 +67,9 @@ constexpr int kRecorderPreTrigger = 140;
 constexpr int kRecorderSource = 142;
 constexpr Block kStatistics{144, 22};  // read only; 165 is the hours in service
 constexpr int kRelayCounters = 160;    // 160..164: operations of relays 1..5
+constexpr int kHoursInService = 165;   // not cleared with the statistics
 constexpr Block kChannels{192, 32};    // recorder channel assignments
+constexpr int kChannelCount = 16;      // channel n: low word at 190 + 2n, high word at 191 + 2n
 
 // --- Settings: two groups of 38 registers --------------------------------
 constexpr int kGroup1 = 256;

@@ -30,6 +30,15 @@ enum Function : std::uint8_t {
 constexpr std::uint8_t kExceptionFlag = 0x80;
 constexpr int kExceptionReplyLength = 5;
 
+// Device addresses on the line; there is no broadcast.
+constexpr int kFirstAddress = 1;
+constexpr int kLastAddress = 32;
+
+// The shortest frame (address, function, CRC) and the longest one a
+// request may be.
+constexpr int kMinFrameLength = 4;
+constexpr int kMaxFrameLength = 256;
+
 // Exception codes.
 enum ExceptionCode : std::uint8_t { kIllegalFunction = 1, kIllegalAddress = 2, kIllegalValue = 3 };
 
