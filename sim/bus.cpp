@@ -1,6 +1,7 @@
 #include "sim/bus.h"
 
 #include "extlib/crc16.h"
+#include "extlib/wire_table.h"
 
 namespace vmk::sim {
 
@@ -38,7 +39,7 @@ QList<int> Bus::addresses() const {
 
 QByteArray Bus::handle(const QByteArray& request) {
   m_requests.append(request);
-  if (request.size() < 4 || !wire::hasValidCrc(request)) return {};
+  if (request.size() < wire::kMinFrameLength || !wire::hasValidCrc(request)) return {};
   Device* dev = device(std::uint8_t(request[0]));
   return dev ? dev->handle(request) : QByteArray();
 }

@@ -3,7 +3,7 @@
 #include <thread>
 
 #include "extlib/transport_error.h"
-#include "sim/request_length.h"
+#include "extlib/wire_table.h"
 
 namespace vmk::sim {
 
@@ -35,7 +35,7 @@ void BusLink::write(const QByteArray& bytes) {
   check();
   m_partial += bytes;
   for (;;) {
-    const int length = requestLength(m_partial);
+    const int length = wire::requestLength(m_partial);
     if (length == 0 || (length > 0 && m_partial.size() < length)) return;
     // A function without a known length ends where the write ended.
     const QByteArray frame = length > 0 ? m_partial.left(length) : m_partial;
@@ -79,17 +79,6 @@ void BusLink::discardInput() {
   QByteArray due;
   do deliverDue(due); while (!due.isEmpty());
   m_input.clear();
-}
-
-SerialPort::LinkFactory busLinkFactory(Bus& bus, const FaultPlan& faults,
-                                       std::function<void(BusLink&)> created) {
-  return [&bus, faults, created](const PortSettings& settings) -> std::unique_ptr<SerialLink> {
-    auto link = std::make_unique<BusLink>(bus, faults);
-    const int baud = settings.effectiveBaudRate();
-    if (baud > 0) link->setByteTimeUs(10'000'000 / baud);
-    if (created) created(*link);
-    return link;
-  };
 }
 
 }  // namespace vmk::sim

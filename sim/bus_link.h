@@ -6,15 +6,13 @@
 //
 //   sim::Bus bus({1, 2, 3});
 //   auto link = std::make_unique<sim::BusLink>(bus);
-//   Session session(sim::busLinkFactory(bus));
+//   link->setByteTimeUs(1041);  // as at 9600 bit/s
 
 #include <QByteArray>
 #include <QList>
 #include <chrono>
 #include <deque>
-#include <functional>
 
-#include "device/serial_port.h"
 #include "extlib/serial_link.h"
 #include "sim/bus.h"
 #include "sim/fault_injector.h"
@@ -71,11 +69,5 @@ class BusLink : public SerialLink {
   bool m_open = false;
   bool m_gone = false;
 };
-
-// A Port1 link factory whose links all talk to `bus`, with the given faults
-// and the byte time of the port settings. `created` (optional) sees each
-// new link, so a test can reach it.
-SerialPort::LinkFactory busLinkFactory(Bus& bus, const FaultPlan& faults = {},
-                                       std::function<void(BusLink&)> created = {});
 
 }  // namespace vmk::sim

@@ -4,46 +4,36 @@
 
 #include "extlib/charset.h"
 #include "extlib/crc16.h"
+#include "extlib/wire_table.h"
 #include "sim/bcd.h"
-#include "sim/registers.h"
 
 namespace vmk::sim {
 
 namespace {
 
-enum Function : std::uint8_t {
-  kReadHolding = 0x03,
-  kWriteCoil = 0x05,
-  kWriteRegister = 0x06,
-  kExceptionStatus = 0x07,
-  kWriteMultiple = 0x10,
-  kService = 0x18,
-  kCalibrate = 0x19,
-  kEvent = 0x41,
-  kAlarmList = 0x42,
-  kOscBlock = 0x43,
-};
+using wire::wordAt;
 
-enum Exception : std::uint8_t { kIllegalFunction = 1, kIllegalAddress = 2, kIllegalValue = 3 };
+constexpr reg::Block kClockRegisters{reg::kClock, reg::kClockCount};
+constexpr reg::Block kCurrents{reg::kIa, reg::kIo - reg::kIa + 1};
 
-constexpr std::uint16_t kCommandFirst = 0x3000;  // relays 1..5, acknowledge, recorder
-constexpr std::uint16_t kAcknowledge = 0x3005;
-constexpr std::uint16_t kRecorderStart = 0x3006;
-constexpr int kMaxRead = 125;
-
-bool isClock(int r) { return r >= reg::kClock && r < reg::kClock + 3; }
-bool isStatistics(int r) { return r >= reg::kStatistics && r < reg::kStatistics + reg::kStatisticsCount; }
-bool isLive(int r) { return r >= reg::kIa && r <= reg::kIo; }
+bool isClock(int r) { return kClockRegisters.contains(r); }
+bool isStatistics(int r) { return reg::kStatistics.contains(r); }
+bool isLive(int r) { return kCurrents.contains(r); }
+// Whether a read of `count` registers from `first` takes in any of `b`.
+bool overlaps(const reg::Block& b, int first, int count) {
+  return first <= b.last() && first + count > b.first;
+}
 
 bool isWritable(int r) {
-  if (r >= 64 && r <= 223) return !isClock(r) && !isStatistics(r);
-  return (r >= reg::kGroup1 && r < reg::kGroup1 + reg::kGroupSize) ||
-         (r >= reg::kGroup2 && r < reg::kGroup2 + reg::kGroupSize);
+  if (r >= reg::kParamFirst && r <= reg::kParamLast) return !isClock(r) && !isStatistics(r);
+  return reg::groupBlock(1).contains(r) || reg::groupBlock(2).contains(r);
 }
 
-std::uint16_t wordAt(const QByteArray& f, int offset) {
-  return std::uint16_t((std::uint8_t(f[offset]) << 8) | std::uint8_t(f[offset + 1]));
-}
+bool isAddress(int a) { return a >= wire::kFirstAddress && a <= wire::kLastAddress; }
+
+// The reply of functions 5, 6 and 16: address, function and the request's
+// two words again.
+QByteArray echo(const QByteArray& req) { return wire::withCrc(req.left(6)); }
 
 }  // namespace
 
@@ -59,34 +49,42 @@ Device::Device(int address, int variant, std::uint64_t seed, ClockSource clock)
 }
 
 QByteArray Device::handle(const QByteArray& request) {
-  if (!m_powered || request.size() < 4) return {};
+  if (!m_powered || request.size() < wire::kMinFrameLength) return {};
   m_requests.append(request);
+  const QByteArray answer = dispatch(request);
+  Q_ASSERT(answer.isEmpty() || answer.size() == wire::replyLength(request) ||
+           ((std::uint8_t(answer[1]) & wire::kExceptionFlag) &&
+            answer.size() == wire::kExceptionReplyLength));
+  return answer;
+}
+
+QByteArray Device::dispatch(const QByteArray& request) {
   const std::uint8_t function = std::uint8_t(request[1]);
-  const auto size = request.size();
-  auto needs = [size](qsizetype n) { return size == n; };
+  // A request whose length does not fit its function gets silence.
+  const bool whole = request.size() == wire::requestLength(request);
   switch (function) {
-    case kReadHolding:
-      return needs(8) ? readRegisters(request) : QByteArray();
-    case kWriteCoil:
-      return needs(8) ? writeCoil(request) : QByteArray();
-    case kWriteRegister:
-      return needs(8) ? writeRegister(request) : QByteArray();
-    case kExceptionStatus:
-      return needs(4) ? reply(function, QByteArray(1, char(m_status))) : QByteArray();
-    case kWriteMultiple:
-      return size >= 9 && size == 9 + std::uint8_t(request[6]) ? writeClock(request) : QByteArray();
-    case kService:
-      return needs(9) ? service(request) : QByteArray();
-    case kCalibrate:
-      return needs(10) ? calibrate(request) : QByteArray();
-    case kEvent:
-      return needs(5) ? eventRecord(request) : QByteArray();
-    case kAlarmList:
-      return needs(4) ? alarmList(request) : QByteArray();
-    case kOscBlock:
-      return needs(7) ? oscillogramBlock(request) : QByteArray();
+    case wire::kReadHolding:
+      return whole ? readRegisters(request) : QByteArray();
+    case wire::kWriteCoil:
+      return whole ? writeCoil(request) : QByteArray();
+    case wire::kWriteRegister:
+      return whole ? writeRegister(request) : QByteArray();
+    case wire::kReadStatus:
+      return whole ? reply(function, QByteArray(1, char(m_status))) : QByteArray();
+    case wire::kWriteMultiple:
+      return whole ? writeClock(request) : QByteArray();
+    case wire::kService:
+      return whole ? service(request) : QByteArray();
+    case wire::kCalibration:
+      return whole ? calibrate(request) : QByteArray();
+    case wire::kEventRecord:
+      return whole ? eventRecord(request) : QByteArray();
+    case wire::kAlarmList:
+      return whole ? alarmList(request) : QByteArray();
+    case wire::kOscBlock:
+      return whole ? oscillogramBlock(request) : QByteArray();
     default:
-      return exception(function, kIllegalFunction);
+      return exception(function, wire::kIllegalFunction);
   }
 }
 
@@ -100,7 +98,7 @@ QByteArray Device::reply(std::uint8_t function, const QByteArray& data) const {
 }
 
 QByteArray Device::exception(std::uint8_t function, std::uint8_t code) const {
-  return reply(std::uint8_t(function | 0x80), QByteArray(1, char(code)));
+  return reply(std::uint8_t(function | wire::kExceptionFlag), QByteArray(1, char(code)));
 }
 
 // --- Standard functions ---------------------------------------------------
@@ -108,10 +106,10 @@ QByteArray Device::exception(std::uint8_t function, std::uint8_t code) const {
 QByteArray Device::readRegisters(const QByteArray& req) {
   const int first = wordAt(req, 2);
   const int count = wordAt(req, 4);
-  if (count < 1 || count > kMaxRead) return exception(kReadHolding, kIllegalValue);
-  if (first + count > kRegisters) return exception(kReadHolding, kIllegalAddress);
-  if (first <= reg::kClock + 2 && first + count > reg::kClock) refreshClock();
-  if (first <= reg::kIo && first + count > reg::kIa) refreshLive();
+  if (count < 1 || count > wire::kMaxReadCount) return exception(wire::kReadHolding, wire::kIllegalValue);
+  if (first + count > kRegisters) return exception(wire::kReadHolding, wire::kIllegalAddress);
+  if (overlaps(kClockRegisters, first, count)) refreshClock();
+  if (overlaps(kCurrents, first, count)) refreshLive();
   QByteArray data;
   data.reserve(1 + 2 * count);
   data.append(char(2 * count));
@@ -119,56 +117,58 @@ QByteArray Device::readRegisters(const QByteArray& req) {
     data.append(char(m_regs[std::size_t(r)] >> 8));
     data.append(char(m_regs[std::size_t(r)] & 0xFF));
   }
-  return reply(kReadHolding, data);
+  return reply(wire::kReadHolding, data);
 }
 
 QByteArray Device::writeRegister(const QByteArray& req) {
   const int r = wordAt(req, 2);
   const std::uint16_t value = wordAt(req, 4);
-  if (!isWritable(r)) return exception(kWriteRegister, kIllegalAddress);
-  if (r == reg::kAddress && ((value & 0xFF) < 1 || (value & 0xFF) > 32))
-    return exception(kWriteRegister, kIllegalValue);
+  if (!isWritable(r)) return exception(wire::kWriteRegister, wire::kIllegalAddress);
+  if (r == reg::kAddress && !isAddress(value & 0xFF))
+    return exception(wire::kWriteRegister, wire::kIllegalValue);
   const std::uint16_t old = m_regs[std::size_t(r)];
   m_regs[std::size_t(r)] = value;
-  if (r == reg::kActiveGroup && ((old ^ value) & 1)) logEvent(3, std::uint8_t(value & 1));
-  return wire::withCrc(req.left(6));
+  if (r == reg::kActiveGroup && ((old ^ value) & 1)) logEvent(event::kGroupChanged, std::uint8_t(value & 1));
+  return echo(req);
 }
 
 QByteArray Device::writeCoil(const QByteArray& req) {
   const std::uint16_t code = wordAt(req, 2);
   const std::uint16_t value = wordAt(req, 4);
-  if (code < kCommandFirst || code > kRecorderStart) return exception(kWriteCoil, kIllegalAddress);
-  if (value != 0xFF00) return exception(kWriteCoil, kIllegalValue);
+  if (code < reg::kCommandRelay1 || code > reg::kCommandRecorderStart)
+    return exception(wire::kWriteCoil, wire::kIllegalAddress);
+  if (value != reg::kCoilOn) return exception(wire::kWriteCoil, wire::kIllegalValue);
   const QDateTime now = deviceNow();
-  if (code < kAcknowledge) {
-    const int relay = code - kCommandFirst;  // 0..4
-    // Contact times: relay 1 at 122, relays 2..5 at 124..127, in 10 ms.
-    const int timeReg = relay == 0 ? reg::kContactTimes : reg::kContactTimes + 1 + relay;
+  if (code < reg::kCommandAcknowledge) {
+    const int relay = code - reg::kCommandRelay1;  // 0..4
+    // The contact time is in 10 ms.
+    const int timeReg = reg::contactTimeRegister(relay + 1);
     m_relayUntil[std::size_t(relay)] = m_source().addMSecs(qint64(m_regs[std::size_t(timeReg)]) * 10);
-    std::uint16_t& counter = m_regs[std::size_t(reg::kStatistics + 16 + relay)];
+    std::uint16_t& counter = m_regs[std::size_t(reg::kRelayCounters + relay)];
     counter = std::uint16_t(counter + 1);
-    logEvent(6, std::uint8_t(relay + 1));
-  } else if (code == kAcknowledge) {
+    logEvent(event::kRemoteCommand, std::uint8_t(relay + 1));
+  } else if (code == reg::kCommandAcknowledge) {
     for (int r = reg::kStageFlags; r <= reg::kReclosingFlag; ++r) m_regs[std::size_t(r)] = 0;
-    logEvent(5, 1);
+    logEvent(event::kAcknowledged, event::kOverTheLine);
   } else if (m_variant != 3) {
     FaultScenario none;
     none.loadCurrent = int(std::lround(m_load[0]));
     m_recorder.record(now, none);
   }
-  return wire::withCrc(req.left(6));
+  return echo(req);
 }
 
 QByteArray Device::writeClock(const QByteArray& req) {
   const int first = wordAt(req, 2);
   const int count = wordAt(req, 4);
   const int bytes = std::uint8_t(req[6]);
-  if (first != reg::kClock || count != 3) return exception(kWriteMultiple, kIllegalAddress);
-  if (bytes != 6) return exception(kWriteMultiple, kIllegalValue);
-  const auto moment = fromBcdStamp(req.mid(7, 6));
-  if (!moment) return exception(kWriteMultiple, kIllegalValue);
+  if (first != reg::kClock || count != reg::kClockCount)
+    return exception(wire::kWriteMultiple, wire::kIllegalAddress);
+  if (bytes != 2 * reg::kClockCount) return exception(wire::kWriteMultiple, wire::kIllegalValue);
+  const auto moment = fromBcdStamp(req.mid(7, bytes));
+  if (!moment) return exception(wire::kWriteMultiple, wire::kIllegalValue);
   setClock(*moment);
-  return wire::withCrc(req.left(6));
+  return echo(req);
 }
 
 // --- Custom functions -----------------------------------------------------
@@ -189,23 +189,23 @@ QByteArray Device::service(const QByteArray& req) {
   bool done = code == expectedAccessCode();
   if (done) {
     switch (sub) {
-      case 0:
+      case reg::kServiceSerial:
         m_regs[reg::kFactoryNumber] = argument;
         break;
-      case 1:
+      case reg::kServiceClearStats:
         // The resource counter (hours in service) is not statistics.
-        for (int i = 0; i < reg::kStatisticsCount - 1; ++i) m_regs[std::size_t(reg::kStatistics + i)] = 0;
-        logEvent(4, 1);
+        for (int r = reg::kStatistics.first; r < reg::kHoursInService; ++r) m_regs[std::size_t(r)] = 0;
+        logEvent(event::kStatisticsCleared, event::kOverTheLine);
         break;
-      case 2:
+      case reg::kServiceEraseOsc:
         m_recorder.erase();
         break;
-      case 3:
+      case reg::kServiceEraseEvents:
         m_journal.erase();
         break;
-      case 4:
-        if (argument == 0 || argument == 0xFFFF)
-          m_calibration.setCalibrationMode(argument == 0);
+      case reg::kServiceCalibration:
+        if (argument == reg::kCalibrationEnter || argument == reg::kCalibrationLeave)
+          m_calibration.setCalibrationMode(argument == reg::kCalibrationEnter);
         else
           done = false;
         break;
@@ -221,38 +221,38 @@ QByteArray Device::service(const QByteArray& req) {
   QByteArray data;
   data.append(char(m_nonce >> 8));
   data.append(char(m_nonce & 0xFF));
-  data.append(char(done ? 0 : 255));
-  return reply(kService, data);
+  data.append(char(done ? reg::kServiceDone : reg::kServiceRefused));
+  return reply(wire::kService, data);
 }
 
 QByteArray Device::calibrate(const QByteArray& req) {
-  return reply(kCalibrate, m_calibration.handle(req.mid(2, 6)));
+  return reply(wire::kCalibration, m_calibration.handle(req.mid(2, 6)));
 }
 
 QByteArray Device::eventRecord(const QByteArray& req) {
-  if (m_variant == 3) return exception(kEvent, kIllegalFunction);
+  if (m_variant == 3) return exception(wire::kEventRecord, wire::kIllegalFunction);
   const int index = std::uint8_t(req[2]);
-  if (index >= EventJournal::kRecords) return exception(kEvent, kIllegalAddress);
-  return reply(kEvent, m_journal.payload(index));
+  if (index >= EventJournal::kRecords) return exception(wire::kEventRecord, wire::kIllegalAddress);
+  return reply(wire::kEventRecord, m_journal.payload(index));
 }
 
 QByteArray Device::alarmList(const QByteArray&) {
-  if (m_variant == 3) return exception(kAlarmList, kIllegalFunction);
+  if (m_variant == 3) return exception(wire::kAlarmList, wire::kIllegalFunction);
   QByteArray data;
   data.append(char(0));
   data.append(char(Recorder::kEntries));
   data.append(char(Recorder::kEntries * 10));
   data.append(m_recorder.listPayload());
-  return reply(kAlarmList, data);
+  return reply(wire::kAlarmList, data);
 }
 
 QByteArray Device::oscillogramBlock(const QByteArray& req) {
-  if (m_variant == 3) return exception(kOscBlock, kIllegalFunction);
+  if (m_variant == 3) return exception(wire::kOscBlock, wire::kIllegalFunction);
   const int entry = std::uint8_t(req[2]);
   const int block = wordAt(req, 3);
   const QByteArray words = m_recorder.blockPayload(entry, block);
-  if (words.isEmpty()) return exception(kOscBlock, kIllegalAddress);
-  return reply(kOscBlock, QByteArray(1, char(words.size())) + words);
+  if (words.isEmpty()) return exception(wire::kOscBlock, wire::kIllegalAddress);
+  return reply(wire::kOscBlock, QByteArray(1, char(words.size())) + words);
 }
 
 // --- Image ----------------------------------------------------------------
@@ -276,7 +276,7 @@ void Device::setRegister(int r, std::uint16_t value) {
 
 QString Device::name() const {
   QByteArray bytes;
-  for (int r = reg::kName; r < reg::kName + 5; ++r) {
+  for (int r = reg::kName; r < reg::kName + reg::kNameCount; ++r) {
     bytes.append(char(m_regs[std::size_t(r)] >> 8));
     bytes.append(char(m_regs[std::size_t(r)] & 0xFF));
   }
@@ -293,7 +293,7 @@ void Device::setClock(const QDateTime& moment) {
 QDateTime Device::deviceNow() const {
   if (!m_clockFrozen) return clock();
   QByteArray raw;
-  for (int r = reg::kClock; r < reg::kClock + 3; ++r) {
+  for (int r = kClockRegisters.first; r <= kClockRegisters.last(); ++r) {
     raw.append(char(m_regs[std::size_t(r)] >> 8));
     raw.append(char(m_regs[std::size_t(r)] & 0xFF));
   }
@@ -303,7 +303,7 @@ QDateTime Device::deviceNow() const {
 void Device::refreshClock() {
   if (m_clockFrozen) return;
   const QByteArray s = bcdStamp(clock());
-  for (int i = 0; i < 3; ++i)
+  for (int i = 0; i < reg::kClockCount; ++i)
     m_regs[std::size_t(reg::kClock + i)] =
         std::uint16_t((std::uint8_t(s[2 * i]) << 8) | std::uint8_t(s[2 * i + 1]));
 }
@@ -311,7 +311,7 @@ void Device::refreshClock() {
 std::uint8_t Device::outputs() const {
   const QDateTime now = m_source();
   std::uint8_t bits = 0;
-  for (int i = 0; i < 5; ++i)
+  for (int i = 0; i < reg::kRelayCount; ++i)
     if (m_relayUntil[std::size_t(i)].isValid() && now < m_relayUntil[std::size_t(i)]) bits |= std::uint8_t(1u << i);
   return bits;
 }
@@ -341,7 +341,7 @@ void Device::refreshLive() {
       shown[std::size_t(i)] = m_calibration.measure(point, v);
     }
   }
-  for (int i = 0; i < 4; ++i)
+  for (int i = 0; i < kCurrents.count; ++i)
     if (!m_pinned.test(std::size_t(reg::kIa + i))) m_regs[std::size_t(reg::kIa + i)] = std::uint16_t(shown[std::size_t(i)]);
 }
 
@@ -362,11 +362,11 @@ void Device::logEvent(std::uint8_t code, std::uint8_t sub, std::uint16_t value) 
 
 void Device::restart() {
   const int a = m_regs[reg::kAddress] & 0xFF;
-  if (a >= 1 && a <= 32) m_address = a;
+  if (isAddress(a)) m_address = a;
   m_calibration.setCalibrationMode(false);
   m_relayUntil.fill(QDateTime());
   m_powered = true;
-  logEvent(1);
+  logEvent(event::kPowerUp);
 }
 
 }  // namespace vmk::sim

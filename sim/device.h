@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+#include "extlib/registers.h"
 #include "sim/calibration.h"
 #include "sim/event_journal.h"
 #include "sim/recorder.h"
@@ -26,23 +27,26 @@ class Device {
  public:
   using ClockSource = std::function<QDateTime()>;
 
-  static constexpr int kRegisters = 768;
+  static constexpr int kRegisters = reg::kImageSize;
   // The constant added into the service access code.
-  static constexpr std::uint16_t kAccessSalt = 0x5A;
+  static constexpr std::uint16_t kAccessSalt = reg::kAccessSalt;
 
   // A device answering at `address` (1..32). Variant 1, 2 or 3 (3 has no
   // journals). Without a clock source the device clock runs from the PC
   // clock.
   explicit Device(int address, int variant = 1, std::uint64_t seed = 1, ClockSource clock = {});
 
-  // The address the device answers at. A new address written to register
-  // 64 takes effect at the next restart(), as on the real device.
+  // The address the device answers at. A new address written to the
+  // address register takes effect at the next restart(), as on the real
+  // device.
   int address() const { return m_address; }
   int variant() const { return m_variant; }
 
   // Handles one whole request frame addressed to this device whose CRC has
   // been checked. Returns the reply frame, CRC included, or an empty array
-  // for silence (a request whose length does not fit its function).
+  // for silence (a request whose length does not fit its function). A good
+  // reply has the length the wire table gives for the request, an
+  // exception reply the exception length.
   QByteArray handle(const QByteArray& request);
 
   // Every request handled, in order (for tests that check what the device
@@ -53,9 +57,9 @@ class Device {
   // --- Direct access for tests and tools -------------------------------
   // The register as a read would show it (clock and live values included).
   std::uint16_t registerValue(int reg);
-  // Sets any register 0..767. A live register so set keeps its value (no
-  // longer varies); setting a clock register stops the clock at the raw
-  // bytes then in 84..86, so an undefined clock can be shown.
+  // Sets any register of the image. A live register so set keeps its value
+  // (no longer varies); setting a clock register stops the clock at the raw
+  // bytes then in the clock registers, so an undefined clock can be shown.
   void setRegister(int reg, std::uint16_t value);
   // Function 7 status: 1 in service, 3 with a notice, 0 or 2 faulty.
   std::uint8_t status() const { return m_status; }
@@ -63,12 +67,12 @@ class Device {
   // A switched-off device never answers.
   void setPowered(bool on) { m_powered = on; }
   bool isPowered() const { return m_powered; }
-  // Power cycle: takes the address from register 64, leaves calibration,
-  // logs a power-up event.
+  // Power cycle: takes the address from the address register, leaves
+  // calibration, logs a power-up event.
   void restart();
 
   QString name() const;
-  std::uint16_t factoryNumber() const { return m_regs[6]; }
+  std::uint16_t factoryNumber() const { return m_regs[reg::kFactoryNumber]; }
   QDateTime clock() const;
   void setClock(const QDateTime& moment);
   std::uint8_t outputs() const;  // bits 4..0 relays 5..1
@@ -98,6 +102,7 @@ class Device {
   QByteArray alarmList(const QByteArray& req);
   QByteArray oscillogramBlock(const QByteArray& req);
 
+  QByteArray dispatch(const QByteArray& request);
   QByteArray reply(std::uint8_t function, const QByteArray& data) const;
   QByteArray exception(std::uint8_t function, std::uint8_t code) const;
 
@@ -120,7 +125,7 @@ class Device {
   bool m_powered = true;
   std::uint16_t m_nonce = 0;
   std::array<double, 4> m_load{};  // live Ia, Ib, Ic (0.01 A), Io (mA): true values
-  std::array<QDateTime, 5> m_relayUntil{};
+  std::array<QDateTime, reg::kRelayCount> m_relayUntil{};
   Calibration m_calibration;
   EventJournal m_journal;
   Recorder m_recorder;

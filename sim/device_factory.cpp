@@ -6,7 +6,6 @@
 
 #include "extlib/charset.h"
 #include "sim/device.h"
-#include "sim/registers.h"
 
 namespace vmk::sim {
 
@@ -54,11 +53,11 @@ void Device::fillFactoryImage() {
 
   // Identity. The sixth character of the name is the variant digit.
   const QByteArray name = cp1251::encode(QStringLiteral("ВМК-0%1.01 ").arg(m_variant % 10));
-  for (int i = 0; i < 5; ++i)
+  for (int i = 0; i < reg::kNameCount; ++i)
     set(reg::kName + i, std::uint16_t((std::uint8_t(name[2 * i]) << 8) | std::uint8_t(name[2 * i + 1])));
   set(reg::kVersion, kVersionWord);
   set(reg::kFactoryNumber, std::uint16_t(1000 + (m_address * 101 + m_rng.range(0, 98)) % 9000));
-  set(7, 0);
+  set(reg::kIdentityReserved, 0);
   set(reg::kLanguage, 1);
 
   // Live: breaker closed (input 1), input 3 on; the last trip latched.
@@ -72,7 +71,7 @@ void Device::fillFactoryImage() {
   set(reg::kAddress, std::uint16_t(m_address));
   set(reg::kInterface, 0x0004);  // 9600 bit/s
   set(reg::kPassword, 0x4141);   // "AAAA"
-  set(reg::kPassword + 1, 0x4141);
+  set(reg::kPasswordLow, 0x4141);
   set(reg::kActiveGroup, 0);
   set(reg::kGroupMode, 0);
   set(reg::kCtPrimary, 600);
@@ -80,48 +79,50 @@ void Device::fillFactoryImage() {
   set(reg::kEarthCtPrimary, 50);
   set(reg::kEarthCtSecondary, 1);
 
-  // Indicators 1..8: low word at 94 + 2i, six high bits at 95 + 2i.
-  const std::uint16_t indicatorLow[8] = {0x0001, 0x0002, 0x0004, 0x0008, 0x0010, 0x0000, 0x0000, 0x8000};
-  const std::uint16_t indicatorHigh[8] = {0, 0, 0, 0, 0, 0x0001, 0x0002, 0};
-  for (int i = 1; i <= 8; ++i) {
-    set(94 + 2 * i, indicatorLow[i - 1]);
-    set(95 + 2 * i, indicatorHigh[i - 1]);
+  // Indicators 1..8: a low word and six high bits each.
+  const std::uint16_t indicatorLow[reg::kIndicatorCount] = {0x0001, 0x0002, 0x0004, 0x0008,
+                                                            0x0010, 0x0000, 0x0000, 0x8000};
+  const std::uint16_t indicatorHigh[reg::kIndicatorCount] = {0, 0, 0, 0, 0, 0x0001, 0x0002, 0};
+  for (int i = 0; i < reg::kIndicatorCount; ++i) {
+    set(reg::kIndicators + 2 * i, indicatorLow[i]);
+    set(reg::kIndicators + 2 * i + 1, indicatorHigh[i]);
   }
-  // Output relays 1..5: low word at 110 + 2i, two high bits at 111 + 2i.
-  const std::uint16_t relayLow[5] = {0x0007, 0x0008, 0x0030, 0x0100, 0x0000};
-  const std::uint16_t relayHigh[5] = {0, 0, 0x0001, 0, 0x0002};
-  for (int i = 1; i <= 5; ++i) {
-    set(110 + 2 * i, relayLow[i - 1]);
-    set(111 + 2 * i, relayHigh[i - 1]);
+  // Output relays 1..5: a low word and two high bits each.
+  const std::uint16_t relayLow[reg::kRelayCount] = {0x0007, 0x0008, 0x0030, 0x0100, 0x0000};
+  const std::uint16_t relayHigh[reg::kRelayCount] = {0, 0, 0x0001, 0, 0x0002};
+  for (int i = 0; i < reg::kRelayCount; ++i) {
+    set(reg::kRelayConfig + 2 * i, relayLow[i]);
+    set(reg::kRelayConfig + 2 * i + 1, relayHigh[i]);
   }
   // Contact times in 10 ms: relay 1, УРОВ, relays 2..5.
-  const std::uint16_t contact[6] = {50, 30, 100, 50, 50, 20};
-  for (int i = 0; i < 6; ++i) set(reg::kContactTimes + i, contact[i]);
+  const std::uint16_t contact[reg::kContactTimeCount] = {50, 30, 100, 50, 50, 20};
+  for (int i = 0; i < reg::kContactTimeCount; ++i) set(reg::kContactTimes + i, contact[i]);
   // Inputs 1..6 (15-bit functions) and their delays in 10 ms.
-  const std::uint16_t inputs[6] = {0x0001, 0x0002, 0x0010, 0x0000, 0x0100, 0x4000};
-  const std::uint16_t delays[6] = {2, 2, 5, 5, 10, 10};
-  for (int i = 0; i < 6; ++i) {
-    set(128 + i, inputs[i]);
-    set(134 + i, delays[i]);
+  const std::uint16_t inputs[reg::kInputCount] = {0x0001, 0x0002, 0x0010, 0x0000, 0x0100, 0x4000};
+  const std::uint16_t delays[reg::kInputCount] = {2, 2, 5, 5, 10, 10};
+  for (int i = 0; i < reg::kInputCount; ++i) {
+    set(reg::kInputConfig + i, inputs[i]);
+    set(reg::kInputDelays + i, delays[i]);
   }
-  set(140, 15);  // recorder pre-trigger 1.50 s
-  set(142, 0);   // recorder started by a trip
+  set(reg::kRecorderPreTrigger, 15);  // 1.50 s
+  set(reg::kRecorderSource, 0);       // started by a trip
 
-  const std::uint16_t stats[reg::kStatisticsCount] = {12, 7, 21, 5, 3, 4, 9, 2, 34, 34, 2,
-                                                      0, 6, 0, 6, 1, 16, 9, 3, 0, 1, 23871};
-  for (int i = 0; i < reg::kStatisticsCount; ++i) set(reg::kStatistics + i, stats[i]);
+  const std::uint16_t stats[reg::kStatistics.count] = {12, 7, 21, 5, 3, 4, 9, 2, 34, 34, 2,
+                                                       0, 6, 0, 6, 1, 16, 9, 3, 0, 1, 23871};
+  for (int i = 0; i < reg::kStatistics.count; ++i) set(reg::kStatistics.first + i, stats[i]);
 
-  // Recorder channels 1..16: one function each. Functions 0..10 are the
-  // bits 0..10 of the high word, functions 11..26 the bits of the low word.
-  for (int n = 1; n <= 16; ++n) {
+  // Recorder channels 1..16: one function each, in a low and a high word.
+  // Functions 0..10 are the bits 0..10 of the high word, functions 11..26
+  // the bits of the low word.
+  for (int n = 1; n <= reg::kChannelCount; ++n) {
     std::uint32_t v = n <= 11 ? (1u << (n - 1 + 16)) : (1u << (n - 12));
-    set(190 + 2 * n, std::uint16_t(v & 0xFFFF));
-    set(191 + 2 * n, std::uint16_t(v >> 16));
+    set(reg::kChannels.first + 2 * (n - 1), std::uint16_t(v & 0xFFFF));
+    set(reg::kChannels.first + 2 * (n - 1) + 1, std::uint16_t(v >> 16));
   }
 
   for (int g = 1; g <= 2; ++g) {
     const auto s = groupSettings(g);
-    const int base = g == 1 ? reg::kGroup1 : reg::kGroup2;
+    const int base = reg::groupBase(g);
     for (int k = 0; k < reg::kGroupSize; ++k) set(base + k, s[std::size_t(k)]);
   }
 }

@@ -7,6 +7,8 @@
 #include <array>
 #include <cstdint>
 
+#include "extlib/registers.h"
+
 namespace vmk::sim {
 
 struct EventRecord {
@@ -20,9 +22,19 @@ struct EventRecord {
   std::uint8_t inputs = 0;   // bits 5..0 inputs 6..1
 };
 
+// Codes of the events the device adds itself.
+namespace event {
+constexpr std::uint8_t kPowerUp = 1;
+constexpr std::uint8_t kGroupChanged = 3;        // sub-code: the new group bit
+constexpr std::uint8_t kStatisticsCleared = 4;   // sub-code 1: over the line
+constexpr std::uint8_t kAcknowledged = 5;        // sub-code 1: over the line
+constexpr std::uint8_t kRemoteCommand = 6;       // sub-code: the relay
+constexpr std::uint8_t kOverTheLine = 1;
+}  // namespace event
+
 class EventJournal {
  public:
-  static constexpr int kRecords = 34;
+  static constexpr int kRecords = reg::kEventRecords;
 
   // Appends at the slot after the newest record (wrapping) and returns it.
   int append(const EventRecord& record);

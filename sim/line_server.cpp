@@ -9,7 +9,7 @@
 #include <ctime>
 
 #include "extlib/crc16.h"
-#include "sim/request_length.h"
+#include "extlib/wire_table.h"
 
 namespace vmk::sim {
 
@@ -54,9 +54,9 @@ void logFrame(const char* dir, const QByteArray& frame) {
 // The first offset after 0 where a whole request of known length with a
 // good CRC lies in `buffer`; 0 when there is none.
 qsizetype wholeFrameAfter(const QByteArray& buffer) {
-  for (qsizetype at = 1; at + 4 <= buffer.size(); ++at) {
+  for (qsizetype at = 1; at + wire::kMinFrameLength <= buffer.size(); ++at) {
     const QByteArray rest = buffer.mid(at);
-    const int length = requestLength(rest);
+    const int length = wire::requestLength(rest);
     if (length > 0 && rest.size() >= length && wire::hasValidCrc(rest.left(length))) return at;
   }
   return 0;
@@ -101,8 +101,8 @@ int LineServer::serve(int fd, const volatile std::sig_atomic_t& stop, int wakeFd
         if (buffer.isEmpty()) firstUs = m_options.serialLine ? now - n * m_byteUs : now;
         lastUs = now;
         buffer.append(chunk, n);
-        // No request is longer than 256 bytes; older bytes are noise.
-        if (buffer.size() > 512) dropNoise(buffer, buffer.size() - 512);
+        // No request is longer than the longest frame; older bytes are noise.
+        if (buffer.size() > 2 * wire::kMaxFrameLength) dropNoise(buffer, buffer.size() - 2 * wire::kMaxFrameLength);
       }
     } else if (fds[0].revents & (POLLHUP | POLLERR)) {
       // Nobody has the other end open; wait for someone to.
@@ -112,7 +112,7 @@ int LineServer::serve(int fd, const volatile std::sig_atomic_t& stop, int wakeFd
 
     // Take every whole frame out of the buffer.
     while (!buffer.isEmpty()) {
-      const int length = requestLength(buffer);
+      const int length = wire::requestLength(buffer);
       if (length > 0 && buffer.size() >= length) {
         const QByteArray frame = buffer.left(length);
         if (wire::hasValidCrc(frame)) {

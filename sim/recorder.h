@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "extlib/registers.h"
+
 namespace vmk::sim {
 
 // What the recorder saw. Phase currents are in 0.01 A, earth currents in
@@ -41,10 +43,11 @@ constexpr int kInput3 = 12;
 
 class Recorder {
  public:
-  static constexpr int kEntries = 15;
-  static constexpr int kBlocks = 250;
+  static constexpr int kEntries = reg::kAlarmEntries;
+  static constexpr int kBlocks = reg::kOscBlocks;
   static constexpr int kSamplesPerBlock = 24;
   static constexpr int kSamples = kBlocks * kSamplesPerBlock;  // 6000
+  static_assert(kSamples == reg::kOscSamples);
   static constexpr int kTrigger = 3000;
   static constexpr int kRate = 1600;
 

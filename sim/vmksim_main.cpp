@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "extlib/wire_table.h"
 #include "sim/bus.h"
 #include "sim/fault_injector.h"
 #include "sim/line_server.h"
@@ -56,7 +57,8 @@ std::optional<QList<Slot>> parseAddresses(const QString& text, int variant) {
     bool ok1 = false, ok2 = true;
     const int from = range.section('-', 0, 0).toInt(&ok1);
     const int to = range.contains('-') ? range.section('-', 1).toInt(&ok2) : from;
-    if (!ok1 || !ok2 || from < 1 || to > 32 || from > to) return std::nullopt;
+    if (!ok1 || !ok2 || from < vmk::wire::kFirstAddress || to > vmk::wire::kLastAddress || from > to)
+      return std::nullopt;
     for (int a = from; a <= to; ++a) out.append({a, v});
   }
   if (out.isEmpty()) return std::nullopt;

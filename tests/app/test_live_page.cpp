@@ -10,7 +10,7 @@
 #include "app_fixture.h"
 #include "shell/page_rules.h"
 #include "sim/bus.h"
-#include "sim/bus_link.h"
+#include "tests/support/sim_link_factory.h"
 
 using namespace vmk;
 using namespace vmk::test;
@@ -23,7 +23,7 @@ struct LivePage {
   sim::Bus bus{{1}, 1, 3, [this] { return f.clock.now(); }};
 
   LivePage() {
-    f.ws().session.Port1.setLinkFactory(sim::busLinkFactory(bus));
+    f.ws().session.Port1.setLinkFactory(test::busLinkFactory(bus));
     Session& s = f.ws().session;
     s.DeviceAddress = 1;
     s.vmk.setup.DevicePassword = QStringLiteral("AAAA");

@@ -9,7 +9,7 @@
 #include "app_fixture.h"
 #include "shell/page_rules.h"
 #include "sim/bus.h"
-#include "sim/bus_link.h"
+#include "tests/support/sim_link_factory.h"
 
 using namespace vmk;
 using namespace vmk::test;
@@ -22,7 +22,7 @@ struct PollingPage {
   QList<bool> windowEnabledAtEvents;
 
   PollingPage() {
-    f.ws().session.Port1.setLinkFactory(sim::busLinkFactory(bus));
+    f.ws().session.Port1.setLinkFactory(test::busLinkFactory(bus));
     f.ws().session.modbus.SetTry(1);
     f.ws().jobs.processEvents = [this] { windowEnabledAtEvents << f.window->isEnabled(); };
     f.dm->action(QStringLiteral("actReaPort"))->trigger();
@@ -61,7 +61,7 @@ class TestPollingPage : public QObject {
 
     // The port is gone: the connection from the list reports it its own way.
     p.f.ws().session.Port1.setLinkFactory(
-        sim::busLinkFactory(p.bus, {}, [](sim::BusLink& link) { link.setGone(true); }));
+        test::busLinkFactory(p.bus, {}, [](sim::BusLink& link) { link.setGone(true); }));
     p.f.prompts.forget();
     Q_EMIT p.list()->itemDoubleClicked(p.list()->item(2));
     QCOMPARE(p.f.prompts.boxTexts(), QStringList{QStringLiteral("Устройство не подключено")});

@@ -3,8 +3,7 @@
 
 #include "extlib/crc16.h"
 #include "extlib/transport_error.h"
-#include "sim/bus_link.h"
-#include "sim/request_length.h"
+#include "tests/support/sim_link_factory.h"
 #include "tests/sim/frames.h"
 
 using namespace vmk;
@@ -13,28 +12,6 @@ using vmk::test::request;
 class TestSimBusLink : public QObject {
   Q_OBJECT
  private Q_SLOTS:
-  void requestLengthFromTheFunction_data() {
-    QTest::addColumn<QByteArray>("start");
-    QTest::addColumn<int>("length");
-    QTest::newRow("nothing") << QByteArray() << 0;
-    QTest::newRow("address only") << QByteArray::fromHex("01") << 0;
-    QTest::newRow("read") << QByteArray::fromHex("0103") << 8;
-    QTest::newRow("status") << QByteArray::fromHex("0107") << 4;
-    QTest::newRow("write many, no count yet") << QByteArray::fromHex("01100054") << 0;
-    QTest::newRow("write many") << QByteArray::fromHex("01100054000306") << 15;
-    QTest::newRow("service") << QByteArray::fromHex("0118") << 9;
-    QTest::newRow("calibration") << QByteArray::fromHex("0119") << 10;
-    QTest::newRow("event") << QByteArray::fromHex("0141") << 5;
-    QTest::newRow("alarm list") << QByteArray::fromHex("0142") << 4;
-    QTest::newRow("block") << QByteArray::fromHex("0143") << 7;
-    QTest::newRow("unknown") << QByteArray::fromHex("0165") << -1;
-  }
-  void requestLengthFromTheFunction() {
-    QFETCH(QByteArray, start);
-    QFETCH(int, length);
-    QCOMPARE(sim::requestLength(start), length);
-  }
-
   void answersWhatIsWrittenEvenInPieces() {
     sim::Bus bus({1, 2});
     sim::BusLink link(bus);
@@ -123,7 +100,7 @@ class TestSimBusLink : public QObject {
   void factoryMakesLinksToTheBus() {
     sim::Bus bus({3});
     sim::BusLink* made = nullptr;
-    auto factory = sim::busLinkFactory(bus, {}, [&made](sim::BusLink& l) { made = &l; });
+    auto factory = test::busLinkFactory(bus, {}, [&made](sim::BusLink& l) { made = &l; });
     PortSettings settings;
     settings.baudRate = 9600;
     auto link = factory(settings);

@@ -3,8 +3,9 @@
 
 #include "extlib/charset.h"
 #include "extlib/crc16.h"
+#include "extlib/registers.h"
+#include "extlib/wire_table.h"
 #include "sim/bus.h"
-#include "sim/registers.h"
 #include "tests/sim/frames.h"
 
 using namespace vmk;
@@ -89,6 +90,92 @@ class TestSimDevice : public QObject {
     QVERIFY2(isException(reply, std::uint8_t(frame[1]), std::uint8_t(code)), reply.toHex().constData());
   }
 
+  // Every reply the device builds has the length the wire table gives for
+  // its request, or is an exception reply; a request of every function and
+  // sub-form the device knows, then one of every function code. Each
+  // function with a good reply in the table answers well at least once.
+  void everyReplyHasTheLengthOfTheTable_data() {
+    QTest::addColumn<int>("variant");
+    QTest::newRow("variant 1") << 1;
+    QTest::newRow("variant 2") << 2;
+    QTest::newRow("variant 3") << 3;
+  }
+  void everyReplyHasTheLengthOfTheTable() {
+    QFETCH(int, variant);
+    sim::Bus bus({1}, variant, 7, fixedClock());
+    sim::Device& dev = *bus.device(1);
+    struct Step {
+      QByteArray body;           // without the CRC
+      bool accessCode = false;   // frame bytes 3..4 take the code the device expects
+    };
+    QList<Step> walk;
+    auto add = [&walk](const char* hex, bool code = false) { walk.append({QByteArray::fromHex(hex), code}); };
+    // Reads: each block, the most at once, too many, past the image.
+    for (const char* hex : {"010300000009", "010300100016", "010300400017", "010300600030", "010300900016",
+                            "010300c00020", "010301000026", "010302000026", "010300540003", "01030000007d",
+                            "01030000007e", "010300000000", "010302f00011"})
+      add(hex);
+    // Commands: relays, acknowledge, recorder start, an unknown code, a wrong value.
+    for (const char* hex : {"01053000ff00", "01053004ff00", "01053005ff00", "01053006ff00", "01052fffff00",
+                            "010530000000"})
+      add(hex);
+    // Writes: a setting, the address, identity, a bad address value.
+    for (const char* hex : {"010601060019", "010600400001", "010600060001", "010600400021"}) add(hex);
+    add("0107");
+    // The clock: set, elsewhere, another count, not BCD.
+    for (const char* hex : {"01100054000306241105143015", "01100040000306120101000000",
+                            "0110005400020412110500", "011000540003062412010a0000"})
+      add(hex);
+    // Journals: records, the alarm list, blocks in and out of range.
+    for (const char* hex : {"014100", "014121", "014122", "0142", "0143000000", "01430000f9", "01430000fa",
+                            "01430f0000", "014302000a"})
+      add(hex);
+    // Service: a wrong code, every sub with the right one, an unknown sub.
+    add("01180100000000");
+    for (const char* hex : {"01180000001234", "01180100000000", "01180200000000", "01180300000000",
+                            "01180400000005", "01180500000000", "01180400000000"})
+      add(hex, true);
+    // Calibration, in calibration mode: every sub-form, then outside it.
+    for (const char* hex : {"0119010177000000", "0119020408020000", "0119040177020000", "011903030702c700",
+                            "0119030700670000", "0119010077000000", "0119050000000000"})
+      add(hex);
+    add("011804ffffffff", true);
+    add("0119010177000000");
+    // One request of every function code, as long as the table says.
+    QSet<int> expectGood;
+    for (int code = 0; code < 256; ++code) {
+      QByteArray head = QByteArray::fromHex("01000000000102") + QByteArray(16, char(0));
+      head[1] = char(code);
+      const int length = wire::requestLength(head);
+      const QByteArray body = head.left(length > 0 ? length - 2 : 2);
+      if (wire::replyLength(wire::withCrc(body)) > 0) expectGood.insert(code);
+      walk.append({body, false});
+    }
+    if (variant == 3) expectGood -= QSet<int>{0x41, 0x42, 0x43};
+
+    QSet<int> good;
+    for (Step step : walk) {
+      if (step.accessCode) {
+        const std::uint16_t code = dev.expectedAccessCode();
+        step.body[3] = char(code >> 8);
+        step.body[4] = char(code & 0xFF);
+      }
+      const QByteArray frame = wire::withCrc(step.body);
+      const QByteArray reply = bus.handle(frame);
+      const std::uint8_t function = byteOf(frame, 1);
+      const QByteArray what = frame.toHex() + " -> " + reply.toHex();
+      QVERIFY2(!reply.isEmpty() && wire::hasValidCrc(reply), what.constData());
+      if (byteOf(reply, 1) == (function | 0x80)) {
+        QVERIFY2(reply.size() == 5, what.constData());
+      } else {
+        QVERIFY2(byteOf(reply, 1) == function, what.constData());
+        QVERIFY2(reply.size() == wire::replyLength(frame), what.constData());
+        good.insert(function);
+      }
+    }
+    QCOMPARE(good, expectGood);
+  }
+
   void identityBlockNamesTheVariant_data() {
     QTest::addColumn<int>("variant");
     QTest::newRow("1") << 1;
@@ -131,7 +218,7 @@ class TestSimDevice : public QObject {
     now = now.addSecs(61);
     QCOMPARE(ask(bus, "010300540003").mid(3, 6).toHex(), QByteArray("101224134601"));
     // A test can show an undefined clock; it then stands still.
-    bus.device(1)->setRegister(sim::reg::kClock + 1, 0xFFFF);
+    bus.device(1)->setRegister(reg::kClock + 1, 0xFFFF);
     now = now.addSecs(5);
     QCOMPARE(ask(bus, "010300540003").mid(3, 6).toHex(), QByteArray("1012ffff4601"));
   }
@@ -144,14 +231,14 @@ class TestSimDevice : public QObject {
     QCOMPARE(dev.registerValue(518), std::uint16_t(25));
 
     // Relay 3 closes and is counted; acknowledging clears the latched flags.
-    const std::uint16_t before = dev.registerValue(sim::reg::kStatistics + 18);
+    const std::uint16_t before = dev.registerValue(reg::kStatistics.first + 18);
     QCOMPARE(ask(bus, "01053002ff00").toHex(), request("01053002ff00").toHex());
     QCOMPARE(dev.outputs(), std::uint8_t(0x04));
-    QCOMPARE(dev.registerValue(sim::reg::kStatistics + 18), std::uint16_t(before + 1));
-    QCOMPARE(dev.registerValue(sim::reg::kStageFlags), std::uint16_t(1));
+    QCOMPARE(dev.registerValue(reg::kStatistics.first + 18), std::uint16_t(before + 1));
+    QCOMPARE(dev.registerValue(reg::kStageFlags), std::uint16_t(1));
     ask(bus, "01053005ff00");
-    QCOMPARE(dev.registerValue(sim::reg::kStageFlags), std::uint16_t(0));
-    QCOMPARE(dev.registerValue(sim::reg::kReclosingFlag), std::uint16_t(0));
+    QCOMPARE(dev.registerValue(reg::kStageFlags), std::uint16_t(0));
+    QCOMPARE(dev.registerValue(reg::kReclosingFlag), std::uint16_t(0));
 
     // The new address counts from the next power-up.
     ask(bus, "010600400007");
@@ -186,7 +273,7 @@ class TestSimDevice : public QObject {
       seen.insert(wordOf(r, 16));
     }
     QVERIFY(seen.size() > 3);
-    bus.device(1)->setRegister(sim::reg::kIa, 10001);
+    bus.device(1)->setRegister(reg::kIa, 10001);
     QCOMPARE(wordOf(ask(bus, "010300200001"), 0), std::uint16_t(10001));
   }
 
@@ -204,7 +291,7 @@ class TestSimDevice : public QObject {
     sim::Bus bus({1}, 1, 7, fixedClock());
     sim::Device& dev = *bus.device(1);
     const std::uint16_t factory = dev.factoryNumber();
-    QVERIFY(dev.registerValue(sim::reg::kStatistics) != 0);
+    QVERIFY(dev.registerValue(reg::kStatistics.first) != 0);
 
     // Code 0, as the connection sends it: refused, and a nonce all the same.
     QByteArray r = ask(bus, "01180100000000");
@@ -212,7 +299,7 @@ class TestSimDevice : public QObject {
     QCOMPARE(byteOf(r, 4), std::uint8_t(255));
     const std::uint16_t nonce1 = wire::wordAt(r, 2);
     QVERIFY(nonce1 != 0);
-    QVERIFY(dev.registerValue(sim::reg::kStatistics) != 0);
+    QVERIFY(dev.registerValue(reg::kStatistics.first) != 0);
 
     // A wrong code: refused, a new nonce.
     const std::uint16_t good = std::uint16_t(((nonce1 ^ factory) | 0x4141) + 0x5A);
@@ -232,8 +319,8 @@ class TestSimDevice : public QObject {
     r = bus.handle(wire::withCrc(right));
     QCOMPARE(byteOf(r, 4), std::uint8_t(0));
     QVERIFY(wire::wordAt(r, 2) != nonce2);
-    for (int i = 0; i < 21; ++i) QCOMPARE(dev.registerValue(sim::reg::kStatistics + i), std::uint16_t(0));
-    QCOMPARE(dev.registerValue(sim::reg::kStatistics + 21), std::uint16_t(23871));
+    for (int i = 0; i < 21; ++i) QCOMPARE(dev.registerValue(reg::kStatistics.first + i), std::uint16_t(0));
+    QCOMPARE(dev.registerValue(reg::kStatistics.first + 21), std::uint16_t(23871));
 
     // A new factory number, then the code must use it.
     QByteArray change = QByteArray::fromHex("011800");

@@ -9,7 +9,6 @@
 #include "extlib/modbus_library.h"
 #include "extlib/transport_error.h"
 #include "sim/bus_link.h"
-#include "sim/registers.h"
 
 using namespace vmk;
 
