@@ -91,6 +91,7 @@ void declareMonitorCommands(CommandRegistry& registry) {
                              [](Workspace& ws, const Trigger& t) { SetCommand(ws, t.tag); }});
   registry.add(WindowCommand{QStringLiteral("rbAutoTimeClick"),
                              [](Workspace& ws, const Trigger&) { rbAutoTimeClick(ws); }, false});
+  declareMonitorCliCommands(registry);
 }
 
 }  // namespace vmk

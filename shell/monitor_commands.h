@@ -9,6 +9,7 @@
 
 namespace vmk {
 
+class CommandRegistry;
 class IntervalTimer;
 class Workspace;
 
@@ -44,5 +45,8 @@ void SetCommand(Workspace& ws, int tag);
 
 // Both clock-source radio buttons.
 void rbAutoTimeClick(Workspace& ws);
+
+// vmkctl's "live" and "command" (shell/monitor_commands_cli.cpp).
+void declareMonitorCliCommands(CommandRegistry& registry);
 
 }  // namespace vmk
