@@ -44,8 +44,6 @@ const LegacyLine kLegacy[] = {
     {{"info"}, "  info               connect and print the connection report\n"},
     {{"params", "get"}, "  params get         read parameters and settings\n"},
     {{"params", "set"}, "  params set FILE    write a settings file into the device\n"},
-    {{"live"}, "  live               read the current values once\n"},
-    {{"command"}, "  command ...        remote commands: relay N | ack | start-recorder | sync\n"},
 };
 
 bool startsWith(const QStringList& words, const QStringList& prefix) {
@@ -106,22 +104,6 @@ QString legacyHelp(const QString& command) {
         "     with exit code 3 and nothing is written. A file whose device address\n"
         "     differs from the device's own is refused too, unless\n"
         "     --allow-address-change is given (two devices at one address on a bus).\n");
-  if (command == QLatin1String("live"))
-    return QStringLiteral(
-        "vmkctl [global options] live [--secondary]\n"
-        "\n"
-        "Connects and reads the live block once: prints the current labels (primary\n"
-        "values unless --secondary), the six input lamps (1 = on) and the memo lines.\n");
-  if (command == QLatin1String("command"))
-    return QStringLiteral(
-        "vmkctl [global options] command relay N --password P     operate relay 1..5\n"
-        "vmkctl [global options] command ack --password P         acknowledge alarms\n"
-        "vmkctl [global options] command start-recorder --password P\n"
-        "vmkctl [global options] command sync [--at \"dd.MM.yyyy HH:mm:ss\"] --password P\n"
-        "\n"
-        "Connects (the password is compared with the one read from the device), sends\n"
-        "the command and prints the memo line the window would log. sync sets the\n"
-        "device clock to the PC clock, or to --at.\n");
   return QString();
 }
 

@@ -6,10 +6,8 @@
 #include "link/polling.h"
 #include "device/program_dir.h"
 #include "model/messages.h"
-#include "monitor/messages.h"
 #include "shell/page_rules.h"
 #include "shell/command_table.h"
-#include "shell/monitor_commands.h"
 #include "shell/link_commands.h"
 #include "shell/port_commands.h"
 
@@ -73,8 +71,6 @@ ExitCode Runner::run() {
   try {
     if (name == QLatin1String("poll") && c.size() == 1) return poll();
     if (name == QLatin1String("info") && c.size() == 1) return info();
-    if (name == QLatin1String("live") && c.size() == 1) return live();
-    if (name == QLatin1String("command") && c.size() >= 2) return command();
   } catch (const Error& e) {
     // What the window shows under its title when an operation does not
     // handle an error itself.
@@ -113,83 +109,6 @@ ExitCode Runner::info() {
   m_data.insert(QStringLiteral("memo"), toJson(m_out));
   m_data.insert(QStringLiteral("status"), m_ws->status.text(2));
   return ok ? outcome() : kDeviceFailure;
-}
-
-ExitCode Runner::live() {
-  if (!connect()) return kDeviceFailure;
-  LiveView& view = m_ws->monitor.view;
-  view.setPrimaryValues(!m_line.flags.contains(QStringLiteral("--secondary")));
-  // The refresh works on page 1 only, as in the window.
-  m_ws->pages.setActivePage(kPageDinamic);
-  pgcMainChange(*m_ws, kPageDinamic);
-  actrefreshExecute(*m_ws);
-  QJsonObject labels;
-  for (const char* name : {"lblCurrA", "lblCurrB", "lblCurrC", "lblCurrN", "lblLastIM", "lblLastIZ",
-                           "lblKoefTT", "lblKoefN"}) {
-    const QString label = QString::fromLatin1(name);
-    m_out << m_ws->labels.text(label);
-    labels.insert(label, m_ws->labels.text(label));
-  }
-  QString lamps;
-  QJsonArray lampArray;
-  for (int input = 1; input <= 6; ++input) {
-    lamps += QStringLiteral("Вход %1: %2  ").arg(input).arg(view.isInputLit(input) ? 1 : 0);
-    lampArray.append(view.isInputLit(input));
-  }
-  m_out << lamps.trimmed();
-  m_out << m_ws->mmMess.lines();
-  m_data.insert(QStringLiteral("labels"), labels);
-  m_data.insert(QStringLiteral("inputs"), lampArray);
-  m_data.insert(QStringLiteral("memo"), toJson(m_ws->mmMess.lines()));
-  return outcome();
-}
-
-ExitCode Runner::command() {
-  const QStringList& c = m_line.command;
-  const QString what = c.value(1);
-  int tag = 0;
-  if (what == QLatin1String("relay") && c.size() == 3) {
-    bool ok = false;
-    const int relay = c[2].toInt(&ok);
-    if (!ok || relay < 1 || relay > 5) throw UsageError{QStringLiteral("relay is 1..5")};
-    tag = relay;
-  } else if (what == QLatin1String("ack") && c.size() == 2) {
-    tag = 6;
-  } else if (what == QLatin1String("start-recorder") && c.size() == 2) {
-    tag = 7;
-  } else if (what == QLatin1String("sync") && c.size() == 2) {
-    tag = 8;
-  } else {
-    throw UsageError{QStringLiteral("command is relay N | ack | start-recorder | sync")};
-  }
-  if (!m_line.options.contains(QStringLiteral("--password")))
-    throw UsageError{QStringLiteral("command needs --password")};
-  QDateTime at;
-  if (m_line.options.contains(QStringLiteral("--at"))) {
-    if (tag != 8) throw UsageError{QStringLiteral("--at belongs to sync")};
-    at = QDateTime::fromString(m_line.options.value(QStringLiteral("--at")),
-                               QStringLiteral("dd.MM.yyyy HH:mm:ss"));
-    if (!at.isValid()) throw UsageError{QStringLiteral("--at is \"dd.MM.yyyy HH:mm:ss\"")};
-  }
-  if (!connect()) return kDeviceFailure;
-  LiveView& view = m_ws->monitor.view;
-  if (at.isValid()) {
-    view.setManualClock(true);
-    view.setPickerDate(at.date());
-    view.setPickerTime(at.time());
-  }
-  m_ws->mmMess.clear();
-  SetCommand(*m_ws, tag);
-  m_out = m_ws->mmMess.lines();
-  m_data.insert(QStringLiteral("memo"), toJson(m_out));
-  const ExitCode code = outcome();
-  if (code != kDone) return code;
-  // A command the device did not confirm leaves no memo line.
-  if (m_out.isEmpty()) {
-    m_prompts->error(msg::kCommandNotConfirmed);
-    return kDeviceFailure;
-  }
-  return kDone;
 }
 
 QJsonObject Runner::json() const {

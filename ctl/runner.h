@@ -30,8 +30,6 @@ class Runner {
   void setUpPort();
   ExitCode poll();
   ExitCode info();
-  ExitCode live();
-  ExitCode command();
 
   // Connects to the chosen address as the window does from the device list;
   // false (with an error already shown) when the device is not there.

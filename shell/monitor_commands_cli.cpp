@@ -5,9 +5,12 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include "device/session.h"
+#include "model/clock.h"
 #include "model/label_texts.h"
 #include "model/message_log.h"
 #include "model/messages.h"
+#include "model/prompts.h"
 #include "model/time_formats.h"
 #include "monitor/current_values.h"
 #include "monitor/live_values.h"
