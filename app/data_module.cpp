@@ -64,7 +64,6 @@ DataModule::DataModule(Options options, QObject* parent)
   applyCommandTable(m_ws->pages);
   buildActions();
   buildMenus();
-  bindFallbacks();
   bindOperations();
 }
 
@@ -237,21 +236,13 @@ bool DataModule::runOperation(const std::function<void()>& operation, bool devic
 }
 
 bool DataModule::run(const QString& name, const Trigger& trigger) {
-  if (const WindowCommand* c = commandRegistry().findWindow(name))
-    return runOperation([this, c, &trigger] { c->run(*m_ws, trigger); }, c->deviceOperation);
-  const auto it = m_fallbacks.constFind(name);
-  if (it == m_fallbacks.constEnd()) return false;
-  const Fallback f = *it;
-  return runOperation([&f, &trigger] { f.run(trigger); }, f.deviceOperation);
+  const WindowCommand* c = commandRegistry().findWindow(name);
+  if (!c) return false;
+  return runOperation([this, c, &trigger] { c->run(*m_ws, trigger); }, c->deviceOperation);
 }
 
 // The port actions share one handler; each passes its tag.
 static const QString kPortHandler = QStringLiteral("actPort");
-
-static bool isPortAction(const QString& name) {
-  const Command* c = findCommand(name);
-  return c && c->category == QStringLiteral("Port");
-}
 
 QList<QAction*> DataModule::triggersOf(const QString& name) const {
   if (QAction* a = m_actions.value(name)) return {a};
@@ -264,59 +255,21 @@ QList<QAction*> DataModule::triggersOf(const QString& name) const {
   return port;
 }
 
-void DataModule::bindTrigger(QAction* item, const QString& name) {
-  const Trigger trigger{item->data().toInt()};
-  connect(item, &QAction::triggered, this, [this, name, trigger] { run(name, trigger); });
-}
-
 void DataModule::bindOperations() {
-  // Every registered command, to the actions and menu items of its name.
+  // Every registered command, to the actions and menu items of its name (an
+  // entry of its own comes before the shared port handler). An action of a
+  // part still to come (journals, reports, the service menu) has no command
+  // yet and does nothing.
   QSet<QAction*> bound;
   for (const WindowCommand& c : commandRegistry().windowCommands())
-    for (QAction* item : triggersOf(c.name))
-      if (!bound.contains(item)) {
-        bindTrigger(item, c.name);
-        bound.insert(item);
-      }
-  // The rest run the handlers below until their subsystem declares them.
-  QList<QAction*> items = m_serviceItems;
-  for (const Command& c : commandTable()) items << m_actions.value(c.name);
-  for (QAction* item : items) {
-    if (bound.contains(item)) continue;
-    const QString name = item->objectName();
-    bindTrigger(item, isPortAction(name) && !m_fallbacks.contains(name) ? kPortHandler : name);
-  }
+    for (QAction* item : triggersOf(c.name)) {
+      if (bound.contains(item)) continue;
+      if (c.name == kPortHandler && commandRegistry().findWindow(item->objectName())) continue;
+      const Trigger trigger{item->data().toInt()};
+      connect(item, &QAction::triggered, this,
+              [this, name = c.name, trigger] { run(name, trigger); });
+      bound.insert(item);
+    }
 }
-
-void DataModule::fallback(const QString& name, std::function<void(const Trigger&)> run,
-                          bool deviceOperation) {
-  m_fallbacks.insert(name, Fallback{std::move(run), deviceOperation});
-}
-
-// The handlers below belong to the device link, the live values, the
-// parameters, the journals, the reports and the service functions. Each
-// subsystem moves its own into its shell/*_commands.cpp and deletes its
-// line here with its forwarding stub.
-void DataModule::bindFallbacks() {
-  fallback(QStringLiteral("actGetData"), [this](const Trigger&) { actGetDataExecute(); });
-  fallback(QStringLiteral("actGetInterrupt"), [this](const Trigger&) { actGetInterruptExecute(); });
-  fallback(QStringLiteral("actPrint"), [this](const Trigger&) { actPrintExecute(); });
-  fallback(QStringLiteral("actCalibr"), [this](const Trigger&) { actCalibrExecute(); });
-  fallback(QStringLiteral("N13"), [this](const Trigger&) { N13Click(); });
-  fallback(QStringLiteral("N9"), [this](const Trigger&) { N9Click(); });
-  fallback(QStringLiteral("N10"), [this](const Trigger&) { N10Click(); });
-  fallback(QStringLiteral("N11"), [this](const Trigger&) { N11Click(); });
-  fallback(QStringLiteral("N12"), [this](const Trigger&) { N12Click(); });
-}
-
-void DataModule::actGetDataExecute() {}
-void DataModule::actGetInterruptExecute() {}
-void DataModule::actPrintExecute() {}
-void DataModule::actCalibrExecute() {}
-void DataModule::N13Click() {}
-void DataModule::N9Click() {}
-void DataModule::N10Click() {}
-void DataModule::N11Click() {}
-void DataModule::N12Click() {}
 
 }  // namespace vmk

@@ -82,22 +82,6 @@ class DataModule : public QObject {
   // Page 1's lamps, radio buttons and pickers.
   LiveView& liveView() { return m_ws->monitor.view; }
 
-  // Handlers not yet declared in the registry; run() falls back to them.
-  // Each subsystem removes its own when it declares its commands.
-  void actGetDataExecute();
-  void actGetInterruptExecute();
-  void actPrintExecute();
-  void actCalibrExecute();
-
-  // Service menu items.
-  void N13Click();
-  void N9Click();
-  void N10Click();
-  void N11Click();
-  void N12Click();
-
-  // Handlers of page controls.
-
  Q_SIGNALS:
   // "Выход": the application ends without the unsaved-changes question.
   void exitRequested();
@@ -106,19 +90,8 @@ class DataModule : public QObject {
   void buildActions();
   void buildMenus();
   void bindOperations();
-  void bindFallbacks();
   // The actions and menu items a registered name runs from.
   QList<QAction*> triggersOf(const QString& name) const;
-  void bindTrigger(QAction* item, const QString& name);
-
-  // A handler run() falls back to while its name is not in the registry.
-  struct Fallback {
-    std::function<void(const Trigger&)> run;
-    bool deviceOperation = true;
-  };
-  void fallback(const QString& name, std::function<void(const Trigger&)> run,
-                bool deviceOperation = true);
-  QHash<QString, Fallback> m_fallbacks;
   void actionFromModel(const QString& name);
   void actionToModel(QAction* action);
   void menuFromModel(int menu);
