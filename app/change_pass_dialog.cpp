@@ -21,6 +21,7 @@ QLineEdit* passwordEdit(const QString& name, QWidget* parent) {
   auto* edit = new QLineEdit(parent);
   edit->setObjectName(name);
   edit->setEchoMode(QLineEdit::Password);
+  maskWithStars(edit);
   edit->setValidator(
       new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[A-Z]*")), edit));
   edit->installEventFilter(new CharFilter(&passwordChar, edit));

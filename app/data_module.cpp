@@ -49,8 +49,10 @@ DataModule::DataModule(Options options, QObject* parent)
   attachMonitorPage(*m_ws, *m_refreshTimer);
   m_params = std::make_unique<ParamBindings>(*m_ws);
   m_ws->exitApplication = [this] { Q_EMIT exitRequested(); };
+  // Every selection runs the selection step, that of the row already
+  // current too (after a read its value may be another).
   for (int tag : {1, 2})
-    connect(tag == 1 ? &m_ws->Grid1 : &m_ws->grdSett, &TextGrid::currentRowChanged, this,
+    connect(tag == 1 ? &m_ws->Grid1 : &m_ws->grdSett, &TextGrid::rowSelected, this,
             [this, tag](int row) { run(QStringLiteral("Grid1SelectCell"), Trigger{tag, row}); });
 
   for (int i = 0; i <= 8; ++i) m_colorList << QIcon(QStringLiteral(":/icons/%1.svg").arg(i));

@@ -85,12 +85,20 @@ GridPanel::GridPanel(Workspace& ws, int tag, const QString& headerName, const QS
           &QHeaderView::setOffset);
 
   connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-          [grid](const QModelIndex& current) {
-            if (current.isValid()) grid->setCurrentRow(current.row());
+          [this, grid](const QModelIndex& current) {
+            if (current.isValid() && !m_following) grid->setCurrentRow(current.row());
           });
   connect(grid, &TextGrid::currentRowChanged, this, [this](int row) {
-    if (m_view->currentIndex().row() != row)
-      m_view->setCurrentIndex(m_model->index(row, std::max(0, m_view->currentIndex().column())));
+    if (m_view->currentIndex().row() == row) return;
+    m_following = true;
+    m_view->setCurrentIndex(m_model->index(row, std::max(0, m_view->currentIndex().column())));
+    m_following = false;
+  });
+  // A click on the row that is already current changes no current index,
+  // yet it selects the row again: after a read, or back from the other grid.
+  m_view->viewport()->installEventFilter(this);
+  connect(m_view, &QTableView::pressed, this, [this, grid](const QModelIndex& index) {
+    if (index.isValid() && index.row() == m_rowBeforePress) grid->setCurrentRow(index.row());
   });
   connect(m_view, &QTableView::doubleClicked, this,
           [this](const QModelIndex& index) { Q_EMIT rowDoubleClicked(index.row()); });
@@ -100,6 +108,12 @@ GridPanel::GridPanel(Workspace& ws, int tag, const QString& headerName, const QS
   layout->setSpacing(0);
   layout->addWidget(m_header);
   layout->addWidget(m_view, 1);
+}
+
+bool GridPanel::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_view->viewport() && event->type() == QEvent::MouseButtonPress)
+    m_rowBeforePress = m_view->currentIndex().isValid() ? m_view->currentIndex().row() : -1;
+  return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace vmk

@@ -52,6 +52,9 @@ class GridPanel : public QWidget {
  Q_SIGNALS:
   void rowDoubleClicked(int row);
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   Workspace& m_ws;
   int m_tag;
@@ -59,6 +62,8 @@ class GridPanel : public QWidget {
   QHeaderView* m_header;
   QTableView* m_view;
   TextGridModel* m_model;
+  bool m_following = false;  // the view follows the grid's current row
+  int m_rowBeforePress = -1;  // the current row when the mouse went down
 };
 
 }  // namespace vmk

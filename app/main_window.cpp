@@ -102,8 +102,13 @@ void MainWindow::buildStatusBar() {
     m_panels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_sbar->addWidget(m_panels[i]);
   }
+  // Panel 0 is too narrow for a long port name with "открыт"/"закрыт" at
+  // its end: its whole text is its tooltip too.
+  m_panels[0]->setToolTip(status.text(0));
   connect(&status, &StatusPanels::textChanged, this, [this](int panel, const QString& text) {
-    if (panel >= 0 && panel < StatusPanels::kCount) m_panels[panel]->setText(text);
+    if (panel < 0 || panel >= StatusPanels::kCount) return;
+    m_panels[panel]->setText(text);
+    if (panel == 0) m_panels[panel]->setToolTip(text);
   });
 
   m_progress = new QProgressBar(m_sbar);

@@ -50,9 +50,10 @@ class MainWindow : public QMainWindow {
   QWidget* buildDinamicPage();
   QWidget* buildParamPage();
   // The parameter (tag 1) or setting (tag 2) grid with its header, heading
-  // rows drawn in the fixed colour and the double-click edit.
+  // rows drawn in the fixed colour and the double-click edit; `valueWidth`
+  // is the header section of the value column, `valueColumn` its width.
   GridPanel* buildCatalogueGrid(int tag, const QString& header, const QString& gridName,
-                                int valueWidth);
+                                int valueWidth, int valueColumn);
   QWidget* buildSettingsPage();
   QWidget* buildJournalPage(int tag);
   void bindPageState();

@@ -21,6 +21,7 @@
 #include "app/live_view_binding.h"
 #include "app/main_window.h"
 #include "app/model_bindings.h"
+#include "shell/page_rules.h"
 
 namespace vmk {
 
@@ -243,11 +244,16 @@ QWidget* MainWindow::buildDinamicPage() {
 }
 
 GridPanel* MainWindow::buildCatalogueGrid(int tag, const QString& header, const QString& gridName,
-                                          int valueWidth) {
+                                          int valueWidth, int valueColumn) {
   auto* grid = new GridPanel(m_dm.ws(), tag, header, gridName,
                              {{QStringLiteral("Параметр"), 225},
                               {QStringLiteral("Значение"), valueWidth},
                               {QStringLiteral("Изменение"), 117}});
+  // The columns start at their design widths, which are not the header's
+  // sections less 2; a section the user drags sizes its column by that rule.
+  TextGrid* cells = gridForHeaderTag(m_dm.ws(), tag);
+  const int widths[] = {222, valueColumn, 116};
+  for (int c = 0; c < 3; ++c) cells->setColumnWidth(c, widths[c]);
   grid->grid()->verticalHeader()->setDefaultSectionSize(24);
   grid->grid()->setItemDelegate(new HeadingRowDelegate(3, grid));
   connect(grid, &GridPanel::rowDoubleClicked, this, [this, tag](int row) {
@@ -259,7 +265,7 @@ GridPanel* MainWindow::buildCatalogueGrid(int tag, const QString& header, const 
 
 QWidget* MainWindow::buildParamPage() {
   auto* page = named(new QWidget, "tshParam");
-  auto* grid = buildCatalogueGrid(1, QStringLiteral("Header1"), QStringLiteral("Grid1"), 200);
+  auto* grid = buildCatalogueGrid(1, QStringLiteral("Header1"), QStringLiteral("Grid1"), 200, 198);
 
   auto* get = named(new QPushButton(QStringLiteral("Получить")), "btnGetParam");
   bindButton(get, m_dm.action(QStringLiteral("ActGetParSet")));
@@ -278,7 +284,7 @@ QWidget* MainWindow::buildParamPage() {
 
 QWidget* MainWindow::buildSettingsPage() {
   auto* page = named(new QWidget, "tshSettings");
-  auto* grid = buildCatalogueGrid(2, QStringLiteral("Header2"), QStringLiteral("grdSett"), 153);
+  auto* grid = buildCatalogueGrid(2, QStringLiteral("Header2"), QStringLiteral("grdSett"), 153, 152);
 
   auto* group1 = named(new QRadioButton(QStringLiteral("Группа 1")), "rbGroup1");
   group1->setChecked(true);

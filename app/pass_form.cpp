@@ -4,11 +4,38 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 namespace vmk {
+
+namespace {
+
+// The application's style, but for the character that masks a password.
+class StarMaskStyle : public QProxyStyle {
+ public:
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returnData) const override {
+    if (hint == SH_LineEdit_PasswordCharacter) return '*';
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+  }
+};
+
+}  // namespace
+
+void maskWithStars(QLineEdit* edit) {
+  // One style for every password edit of the run; a widget does not own
+  // the style it is given, so the application does.
+  static QPointer<StarMaskStyle> style;
+  if (!style) {
+    style = new StarMaskStyle;
+    style->setParent(QCoreApplication::instance());
+  }
+  edit->setStyle(style);
+}
 
 CharFilter::CharFilter(bool (*accept)(QChar), QObject* parent)
     : QObject(parent), m_accept(accept) {}
@@ -37,6 +64,7 @@ TPassFrm::TPassFrm(QWidget* parent) : QDialog(parent) {
   m_edit = new QLineEdit(this);
   m_edit->setObjectName(QStringLiteral("meOldPass"));
   m_edit->setEchoMode(QLineEdit::Password);
+  maskWithStars(m_edit);
   m_edit->setMaxLength(4);
   m_edit->setValidator(new QRegularExpressionValidator(
       QRegularExpression(QStringLiteral("[A-Z]{0,4}")), m_edit));

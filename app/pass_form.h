@@ -36,6 +36,10 @@ class CharFilter : public QObject {
   bool (*m_accept)(QChar);
 };
 
+// Makes a password edit show "*" for each letter typed, whatever bullet
+// the style would draw.
+void maskWithStars(QLineEdit* edit);
+
 // Lays out a one-field entry dialog: the label over the edit, then the
 // buttons "ОК" (btnOk, accepts, default) and "Отмена" (btnCancel, rejects).
 void layOutEntryDialog(QDialog* dialog, QLabel* label, QLineEdit* edit);

@@ -38,9 +38,12 @@ void TextGrid::setColumnWidth(int column, int width) {
 }
 
 void TextGrid::setCurrentRow(int row) {
-  if (row < 0 || row >= m_rows || row == m_currentRow) return;
-  m_currentRow = row;
-  Q_EMIT currentRowChanged(row);
+  if (row < 0 || row >= m_rows) return;
+  if (row != m_currentRow) {
+    m_currentRow = row;
+    Q_EMIT currentRowChanged(row);
+  }
+  Q_EMIT rowSelected(row);
 }
 
 }  // namespace vmk

@@ -28,6 +28,8 @@ class TextGrid : public QObject {
   void setColumnWidth(int column, int width);
 
   int currentRow() const { return m_currentRow; }
+  // Selects a row: currentRowChanged when it is another row, and
+  // rowSelected every time, the row already current included.
   void setCurrentRow(int row);
 
  Q_SIGNALS:
@@ -35,6 +37,7 @@ class TextGrid : public QObject {
   void cleared();
   void columnWidthChanged(int column, int width);
   void currentRowChanged(int row);
+  void rowSelected(int row);
 
  private:
   bool inRange(int column, int row) const;

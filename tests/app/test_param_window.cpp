@@ -2,16 +2,34 @@
 // out at start, the group buttons, the double-click road to the value editor
 // and the change-password window.
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
 #include <QtTest>
 
 #include "app/change_pass_dialog.h"
+#include "app/pass_form.h"
 #include "params/catalogue.h"
 #include "tests/app/app_fixture.h"
 
 using namespace vmk;
+
+namespace {
+
+// A mouse click on a row of a grid shown on its page.
+void clickRow(test::AppFixture& app, const char* gridName, int page, int row) {
+  app.window->pages()->setCurrentIndex(page);
+  auto* view = app.window->findChild<QTableView*>(QLatin1String(gridName));
+  QVERIFY(view && view->isVisible());
+  view->scrollTo(view->model()->index(row, 0));
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                    view->visualRect(view->model()->index(row, 0)).center());
+}
+
+}  // namespace
 
 class TestParamWindow : public QObject {
   Q_OBJECT
@@ -22,6 +40,11 @@ class TestParamWindow : public QObject {
   void selectingABadNumberIsReported();
   void changePasswordKeyFilter();
   void changePasswordAnswers();
+  void columnsStartAtTheirDesignWidths_data();
+  void columnsStartAtTheirDesignWidths();
+  void selectingTheCurrentRowAgainRunsTheSelection();
+  void passwordEditsShowAStarPerLetter();
+  void thePortPanelShowsItsWholeTextAsATooltip();
 };
 
 void TestParamWindow::catalogueAtStart() {
@@ -101,6 +124,77 @@ void TestParamWindow::changePasswordAnswers() {
     form->findChild<QPushButton*>(QStringLiteral("btnCancel"))->click();
   });
   QVERIFY(!TChangePassFrm::ask(nullptr));
+}
+
+void TestParamWindow::columnsStartAtTheirDesignWidths_data() {
+  QTest::addColumn<QString>("grid");
+  QTest::addColumn<QList<int>>("widths");
+  QTest::newRow("Grid1") << "Grid1" << QList<int>{222, 198, 116, 0, 0};
+  QTest::newRow("grdSett") << "grdSett" << QList<int>{222, 152, 116, 0, 0};
+}
+
+void TestParamWindow::columnsStartAtTheirDesignWidths() {
+  QFETCH(QString, grid);
+  QFETCH(QList<int>, widths);
+  test::AppFixture app;
+  auto* view = app.window->findChild<QTableView*>(grid);
+  QVERIFY(view);
+  QList<int> shown;
+  for (int c = 0; c < 5; ++c) shown << view->columnWidth(c);
+  QCOMPARE(shown, widths);
+}
+
+void TestParamWindow::selectingTheCurrentRowAgainRunsTheSelection() {
+  test::AppFixture app;
+  app.window->show();
+  QVERIFY(QTest::qWaitForWindowExposed(app.window.get()));
+  Workspace& ws = app.ws();
+  ws.Grid1.setCell(grid::kValue, 5, QStringLiteral("600"));
+  ws.grdSett.setCell(grid::kValue, 8, QStringLiteral("0.250"));
+
+  clickRow(app, "Grid1", kPageParam, 5);
+  QCOMPARE(ws.status.text(3), QStringLiteral("Первичный ток ТТ, A"));
+  clickRow(app, "grdSett", kPageSettings, 8);
+  QCOMPARE(ws.status.text(3), QStringLiteral("Время МТЗ-1, с"));
+  QCOMPARE(int(ws.paramEditing.CurRegister()), 262);
+
+  // Back to the parameter grid, where row 5 is still the current one.
+  clickRow(app, "Grid1", kPageParam, 5);
+  QCOMPARE(ws.status.text(3), QStringLiteral("Первичный ток ТТ, A"));
+  QCOMPARE(int(ws.paramEditing.CurRegister()), 80);
+  QCOMPARE(ws.paramEditing.CurValue(), 600);
+
+  // A read changes the value under the current row; selecting it again
+  // takes the new value.
+  ws.status.setText(3, QString());
+  ws.Grid1.setCell(grid::kValue, 5, QStringLiteral("750"));
+  clickRow(app, "Grid1", kPageParam, 5);
+  QCOMPARE(ws.paramEditing.CurValue(), 750);
+  QCOMPARE(ws.status.text(3), QStringLiteral("Первичный ток ТТ, A"));
+  QCOMPARE(app.prompts.boxTexts(), QStringList());
+}
+
+void TestParamWindow::passwordEditsShowAStarPerLetter() {
+  TPassFrm prompt;
+  TChangePassFrm form;
+  prompt.show();
+  form.show();
+  for (QLineEdit* edit : {prompt.meOldPass(), form.meOldPass(), form.meNewPass(), form.meConfirm()}) {
+    QTest::keyClicks(edit, QStringLiteral("ABC"));
+    QCOMPARE(edit->text(), QStringLiteral("ABC"));
+    QCOMPARE(edit->displayText(), QStringLiteral("***"));
+  }
+}
+
+void TestParamWindow::thePortPanelShowsItsWholeTextAsATooltip() {
+  test::AppFixture app;
+  auto* panel = app.window->findChild<QLabel*>(QStringLiteral("SBarPanel0"));
+  QVERIFY(panel);
+  QCOMPARE(panel->toolTip(), app.ws().status.text(0));
+  const QString longName = QStringLiteral("/tmp/test_vmksim_serial-rFgFSo/bus открыт");
+  app.ws().status.setText(0, longName);
+  QCOMPARE(panel->text(), longName);
+  QCOMPARE(panel->toolTip(), longName);
 }
 
 QTEST_MAIN(TestParamWindow)
