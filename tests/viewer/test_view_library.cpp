@@ -204,7 +204,7 @@ void TestViewLibrary::missingLibrary() {
 
 void TestViewLibrary::missingEntries() {
   test::ScriptedPrompts prompts;
-  ViewLoader loader(programDir() + QStringLiteral("/broken_view"));
+  ViewLoader loader(QStringLiteral(VMK_BROKEN_VIEW_DIR));
   ViewValueEditor editor(loader, prompts);
   editor.show(QStringLiteral("Адрес устройства"), 64, 5, 1);
   QVERIFY(prompts.asked().isEmpty());  // no ShowView: nothing at all
