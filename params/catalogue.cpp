@@ -158,13 +158,14 @@ QVector<RowSpec> makeSettingRows() {
 }
 
 
-WriteWords refuse(const QString& why) { return WriteWords{{}, why}; }
+WriteWords refuse(const QString& why) { return WriteWords{{}, why, false}; }
+WriteWords keep() { return WriteWords{{}, {}, true}; }
 
 WriteWords oneWord(std::int64_t value) {
   if (value < 0 || value > 0xFFFF)
     return refuse(QStringLiteral("значение %1 не помещается в регистр (допустимо от 0 до 65535)")
                       .arg(value));
-  return WriteWords{{std::uint16_t(value)}, {}};
+  return WriteWords{{std::uint16_t(value)}, {}, false};
 }
 
 bool isBitText(const QString& text) {
@@ -300,8 +301,7 @@ WriteWords WordsFromText(const RowSpec& row, const QString& text, const QLocale&
       const QChar first = text.isEmpty() ? QChar() : text.front();
       if (!row.offText.isEmpty() && first == row.offText.front()) return oneWord(0);
       if (!row.onText.isEmpty() && first == row.onText.front()) return oneWord(1);
-      return refuse(QStringLiteral("текст должен начинаться с «%1» или «%2»")
-                        .arg(row.offText.front(), row.onText.front()));
+      return keep();
     }
     case RowKind::Bits:
     case RowKind::WideBits: {
@@ -312,7 +312,7 @@ WriteWords WordsFromText(const RowSpec& row, const QString& text, const QLocale&
       const qsizetype highLength = text.size() > 16 ? text.size() - 16 : 0;
       return WriteWords{{std::uint16_t(ModbusLibrary::BinToInt(text.mid(highLength))),
                          std::uint16_t(ModbusLibrary::BinToInt(text.left(highLength)))},
-                        {}};
+                        {}, false};
     }
     case RowKind::Milliseconds: {
       const auto v = parseInteger(text);
@@ -325,6 +325,9 @@ WriteWords WordsFromText(const RowSpec& row, const QString& text, const QLocale&
       return v ? oneWord(*v) : refuse(notNumber);
     }
     case RowKind::Characteristic: {
+      // A word above 5 reads as an empty text: written back, it would
+      // change the relay's characteristic to one nobody chose.
+      if (text.trimmed().isEmpty()) return keep();
       const auto index = CharacteristicIndex(text);
       if (!index) return refuse(QStringLiteral("тип характеристики не распознан"));
       return oneWord(*index);

@@ -100,11 +100,15 @@ QString TextAfterEdit(const RowSpec& row, std::int32_t value, const QLocale& loc
 // Words written for a value text: one word, or two (register, then
 // register + 1) for two-register rows. Every word is checked to fit 16 bits
 // and every text to be what the row shows; `why` tells, in Russian, why a
-// text is refused.
+// text is refused. A text that stands for no value the row can send is
+// kept instead: no words, the device keeps what it holds. That is the
+// characteristic row with an empty text (what a read shows for a word
+// above 5) and a toggle row whose text begins with neither of its letters.
 struct WriteWords {
   QVector<std::uint16_t> words;
   QString why;
-  bool ok() const { return why.isEmpty(); }
+  bool kept = false;
+  bool ok() const { return why.isEmpty() && !kept; }
 };
 WriteWords WordsFromText(const RowSpec& row, const QString& text, const QLocale& locale);
 

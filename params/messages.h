@@ -13,6 +13,24 @@ inline const QString kRowNotWritten = QStringLiteral("строка не запи
 inline const QString kNoRegister =
     QStringLiteral("нет номера регистра (прочитайте параметры из устройства)");
 
+// Values outside the ranges of the value editor, before anything is sent.
+inline const QString kOutOfRange =
+    QStringLiteral("Значения вне допустимого диапазона:\n");
+inline const QString kWriteAnyway = QStringLiteral("\nЗаписать их в устройство?");
+inline const QString kOutOfRangeRefused =
+    QStringLiteral("\nЗапись отменена, в устройство ничего не записано "
+                   "(--allow-out-of-range разрешает запись).");
+
+// A row that stands for no value it could send (an empty characteristic, a
+// toggle text with neither letter): the device keeps what it holds.
+inline const QString kRowKept =
+    QStringLiteral("не записано, в устройстве сохранено прежнее значение");
+inline const QString kWriteDone = QStringLiteral("Запись в устройство завершена.\n");
+
+// A settings file in which no key of either section is found.
+inline const QString kNoParameters =
+    QStringLiteral("Файл %1 не содержит ни параметров, ни уставок.");
+
 // A settings file that cannot be read or written.
 inline QString fileReadError(const QString& path, const QString& why) {
   return QStringLiteral("Не удалось прочитать файл %1: %2").arg(path, why);

@@ -1,6 +1,7 @@
 #include "params/settings_file.h"
 
 #include <QFile>
+#include <QStringDecoder>
 
 #include "extlib/ini_file.h"
 #include "model/text_grid.h"
@@ -23,16 +24,35 @@ void storeGrid(IniFile& ini, int tag, const TextGrid& grid) {
       ini.setValue(sectionOf(tag), rows[i].fileKey, grid.cell(grid::kValue, i));
 }
 
-void loadGrid(const IniFile& ini, int tag, TextGrid& grid, QVector<FileEntry>& entries) {
+// The entries of one section that the file holds.
+void findEntries(const IniFile& ini, int tag, QVector<FileEntry>& entries) {
   const QVector<RowSpec>& rows = RowsOf(tag);
   for (int i = 0; i < rows.size(); ++i) {
     const QString& key = rows[i].fileKey;
     if (key.isEmpty()) continue;
     if (!ini.contains(sectionOf(tag), key)) continue;
-    const QString text = ini.value(sectionOf(tag), key);
-    grid.setCell(grid::kValue, i, text);
-    entries.append({tag, i, key, text});
+    entries.append({tag, i, key, ini.value(sectionOf(tag), key)});
   }
+}
+
+// How a settings file's texts are read. Windows-1251 is what this program
+// writes; a file saved again by a text editor may come back in UTF-8, with
+// or without a byte-order mark. Bytes that are valid UTF-8 and not plain
+// ASCII are read as UTF-8, all others as Windows-1251. No file this program
+// wrote changes meaning: its Cyrillic letters are bytes 0xC0..0xFF, each of
+// which UTF-8 must follow with bytes 0x80..0xBF, and two letters side by
+// side (as in its section names) never are.
+IniCodec codecOf(const QByteArray& bytes) {
+  bool ascii = true;
+  for (char c : bytes)
+    if (std::uint8_t(c) >= 0x80) {
+      ascii = false;
+      break;
+    }
+  if (ascii) return IniCodec::Windows1251;
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  const QString decoded = utf8.decode(bytes);  // the decoder works when the text is taken
+  return utf8.hasError() ? IniCodec::Windows1251 : IniCodec::Utf8;
 }
 
 // Every data row is marked, those the file lacks included, so that the next
@@ -74,11 +94,26 @@ SettingsFileResult saveSettingsFile(const QString& path, const TextGrid& grid1,
 SettingsFileResult loadSettingsFile(const QString& path, TextGrid& grid1, TextGrid& grdSett) {
   const qsizetype dot = path.lastIndexOf(u'.');
   if (dot < 0 || path.mid(dot) != QLatin1String(".ust")) return refused({});
-  IniFile ini(IniCodec::Windows1251);
-  if (!ini.load(path)) return refused(fileReadError(path, ini.errorString()));
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return refused(fileReadError(path, file.errorString()));
+  QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError)
+    return refused(fileReadError(path, file.errorString()));
+  const QByteArray bom("\xEF\xBB\xBF");
+  if (bytes.startsWith(bom)) bytes.remove(0, bom.size());
+
+  IniFile ini(codecOf(bytes));
   SettingsFileResult result;
-  loadGrid(ini, 1, grid1, result.entries);
-  loadGrid(ini, 2, grdSett, result.entries);
+  // Bytes that are no ini text hold no entry either.
+  if (ini.loadData(bytes)) {
+    findEntries(ini, 1, result.entries);
+    findEntries(ini, 2, result.entries);
+  }
+  // An empty file, another program's file, random bytes: nothing to load,
+  // and marking every row would send the grids' texts instead.
+  if (result.entries.isEmpty()) return refused(kNoParameters.arg(path));
+  for (const FileEntry& e : result.entries)
+    (e.grid == 2 ? grdSett : grid1).setCell(grid::kValue, e.row, e.text);
   markDataRows(grid1, ParamRows());
   markDataRows(grdSett, SettingRows());
   return result;

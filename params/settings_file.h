@@ -44,8 +44,11 @@ SettingsFileResult saveSettingsFile(const QString& path, const TextGrid& grid1,
                                     const TextGrid& grdSett);
 
 // `ActOpenFile`: each key's text goes into its row (a missing key keeps the
-// row's text) and every data row of both grids is marked "*". Loaded texts
-// are not checked here; writing checks them.
+// row's text) and every data row of both grids is marked "*". The file is
+// read as Windows-1251, or as UTF-8 when its bytes are valid UTF-8 and not
+// plain ASCII (a byte-order mark is skipped). A file in which no key of
+// either section is found is refused (InputRefused, with the message) and
+// no row changes. Loaded texts are not checked here; writing checks them.
 SettingsFileResult loadSettingsFile(const QString& path, TextGrid& grid1, TextGrid& grdSett);
 
 }  // namespace vmk

@@ -45,6 +45,13 @@ void plan(TextGrid& grid, int tag, const QLocale& locale, QVector<PlannedRow>& p
       continue;
     }
     const WriteWords w = WordsFromText(rows[i], r.row.text, locale);
+    if (w.kept) {
+      r.row.registers << int(first);
+      r.state = RowWrite::Kept;
+      r.why = kRowKept;
+      planned.append({&grid, r});
+      continue;
+    }
     if (!w.ok()) {
       refuse(w.why);
       continue;
@@ -53,6 +60,27 @@ void plan(TextGrid& grid, int tag, const QLocale& locale, QVector<PlannedRow>& p
     r.row.words = w.words;
     planned.append({&grid, r});
   }
+}
+
+QVector<RangeViolation> outsideRanges(const QVector<PlannedRow>& planned, const QLocale& locale) {
+  QVector<RangeViolation> out;
+  for (const PlannedRow& p : planned) {
+    const RowWriteResult& r = p.result;
+    if (r.state != RowWrite::NotSent) continue;
+    const RowSpec& spec = RowsOf(r.row.grid)[r.row.row];
+    if (const auto range = outOfRange(spec, r.row.registers.value(0, -1), r.row.words, locale))
+      out.append({r.row, *range});
+  }
+  return out;
+}
+
+// A kept row shows what it stands for: a toggle text with neither letter
+// is emptied, as writing it would have been a guess; the mark goes.
+void passOver(PlannedRow& p) {
+  const RowWriteResult& r = p.result;
+  if (RowsOf(r.row.grid)[r.row.row].kind == RowKind::Toggle)
+    p.grid->setCell(grid::kValue, r.row.row, QString());
+  p.grid->setCell(grid::kMark, r.row.row, QString());
 }
 
 ParamWriteResult resultOf(Outcome outcome, const QVector<PlannedRow>& planned) {
@@ -72,7 +100,7 @@ int ParamWriteResult::count(RowWrite state) const {
 
 ParamWriteResult writeParameters(Session& session, const Result<QString>& password,
                                  TextGrid& grid1, TextGrid& grdSett, SetupFields& setup,
-                                 const QLocale& locale) {
+                                 const QLocale& locale, const RangeQuestion& askOutOfRange) {
   if (!password) return resultOf(password.outcome, {});
 
   QVector<PlannedRow> planned;
@@ -80,13 +108,28 @@ ParamWriteResult writeParameters(Session& session, const Result<QString>& passwo
   plan(grdSett, 2, locale, planned);
   for (const PlannedRow& p : planned)
     if (p.result.state == RowWrite::Refused) return resultOf(Outcome::InputRefused, planned);
+  const QVector<RangeViolation> outside = outsideRanges(planned, locale);
+  if (!outside.isEmpty() && !(askOutOfRange && askOutOfRange(outside))) {
+    ParamWriteResult declined = resultOf(Outcome::Cancelled, planned);
+    declined.outOfRange = outside;
+    return declined;
+  }
 
   PortBracket bracket(session);
   DeviceClient device(session);
   QVector<PlannedRow>::iterator current = planned.begin();
+  auto done = [&](Outcome outcome) {
+    ParamWriteResult result = resultOf(outcome, planned);
+    result.outOfRange = outside;
+    return result;
+  };
   try {
     for (; current != planned.end(); ++current) {
       RowWriteResult& r = current->result;
+      if (r.state == RowWrite::Kept) {
+        passOver(*current);
+        continue;
+      }
       Outcome outcome = Outcome::Done;
       for (int k = 0; k < r.row.words.size(); ++k) {
         const Outcome o = device.writeWord(std::uint16_t(r.row.registers[k]), r.row.words[k]);
@@ -97,15 +140,15 @@ ParamWriteResult writeParameters(Session& session, const Result<QString>& passwo
       if (r.state == RowWrite::Written) current->grid->setCell(grid::kMark, r.row.row, QString());
     }
     const Result<SetupFields> read = device.readSetup();
-    if (!read) return resultOf(read.outcome, planned);
+    if (!read) return done(read.outcome);
     setup = read.value;
-    return resultOf(Outcome::Done, planned);
+    return done(Outcome::Done);
   } catch (const TransportError&) {
     if (current != planned.end()) {
       current->result.state = RowWrite::Unanswered;
       current->result.outcome = Outcome::PortFailure;
     }
-    return resultOf(Outcome::PortFailure, planned);
+    return done(Outcome::PortFailure);
   }
 }
 
@@ -115,6 +158,17 @@ QString refusalMessage(const ParamWriteResult& result) {
     if (r.state == RowWrite::Refused)
       problems << QStringLiteral("«%1» = «%2»: %3").arg(r.row.caption, r.row.text, r.why);
   return kWriteRefused + problems.join(u'\n');
+}
+
+}  // namespace vmk
+
+namespace vmk {
+
+QString keptReport(const ParamWriteResult& result) {
+  QStringList kept;
+  for (const RowWriteResult& r : result.rows)
+    if (r.state == RowWrite::Kept) kept << QStringLiteral("«%1»: %2").arg(r.row.caption, kRowKept);
+  return kept.isEmpty() ? QString() : kWriteDone + kept.join(u'\n');
 }
 
 }  // namespace vmk

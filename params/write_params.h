@@ -6,8 +6,11 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
+
 #include "device/outcome.h"
 #include "params/param_row.h"
+#include "params/range_check.h"
 
 namespace vmk {
 
@@ -20,6 +23,8 @@ enum class RowWrite {
   Unanswered,  // a write of the row was not answered (or refused by the device)
   Refused,     // the text cannot be written; nothing at all was sent
   NotSent,     // not tried: another row was refused, or the port failed before
+  Kept,        // stands for no value (an empty characteristic, a toggle text
+               // with neither letter): not written, the device keeps its value
 };
 
 struct RowWriteResult {
@@ -31,16 +36,22 @@ struct RowWriteResult {
 
 struct ParamWriteResult {
   // Done when the setup block was read back (rows may still be
-  // unanswered); the password's outcome when it did not pass; InputRefused
-  // when a marked row cannot be written; the outcome of the setup read or
-  // PortFailure otherwise.
+  // unanswered or kept); the password's outcome when it did not pass;
+  // InputRefused when a marked row cannot be written; Cancelled when rows
+  // outside their ranges were not to be written; the outcome of the setup
+  // read or PortFailure otherwise.
   Outcome outcome = Outcome::Done;
   // Every marked row, Grid1 rows 0..61 then grdSett rows 0..31.
   QVector<RowWriteResult> rows;
+  // The rows outside their engineering ranges (asked about before writing).
+  QVector<RangeViolation> outOfRange;
 
   bool ok() const { return outcome == Outcome::Done; }
   int count(RowWrite state) const;
 };
+
+// Asked with the rows outside their ranges; true writes them anyway.
+using RangeQuestion = std::function<bool(const QVector<RangeViolation>&)>;
 
 // 1. `password` is the password check's result: unless it passed, nothing
 //    is sent and its outcome is returned.
@@ -48,20 +59,30 @@ struct ParamWriteResult {
 //    register number, a text that is what the row shows (a number, the
 //    row's bit string, a toggle text, a characteristic name) and words that
 //    fit 16 bits. When any row fails, nothing is sent and the port is not
-//    opened (InputRefused; the refused rows say why).
-// 3. One register write per word at the session's device address (a
+//    opened (InputRefused; the refused rows say why). A row that stands for
+//    no value (RowWrite::Kept) is passed over, not refused.
+// 3. The words of every other row are checked against the engineering
+//    ranges. When some lie outside, `askOutOfRange` is asked with them;
+//    unless it answers true (no question: false), nothing is sent and the
+//    port is not opened (Cancelled, with `outOfRange`).
+// 4. One register write per word at the session's device address (a
 //    two-register row: the register, then register + 1). A row loses its
-//    mark only when the device answered every write of the row.
-// 4. The setup block is read back into `setup`; when that read fails,
+//    mark only when the device answered every write of the row. A kept
+//    row loses its mark, and a kept toggle row its text too.
+// 5. The setup block is read back into `setup`; when that read fails,
 //    `setup` stays as it was.
 // A port failure while writing ends the action (PortFailure). Shows
 // nothing; the port is closed on every way out. Throws Error when the port
 // cannot be opened.
 ParamWriteResult writeParameters(Session& session, const Result<QString>& password,
                                  TextGrid& grid1, TextGrid& grdSett, SetupFields& setup,
-                                 const QLocale& locale = QLocale());
+                                 const QLocale& locale = QLocale(),
+                                 const RangeQuestion& askOutOfRange = {});
 
 // The error box of a refused write: every refused row and why.
 QString refusalMessage(const ParamWriteResult& result);
+// The closing report of a write that kept rows: each kept row and that the
+// device holds its former value; empty when no row was kept.
+QString keptReport(const ParamWriteResult& result);
 
 }  // namespace vmk

@@ -10,6 +10,8 @@
 #include "model/messages.h"
 #include "model/text_grid.h"
 #include "params/catalogue.h"
+#include "params/messages.h"
+#include "params/range_check.h"
 #include "params/read_params.h"
 #include "params/settings_file.h"
 #include "params/write_params.h"
@@ -39,16 +41,21 @@ const QString kGetHelp = QStringLiteral(
 
 const QString kSetHelp = QStringLiteral(
     "vmkctl [global options] params set FILE.ust --password P [--group 1|2]\n"
-    "                                 [--allow-address-change]\n"
+    "                                 [--allow-address-change] [--allow-out-of-range]\n"
     "\n"
-    "Connects, loads the settings file into both grids (the settings go to the\n"
-    "chosen group whatever group they were saved from), checks every row before\n"
+    "Loads the settings file into both grids (the settings go to the chosen group\n"
+    "whatever group they were saved from), connects, checks every row before\n"
     "anything is sent, asks the device password (--password), writes every row\n"
-    "and prints each written register and the rows left unanswered (exit code 1).\n"
-    "A row that does not convert or does not fit its register is refused with\n"
-    "exit code 3 and nothing is written. A file whose device address differs\n"
-    "from the device's own is refused too, unless --allow-address-change is\n"
-    "given (two devices at one address on a bus).\n");
+    "and prints each written register (written), the rows left unanswered\n"
+    "(unanswered, exit code 1) and the rows that stand for no value and keep the\n"
+    "device's own (kept: an empty \"Тип характеристики\", a toggle text that begins\n"
+    "with neither of its letters). A file without any parameter or setting, or a\n"
+    "row that does not convert or does not fit its register, is refused with exit\n"
+    "code 3 and nothing is written. So are values outside the value editor's\n"
+    "ranges (listed with their ranges), unless --allow-out-of-range is given. A\n"
+    "file whose device address differs from the device's own is refused too,\n"
+    "unless --allow-address-change is given: the device then takes the file's\n"
+    "address, so on a bus make sure no other device has it.\n");
 
 // The grids of one vmkctl command, laid out as at start.
 struct CliGrids {
@@ -153,21 +160,26 @@ Outcome paramsSet(CliCall& call) {
     return Outcome::InputRefused;
   }
 
-  const Outcome connected = connectForCommand(call);
-  if (connected != Outcome::Done) return connected;
-  SetupFields& setup = call.session.vmk.setup;
+  // The file first: one that cannot be used sends nothing at all.
   CliGrids grids(group);
   const SettingsFileResult loaded = loadSettingsFile(file, grids.Grid1, grids.grdSett);
   if (!loaded.ok()) {
     call.prompts.error(loaded.message);
     return loaded.outcome;
   }
+
+  const Outcome connected = connectForCommand(call);
+  if (connected != Outcome::Done) return connected;
+  SetupFields& setup = call.session.vmk.setup;
   // A file copied from another device carries that device's address: on a
   // bus, writing it would put two devices at one address. A script must ask
   // for that change explicitly.
   QString addressText;
   const std::optional<int> address = fileAddress(loaded, addressText);
-  if (address != int(setup.NetAddress) && !call.flag(QStringLiteral("--allow-address-change"))) {
+  // A file without an address, or with one that does not convert, leaves
+  // the refusal to the check of every row.
+  if (address && *address != int(setup.NetAddress) &&
+      !call.flag(QStringLiteral("--allow-address-change"))) {
     call.prompts.error(QStringLiteral("Файл задаёт адрес устройства %1, а у устройства адрес %2. "
                                       "Запись отменена (--allow-address-change разрешает смену "
                                       "адреса).")
@@ -178,10 +190,19 @@ Outcome paramsSet(CliCall& call) {
 
   const Result<QString> password =
       CheckPassword(call.prompts, setup.DevicePassword, PasswordForm::Strict);
-  const ParamWriteResult written =
-      writeParameters(call.session, password, grids.Grid1, grids.grdSett, setup);
+  // Values outside the editor's ranges are written only when asked for;
+  // either way the script's log names them.
+  const bool allowOutOfRange = call.flag(QStringLiteral("--allow-out-of-range"));
+  auto ask = [&call, allowOutOfRange](const QVector<RangeViolation>& rows) {
+    if (allowOutOfRange) call.prompts.warning(kOutOfRange + rangeList(rows));
+    return allowOutOfRange;
+  };
+  const ParamWriteResult written = writeParameters(call.session, password, grids.Grid1,
+                                                   grids.grdSett, setup, QLocale(), ask);
   if (!password) return password.outcome;
-  QJsonArray writtenRows, unanswered, refused;
+  const bool nothingSent =
+      written.outcome == Outcome::InputRefused || written.outcome == Outcome::Cancelled;
+  QJsonArray writtenRows, unanswered, kept, refused, outOfRange;
   for (const RowWriteResult& r : written.rows) {
     if (r.state == RowWrite::Refused) {
       QJsonObject o = rowJson(r.row);
@@ -189,20 +210,42 @@ Outcome paramsSet(CliCall& call) {
       refused.append(o);
       continue;
     }
-    if (written.outcome == Outcome::InputRefused) continue;  // nothing was sent
-    const QString line = QString::number(r.row.registers.value(0)) + QLatin1Char('\t') +
-                         r.row.caption + QLatin1Char('\t') + r.row.text;
-    const bool done = r.state == RowWrite::Written;
-    call.text << (done ? QStringLiteral("written\t") : QStringLiteral("unanswered\t")) + line;
-    (done ? writtenRows : unanswered).append(rowJson(r.row));
+    if (nothingSent) continue;
+    QString line = QString::number(r.row.registers.value(0)) + QLatin1Char('\t') +
+                   r.row.caption + QLatin1Char('\t') + r.row.text;
+    switch (r.state) {
+      case RowWrite::Written:
+        call.text << QStringLiteral("written\t") + line;
+        writtenRows.append(rowJson(r.row));
+        break;
+      case RowWrite::Kept:
+        call.text << QStringLiteral("kept\t") + line + QLatin1Char('\t') + r.why;
+        kept.append(rowJson(r.row));
+        break;
+      default:
+        call.text << QStringLiteral("unanswered\t") + line;
+        unanswered.append(rowJson(r.row));
+        break;
+    }
+  }
+  for (const RangeViolation& v : written.outOfRange) {
+    QJsonObject o = rowJson(v.row);
+    o.insert(QStringLiteral("range"), v.range);
+    outOfRange.append(o);
   }
   call.data.insert(QStringLiteral("group"), group);
   call.data.insert(QStringLiteral("written"), writtenRows);
   call.data.insert(QStringLiteral("unanswered"), unanswered);
+  call.data.insert(QStringLiteral("kept"), kept);
   if (!refused.isEmpty()) call.data.insert(QStringLiteral("refused"), refused);
+  if (!outOfRange.isEmpty()) call.data.insert(QStringLiteral("outOfRange"), outOfRange);
   if (written.outcome == Outcome::InputRefused) {
     call.prompts.error(refusalMessage(written));
     return written.outcome;
+  }
+  if (written.outcome == Outcome::Cancelled && !written.outOfRange.isEmpty()) {
+    call.prompts.error(kOutOfRange + rangeList(written.outOfRange) + kOutOfRangeRefused);
+    return Outcome::InputRefused;
   }
   if (showsLinkError(written.outcome)) {
     call.prompts.error(msg::kLinkError);
@@ -230,11 +273,20 @@ bool actSetParametrExecute(Workspace& ws, const QLocale& locale) {
   Session& s = ws.session;
   const Result<QString> password =
       CheckPassword(ws.prompts, s.vmk.setup.DevicePassword, PasswordForm::Strict);
+  // Values outside the editor's ranges may have come from the relay itself:
+  // a question, whose default answer writes nothing.
+  auto ask = [&ws](const QVector<RangeViolation>& rows) {
+    return ws.prompts.warning(rangeQuestion(rows), {Button::No, Button::Yes}) == Button::Yes;
+  };
   const ParamWriteResult written =
-      writeParameters(s, password, ws.Grid1, ws.grdSett, s.vmk.setup, locale);
+      writeParameters(s, password, ws.Grid1, ws.grdSett, s.vmk.setup, locale, ask);
   if (written.outcome == Outcome::InputRefused) ws.prompts.error(refusalMessage(written));
   else if (showsLinkError(written.outcome)) ws.prompts.error(msg::kLinkError);
-  if (written.ok()) ws.ParamsModified = false;
+  if (written.ok()) {
+    ws.ParamsModified = false;
+    const QString kept = keptReport(written);
+    if (!kept.isEmpty()) ws.prompts.information(kept);
+  }
   return written.ok();
 }
 
@@ -290,7 +342,7 @@ void declareParamsCommands(CommandRegistry& registry) {
                           QStringLiteral("read parameters and settings"), kGetHelp, paramsGet});
   registry.add(CliCommand{{QStringLiteral("params"), QStringLiteral("set")},
                           QStringLiteral("params set FILE.ust --password P [--group 1|2] "
-                                         "[--allow-address-change]"),
+                                         "[--allow-address-change] [--allow-out-of-range]"),
                           QStringLiteral("write a settings file into the device"), kSetHelp,
                           paramsSet});
 }

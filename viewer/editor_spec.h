@@ -1,7 +1,9 @@
 #pragma once
-// Which editor a register gets and the range it enforces. The editor value
-// is the one the configurator hands over: a whole number, a scaled decimal
-// in steps of 1/scale, a bit set, or an index into a list.
+// Which editor a register gets and the range it enforces, as the table of
+// ranges (ranges/value_ranges.h) gives them, with the names of the bits and
+// items. The editor value is the one the configurator hands over: a whole
+// number, a scaled decimal in steps of 1/scale, a bit set, or an index into
+// a list.
 
 #include <QString>
 #include <QStringList>

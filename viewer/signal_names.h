@@ -3,18 +3,20 @@
 
 #include <QString>
 
+#include "ranges/value_ranges.h"
+
 namespace vmk::view {
 
-enum SignalList {
-  kIndicators = 0,
-  kRelays = 1,
-  kInputs = 2,
-  kActiveStages = 3,
-  kBlockings = 4,
-  kAccelerations = 5,
-  kCharacteristics = 6,
-  kRecorderChannels = 7,
-};
+// The lists are numbered where the ranges name them for their editors.
+using ranges::SignalList;
+using ranges::kIndicators;
+using ranges::kRelays;
+using ranges::kInputs;
+using ranges::kActiveStages;
+using ranges::kBlockings;
+using ranges::kAccelerations;
+using ranges::kCharacteristics;
+using ranges::kRecorderChannels;
 
 // Number of items of a list (0 for an unknown kind).
 int SignalCount(int kind);

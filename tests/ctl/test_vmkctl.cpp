@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -12,6 +13,8 @@
 #include <QtTest>
 #include <csignal>
 
+#include "device/device_client.h"
+#include "device/session.h"
 #include "tests/system/sim_process.h"
 
 using vmk::test::SimProcess;
@@ -64,6 +67,35 @@ bool replaceEntry(const QString& file, const QString& key, const QString& value)
 }
 
 bool sentWrites(const Run& r) { return r.err.contains(QRegularExpression(QStringLiteral("-> \\S\\S 06 "))); }
+
+// The write requests of a run's frame log, as hex, in order.
+QStringList writeFrames(const Run& r) {
+  static const QRegularExpression write(QStringLiteral("-> (\\S\\S 06 [0-9a-f ]+)"));
+  QStringList out;
+  for (auto it = write.globalMatch(r.err); it.hasNext();) out << it.next().captured(1).trimmed();
+  return out;
+}
+
+// Writes one register of a simulated device straight on its line, as
+// another tool would (the configurator writes only what its rows stand for).
+bool pokeRegister(const SimProcess& sim, int address, int reg, int value) {
+  vmk::Session session;
+  session.Port1.settings().portName = sim.path();
+  session.DeviceAddress = std::uint8_t(address);
+  vmk::PortBracket bracket(session);
+  return vmk::DeviceClient(session).writeWord(std::uint16_t(reg), std::uint16_t(value)) ==
+         vmk::Outcome::Done;
+}
+
+QByteArray readBytes(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeBytes(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
 
 }  // namespace
 
@@ -184,6 +216,104 @@ class TestVmkctl : public QObject {
     QCOMPARE(r.exitCode, 3);
     QVERIFY(!sentWrites(r));
     QVERIFY(r.err.contains(QStringLiteral("--allow-address-change")));
+  }
+
+  void aCharacteristicWithoutNameIsKept() {
+    SimProcess sim;
+    QVERIFY(sim.start({}));
+    QVERIFY(pokeRegister(sim, 1, 512 + 20, 6));  // no name for 6
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("a.ust"));
+    QCOMPARE(vmkctl(on(sim, {QStringLiteral("params"), QStringLiteral("get"), QStringLiteral("--group"),
+                             QStringLiteral("2"), QStringLiteral("-o"), file})).exitCode, 0);
+    const Run set = vmkctl(on(sim, {QStringLiteral("params"), QStringLiteral("set"), file, QStringLiteral("--group"),
+                                    QStringLiteral("2"), QStringLiteral("--password"), QStringLiteral("AAAA")}));
+    QCOMPARE(set.exitCode, 0);
+    QVERIFY2(set.out.contains(QStringLiteral("kept\t532\tТип характеристики\t\tне записано, в устройстве "
+                                             "сохранено прежнее значение")),
+             qPrintable(set.out));
+    QCOMPARE(set.out.count(QStringLiteral("written\t")), 56 + 23);
+    QVERIFY(!set.out.contains(QStringLiteral("unanswered\t")));
+    const QStringList writes = writeFrames(set);
+    QCOMPARE(writes.size(), 56 + 29 + 23);  // two writes for each two-register row
+    for (const QString& w : writes) QVERIFY2(!w.startsWith(QStringLiteral("01 06 02 14")), qPrintable(w));
+    const Run after = vmkctl(on(sim, {QStringLiteral("--json"), QStringLiteral("params"), QStringLiteral("get"),
+                                      QStringLiteral("--group"), QStringLiteral("2")}));
+    for (const QJsonValue& row : QJsonDocument::fromJson(after.out.toUtf8()).object().value(QStringLiteral("settings")).toArray())
+      if (row.toObject().value(QStringLiteral("row")).toInt() == 17)
+        QCOMPARE(row.toObject().value(QStringLiteral("words")).toArray(), QJsonArray{6});
+  }
+
+  void valuesOutsideTheirRangesNeedTheOption() {
+    SimProcess sim;
+    QVERIFY(sim.start({}));
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("b.ust"));
+    QCOMPARE(vmkctl(on(sim, {QStringLiteral("params"), QStringLiteral("get"), QStringLiteral("-o"), file})).exitCode, 0);
+    QVERIFY(replaceEntry(file, QStringLiteral("Время МТЗ-1"), QStringLiteral("600")));
+    const QStringList set{QStringLiteral("params"), QStringLiteral("set"), file, QStringLiteral("--password"),
+                          QStringLiteral("AAAA")};
+    const Run refused = vmkctl(on(sim, set));
+    QCOMPARE(refused.exitCode, 3);
+    QVERIFY(!sentWrites(refused));
+    QVERIFY2(refused.err.contains(QStringLiteral("Error: Значения вне допустимого диапазона:\n«Время МТЗ-1, с» = "
+                                                 "«600»: допустимо от 0.00 до 100.00 с\n")),
+             qPrintable(refused.err));
+    QVERIFY(refused.err.contains(QStringLiteral("--allow-out-of-range")));
+
+    const Run allowed = vmkctl(on(sim, set + QStringList{QStringLiteral("--allow-out-of-range")}));
+    QCOMPARE(allowed.exitCode, 0);
+    QVERIFY(allowed.err.contains(QStringLiteral("Warning: Значения вне допустимого диапазона")));
+    QVERIFY(allowed.out.contains(QStringLiteral("written\t262\tВремя МТЗ-1, с\t600")));
+    const Run after = vmkctl(on(sim, {QStringLiteral("params"), QStringLiteral("get")}));
+    QVERIFY(after.out.contains(QStringLiteral("Время МТЗ-1, с\t600.000")));
+  }
+
+  void filesFromOtherEditors_data() {
+    QTest::addColumn<QString>("form");
+    QTest::newRow("empty file") << "empty";
+    QTest::newRow("100 kB of random bytes") << "random";
+    QTest::newRow("UTF-8") << "utf8";
+    QTest::newRow("UTF-8 with a byte-order mark") << "bom";
+  }
+  void filesFromOtherEditors() {
+    QFETCH(QString, form);
+    SimProcess sim;
+    QVERIFY(sim.start({}));
+    QTemporaryDir dir;
+    const QString own = dir.filePath(QStringLiteral("own.ust"));
+    QCOMPARE(vmkctl(on(sim, {QStringLiteral("params"), QStringLiteral("get"), QStringLiteral("-o"), own})).exitCode, 0);
+    QVERIFY(replaceEntry(own, QStringLiteral("Тип характеристики"), QStringLiteral("пологая (РТ-80)")));
+    QByteArray bytes;
+    if (form == QLatin1String("random")) {
+      QRandomGenerator random(1251);
+      bytes.resize(100 * 1024);
+      for (char& c : bytes) c = char(random.bounded(256));
+    } else if (form != QLatin1String("empty")) {
+      const QString text = QStringDecoder("windows-1251")(readBytes(own));
+      bytes = text.toUtf8();
+      if (form == QLatin1String("bom")) bytes.prepend("\xEF\xBB\xBF");
+    }
+    const QString other = dir.filePath(QStringLiteral("other.ust"));
+    QVERIFY(writeBytes(other, bytes));
+
+    auto set = [&](const QString& file) {
+      return vmkctl(on(sim, {QStringLiteral("params"), QStringLiteral("set"), file, QStringLiteral("--password"),
+                             QStringLiteral("AAAA")}));
+    };
+    const Run r = set(other);
+    if (form == QLatin1String("empty") || form == QLatin1String("random")) {
+      QCOMPARE(r.exitCode, 3);
+      QVERIFY2(r.err.contains(QStringLiteral("Error: Файл %1 не содержит ни параметров, ни уставок.").arg(other)),
+               qPrintable(r.err));
+      QVERIFY2(!r.err.contains(QStringLiteral("-> ")), qPrintable(r.err));  // not a single request
+      return;
+    }
+    QCOMPARE(r.exitCode, 0);
+    const Run windows1251 = set(own);
+    QCOMPARE(windows1251.exitCode, 0);
+    QCOMPARE(writeFrames(r), writeFrames(windows1251));
+    QVERIFY(r.out.contains(QStringLiteral("written\t276\tТип характеристики\tпологая (РТ-80)")));
   }
 
   void jsonParamsGetGivesRegistersAndWords() {

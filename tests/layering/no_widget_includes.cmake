@@ -1,5 +1,5 @@
 # Fails when a source of the core library's folders includes a widget header.
-set(core_dirs model extlib device link shell monitor params journals reports service)
+set(core_dirs model extlib device link shell monitor params journals reports service ranges)
 set(widget_headers "QtWidgets|QWidget|QDialog|QMainWindow|QMessageBox|QFileDialog|QApplication|QLabel|QPushButton|QLineEdit|QTableView|QAbstractButton|QInputDialog|QHeaderView")
 set(found "")
 foreach(dir ${core_dirs})

@@ -231,13 +231,16 @@ void TestCatalogue::wordsFromText_data() {
   QTest::newRow("toggle С") << "P:Способ изменения группы уставок" << "Статическое измен." << L{0};
   QTest::newRow("toggle Д") << "P:Способ изменения группы уставок" << "Динамическое" << L{1};
   QTest::newRow("toggle П") << "P:Источник запуска осциллографа" << "Пуск МТЗ/ЗНЗ" << L{1};
-  QTest::newRow("toggle other") << "P:Источник запуска осциллографа" << "Старт" << L{};
+  // L{-1}: kept, the row stands for no value and is not written.
+  QTest::newRow("toggle other") << "P:Источник запуска осциллографа" << "Старт" << L{-1};
+  QTest::newRow("toggle empty") << "P:Способ изменения группы уставок" << "" << L{-1};
   QTest::newRow("indicator low then high") << "P:Индикатор 2" << "100001" "1000000000000001"
                                            << L{0x8001, 0x21};
   QTest::newRow("bits with garbage") << "S:Активные ступени" << "1x1" << L{};
   QTest::newRow("bits too long") << "S:Блокировки" << "111111" << L{};
   QTest::newRow("characteristic") << "S:Тип характеристики" << "сильно инверсная характеристика" << L{2};
-  QTest::newRow("characteristic empty") << "S:Тип характеристики" << "" << L{};
+  QTest::newRow("characteristic empty") << "S:Тип характеристики" << "" << L{-1};
+  QTest::newRow("characteristic unknown") << "S:Тип характеристики" << "кривая 7" << L{};
 }
 
 void TestCatalogue::wordsFromText() {
@@ -245,6 +248,13 @@ void TestCatalogue::wordsFromText() {
   QFETCH(QString, text);
   QFETCH(QList<int>, words);
   const WriteWords w = WordsFromText(spec(row), text, kC);
+  if (words == QList<int>{-1}) {
+    QVERIFY(w.kept);
+    QVERIFY(!w.ok());
+    QVERIFY(w.words.isEmpty() && w.why.isEmpty());
+    return;
+  }
+  QVERIFY(!w.kept);
   QCOMPARE(w.ok(), !words.isEmpty());
   if (!w.ok()) {
     QVERIFY(!w.why.isEmpty());

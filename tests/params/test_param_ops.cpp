@@ -390,7 +390,7 @@ void TestParamOps::writeRefusesBadValuesBeforeSending_data() {
   QTest::newRow("current 150 In") << 7 << "150.00" << "Ток МТЗ-1, кратность In (A)";
   QTest::newRow("not a number") << 8 << "abc" << "Время МТЗ-1, с";
   QTest::newRow("comma in a dot locale") << 26 << "1,5" << "Время АПВ 1й ступени, с";
-  QTest::newRow("unknown characteristic") << 17 << "" << "Тип характеристики";
+  QTest::newRow("unknown characteristic") << 17 << "кривая 7" << "Тип характеристики";
 }
 
 void TestParamOps::writeRefusesBadValuesBeforeSending() {

@@ -5,6 +5,7 @@
 
 #include "extlib/transport_error.h"
 #include "params/catalogue.h"
+#include "params/range_check.h"
 #include "params/read_params.h"
 #include "params/write_params.h"
 #include "tests/params/param_sample.h"
@@ -37,9 +38,20 @@ ParamReadResult read(test::ParamFixture& f, int group = 1) {
 }
 
 ParamWriteResult write(test::ParamFixture& f, Result<QString> password = Result<QString>::done(
-                                                  QStringLiteral("ABCD"))) {
+                                                  QStringLiteral("ABCD")),
+                       const RangeQuestion& ask = {}) {
   return writeParameters(f.session, password, f.ws.Grid1, f.ws.grdSett, f.session.vmk.setup,
-                         QLocale::c());
+                         QLocale::c(), ask);
+}
+
+const RangeQuestion writeAnyway = [](const QVector<RangeViolation>&) { return true; };
+
+// The registers the device was asked to write, in order.
+QList<int> writtenRegisters(const test::ParamFixture& f) {
+  QList<int> out;
+  for (const test::Request& r : f.registerRequests())
+    if (r.function == 6) out << r.reg;
+  return out;
 }
 
 void mark(TextGrid& grid, int row, const QString& text) {
@@ -63,6 +75,14 @@ class TestParamResults : public QObject {
   void writeWithoutThePasswordSendsNothing_data();
   void writeWithoutThePasswordSendsNothing();
   void writePortFailureLeavesTheRestUnsent();
+
+  void rowsStandingForNoValueAreKept_data();
+  void rowsStandingForNoValueAreKept();
+  void anUnknownCharacteristicIsStillRefused();
+  void rangesAreCheckedOnTheWordsSent_data();
+  void rangesAreCheckedOnTheWordsSent();
+  void valuesOutsideTheirRangesAreAskedAbout_data();
+  void valuesOutsideTheirRangesAreAskedAbout();
 };
 
 void TestParamResults::readGivesEveryDataRow_data() {
@@ -162,7 +182,7 @@ void TestParamResults::writeReportsEachRow() {
   mark(f.ws.grdSett, 8, QStringLiteral("0.30"));
   f.plan.fault = test::silentWritesOf({97});
   f.forgetRequests();
-  const ParamWriteResult r = write(f);
+  const ParamWriteResult r = write(f, Result<QString>::done(QStringLiteral("ABCD")), writeAnyway);
   QCOMPARE(r.outcome, Outcome::Done);
   QCOMPARE(r.rows.size(), 4);
   QCOMPARE(r.count(RowWrite::Written), 2);
@@ -201,7 +221,7 @@ void TestParamResults::writeRefusedRowsSayWhyAndNothingIsSent() {
   QVERIFY(read(f).ok());
   mark(f.ws.Grid1, 5, QStringLiteral("800"));
   mark(f.ws.grdSett, 7, QStringLiteral("150.00"));
-  mark(f.ws.grdSett, 17, QString());
+  mark(f.ws.grdSett, 17, QStringLiteral("кривая 7"));
   const int opens = f.opens();
   f.forgetRequests();
   const ParamWriteResult r = write(f);
@@ -263,6 +283,159 @@ void TestParamResults::writePortFailureLeavesTheRestUnsent() {
   QCOMPARE(f.ws.Grid1.cell(grid::kMark, 7), QStringLiteral("*"));
   QCOMPARE(f.session.vmk.setup, before);
   QVERIFY(!f.portOpen());
+}
+
+void TestParamResults::rowsStandingForNoValueAreKept_data() {
+  QTest::addColumn<int>("grid");
+  QTest::addColumn<int>("row");
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<int>("reg");
+  QTest::newRow("characteristic read as empty") << 2 << 17 << "" << 276;
+  QTest::newRow("characteristic of blanks") << 2 << 17 << "  " << 276;
+  QTest::newRow("group mode, neither letter") << 1 << 4 << "Ручное измен." << 69;
+  QTest::newRow("recorder source, empty") << 1 << 45 << "" << 142;
+}
+
+void TestParamResults::rowsStandingForNoValueAreKept() {
+  QFETCH(int, grid);
+  QFETCH(int, row);
+  QFETCH(QString, text);
+  QFETCH(int, reg);
+  test::ParamFixture f;
+  test::loadSample(f.dev);
+  QVERIFY(read(f).ok());
+  const std::uint16_t before = f.dev.registerValue(reg);
+  TextGrid& g = grid == 1 ? f.ws.Grid1 : f.ws.grdSett;
+  mark(g, row, text);
+  mark(f.ws.Grid1, 5, QStringLiteral("800"));
+  mark(f.ws.grdSett, 26, QStringLiteral("1.5"));
+  f.forgetRequests();
+  const ParamWriteResult r = write(f);
+  QCOMPARE(r.outcome, Outcome::Done);
+  const RowWriteResult* kept = findWrite(r, grid, row);
+  QVERIFY(kept);
+  QCOMPARE(kept->state, RowWrite::Kept);
+  QCOMPARE(kept->why, QStringLiteral("не записано, в устройстве сохранено прежнее значение"));
+  QCOMPARE(kept->row.registers, Registers{reg});
+  QVERIFY(kept->row.words.isEmpty());
+  // The rows around it are written; the kept register is never sent.
+  QCOMPARE(writtenRegisters(f), (QList<int>{80, 256 + 29}));
+  QCOMPARE(f.dev.registerValue(reg), before);
+  QCOMPARE(f.dev.registerValue(256 + 29), 150);
+  QVERIFY(g.cell(grid::kMark, row).isEmpty());
+  QVERIFY(g.cell(grid::kValue, row).trimmed().isEmpty());  // a toggle text is emptied
+  QCOMPARE(keptReport(r), QStringLiteral("Запись в устройство завершена.\n«%1»: не записано, "
+                                         "в устройстве сохранено прежнее значение")
+                              .arg(RowsOf(grid)[row].caption));
+}
+
+void TestParamResults::anUnknownCharacteristicIsStillRefused() {
+  test::ParamFixture f;
+  test::loadSample(f.dev);
+  QVERIFY(read(f).ok());
+  mark(f.ws.Grid1, 5, QStringLiteral("800"));
+  mark(f.ws.grdSett, 17, QStringLiteral("зависимая"));  // a typo in a file
+  const int opens = f.opens();
+  f.forgetRequests();
+  const ParamWriteResult r = write(f);
+  QCOMPARE(r.outcome, Outcome::InputRefused);
+  QCOMPARE(findWrite(r, 2, 17)->state, RowWrite::Refused);
+  QCOMPARE(findWrite(r, 2, 17)->why, QStringLiteral("тип характеристики не распознан"));
+  QVERIFY(f.requests().isEmpty());
+  QCOMPARE(f.opens(), opens);
+  QVERIFY(keptReport(r).isEmpty());
+}
+
+void TestParamResults::rangesAreCheckedOnTheWordsSent_data() {
+  QTest::addColumn<int>("grid");
+  QTest::addColumn<int>("row");
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<QString>("range");  // empty: inside
+  const QString time = QStringLiteral("от 0.00 до 100.00 с");
+  QTest::newRow("МТЗ-1 time 600 s") << 2 << 8 << "600.00" << time;
+  QTest::newRow("МТЗ-1 time 100.00 s") << 2 << 8 << "100.00" << "";
+  QTest::newRow("МТЗ-1 time 100.01 s") << 2 << 8 << "100.01" << time;
+  QTest::newRow("МТЗ-1 current 0.04") << 2 << 7 << "0.04" << "от 0.05 до 40.00 In";
+  QTest::newRow("МТЗ-1 current 0.05") << 2 << 7 << "0.05" << "";
+  QTest::newRow("earth current 0.004") << 2 << 20 << "0.004" << "от 0.005 до 2.000 In";
+  QTest::newRow("acceleration brought in 60.1 s") << 2 << 5 << "60.1" << "от 0.0 до 60.0 с";
+  QTest::newRow("acceleration bits 8") << 2 << 4 << "8" << "от 0 до 7";
+  QTest::newRow("acceleration bits 7") << 2 << 4 << "7" << "";
+  QTest::newRow("АПВ ready 0.5 s") << 2 << 27 << "0.5" << "от 1.0 до 300.0 с";
+  QTest::newRow("input delay 10005 ms: 10000 sent") << 1 << 25 << "10005" << "";
+  QTest::newRow("input delay 10010 ms") << 1 << 25 << "10010" << "от 0 до 10000 мс";
+  QTest::newRow("address 40") << 1 << 1 << "40" << "от 1 до 32";
+  QTest::newRow("CT secondary 6 A") << 1 << 6 << "6" << "от 1 до 5 А";
+  QTest::newRow("pre-trigger 0.00 s") << 1 << 44 << "0.00" << "от 0.1 до 5.0 с";
+  QTest::newRow("indicator, all 22 bits") << 1 << 10 << "1111111111111111111111" << "";
+  QTest::newRow("active group 2") << 1 << 3 << "2" << "";
+}
+
+void TestParamResults::rangesAreCheckedOnTheWordsSent() {
+  QFETCH(int, grid);
+  QFETCH(int, row);
+  QFETCH(QString, text);
+  QFETCH(QString, range);
+  const RowSpec& spec = RowsOf(grid)[row];
+  const WriteWords w = WordsFromText(spec, text, QLocale::c());
+  QVERIFY(w.ok());
+  const int reg = (grid == 2 ? GroupBase(1) : 0) + spec.reg;
+  const std::optional<QString> outside = outOfRange(spec, reg, w.words, QLocale::c());
+  QCOMPARE(outside.value_or(QString()), range);
+  // Group 2 has the same ranges.
+  if (grid == 2)
+    QCOMPARE(outOfRange(spec, GroupBase(2) + spec.reg, w.words, QLocale::c()).value_or(QString()),
+             range);
+}
+
+void TestParamResults::valuesOutsideTheirRangesAreAskedAbout_data() {
+  QTest::addColumn<int>("answer");  // -1 no question at all, 0 no, 1 yes
+  QTest::newRow("nobody to ask") << -1;
+  QTest::newRow("answered no") << 0;
+  QTest::newRow("answered yes") << 1;
+}
+
+void TestParamResults::valuesOutsideTheirRangesAreAskedAbout() {
+  QFETCH(int, answer);
+  test::ParamFixture f;
+  test::loadSample(f.dev);
+  QVERIFY(read(f).ok());
+  mark(f.ws.Grid1, 5, QStringLiteral("800"));
+  mark(f.ws.grdSett, 8, QStringLiteral("600.00"));
+  mark(f.ws.grdSett, 17, QString());  // kept rows are not asked about
+  const int opens = f.opens();
+  f.forgetRequests();
+  QVector<RangeViolation> asked;
+  RangeQuestion ask;
+  if (answer >= 0)
+    ask = [&asked, answer](const QVector<RangeViolation>& rows) {
+      asked = rows;
+      return answer == 1;
+    };
+  const ParamWriteResult r = write(f, Result<QString>::done(QStringLiteral("ABCD")), ask);
+  QCOMPARE(r.outOfRange.size(), 1);
+  const RangeViolation& v = r.outOfRange.first();
+  QCOMPARE(v.row.caption, QStringLiteral("Время МТЗ-1, с"));
+  QCOMPARE(v.row.text, QStringLiteral("600.00"));
+  QCOMPARE(v.row.registers, Registers{262});
+  QCOMPARE(v.row.words, Words{60000});
+  QCOMPARE(v.range, QStringLiteral("от 0.00 до 100.00 с"));
+  if (answer >= 0) QCOMPARE(asked.size(), 1);
+  QCOMPARE(rangeQuestion(r.outOfRange),
+           QStringLiteral("Значения вне допустимого диапазона:\n«Время МТЗ-1, с» = «600.00»: "
+                          "допустимо от 0.00 до 100.00 с\nЗаписать их в устройство?"));
+  if (answer == 1) {
+    QCOMPARE(r.outcome, Outcome::Done);
+    QCOMPARE(f.dev.registerValue(262), 60000);
+    QVERIFY(f.ws.grdSett.cell(grid::kMark, 8).isEmpty());
+    return;
+  }
+  QCOMPARE(r.outcome, Outcome::Cancelled);
+  QVERIFY(f.requests().isEmpty());
+  QCOMPARE(f.opens(), opens);
+  QCOMPARE(f.ws.grdSett.cell(grid::kMark, 8), QStringLiteral("*"));
+  QCOMPARE(f.ws.grdSett.cell(grid::kMark, 17), QStringLiteral("*"));  // nothing passed over
+  QCOMPARE(findWrite(r, 1, 5)->state, RowWrite::NotSent);
 }
 
 QTEST_GUILESS_MAIN(TestParamResults)

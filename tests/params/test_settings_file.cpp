@@ -1,4 +1,5 @@
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -36,6 +37,32 @@ QString readFile(const QString& path) {
   return cp1251::decode(f.readAll());
 }
 
+void writeBytes(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  QVERIFY(f.open(QIODevice::WriteOnly));
+  f.write(bytes);
+}
+
+QByteArray readBytes(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The register writes the device was asked for, in order.
+QList<test::Request> writes(const test::ParamFixture& f) {
+  QList<test::Request> out;
+  for (const test::Request& r : f.registerRequests())
+    if (r.function == 6) out << r;
+  return out;
+}
+
+// A device of the factory image (its values lie inside their ranges), read
+// into the window's grids; `group` is the setting group shown.
+void readFactoryDevice(test::ParamFixture& f, int group = 1) {
+  if (group == 2) rbGroup2Click(f.ws, 2);
+  QVERIFY(ActGetParSetExecute(f.ws, QLocale::c()));
+}
+
 }  // namespace
 
 class TestSettingsFile : public QObject {
@@ -51,6 +78,12 @@ class TestSettingsFile : public QObject {
   void badFileValuesRefusedBeforeWriting();
   void loadGivesTheEntriesFound();
   void unusableFilesAreRefused();
+
+  void aCharacteristicWithoutNameIsKept();
+  void valuesOutsideTheirRangesAreAsked();
+  void filesFromOtherEditors_data();
+  void filesFromOtherEditors();
+  void windows1251TextIsNeverTakenForUtf8();
 
  private:
   QTemporaryDir m_dir;
@@ -192,6 +225,7 @@ void TestSettingsFile::group1FileWritesToGroup2() {
   b.prompts.answerOpen(path);
   QVERIFY(ActOpenFileExecute(b.ws));
   b.prompts.answerPassword(QStringLiteral("ABCD"));
+  b.prompts.answerBox(Button::Yes);  // the sample's zero currents lie outside their ranges
   b.forgetRequests();
   const bool written = actSetParametrExecute(b.ws, QLocale::c());
   QVERIFY2(written, qPrintable(b.prompts.boxTexts().join(u'|')));
@@ -271,6 +305,159 @@ void TestSettingsFile::unusableFilesAreRefused() {
   QCOMPARE(folder.outcome, Outcome::InputRefused);
   QVERIFY(!folder.message.isEmpty());
   QCOMPARE(marks(grid1) + marks(sett), 0);
+}
+
+void TestSettingsFile::aCharacteristicWithoutNameIsKept() {
+  // A relay whose characteristic word holds 6: the row reads empty, the
+  // file keeps it empty, and writing the file back keeps the relay's word.
+  test::ParamFixture b;
+  b.dev.setRegister(512 + 20, 6);
+  readFactoryDevice(b, 2);
+  QVERIFY(b.ws.grdSett.cell(grid::kValue, 17).isEmpty());
+  const QString path = m_dir.filePath(QStringLiteral("kept.ust"));
+  b.prompts.answerSave(path);
+  QVERIFY(ActSaveFileExecute(b.ws));
+  QVERIFY(readFile(path).contains(QStringLiteral("\nТип характеристики=\n")));
+  b.prompts.answerOpen(path);
+  QVERIFY(ActOpenFileExecute(b.ws));
+  b.prompts.answerPassword(QStringLiteral("AAAA"));
+  b.forgetRequests();
+  b.prompts.forget();
+  QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+  QList<int> settings;
+  for (const test::Request& r : writes(b))
+    if (r.reg >= 512) settings << r.reg;
+  QCOMPARE(settings.size(), 23);  // every setting row but the characteristic
+  QVERIFY(!settings.contains(532));
+  QCOMPARE(writes(b).size(), 23 + 56 + 8 + 5 + 16);  // two-register rows: two writes
+  QCOMPARE(b.dev.registerValue(532), 6);
+  QCOMPARE(b.prompts.asked().size(), 2);  // the password, then the report
+  QCOMPARE(b.prompts.asked().last().icon, BoxIcon::Information);
+  QCOMPARE(b.prompts.boxTexts().last(),
+           QStringLiteral("Запись в устройство завершена.\n«Тип характеристики»: не записано, в "
+                          "устройстве сохранено прежнее значение"));
+  QCOMPARE(marks(b.ws.Grid1) + marks(b.ws.grdSett), 0);
+  QVERIFY(!b.ws.ParamsModified);
+}
+
+void TestSettingsFile::valuesOutsideTheirRangesAreAsked() {
+  test::ParamFixture b;
+  readFactoryDevice(b);
+  const QString path = m_dir.filePath(QStringLiteral("600s.ust"));
+  writeFile(path, QStringLiteral("[Уставки]\nВремя МТЗ-1=600\n"));
+  b.prompts.answerOpen(path);
+  QVERIFY(ActOpenFileExecute(b.ws));
+  b.ws.ParamsModified = true;
+
+  // The default answer writes nothing, and the port is not opened.
+  b.prompts.answerPassword(QStringLiteral("AAAA"));
+  b.prompts.forget();
+  b.forgetRequests();
+  const int opens = b.opens();
+  QVERIFY(!actSetParametrExecute(b.ws, QLocale::c()));
+  QVERIFY(b.requests().isEmpty());
+  QCOMPARE(b.opens(), opens);
+  QCOMPARE(b.prompts.boxTexts().size(), 1);
+  const test::Asked& box = b.prompts.asked().last();
+  QCOMPARE(box.icon, BoxIcon::Warning);
+  QCOMPARE(box.buttons, (QList<Button>{Button::No, Button::Yes}));
+  QVERIFY2(box.text.contains(QStringLiteral("«Время МТЗ-1, с» = «600»: допустимо от 0.00 до 100.00 с")),
+           qPrintable(box.text));
+  QCOMPARE(marks(b.ws.grdSett), 24);
+  QVERIFY(b.ws.ParamsModified);
+
+  // "Yes" writes it.
+  b.prompts.answerPassword(QStringLiteral("AAAA"));
+  b.prompts.answerBox(Button::Yes);
+  QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+  QCOMPARE(b.dev.registerValue(256 + 6), 60000);
+  QVERIFY(!b.ws.ParamsModified);
+}
+
+void TestSettingsFile::filesFromOtherEditors_data() {
+  QTest::addColumn<QByteArray>("bytes");  // empty: the Windows-1251 file re-encoded
+  QTest::addColumn<QString>("form");      // "cp1251", "utf8", "bom"; or "refused"
+  QRandomGenerator random(1251);
+  QByteArray noise(100 * 1024, '\0');
+  for (char& c : noise) c = char(random.bounded(256));
+  QTest::newRow("Windows-1251") << QByteArray() << "cp1251";
+  QTest::newRow("UTF-8") << QByteArray() << "utf8";
+  QTest::newRow("UTF-8 with a byte-order mark") << QByteArray() << "bom";
+  QTest::newRow("empty file") << QByteArray("") << "refused";
+  QTest::newRow("100 kB of random bytes") << noise << "refused";
+  QTest::newRow("another program's ini") << QByteArray("[Port1]\r\nBaudRate=9600\r\n")
+                                         << "refused";
+  QTest::newRow("keys outside their sections")
+      << cp1251::encode(QStringLiteral("[Настройки]\nВремя МТЗ-1=0.30\n")) << "refused";
+}
+
+void TestSettingsFile::filesFromOtherEditors() {
+  QFETCH(QByteArray, bytes);
+  QFETCH(QString, form);
+  // The same settings in the program's own file, loaded and written.
+  const QString own = m_dir.filePath(QStringLiteral("own.ust"));
+  QList<test::Request> ownWrites;
+  {
+    test::ParamFixture b;
+    readFactoryDevice(b);
+    b.ws.grdSett.setCell(grid::kValue, 17, QStringLiteral("пологая (РТ-80)"));
+    b.prompts.answerSave(own);
+    QVERIFY(ActSaveFileExecute(b.ws));
+    b.prompts.answerOpen(own);
+    QVERIFY(ActOpenFileExecute(b.ws));
+    b.prompts.answerPassword(QStringLiteral("AAAA"));
+    b.forgetRequests();
+    QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+    ownWrites = writes(b);
+    QCOMPARE(b.dev.registerValue(256 + 20), 5);
+  }
+  QVERIFY(readBytes(own).contains(cp1251::encode(QStringLiteral("пологая (РТ-80)"))));
+  if (form == QLatin1String("utf8") || form == QLatin1String("bom"))
+    bytes = (form == QLatin1String("bom") ? QByteArray("\xEF\xBB\xBF") : QByteArray()) +
+            cp1251::decode(readBytes(own)).toUtf8();
+  else if (form == QLatin1String("cp1251"))
+    bytes = readBytes(own);
+  const QString path = m_dir.filePath(QStringLiteral("other.ust"));
+  writeBytes(path, bytes);
+
+  test::ParamFixture b;
+  readFactoryDevice(b);
+  const QStringList params = texts(b.ws.Grid1, grid::kValue);
+  const QStringList settings = texts(b.ws.grdSett, grid::kValue);
+  b.prompts.forget();
+  b.prompts.answerOpen(path);
+  if (form == QLatin1String("refused")) {
+    QVERIFY(!ActOpenFileExecute(b.ws));
+    QCOMPARE(b.prompts.boxTexts(),
+             QStringList{QStringLiteral("Файл %1 не содержит ни параметров, ни уставок.").arg(path)});
+    QCOMPARE(b.prompts.asked().last().icon, BoxIcon::Error);
+    QCOMPARE(texts(b.ws.Grid1, grid::kValue), params);
+    QCOMPARE(texts(b.ws.grdSett, grid::kValue), settings);
+    QCOMPARE(marks(b.ws.Grid1) + marks(b.ws.grdSett), 0);
+    return;
+  }
+  QVERIFY(ActOpenFileExecute(b.ws));
+  QCOMPARE(b.prompts.boxTexts(), QStringList());
+  QCOMPARE(b.ws.grdSett.cell(grid::kValue, 17), QStringLiteral("пологая (РТ-80)"));
+  QCOMPARE(b.ws.Grid1.cell(grid::kValue, 4), QStringLiteral("Статическое измен."));
+  b.prompts.answerPassword(QStringLiteral("AAAA"));
+  b.forgetRequests();
+  QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+  QCOMPARE(writes(b), ownWrites);
+}
+
+void TestSettingsFile::windows1251TextIsNeverTakenForUtf8() {
+  // "РЁ" alone is valid UTF-8 ("Ш"), but a file of this program holds its
+  // section names, whose letters side by side are not: the whole file is
+  // read as Windows-1251 and the value comes back as written.
+  const QString path = m_dir.filePath(QStringLiteral("letters.ust"));
+  writeFile(path, QStringLiteral("[Уставки]\nТип характеристики=РЁ\n"));
+  QCOMPARE(QString::fromUtf8(cp1251::encode(QStringLiteral("РЁ"))), QStringLiteral("Ш"));
+  TextGrid grid1{62, 5}, sett{32, 5};
+  FillParamList(grid1);
+  FillUstList(sett, 1);
+  QVERIFY(loadSettingsFile(path, grid1, sett).ok());
+  QCOMPARE(sett.cell(grid::kValue, 17), QStringLiteral("РЁ"));
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFile)
