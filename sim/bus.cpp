@@ -40,8 +40,21 @@ QList<int> Bus::addresses() const {
 QByteArray Bus::handle(const QByteArray& request) {
   m_requests.append(request);
   if (request.size() < wire::kMinFrameLength || !wire::hasValidCrc(request)) return {};
-  Device* dev = device(std::uint8_t(request[0]));
-  return dev ? dev->handle(request) : QByteArray();
+  // Every device at the address hears the request. Two that answer talk at
+  // once: their frames collide on the line, which carries the dominant
+  // bits of both, and the master gets a frame that is neither.
+  QByteArray answer;
+  for (auto& [added, dev] : m_devices) {
+    if (dev->address() != std::uint8_t(request[0])) continue;
+    const QByteArray reply = dev->handle(request);
+    if (answer.isEmpty()) {
+      answer = reply;
+      continue;
+    }
+    if (answer.size() < reply.size()) answer.resize(reply.size(), '\0');
+    for (qsizetype i = 0; i < reply.size(); ++i) answer[i] = char(answer[i] | reply[i]);
+  }
+  return answer;
 }
 
 }  // namespace vmk::sim

@@ -2,7 +2,8 @@
 // A simulated RS485 bus: up to 32 devices, each at its own address. One
 // request frame in, one reply frame or silence out. A request to an absent
 // address, a frame with a bad CRC and a frame too short to be one get
-// silence, as on a real line.
+// silence, as on a real line; two devices at one address (one moved there)
+// answer together and their frames collide.
 
 #include <QByteArray>
 #include <QList>
@@ -26,7 +27,8 @@ class Bus {
                     Device::ClockSource clock = {});
   void removeDevice(int address);
 
-  // The device answering at `address` now; nullptr when none does.
+  // The device answering at `address` now (the first, when a change of
+  // address put two there); nullptr when none does.
   Device* device(int address);
   QList<int> addresses() const;
 

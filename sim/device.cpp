@@ -129,7 +129,11 @@ QByteArray Device::writeRegister(const QByteArray& req) {
   const std::uint16_t old = m_regs[std::size_t(r)];
   m_regs[std::size_t(r)] = value;
   if (r == reg::kActiveGroup && ((old ^ value) & 1)) logEvent(event::kGroupChanged, std::uint8_t(value & 1));
-  return echo(req);
+  const QByteArray answer = echo(req);
+  // The write of a new address is answered from the old one; from then on
+  // the device listens at the new one.
+  if (r == reg::kAddress) m_address = value & 0xFF;
+  return answer;
 }
 
 QByteArray Device::writeCoil(const QByteArray& req) {

@@ -37,8 +37,8 @@ class Device {
   explicit Device(int address, int variant = 1, std::uint64_t seed = 1, ClockSource clock = {});
 
   // The address the device answers at. A new address written to the
-  // address register takes effect at the next restart(), as on the real
-  // device.
+  // address register takes effect as soon as the write is answered, as on
+  // the real device (the answer still comes from the old address).
   int address() const { return m_address; }
   int variant() const { return m_variant; }
 

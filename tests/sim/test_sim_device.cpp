@@ -54,6 +54,18 @@ class TestSimDevice : public QObject {
     QVERIFY(bus.handle(frame).isEmpty());
   }
 
+  void aDeviceMovedOntoAnotherCollidesWithIt() {
+    sim::Bus bus({1, 2}, 1, 7, fixedClock());
+    QCOMPARE(ask(bus, "020600400001").toHex(), request("020600400001").toHex());
+    QCOMPARE(bus.addresses(), (QList<int>{1, 1}));
+    QVERIFY(ask(bus, "0207").isEmpty());
+    // Both answer the identity read (their factory numbers differ): the
+    // line carries neither frame.
+    const QByteArray collided = ask(bus, "010300000009");
+    QCOMPARE(collided.size(), 23);
+    QVERIFY(!wire::hasValidCrc(collided));
+  }
+
   void exceptionReplies_data() {
     QTest::addColumn<int>("variant");
     QTest::addColumn<QByteArray>("frame");
@@ -240,13 +252,14 @@ class TestSimDevice : public QObject {
     QCOMPARE(dev.registerValue(reg::kStageFlags), std::uint16_t(0));
     QCOMPARE(dev.registerValue(reg::kReclosingFlag), std::uint16_t(0));
 
-    // The new address counts from the next power-up.
-    ask(bus, "010600400007");
-    QVERIFY(bus.device(1));
-    dev.restart();
+    // A new address: answered from the old one, then the device is there.
+    QCOMPARE(ask(bus, "010600400007").toHex(), request("010600400007").toHex());
     QVERIFY(!bus.device(1));
     QCOMPARE(bus.device(7), &dev);
+    QVERIFY(ask(bus, "0107").isEmpty());
     QCOMPARE(byteOf(ask(bus, "0707"), 0), std::uint8_t(7));
+    dev.restart();  // and stays there
+    QCOMPARE(bus.device(7), &dev);
   }
 
   void statusByteIsSettable_data() {
