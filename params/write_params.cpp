@@ -1,9 +1,11 @@
 #include "params/write_params.h"
 
 #include <QStringList>
+#include <optional>
 
 #include "device/device_client.h"
 #include "device/session.h"
+#include "extlib/registers.h"
 #include "extlib/transport_error.h"
 #include "model/text_grid.h"
 #include "params/catalogue.h"
@@ -116,11 +118,13 @@ ParamWriteResult writeParameters(Session& session, const Result<QString>& passwo
   }
 
   PortBracket bracket(session);
-  DeviceClient device(session);
+  std::optional<DeviceClient> device(std::in_place, session);
+  std::optional<int> movedTo;
   QVector<PlannedRow>::iterator current = planned.begin();
   auto done = [&](Outcome outcome) {
     ParamWriteResult result = resultOf(outcome, planned);
     result.outOfRange = outside;
+    result.movedTo = movedTo;
     return result;
   };
   try {
@@ -132,14 +136,24 @@ ParamWriteResult writeParameters(Session& session, const Result<QString>& passwo
       }
       Outcome outcome = Outcome::Done;
       for (int k = 0; k < r.row.words.size(); ++k) {
-        const Outcome o = device.writeWord(std::uint16_t(r.row.registers[k]), r.row.words[k]);
+        const Outcome o = device->writeWord(std::uint16_t(r.row.registers[k]), r.row.words[k]);
         if (outcome == Outcome::Done) outcome = o;
       }
       r.state = outcome == Outcome::Done ? RowWrite::Written : RowWrite::Unanswered;
       r.outcome = outcome;
       if (r.state == RowWrite::Written) current->grid->setCell(grid::kMark, r.row.row, QString());
+      // A device takes a new address once it has answered the write of it:
+      // the rest of the write and the setup read follow it there.
+      if (r.state == RowWrite::Written && r.row.registers.value(0) == reg::kAddress) {
+        const std::uint8_t address = std::uint8_t(r.row.words[0] & 0xFF);
+        if (address != session.DeviceAddress) {
+          session.DeviceAddress = address;
+          device.emplace(session);
+          movedTo = address;
+        }
+      }
     }
-    const Result<SetupFields> read = device.readSetup();
+    const Result<SetupFields> read = device->readSetup();
     if (!read) return done(read.outcome);
     setup = read.value;
     return done(Outcome::Done);

@@ -7,6 +7,7 @@
 #include <QVector>
 
 #include <functional>
+#include <optional>
 
 #include "device/outcome.h"
 #include "params/param_row.h"
@@ -45,6 +46,9 @@ struct ParamWriteResult {
   QVector<RowWriteResult> rows;
   // The rows outside their engineering ranges (asked about before writing).
   QVector<RangeViolation> outOfRange;
+  // The device's new address, when it answered the write of another one;
+  // the session's DeviceAddress is that address now.
+  std::optional<int> movedTo;
 
   bool ok() const { return outcome == Outcome::Done; }
   int count(RowWrite state) const;
@@ -68,7 +72,10 @@ using RangeQuestion = std::function<bool(const QVector<RangeViolation>&)>;
 // 4. One register write per word at the session's device address (a
 //    two-register row: the register, then register + 1). A row loses its
 //    mark only when the device answered every write of the row. A kept
-//    row loses its mark, and a kept toggle row its text too.
+//    row loses its mark, and a kept toggle row its text too. Once the
+//    device answered the write of a new device address it answers there
+//    (as a device does): the session's DeviceAddress follows it at once, so
+//    the rest of the write and the setup read reach it (`movedTo`).
 // 5. The setup block is read back into `setup`; when that read fails,
 //    `setup` stays as it was.
 // A port failure while writing ends the action (PortFailure). Shows

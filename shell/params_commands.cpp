@@ -7,6 +7,7 @@
 #include <QJsonObject>
 
 #include "device/session.h"
+#include "link/messages.h"
 #include "model/messages.h"
 #include "model/text_grid.h"
 #include "params/catalogue.h"
@@ -233,6 +234,11 @@ Outcome paramsSet(CliCall& call) {
     o.insert(QStringLiteral("range"), v.range);
     outOfRange.append(o);
   }
+  if (written.movedTo) {
+    // The device answers at the file's address from now on.
+    call.text << QStringLiteral("address\t") + QString::number(*written.movedTo);
+    call.data.insert(QStringLiteral("address"), *written.movedTo);
+  }
   call.data.insert(QStringLiteral("group"), group);
   call.data.insert(QStringLiteral("written"), writtenRows);
   call.data.insert(QStringLiteral("unanswered"), unanswered);
@@ -280,6 +286,10 @@ bool actSetParametrExecute(Workspace& ws, const QLocale& locale) {
   };
   const ParamWriteResult written =
       writeParameters(s, password, ws.Grid1, ws.grdSett, s.vmk.setup, locale, ask);
+  // The device answers at its new address now, and the window talks to it
+  // there.
+  if (written.movedTo && !ws.status.text(2).isEmpty())
+    ws.status.setText(2, msg::link::kDeviceChosen.arg(*written.movedTo));
   if (written.outcome == Outcome::InputRefused) ws.prompts.error(refusalMessage(written));
   else if (showsLinkError(written.outcome)) ws.prompts.error(msg::kLinkError);
   if (written.ok()) {

@@ -316,6 +316,36 @@ class TestVmkctl : public QObject {
     QVERIFY(r.out.contains(QStringLiteral("written\t276\tТип характеристики\tпологая (РТ-80)")));
   }
 
+  void anAddressChangeMovesTheDevice() {
+    SimProcess sim;
+    QVERIFY(sim.start({QStringLiteral("--addresses"), QStringLiteral("1-2")}));
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("seven.ust"));
+    const QStringList rear = {QStringLiteral("--port"), sim.path(), QStringLiteral("--connector"),
+                              QStringLiteral("rear"), QStringLiteral("--timeout"), QStringLiteral("30")};
+    QCOMPARE(vmkctl(rear + QStringList{QStringLiteral("--address"), QStringLiteral("1"), QStringLiteral("params"),
+                                       QStringLiteral("get"), QStringLiteral("-o"), file}).exitCode, 0);
+    QVERIFY(replaceEntry(file, QStringLiteral("Адрес устройства"), QStringLiteral("7")));
+    const Run set = vmkctl(rear + QStringList{QStringLiteral("--address"), QStringLiteral("2"), QStringLiteral("params"),
+                                              QStringLiteral("set"), file, QStringLiteral("--password"),
+                                              QStringLiteral("AAAA"), QStringLiteral("--allow-address-change")});
+    QCOMPARE(set.exitCode, 0);
+    QVERIFY2(set.out.contains(QStringLiteral("written\t64\tАдрес устройства\t7")), qPrintable(set.out));
+    QVERIFY(set.out.contains(QStringLiteral("address\t7")));
+    QVERIFY(!set.out.contains(QStringLiteral("unanswered\t")));
+    // The write of the address went to 2, every request after it to 7.
+    const QStringList writes = writeFrames(set);
+    QVERIFY(writes.first().startsWith(QStringLiteral("02 06 00 40 00 07")));
+    for (qsizetype i = 1; i < writes.size(); ++i) QVERIFY2(writes[i].startsWith(QStringLiteral("07 ")), qPrintable(writes[i]));
+
+    const Run poll = vmkctl(rear + QStringList{QStringLiteral("poll")});
+    QCOMPARE(poll.exitCode, 0);
+    const QStringList lines = poll.out.trimmed().split(QLatin1Char('\n'));
+    QCOMPARE(lines[0], QStringLiteral("Устройство №1 в сети"));
+    QCOMPARE(lines[1], QStringLiteral("Связи с устройством №2 нет"));
+    QCOMPARE(lines[6], QStringLiteral("Устройство №7 в сети"));
+  }
+
   void jsonParamsGetGivesRegistersAndWords() {
     SimProcess sim;
     QVERIFY(sim.start({}));

@@ -3,6 +3,7 @@
 
 #include <QtTest>
 
+#include "extlib/registers.h"
 #include "extlib/transport_error.h"
 #include "params/catalogue.h"
 #include "params/grid_editing.h"
@@ -55,6 +56,8 @@ class TestParamOps : public QObject {
   void writeRefusesBadValuesBeforeSending();
   void writeNeedsPassword_data();
   void writeNeedsPassword();
+  void writeFollowsTheDeviceToItsNewAddress_data();
+  void writeFollowsTheDeviceToItsNewAddress();
 };
 
 void TestParamOps::readFillsBothGrids() {
@@ -443,6 +446,41 @@ void TestParamOps::writeNeedsPassword() {
   QVERIFY(b.registerRequests().isEmpty());
   QCOMPARE(b.prompts.boxTexts(), boxes);
   QVERIFY(!b.session.Port1.isOpen());
+}
+
+void TestParamOps::writeFollowsTheDeviceToItsNewAddress_data() {
+  QTest::addColumn<bool>("answered");
+  QTest::newRow("the device answered the address") << true;
+  QTest::newRow("the address went unanswered") << false;
+}
+
+void TestParamOps::writeFollowsTheDeviceToItsNewAddress() {
+  QFETCH(bool, answered);
+  test::ParamFixture b;
+  b.dev.setRegister(reg::kAddress, 1);
+  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  b.ws.status.setText(2, QStringLiteral("Выбрано устройство №1"));
+  b.ws.Grid1.setCell(grid::kValue, 1, QStringLiteral("7"));
+  b.ws.Grid1.setCell(grid::kMark, 1, QStringLiteral("*"));
+  b.ws.Grid1.setCell(grid::kValue, 5, QStringLiteral("800"));
+  b.ws.Grid1.setCell(grid::kMark, 5, QStringLiteral("*"));
+  if (!answered) b.plan.fault = test::silentWritesOf({reg::kAddress});
+  b.prompts.answerPassword(QStringLiteral("AAAA"));
+  b.forgetRequests();
+  QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));  // the setup read was answered
+  // Each request's address byte: the address write goes to 1, the rest to
+  // wherever the device answers now.
+  QList<int> addresses;
+  for (const QByteArray& frame : b.requests()) addresses << std::uint8_t(frame[0]);
+  const int now = answered ? 7 : 1;
+  QCOMPARE(addresses, (QList<int>{1, now, now}));
+  QCOMPARE(int(b.session.DeviceAddress), now);
+  QCOMPARE(b.dev.address(), now);
+  QCOMPARE(b.dev.registerValue(reg::kCtPrimary), std::uint16_t(800));
+  QCOMPARE(b.ws.status.text(2), QStringLiteral("Выбрано устройство №%1").arg(now));
+  QVERIFY(g1(b, 5, grid::kMark).isEmpty());
+  QCOMPARE(g1(b, 1, grid::kMark), answered ? QString() : QStringLiteral("*"));
+  if (answered) QCOMPARE(int(b.session.vmk.setup.NetAddress), 7);
 }
 
 QTEST_GUILESS_MAIN(TestParamOps)
