@@ -1,5 +1,8 @@
 #include "tests/support/fault_link.h"
 
+#include <utility>
+
+#include "extlib/crc16.h"
 #include "extlib/transport_error.h"
 
 namespace vmk::test {
@@ -26,6 +29,12 @@ void FaultLink::write(const QByteArray& bytes) {
       throw TransportError(QStringLiteral("write failed"));
     case Fault::Silence:
       return;
+    case Fault::Refuse:
+      // address, function | 0x80, exception code 4 (the device failed), CRC
+      m_refusal = bytes.left(2);
+      if (m_refusal.size() == 2) m_refusal[1] = char(std::uint8_t(m_refusal[1]) | 0x80);
+      m_refusal = wire::withCrc(m_refusal + char(4));
+      return;
     default:
       m_inner->write(bytes);
   }
@@ -33,6 +42,10 @@ void FaultLink::write(const QByteArray& bytes) {
 
 QByteArray FaultLink::read(int timeoutMs) {
   if (m_current == Fault::Silence) return {};
+  if (m_current == Fault::Refuse) {
+    m_current = Fault::None;
+    return std::exchange(m_refusal, {});
+  }
   QByteArray got = m_inner->read(timeoutMs);
   if (m_current == Fault::Truncate) {
     // Only the first bytes of the reply arrive; the rest is lost.

@@ -14,7 +14,9 @@
 
 namespace vmk::test {
 
-enum class Fault { None, Throw, Silence, Truncate };
+// Refuse: the device answers the request with an exception reply
+// (function | 0x80, code 4) instead of carrying it out.
+enum class Fault { None, Throw, Silence, Truncate, Refuse };
 
 struct LinkPlan {
   // Asked for every request (the frame with its CRC).
@@ -47,6 +49,7 @@ class FaultLink : public SerialLink {
   std::unique_ptr<SerialLink> m_inner;
   LinkPlan& m_plan;
   Fault m_current = Fault::None;
+  QByteArray m_refusal;
   QString m_error;
 };
 
