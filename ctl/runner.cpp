@@ -69,8 +69,6 @@ ExitCode Runner::run() {
   m_data.insert(QStringLiteral("command"), c.join(QLatin1Char(' ')));
   setUpPort();
   try {
-    if (name == QLatin1String("poll") && c.size() == 1) return poll();
-    if (name == QLatin1String("info") && c.size() == 1) return info();
   } catch (const Error& e) {
     // What the window shows under its title when an operation does not
     // handle an error itself.
@@ -79,13 +77,6 @@ ExitCode Runner::run() {
     return kDeviceFailure;
   }
   throw UsageError{QStringLiteral("unknown command: ") + c.join(QLatin1Char(' '))};
-}
-
-ExitCode Runner::poll() {
-  actPollingExecute(*m_ws);
-  m_out = m_ws->lbRelay.lines();
-  m_data.insert(QStringLiteral("devices"), toJson(m_out));
-  return outcome();
 }
 
 bool Runner::connect() {
@@ -101,14 +92,6 @@ bool Runner::connect() {
     return false;
   }
   return true;
-}
-
-ExitCode Runner::info() {
-  const bool ok = connect();
-  m_out = m_ws->Memo1.lines();
-  m_data.insert(QStringLiteral("memo"), toJson(m_out));
-  m_data.insert(QStringLiteral("status"), m_ws->status.text(2));
-  return ok ? outcome() : kDeviceFailure;
 }
 
 QJsonObject Runner::json() const {

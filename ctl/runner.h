@@ -28,8 +28,6 @@ class Runner {
 
  private:
   void setUpPort();
-  ExitCode poll();
-  ExitCode info();
 
   // Connects to the chosen address as the window does from the device list;
   // false (with an error already shown) when the device is not there.
