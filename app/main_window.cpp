@@ -15,6 +15,7 @@
 
 #include "app/data_module.h"
 #include "app/grid_panel.h"
+#include "app/job_cancel.h"
 #include "app/model_bindings.h"
 #include "shell/app_info.h"
 #include "shell/daylight_saving.h"
@@ -44,6 +45,7 @@ MainWindow::MainWindow(DataModule& dm, QWidget* parent) : QMainWindow(parent), m
   buildToolbar();
   buildPages();
   buildStatusBar();
+  buildJobCancel();
   bindPageState();
   bindLabels(ws.labels, this);
   connect(&dm, &DataModule::exitRequested, this, &MainWindow::exitApplication);
@@ -117,6 +119,14 @@ void MainWindow::buildStatusBar() {
   bindProgress(status.progress(), m_progress);
   m_sbar->installEventFilter(this);
   m_panels[4]->installEventFilter(this);
+}
+
+void MainWindow::buildJobCancel() {
+  QList<QWidget*> gauges;
+  for (const char* name : {"Gauge1", "gugEvent", "GugStat", "GugAlarm"})
+    gauges << findChild<QProgressBar*>(QLatin1String(name));
+  gauges << m_progress;
+  m_jobCancel = new JobCancel(m_dm.ws().jobs, this, gauges);
 }
 
 int MainWindow::progressBarWidth(int statusBarWidth) {

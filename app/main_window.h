@@ -16,6 +16,7 @@ namespace vmk {
 
 class DataModule;
 class GridPanel;
+class JobCancel;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -31,6 +32,8 @@ class MainWindow : public QMainWindow {
   QTabWidget* pages() const { return m_pages; }
   QStatusBar* statusBarWidget() const { return m_sbar; }
   QProgressBar* progressBar() const { return m_progress; }
+  // Esc and the "Прервать" button of a running job.
+  JobCancel* jobCancel() const { return m_jobCancel; }
   GridPanel* gridPanel(int tag) const;
 
   // `SBarResize`: the progress bar spans from panel 4 to the right edge
@@ -45,6 +48,7 @@ class MainWindow : public QMainWindow {
  private:
   void buildToolbar();
   void buildStatusBar();
+  void buildJobCancel();
   void buildPages();
   QWidget* buildPollingPage();
   QWidget* buildDinamicPage();
@@ -66,6 +70,7 @@ class MainWindow : public QMainWindow {
   QStatusBar* m_sbar = nullptr;
   QLabel* m_panels[5] = {};
   QProgressBar* m_progress = nullptr;
+  JobCancel* m_jobCancel = nullptr;
   QList<GridPanel*> m_grids;
   bool m_followingModel = false;
   bool m_exiting = false;

@@ -1,11 +1,14 @@
 // Page 0 in the real window: polling and connecting through the actions and
 // the list, against the in-process simulated bus.
 
+#include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QtTest>
 
+#include "app/job_cancel.h"
 #include "app_fixture.h"
 #include "shell/page_rules.h"
 #include "sim/bus.h"
@@ -67,6 +70,54 @@ class TestPollingPage : public QObject {
     QCOMPARE(p.f.prompts.boxTexts(), QStringList{QStringLiteral("Устройство не подключено")});
     QVERIFY(!p.f.window->pages()->isTabVisible(kPageDinamic));
     QVERIFY(!p.f.ws().session.Port1.isOpen());
+  }
+
+  // The window takes no input while it polls, but Esc and the "Прервать"
+  // button still reach the job: polling stops after address 5 and keeps
+  // its lines.
+  void escOrTheCancelButtonStopsPolling_data() {
+    QTest::addColumn<bool>("button");
+    QTest::newRow("Esc") << false;
+    QTest::newRow("Прервать") << true;
+  }
+  void escOrTheCancelButtonStopsPolling() {
+    QFETCH(bool, button);
+    PollingPage p;
+    QWidget* panel = p.f.window->jobCancel()->panel();
+    QPushButton* cancel = p.f.window->jobCancel()->button();
+    QCOMPARE(cancel->text(), QStringLiteral("Прервать"));
+    QVERIFY(!panel->isVisible());
+    QList<bool> cancelReachable;
+    p.f.ws().jobs.processEvents = [&] {
+      p.windowEnabledAtEvents << p.f.window->isEnabled();
+      cancelReachable << (panel->isVisible() && cancel->isEnabled());
+      if (p.windowEnabledAtEvents.size() < 6) return;
+      if (button)
+        QTest::mouseClick(cancel, Qt::LeftButton);
+      else
+        QTest::keyClick(p.f.window.get(), Qt::Key_Escape);
+    };
+
+    p.f.dm->action(QStringLiteral("actPolling"))->trigger();
+
+    QCOMPARE(p.list()->count(), 5);
+    QCOMPARE(p.windowEnabledAtEvents, QList<bool>(6, false));
+    QCOMPARE(cancelReachable, QList<bool>(6, true));
+    QVERIFY(p.f.window->isEnabled());
+    QVERIFY(!panel->isVisible());
+    QCOMPARE(p.f.window->findChild<QLabel*>(QStringLiteral("SBarPanel3"))->text(),
+             QStringLiteral("Операция прервана"));
+    QVERIFY(p.memo()->toPlainText().isEmpty());
+    QVERIFY(!p.f.window->pages()->isTabVisible(kPageDinamic));
+    QVERIFY(!p.f.ws().session.Port1.isOpen());
+
+    // Esc between jobs asks nothing of the next one.
+    QTest::keyClick(p.f.window.get(), Qt::Key_Escape);
+    p.windowEnabledAtEvents.clear();
+    p.f.ws().jobs.processEvents = [&] { p.windowEnabledAtEvents << p.f.window->isEnabled(); };
+    p.f.dm->action(QStringLiteral("actPolling"))->trigger();
+    QCOMPARE(p.list()->count(), 32);
+    QVERIFY(p.f.window->pages()->isTabVisible(kPageDinamic));
   }
 };
 
