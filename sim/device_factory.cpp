@@ -2,6 +2,7 @@
 // feeder in service: its event journal and the matching alarm list.
 
 #include <array>
+#include <iterator>
 #include <cmath>
 
 #include "extlib/charset.h"
@@ -107,7 +108,9 @@ void Device::fillFactoryImage() {
   set(reg::kRecorderPreTrigger, 15);  // 1.50 s
   set(reg::kRecorderSource, 0);       // started by a trip
 
-  const std::uint16_t stats[reg::kStatistics.count] = {12, 7, 21, 5, 3, 4, 9, 2, 34, 34, 2,
+  // The transitions of input 2 (a chattering contact) stand at the counter's
+  // top, 65535.
+  const std::uint16_t stats[reg::kStatistics.count] = {12, 7, 21, 5, 3, 4, 9, 2, 34, 65535, 2,
                                                        0, 6, 0, 6, 1, 16, 9, 3, 0, 1, 23871};
   for (int i = 0; i < reg::kStatistics.count; ++i) set(reg::kStatistics.first + i, stats[i]);
 
@@ -128,52 +131,62 @@ void Device::fillFactoryImage() {
 }
 
 void Device::fillHistory() {
+  // One record of every kind the configurator tells apart: each event code
+  // of its table with each form of its argument, fault texts with each
+  // phase mark, a phase fault beyond the range, a record at midnight, a
+  // code without an event (0), stamps that memory faults have spoilt (a
+  // byte that is not BCD, 31 February) and, as the slot the next event
+  // takes, one erased slot.
   struct Step {
-    int afterMs;
+    int afterMs;  // -1: at the next midnight
     std::uint8_t code, sub;
     std::uint16_t value;
     std::uint8_t outputs, inputs;
-    int alarm;  // alarm entry this record starts, or -1
+    int alarm;          // alarm entry this record starts, or -1
+    const char* stamp;  // six stamp bytes in hex as the memory holds them, or nullptr
   };
   // Inputs: 0x05 breaker closed (input 1) and input 3; 0x06 breaker open.
-  static constexpr int kHour = 3600 * 1000, kDay = 24 * kHour;
+  static constexpr int kHour = 3600 * 1000, kDay = 24 * kHour, kMidnight = -1;
   const Step steps[] = {
-      {0, 1, 0, 0, 0x00, 0x05, -1},            // power-up
-      {95000, 32, 0, 0, 0x00, 0x05, -1},       // settings changed
-      {kHour, 3, 1, 0, 0x00, 0x05, -1},        // group 2
-      {120000, 3, 0, 0, 0x00, 0x05, -1},       // group 1
-      {kDay, 4, 0, 0, 0x00, 0x05, -1},         // statistics reset at the device
-      {2 * kHour, 48, 0, 0, 0x00, 0x15, -1},   // input 5 on
-      {30000, 48, 0, 0, 0x00, 0x05, -1},       // input 5 off
-      {3 * kDay, 17, 5, 1234, 0x00, 0x05, 0},  // МТЗ-2 picks up, phases A and C
-      {500, 20, 5, 1234, 0x01, 0x05, -1},      // and trips
-      {60, 49, 0, 0, 0x01, 0x06, -1},          // breaker opens
-      {1500, 7, 0, 0, 0x00, 0x05, -1},         // reclosing succeeds
-      {600000, 5, 0, 0, 0x00, 0x05, -1},       // acknowledged at the device
-      {5 * kDay, 22, 0, 850, 0x00, 0x05, 1},   // earth fault picks up
-      {1000, 23, 0, 870, 0x02, 0x05, -1},      // and trips
-      {100, 49, 0, 0, 0x02, 0x05, -1},
-      {900000, 5, 1, 0, 0x00, 0x05, -1},       // acknowledged over RS485
-      {3000000, 6, 2, 0, 0x02, 0x05, -1},      // remote command, relay 2
-      {2 * kDay, 16, 7, 20000, 0x00, 0x05, 3}, // three-phase fault beyond range
-      {50, 19, 7, 20000, 0x01, 0x05, -1},
-      {300, 24, 0, 0, 0x05, 0x05, -1},         // breaker failure
-      {1500, 8, 0, 0, 0x05, 0x06, -1},         // reclosing fails
-      {1200000, 5, 2, 0, 0x00, 0x06, -1},      // acknowledged by an input
-      {kHour, 2, 0, 0, 0x00, 0x06, -1},        // power-up
-      {60000, 48, 0, 0, 0x00, 0x05, -1},       // breaker closed again
-      {kDay, 18, 2, 640, 0x00, 0x05, -1},      // МТЗ-3 picks up on B, drops off
-      {2 * kHour, 6, 5, 0, 0x10, 0x05, -1},    // remote command, relay 5
-      {10000, 5, 3, 0, 0x00, 0x05, -1},        // acknowledged over RS232
-      {kDay, 32, 0, 0, 0x00, 0x05, -1},        // settings changed
-      {kHour, 16, 1, 4521, 0x00, 0x05, 4},     // МТЗ-1 picks up on A
-      {50, 19, 1, 4521, 0x01, 0x05, -1},       // and trips
-      {60, 49, 0, 0, 0x01, 0x06, -1},
-      {1500, 7, 0, 0, 0x00, 0x05, -1},         // reclosing succeeds
+      {0, 1, 0, 0, 0x00, 0x05, -1, nullptr},            // power-up
+      {95000, 32, 0, 0, 0x00, 0x05, -1, nullptr},       // settings changed
+      {kHour, 3, 1, 0, 0x00, 0x05, -1, nullptr},        // group 2
+      {120000, 4, 1, 0, 0x00, 0x05, -1, nullptr},       // statistics reset over the line
+      {kDay, 4, 0, 0, 0x00, 0x05, -1, nullptr},         // statistics reset at the device
+      {2 * kHour, 48, 0, 0, 0x00, 0x15, -1, nullptr},   // input 5 on
+      {30000, 3, 0, 0, 0x00, 0x15, -1, nullptr},        // group 1
+      {3 * kDay, 17, 5, 1234, 0x00, 0x05, 0, nullptr},  // МТЗ-2 picks up, phases A and C
+      {500, 20, 5, 1234, 0x01, 0x05, -1, nullptr},      // and trips
+      {60, 49, 0, 0, 0x01, 0x06, -1, nullptr},          // breaker opens
+      {1500, 7, 0, 0, 0x00, 0x05, -1, nullptr},         // reclosing succeeds
+      {600000, 5, 0, 0, 0x00, 0x05, -1, nullptr},       // acknowledged at the device
+      {5 * kDay, 22, 0, 850, 0x00, 0x05, 1, nullptr},   // earth fault picks up
+      {1000, 23, 0, 870, 0x02, 0x05, -1, nullptr},      // and trips
+      {900000, 5, 1, 0, 0x00, 0x05, -1, nullptr},       // acknowledged over RS485
+      {3000000, 6, 2, 0, 0x02, 0x05, -1, nullptr},      // remote command, relay 2
+      {2 * kDay, 19, 7, 20000, 0x01, 0x05, 3, nullptr}, // three-phase fault beyond range: МТЗ-1 trips
+      {300, 24, 0, 0, 0x05, 0x05, -1, nullptr},         // breaker failure
+      {1500, 8, 0, 0, 0x05, 0x06, -1, nullptr},         // reclosing fails
+      {1200000, 5, 2, 0, 0x00, 0x06, -1, nullptr},      // acknowledged by an input
+      {kHour, 2, 0, 0, 0x00, 0x06, -1, nullptr},        // power-up after a restart
+      {60000, 12, 0, 0, 0x00, 0x06, -1, nullptr},       // a reserved code
+      {kDay, 18, 2, 640, 0x00, 0x05, 4, nullptr},       // МТЗ-3 picks up on B
+      {1500, 21, 2, 655, 0x01, 0x05, -1, nullptr},      // and trips
+      {2 * kHour, 5, 3, 0, 0x00, 0x06, -1, nullptr},    // acknowledged over RS232
+      {10000, 5, 4, 0, 0x00, 0x06, -1, nullptr},        // acknowledged, a way not named
+      {kDay, 27, 0, 0, 0x00, 0x06, -1, nullptr},        // codes without a name
+      {kHour, 40, 0, 0, 0x00, 0x06, -1, nullptr},
+      {kMidnight, 16, 0, 120, 0x00, 0x05, -1, nullptr}, // МТЗ-1 without a phase mark, at midnight
+      {kHour, 4, 2, 0, 0x00, 0x05, -1, nullptr},        // statistics reset, a way not named
+      {kHour, 0, 0, 0, 0x00, 0x05, -1, nullptr},        // no event
+      {kHour, 6, 3, 0, 0x04, 0x05, -1, "240331125a00"}, // the minute is no BCD byte
+      {kHour, 49, 0, 0, 0x00, 0x05, -1, "240231091500"},// 31 February
   };
+  static_assert(std::size(steps) == reg::kEventRecords - 1);
   QDateTime t(QDate(2024, 3, 12), QTime(8, 14, 5, 370));
   for (const Step& s : steps) {
-    t = t.addMSecs(s.afterMs);
+    if (s.afterMs == kMidnight) t = QDateTime(t.date().addDays(1), QTime(0, 0, 0, 250));
+    else t = t.addMSecs(s.afterMs);
     EventRecord r;
     r.erased = false;
     r.when = QDateTime(t.date(), QTime(t.time().hour(), t.time().minute(), t.time().second()));
@@ -183,20 +196,24 @@ void Device::fillHistory() {
     r.value = s.value;
     r.outputs = s.outputs;
     r.inputs = s.inputs;
+    if (s.stamp) r.rawStamp = QByteArray::fromHex(s.stamp);
     m_journal.append(r);
     if (s.alarm < 0) continue;
     FaultScenario f;
     const bool earth = s.code == 22;
     f.kind = earth ? FaultScenario::Kind::Earth : FaultScenario::Kind::Phase;
     f.phases = s.sub;
-    f.stage = earth ? 1 : s.code - 15;
+    // Pickups of МТЗ-1..3 are codes 16..18, their trips 19..21.
+    f.stage = earth ? 1 : (s.code - 16) % 3 + 1;
     f.current = s.value;
-    f.tripDelayMs = s.alarm == 0 ? 500 : s.alarm == 1 ? 1000 : 50;
-    f.reclose = s.alarm == 0 || s.alarm == 4;
+    f.tripDelayMs = s.alarm == 0 ? 500 : s.alarm == 1 ? 1000 : s.alarm == 4 ? 1500 : 50;
+    f.reclose = s.alarm == 0;
     m_recorder.setEntry(s.alarm, r.when, f);
   }
-  // A recording started remotely, a day after the last fault.
-  m_recorder.setEntry(5, QDateTime(t.date().addDays(1), QTime(10, 0, 0)), FaultScenario{});
+  // A recording started remotely at the midnight after the last fault, and
+  // an entry the memory holds as zeros: digits, but no date.
+  m_recorder.setEntry(5, QDateTime(t.date().addDays(1), QTime(0, 0, 0)), FaultScenario{});
+  m_recorder.setRawEntry(6, QByteArray(10, char(0)));
 }
 
 }  // namespace vmk::sim

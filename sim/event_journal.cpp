@@ -23,7 +23,7 @@ QByteArray EventJournal::payload(int index) const {
   out[0] = char(index);
   if (r.erased) return out;
   out[1] = 0;
-  out.replace(2, 6, bcdStamp(r.when));
+  out.replace(2, 6, r.rawStamp.size() == 6 ? r.rawStamp : bcdStamp(r.when));
   out[8] = char(r.code);
   out[9] = char(r.hundredths);
   out[10] = char(r.sub);

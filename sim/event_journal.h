@@ -20,6 +20,10 @@ struct EventRecord {
   std::uint16_t value = 0;
   std::uint8_t outputs = 0;  // bit 5 watchdog, bits 4..0 relays 5..1
   std::uint8_t inputs = 0;   // bits 5..0 inputs 6..1
+  // Six bytes sent as they are in place of the stamp of `when`: a stamp
+  // the device's memory has spoilt (a byte that is not BCD, digits that
+  // are no date).
+  QByteArray rawStamp;
 };
 
 // Codes of the events the device adds itself.

@@ -59,6 +59,12 @@ void Recorder::setEntry(int entry, const QDateTime& when, const FaultScenario& f
   e.seed = m_seed * 1000003u + std::uint64_t(entry) * 7919u + (++m_serial);
 }
 
+void Recorder::setRawEntry(int entry, const QByteArray& bytes) {
+  Entry& e = m_entries[std::size_t(entry)];
+  e = Entry{};
+  e.raw = bytes.left(10).leftJustified(10, char(0xFF));
+}
+
 void Recorder::eraseEntry(int entry) { m_entries[std::size_t(entry)] = Entry{}; }
 
 void Recorder::erase() {
@@ -69,7 +75,7 @@ QByteArray Recorder::listPayload() const {
   QByteArray out;
   for (const Entry& e : m_entries) {
     if (!e.valid) {
-      out.append(QByteArray(10, char(0xFF)));
+      out.append(e.raw.isEmpty() ? QByteArray(10, char(0xFF)) : e.raw);
       continue;
     }
     out.append(bcdStamp(e.when));

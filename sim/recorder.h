@@ -61,6 +61,10 @@ class Recorder {
   // is erased; returns the entry number.
   int record(const QDateTime& when, const FaultScenario& fault);
   void setEntry(int entry, const QDateTime& when, const FaultScenario& fault);
+  // An entry whose ten list bytes are `bytes` as they are (a stamp the
+  // memory has spoilt, such as all zero); it has no oscillogram and counts
+  // as free.
+  void setRawEntry(int entry, const QByteArray& bytes);
   void eraseEntry(int entry);
   void erase();
 
@@ -85,6 +89,7 @@ class Recorder {
     std::uint64_t seed = 0;
     std::vector<OscSample> samples;  // made on first use
     std::vector<int> glitches;
+    QByteArray raw;  // list bytes of an entry without a record
   };
   void synthesize(Entry& e);
 

@@ -5,6 +5,7 @@
 #include "extlib/crc16.h"
 #include "extlib/registers.h"
 #include "extlib/wire_table.h"
+#include "sim/bcd.h"
 #include "sim/bus.h"
 #include "tests/sim/frames.h"
 
@@ -403,10 +404,14 @@ class TestSimDevice : public QObject {
     QVERIFY(!dev.calibration().hasPoint(2));
   }
 
-  void eventJournalHasARealisticMix() {
+  // One record of every kind a journal reader tells apart: each event code
+  // (a code of each unnamed range too), each form of the sub-code, a stamp
+  // byte that is not BCD, a stamp that is no date, and one erased slot.
+  void eventJournalHasEveryKindOfRecord() {
     sim::Bus bus({1}, 1, 7, fixedClock());
     QSet<int> codes;
-    int erased = 0;
+    QSet<QPair<int, int>> subCodes;
+    int erased = 0, notBcd = 0, noDate = 0;
     for (int i = 0; i < 34; ++i) {
       const QByteArray r = bus.handle(request(QByteArray("0141" + QByteArray::number(i, 16).rightJustified(2, '0')).constData()));
       QCOMPARE(r.size(), 20);
@@ -417,11 +422,32 @@ class TestSimDevice : public QObject {
         continue;
       }
       codes.insert(byteOf(r, 10));
+      subCodes.insert({byteOf(r, 10), byteOf(r, 12)});
       QVERIFY(byteOf(r, 11) < 100);
-      QCOMPARE(byteOf(r, 4), std::uint8_t(0x24));
+      const auto stamp = sim::fromBcdStamp(r.mid(4, 6));
+      bool bcd = true;
+      for (int k = 4; k < 10; ++k) bcd = bcd && sim::fromBcd(byteOf(r, k));
+      if (!bcd) ++notBcd;
+      else if (!stamp) ++noDate;
+      else QCOMPARE(stamp->date().year(), 2024);
     }
-    QCOMPARE(erased, 2);
-    for (int code : {1, 3, 4, 5, 6, 7, 8, 16, 19, 20, 22, 23, 24, 32, 48, 49}) QVERIFY2(codes.contains(code), qPrintable(QString::number(code)));
+    QCOMPARE(erased, 1);
+    QCOMPARE(notBcd, 1);
+    QCOMPARE(noDate, 1);
+    for (int code : {0, 1, 2, 3, 4, 5, 6, 7, 8, 16, 17, 18, 19, 20, 21, 22, 23, 24, 32, 48, 49})
+      QVERIFY2(codes.contains(code), qPrintable(QString::number(code)));
+    auto within = [&codes](int from, int to) {
+      for (int c = from; c <= to; ++c)
+        if (codes.contains(c)) return true;
+      return false;
+    };
+    QVERIFY(within(9, 15));
+    QVERIFY(within(25, 31));
+    QVERIFY(within(33, 47));
+    for (int sub : {0, 1, 2}) QVERIFY(subCodes.contains({4, sub}));
+    for (int sub : {0, 1, 2, 3, 4}) QVERIFY(subCodes.contains({5, sub}));
+    QVERIFY(subCodes.contains({16, 0}));   // a phase stage without a phase mark
+    QVERIFY(subCodes.contains({19, 7}));   // all three phases
     // The МТЗ-2 trip on phases A and C at 12.34 A.
     const QByteArray trip = ask(bus, "014108");
     QCOMPARE(byteOf(trip, 10), std::uint8_t(20));
@@ -460,9 +486,10 @@ class TestSimDevice : public QObject {
     QCOMPARE(byteOf(list, 4), std::uint8_t(150));
     QCOMPARE(list.mid(5 + 20, 10), QByteArray(10, char(0xFF)));  // entry 2 erased
     QCOMPARE(wire::wordAt(list, 5 + 6), std::uint16_t(3000));
-    int valid = 0;
-    for (int n = 0; n < 15; ++n) valid += byteOf(list, 5 + 10 * n) != 0xFF;
-    QCOMPARE(valid, 5);
+    int recorded = 0;
+    for (int n = 0; n < 15; ++n) recorded += sim::fromBcdStamp(list.mid(5 + 10 * n, 6)).has_value();
+    QCOMPARE(recorded, 5);
+    QCOMPARE(list.mid(5 + 60, 10), QByteArray(10, char(0)));  // entry 6: zeros, no date
 
     const QByteArray block = ask(bus, "01430000a0");  // entry 0, block 160
     QCOMPARE(block.size(), 247);
