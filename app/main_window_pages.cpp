@@ -21,6 +21,7 @@
 #include "app/live_view_binding.h"
 #include "app/main_window.h"
 #include "app/model_bindings.h"
+#include "journals/journal_grids.h"
 #include "shell/page_rules.h"
 
 namespace vmk {
@@ -312,39 +313,43 @@ QWidget* MainWindow::buildSettingsPage() {
 
 QWidget* MainWindow::buildJournalPage(int tag) {
   Workspace& ws = m_dm.ws();
-  using S = GridPanel::Section;
+  auto sectionsOf = [](const QList<journals::HeaderSection>& from) {
+    QList<GridPanel::Section> out;
+    for (const journals::HeaderSection& s : from) out.append({s.caption, s.width});
+    return out;
+  };
+  // The grid's columns start at their design widths; a section the user
+  // drags sizes its column by the header rule (section width - 2).
+  auto designWidths = [](TextGrid& grid, const QList<int>& widths) {
+    for (int c = 0; c < widths.size(); ++c) grid.setColumnWidth(c, widths[c]);
+  };
   GridPanel* grid = nullptr;
   QProgressBar* g = nullptr;
   QPushButton* button = nullptr;
   QWidget* page = nullptr;
   if (tag == 3) {
     page = named(new QWidget, "tshEvents");
-    QList<S> sections{{QStringLiteral("Номер"), 50}, {QStringLiteral("Дата и время"), 150},
-                      {QStringLiteral("Событие"), 200}, {QStringLiteral("Информация"), 240}};
-    for (const char* bit : {"WDT", "Dout5", "Dout4", "Dout3", "Dout2", "Dout1", "Din6", "Din5",
-                            "Din4", "Din3", "Din2", "Din1"})
-      sections.append({QString::fromLatin1(bit), 41});
     grid = new GridPanel(ws, tag, QStringLiteral("HeaderControl1"), QStringLiteral("GrdEvent"),
-                         sections);
+                         sectionsOf(journals::eventSections()));
     g = gauge("gugEvent");
     bindProgress(ws.gugEvent, g);
     button = named(new QPushButton(QStringLiteral("Получить данные")), "BitBtn1");
   } else if (tag == 4) {
     page = named(new QWidget, "tshStatistic");
     grid = new GridPanel(ws, tag, QStringLiteral("HeaderControl2"), QStringLiteral("grdStat"),
-                         {{QStringLiteral("№"), 50}, {QStringLiteral("Параметр"), 450},
-                          {QStringLiteral("Значение"), 150}});
+                         sectionsOf(journals::statSections()));
+    designWidths(ws.grdStat, journals::statColumnWidths());
     g = gauge("GugStat");
     bindProgress(ws.GugStat, g);
     button = named(new QPushButton(QStringLiteral("Получить данные")), "BitBtn2");
   } else {
     page = named(new QWidget, "tshAlarm");
-    // Columns without a header section keep their design widths.
-    ws.grdAlarm.setColumnWidth(2, 116);
-    ws.grdAlarm.setColumnWidth(3, 114);
-    ws.grdAlarm.setColumnWidth(4, 64);
+    // Columns 2..4 have no section; the data module hides them at its
+    // creation.
+    designWidths(ws.grdAlarm, journals::alarmColumnWidths());
     grid = new GridPanel(ws, tag, QStringLiteral("HeaderControl3"), QStringLiteral("grdAlarm"),
-                         {{QStringLiteral("Дата и время"), 200}, {QStringLiteral("Авария"), 150}});
+                         sectionsOf(journals::alarmSections()));
+    designWidths(ws.grdAlarm, journals::alarmColumnWidths().mid(0, 2));
     QTableView* view = grid->grid();
     view->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& at) {

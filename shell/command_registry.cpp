@@ -31,6 +31,7 @@ const CommandRegistry& commandRegistry() {
     declareMonitorCommands(r);
     declareParamsCommands(r);
     declareServiceCommands(r);
+    declareJournalCommands(r);
     return r;
   }();
   return registry;

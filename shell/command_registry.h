@@ -90,6 +90,7 @@ void declareLinkCommands(CommandRegistry& registry);
 void declareMonitorCommands(CommandRegistry& registry);
 void declareParamsCommands(CommandRegistry& registry);
 void declareServiceCommands(CommandRegistry& registry);
+void declareJournalCommands(CommandRegistry& registry);
 void declareShellCommands(CommandRegistry& registry);
 
 }  // namespace vmk

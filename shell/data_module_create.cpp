@@ -3,6 +3,7 @@
 #include "link/messages.h"
 #include "monitor/messages.h"
 #include "params/catalogue.h"
+#include "shell/journal_commands.h"
 #include "shell/command_table.h"
 #include "shell/page_rules.h"
 #include "shell/port_commands.h"
@@ -41,6 +42,7 @@ void DataModuleCreate(Workspace& ws, const QString& programDir) {
   }
   fillCatalogueGrids(ws);
   for (int column = 2; column <= 4; ++column) ws.grdAlarm.setColumnWidth(column, 0);
+  prepareJournalPages(ws);
   ws.Gauge1.setMaximum(31);
   ws.pages.setActivePage(kPagePolling);
 }

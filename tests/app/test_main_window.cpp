@@ -39,8 +39,10 @@ QStringList enabledActions(DataModule& dm, const QStringList& names) {
   return out;
 }
 
+// "Получить" of the alarm popup (actGetInterrupt) waits for the command of
+// the oscillogram download.
 const QStringList kDisabledAtStart{"actrefresh", "actSetTimerRefresh", "ActOpenFile",
-                                   "ActSaveFile", "actGetData", "actPrint"};
+                                   "ActSaveFile", "actGetData", "actGetInterrupt", "actPrint"};
 
 }  // namespace
 
@@ -214,7 +216,7 @@ class TestMainWindow : public QObject {
     QTest::newRow("Header2") << "Header2" << "grdSett" << 0 << 222;  // not 225 - 2
     QTest::newRow("HeaderControl1") << "HeaderControl1" << "GrdEvent" << 7 << 0;
     QTest::newRow("HeaderControl2") << "HeaderControl2" << "grdStat" << 2 << 0;
-    QTest::newRow("HeaderControl3") << "HeaderControl3" << "grdAlarm" << 1 << 0;
+    QTest::newRow("HeaderControl3") << "HeaderControl3" << "grdAlarm" << 1 << 150;  // not 150 - 2
   }
   void headerSectionSizesItsGridColumn() {
     QFETCH(QString, header);

@@ -1,0 +1,95 @@
+#include "journals/alarm_list.h"
+
+#include "device/codecs.h"
+#include "device/device_client.h"
+#include "extlib/registers.h"
+#include "extlib/transport_error.h"
+#include "journals/journal_grids.h"
+#include "journals/messages.h"
+#include "journals/reading_frame.h"
+#include "model/text_grid.h"
+
+namespace vmk {
+
+namespace {
+
+namespace m = msg::journals;
+
+// Frame byte 4 of the list: its data bytes, ten per entry.
+constexpr int kCountByte = 4;
+constexpr int kEntryBytes = 10;
+constexpr int kDataBytes = reg::kAlarmEntries * kEntryBytes;
+// Frame byte 3, quoted by the receive error.
+constexpr int kQuotedByte = 3;
+
+}  // namespace
+
+AlarmRow DecodeAlarmRow(const ReplyFrame& reply, int n, const SetupFields& setup, const QDate& today) {
+  AlarmRow row;
+  row.entry = n;
+  const AlarmEntry entry = DecodeAlarmEntry(reply, n, today);
+  // Valid digits that are no date and time record no fault either.
+  row.valid = entry.valid && entry.when.isValid();
+  if (!row.valid) return row;
+  row.when = entry.when;
+  row.phaseRatio = PhaseRatio(setup).value_or(1);
+  row.earthRatio = EarthRatio(setup).value_or(1);
+  return row;
+}
+
+void ShowAlarmRow(TextGrid& grid, const AlarmRow& row) {
+  const int r = row.entry;
+  if (!row.valid) {
+    grid.setCell(0, r, m::kNoData);
+    grid.setCell(1, r, QString());
+    grid.setCell(2, r, m::kNoEntry);
+    return;
+  }
+  grid.setCell(0, r, FormatDateTime(row.when));
+  grid.setCell(1, r, m::kAlarmRecord.arg(r + 1));
+  grid.setCell(2, r, QString::number(r));
+  grid.setCell(3, r, QString::number(row.phaseRatio));
+  grid.setCell(4, r, QString::number(row.earthRatio));
+}
+
+QString ReceiveErrorText(const ReplyFrame& reply) {
+  return m::kReceiveError + QString::number(reply.length()) + QLatin1Char('|') +
+         QString::number(reply.frameByte(kQuotedByte));
+}
+
+AlarmReadResult readAlarmList(Session& session, JobControl& jobs, Progress* bar, TextGrid& grdAlarm,
+                              const QDate& today) {
+  AlarmReadResult result;
+  const int last = journals::kAlarmRows - 1;
+  ReadingFrame frame(session, jobs, bar, last);
+  DeviceClient device(session);
+  Result<ReplyFrame> list;
+  try {
+    list = device.readAlarmList();
+  } catch (const TransportError&) {
+    result.outcome = Outcome::PortFailure;
+    return result;
+  }
+  if (!list) {
+    result.outcome = list.outcome;
+    result.error = ReceiveErrorText(device.lastReply());
+    return result;
+  }
+  if (list.value.frameByte(kCountByte) != kDataBytes) {
+    result.outcome = Outcome::BadReply;
+    result.error = ReceiveErrorText(list.value);
+    return result;
+  }
+  for (int n = 0; n <= last; ++n) {
+    if (!frame.step(n)) {
+      result.outcome = Outcome::Cancelled;
+      return result;
+    }
+    const AlarmRow row = DecodeAlarmRow(list.value, n, session.vmk.setup, today);
+    ShowAlarmRow(grdAlarm, row);
+    result.rows.append(row);
+  }
+  return result;
+}
+
+}  // namespace vmk

@@ -1,0 +1,60 @@
+#pragma once
+// Texts of the journals: the event names and information texts, the fault
+// texts, the alarm rows and the errors of the readings. The link-error box
+// ("Ошибка связи с устройством!") is shared: model/messages.h.
+
+#include <QString>
+
+namespace vmk::msg::journals {
+
+// --- Event journal, GrdEvent -----------------------------------------------
+inline const QString kNoEvent = QStringLiteral("Нет события");
+inline const QString kStampUndefined = QStringLiteral("Дата и время неопределены");
+inline const QString kRowNumber = QStringLiteral("%1.");  // "1." .. "34."
+
+inline const QString kPowerUp = QStringLiteral("Включение устройства");
+inline const QString kGroupChange = QStringLiteral("Изменение группы уставок");
+inline const QString kGroupInfo = QStringLiteral("Группа уставок %1");
+inline const QString kStatisticsReset = QStringLiteral("Сброс статистики");
+inline const QString kLocalReset = QStringLiteral("Местный сброс");
+inline const QString kRemoteReset = QStringLiteral("Удаленный сброс");
+inline const QString kAcknowledge = QStringLiteral("Квитирование реле");
+inline const QString kAckLocal = QStringLiteral("Местное квитирование");
+inline const QString kAckRs485 = QStringLiteral("Квитирование по ТУ RS485");
+inline const QString kAckInput = QStringLiteral("Квитирование от ДВ");
+inline const QString kAckRs232 = QStringLiteral("Квитирование по ТУ RS232");
+inline const QString kRemoteCommand = QStringLiteral("Команда телеуправления");
+inline const QString kRelayInfo = QStringLiteral("Управление реле %1");
+inline const QString kReclosing = QStringLiteral("Работа АПВ");
+inline const QString kReclosingFailed = QStringLiteral("Неуспешное АПВ");
+inline const QString kReserve = QStringLiteral("Резерв");
+inline const QString kMtz1Pickup = QStringLiteral("Пуск МТЗ 1 ступени");
+inline const QString kMtz2Pickup = QStringLiteral("Пуск МТЗ 2 ступени");
+inline const QString kMtz3Pickup = QStringLiteral("Пуск МТЗ 3 ступени");
+inline const QString kMtz1Trip = QStringLiteral("Работа МТЗ 1 ступени");
+inline const QString kMtz2Trip = QStringLiteral("Работа МТЗ 2 ступени");
+inline const QString kMtz3Trip = QStringLiteral("Работа МТЗ 3 ступени");
+inline const QString kZnzPickup = QStringLiteral("Пуск ЗНЗ");
+inline const QString kZnzTrip = QStringLiteral("Работа ЗНЗ");
+inline const QString kBreakerFailure = QStringLiteral("Работа УРОВ");
+inline const QString kSettingsChanged = QStringLiteral("Изменение уставок");
+inline const QString kInputChanged = QStringLiteral("Изменение дискретного входа");
+inline const QString kOutputChanged = QStringLiteral("Изменение выходного реле");
+
+// The fault texts: the four phase marks (A, B, C, N, each followed by a
+// blank, or empty), then the primary current.
+inline const QString kFaultCurrent = QStringLiteral("Повреждение фазы %1%2%3%4, Iперв = %5 A");
+inline const QString kFaultAbove = QStringLiteral("Повреждение фазы %1%2%3%4, Iперв > %5 A");
+
+// --- Alarm list, grdAlarm --------------------------------------------------
+inline const QString kAlarmRecord = QStringLiteral("Запись аварии %1");
+inline const QString kNoData = QStringLiteral("Нет данных");
+inline const QString kNoEntry = QStringLiteral("-1");
+// Followed by the reply's length, "|" and its frame byte 3.
+inline const QString kReceiveError = QStringLiteral("Ошибка приема данных ");
+
+// --- vmkctl ----------------------------------------------------------------
+inline const QString kNoJournals = QStringLiteral("У устройства исполнения 3 нет журналов");
+inline const QString kCsvNotWritten = QStringLiteral("Не удалось записать файл %1: %2");
+
+}  // namespace vmk::msg::journals
