@@ -14,6 +14,7 @@
 #include <QTableView>
 #include <QtTest>
 
+#include "app/job_cancel.h"
 #include "app_fixture.h"
 #include "shell/command_table.h"
 #include "shell/page_rules.h"
@@ -144,6 +145,39 @@ class TestJournalPages : public QObject {
     QVERIFY(p.shown("grdStat", 4, 0).isEmpty());
     QVERIFY(p.f.prompts.boxTexts().isEmpty());
     QVERIFY(p.f.window->isEnabled());
+    QVERIFY(!p.f.ws().session.Port1.isOpen());
+  }
+
+  // Esc and the "Прервать" button beside ProgressBar1 reach the reading
+  // although the window takes no input; the rows read stay.
+  void escOrTheCancelButtonStopsTheReading_data() {
+    QTest::addColumn<bool>("button");
+    QTest::newRow("Esc") << false;
+    QTest::newRow("Прервать") << true;
+  }
+  void escOrTheCancelButtonStopsTheReading() {
+    QFETCH(bool, button);
+    JournalPages p;
+    p.open(4);
+    QWidget* panel = p.f.window->jobCancel()->panel();
+    QPushButton* cancel = p.f.window->jobCancel()->button();
+    QList<bool> reachable;
+    p.atStep = [&](int position) {
+      reachable << (panel->isVisible() && cancel->isEnabled());
+      if (position < 6) return;
+      if (button) QTest::mouseClick(cancel, Qt::LeftButton);
+      else QTest::keyClick(p.f.window.get(), Qt::Key_Escape);
+    };
+    p.press("BitBtn1");
+    QCOMPARE(reachable, QList<bool>(7, true));
+    QCOMPARE(p.positions, upTo(6));
+    QCOMPARE(p.f.window->findChild<QLabel*>(QStringLiteral("SBarPanel3"))->text(),
+             QStringLiteral("Операция прервана"));
+    QCOMPARE(p.shown("GrdEvent", 5, 0), QStringLiteral("6."));
+    QVERIFY(p.shown("GrdEvent", 6, 0).isEmpty());
+    QVERIFY(!panel->isVisible());
+    QVERIFY(p.f.window->isEnabled());
+    QVERIFY(p.f.window->progressBar()->isHidden());
     QVERIFY(!p.f.ws().session.Port1.isOpen());
   }
 
