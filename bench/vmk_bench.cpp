@@ -1,7 +1,8 @@
 // vmkbench: times exchanges with `vmksim --pace` over a pseudo-terminal and
 // sets them against the time the bytes need on the wire plus the device's
 // turnaround; then times 200 reads of 9 registers with our master and with
-// libmodbus against the same simulator.
+// libmodbus against the same simulator; then the journal readings at
+// 9600 bit/s as the window runs them (port bracket, decoding, grid).
 //
 //   vmkbench [--quick] [--vmksim PATH]
 //   --quick  leave out the 250-block download at 9600 bit/s (about a minute)
@@ -9,6 +10,8 @@
 #include <modbus.h>
 
 #include <QCoreApplication>
+#include <QDate>
+#include <QLocale>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -17,6 +20,13 @@
 #include <functional>
 #include <vector>
 
+#include "device/session.h"
+#include "journals/alarm_list.h"
+#include "journals/event_journal.h"
+#include "journals/journal_grids.h"
+#include "journals/statistics.h"
+#include "model/job.h"
+#include "model/text_grid.h"
 #include "extlib/modbus_library.h"
 #include "extlib/qserial_link.h"
 #include "extlib/reply_frame.h"
@@ -163,6 +173,51 @@ int runBaud(const QString& program, int baud, bool quick) {
   return oursFailed || theirsFailed ? 1 : 0;
 }
 
+// The three journal readings, each the median of 5 runs, against wire time
+// plus one turnaround per exchange. Bytes per exchange: event record 5 +
+// 20, counter 8 + 7, alarm list 4 + 157.
+int runJournals(const QString& program, int baud) {
+  Simulator sim;
+  if (!sim.start(program, baud)) {
+    std::fprintf(stderr, "vmkbench: vmksim did not start\n");
+    return 1;
+  }
+  vmk::Session session;
+  vmk::PortSettings& port = session.Port1.settings();
+  port.portName = sim.path();
+  port.baudRate = 0;
+  port.customBaudRate = baud;
+  port.flowControl = vmk::PortSettings::FlowControl::None;
+  session.DeviceAddress = 1;
+  vmk::JobControl jobs;
+  const QDate today = QDate::currentDate();
+  const QLocale locale = QLocale::c();
+  vmk::TextGrid events(vmk::journals::kEventRows, vmk::journals::kEventColumns);
+  vmk::TextGrid stats(vmk::journals::kStatRows, vmk::journals::kStatColumns);
+  vmk::TextGrid alarms(vmk::journals::kAlarmRows, vmk::journals::kAlarmColumns);
+
+  std::printf("\njournal readings, vmksim --pace at %d bit/s, turnaround %d ms (port opened by each)\n",
+              baud, kTurnaroundMs);
+  std::printf("  %-26s %13s %13s %7s\n", "reading", "measured", "wire+turn", "ratio");
+  constexpr int kRuns = 5;
+  bool ok = false;
+  double ms = median([&] {
+    return vmk::readEventJournal(session, jobs, nullptr, events, today, locale).outcome == vmk::Outcome::Done;
+  }, kRuns, ok);
+  row("event journal (34)", ms, wireMs(34 * (5 + 20), baud, 34), ok);
+  bool all = ok;
+  ms = median([&] {
+    return vmk::readStatistics(session, jobs, nullptr, stats).outcome == vmk::Outcome::Done;
+  }, kRuns, ok);
+  row("statistics (22)", ms, wireMs(22 * (8 + 7), baud, 22), ok);
+  all = all && ok;
+  ms = median([&] {
+    return vmk::readAlarmList(session, jobs, nullptr, alarms, today).outcome == vmk::Outcome::Done;
+  }, kRuns, ok);
+  row("alarm list (1)", ms, wireMs(4 + 157, baud, 1), ok);
+  return all && ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -174,11 +229,13 @@ int main(int argc, char** argv) {
   if (args.contains(QStringLiteral("--help"))) {
     std::printf("vmkbench [--quick] [--vmksim PATH]\n"
                 "Times our master against vmksim --pace at 9600 and 115200 bit/s, and 200\n"
-                "reads of 9 registers with our master and with libmodbus.\n"
+                "reads of 9 registers with our master and with libmodbus, and the journal\n"
+                "readings (events, statistics, alarm list) at 9600 bit/s.\n"
                 "--quick leaves out the 250-block download at 9600 bit/s.\n");
     return 0;
   }
   int rc = 0;
   for (int baud : {9600, 115200}) rc |= runBaud(program, baud, quick);
+  rc |= runJournals(program, 9600);
   return rc;
 }
