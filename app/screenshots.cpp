@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QScrollBar>
+#include <QTableView>
 #include <QTabWidget>
 
 #include "app/data_module.h"
@@ -34,13 +36,24 @@ bool saveScreenshots(MainWindow& window, DataModule& dm, const QString& dir) {
   BlockTabSheet(dm.ws(), false);
   bool ok = true;
   QTabWidget* pages = window.pages();
+  const bool connected = dm.ws().session.DeviceAddress != 0;
   for (int page = 0; page < pages->count(); ++page) {
     pages->setCurrentIndex(page);
-    if (page == kPageDinamic && dm.ws().session.DeviceAddress != 0)
-      dm.action(QStringLiteral("actrefresh"))->trigger();
+    // Page 1 shows one refresh; the journal pages their journal, read.
+    if (connected && page == kPageDinamic) dm.action(QStringLiteral("actrefresh"))->trigger();
+    if (connected && page >= kPageEvents) dm.action(QStringLiteral("actGetData"))->trigger();
     QApplication::processEvents();
-    const QString file = QStringLiteral("page%1-%2.png").arg(page).arg(pages->widget(page)->objectName());
-    ok = window.grab().save(QDir(dir).filePath(file)) && ok;
+    const QString name = QStringLiteral("page%1-%2").arg(page).arg(pages->widget(page)->objectName());
+    ok = window.grab().save(QDir(dir).filePath(name + QStringLiteral(".png"))) && ok;
+    // The event grid is wider than the window: its state columns too.
+    if (page == kPageEvents) {
+      if (auto* grid = window.findChild<QTableView*>(QStringLiteral("GrdEvent"))) {
+        grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
+        QApplication::processEvents();
+        ok = window.grab().save(QDir(dir).filePath(name + QStringLiteral("-states.png"))) && ok;
+        grid->horizontalScrollBar()->setValue(0);
+      }
+    }
   }
   return ok;
 }
