@@ -6,8 +6,7 @@
 #include "ctl/cli_prompts.h"
 #include "ctl/help.h"
 #include "ctl/options.h"
-#include "ctl/runner.h"
-#include "device/port_settings.h"
+#include "device/connector.h"
 #include "device/program_dir.h"
 #include "device/session.h"
 #include "extlib/transport_error.h"
@@ -23,15 +22,14 @@ namespace {
 // it, then the options over it. The front connector talks to address 1.
 void setUpPort(Session& s, const CommandLine& line, const QString& programDir) {
   PortSettings& p = s.Port1.settings();
-  loadPortSettings(
-      writableSettingsPath(programDir, line.rear() ? QStringLiteral("Rear.ini") : QStringLiteral("Front.ini")),
-      p);
+  loadConnectorSettings(p, programDir, line.rear() ? Connector::Rear : Connector::Front);
   if (line.global.port) p.portName = *line.global.port;
   if (line.global.baud) {
     p.baudRate = 0;  // "Custom"
     p.customBaudRate = *line.global.baud;
   }
-  s.DeviceAddress = std::uint8_t(line.rear() ? line.global.address.value_or(1) : 1);
+  s.DeviceAddress = line.rear() ? std::uint8_t(line.global.address.value_or(kFirstNetAddress))
+                                : kFrontAddress;
   if (line.global.timeout) s.modbus.SetTry(*line.global.timeout);
 }
 
@@ -89,23 +87,8 @@ int Cli::run(const QStringList& args) {
   }
 
   const CliCommand* command = m_registry.findCli(line.command);
-  if (!command) {
-    // Commands not yet in the registry still run the old way.
-    try {
-      Runner runner(line, m_setup.linkFactory);
-      const ExitCode code = runner.run();
-      if (line.global.json) {
-        QJsonObject o = runner.json();
-        o.insert(QStringLiteral("exit"), int(code));
-        m_streams.out(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Indented)));
-      } else if (!runner.text().isEmpty()) {
-        m_streams.out(runner.text());
-      }
-      return code;
-    } catch (const UsageError& e) {
-      return usage(e.message);
-    }
-  }
+  if (!command)
+    return usage(QStringLiteral("unknown command: ") + line.command.join(QLatin1Char(' ')));
 
   m_verb = command->verb.join(QLatin1Char(' '));
   m_session = std::make_unique<Session>(m_setup.linkFactory);
