@@ -30,8 +30,6 @@ constexpr int kInputsByte = 17;
 
 // A stamp byte that is not BCD makes all six values and the hundredths this.
 constexpr int kUndefinedField = 255;
-// A year value above this is no time stamp the journal shows.
-constexpr int kLastYear = 24;
 // The first code without an event.
 constexpr int kFirstEmptyCode = 50;
 // From this value on a phase fault is beyond the device's range.
@@ -188,8 +186,10 @@ EventEntry DecodeEventRecord(const ReplyFrame& reply, const SetupFields& setup, 
     return e;
   }
   // Valid digits that are no calendar date (month 0, 31 February) stand
-  // for no moment either.
-  if (stamp[0] <= kLastYear)
+  // for no moment either. Any two-digit year counts, placed in the hundred
+  // years around today: a cut-off at a fixed year would show every event
+  // of a device whose clock has passed it as undefined.
+  if (stamp[0] != kUndefinedField)
     e.stamp = MakeDeviceDateTime(stamp[0], stamp[1], stamp[2], stamp[3], stamp[4], stamp[5], today);
   e.cells[1] = e.stamp.isValid() ? EventStampText(e.stamp, e.hundredths)
                                  : msg::journals::kStampUndefined;

@@ -53,8 +53,8 @@ struct EventEntry {
   std::uint8_t inputs = 0;   // frame byte 17: bits 5..0 inputs 6..1
   // Code 0 or 50 and above: the row says "Нет события" and nothing else.
   bool noEvent = false;
-  // The moment, when the stamp is a date and time and its year is 24 or
-  // less; invalid otherwise (the row says "Дата и время неопределены").
+  // The moment, when the stamp's bytes are BCD and form a date and time;
+  // invalid otherwise (the row says "Дата и время неопределены").
   QDateTime stamp;
   EventTexts texts;
   // The 16 cells of the row.
