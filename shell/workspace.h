@@ -1,8 +1,8 @@
 #pragma once
-// Everything an operation reads and writes besides the device: the session,
-// the prompts, and the models the window shows (status bar, pages and
-// actions, memos, grids, the device list, gauges) with the application-wide
-// flags. The window's data module owns one, and so does every window-level
+// Everything the window's handlers read and write besides the device: the
+// session, the prompts, and the models the window shows (status bar, pages
+// and actions, memos, grids, the device list, gauges) with the
+// application-wide flags. The window's data module owns one, and so does every window-level
 // test. The shell's handlers read it and hand operations the parts they work
 // on; operations themselves never see it.
 
