@@ -1,6 +1,7 @@
 #include "app/qt_prompts.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -97,6 +98,7 @@ std::optional<QString> QtPrompts::fileDialog(const FileDialog& dialog, bool save
   fd.setDefaultSuffix(dialog.defaultExt);
   if (save && !dialog.overwritePrompt) fd.setOption(QFileDialog::DontConfirmOverwrite);
   if (fd.exec() != QDialog::Accepted || fd.selectedFiles().isEmpty()) return std::nullopt;
+  if (dialog.chosenFilter) *dialog.chosenFilter = std::max(0, int(filters.indexOf(fd.selectedNameFilter())));
   return fd.selectedFiles().first();
 }
 

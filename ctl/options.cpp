@@ -7,7 +7,7 @@ namespace {
 // Command options that take a value; every other "--x" is a flag.
 const QStringList kValueOptions = {
     QStringLiteral("--group"), QStringLiteral("-o"), QStringLiteral("--password"),
-    QStringLiteral("--at"), QStringLiteral("--csv")};
+    QStringLiteral("--at"), QStringLiteral("--csv"), QStringLiteral("--entry")};
 
 int toInt(const QString& name, const QString& value) {
   bool ok = false;

@@ -53,6 +53,17 @@ inline const QString kNoEntry = QStringLiteral("-1");
 // Followed by the reply's length, "|" and its frame byte 3.
 inline const QString kReceiveError = QStringLiteral("Ошибка приема данных ");
 
+// --- Oscillogram download ------------------------------------------------
+inline const QString kOscNoList =
+    QStringLiteral("Необходимо получить данные по осциллограмме!\rВыполнить операцию?");
+inline const QString kOscNoEntry = QStringLiteral("Невозможно получить данные по осциллограмме");
+inline const QString kOscConfirm =
+    QStringLiteral("Получить данные осциллограммы?\rПроцедура займет некоторое время");
+inline const QString kOscFilter = QStringLiteral("Файл осциллограмм (*.cfg)|*.cfg");
+// The second choice of the save dialog: the strict standard form.
+inline const QString kOscStandardFilter = QStringLiteral("COMTRADE 1999 (*.cfg)|*.cfg");
+inline const QString kOscDone = QStringLiteral("Данные успешно получены!");
+
 // --- vmkctl ----------------------------------------------------------------
 inline const QString kNoJournals = QStringLiteral("У устройства исполнения 3 нет журналов");
 inline const QString kCsvNotWritten = QStringLiteral("Не удалось записать файл %1: %2");

@@ -37,6 +37,9 @@ struct FileDialog {
   QString filter;       // "Файл параметров и уставок (*.ust)|*.ust"
   QString defaultExt;   // "ust"
   bool overwritePrompt = false;
+  // When given, the dialog puts here which of the filter's choices was
+  // taken (0 = the first).
+  int* chosenFilter = nullptr;
 };
 
 // The number dialog `TInputSerial`: digits only, at most maxLength characters.

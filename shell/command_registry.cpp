@@ -32,6 +32,7 @@ const CommandRegistry& commandRegistry() {
     declareParamsCommands(r);
     declareServiceCommands(r);
     declareJournalCommands(r);
+    declareOscCommands(r);
     return r;
   }();
   return registry;

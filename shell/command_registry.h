@@ -91,6 +91,7 @@ void declareMonitorCommands(CommandRegistry& registry);
 void declareParamsCommands(CommandRegistry& registry);
 void declareServiceCommands(CommandRegistry& registry);
 void declareJournalCommands(CommandRegistry& registry);
+void declareOscCommands(CommandRegistry& registry);
 void declareShellCommands(CommandRegistry& registry);
 
 }  // namespace vmk

@@ -1,7 +1,8 @@
 #pragma once
 // The fault recorder: an alarm list of 15 entries and, for each valid
 // entry, an oscillogram of 6000 samples at 1600 Hz (Ia, Ib, Ic, Io and 16
-// digital channels) with the trigger at sample 3000. Oscillograms are made
+// digital channels) with the trigger at sample 800 (0.5 s after the first, as the
+// configuration file the configurator writes says). Oscillograms are made
 // from the entry's fault description on first use, so a device costs
 // nothing until one is read.
 
@@ -48,7 +49,7 @@ class Recorder {
   static constexpr int kSamplesPerBlock = 24;
   static constexpr int kSamples = kBlocks * kSamplesPerBlock;  // 6000
   static_assert(kSamples == reg::kOscSamples);
-  static constexpr int kTrigger = 3000;
+  static constexpr int kTrigger = 800;
   static constexpr int kRate = 1600;
 
   explicit Recorder(std::uint64_t seed = 1) : m_seed(seed) {}

@@ -228,13 +228,17 @@ class TestJournalPages : public QObject {
 
   // "Получить" of the alarm grid's popup belongs to the oscillogram
   // download; while nothing answers to it, it is disabled.
-  void thePopupItemWaitsForItsCommand() {
+  void thePopupItemRunsTheDownload() {
     AppFixture f;
     QAction* item = f.dm->pmAlarm()->actions().first();
     QCOMPARE(item->text(), QStringLiteral("Получить"));
-    QVERIFY(!item->isEnabled());
     f.window->pages()->setCurrentIndex(6);
-    QVERIFY(!item->isEnabled());
+    QVERIFY(item->isEnabled());
+    // A row without a record offers to read the alarm list first.
+    f.prompts.answerBox(Button::No);
+    item->trigger();
+    QCOMPARE(f.prompts.boxTexts(),
+             QStringList{QStringLiteral("Необходимо получить данные по осциллограмме!\rВыполнить операцию?")});
   }
 };
 

@@ -27,6 +27,7 @@ std::optional<QString> ScriptedPrompts::openFile(const FileDialog& dialog) {
 
 std::optional<QString> ScriptedPrompts::saveFile(const FileDialog& dialog) {
   m_asked.append({QStringLiteral("save"), QString(), dialog.filter, BoxIcon::Confirm, {}});
+  if (dialog.chosenFilter) *dialog.chosenFilter = m_saveFilter;
   return take(m_saves, std::optional<QString>());
 }
 

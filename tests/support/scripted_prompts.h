@@ -30,6 +30,8 @@ class ScriptedPrompts : public Prompts {
   void answerPassword(std::optional<QString> s) { m_passwords.enqueue(std::move(s)); }
   void answerNumber(std::optional<QString> s) { m_numbers.enqueue(std::move(s)); }
   void answerPort(bool accept) { m_ports.enqueue(accept); }
+  // The filter choice the save dialogs report from now on (0 = the first).
+  void answerSaveFilter(int index) { m_saveFilter = index; }
   void answerChangePassword(std::optional<PasswordChange> c) { m_changes.enqueue(std::move(c)); }
 
   Button box(const MessageBox& box) override;
@@ -56,6 +58,7 @@ class ScriptedPrompts : public Prompts {
   QQueue<bool> m_ports;
   QQueue<std::optional<PasswordChange>> m_changes;
   int m_beeps = 0;
+  int m_saveFilter = 0;
 };
 
 }  // namespace vmk::test
