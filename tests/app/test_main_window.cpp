@@ -42,7 +42,7 @@ QStringList enabledActions(DataModule& dm, const QStringList& names) {
 // "Получить" of the alarm popup (actGetInterrupt) waits for the command of
 // the oscillogram download.
 const QStringList kDisabledAtStart{"actrefresh", "actSetTimerRefresh", "ActOpenFile",
-                                   "ActSaveFile", "actGetData", "actGetInterrupt", "actPrint"};
+                                   "ActSaveFile", "actGetData", "actPrint"};
 
 }  // namespace
 

@@ -485,7 +485,7 @@ class TestSimDevice : public QObject {
     QCOMPARE(byteOf(list, 3), std::uint8_t(15));
     QCOMPARE(byteOf(list, 4), std::uint8_t(150));
     QCOMPARE(list.mid(5 + 20, 10), QByteArray(10, char(0xFF)));  // entry 2 erased
-    QCOMPARE(wire::wordAt(list, 5 + 6), std::uint16_t(3000));
+    QCOMPARE(wire::wordAt(list, 5 + 6), std::uint16_t(800));
     int recorded = 0;
     for (int n = 0; n < 15; ++n) recorded += sim::fromBcdStamp(list.mid(5 + 10 * n, 6)).has_value();
     QCOMPARE(recorded, 5);
@@ -510,15 +510,15 @@ class TestSimDevice : public QObject {
     sim::Bus bus({1}, 1, 7, fixedClock());
     sim::Recorder& rec = bus.device(1)->recorder();
     const auto& s = rec.samples(0);  // МТЗ-2, phases A and C, 12.34 A
-    const double before = rms(s, 2000, 2992);
-    const double during = rms(s, 3008, 3600);
+    const double before = rms(s, 100, 792);
+    const double during = rms(s, 808, 1400);
     QVERIFY2(before > 200 && before < 300, qPrintable(QString::number(before)));
     QVERIFY2(during > 1000, qPrintable(QString::number(during)));
     const auto bit = [&](int sample, int ch) { return (s[std::size_t(sample)].digital >> ch) & 1; };
-    QCOMPARE(bit(2990, sim::channel::kMtz2Pickup), 0);
-    QCOMPARE(bit(3010, sim::channel::kMtz2Pickup), 1);
-    QCOMPARE(bit(2990, sim::channel::kBreakerClosed), 1);
-    QCOMPARE(bit(3900, sim::channel::kBreakerClosed), 0);
+    QCOMPARE(bit(790, sim::channel::kMtz2Pickup), 0);
+    QCOMPARE(bit(810, sim::channel::kMtz2Pickup), 1);
+    QCOMPARE(bit(790, sim::channel::kBreakerClosed), 1);
+    QCOMPARE(bit(1700, sim::channel::kBreakerClosed), 0);
     // One-sample glitches on channels 1..12 only.
     const auto glitches = rec.glitches(0);
     QVERIFY(!glitches.empty());
