@@ -49,6 +49,10 @@ class Calibration {
   // The upper-range point of a variant-3 device takes over after a write
   // of slot 1 or 17 until a write of slot 0 or 16.
   bool upperRange() const { return m_upper; }
+  // The rig's test current lies in the upper range (or the lower one): a
+  // variant-3 device, which is read through its live registers, then shows
+  // that range's points.
+  void setUpperRange(bool upper) { m_upper = upper; }
 
   // Frame bytes 2..17 of the reply to a 0x19 request (`args` = the request's
   // frame bytes 2..7: sub-function and a1..a5).

@@ -65,6 +65,22 @@ std::optional<QList<Slot>> parseAddresses(const QString& text, int variant) {
   return out;
 }
 
+// "P=V,P=V": measuring points 1..8 with a number each.
+std::optional<QList<std::pair<int, double>>> parsePointValues(const QString& text) {
+  QList<std::pair<int, double>> out;
+  for (const QString& item : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    const QStringList pv = item.split(QLatin1Char('='));
+    bool ok1 = false, ok2 = false;
+    if (pv.size() != 2) return std::nullopt;
+    const int point = pv[0].trimmed().toInt(&ok1);
+    const double value = pv[1].trimmed().toDouble(&ok2);
+    if (!ok1 || !ok2 || point < 1 || point > vmk::sim::Calibration::kPoints || value < 0) return std::nullopt;
+    out.append({point, value});
+  }
+  if (out.isEmpty()) return std::nullopt;
+  return out;
+}
+
 speed_t speedOf(int baud) {
   switch (baud) {
     case 1200: return B1200;
@@ -143,6 +159,8 @@ int main(int argc, char** argv) {
       {"truncate", "Probability that a reply stops short.", "p"},
       {"delay-ms", "Extra delay before every reply.", "n"},
       {"silent-after", "Answer only the first N requests, then stay silent.", "n"},
+      {"inject", "Test currents the calibration rig injects, per measuring point 1..8 (device units), e.g. 1=500,5=2000. Default 500 each.", "list"},
+      {"gain", "Gain of a point's channel, e.g. 2=0.5 (a channel out of reach of any coefficient). Default within 3.5 % of 1.", "list"},
       {"verbose", "Print every frame in hex on stderr."},
   });
   p.process(app);
@@ -170,7 +188,22 @@ int main(int argc, char** argv) {
   plan.silentAfter = integer(p, "silent-after", -1, 0, 1'000'000'000);
 
   sim::Bus bus;
-  for (const Slot& s : *slots) bus.addDevice(s.address, s.variant, seed);
+  QList<std::pair<int, double>> injections, gains;
+  if (p.isSet("inject")) {
+    const auto v = parsePointValues(p.value("inject"));
+    if (!v) fail(QStringLiteral("--inject: a list of POINT=VALUE with points 1..8, e.g. 1=500,5=2000"));
+    injections = *v;
+  }
+  if (p.isSet("gain")) {
+    const auto v = parsePointValues(p.value("gain"));
+    if (!v) fail(QStringLiteral("--gain: a list of POINT=GAIN with points 1..8, e.g. 2=0.5"));
+    gains = *v;
+  }
+  for (const Slot& s : *slots) {
+    sim::Calibration& c = bus.addDevice(s.address, s.variant, seed).calibration();
+    for (const auto& [point, value] : injections) c.setInjection(point, int(value));
+    for (const auto& [point, value] : gains) c.setGain(point, value);
+  }
   sim::FaultInjector faults(plan);
 
   if (::pipe(g_wake) != 0) fail(QStringLiteral("cannot make a pipe"));
