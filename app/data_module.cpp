@@ -7,15 +7,18 @@
 #include <exception>
 #include <optional>
 
+#include "app/calibration_form.h"
 #include "app/param_bindings.h"
 #include "app/qt_prompts.h"
 #include "extlib/transport_error.h"
+#include "service/calibration_model.h"
 #include "shell/app_info.h"
 #include "shell/command_table.h"
 #include "shell/data_module_create.h"
 #include "shell/monitor_commands.h"
 #include "shell/page_rules.h"
 #include "shell/port_commands.h"
+#include "shell/service_commands.h"
 
 // Resources of a static library are registered by hand.
 static void initGuiResources() { Q_INIT_RESOURCE(icons); }
@@ -49,6 +52,11 @@ DataModule::DataModule(Options options, QObject* parent)
   attachMonitorPage(*m_ws, *m_refreshTimer);
   m_params = std::make_unique<ParamBindings>(*m_ws);
   m_ws->exitApplication = [this] { Q_EMIT exitRequested(); };
+  m_ws->showCalibrationWindow = [this] {
+    CalibrationModel model(*m_session, *m_prompts, calibrationOptions());
+    TMainForm form(model, m_window);
+    form.exec();
+  };
   // Every selection runs the selection step, that of the row already
   // current too (after a read its value may be another).
   for (int tag : {1, 2})
@@ -80,6 +88,15 @@ void DataModule::create() {
   runOperation([&] { DataModuleCreate(*m_ws, dir); }, false);
 }
 
+CalibrationModel::Options DataModule::calibrationOptions() const {
+  CalibrationModel::Options o;
+  o.programDir = m_ws->ProgramDir;
+  o.messageCaption = applicationTitle();
+  o.locale = QLocale::system();
+  o.processEvents = [] { QCoreApplication::processEvents(); };
+  return o;
+}
+
 QAction* DataModule::action(const QString& name) const { return m_actions.value(name); }
 
 void DataModule::setWindow(QWidget* window) {
@@ -87,6 +104,7 @@ void DataModule::setWindow(QWidget* window) {
   m_ws->window = window;
   if (m_qtPrompts) m_qtPrompts->setParentWindow(window);
   m_params->setWindow(window);
+  if (window) window->addAction(m_revealServiceMenu);
 }
 
 // ---- the command table as QActions, in step with PageState ---------------
@@ -191,6 +209,15 @@ void DataModule::buildMenus() {
     item->setObjectName(QString::fromLatin1(name));
     m_serviceItems << item;
   }
+
+  // The key combination that reveals the service menu; it belongs to the
+  // window (setWindow), not to a menu, since the menu is hidden.
+  m_revealServiceMenu = new QAction(this);
+  m_revealServiceMenu->setObjectName(QStringLiteral("actShowServiceMenu"));
+  m_revealServiceMenu->setShortcut(QKeySequence(QString::fromLatin1(kRevealServiceMenuKeys)));
+  m_revealServiceMenu->setShortcutContext(Qt::WindowShortcut);
+  connect(m_revealServiceMenu, &QAction::triggered, this,
+          [this] { run(QStringLiteral("ShowServiceMenu")); });
 
   m_pmRelay = std::make_unique<QMenu>();
   m_pmRelay->setObjectName(QStringLiteral("pmRelay"));

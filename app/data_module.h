@@ -17,6 +17,7 @@
 #include "shell/command_registry.h"
 #include "shell/workspace.h"
 #include "monitor/interval_timer.h"
+#include "service/calibration_model.h"
 #include "shell/daylight_saving.h"
 
 namespace vmk {
@@ -50,6 +51,10 @@ class DataModule : public QObject {
   BoolStore& winterStore() { return *m_winterStore; }
   // The Qt prompts when the module made its own, else nullptr.
   QtPrompts* qtPrompts() const { return m_qtPrompts.get(); }
+
+  // What the calibration window is made with: the program folder for
+  // calibr.ini and Front.ini, the title for its boxes, the system locale.
+  CalibrationModel::Options calibrationOptions() const;
 
   // The QAction of a command-table entry ("actPolling"), or nullptr.
   QAction* action(const QString& name) const;
@@ -110,6 +115,7 @@ class DataModule : public QObject {
   QList<QIcon> m_colorList;
   QHash<QString, QAction*> m_actions;
   QList<QAction*> m_serviceItems;
+  QAction* m_revealServiceMenu = nullptr;
   std::vector<std::unique_ptr<QMenu>> m_menuStore;
   QList<QMenu*> m_menuList;
   std::unique_ptr<QMenu> m_pmRelay;

@@ -5,17 +5,19 @@
 #include <QRegularExpressionValidator>
 
 #include "app/pass_form.h"
+#include "service/service_menu.h"
 
 namespace vmk {
 
-static bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+static bool isDigit(QChar c) { return SerialKeyAllowed(c.unicode()); }
 
 TInputSerial::TInputSerial(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("InputSerial"));
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowStaysOnTopHint);
   m_label = new QLabel(this);
+  m_label->setObjectName(QStringLiteral("StaticText1"));
   m_edit = new QLineEdit(this);
-  m_edit->setObjectName(QStringLiteral("edSerial"));
+  m_edit->setObjectName(QStringLiteral("meOldSerial"));
   m_edit->setValidator(
       new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_edit));
   m_edit->installEventFilter(new CharFilter(&isDigit, m_edit));

@@ -54,7 +54,13 @@ int main(int argc, char** argv) {
     int status = 0;
     QTimer::singleShot(0, &window, [&] {
       if (!pollPort.isEmpty()) vmk::useRearConnectorForScreenshots(dm, pollPort);
-      status = vmk::saveScreenshots(window, dm, screenshotDir) ? 0 : 1;
+      // `--screenshot-calibration`: the calibration window during an
+      // automatic adjustment instead (scripts/screenshot_calibration.sh).
+      const bool calibration = args.contains(QStringLiteral("--screenshot-calibration"));
+      status = (calibration ? vmk::saveCalibrationScreenshot(dm, screenshotDir)
+                            : vmk::saveScreenshots(window, dm, screenshotDir))
+                   ? 0
+                   : 1;
       QApplication::exit(status);
     });
     return app.exec();

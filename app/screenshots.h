@@ -46,6 +46,12 @@ void saveSplashPicture(TSplashFrm& splash, const QString& dir);
 // not be written.
 bool saveScreenshots(MainWindow& window, DataModule& dm, const QString& dir);
 
+// Connects as saveScreenshots does, puts the device into calibration mode,
+// opens the calibration window in automatic mode and adjusts points 1, 2
+// and 4, then saves "calibration.png" while point 3 is being adjusted;
+// calibration mode is left again. False when nothing was saved.
+bool saveCalibrationScreenshot(DataModule& dm, const QString& dir);
+
 // Chooses the rear connector through its action and points the port at
 // `port` (a simulated bus), so that the polling of saveScreenshots lists 32
 // addresses on page 0.

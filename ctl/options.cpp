@@ -7,7 +7,8 @@ namespace {
 // Command options that take a value; every other "--x" is a flag.
 const QStringList kValueOptions = {
     QStringLiteral("--group"), QStringLiteral("-o"), QStringLiteral("--password"),
-    QStringLiteral("--at"), QStringLiteral("--csv"), QStringLiteral("--entry")};
+    QStringLiteral("--at"), QStringLiteral("--csv"), QStringLiteral("--entry"),
+    QStringLiteral("--point"), QStringLiteral("--reference"), QStringLiteral("--k")};
 
 int toInt(const QString& name, const QString& value) {
   bool ok = false;

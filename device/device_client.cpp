@@ -116,6 +116,12 @@ Result<ReplyFrame> DeviceClient::calibration(std::uint8_t sub, std::uint8_t a1, 
   return frameResult();
 }
 
+Result<ReplyFrame> DeviceClient::calibrationSlot(std::uint8_t slot, std::uint8_t coefficient) {
+  m_reply.clear();
+  m_session.modbus.func1903h(m_session.link(), m_address, 7, slot, coefficient, 0, m_reply);
+  return frameResult();
+}
+
 Result<ReplyFrame> DeviceClient::readEventRecord(std::uint8_t index) {
   m_reply.clear();
   m_session.modbus.GetEvent(m_session.link(), m_address, index, m_reply);

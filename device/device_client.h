@@ -90,6 +90,8 @@ class DeviceClient {
   // Function 0x19 with its five bytes; the reply as the device sent it.
   Result<ReplyFrame> calibration(std::uint8_t sub, std::uint8_t a1, std::uint8_t a2,
                                  std::uint8_t a3, std::uint8_t a4, std::uint8_t a5);
+  // Function 0x19 in the coefficient-slot form of a variant-3 device.
+  Result<ReplyFrame> calibrationSlot(std::uint8_t slot, std::uint8_t coefficient);
 
   // Function 0x41: event record `index`, as the device sent it.
   Result<ReplyFrame> readEventRecord(std::uint8_t index);

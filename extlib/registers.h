@@ -35,6 +35,8 @@ constexpr int kStageCount = 4;
 constexpr int kReclosingFlag = 21;
 constexpr int kIa = 32, kIb = 33, kIc = 34, kIo = 35;
 constexpr int kLastMtzTrip = 36, kLastZnzTrip = 37;
+// A variant-3 device in calibration shows its readings here (Ia, Ic).
+constexpr Block kCalibrationLive{16, 21};
 
 // --- Setup, read at connection and after every write --------------------
 constexpr Block kSetup{64, 23};

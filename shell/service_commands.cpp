@@ -4,10 +4,26 @@
 
 #include "model/messages.h"
 #include "service/change_password.h"
+#include "service/service_menu.h"
 #include "shell/command_registry.h"
+#include "shell/command_table.h"
 #include "shell/workspace.h"
 
 namespace vmk {
+
+void declareServiceCliCommands(CommandRegistry& registry);
+
+namespace {
+
+ServiceContext contextOf(Workspace& ws) { return {ws.session, ws.prompts, ws.mmMess, ws.clock}; }
+
+void showCalibrationWindow(Workspace& ws) {
+  if (ws.showCalibrationWindow) ws.showCalibrationWindow();
+}
+
+bool deviceConnected(const Workspace& ws) { return ws.pages.isTabVisible(kPageDinamic); }
+
+}  // namespace
 
 bool actChangePassExecute(Workspace& ws) {
   const Outcome outcome =
@@ -17,9 +33,44 @@ bool actChangePassExecute(Workspace& ws) {
   return outcome == Outcome::Done;
 }
 
+void actCalibrExecute(Workspace& ws) {
+  PortBracket port(ws.session);
+  showCalibrationWindow(ws);
+}
+
+void revealServiceMenu(Workspace& ws) {
+  PageState& p = ws.pages;
+  const bool first = !p.isMenuVisible(kMenuService);
+  p.setMenuVisible(kMenuService, true);
+  p.setMenuEnabled(kMenuService, deviceConnected(ws));
+  if (!first) return;
+  // From now on the menu follows the connection: a connection shows page 1,
+  // a lost one hides it.
+  QObject::connect(&p, &PageState::tabVisibilityChanged, &p, [&p](int page, bool visible) {
+    if (page == kPageDinamic) p.setMenuEnabled(kMenuService, visible);
+  });
+}
+
 void declareServiceCommands(CommandRegistry& registry) {
   registry.add(WindowCommand{QStringLiteral("actChangePass"),
                              [](Workspace& ws, const Trigger&) { actChangePassExecute(ws); }});
+  registry.add(WindowCommand{QStringLiteral("actCalibr"),
+                             [](Workspace& ws, const Trigger&) { actCalibrExecute(ws); }});
+  registry.add(WindowCommand{QStringLiteral("N13"), [](Workspace& ws, const Trigger&) {
+                               N13Click(contextOf(ws), [&ws] { showCalibrationWindow(ws); });
+                             }});
+  registry.add(WindowCommand{QStringLiteral("N9"),
+                             [](Workspace& ws, const Trigger&) { N9Click(contextOf(ws)); }});
+  const std::pair<const char*, ServiceErase> erasing[] = {{"N10", ServiceErase::ClearStats},
+                                                          {"N11", ServiceErase::EraseOsc},
+                                                          {"N12", ServiceErase::EraseEvents}};
+  for (const auto& [name, what] : erasing)
+    registry.add(WindowCommand{QString::fromLatin1(name), [what](Workspace& ws, const Trigger&) {
+                                 runServiceErase(contextOf(ws), what);
+                               }});
+  registry.add(WindowCommand{QStringLiteral("ShowServiceMenu"),
+                             [](Workspace& ws, const Trigger&) { revealServiceMenu(ws); }, false});
+  declareServiceCliCommands(registry);
 }
 
 }  // namespace vmk

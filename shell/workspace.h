@@ -77,6 +77,9 @@ class Workspace {
   // the application ends at "Выход" (empty: it does not end).
   void* window = nullptr;
   std::function<void()> exitApplication;
+  // Shows the calibration window modally for the connected device (empty:
+  // there is none to show).
+  std::function<void()> showCalibrationWindow;
 
   // Steps other subsystems add to the page-change rule; they run first, in
   // the order added, with the new page (resetting auto-refresh is one).

@@ -346,7 +346,8 @@ class TestMainWindow : public QObject {
     // The handlers of the window's page controls and of the port actions.
     const QStringList controls{"pgcMainChange", "SetCommand",      "rbAutoTimeClick",
                                "rbGroup2Click", "lbRelayDblClick", "Grid1DblClick",
-                               "Grid1SelectCell", "RefreshTimerTimer", "actPort"};
+                               "Grid1SelectCell", "RefreshTimerTimer", "actPort",
+                               "ShowServiceMenu"};  // the key combination
     const QList<QAction*> service = f.dm->menus()[kMenuService]->actions();
     for (const WindowCommand& c : commandRegistry().windowCommands()) {
       const bool serviceItem = std::any_of(service.begin(), service.end(),
