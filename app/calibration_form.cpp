@@ -84,6 +84,10 @@ TMainForm::TMainForm(CalibrationModel& model, QWidget* parent)
       c.picture = new QLabel(box);
       c.picture->setObjectName(name("im", point));
       c.picture->setFixedSize(24, 24);
+      // A hidden picture keeps its column, so that both ranges line up.
+      QSizePolicy keep = c.picture->sizePolicy();
+      keep.setRetainSizeWhenHidden(true);
+      c.picture->setSizePolicy(keep);
       grid->addWidget(c.read, row, 0);
       grid->addWidget(c.value, row, 1);
       grid->addWidget(c.reference, row, 2);
