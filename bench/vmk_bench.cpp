@@ -18,17 +18,23 @@
 #include <cstdio>
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <vector>
 
+#include "device/device_client.h"
 #include "device/session.h"
 #include "journals/alarm_list.h"
 #include "journals/event_journal.h"
 #include "journals/journal_grids.h"
 #include "journals/statistics.h"
 #include "model/job.h"
+#include "model/prompts.h"
+#include "service/calibration_model.h"
+#include "service/service_menu.h"
 #include "model/text_grid.h"
 #include "extlib/modbus_library.h"
 #include "extlib/qserial_link.h"
+#include "extlib/registers.h"
 #include "extlib/reply_frame.h"
 
 namespace {
@@ -38,10 +44,12 @@ constexpr int kTurnaroundMs = 5;
 // vmksim on a pseudo-terminal, stopped by its own pid.
 class Simulator {
  public:
-  bool start(const QString& program, int baud) {
+  bool start(const QString& program, int baud, const QStringList& extra = {}) {
     m_path = m_dir.filePath(QStringLiteral("bus"));
-    m_process.start(program, {"--link", m_path, "--addresses", "1", "--pace", "--baud",
-                              QString::number(baud), "--turnaround-ms", QString::number(kTurnaroundMs)});
+    m_process.start(program, QStringList{"--link", m_path, "--addresses", "1", "--pace", "--baud",
+                                         QString::number(baud), "--turnaround-ms",
+                                         QString::number(kTurnaroundMs)} +
+                                 extra);
     if (!m_process.waitForStarted(10000)) return false;
     QByteArray out;
     while (!out.contains('\n')) {
@@ -218,6 +226,81 @@ int runJournals(const QString& program, int baud) {
   return all && ok ? 0 : 1;
 }
 
+// Answers nothing: the calibration run below asks no question.
+class NoPrompts : public vmk::Prompts {
+ public:
+  vmk::Button box(const vmk::MessageBox& b) override { return b.buttons.value(0, vmk::Button::Ok); }
+  std::optional<QString> input(const QString&, const QString&, const QString&) override { return {}; }
+  std::optional<QString> openFile(const vmk::FileDialog&) override { return {}; }
+  std::optional<QString> saveFile(const vmk::FileDialog&) override { return {}; }
+  std::optional<QString> password() override { return {}; }
+  std::optional<QString> number(const vmk::NumberDialog&) override { return {}; }
+  bool portSettings(vmk::PortSettings&) override { return false; }
+  void beep() override {}
+};
+
+// The automatic adjustment of one point as the calibration window runs it:
+// a channel 3 % off (one write, then ten readings in tolerance) and a
+// channel out of reach (50 writes, then the failure line). A reading is two
+// exchanges, a write two (write, store) and the window's 50 ms wait; each
+// exchange 10 + 20 bytes.
+int runCalibration(const QString& program, int baud) {
+  Simulator sim;
+  if (!sim.start(program, baud, {"--gain", "1=1.03,2=0.5"})) {
+    std::fprintf(stderr, "vmkbench: vmksim did not start\n");
+    return 1;
+  }
+  vmk::Session session;
+  vmk::PortSettings& port = session.Port1.settings();
+  port.portName = sim.path();
+  port.baudRate = 0;
+  port.customBaudRate = baud;
+  port.flowControl = vmk::PortSettings::FlowControl::None;
+  session.DeviceAddress = 1;
+  NoPrompts prompts;
+  const QString password = QStringLiteral("AAAA");
+  {
+    vmk::PortBracket bracket(session);
+    vmk::DeviceClient device(session);
+    const auto identity = device.readIdentity();
+    if (!identity) return 1;
+    session.vmk = identity.value;
+    if (vmk::SendServiceCommand(session, password, vmk::reg::kServiceCalibration,
+                                vmk::reg::kCalibrationEnter) != vmk::Outcome::Done)
+      return 1;
+  }
+  QTemporaryDir dir;
+  vmk::CalibrationModel::Options options;
+  options.programDir = dir.path() + QLatin1Char('/');
+  vmk::CalibrationModel model(session, prompts, options);
+  model.btConnectClick();
+  model.rgModeClick(vmk::CalibrMode::Automatic);
+  std::printf("\nautomatic adjustment, vmksim --pace at %d bit/s, turnaround %d ms, time-out %d ms\n",
+              baud, kTurnaroundMs, model.timeOut());
+  std::printf("  %-26s %13s %13s %7s\n", "point", "measured", "wire+turn+wait", "ratio");
+  bool all = model.AdjustActive();
+  for (int point : {1, 2}) {
+    const int from = int(model.m.lines().size());
+    bool adjusted = false;
+    const double ms = timed([&] { return adjusted = model.AutoAdjust(point); }, adjusted);
+    int reads = 0, writes = 0;
+    for (const QString& line : model.m.lines().mid(from)) {
+      if (line.startsWith(QStringLiteral("<- "))) ++reads;
+      if (line.startsWith(QStringLiteral("-> "))) ++writes;
+    }
+    const int exchanges = 2 * reads + 2 * writes;
+    const double wire = wireMs(exchanges * 30, baud, exchanges) + writes * model.timeOut();
+    char what[64];
+    std::snprintf(what, sizeof what, "%d (%d reads, %d writes)", point, reads, writes);
+    row(what, ms, wire, point == 1 ? adjusted : !adjusted);
+    all = all && (point == 1 ? adjusted : !adjusted);
+  }
+  model.btDisconnectClick();
+  vmk::PortBracket bracket(session);
+  vmk::SendServiceCommand(session, password, vmk::reg::kServiceCalibration, vmk::reg::kCalibrationLeave);
+  return all ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -230,12 +313,14 @@ int main(int argc, char** argv) {
     std::printf("vmkbench [--quick] [--vmksim PATH]\n"
                 "Times our master against vmksim --pace at 9600 and 115200 bit/s, and 200\n"
                 "reads of 9 registers with our master and with libmodbus, and the journal\n"
-                "readings (events, statistics, alarm list) at 9600 bit/s.\n"
+                "readings (events, statistics, alarm list) and the automatic adjustment of\n"
+                "two calibration points at 9600 bit/s.\n"
                 "--quick leaves out the 250-block download at 9600 bit/s.\n");
     return 0;
   }
   int rc = 0;
   for (int baud : {9600, 115200}) rc |= runBaud(program, baud, quick);
   rc |= runJournals(program, 9600);
+  rc |= runCalibration(program, 9600);
   return rc;
 }
