@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "app/calibration_form.h"
+#include "app/osc_view_binding.h"
 #include "app/param_bindings.h"
 #include "app/qt_prompts.h"
 #include "extlib/transport_error.h"
@@ -225,6 +226,7 @@ void DataModule::buildMenus() {
   m_pmAlarm = std::make_unique<QMenu>();
   m_pmAlarm->setObjectName(QStringLiteral("pmAlarm"));
   m_pmAlarm->addAction(a("actGetInterrupt"));
+  m_oscView = std::make_unique<OscViewBinding>(*m_ws, *m_prompts, journals, m_pmAlarm.get());
 
   for (int m = 0; m < m_menuList.size(); ++m) menuFromModel(m);
   connect(&m_ws->pages, &PageState::menuChanged, this, &DataModule::menuFromModel);

@@ -22,6 +22,7 @@
 
 namespace vmk {
 
+class OscViewBinding;
 class ParamBindings;
 class QtPrompts;
 
@@ -48,6 +49,7 @@ class DataModule : public QObject {
   Session& session() { return *m_session; }
   Workspace& ws() { return *m_ws; }
   Prompts& prompts() { return *m_prompts; }
+  OscViewBinding* oscView() const { return m_oscView.get(); }
   BoolStore& winterStore() { return *m_winterStore; }
   // The Qt prompts when the module made its own, else nullptr.
   QtPrompts* qtPrompts() const { return m_qtPrompts.get(); }
@@ -120,6 +122,7 @@ class DataModule : public QObject {
   QList<QMenu*> m_menuList;
   std::unique_ptr<QMenu> m_pmRelay;
   std::unique_ptr<QMenu> m_pmAlarm;
+  std::unique_ptr<OscViewBinding> m_oscView;
   QWidget* m_window = nullptr;
   bool m_syncing = false;
 };

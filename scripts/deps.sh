@@ -10,6 +10,7 @@ packages=(
   libmodbus-dev libsimpleini-dev libquazip1-qt6-dev
   socat mbpoll xvfb xauth fonts-dejavu-core
   python3 python3-openpyxl
+  libqcustomplot-dev libqcustomplot2.1-qt6
 )
 
 missing=()

@@ -191,6 +191,7 @@ void actGetInterruptExecute(Workspace& ws) {
                                         namesFrom(loader), target);
     }
     if (result.outcome == Outcome::Done) {
+      if (result.cfgWritten) ws.oscFiles.insert(row, target.base + QStringLiteral(".cfg"));
       ws.prompts.information(m::kOscDone);
       return;
     }

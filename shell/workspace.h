@@ -7,6 +7,7 @@
 // on; operations themselves never see it.
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QString>
 #include <functional>
 #include <vector>
@@ -68,6 +69,9 @@ class Workspace {
   Progress gugEvent{0, 64};
   Progress GugStat{0, 22};
   Progress GugAlarm{0, 15};
+  // The .cfg of each alarm row whose oscillogram was downloaded in this
+  // run (for the viewer).
+  QHash<int, QString> oscFiles;
 
   LabelTexts labels;         // page labels by name (lblKoefTT, lblCurrA, ...)
   MonitorPage monitor;       // page 1: lamps, clock source, refresh timer, last refresh

@@ -12,9 +12,12 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "app/job_cancel.h"
+#include "app/osc_view_binding.h"
+#include "oscview/osc_window.h"
 #include "app_fixture.h"
 #include "shell/command_table.h"
 #include "shell/page_rules.h"
@@ -239,6 +242,46 @@ class TestJournalPages : public QObject {
     item->trigger();
     QCOMPARE(f.prompts.boxTexts(),
              QStringList{QStringLiteral("Необходимо получить данные по осциллограмме!\rВыполнить операцию?")});
+  }
+
+  void aDownloadedOscillogramOpensInTheViewer() {
+    JournalPages p;
+    QTemporaryDir dir;
+    // The viewer library names the channels: the one built beside the tests.
+    p.f.ws().ProgramDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    p.open(6);
+    p.press("BitBtn3");
+    p.f.ws().grdAlarm.setCurrentRow(1);
+    QMenu* popup = p.f.dm->pmAlarm();
+    QAction* show = p.f.dm->oscView()->popupItem();
+    QVERIFY(popup->actions().contains(show));
+    Q_EMIT popup->aboutToShow();
+    QVERIFY(!show->isEnabled());
+
+    p.f.prompts.answerBox(Button::Ok);
+    p.f.prompts.answerSave(dir.filePath(QStringLiteral("one.cfg")));
+    p.f.dm->action(QStringLiteral("actGetInterrupt"))->trigger();
+    QCOMPARE(p.f.prompts.boxTexts().last(), QStringLiteral("Данные успешно получены!"));
+    Q_EMIT popup->aboutToShow();
+    QVERIFY(show->isEnabled());
+    show->trigger();
+    auto* viewer = p.f.dm->oscView()->window();
+    QVERIFY(viewer && viewer->isVisible());
+    QCOMPARE(viewer->recording().sampleCount(), 6000);
+    QVERIFY(viewer->windowTitle().endsWith(QStringLiteral("one.cfg")));
+    // Another row was not downloaded.
+    p.f.ws().grdAlarm.setCurrentRow(0);
+    Q_EMIT popup->aboutToShow();
+    QVERIFY(!show->isEnabled());
+
+    // The menu item opens any pair; a cancelled dialog opens nothing.
+    QAction* menu = p.f.dm->oscView()->menuItem();
+    QCOMPARE(menu->text(), QStringLiteral("Просмотр осциллограммы..."));
+    p.f.prompts.answerOpen(dir.filePath(QStringLiteral("one.cfg")));
+    viewer->show(oscview::Recording{}, QStringLiteral("empty"));
+    menu->trigger();
+    QCOMPARE(viewer->recording().sampleCount(), 6000);
+    QCOMPARE(p.f.prompts.asked().last().kind, QStringLiteral("open"));
   }
 };
 

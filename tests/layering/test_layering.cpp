@@ -170,6 +170,7 @@ class TestLayering : public QObject {
     QTest::newRow("ranges") << "ranges" << QStringList{"ranges"}
                             << QStringList{"extlib/registers.h"};
     QTest::newRow("about") << "about" << QStringList{"about"} << none;
+    QTest::newRow("oscview") << "oscview" << QStringList{"oscview"} << none;
   }
   void eachFolderIncludesOnlyWhatItMay() {
     QFETCH(QString, folder);

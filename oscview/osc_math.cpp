@@ -1,0 +1,87 @@
+#include "oscview/osc_math.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vmk::oscview {
+
+namespace {
+
+QString csvField(const QString& text) {
+  if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')))
+    return text;
+  QString t = text;
+  t.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+  return QLatin1Char('"') + t + QLatin1Char('"');
+}
+
+}  // namespace
+
+int SampleAt(const Recording& rec, double ms) {
+  const QVector<double>& t = rec.timeMs;
+  if (t.isEmpty()) return -1;
+  const auto it = std::lower_bound(t.begin(), t.end(), ms);
+  if (it == t.begin()) return 0;
+  if (it == t.end()) return int(t.size()) - 1;
+  const int after = int(it - t.begin());
+  return (t[after] - ms) < (ms - t[after - 1]) ? after : after - 1;
+}
+
+double CycleRms(const Recording& rec, int c, int s) {
+  if (c < 0 || c >= rec.values.size() || s < 0 || s >= rec.sampleCount()) return std::nan("");
+  const double cycleMs = 1000.0 / rec.lineFrequency;
+  const QVector<double>& t = rec.timeMs;
+  // The cycle (t[s] - cycle, t[s]]; at the start, the first cycle.
+  double end = t[s];
+  if (end - cycleMs < t.first() - 1e-9) end = t.first() + cycleMs - 1e-9;
+  const double begin = end - cycleMs;
+  double sum = 0;
+  int n = 0;
+  for (int k = SampleAt(rec, begin); k < rec.sampleCount() && t[k] <= end + 1e-9; ++k) {
+    if (t[k] <= begin + 1e-9) continue;
+    const double v = rec.values[c][k];
+    if (std::isnan(v)) continue;
+    sum += v * v;
+    ++n;
+  }
+  return n ? std::sqrt(sum / n) : std::nan("");
+}
+
+double Cycles(const Recording& rec, double ms) { return ms * rec.lineFrequency / 1000.0; }
+
+QString AnalogName(const Recording& rec, int c) {
+  const QString id = rec.analog.value(c).id;
+  return id.isEmpty() ? QStringLiteral("A%1").arg(c + 1) : id;
+}
+
+QString DigitalName(const Recording& rec, int c) {
+  const QString id = rec.digital.value(c).id;
+  return id.isEmpty() ? QStringLiteral("D%1").arg(c + 1) : id;
+}
+
+QByteArray SamplesCsv(const Recording& rec, double t1, double t2) {
+  if (t1 > t2) std::swap(t1, t2);
+  QStringList header{QStringLiteral("t, мс")};
+  for (int c = 0; c < rec.analog.size(); ++c) {
+    const QString unit = rec.analog[c].unit;
+    header << csvField(unit.isEmpty() ? AnalogName(rec, c) : AnalogName(rec, c) + QStringLiteral(", ") + unit);
+  }
+  for (int c = 0; c < rec.digital.size(); ++c) header << csvField(DigitalName(rec, c));
+  QByteArray out("\xEF\xBB\xBF");
+  out += header.join(QLatin1Char(',')).toUtf8() + "\r\n";
+  for (int s = 0; s < rec.sampleCount(); ++s) {
+    const double t = rec.timeMs[s];
+    if (t < t1 - 1e-9 || t > t2 + 1e-9) continue;
+    QByteArray row = QByteArray::number(t, 'f', 4);
+    for (int c = 0; c < rec.values.size(); ++c) {
+      row += ',';
+      const double v = rec.values[c][s];
+      if (!std::isnan(v)) row += QByteArray::number(v, 'g', 10);
+    }
+    for (int c = 0; c < rec.states.size(); ++c) row += rec.states[c][s] ? ",1" : ",0";
+    out += row + "\r\n";
+  }
+  return out;
+}
+
+}  // namespace vmk::oscview
