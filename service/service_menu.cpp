@@ -5,6 +5,7 @@
 #include "extlib/registers.h"
 #include "model/clock.h"
 #include "model/message_log.h"
+#include "model/messages.h"
 #include "model/prompts.h"
 #include "model/time_formats.h"
 #include "service/messages.h"
@@ -107,6 +108,9 @@ Outcome N13Click(const ServiceContext& c, const std::function<void()>& calibrati
     const Outcome left = SendServiceCommand(c.session, password.value, reg::kServiceCalibration,
                                             reg::kCalibrationLeave);
     if (left == Outcome::Done) logLine(c, svc::kCalibrationEnd);
+    // Unlike the other service requests, a failure here is not harmless:
+    // the relay stays in calibration mode, measuring the rig, so say so.
+    else c.prompts.error(msg::kLinkError);
     return left;
   };
   c.session.closePort();

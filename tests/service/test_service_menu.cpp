@@ -299,6 +299,21 @@ class TestServiceMenu : public QObject {
     QVERIFY(!f.portOpen());
   }
 
+  // A device that does not answer the request to leave calibration mode
+  // stays in it: unlike the other service requests, that is said.
+  void calibrationNotLeftIsReported() {
+    Fixture f;
+    f.prompts.answerPassword(QStringLiteral("AAAA"));
+    const Outcome o = N13Click(f.context(), [&] {
+      f.plan.fault = [](const QByteArray&) { return Fault::Silence; };
+    });
+    QCOMPARE(o, Outcome::NoAnswer);
+    QVERIFY(f.dev().calibration().calibrationMode());
+    QCOMPARE(f.ws.mmMess.lines(), QStringList{"10:00:00 Начало калибровки."});
+    QCOMPARE(f.prompts.boxTexts(), QStringList{QStringLiteral("Ошибка связи с устройством!")});
+    QVERIFY(!f.portOpen());
+  }
+
   // A window that fails still leaves the device out of calibration mode.
   void calibrationLeftWhenTheWindowFails() {
     Fixture f;
