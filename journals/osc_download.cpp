@@ -61,7 +61,7 @@ auto withRetries(Ask ask, int& retries) {
 }
 
 // Both files under temporary names beside their targets; put in place
-// only by commit(), removed otherwise.
+// only when both are written, removed otherwise.
 class PairWriter {
  public:
   PairWriter(const QString& base, bool withCfg)
@@ -98,6 +98,14 @@ class PairWriter {
 };
 
 }  // namespace
+
+bool WritePair(const QString& base, const QByteArray& dat, const QByteArray* cfg, QString* why) {
+  PairWriter files(base, cfg != nullptr);
+  QString reason;
+  const bool written = files.write(dat, cfg ? *cfg : QByteArray(), &reason);
+  if (!written && why) *why = reason;
+  return written;
+}
 
 QString BaseName(const QString& chosen) {
   const QString suffix = QFileInfo(chosen).suffix();
@@ -189,9 +197,8 @@ DownloadResult downloadOscillogram(Session& session, JobControl& jobs, Progress*
       dat = DataFile(table);
     }
     const bool withCfg = library == ViewLoad::Loaded;
-    PairWriter files(target.base, withCfg);
     QString why;
-    if (!files.write(dat, cfg, &why)) {
+    if (!WritePair(target.base, dat, withCfg ? &cfg : nullptr, &why)) {
       result.outcome = Outcome::InputRefused;
       result.error = why;
       return result;

@@ -1,6 +1,7 @@
 #include "journals/osc_samples.h"
 
-#include "device/codecs.h"
+#include <algorithm>
+
 #include "device/device_client.h"
 
 namespace vmk::osc {
@@ -38,20 +39,71 @@ void GlitchFilter(SampleTable& table) {
   }
 }
 
+namespace {
+
+// The fields of FormatSample32 and FormatSample16 made straight into
+// bytes (the data file has 132 000 of them); the tests hold them to the
+// codecs.
+void appendDigits(QByteArray& out, std::uint32_t magnitude, int zeros) {
+  char digits[10];
+  int n = 0;
+  do {
+    digits[n++] = char('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude);
+  out.append(std::max(0, zeros - n), '0');
+  while (n) out.append(digits[--n]);
+}
+
+void appendSample32(QByteArray& out, std::uint32_t value, int width) {
+  if (value == 0) {
+    out.append('-');
+    out.append(width - 1, '0');
+    return;
+  }
+  appendDigits(out, value, width);
+}
+
+void appendSample16(QByteArray& out, std::uint16_t sample, int width) {
+  int v = sample <= 0x8000 ? int(sample) : int(sample) - 65536;
+  v += v / 2;
+  if (v > 0) {
+    appendDigits(out, std::uint32_t(v), width);
+    return;
+  }
+  // A minus sign takes the place of one leading zero.
+  out.append('-');
+  const std::uint32_t m = std::uint32_t(-v);
+  int length = 0;
+  for (std::uint32_t k = m; k || length == 0; k /= 10) ++length;
+  out.append(std::max(0, width - length - 1), '0');
+  appendDigits(out, m, 0);
+}
+
+void appendLine(QByteArray& out, int s, const Sample& sample) {
+  appendSample32(out, std::uint32_t(s + 1), 8);
+  out.append(',');
+  appendSample32(out, std::uint32_t(s) * kSampleMicroseconds, 10);
+  for (std::uint16_t a : sample.analog) {
+    out.append(',');
+    appendSample16(out, a, 8);
+  }
+  for (int n = 1; n <= kDigitalChannels; ++n) out.append(sample.channel(n) ? ",1" : ",0");
+}
+
+}  // namespace
+
 QByteArray DataLine(int s, const Sample& sample) {
-  QString line = FormatSample32(std::uint32_t(s + 1), 8) + QLatin1Char(',') +
-                 FormatSample32(std::uint32_t(s) * kSampleMicroseconds, 10);
-  for (std::uint16_t a : sample.analog) line += QLatin1Char(',') + FormatSample16(a, 8);
-  for (int n = 1; n <= kDigitalChannels; ++n)
-    line += sample.channel(n) ? QLatin1String(",1") : QLatin1String(",0");
-  return line.toLatin1();
+  QByteArray line;
+  appendLine(line, s, sample);
+  return line;
 }
 
 QByteArray DataFile(const SampleTable& table) {
   QByteArray out;
-  out.reserve(int(table.size()) * 92);
+  out.reserve(int(table.size()) * 96);
   for (std::size_t s = 0; s < table.size(); ++s) {
-    out += DataLine(int(s), table[s]);
+    appendLine(out, int(s), table[s]);
     out += "\r\n";
   }
   return out;

@@ -4,6 +4,7 @@
 
 #include <QtTest>
 
+#include "device/codecs.h"
 #include "device/device_client.h"
 #include "extlib/charset.h"
 #include "extlib/registers.h"
@@ -61,6 +62,23 @@ class TestOscLines : public QObject {
     QVERIFY(file.startsWith("00000001,-000000000,"));
     QVERIFY(file.contains("\r\n00006000,0003749375,"));
     QVERIFY(file.endsWith(",0\r\n"));
+  }
+
+  // The data file makes its fields itself; they are the codecs' fields for
+  // every 16-bit sample and for numbers of every length.
+  void dataFieldsAreTheCodecsFields() {
+    for (int v = 0; v <= 0xFFFF; ++v) {
+      Sample s;
+      s.analog = {std::uint16_t(v), 0, 0, 0};
+      const QByteArray field = DataLine(0, s).split(',')[2];
+      if (field != FormatSample16(std::uint16_t(v), 8).toLatin1())
+        QFAIL(qPrintable(QStringLiteral("sample %1: %2").arg(v).arg(QString::fromLatin1(field))));
+    }
+    for (int s : {0, 1, 9, 10, 99, 1599, 5999}) {
+      const QList<QByteArray> f = DataLine(s, Sample{}).split(',');
+      QCOMPARE(f[0], FormatSample32(std::uint32_t(s + 1), 8).toLatin1());
+      QCOMPARE(f[1], FormatSample32(std::uint32_t(s) * 625, 10).toLatin1());
+    }
   }
 
   void glitchFilter_data() {
