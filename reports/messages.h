@@ -1,0 +1,25 @@
+#pragma once
+// The texts of the reports.
+
+#include <QString>
+
+namespace vmk::msg::reports {
+
+// The question after a report was written; its lines are separated by
+// carriage returns.
+inline const QString kFinished = QStringLiteral("Формирование файла завершено");
+inline const QString kFileLine = QStringLiteral("Файл: \"%1\"");
+inline const QString kOpenFile = QStringLiteral("Открыть файл?");
+
+// "date" and "pu4" of a device clock that is not set.
+inline const QString kUndefinedDate = QStringLiteral("Неопределены");
+
+// The template engine's own messages.
+inline const QString kNoTemplate = QStringLiteral("Не найден шаблон отчёта \"%1\"");
+inline const QString kTemplateUnreadable = QStringLiteral("Не удаётся прочитать шаблон отчёта \"%1\": %2");
+inline const QString kTemplateDamaged =
+    QStringLiteral("Шаблон отчёта \"%1\" повреждён или не является книгой Excel: %2");
+inline const QString kNoOutputName = QStringLiteral("Не задано имя файла отчёта");
+inline const QString kNotWritten = QStringLiteral("Не удаётся записать файл \"%1\": %2");
+
+}  // namespace vmk::msg::reports

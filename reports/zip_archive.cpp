@@ -1,0 +1,119 @@
+#include "reports/zip_archive.h"
+
+#include <QBuffer>
+#include <QDateTime>
+#include <quazip.h>
+#include <quazipfile.h>
+#include <quazipnewinfo.h>
+#include <zlib.h>
+
+namespace vmk::xlsx {
+
+namespace {
+
+void say(QString* why, const QString& text) {
+  if (why) *why = text;
+}
+
+}  // namespace
+
+std::optional<QList<ZipEntry>> readZip(const QByteArray& bytes, QString* why,
+                                       const ZipLimits& limits) {
+  QByteArray copy = bytes;  // QBuffer wants a non-const array
+  QBuffer buffer(&copy);
+  QuaZip zip(&buffer);
+  if (!zip.open(QuaZip::mdUnzip)) {
+    say(why, QStringLiteral("это не архив zip"));
+    return std::nullopt;
+  }
+  QList<ZipEntry> entries;
+  qint64 total = 0;
+  for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
+    if (entries.size() >= limits.maxEntries) {
+      say(why, QStringLiteral("слишком много частей"));
+      return std::nullopt;
+    }
+    const QString name = zip.getCurrentFileName();
+    if (name.isEmpty()) {
+      say(why, QStringLiteral("часть без имени"));
+      return std::nullopt;
+    }
+    if (name.endsWith(QLatin1Char('/'))) continue;
+    QuaZipFile file(&zip);
+    if (!file.open(QIODevice::ReadOnly)) {
+      say(why, QStringLiteral("часть %1 не читается").arg(name));
+      return std::nullopt;
+    }
+    QByteArray data;
+    char chunk[16384];
+    for (;;) {
+      const qint64 n = file.read(chunk, sizeof chunk);
+      if (n < 0) {
+        say(why, QStringLiteral("часть %1 повреждена").arg(name));
+        return std::nullopt;
+      }
+      if (n == 0) break;
+      total += n;
+      // The size the directory states is not trusted: the count is.
+      if (total > limits.maxUnpacked) {
+        say(why, QStringLiteral("части занимают больше %1 байт").arg(limits.maxUnpacked));
+        return std::nullopt;
+      }
+      data.append(chunk, n);
+    }
+    file.close();
+    // A wrong checksum shows when the entry is closed.
+    if (file.getZipError() != UNZ_OK) {
+      say(why, QStringLiteral("часть %1 повреждена").arg(name));
+      return std::nullopt;
+    }
+    entries.append({name, data});
+  }
+  if (zip.getZipError() != UNZ_OK) {
+    say(why, QStringLiteral("оглавление архива повреждено"));
+    return std::nullopt;
+  }
+  zip.close();
+  return entries;
+}
+
+std::optional<QByteArray> writeZip(const QList<ZipEntry>& entries, QString* why,
+                                   const QDateTime& stamp) {
+  QByteArray bytes;
+  {
+    QBuffer buffer(&bytes);
+    QuaZip zip(&buffer);
+    zip.setZip64Enabled(false);
+    // Local headers carry the sizes: the buffer can seek back to them.
+    zip.setDataDescriptorWritingEnabled(false);
+    if (!zip.open(QuaZip::mdCreate)) {
+      say(why, QStringLiteral("архив не создаётся"));
+      return std::nullopt;
+    }
+    const QDateTime when = stamp.isValid() ? stamp : QDateTime::currentDateTime();
+    for (const ZipEntry& e : entries) {
+      QuaZipNewInfo info(e.name);
+      info.dateTime = when;
+      info.externalAttr = 0644u << 16;  // a plain file, readable by all
+      QuaZipFile file(&zip);
+      if (!file.open(QIODevice::WriteOnly, info, nullptr, 0, Z_DEFLATED, Z_DEFAULT_COMPRESSION) ||
+          file.write(e.data) != e.data.size()) {
+        say(why, QStringLiteral("часть %1 не записывается").arg(e.name));
+        return std::nullopt;
+      }
+      file.close();
+      if (file.getZipError() != ZIP_OK) {
+        say(why, QStringLiteral("часть %1 не записывается").arg(e.name));
+        return std::nullopt;
+      }
+    }
+    zip.close();
+    if (zip.getZipError() != ZIP_OK) {
+      say(why, QStringLiteral("оглавление архива не записывается"));
+      return std::nullopt;
+    }
+  }
+  return bytes;
+}
+
+}  // namespace vmk::xlsx
