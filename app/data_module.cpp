@@ -2,8 +2,10 @@
 
 #include <QActionGroup>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QKeySequence>
 #include <QSet>
+#include <QUrl>
 #include <exception>
 #include <optional>
 
@@ -58,6 +60,7 @@ DataModule::DataModule(Options options, QObject* parent)
     TMainForm form(model, m_window);
     form.exec();
   };
+  m_ws->openDocument = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
   // Every selection runs the selection step, that of the row already
   // current too (after a read its value may be another).
   for (int tag : {1, 2})

@@ -96,6 +96,7 @@ std::optional<QString> QtPrompts::fileDialog(const FileDialog& dialog, bool save
   const QStringList filters = nameFilters(dialog.filter);
   if (!filters.isEmpty()) fd.setNameFilters(filters);
   fd.setDefaultSuffix(dialog.defaultExt);
+  if (!dialog.fileName.isEmpty()) fd.selectFile(dialog.fileName);
   if (save && !dialog.overwritePrompt) fd.setOption(QFileDialog::DontConfirmOverwrite);
   if (fd.exec() != QDialog::Accepted || fd.selectedFiles().isEmpty()) return std::nullopt;
   if (dialog.chosenFilter) *dialog.chosenFilter = std::max(0, int(filters.indexOf(fd.selectedNameFilter())));

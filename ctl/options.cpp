@@ -8,7 +8,8 @@ namespace {
 const QStringList kValueOptions = {
     QStringLiteral("--group"), QStringLiteral("-o"), QStringLiteral("--password"),
     QStringLiteral("--at"), QStringLiteral("--csv"), QStringLiteral("--entry"),
-    QStringLiteral("--point"), QStringLiteral("--reference"), QStringLiteral("--k")};
+    QStringLiteral("--point"), QStringLiteral("--reference"), QStringLiteral("--k"),
+    QStringLiteral("--kind")};
 
 int toInt(const QString& name, const QString& value) {
   bool ok = false;

@@ -40,6 +40,7 @@ struct FileDialog {
   // When given, the dialog puts here which of the filter's choices was
   // taken (0 = the first).
   int* chosenFilter = nullptr;
+  QString fileName{};   // the name the dialog starts with
 };
 
 // The number dialog `TInputSerial`: digits only, at most maxLength characters.

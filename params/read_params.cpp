@@ -4,7 +4,7 @@
 
 #include "device/device_client.h"
 #include "device/session.h"
-#include "extlib/charset.h"
+#include "device/setup_words.h"
 #include "extlib/registers.h"
 #include "model/text_grid.h"
 #include "params/catalogue.h"
@@ -46,22 +46,6 @@ QVector<ParamRow> fillRows(TextGrid& grid, int tag, int from, int to, int base,
   return filled;
 }
 
-// The setup fields the first parameter block carries; the device clock is
-// not among them.
-void storeSetupFields(SetupFields& setup, const RegisterWords& w) {
-  const std::uint16_t high = w.at(reg::kPassword), low = w.at(reg::kPasswordLow);
-  setup.NetAddress = std::uint8_t(w.at(reg::kAddress) & 0xFF);
-  setup.InterfaceWord = w.at(reg::kInterface);
-  setup.DevicePassword = cp1251::decodeChar(high >> 8) + cp1251::decodeChar(high & 0xFF) +
-                         cp1251::decodeChar(low >> 8) + cp1251::decodeChar(low & 0xFF);
-  setup.ActiveGroup = std::uint8_t((w.at(reg::kActiveGroup) & 1) + 1);
-  setup.GroupChangeMode = std::uint8_t(w.at(reg::kGroupMode) & 1);
-  setup.CtPrimary = w.at(reg::kCtPrimary);
-  setup.CtSecondary = w.at(reg::kCtSecondary);
-  setup.EarthCtPrimary = w.at(reg::kEarthCtPrimary);
-  setup.EarthCtSecondary = w.at(reg::kEarthCtSecondary);
-}
-
 }  // namespace
 
 ParamReadResult readParameters(Session& session, int group, TextGrid& grid1, TextGrid& grdSett,
@@ -80,7 +64,7 @@ ParamReadResult readParameters(Session& session, int group, TextGrid& grid1, Tex
     }
     if (b == 0) {
       ClearTab(grid1);
-      storeSetupFields(setup, words.value);
+      StoreSetupWords(setup, words.value);
       result.setupRead = true;
     }
     result.parameters << fillRows(grid1, 1, fromRow, kLastRowOf[b], 0, words.value, locale);

@@ -33,6 +33,7 @@ const CommandRegistry& commandRegistry() {
     declareServiceCommands(r);
     declareJournalCommands(r);
     declareOscCommands(r);
+    declareReportCommands(r);
     return r;
   }();
   return registry;

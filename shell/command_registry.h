@@ -92,6 +92,7 @@ void declareParamsCommands(CommandRegistry& registry);
 void declareServiceCommands(CommandRegistry& registry);
 void declareJournalCommands(CommandRegistry& registry);
 void declareOscCommands(CommandRegistry& registry);
+void declareReportCommands(CommandRegistry& registry);
 void declareShellCommands(CommandRegistry& registry);
 
 }  // namespace vmk

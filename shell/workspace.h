@@ -84,6 +84,11 @@ class Workspace {
   // Shows the calibration window modally for the connected device (empty:
   // there is none to show).
   std::function<void()> showCalibrationWindow;
+  // Opens a finished report with the desktop's program for its kind
+  // (empty: it is not opened).
+  std::function<void(const QString& path)> openDocument;
+  // The report dialog's last file name, offered again by the next report.
+  QString reportFileName;
 
   // Steps other subsystems add to the page-change rule; they run first, in
   // the order added, with the new page (resetting auto-refresh is one).

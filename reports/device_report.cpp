@@ -1,0 +1,69 @@
+#include "reports/device_report.h"
+
+#include <iterator>
+
+#include "device/device_client.h"
+#include "device/session.h"
+#include "device/setup_words.h"
+#include "extlib/registers.h"
+#include "extlib/transport_error.h"
+
+namespace vmk {
+
+QString templateName(JournalReport kind) {
+  switch (kind) {
+    case JournalReport::Events: return QStringLiteral("template1.xlsx");
+    case JournalReport::Stats: return QStringLiteral("template2.xlsx");
+    case JournalReport::Alarms: return QStringLiteral("template3.xlsx");
+  }
+  return {};
+}
+
+DeviceReportRead readDeviceReport(Session& session, SetupFields& setup, const SignalNameFn& names,
+                                  const QLocale& locale) {
+  DeviceReportRead result;
+  PortBracket bracket(session);
+  DeviceClient device(session);
+  RegisterImage image;
+
+  constexpr int kBlocks = int(std::size(reg::kParamBlocks));
+  for (int read = 0; read < kBlocks + 2; ++read) {
+    const reg::Block block = read < kBlocks ? reg::kParamBlocks[read] : reg::groupBlock(read - kBlocks + 1);
+    Result<RegisterWords> words;
+    try {
+      words = device.readRegisters(block);
+    } catch (const TransportError&) {
+      words.outcome = Outcome::PortFailure;
+    }
+    if (!words) {
+      result.outcome = words.outcome;
+      result.failedRead = read;
+      return result;
+    }
+    for (int i = 0; i < words.value.count(); ++i)
+      image.set(words.value.first + i, words.value.words[i]);
+    switch (read) {
+      case 0:
+        StoreSetupWords(setup, words.value);
+        result.setupRead = true;
+        addValues(result.values, setupValues(image));
+        break;
+      case 1: addValues(result.values, configurationValues(image, names)); break;
+      case 2: addValues(result.values, recorderValues(image, locale)); break;
+      case 3: addValues(result.values, channelValues(image, names)); break;
+      default: addValues(result.values, groupValues(read - kBlocks + 1, image, names, locale)); break;
+    }
+  }
+  return result;
+}
+
+QString writeReport(const QString& templatePath, const ReportValues& values, const QString& file) {
+  XlsxTemplate rep;
+  rep.setTemplate(templatePath);
+  rep.setValues(values);
+  rep.setOutputFile(file);
+  QString error;
+  return rep.run(&error) ? QString() : error;
+}
+
+}  // namespace vmk

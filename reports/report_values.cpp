@@ -1,0 +1,211 @@
+#include "reports/report_values.h"
+
+#include "device/codecs.h"
+#include "extlib/charset.h"
+#include "extlib/registers.h"
+#include "link/connection.h"
+#include "model/text_grid.h"
+#include "reports/messages.h"
+
+namespace vmk {
+
+namespace {
+
+// The viewer library's names are length-prefixed texts of one byte length.
+constexpr int kListBuffer = 255;
+
+QString number(std::uint32_t n) { return QString::number(n); }
+
+// A setting word's stage bits (word 0) and acceleration bits (word 33).
+constexpr int kStagesWord = 0, kAccelerationWord = 33;
+constexpr int kMtz1 = 0, kMtz2 = 1, kMtz3 = 2, kZnz = 3, kApv = 4, kUrov = 5, kApv2 = 6;
+
+}  // namespace
+
+int sameItem(int bit) { return bit; }
+
+int recorderChannelItem(int bit) {
+  if (bit < 16) return bit + 11;
+  if (bit <= 26) return bit - 16;
+  return bit;
+}
+
+QString signalListText(const SignalNameFn& names, int kind, std::uint32_t mask, int bits,
+                       ItemOfBit itemOf) {
+  QString text;
+  for (int bit = 0; bit < bits && bit < 32; ++bit)
+    if (mask >> bit & 1u) text += names(kind, itemOf(bit)) + QLatin1Char('\n');
+  text.truncate(kListBuffer);
+  text.chop(1);
+  return text;
+}
+
+QString fixedText(std::uint32_t word, int divisor, int decimals, const QLocale& locale) {
+  std::uint64_t scale = 1;
+  for (int i = 0; i < decimals; ++i) scale *= 10;
+  const std::uint64_t scaled = std::uint64_t(word) * scale;
+  std::uint64_t q = scaled / std::uint64_t(divisor);
+  const std::uint64_t r = scaled % std::uint64_t(divisor);
+  if (2 * r > std::uint64_t(divisor) || (2 * r == std::uint64_t(divisor) && (q & 1))) ++q;
+  QString text = QString::number(q / scale);
+  if (decimals > 0)
+    text += locale.decimalPoint() +
+            QString::number(q % scale).rightJustified(decimals, QLatin1Char('0'));
+  return text;
+}
+
+RegisterImage::RegisterImage() : m_words(reg::kImageSize, 0) {}
+
+ReportValues headerValues(const TVMK& vmk, const QDateTime& now) {
+  const QDateTime clock = MakeDeviceDateTime(vmk.setup, now.date());
+  return {{QStringLiteral("date"), FormatDateTime(now)},
+          {QStringLiteral("pu1"), vmk.Name},
+          {QStringLiteral("pu2"), qint64(vmk.SerialNumber)},
+          {QStringLiteral("pu3"), VersionText(vmk.VersionWord)},
+          {QStringLiteral("pu4"), clock.isValid() ? FormatDateTime(clock) : msg::reports::kUndefinedDate},
+          {QStringLiteral("pu5"), vmk.Language}};
+}
+
+ReportValues setupValues(const RegisterImage& w) {
+  ReportValues v;
+  const std::uint16_t high = w.at(reg::kPassword), low = w.at(reg::kPasswordLow);
+  v.insert(QStringLiteral("p1"), number(w.at(reg::kAddress)));
+  v.insert(QStringLiteral("p2"),
+           interfaceLines(w.at(reg::kInterface)).join(QLatin1Char('\n')).left(kListBuffer));
+  v.insert(QStringLiteral("p3"), cp1251::decodeChar(high >> 8) + cp1251::decodeChar(high & 0xFF) +
+                                     cp1251::decodeChar(low >> 8) + cp1251::decodeChar(low & 0xFF));
+  v.insert(QStringLiteral("p4"), number((w.at(reg::kActiveGroup) & 1u) + 1));
+  v.insert(QStringLiteral("p5"), w.at(reg::kGroupMode) & 1u ? QStringLiteral("Динамическое измен.")
+                                                            : QStringLiteral("Статическое измен."));
+  v.insert(QStringLiteral("p6"), number(w.at(reg::kCtPrimary)));
+  v.insert(QStringLiteral("p7"), number(w.at(reg::kCtSecondary)));
+  v.insert(QStringLiteral("p8"), number(w.at(reg::kEarthCtPrimary)));
+  v.insert(QStringLiteral("p9"), number(w.at(reg::kEarthCtSecondary)));
+  return v;
+}
+
+ReportValues configurationValues(const RegisterImage& w, const SignalNameFn& names) {
+  using namespace signal_list;
+  ReportValues v;
+  for (int n = 1; n <= reg::kIndicatorCount; ++n) {
+    const int low = reg::kIndicators + 2 * (n - 1);
+    const std::uint32_t mask = std::uint32_t(w.at(low + 1) & 0x3Fu) << 16 | w.at(low);
+    v.insert(QStringLiteral("p1%1").arg(n), signalListText(names, kIndicators, mask, 22));
+  }
+  for (int n = 1; n <= reg::kInputCount; ++n) {
+    v.insert(QStringLiteral("p2%1").arg(n),
+             signalListText(names, kInputs, w.at(reg::kInputConfig + n - 1), 15));
+    v.insert(QStringLiteral("p5%1").arg(n), number(w.at(reg::kInputDelays + n - 1) * 10u));
+  }
+  for (int n = 1; n <= reg::kRelayCount; ++n) {
+    const int low = reg::kRelayConfig + 2 * (n - 1);
+    const std::uint32_t mask = std::uint32_t(w.at(low + 1) & 0x3u) << 16 | w.at(low);
+    v.insert(QStringLiteral("p3%1").arg(n), signalListText(names, kRelays, mask, 18));
+    v.insert(QStringLiteral("p4%1").arg(n), number(w.at(reg::contactTimeRegister(n)) * 10u));
+  }
+  // The breaker-failure contact lies between relays 1 and 2.
+  v.insert(QStringLiteral("p40"), number(w.at(reg::kContactTimes + 1) * 10u));
+  return v;
+}
+
+ReportValues recorderValues(const RegisterImage& w, const QLocale& locale) {
+  return {{QStringLiteral("p46"), fixedText(w.at(reg::kRecorderPreTrigger), 10, 2, locale)},
+          {QStringLiteral("p5_0"), w.at(reg::kRecorderSource) & 1u ? QStringLiteral("Пуск МТЗ/ЗНЗ")
+                                                                    : QStringLiteral("Работа МТЗ/ЗНЗ")}};
+}
+
+ReportValues channelValues(const RegisterImage& w, const SignalNameFn& names) {
+  ReportValues v;
+  for (int n = 1; n <= reg::kChannelCount; ++n) {
+    const int low = reg::kChannels.first + 2 * (n - 1);
+    const std::uint32_t mask = std::uint32_t(w.at(low + 1)) << 16 | w.at(low);
+    v.insert(QStringLiteral("p5_%1").arg(n),
+             signalListText(names, signal_list::kRecorderChannels, mask, 32, recorderChannelItem));
+  }
+  return v;
+}
+
+ReportValues groupValues(int group, const RegisterImage& image, const SignalNameFn& names,
+                         const QLocale& locale) {
+  using namespace signal_list;
+  const int base = reg::groupBase(group);
+  auto word = [&](int w) { return image.at(base + w); };
+  const std::uint16_t stages = word(kStagesWord), accelerations = word(kAccelerationWord);
+  auto on = [](std::uint16_t bits, int bit) { return bool(bits >> bit & 1u); };
+
+  ReportValues v;
+  auto put = [&](int number, const QString& text) {
+    v.insert(QStringLiteral("g%1_%2").arg(group).arg(number), text);
+  };
+  // A value shown while its stage is active, else the stage's text.
+  auto staged = [&](int number, bool active, const QString& inactive, const QString& value) {
+    put(number, active ? value : inactive);
+  };
+  // An acceleration time: its stage and its acceleration must both be on.
+  auto accelerated = [&](int number, int stage, const QString& stageOff,
+                         const QString& accelerationOff, int w) {
+    if (!on(stages, stage)) put(number, stageOff);
+    else if (!on(accelerations, stage)) put(number, accelerationOff);
+    else put(number, fixedText(word(w), 100, 2, locale));
+  };
+
+  put(1, signalListText(names, kActiveStages, stages, 15));
+  put(2, signalListText(names, kBlockings, word(1), 6));
+  put(19, signalListText(names, kAccelerations, accelerations, 3));
+
+  const QString mtz1 = QStringLiteral("Неактивна МТЗ-1"), mtz2 = QStringLiteral("Неактивна МТЗ-2"),
+                mtz3 = QStringLiteral("Неактивна МТЗ-3");
+  staged(3, on(stages, kMtz1), mtz1, fixedText(word(5), 500, 2, locale));
+  staged(4, on(stages, kMtz1), mtz1, fixedText(word(6), 100, 3, locale));
+  accelerated(5, kMtz1, mtz1, QStringLiteral("Неактивно ускорение МТЗ-1"), 7);
+  staged(6, on(stages, kMtz2), mtz2, fixedText(word(12), 500, 2, locale));
+  staged(7, on(stages, kMtz2), mtz2, fixedText(word(13), 100, 3, locale));
+  accelerated(8, kMtz2, mtz2, QStringLiteral("Неактивно ускорение МТЗ-2"), 14);
+  staged(9, on(stages, kMtz3), mtz3, fixedText(word(18), 500, 2, locale));
+  staged(10, on(stages, kMtz3), mtz3, fixedText(word(19), 100, 3, locale));
+  const int characteristic = qMin(word(20) & 0xFF, 19);
+  staged(11, on(stages, kMtz3), mtz3, names(kCharacteristics, characteristic));
+  accelerated(12, kMtz3, mtz3, QStringLiteral("Неактивно ускорение МТЗ-3"), 21);
+
+  const QString znz = QStringLiteral("Неактивна ЗНЗ");
+  staged(13, on(stages, kZnz), znz, fixedText(word(25), 1000, 3, locale));
+  staged(14, on(stages, kZnz), znz, fixedText(word(26), 100, 3, locale));
+  const QString apv = QStringLiteral("Неактивно АПВ"), apv2 = QStringLiteral("Неактивно АПВ-2");
+  staged(15, on(stages, kApv), apv, fixedText(word(29), 100, 2, locale));
+  staged(16, on(stages, kApv), apv, fixedText(word(30), 100, 2, locale));
+  // The second stage counts only together with the first.
+  const bool second = on(stages, kApv) && on(stages, kApv2);
+  staged(17, second, apv2, fixedText(word(31), 100, 2, locale));
+  staged(18, second, apv2, fixedText(word(32), 100, 2, locale));
+  staged(20, on(stages, kUrov), QStringLiteral("Неактивно УРОВ"), fixedText(word(34), 100, 3, locale));
+
+  put(21, fixedText(word(8), 100, 2, locale));
+  put(22, fixedText(word(28), 100, 2, locale));
+  put(23, fixedText(word(35), 500, 2, locale));
+  put(24, number(word(36)).startsWith(QLatin1Char('1')) ? QStringLiteral("Активна")
+                                                        : QStringLiteral("Неактивна"));
+  return v;
+}
+
+ReportValues journalValues(JournalReport kind, const TextGrid& grid) {
+  // The columns of "d" and "s"; the events add "i" and the joined states.
+  const int d = kind == JournalReport::Alarms ? 0 : 1;
+  ReportValues v;
+  for (int row = 0; row < grid.rowCount(); ++row) {
+    const int n = row + 1;
+    v.insert(QStringLiteral("d%1").arg(n), grid.cell(d, row));
+    v.insert(QStringLiteral("s%1").arg(n), grid.cell(d + 1, row));
+    if (kind != JournalReport::Events) continue;
+    v.insert(QStringLiteral("i%1").arg(n), grid.cell(3, row));
+    QString states;
+    for (int c = 4; c <= 15; ++c) states += grid.cell(c, row);
+    v.insert(QStringLiteral("o%1").arg(n), states.left(kListBuffer));
+  }
+  return v;
+}
+
+void addValues(ReportValues& values, const ReportValues& more) {
+  for (auto it = more.constBegin(); it != more.constEnd(); ++it) values.insert(it.key(), it.value());
+}
+
+}  // namespace vmk

@@ -1,0 +1,85 @@
+#pragma once
+// The named values of the reports, in their printed form: the header of
+// every report, the parameters and both setting groups of the device
+// report, and the rows of the three journal reports.
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+#include <QVector>
+#include <cstdint>
+#include <functional>
+
+#include "device/tvmk.h"
+#include "reports/xlsx_template.h"
+
+namespace vmk {
+
+class TextGrid;
+
+// `GetFuncAr` of the viewer library: the name of item `index` of list `kind`.
+using SignalNameFn = std::function<QString(int kind, int index)>;
+
+// The lists the report names signals from.
+namespace signal_list {
+constexpr int kIndicators = 0, kRelays = 1, kInputs = 2, kActiveStages = 3, kBlockings = 4,
+              kAccelerations = 5, kCharacteristics = 6, kRecorderChannels = 7;
+}
+
+// The item a set bit of a mask stands for in its list.
+using ItemOfBit = int (*)(int bit);
+int sameItem(int bit);
+// Recorder logic channels: bits 0..15 are items 11..26, bits 16..26 items
+// 0..10, bits 27..31 themselves.
+int recorderChannelItem(int bit);
+
+// A signal list: the names of the set bits of `mask` below `bits`, lowest
+// bit first, each followed by a line feed, in a text of at most 255
+// characters whose last character is then removed (the closing line feed
+// when nothing was cut). An empty mask gives an empty text.
+QString signalListText(const SignalNameFn& names, int kind, std::uint32_t mask, int bits,
+                       ItemOfBit itemOf = sameItem);
+
+// `word` / `divisor` with `decimals` decimals and the locale's decimal
+// separator, rounded half to even.
+QString fixedText(std::uint32_t word, int divisor, int decimals, const QLocale& locale);
+
+// The words of the device report's reads by register number (0 for one
+// not read).
+class RegisterImage {
+ public:
+  RegisterImage();
+  std::uint16_t at(int r) const { return r >= 0 && r < m_words.size() ? m_words[r] : 0; }
+  void set(int r, std::uint16_t word) {
+    if (r >= 0 && r < m_words.size()) m_words[r] = word;
+  }
+
+ private:
+  QVector<std::uint16_t> m_words;
+};
+
+// "date" (`now`), "pu1".."pu5" of the record; "pu2" is the only integer.
+ReportValues headerValues(const TVMK& vmk, const QDateTime& now);
+
+// "p1".."p9" from the setup words (registers 64..83).
+ReportValues setupValues(const RegisterImage& image);
+// The indicator, input and relay lists, "p51".."p56", "p40".."p45"
+// (registers 96..139).
+ReportValues configurationValues(const RegisterImage& image, const SignalNameFn& names);
+// "p46" and "p5_0" (registers 140..143).
+ReportValues recorderValues(const RegisterImage& image, const QLocale& locale);
+// "p5_1".."p5_16" (registers 192..223).
+ReportValues channelValues(const RegisterImage& image, const SignalNameFn& names);
+// "g<group>_1".."g<group>_24" from the group's 38 words.
+ReportValues groupValues(int group, const RegisterImage& image, const SignalNameFn& names,
+                         const QLocale& locale);
+
+enum class JournalReport { Events, Stats, Alarms };
+// "d<n>", "s<n>" (and for the events "i<n>", "o<n>") of every grid row n - 1,
+// from the grid's texts as they stand.
+ReportValues journalValues(JournalReport kind, const TextGrid& grid);
+
+// Adds `more` to `values` (a name in both takes the later value).
+void addValues(ReportValues& values, const ReportValues& more);
+
+}  // namespace vmk

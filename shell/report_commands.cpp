@@ -1,0 +1,232 @@
+// The reports: the window's "Печать" and vmkctl's "report".
+
+#include "shell/report_commands.h"
+
+#include <QJsonObject>
+#include <optional>
+
+#include "device/session.h"
+#include "extlib/view_loader.h"
+#include "journals/alarm_list.h"
+#include "journals/event_journal.h"
+#include "journals/journal_grids.h"
+#include "journals/messages.h"
+#include "journals/statistics.h"
+#include "model/messages.h"
+#include "model/text_grid.h"
+#include "reports/device_report.h"
+#include "reports/messages.h"
+#include "shell/cli_call.h"
+#include "shell/command_registry.h"
+#include "shell/link_commands.h"
+#include "shell/workspace.h"
+
+namespace vmk {
+
+namespace {
+
+constexpr int kVariantWithoutJournals = 3;
+
+QString reportQuestion(const QString& file) {
+  namespace m = msg::reports;
+  return m::kFinished + QLatin1Char('\r') + m::kFileLine.arg(file) + QLatin1Char('\r') + m::kOpenFile;
+}
+
+// The viewer library and its `GetFuncAr`, reached before anything else of
+// the device report.
+ViewLoad reachSignalNames(ViewLoader& loader) {
+  const ViewLoad loaded = loader.load();
+  if (loaded != ViewLoad::Loaded) return loaded;
+  return loader.funcName(0, 0).outcome;
+}
+
+SignalNameFn namesOf(ViewLoader& loader) {
+  return [&loader](int kind, int index) { return loader.funcName(kind, index).name; };
+}
+
+std::optional<JournalReport> journalOfPage(int page) {
+  switch (page) {
+    case kPageEvents: return JournalReport::Events;
+    case kPageStatistic: return JournalReport::Stats;
+    case kPageAlarm: return JournalReport::Alarms;
+    default: return std::nullopt;
+  }
+}
+
+// ---- vmkctl -----------------------------------------------------------------
+
+const QString kReportHelp = QStringLiteral(
+    "vmkctl [global options] report -o FILE [--kind device|events|stats|alarms]\n"
+    "\n"
+    "Connects and writes an Excel workbook (.xlsx) from the template beside the\n"
+    "program, as \"Печать\" does in the window. --kind device (the default) reads\n"
+    "the parameters and both setting groups afresh: template.xlsx. events, stats\n"
+    "and alarms read that journal afresh and report its rows: template1.xlsx,\n"
+    "template2.xlsx, template3.xlsx. Every report carries the date, the device's\n"
+    "name, factory number, version, clock and language. FILE is replaced only once\n"
+    "the new workbook is whole. With --json: the file, the kind and every named\n"
+    "value as written (texts; the factory number \"pu2\" as a number). Exit code 1\n"
+    "when the device does not answer (no file is written), 3 when the viewer\n"
+    "library, the template or the file fails\n"
+    "or a device of variant 3 is asked for a journal.\n");
+
+Outcome reportCommand(CliCall& call) {
+  if (!call.args.isEmpty())
+    throw UsageError{QStringLiteral("this command takes no arguments; options: -o FILE, --kind KIND")};
+  const QString file = call.option(QStringLiteral("-o")).value_or(QString());
+  if (file.isEmpty()) throw UsageError{QStringLiteral("report needs -o FILE")};
+  const QString kind = call.option(QStringLiteral("--kind")).value_or(QStringLiteral("device"));
+  std::optional<JournalReport> journal;
+  if (kind == QLatin1String("events")) journal = JournalReport::Events;
+  else if (kind == QLatin1String("stats")) journal = JournalReport::Stats;
+  else if (kind == QLatin1String("alarms")) journal = JournalReport::Alarms;
+  else if (kind != QLatin1String("device"))
+    throw UsageError{QStringLiteral("--kind is device, events, stats or alarms")};
+
+  const Outcome connected = connectForCommand(call);
+  if (connected != Outcome::Done) return connected;
+
+  ReportValues values;
+  QString templatePath;
+  if (!journal) {
+    ViewLoader loader(call.programDir);
+    const ViewLoad reached = reachSignalNames(loader);
+    if (reached != ViewLoad::Loaded) {
+      call.prompts.error(viewLoadMessage(reached), {Button::Abort});
+      return Outcome::InputRefused;
+    }
+    const DeviceReportRead read = readDeviceReport(call.session, call.session.vmk.setup, namesOf(loader));
+    if (!read.ok()) {
+      call.prompts.error(msg::kLinkError);
+      return read.outcome;
+    }
+    values = read.values;
+    templatePath = call.programDir + kDeviceTemplate;
+  } else {
+    if (call.session.vmk.DeviceVariant == kVariantWithoutJournals) {
+      call.prompts.error(msg::journals::kNoJournals);
+      return Outcome::InputRefused;
+    }
+    const QDate today = call.clock.now().date();
+    Outcome outcome = Outcome::Done;
+    QString error;
+    std::optional<TextGrid> grid;
+    switch (*journal) {
+      case JournalReport::Events:
+        grid.emplace(journals::kEventRows, journals::kEventColumns);
+        outcome = readEventJournal(call.session, call.jobs, nullptr, *grid, today, QLocale()).outcome;
+        break;
+      case JournalReport::Stats:
+        grid.emplace(journals::kStatRows, journals::kStatColumns);
+        outcome = readStatistics(call.session, call.jobs, nullptr, *grid).outcome;
+        break;
+      case JournalReport::Alarms: {
+        grid.emplace(journals::kAlarmRows, journals::kAlarmColumns);
+        const AlarmReadResult r = readAlarmList(call.session, call.jobs, nullptr, *grid, today);
+        outcome = r.outcome;
+        error = r.error;
+        break;
+      }
+    }
+    // A report of a journal read in part would read as the whole journal.
+    if (outcome != Outcome::Done) {
+      if (outcome != Outcome::Cancelled) call.prompts.error(error.isEmpty() ? msg::kLinkError : error);
+      return outcome;
+    }
+    values = journalValues(*journal, *grid);
+    templatePath = call.programDir + templateName(*journal);
+  }
+  addValues(values, headerValues(call.session.vmk, call.clock.now()));
+  const QString error = writeReport(templatePath, values, file);
+  if (!error.isEmpty()) {
+    call.prompts.error(error);
+    return Outcome::InputRefused;
+  }
+  call.text << file;
+  call.data.insert(QStringLiteral("file"), file);
+  call.data.insert(QStringLiteral("kind"), kind);
+  QJsonObject named;
+  for (auto it = values.constBegin(); it != values.constEnd(); ++it)
+    named.insert(it.key(), std::holds_alternative<qint64>(it.value())
+                               ? QJsonValue(std::get<qint64>(it.value()))
+                               : QJsonValue(std::get<QString>(it.value())));
+  call.data.insert(QStringLiteral("values"), named);
+  return Outcome::Done;
+}
+
+}  // namespace
+
+FileDialog reportDialog() {
+  FileDialog dialog;
+  dialog.filter = QStringLiteral("Excel File|*.xlsx");
+  dialog.defaultExt = QStringLiteral("xlsx");
+  dialog.overwritePrompt = true;
+  return dialog;
+}
+
+void actPrintExecute(Workspace& ws, const QLocale& locale) {
+  std::optional<PortBracket> port(std::in_place, ws.session);
+  const int page = ws.pages.activePage();
+  const std::optional<JournalReport> journal = journalOfPage(page);
+  const bool device = page == kPageParam || page == kPageSettings;
+  if (!device && !journal) return;
+
+  ViewLoader loader(ws.ProgramDir);
+  if (device) {
+    const ViewLoad reached = reachSignalNames(loader);
+    if (reached != ViewLoad::Loaded) {
+      port.reset();
+      ws.prompts.error(viewLoadMessage(reached), {Button::Abort});
+      return;
+    }
+  }
+
+  FileDialog dialog = reportDialog();
+  dialog.fileName = ws.reportFileName;
+  const std::optional<QString> file = ws.prompts.saveFile(dialog);
+  if (!file || file->isEmpty()) return;
+  ws.reportFileName = *file;
+
+  ReportValues values;
+  QString templatePath;
+  if (device) {
+    const DeviceReportRead read = readDeviceReport(ws.session, ws.session.vmk.setup, namesOf(loader), locale);
+    if (!read.ok()) {
+      port.reset();
+      ws.prompts.error(msg::kLinkError);
+      return;
+    }
+    values = read.values;
+    templatePath = ws.ProgramDir + kDeviceTemplate;
+  } else {
+    const TextGrid& grid = *journal == JournalReport::Events ? ws.GrdEvent
+                           : *journal == JournalReport::Stats ? ws.grdStat
+                                                              : ws.grdAlarm;
+    values = journalValues(*journal, grid);
+    templatePath = ws.ProgramDir + templateName(*journal);
+  }
+  addValues(values, headerValues(ws.session.vmk, ws.clock.now()));
+  port.reset();
+
+  const QString error = writeReport(templatePath, values, *file);
+  if (ws.jobs.processEvents) ws.jobs.processEvents();
+  if (!error.isEmpty()) {
+    ws.prompts.error(error);
+    return;
+  }
+  if (ws.prompts.confirm(reportQuestion(*file), {Button::Yes, Button::No}) == Button::Yes &&
+      ws.openDocument)
+    ws.openDocument(*file);
+}
+
+void declareReportCommands(CommandRegistry& registry) {
+  registry.add(WindowCommand{QStringLiteral("actPrint"),
+                             [](Workspace& ws, const Trigger&) { actPrintExecute(ws); }, true});
+  registry.add(CliCommand{{QStringLiteral("report")},
+                          QStringLiteral("report -o FILE [--kind device|events|stats|alarms]"),
+                          QStringLiteral("write an Excel report of the device or a journal"),
+                          kReportHelp,
+                          reportCommand});
+}
+
+}  // namespace vmk

@@ -1,0 +1,30 @@
+#pragma once
+// "Печать" (`actPrint`): the report of the open page as an Excel workbook
+// made from its template beside the program (reports/). vmkctl offers
+// "report".
+
+#include <QLocale>
+
+#include "model/prompts.h"
+
+namespace vmk {
+
+class Workspace;
+
+// `SaveDialog3`, shared by the four reports; the workspace keeps its last
+// file name.
+FileDialog reportDialog();
+
+// `actPrintExecute`. Pages 0 and 1 open and close the port and do nothing
+// else. Pages 2 and 3 make the device report: the viewer library and its
+// `GetFuncAr` are reached first ("Ошибка загрзки библиотеки!" / "Ошибка
+// загрзки функции!" with Abort), then the dialog, then the five reads
+// ("Ошибка связи с устройством!" when one fails; nothing is written).
+// Pages 4 to 6 make the journal report of their grid as it stands. A
+// written report is followed by the question "Формирование файла
+// завершено" / "Файл: "..."" / "Открыть файл?", and Yes opens the file with
+// the desktop's program for it; a failure of the engine shows its message.
+// The port is closed before any box after the dialog.
+void actPrintExecute(Workspace& ws, const QLocale& locale = QLocale());
+
+}  // namespace vmk

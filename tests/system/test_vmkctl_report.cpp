@@ -1,0 +1,156 @@
+// vmkctl's "report" as a process against vmksim, the workbooks read by an
+// independent reader: openpyxl (Debian's /usr/bin/python3) reads each
+// report and its template. Every named cell holds the value vmkctl says it
+// wrote, as text or as the one integer; the cells with line feeds wrap; the
+// template's other cells, its styles, merged cells, column widths, print
+// titles and page setup are as they were.
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "tests/system/sim_process.h"
+
+using vmk::test::SimProcess;
+
+namespace {
+
+struct Run {
+  int exitCode = -1;
+  QString out;
+  QString err;
+};
+
+Run run(const QString& program, const QStringList& args) {
+  QProcess p;
+  p.start(program, args);
+  Run r;
+  if (!p.waitForFinished(120000)) {
+    p.kill();
+    p.waitForFinished();
+    return r;
+  }
+  r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+  r.out = QString::fromUtf8(p.readAllStandardOutput());
+  r.err = QString::fromUtf8(p.readAllStandardError());
+  return r;
+}
+
+Run vmkctl(const SimProcess& sim, const QStringList& rest, int address = 1) {
+  return run(QStringLiteral(VMKCTL_PATH),
+             QStringList{"--port", sim.path(), "--connector", "rear", "--address",
+                         QString::number(address), "--timeout", "30"} + rest);
+}
+
+QString programDir() { return QFileInfo(QStringLiteral(VMKCTL_PATH)).absolutePath() + QLatin1Char('/'); }
+
+}  // namespace
+
+class TestVmkctlReport : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void initTestCase() { m_ready = m_sim.start({"--addresses", "1,2:3"}); }
+  void cleanupTestCase() { QVERIFY(m_sim.stop()); }
+
+  void readByOpenpyxl_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("templateName");
+    QTest::addColumn<int>("named");  // named cells of the template
+    QTest::newRow("device") << "device" << "template.xlsx" << 6 + 9 + 8 + 12 + 5 + 6 + 2 + 16 + 48;
+    QTest::newRow("events") << "events" << "template1.xlsx" << 6 + 4 * 34;
+    QTest::newRow("stats") << "stats" << "template2.xlsx" << 6 + 2 * 22;
+    QTest::newRow("alarms") << "alarms" << "template3.xlsx" << 6 + 2 * 13;
+  }
+  void readByOpenpyxl() {
+    QFETCH(QString, kind);
+    QFETCH(QString, templateName);
+    QFETCH(int, named);
+    QVERIFY(m_ready);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(kind + QStringLiteral(".xlsx"));
+    const Run r = vmkctl(m_sim, {"--json", "report", "-o", path, "--kind", kind});
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    const QJsonObject written = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    QCOMPARE(written["file"].toString(), path);
+    const QJsonObject values = written["values"].toObject();
+
+    const Run read = run(QStringLiteral("/usr/bin/python3"),
+                         {QStringLiteral(READ_REPORT_PY), programDir() + templateName, path});
+    QVERIFY2(read.exitCode == 0, qPrintable(read.err));
+    const QJsonObject both = QJsonDocument::fromJson(read.out.toUtf8()).object();
+    const QJsonObject tpl = both["template"].toObject(), rep = both["report"].toObject();
+    const QJsonObject tcells = tpl["cells"].toObject(), rcells = rep["cells"].toObject();
+
+    static const QRegularExpression placeholder(QStringLiteral(R"(^\{\{([A-Za-z0-9_]+)\}\}$)"));
+    int namedSeen = 0, wrapped = 0;
+    for (auto it = tcells.constBegin(); it != tcells.constEnd(); ++it) {
+      const QJsonObject t = it.value().toObject();
+      const QJsonObject c = rcells[it.key()].toObject();
+      const QRegularExpressionMatch m = placeholder.match(t["value"].toString());
+      if (!m.hasMatch()) {
+        QVERIFY2(c == t, qPrintable(it.key()));  // value, type and style as they were
+        continue;
+      }
+      ++namedSeen;
+      const QString name = m.captured(1);
+      QVERIFY2(values.contains(name), qPrintable(name));
+      const QJsonValue expected = values[name];
+      if (expected.isDouble()) {
+        QCOMPARE(c["type"].toString(), QStringLiteral("n"));
+        QCOMPARE(c["value"].toInt(), expected.toInt());
+      } else if (expected.toString().isEmpty()) {
+        QVERIFY2(c["value"].isNull(), qPrintable(name));
+      } else {
+        QCOMPARE(c["type"].toString(), QStringLiteral("s"));
+        QCOMPARE(c["value"].toString(), expected.toString());
+      }
+      const bool lines = expected.toString().contains(QLatin1Char('\n'));
+      QVERIFY2(c["wrap"].toBool() == (lines || t["wrap"].toBool()), qPrintable(name));
+      wrapped += lines;
+      QCOMPARE(c["style"].toObject(), t["style"].toObject());
+    }
+    QCOMPARE(namedSeen, named);
+    QCOMPARE(values.size(), named);
+    // The interface lines, the signal lists of more than one name.
+    if (kind == QLatin1String("device")) QVERIFY(wrapped >= 3 && values["p2"].toString().count(QLatin1Char('\n')) == 3);
+    for (const char* key : {"sheets", "merged", "widths", "printTitles", "paper", "margins", "footer"})
+      QVERIFY2(rep[key] == tpl[key], key);
+    QVERIFY(rep["printTitles"].toString().contains(QLatin1Char(':')));
+    QCOMPARE(rep["paper"].toArray()[0].toInt(), 9);  // A4
+
+    // Values of the device as vmksim gives them.
+    QVERIFY(values["pu1"].toString().startsWith(QStringLiteral("ВМК")));
+    QVERIFY(values["pu2"].isDouble());
+    if (kind == QLatin1String("stats")) QCOMPARE(values["d22"].toString(), QStringLiteral("Счётчик ресурса, ч"));
+    if (kind == QLatin1String("alarms")) QCOMPARE(values["s1"].toString(), QStringLiteral("Запись аварии 1"));
+  }
+
+  void failuresWriteNothing() {
+    QVERIFY(m_ready);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("r.xlsx"));
+    // Nobody at address 9: exit code 1, no file.
+    Run r = vmkctl(m_sim, {"report", "-o", path}, 9);
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY(!QFile::exists(path));
+    // A device without journals has no journal report.
+    r = vmkctl(m_sim, {"report", "-o", path, "--kind", "events"}, 2);
+    QCOMPARE(r.exitCode, 3);
+    QVERIFY(!QFile::exists(path));
+    // The command line.
+    QCOMPARE(vmkctl(m_sim, {"report"}).exitCode, 2);
+    QCOMPARE(vmkctl(m_sim, {"report", "-o", path, "--kind", "osc"}).exitCode, 2);
+  }
+
+ private:
+  SimProcess m_sim;
+  bool m_ready = false;
+};
+
+QTEST_GUILESS_MAIN(TestVmkctlReport)
+#include "test_vmkctl_report.moc"
