@@ -19,6 +19,7 @@ const QString kSheetType = kTypeBase + QStringLiteral("worksheet+xml");
 const QString kStringsType = kTypeBase + QStringLiteral("sharedStrings+xml");
 const QString kStylesType = kTypeBase + QStringLiteral("styles+xml");
 constexpr int kMaxCellText = 32767;
+constexpr double kMaxRowHeight = 409.5;  // points, the highest row a sheet has
 
 // A part that cannot be read as the workbook part it is meant to be.
 struct Damaged {
@@ -294,22 +295,58 @@ class CellFiller {
   CellFormats& m_formats;
 };
 
+// The lines of the text a filled cell holds (0 for a cell without text).
+int linesOf(const XmlNode& cell) {
+  const XmlNode* is = cell.child(QStringLiteral("is"));
+  return is ? int(is->allText().count(QLatin1Char('\n'))) + 1 : 0;
+}
+
+// A row with its cells filled. A row that now holds a text of several
+// lines is made high enough for them (it is never made lower): spreadsheet
+// programs keep a row's height as the file gives it.
+XmlNode fillRow(const XmlNode& row, const QString& part, CellFiller& filler, double lineHeight) {
+  XmlNode out = row;
+  int lines = 1;
+  for (XmlNode& c : out.children) {
+    if (c.isText || localName(c.name) != QLatin1String("c")) continue;
+    if (std::optional<XmlNode> filled = filler.fill(c, part)) {
+      lines = qMax(lines, linesOf(*filled));
+      c = std::move(*filled);
+    }
+  }
+  if (lines > 1) {
+    bool ok = false;
+    const double height = row.attribute(QStringLiteral("ht")).value_or(QString()).toDouble(&ok);
+    const double needed = qMin(lines * lineHeight, kMaxRowHeight);
+    if (!ok || height < needed) {
+      out.setAttribute(QStringLiteral("ht"), QString::number(needed, 'f', 2));
+      out.setAttribute(QStringLiteral("customHeight"), QStringLiteral("1"));
+    }
+  }
+  return out;
+}
+
 QByteArray fillSheet(const QByteArray& xml, const QString& part, CellFiller& filler) {
   QXmlStreamReader reader(xml);
   prepareReader(reader);
   QByteArray out;
   QXmlStreamWriter writer(&out);
   QStringList path;
+  double lineHeight = 15.0;  // Excel's default row
   while (!reader.atEnd()) {
     const auto token = reader.readNext();
     if (token == QXmlStreamReader::Invalid) break;
     if (token == QXmlStreamReader::StartElement) {
       const QString local = localName(reader.qualifiedName().toString());
-      if (local == QLatin1String("c") && !path.isEmpty() && path.last() == QLatin1String("row")) {
-        const std::optional<XmlNode> cell = readNode(reader);
-        if (!cell) break;
-        const std::optional<XmlNode> filled = filler.fill(*cell, part);
-        writeNode(writer, filled ? *filled : *cell);
+      if (local == QLatin1String("sheetFormatPr")) {
+        bool ok = false;
+        const double h = reader.attributes().value(QStringLiteral("defaultRowHeight")).toDouble(&ok);
+        if (ok && h > 0 && h <= kMaxRowHeight) lineHeight = h;
+      }
+      if (local == QLatin1String("row") && !path.isEmpty() && path.last() == QLatin1String("sheetData")) {
+        const std::optional<XmlNode> row = readNode(reader);
+        if (!row) break;
+        writeNode(writer, fillRow(*row, part, filler, lineHeight));
         continue;
       }
       path << local;

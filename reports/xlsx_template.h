@@ -7,7 +7,7 @@
 // also when the text is split across formatted runs. A text value is
 // written as an inline string; a value with line feeds gets a copy of the
 // cell's style with wrapping on (a style other cells share is never
-// changed); a cell whose whole text is one placeholder of an integer value
+// changed) and its row is made high enough for its lines; a cell whose whole text is one placeholder of an integer value
 // becomes a number; a placeholder without a value becomes empty, and a cell
 // left with no text keeps only its style. Every other part of the workbook
 // is copied as it is; formulas are recalculated when it is opened.

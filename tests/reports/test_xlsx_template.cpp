@@ -139,6 +139,11 @@ void TestXlsxTemplate::aValueWithLineFeedsWrapsInACopyOfItsStyle() {
   QCOMPARE(formats[plainCopy].attribute(QStringLiteral("fontId")), QStringLiteral("0"));
   QVERIFY(formats[plainCopy].child(QStringLiteral("alignment")));
   QVERIFY(part(out, QStringLiteral("xl/styles.xml")).contains("<cellXfs count=\"5\">"));
+  // The row of a two-line text is made two lines high; a row high enough
+  // already keeps its height; the others get none.
+  QVERIFY(sheet.contains("<row r=\"2\" ht=\"30.00\" customHeight=\"1\">"));
+  QVERIFY(sheet.contains("<row r=\"3\" ht=\"80\" customHeight=\"1\">"));
+  QVERIFY(sheet.contains("<row r=\"1\">"));
   // A single-line value leaves the styles part as it was.
   ReportValues oneLine = sampleValues();
   oneLine[QStringLiteral("lines")] = QStringLiteral("одна");
