@@ -120,7 +120,8 @@ class TestVmkctlReport : public QObject {
     if (kind == QLatin1String("device")) QVERIFY(wrapped >= 3 && values["p2"].toString().count(QLatin1Char('\n')) == 3);
     for (const char* key : {"sheets", "merged", "widths", "printTitles", "paper", "margins", "footer"})
       QVERIFY2(rep[key] == tpl[key], key);
-    QVERIFY(rep["printTitles"].toString().contains(QLatin1Char(':')));
+    // The journal reports repeat their table's header on every page.
+    if (kind != QLatin1String("device")) QVERIFY(rep["printTitles"].toString().contains(QLatin1Char(':')));
     QCOMPARE(rep["paper"].toArray()[0].toInt(), 9);  // A4
 
     // Values of the device as vmksim gives them.
