@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "bench/osc_bench.h"
+#include "bench/report_bench.h"
 #include "device/device_client.h"
 #include "device/session.h"
 #include "journals/alarm_list.h"
@@ -315,22 +316,26 @@ int main(int argc, char** argv) {
   QString program = QStringLiteral(VMKSIM_PATH);
   if (const auto i = args.indexOf(QStringLiteral("--vmksim")); i >= 0 && i + 1 < args.size()) program = args[i + 1];
   if (args.contains(QStringLiteral("--help"))) {
-    std::printf("vmkbench [--quick] [--oscillogram] [--vmksim PATH]\n"
+    std::printf("vmkbench [--quick] [--oscillogram] [--reports] [--vmksim PATH]\n"
                 "Times our master against vmksim --pace at 9600 and 115200 bit/s, and 200\n"
                 "reads of 9 registers with our master and with libmodbus, and the journal\n"
                 "readings (events, statistics, alarm list) and the automatic adjustment of\n"
                 "two calibration points at 9600 bit/s; then the oscillogram download through\n"
                 "the real operation, the writing of both files and the viewer's load and redraw.\n"
                 "--quick leaves out the 250-block download at 9600 bit/s; --oscillogram runs\n"
-                "the oscillogram figures alone.\n");
+                "the oscillogram figures alone. Last the device report's five reads at 9600\n"
+                "bit/s and the making and writing of its workbook; --reports runs them alone.\n");
     return 0;
   }
   // --oscillogram: the oscillogram figures alone.
   if (args.contains(QStringLiteral("--oscillogram"))) return vmk::bench::runOscillogram(program, quick);
+  // --reports: the device report's figures alone.
+  if (args.contains(QStringLiteral("--reports"))) return vmk::bench::runReports(program);
   int rc = 0;
   for (int baud : {9600, 115200}) rc |= runBaud(program, baud, quick);
   rc |= runJournals(program, 9600);
   rc |= runCalibration(program, 9600);
   rc |= vmk::bench::runOscillogram(program, quick);
+  rc |= vmk::bench::runReports(program);
   return rc;
 }

@@ -10,6 +10,29 @@
 
 namespace vmk {
 
+namespace {
+
+// The port bracket of the reads: opened for them, and closed after them
+// unless the caller held it open already ("Печать" opens it before its
+// dialog and closes it itself).
+class PortUse {
+ public:
+  explicit PortUse(Session& session) : m_session(session), m_opened(!session.Port1.isOpen()) {
+    m_session.openPort();
+  }
+  ~PortUse() {
+    if (m_opened) m_session.closePort();
+  }
+  PortUse(const PortUse&) = delete;
+  PortUse& operator=(const PortUse&) = delete;
+
+ private:
+  Session& m_session;
+  bool m_opened;
+};
+
+}  // namespace
+
 QString templateName(JournalReport kind) {
   switch (kind) {
     case JournalReport::Events: return QStringLiteral("template1.xlsx");
@@ -22,7 +45,7 @@ QString templateName(JournalReport kind) {
 DeviceReportRead readDeviceReport(Session& session, SetupFields& setup, const SignalNameFn& names,
                                   const QLocale& locale) {
   DeviceReportRead result;
-  PortBracket bracket(session);
+  PortUse port(session);
   DeviceClient device(session);
   RegisterImage image;
 

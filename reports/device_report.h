@@ -29,8 +29,9 @@ struct DeviceReportRead {
   bool ok() const { return outcome == Outcome::Done; }
 };
 
-// Reads the blocks at the session's device address inside the port
-// bracket and makes their values. The first block replaces the setup
+// Reads the blocks at the session's device address and makes their
+// values. The port is opened for the reads and closed after them, unless
+// the caller holds it open already. The first block replaces the setup
 // fields of `setup` (the clock fields stay as they were). A read that
 // fails ends it with the device client's outcome (a port failure is
 // PortFailure). `names` is asked only after the reads it names signals of.
