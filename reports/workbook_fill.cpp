@@ -34,6 +34,15 @@ void checkRead(const QXmlStreamReader& reader, const QString& part) {
   if (reader.hasError()) damaged(part, reader.errorString());
 }
 
+// A workbook part never declares a DTD or refers to an entity of one; such
+// a part is not read on.
+QXmlStreamReader::TokenType nextToken(QXmlStreamReader& reader, const QString& part) {
+  const QXmlStreamReader::TokenType token = reader.readNext();
+  if (token == QXmlStreamReader::DTD || token == QXmlStreamReader::EntityReference)
+    damaged(part, QStringLiteral("недопустимая разметка"));
+  return token;
+}
+
 QString prefixOf(const QString& qualifiedName) {
   const qsizetype colon = qualifiedName.indexOf(QLatin1Char(':'));
   return colon < 0 ? QString() : qualifiedName.left(colon + 1);
@@ -67,7 +76,7 @@ Parts partsOf(const QByteArray& contentTypes) {
   QXmlStreamReader reader(contentTypes);
   prepareReader(reader);
   while (!reader.atEnd()) {
-    if (reader.readNext() != QXmlStreamReader::StartElement) continue;
+    if (nextToken(reader, kContentTypes) != QXmlStreamReader::StartElement) continue;
     if (localName(reader.qualifiedName().toString()) != QLatin1String("Override")) continue;
     QString part = reader.attributes().value(QStringLiteral("PartName")).toString();
     const QString type = reader.attributes().value(QStringLiteral("ContentType")).toString();
@@ -87,11 +96,11 @@ QVector<QString> readSharedStrings(const QByteArray& xml, const QString& part) {
   prepareReader(reader);
   int depth = 0;
   while (!reader.atEnd()) {
-    const auto token = reader.readNext();
+    const auto token = nextToken(reader, part);
     if (token == QXmlStreamReader::StartElement) {
       if (depth == 1 && localName(reader.qualifiedName().toString()) == QLatin1String("si")) {
         const std::optional<XmlNode> si = readNode(reader);
-        if (!si) break;
+        if (!si) damaged(part, reader.hasError() ? reader.errorString() : QStringLiteral("недопустимая разметка"));
         strings << stringItemText(*si);
         continue;
       }
@@ -114,12 +123,12 @@ class CellFormats {
     prepareReader(reader);
     QStringList path;
     while (!reader.atEnd()) {
-      const auto token = reader.readNext();
+      const auto token = nextToken(reader, part);
       if (token == QXmlStreamReader::StartElement) {
         const QString local = localName(reader.qualifiedName().toString());
         if (path.size() == 2 && path[1] == QLatin1String("cellXfs") && local == QLatin1String("xf")) {
           const std::optional<XmlNode> xf = readNode(reader);
-          if (!xf) break;
+          if (!xf) damaged(part, reader.hasError() ? reader.errorString() : QStringLiteral("недопустимая разметка"));
           m_formats << *xf;
           continue;
         }
@@ -345,7 +354,7 @@ QByteArray fillSheet(const QByteArray& xml, const QString& part, CellFiller& fil
       }
       if (local == QLatin1String("row") && !path.isEmpty() && path.last() == QLatin1String("sheetData")) {
         const std::optional<XmlNode> row = readNode(reader);
-        if (!row) break;
+        if (!row) damaged(part, reader.hasError() ? reader.errorString() : QStringLiteral("недопустимая разметка"));
         writeNode(writer, fillRow(*row, part, filler, lineHeight));
         continue;
       }

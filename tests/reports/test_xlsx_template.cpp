@@ -194,6 +194,11 @@ void TestXlsxTemplate::foreignAndDamagedTemplatesGiveTheEnginesMessage_data() {
       << QByteArray("<worksheet><sheetData><row><c r=\"A1\" t=\"s\"><v>99</v></c></row></sheetData></worksheet>") << damaged;
   QTest::newRow("dtd") << QByteArray() << "xl/sharedStrings.xml"
                        << QByteArray("<!DOCTYPE sst [<!ENTITY a \"aaaa\">]><sst><si><t>&a;</t></si></sst>") << damaged;
+  QTest::newRow("dtd in a sheet") << QByteArray() << "xl/worksheets/sheet2.xml"
+                                  << QByteArray("<!DOCTYPE x><worksheet><sheetData/></worksheet>") << damaged;
+  QTest::newRow("dtd in the content types")
+      << QByteArray() << "[Content_Types].xml"
+      << QByteArray("<!DOCTYPE Types [<!ENTITY e \"x\">]><Types>&e;</Types>") << damaged;
   QTest::newRow("broken styles") << QByteArray() << "xl/styles.xml" << QByteArray("<styleSheet><cellXfs>") << damaged;
   QTest::newRow("broken workbook") << QByteArray() << "xl/workbook.xml" << QByteArray("<workbook") << damaged;
 }
@@ -228,6 +233,8 @@ void TestXlsxTemplate::foreignAndDamagedTemplatesGiveTheEnginesMessage() {
   QVERIFY(!rep.run(&error));
   QVERIFY2(error.startsWith(message), qPrintable(error));
   QVERIFY(error.contains(path));
+  // A damaged part is named.
+  if (!partName.isEmpty()) QVERIFY2(error.contains(partName), qPrintable(error));
   QVERIFY(!QFile::exists(out));
 }
 
