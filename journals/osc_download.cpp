@@ -152,8 +152,10 @@ DownloadResult downloadOscillogram(Session& session, JobControl& jobs, Progress*
     }
 
     SampleTable table(kSamples);
-    Job job(jobs, kGaugeMaximum, gauge);
+    // The gauge first: the window puts its cancel beside the gauge shown
+    // when the job starts.
     shown.show();
+    Job job(jobs, kGaugeMaximum, gauge);
     for (int b = 0; b < kBlocks; ++b) {
       if (!job.step(b)) {
         result.outcome = Outcome::Cancelled;

@@ -305,6 +305,7 @@ void parseDat(const QByteArray& dat, const Layout& lay, Recording& rec) {
       }
       rec.timeMs[s] = t / 1000.0 - rec.triggerOffsetMs;
     } else {
+      if (s > 0 && micros[s] < micros[s - 1]) refuseDat(int(s) + 1, QStringLiteral("метка времени меньше предыдущей"));
       rec.timeMs[s] = micros[s] / 1000.0 - rec.triggerOffsetMs;
     }
   }

@@ -184,6 +184,34 @@ class TestJournalPages : public QObject {
     QVERIFY(!p.f.ws().session.Port1.isOpen());
   }
 
+  void escStopsTheDownloadBesideItsGauge() {
+    JournalPages p;
+    QTemporaryDir dir;
+    p.open(6);
+    p.press("BitBtn3");
+    p.f.ws().grdAlarm.setCurrentRow(0);
+    QWidget* panel = p.f.window->jobCancel()->panel();
+    QWidget* gauge = p.f.window->findChild<QWidget*>(QStringLiteral("GugAlarm"));
+    QList<bool> reachable;
+    p.positions.clear();
+    p.atStep = [&](int position) {
+      reachable << (panel->isVisible() && !gauge->isHidden() && !p.f.window->isEnabled());
+      if (position == 100) QTest::keyClick(p.f.window.get(), Qt::Key_Escape);
+    };
+    p.f.prompts.answerBox(Button::Ok);
+    p.f.prompts.answerSave(dir.filePath(QStringLiteral("stop.cfg")));
+    p.f.dm->action(QStringLiteral("actGetInterrupt"))->trigger();
+    QCOMPARE(reachable, QList<bool>(101, true));
+    // The cancel sits beside the page gauge, not the status bar's.
+    QVERIFY(qAbs(panel->geometry().center().y() - gauge->mapToGlobal(gauge->rect().center()).y()) < 60);
+    QCOMPARE(p.f.window->findChild<QLabel*>(QStringLiteral("SBarPanel3"))->text(),
+             QStringLiteral("Операция прервана"));
+    QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    QVERIFY(gauge->isHidden());
+    QVERIFY(p.f.window->isEnabled());
+    QVERIFY(!p.f.ws().session.Port1.isOpen());
+  }
+
   void theAlarmListsReceiveError() {
     JournalPages p;
     p.open(6);

@@ -2,6 +2,7 @@
 // 1999 pair of another tool written here, and files that do not fit,
 // refused with a text that says where, never a crash.
 
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
@@ -138,6 +139,17 @@ class TestComtradeFile : public QObject {
     QCOMPARE(rec.values[0][5], 2000.0);
   }
 
+  void withoutARateTheStampsGiveTheTimes() {
+    // Stamps of 1 ms, with a time multiplier of 2.
+    QByteArray cfg = foreignCfg().replace("1000,200", "0,200");
+    cfg.replace("ASCII\r\n1\r\n", "ASCII\r\n2\r\n");
+    const LoadResult r = ParseComtrade(cfg, foreignDat());
+    QVERIFY2(r.ok(), qPrintable(r.error));
+    QCOMPARE(r.recording.timeMs[0], -20.0);
+    QCOMPARE(r.recording.timeMs[10], 0.0);
+    QCOMPARE(r.recording.timeMs[199], 378.0);
+  }
+
   void readsWindows1251AndUtf8Names() {
     const QByteArray utf8 = cp1251::decode(makersCfg()).toUtf8();
     for (const QByteArray& cfg : {makersCfg(), utf8}) {
@@ -180,6 +192,9 @@ class TestComtradeFile : public QObject {
     QTest::newRow("data too many fields") << cfg << QByteArray(dat).replace("\r\n", ",0\r\n") << "Файл данных, строка 1: больше 4 полей";
     QTest::newRow("data too few fields") << cfg << QByteArray("1,0,5\r\n") << "Файл данных, строка 1: 3 полей вместо 4";
     QTest::newRow("digital not 0/1") << cfg << QByteArray(dat).replace(",0\r\n", ",2\r\n") << "Файл данных, строка 1";
+    // Without a sampling rate the time stamps give the time axis.
+    QTest::newRow("stamps going back") << QByteArray(cfg).replace("1000,200", "0,200")
+                                       << QByteArray(dat).replace("5,4000,", "5,2000,") << "Файл данных, строка 5: метка времени";
     QTest::newRow("garbage") << QByteArray(4096, '\xff') << dat << "строка";
   }
   void refusesWhatDoesNotFit() {
@@ -190,6 +205,41 @@ class TestComtradeFile : public QObject {
     QVERIFY(!r.ok());
     QVERIFY2(r.error.contains(says), qPrintable(r.error));
     QCOMPARE(r.recording.sampleCount(), 0);
+  }
+
+  // Spoilt copies of good pairs (bytes changed, lines cut, commas added or
+  // taken away) are read or refused; none crashes or reads out of bounds.
+  void spoiltPairsAreReadOrRefused() {
+    QRandomGenerator rng(20101224);
+    const QByteArray pairs[][2] = {{foreignCfg(), foreignDat()}, {standardCfg(), osc::StandardDataFile(table()).left(20000)}};
+    const char noise[] = {',', '\n', '\r', '-', '.', '9', 'e', '/', ':', ' ', '\xff', '\0'};
+    int refused = 0;
+    for (int i = 0; i < 1500; ++i) {
+      QByteArray cfg = pairs[i % 2][0];
+      QByteArray dat = pairs[i % 2][1];
+      QByteArray& target = rng.bounded(3) == 0 ? dat : cfg;
+      for (int k = 0, n = 1 + int(rng.bounded(4)); k < n && !target.isEmpty(); ++k) {
+        const int at = int(rng.bounded(quint32(target.size())));
+        switch (rng.bounded(4)) {
+          case 0: target[at] = noise[rng.bounded(quint32(sizeof noise))]; break;
+          case 1: target.remove(at, 1 + int(rng.bounded(8u))); break;
+          case 2: target.insert(at, noise[rng.bounded(quint32(sizeof noise))]); break;
+          default: target.truncate(at); break;
+        }
+      }
+      const LoadResult r = ParseComtrade(cfg, dat);
+      if (!r.ok()) {
+        ++refused;
+        QVERIFY(!r.error.isEmpty());
+        continue;
+      }
+      const Recording& rec = r.recording;
+      QCOMPARE(rec.values.size(), rec.analog.size());
+      QCOMPARE(rec.states.size(), rec.digital.size());
+      for (const QVector<double>& v : rec.values) QCOMPARE(v.size(), rec.timeMs.size());
+      for (const QByteArray& s : rec.states) QCOMPARE(s.size(), rec.timeMs.size());
+    }
+    QVERIFY(refused > 100);
   }
 
   void refusesMissingAndOversizedFiles() {
