@@ -441,6 +441,36 @@ class TestVmkctl : public QObject {
     QVERIFY(again.out.contains(QStringLiteral("Сетевой адрес устройства 2")));
   }
 
+  void anInterruptedDownloadLeavesNoFiles() {
+    SimProcess sim;
+    // Paced: 27 ms a block, so the interrupt lands on the block asked.
+    QVERIFY(sim.start({QStringLiteral("--addresses"), QStringLiteral("1"), QStringLiteral("--pace"),
+                       QStringLiteral("--baud"), QStringLiteral("115200")}));
+    QTemporaryDir dir;
+    QProcess osc;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("vmk.proto.frames.debug=true"));
+    osc.setProcessEnvironment(env);
+    osc.setReadChannel(QProcess::StandardError);
+    osc.start(QStringLiteral(VMKCTL_PATH), {QStringLiteral("--port"), sim.path(), QStringLiteral("osc"),
+                                            QStringLiteral("--entry"), QStringLiteral("0"), QStringLiteral("-o"),
+                                            dir.filePath(QStringLiteral("fault"))});
+    QVERIFY(osc.waitForStarted());
+    // SIGINT while block 100 is asked.
+    QByteArray err;
+    while (!err.contains("-> 01 43 00 00 64")) {
+      QVERIFY2(osc.waitForReadyRead(30000), err.right(400).constData());
+      err += osc.readAllStandardError();
+    }
+    QCOMPARE(::kill(pid_t(osc.processId()), SIGINT), 0);
+    QVERIFY(osc.waitForFinished(30000));
+    QCOMPARE(osc.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(osc.exitCode(), 1);
+    err += osc.readAllStandardError();
+    QVERIFY(!err.contains("-> 01 43 00 00 66"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{});
+  }
+
   void aSecondInterruptEndsTheProgram() {
     SimProcess sim;
     QVERIFY(sim.start({QStringLiteral("--addresses"), QStringLiteral("1")}));
