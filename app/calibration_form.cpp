@@ -159,6 +159,7 @@ TMainForm::TMainForm(CalibrationModel& model, QWidget* parent)
       });
     });
 
+  m_log->setMaximumBlockCount(MessageLog::kMaxLines);
   for (const QString& line : m_model.m.lines()) m_log->appendPlainText(line);
   connect(&m_model.m, &MessageLog::appended, m_log, &QPlainTextEdit::appendPlainText);
   connect(&m_model.m, &MessageLog::cleared, m_log, &QPlainTextEdit::clear);

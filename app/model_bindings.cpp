@@ -16,6 +16,7 @@ namespace vmk {
 
 void bindLog(MessageLog& log, QPlainTextEdit* memo) {
   memo->clear();
+  memo->setMaximumBlockCount(MessageLog::kMaxLines);
   for (const QString& line : log.lines()) memo->appendPlainText(line);
   QObject::connect(&log, &MessageLog::appended, memo, &QPlainTextEdit::appendPlainText);
   QObject::connect(&log, &MessageLog::cleared, memo, &QPlainTextEdit::clear);

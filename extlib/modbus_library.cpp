@@ -54,10 +54,13 @@ Scan scan(const QByteArray& in, std::uint8_t address, std::uint8_t function, int
       s.missing = std::max<qsizetype>(0, length - have);
     }
     if (have >= length && wire::hasValidCrc(in.mid(i, length))) {
+      // A device answers each request once: of two whole replies that have
+      // arrived, the first was late for an earlier request (it left before
+      // this request was sent), the last is this request's.
       s.found = f == function ? ReplyStatus::Ok : ReplyStatus::Exception;
       s.start = i;
       s.length = length;
-      return s;
+      i += length - 1;
     }
   }
   return s;

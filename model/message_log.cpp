@@ -4,6 +4,7 @@ namespace vmk {
 
 void MessageLog::append(const QString& line) {
   m_lines.append(line);
+  if (m_lines.size() > kMaxLines) m_lines.remove(0, m_lines.size() - kMaxLines);
   Q_EMIT appended(line);
 }
 

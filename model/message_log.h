@@ -12,6 +12,10 @@ class MessageLog : public QObject {
  public:
   using QObject::QObject;
 
+  // A memo keeps its newest lines only: days of auto-refresh add a line a
+  // tick. The memo widgets hold the same number of blocks.
+  static constexpr int kMaxLines = 10000;
+
   const QStringList& lines() const { return m_lines; }
   void append(const QString& line);
   void clear();

@@ -52,7 +52,12 @@ void CurrentValues::show(const LiveSnapshot& live) {
 
 void CurrentValues::ShowMeasurements(const LiveSnapshot& live) {
   const bool primary = m_view.primaryValues();
-  if (primary && !live.ratios) m_prompts.error(msg::kMeasurementError);
+  if (primary && !live.ratios) {
+    if (!m_errorShown || !*m_errorShown) m_prompts.error(msg::kMeasurementError);
+    if (m_errorShown) *m_errorShown = true;
+  } else if (m_errorShown) {
+    *m_errorShown = false;
+  }
 
   const LiveCurrents& c = live.currents(primary);
   const auto amps = [&](const Current& i) { return formatCurrent(i.units, i.scale, m_locale); };

@@ -32,6 +32,11 @@ class CurrentValues {
   CurrentValues(LabelTexts& labels, LiveView& view, MessageLog& mmMess, Prompts& prompts,
                 const Clock& clock, const QLocale& locale);
 
+  // The ticks of the auto-refresh: the measurement error is shown while
+  // `shown` is false and sets it; a refresh with valid ratios (or secondary
+  // values) clears it.
+  void showMeasurementErrorOnce(bool& shown) { m_errorShown = &shown; }
+
   // What a refresh shows, in this order: a line for each stage flag that
   // is set (МТЗ 1..3, ЗНЗ) and for the АПВ flag, the currents and lamps
   // (ShowMeasurements), then "<PC time> Обновление информации".
@@ -51,6 +56,7 @@ class CurrentValues {
   Prompts& m_prompts;
   const Clock& m_clock;
   QLocale m_locale;
+  bool* m_errorShown = nullptr;
 };
 
 // "Авто опрос": `RefreshTimer` with the flag AutoRefreshOn, status panel 3

@@ -22,6 +22,10 @@ struct MonitorPage {
   IntervalTimer* timer = nullptr;
   // The live values of the last refresh that answered.
   std::optional<LiveSnapshot> last;
+  // The auto-refresh has shown "Ошибка чтения измерения" (a transformer
+  // secondary of 0): its ticks do not show it again until the ratios are
+  // valid or the auto-refresh is switched.
+  bool measurementErrorShown = false;
   QLocale locale = QLocale::system();
 };
 

@@ -19,13 +19,17 @@ namespace {
 constexpr int kLastRowOf[] = {8, 43, 45, 61};
 static_assert(std::size(kLastRowOf) == std::size(reg::kParamBlocks));
 
-// Lays out rows [from, to] and fills them from `words`; gives the data rows.
+// Lays out rows [from, to] afresh and fills them from `words`; gives the
+// data rows. Only the rows of a block that was read change: a reading that
+// fails later leaves the rest of the grid as it stood, edits and marks
+// included.
 QVector<ParamRow> fillRows(TextGrid& grid, int tag, int from, int to, int base,
                            const RegisterWords& words, const QLocale& locale) {
   const QVector<RowSpec>& rows = RowsOf(tag);
   QVector<ParamRow> filled;
   for (int i = from; i <= to; ++i) {
     const RowSpec& spec = rows[i];
+    for (int column = 0; column < grid.columnCount(); ++column) grid.setCell(column, i, QString());
     LayOutRow(grid, spec, i, base);
     if (spec.kind == RowKind::Heading) continue;
     ParamRow row{tag, i, spec.caption, {}, {}, {}};
@@ -63,7 +67,6 @@ ParamReadResult readParameters(Session& session, int group, TextGrid& grid1, Tex
       return result;
     }
     if (b == 0) {
-      ClearTab(grid1);
       StoreSetupWords(setup, words.value);
       result.setupRead = true;
     }
@@ -76,7 +79,6 @@ ParamReadResult readParameters(Session& session, int group, TextGrid& grid1, Tex
     result.outcome = words.outcome;
     return result;
   }
-  ClearTab(grdSett);
   result.settings = fillRows(grdSett, 2, 0, int(SettingRows().size()) - 1,
                              GroupBase(result.group), words.value, locale);
   return result;

@@ -21,21 +21,29 @@ CurrentValues currentValuesOf(Workspace& ws) {
   return CurrentValues(ws.labels, page.view, ws.mmMess, ws.prompts, ws.clock, page.locale);
 }
 
-// The refresh of page 1: its outcome; Done without a word off page 1.
-Outcome refreshPage(Workspace& ws) {
+// The refresh of page 1: its outcome; Done without a word off page 1. A
+// tick shows the measurement error once, not a box a tick.
+Outcome refreshPage(Workspace& ws, bool tick = false) {
   if (ws.pages.activePage() != kPageDinamic) return Outcome::Done;
   const Result<LiveSnapshot> live = readLiveValues(ws.session);
   if (!live) return live.outcome;
   ws.monitor.last = live.value;
-  currentValuesOf(ws).show(live.value);
+  CurrentValues values = currentValuesOf(ws);
+  if (tick) values.showMeasurementErrorOnce(ws.monitor.measurementErrorShown);
+  values.show(live.value);
   return Outcome::Done;
+}
+
+void switchAutoRefreshOff(Workspace& ws) {
+  autoRefreshOf(ws).switchOff();
+  ws.monitor.measurementErrorShown = false;
 }
 
 }  // namespace
 
 void attachMonitorPage(Workspace& ws, IntervalTimer& timer) {
   ws.monitor.timer = &timer;
-  ws.pageChangeHooks.push_back([](Workspace& w, int) { autoRefreshOf(w).switchOff(); });
+  ws.pageChangeHooks.push_back([](Workspace& w, int) { switchAutoRefreshOff(w); });
 }
 
 AutoRefresh autoRefreshOf(Workspace& ws) {
@@ -49,19 +57,22 @@ void actrefreshExecute(Workspace& ws) {
   if (refreshPage(ws) != Outcome::Done) throw Error(msg::kLinkError);
 }
 
-void actSetTimerRefreshExecute(Workspace& ws) { autoRefreshOf(ws).actSetTimerRefreshExecute(); }
+void actSetTimerRefreshExecute(Workspace& ws) {
+  ws.monitor.measurementErrorShown = false;
+  autoRefreshOf(ws).actSetTimerRefreshExecute();
+}
 
 void RefreshTimerTimer(Workspace& ws) {
   if (ws.pages.activePage() != kPageDinamic || !ws.AutoRefreshOn) return;
   Outcome outcome = Outcome::PortFailure;
   try {
-    outcome = refreshPage(ws);
+    outcome = refreshPage(ws, true);
   } catch (const Error&) {
   }
   if (outcome == Outcome::Done) return;
 
   // Off first, so that no tick comes while the box is open.
-  autoRefreshOf(ws).switchOff();
+  switchAutoRefreshOff(ws);
   ws.prompts.box(MessageBox{msg::kDataLostCaption, BoxIcon::Error, msg::kDataLost, {Button::Ok}});
   pgcMainChange(ws, kPagePolling);
   actPollingExecute(ws);

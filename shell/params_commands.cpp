@@ -290,9 +290,13 @@ bool actSetParametrExecute(Workspace& ws, const QLocale& locale) {
   // there.
   if (written.movedTo && !ws.status.text(2).isEmpty())
     ws.status.setText(2, msg::link::kDeviceChosen.arg(*written.movedTo));
+  // A row the device left unanswered is not in the device: its mark stays
+  // and the edits are still to be written, as after a failed write.
+  const bool unanswered = written.count(RowWrite::Unanswered) > 0;
   if (written.outcome == Outcome::InputRefused) ws.prompts.error(refusalMessage(written));
-  else if (showsLinkError(written.outcome)) ws.prompts.error(msg::kLinkError);
-  if (written.ok()) {
+  else if (showsLinkError(written.outcome) || (written.ok() && unanswered))
+    ws.prompts.error(msg::kLinkError);
+  if (written.ok() && !unanswered) {
     ws.ParamsModified = false;
     const QString kept = keptReport(written);
     if (!kept.isEmpty()) ws.prompts.information(kept);

@@ -86,6 +86,71 @@ class TestLivePage : public QObject {
              QStringLiteral("Автообновления нет"));
   }
 
+  void ticksShowTheMeasurementErrorOnce() {
+    LivePage p;
+    Session& s = p.f.ws().session;
+    s.vmk.setup.CtSecondary = 0;
+    p.f.prompts.answerInput(QStringLiteral("60"));
+    p.f.dm->action("actSetTimerRefresh")->trigger();
+    p.f.prompts.forget();
+    const QString error = QStringLiteral("Ошибка чтения измерения");
+    for (int i = 0; i < 3; ++i) QVERIFY(p.f.dm->run(QStringLiteral("RefreshTimerTimer")));
+    QCOMPARE(p.f.prompts.boxTexts(), QStringList{error});
+    QCOMPARE(p.f.ws().mmMess.lines().size(), 3);
+
+    // Valid ratios again, then a secondary of 0 again: one more box.
+    s.vmk.setup.CtSecondary = 5;
+    p.f.dm->run(QStringLiteral("RefreshTimerTimer"));
+    s.vmk.setup.CtSecondary = 0;
+    p.f.dm->run(QStringLiteral("RefreshTimerTimer"));
+    p.f.dm->run(QStringLiteral("RefreshTimerTimer"));
+    QCOMPARE(p.f.prompts.boxTexts(), QStringList(2, error));
+
+    // Switching the auto-refresh off and on shows it again; so does F5.
+    p.f.dm->action("actSetTimerRefresh")->trigger();
+    p.f.prompts.answerInput(QStringLiteral("60"));
+    p.f.dm->action("actSetTimerRefresh")->trigger();
+    p.f.dm->run(QStringLiteral("RefreshTimerTimer"));
+    QCOMPARE(p.f.prompts.boxTexts(), QStringList(3, error));
+    p.f.dm->action("actrefresh")->trigger();
+    QCOMPARE(p.f.prompts.boxTexts(), QStringList(4, error));
+  }
+
+  void noTickStartsWhileABoxOfATickIsOpen() {
+    LivePage p;
+    p.f.ws().session.vmk.setup.CtSecondary = 0;
+    p.f.prompts.answerInput(QStringLiteral("60"));
+    p.f.dm->action("actSetTimerRefresh")->trigger();
+    int nested = 0;
+    qsizetype requestsWhileOpen = -1;
+    p.f.prompts.whileBoxOpen = [&](const MessageBox&) {
+      const qsizetype before = p.bus.requests().size();
+      // The timer fires twice while the box waits for its "OK".
+      if (!p.f.dm->run(QStringLiteral("RefreshTimerTimer"))) ++nested;
+      if (!p.f.dm->run(QStringLiteral("RefreshTimerTimer"))) ++nested;
+      requestsWhileOpen = p.bus.requests().size() - before;
+    };
+    p.f.dm->run(QStringLiteral("RefreshTimerTimer"));
+    QCOMPARE(nested, 2);
+    QCOMPARE(requestsWhileOpen, 0);
+    QCOMPARE(p.f.prompts.boxTexts().size(), 1);
+
+    // A failed tick's own box ("Неудается получить данные") holds the
+    // ticks back the same way, and the auto-refresh is off by then.
+    p.f.prompts.forget();
+    p.f.ws().session.vmk.setup.CtSecondary = 5;
+    // The fixture's own bus has no device: every request goes unanswered.
+    p.f.ws().session.Port1.setLinkFactory(p.f.devices.linkFactory());
+    nested = 0;
+    p.f.prompts.whileBoxOpen = [&](const MessageBox&) {
+      if (!p.f.dm->run(QStringLiteral("RefreshTimerTimer"))) ++nested;
+    };
+    p.f.dm->run(QStringLiteral("RefreshTimerTimer"));
+    QCOMPARE(nested, 1);
+    QVERIFY(!p.f.ws().AutoRefreshOn);
+    QVERIFY(!p.f.dm->RefreshTimer.isActive());
+  }
+
   void commandButtonsAndClockSource() {
     LivePage p;
     p.f.prompts.answerPassword(QStringLiteral("AAAA"));

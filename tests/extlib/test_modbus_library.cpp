@@ -121,6 +121,8 @@ class TestModbusLibrary : public QObject {
     QTest::newRow("garbage that looks like a reply") << hex("010302") + good << 2 << good << ReplyStatus::Ok;
     QTest::newRow("false exception start") << hex("0183") + good << 0 << good << ReplyStatus::Ok;
     QTest::newRow("bytes after the reply") << good + hex("0000") << 0 << good << ReplyStatus::Ok;
+    // The reply to the previous read, late, just before this one's.
+    QTest::newRow("late reply before") << hex("010302567887c6") + good << 0 << good << ReplyStatus::Ok;
     QTest::newRow("silence") << QByteArray() << 0 << QByteArray() << ReplyStatus::NoAnswer;
   }
   void repliesToARegisterRead() {

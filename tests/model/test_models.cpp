@@ -1,6 +1,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include "model/message_log.h"
 #include "model/page_state.h"
 #include "model/status_panels.h"
 #include "model/text_grid.h"
@@ -30,6 +31,16 @@ class TestModels : public QObject {
     QCOMPARE(spy.count(), 1);
     for (int r = 0; r < 2; ++r)
       for (int c = 0; c < 5; ++c) QVERIFY(grid.cell(c, r).isEmpty());
+  }
+
+  void memoKeepsItsNewestLines() {
+    MessageLog log;
+    QSignalSpy spy(&log, &MessageLog::appended);
+    for (int i = 0; i < MessageLog::kMaxLines + 5; ++i) log.append(QString::number(i));
+    QCOMPARE(log.lines().size(), MessageLog::kMaxLines);
+    QCOMPARE(log.lines().first(), QStringLiteral("5"));
+    QCOMPARE(log.lines().last(), QString::number(MessageLog::kMaxLines + 4));
+    QCOMPARE(spy.count(), MessageLog::kMaxLines + 5);
   }
 
   void progressHoldsPositionInsideItsRange() {

@@ -5,6 +5,7 @@
 
 #include "extlib/registers.h"
 #include "extlib/transport_error.h"
+#include "model/messages.h"
 #include "params/catalogue.h"
 #include "params/grid_editing.h"
 #include "shell/params_commands.h"
@@ -152,10 +153,12 @@ void TestParamOps::readFailure() {
   } else {
     QCOMPARE(b.session.vmk.setup.DevicePassword, QStringLiteral("ABCD"));
     QVERIFY(!g1(b, filledRows - 1, grid::kCaption).isEmpty());
+    // Only the rows of the blocks read change; the rest keep their layout
+    // and what they showed.
     for (int r = filledRows; r < 62; ++r) {
-      QVERIFY(g1(b, r, grid::kCaption).isEmpty());
-      QVERIFY(g1(b, r, grid::kRegister).isEmpty());
-      QVERIFY(g1(b, r).isEmpty());
+      QVERIFY(!g1(b, r, grid::kCaption).isEmpty());
+      QVERIFY(!g1(b, r, grid::kRegister).isEmpty());
+      QCOMPARE(g1(b, r), r == 30 ? QStringLiteral("old") : QString());
     }
   }
   // The setting grid is untouched by any failure.
@@ -381,9 +384,13 @@ void TestParamOps::writeUnansweredRowKeepsMark() {
   b.ws.Grid1.setCell(grid::kMark, 5, QStringLiteral("*"));
   b.plan.fault = test::silentWritesOf({97});  // the high half of indicator 1
   b.prompts.answerPassword(QStringLiteral("ABCD"));
+  b.ws.ParamsModified = true;
   QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
   QCOMPARE(g1(b, 10, grid::kMark), QStringLiteral("*"));
   QVERIFY(g1(b, 5, grid::kMark).isEmpty());
+  // Not written is not done: the box, and the edit still to be written.
+  QCOMPARE(b.prompts.boxTexts(), QStringList{msg::kLinkError});
+  QVERIFY(b.ws.ParamsModified);
 }
 
 void TestParamOps::writeRefusesBadValuesBeforeSending_data() {

@@ -1,5 +1,7 @@
 #include "tests/support/fault_link.h"
 
+#include <chrono>
+#include <thread>
 #include <utility>
 
 #include "extlib/crc16.h"
@@ -14,19 +16,36 @@ QList<QByteArray> LinkPlan::requestsOf(int function) const {
   return out;
 }
 
+namespace {
+
+const QString kGone = QStringLiteral("Порт недоступен");
+
+}  // namespace
+
 bool FaultLink::open() {
   ++m_plan.opens;
-  m_error = m_plan.openError;
+  m_error = m_plan.gone ? kGone : m_plan.openError;
   return m_error.isEmpty() && m_inner->open();
 }
 
+void FaultLink::checkGone() const {
+  if (m_plan.gone) throw TransportError(kGone);
+}
+
 void FaultLink::write(const QByteArray& bytes) {
+  checkGone();
+  // A reply held past its time-out lands while the next one is awaited.
+  m_late += std::exchange(m_delayed, {});
   m_plan.requests << bytes;
   m_current = m_plan.fault ? m_plan.fault(bytes) : Fault::None;
   switch (m_current) {
     case Fault::Throw:
       m_current = Fault::None;
       throw TransportError(QStringLiteral("write failed"));
+    case Fault::Vanish:
+      m_current = Fault::None;
+      m_plan.gone = true;
+      throw TransportError(kGone);
     case Fault::Silence:
       return;
     case Fault::Refuse:
@@ -41,21 +60,60 @@ void FaultLink::write(const QByteArray& bytes) {
 }
 
 QByteArray FaultLink::read(int timeoutMs) {
-  if (m_current == Fault::Silence) return {};
+  checkGone();
+  QByteArray late = std::exchange(m_late, {});
+  if (m_current == Fault::Silence) {
+    if (!late.isEmpty()) return late;
+    // A silent line costs the wait, as a real one does.
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::max(timeoutMs, 0)));
+    return {};
+  }
   if (m_current == Fault::Refuse) {
     m_current = Fault::None;
-    return std::exchange(m_refusal, {});
+    return late + std::exchange(m_refusal, {});
   }
   QByteArray got = m_inner->read(timeoutMs);
-  if (m_current == Fault::Truncate) {
-    // Only the first bytes of the reply arrive; the rest is lost.
-    m_current = Fault::Silence;
-    got.truncate(got.size() / 2);
+  switch (m_current) {
+    case Fault::Truncate:
+      // Only the first bytes of the reply arrive; the rest is lost.
+      m_current = Fault::Silence;
+      got.truncate(got.size() / 2);
+      break;
+    case Fault::Corrupt:
+      if (!got.isEmpty()) {
+        m_current = Fault::None;
+        got[got.size() / 2] = char(std::uint8_t(got[got.size() / 2]) ^ 0x5A);
+      }
+      break;
+    case Fault::Delay:
+      // Held back past the time-out; it arrives during the next exchange.
+      m_current = Fault::Silence;
+      m_delayed = got;
+      got.clear();
+      std::this_thread::sleep_for(std::chrono::milliseconds(std::max(timeoutMs, 0)));
+      break;
+    case Fault::Garbage:
+      if (!got.isEmpty()) {
+        m_current = Fault::None;
+        const QByteArray noise = QByteArray::fromHex("ff00137e1101990155aa");
+        got.prepend(noise);
+      }
+      break;
+    case Fault::LateReply:
+      if (!got.isEmpty()) {
+        m_current = Fault::None;
+        got.prepend(m_lastReply);
+      }
+      break;
+    default:
+      break;
   }
-  return got;
+  if (!got.isEmpty() && m_current == Fault::None) m_lastReply = got;
+  return late + got;
 }
 
 void FaultLink::discardInput() {
+  checkGone();
   m_inner->discardInput();
 }
 

@@ -16,7 +16,17 @@ namespace vmk::test {
 
 // Refuse: the device answers the request with an exception reply
 // (function | 0x80, code 4) instead of carrying it out.
-enum class Fault { None, Throw, Silence, Truncate, Refuse };
+// Corrupt: one byte of the reply changed, so its CRC fails.
+// Delay: the reply comes after the time-out: nothing arrives in this
+//   exchange, and the reply lands in the next one (after its discard).
+// Garbage: line noise before the reply (with the device's address and
+//   the flow-control bytes among it).
+// LateReply: the reply to the previous request arrives again just before
+//   this one's.
+// Vanish: the port disappears (a USB adapter pulled): this write and every
+//   read and write after it fail, and so does every open until
+//   LinkPlan::gone is cleared.
+enum class Fault { None, Throw, Silence, Truncate, Refuse, Corrupt, Delay, Garbage, LateReply, Vanish };
 
 struct LinkPlan {
   // Asked for every request (the frame with its CRC).
@@ -25,6 +35,8 @@ struct LinkPlan {
   int opens = 0;
   // Not empty: every open fails with this text (a port that is not there).
   QString openError;
+  // The port has gone (set by Fault::Vanish).
+  bool gone = false;
 
   // Requests of one function code.
   QList<QByteArray> requestsOf(int function) const;
@@ -48,8 +60,13 @@ class FaultLink : public SerialLink {
  private:
   std::unique_ptr<SerialLink> m_inner;
   LinkPlan& m_plan;
+  void checkGone() const;
+
   Fault m_current = Fault::None;
   QByteArray m_refusal;
+  QByteArray m_delayed;    // a reply past its time-out, on its way
+  QByteArray m_late;       // bytes that arrive at the start of the next read
+  QByteArray m_lastReply;  // what the previous exchange delivered
   QString m_error;
 };
 

@@ -9,6 +9,7 @@ static T take(QQueue<T>& q, T fallback) {
 
 Button ScriptedPrompts::box(const MessageBox& box) {
   m_asked.append({QStringLiteral("box"), box.caption, box.text, box.icon, box.buttons});
+  if (whileBoxOpen) whileBoxOpen(box);
   const Button fallback = box.buttons.isEmpty() ? Button::Ok : box.buttons.first();
   return take(m_boxes, fallback);
 }

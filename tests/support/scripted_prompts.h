@@ -6,6 +6,7 @@
 #include <QQueue>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 
 #include "model/prompts.h"
 
@@ -44,6 +45,10 @@ class ScriptedPrompts : public Prompts {
   std::optional<QString> number(const NumberDialog& dialog) override;
   bool portSettings(PortSettings& settings) override;
   void beep() override { ++m_beeps; }
+
+  // Runs while a box is open, after it was recorded: what the window's
+  // event loop would dispatch then (a timer tick, a click).
+  std::function<void(const MessageBox&)> whileBoxOpen;
 
   const QList<Asked>& asked() const { return m_asked; }
   // Texts of the boxes shown, in order.

@@ -1,0 +1,559 @@
+// Every device operation of the window, run through the data module by its
+// registry name, against every fault of the line, struck in the middle of
+// the operation. Each case checks what an engineer relies on after a bad
+// line: the program goes on, within the time-out and the retries, with the
+// port closed and the next command free to start; the box the operation
+// owes (once); no grid cell, device register or file holds anything but
+// what it held before or what a whole run gives; and the same operation
+// then works on a healthy line. docs/fault-matrix.md lists the cases.
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "app/data_module.h"
+#include "app/main_window.h"
+#include "extlib/registers.h"
+#include "extlib/timing.h"
+#include "journals/messages.h"
+#include "link/messages.h"
+#include "model/messages.h"
+#include "monitor/messages.h"
+#include "service/calibration_model.h"
+#include "service/messages.h"
+#include "shell/command_registry.h"
+#include "shell/page_rules.h"
+#include "tests/support/device_fixture.h"
+
+using namespace vmk;
+using namespace vmk::test;
+
+namespace {
+
+// The faults of the line, as the matrix names them.
+enum class LineFault { Drop, Crc, Truncate, Delay, SilentAfter, Vanish, Garbage, LateReply };
+const LineFault kFaults[] = {LineFault::Drop,        LineFault::Crc,    LineFault::Truncate,
+                             LineFault::Delay,       LineFault::SilentAfter, LineFault::Vanish,
+                             LineFault::Garbage,     LineFault::LateReply};
+
+const char* faultName(LineFault f) {
+  switch (f) {
+    case LineFault::Drop: return "reply dropped";
+    case LineFault::Crc: return "CRC corrupted";
+    case LineFault::Truncate: return "reply truncated";
+    case LineFault::Delay: return "delay beyond time-out";
+    case LineFault::SilentAfter: return "silence after N";
+    case LineFault::Vanish: return "port vanishes";
+    case LineFault::Garbage: return "garbage before reply";
+    case LineFault::LateReply: return "late reply to previous";
+  }
+  return "";
+}
+
+// Faults the master sees through: the right reply is on the line.
+bool readable(LineFault f) { return f == LineFault::Garbage || f == LineFault::LateReply; }
+
+// Says yes to every question, so that each operation goes as far as it can.
+class YesPrompts : public ScriptedPrompts {
+ public:
+  Button box(const MessageBox& b) override {
+    ScriptedPrompts::box(b);
+    for (Button wanted : {Button::Yes, Button::Ok})
+      if (b.buttons.contains(wanted)) return wanted;
+    return b.buttons.isEmpty() ? Button::Ok : b.buttons.first();
+  }
+};
+
+class MemoryStore : public BoolStore {
+ public:
+  std::optional<bool> read() override { return true; }
+  bool write(bool) override { return true; }
+};
+
+// The window over the simulated bus, with one device at address 1 (and,
+// for the rear connector, two more).
+struct World {
+  DeviceFixture devices{QDateTime(QDate(2013, 1, 15), QTime(10, 0))};
+  YesPrompts prompts;
+  MemoryStore store;
+  QTemporaryDir programDir;
+  QTemporaryDir files;
+  std::unique_ptr<DataModule> dm;
+  std::unique_ptr<MainWindow> window;
+
+  World() {
+    devices.add(1);
+    DataModuleOptions options;
+    options.prompts = &prompts;
+    options.clock = &devices.clock;
+    options.winterStore = &store;
+    options.programDir = programDir.path();
+    // The viewer library beside the program: the download writes its .cfg.
+    QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/libView.so"),
+                programDir.filePath(QStringLiteral("libView.so")));
+    options.linkFactory = devices.linkFactory();
+    dm = std::make_unique<DataModule>(options);
+    window = std::make_unique<MainWindow>(*dm);
+    dm->create();
+    // A silent line costs 10 ms, not 100.
+    ws().session.modbus.SetTry(1);
+  }
+  ~World() {
+    window.reset();
+    dm.reset();
+  }
+  Workspace& ws() { return dm->ws(); }
+  Session& session() { return dm->session(); }
+  sim::Device& device() { return devices.device(1); }
+  bool run(const QString& name, Trigger t = {}) { return dm->run(name, t); }
+
+  void page(int p) { window->pages()->setCurrentIndex(p); }
+  // Polled and connected on the front connector, as the engineer starts.
+  void connect() {
+    if (ws().pages.isTabVisible(kPageDinamic)) return;
+    run(QStringLiteral("actPolling"));
+    QVERIFY(ws().pages.isTabVisible(kPageDinamic));
+  }
+  QString file(const QString& name) const { return files.filePath(name); }
+};
+
+// What the matrix compares: each grid cell, each device register kept
+// outside the live block, each file of the files folder (by its hash).
+using Cells = QMap<QString, QString>;
+
+Cells cellsOf(World& w) {
+  Cells c;
+  const std::pair<const char*, TextGrid*> grids[] = {
+      {"Grid1", &w.ws().Grid1},     {"grdSett", &w.ws().grdSett}, {"GrdEvent", &w.ws().GrdEvent},
+      {"grdStat", &w.ws().grdStat}, {"grdAlarm", &w.ws().grdAlarm}};
+  for (const auto& [name, grid] : grids)
+    for (int r = 0; r < grid->rowCount(); ++r)
+      for (int col = 0; col < grid->columnCount(); ++col)
+        c.insert(QStringLiteral("%1[%2,%3]").arg(QLatin1String(name)).arg(r).arg(col),
+                 grid->cell(col, r));
+  for (int reg = 0; reg < 768; ++reg) {
+    if (reg >= reg::kLive.first && reg < reg::kLive.first + reg::kLive.count) continue;
+    if (reg >= reg::kClock && reg < reg::kClock + reg::kClockCount) continue;
+    c.insert(QStringLiteral("reg %1").arg(reg), QString::number(w.device().registerValue(reg)));
+  }
+  const QDir dir(w.files.path());
+  for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden)) {
+    QFile f(dir.filePath(name));
+    f.open(QIODevice::ReadOnly);
+    c.insert(QStringLiteral("file ") + name,
+             QString::fromLatin1(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Md5).toHex()));
+  }
+  return c;
+}
+
+// The cells a faulted run leaves that are neither as before nor as a whole
+// run leaves them.
+QStringList madeUp(const Cells& before, const Cells& healthy, const Cells& after) {
+  QStringList out;
+  QSet<QString> keys;
+  for (const Cells* m : {&before, &healthy, &after})
+    for (auto it = m->cbegin(); it != m->cend(); ++it) keys.insert(it.key());
+  for (const QString& k : keys) {
+    const QString a = after.value(k, QStringLiteral("<none>"));
+    if (a != before.value(k, QStringLiteral("<none>")) && a != healthy.value(k, QStringLiteral("<none>")))
+      out << QStringLiteral("%1 = \"%2\"").arg(k, a);
+  }
+  out.sort();
+  return out;
+}
+
+// One operation of the matrix: the registry name it runs by, what it is
+// started with, how the window stands before it, and the boxes it owes when
+// the line fails it.
+struct Operation {
+  QString label;
+  QString command;
+  Trigger trigger;
+  std::function<void(World&)> arrange;
+  QStringList failBoxes;  // the device or the line failed it
+  QStringList goneBoxes;  // the port vanished
+  // Each exchange asked again after a bad reply: one spoilt reply costs a
+  // retry, not the operation.
+  bool retries = false;
+  // The request struck, counted back from the last of a whole run (0: the
+  // middle one): where the middle one goes to an address nobody answers.
+  int strikeFromEnd = 0;
+  // Silence from the struck request on, where it owes more than failBoxes.
+  std::optional<QStringList> silentBoxes;
+};
+
+// In an expected list of boxes: the boxes of a whole run.
+const QString kHealthy = QStringLiteral("<the boxes of a whole run>");
+
+QStringList expand(const QStringList& expected, const QStringList& healthy) {
+  QStringList out;
+  for (const QString& b : expected) {
+    if (b == kHealthy) out << healthy;
+    else out << b;
+  }
+  return out;
+}
+
+const QString kGone = QStringLiteral("Порт недоступен");
+
+QList<Operation> operations() {
+  QList<Operation> ops;
+  const QStringList link{msg::kLinkError};
+  const QStringList gone{kGone};
+  auto onPage = [](int p) {
+    return [p](World& w) {
+      w.connect();
+      w.page(p);
+    };
+  };
+
+  ops.append({QStringLiteral("polling (front)"), QStringLiteral("actPolling"), {},
+              [](World& w) { w.page(kPagePolling); }, link, gone});
+  ops.append({QStringLiteral("polling (rear, 32 addresses)"), QStringLiteral("actPolling"), {},
+              [](World& w) {
+                w.page(kPagePolling);
+                if (!w.devices.bus.device(2)) {
+                  w.devices.add(2);
+                  w.devices.add(3);
+                }
+                w.ws().pages.setChecked(QStringLiteral("actFrontPort"), false);
+                w.ws().pages.setChecked(QStringLiteral("actReaPort"), true);
+              },
+              link, gone, false, 2});
+  ops.append({QStringLiteral("connection"), QStringLiteral("actGetStartInfo"), {},
+              [](World& w) {
+                w.connect();
+                w.page(kPagePolling);
+                w.ws().lbRelay.setSelected(0);
+              },
+              link, gone});
+  ops.append({QStringLiteral("connection (list double-click)"), QStringLiteral("lbRelayDblClick"), {},
+              [](World& w) {
+                w.connect();
+                w.page(kPagePolling);
+                w.ws().lbRelay.setSelected(0);
+              },
+              link, {msg::link::kNotConnected}});
+  ops.append({QStringLiteral("refresh"), QStringLiteral("actrefresh"), {}, onPage(kPageDinamic),
+              link, gone});
+  ops.append({QStringLiteral("auto-refresh tick"), QStringLiteral("RefreshTimerTimer"), {},
+              [](World& w) {
+                w.connect();
+                w.page(kPageDinamic);
+                w.prompts.answerInput(QStringLiteral("60"));
+                w.run(QStringLiteral("actSetTimerRefresh"));
+              },
+              // The polling that follows a failed tick cannot open a port
+              // that has gone.
+              {msg::kDataLost},
+              {msg::kDataLost, QStringLiteral("Ошибка открытия порта COM1: ") + kGone}});
+  for (int tag = 1; tag <= 8; ++tag)
+    ops.append({QStringLiteral("command %1").arg(tag), QStringLiteral("SetCommand"), {tag},
+                [](World& w) {
+                  w.connect();
+                  w.page(kPageDinamic);
+                  w.prompts.answerPassword(QStringLiteral("AAAA"));
+                },
+                // A relay, acknowledge or recorder command the device does
+                // not confirm adds no line and shows nothing.
+                tag == 8 ? QStringList{msg::kClockNotSet} : QStringList{}, gone});
+  ops.append({QStringLiteral("parameter read"), QStringLiteral("ActGetParSet"), {},
+              onPage(kPageParam), link, gone});
+  ops.append({QStringLiteral("settings read"), QStringLiteral("ActGetParSet"), {},
+              onPage(kPageSettings), link, gone});
+  ops.append({QStringLiteral("parameter write"), QStringLiteral("actSetParametr"), {},
+              [](World& w) {
+                w.connect();
+                w.page(kPageSettings);
+                w.run(QStringLiteral("ActGetParSet"));
+                // Four settings changed by hand: each a write of its own.
+                TextGrid& g = w.ws().grdSett;
+                int marked = 0;
+                for (int row = 0; row < g.rowCount() && marked < 4; ++row) {
+                  bool number = false;
+                  const QString text = g.cell(1, row);
+                  const int v = text.toInt(&number);
+                  // Plain numbers only; a text of bits is not one.
+                  const bool bits = text.size() > 1 && text.count(QLatin1Char('0')) +
+                                                           text.count(QLatin1Char('1')) == text.size();
+                  if (!number || bits || g.cell(3, row) == QLatin1String("-1") || v <= 1) continue;
+                  g.setCell(1, row, QString::number(v - 1));
+                  g.setCell(2, row, QStringLiteral("*"));
+                  ++marked;
+                }
+                w.ws().ParamsModified = true;
+                w.prompts.answerPassword(QStringLiteral("AAAA"));
+              },
+              // A port that fails while writing is reported as the link.
+              link, link});
+  ops.append({QStringLiteral("password change"), QStringLiteral("actChangePass"), {},
+              [](World& w) {
+                w.connect();
+                w.page(kPageDinamic);
+                const QString old = w.session().vmk.setup.DevicePassword;
+                w.prompts.answerChangePassword(PasswordChange{old, old, old});
+              },
+              link, link});
+  // The journals report a port that fails while reading as the link.
+  ops.append({QStringLiteral("event journal"), QStringLiteral("actGetData"), {},
+              onPage(kPageEvents), link, link});
+  ops.append({QStringLiteral("statistics"), QStringLiteral("actGetData"), {},
+              onPage(kPageStatistic), link, link});
+  // The alarm list names what arrived: its length and frame byte 3.
+  ops.append({QStringLiteral("alarm list"), QStringLiteral("actGetData"), {},
+              onPage(kPageAlarm), {msg::journals::kReceiveError + QStringLiteral("0|0")}, link});
+  Operation osc{QStringLiteral("oscillogram download"), QStringLiteral("actGetInterrupt"), {},
+                [](World& w) {
+                  w.connect();
+                  w.page(kPageAlarm);
+                  if (w.ws().grdAlarm.cell(1, 0).isEmpty()) w.run(QStringLiteral("actGetData"));
+                  w.ws().grdAlarm.setCurrentRow(0);
+                  // A pair of that name from an earlier download.
+                  for (const char* ext : {"cfg", "dat"}) {
+                    QFile f(w.file(QStringLiteral("osc.%1").arg(QLatin1String(ext))));
+                    if (f.exists()) continue;
+                    f.open(QIODevice::WriteOnly);
+                    f.write("an earlier download\r\n");
+                  }
+                  w.prompts.answerSave(w.file(QStringLiteral("osc.cfg")));
+                },
+                {msg::journals::kOscConfirm, msg::kLinkError},
+                {msg::journals::kOscConfirm, msg::kLinkError},
+                true};
+  ops.append(osc);
+  const std::pair<const char*, const char*> service[] = {
+      {"N9", "factory number"}, {"N10", "statistics cleared"},
+      {"N11", "oscillograms erased"}, {"N12", "events erased"}};
+  for (const auto& [item, what] : service)
+    ops.append({QStringLiteral("service: %1").arg(QLatin1String(what)), QString::fromLatin1(item), {},
+                [](World& w) {
+                  w.connect();
+                  w.page(kPageDinamic);
+                  w.prompts.answerNumber(QStringLiteral("4321"));
+                  w.prompts.answerPassword(QStringLiteral("AAAA"));
+                },
+                // A request the device leaves unanswered shows nothing
+                // beyond the warning, and adds no memo line.
+                {kHealthy}, {kHealthy, kGone}});
+  ops.append({QStringLiteral("service: calibration entry and exit"), QStringLiteral("N13"), {},
+              [](World& w) {
+                w.connect();
+                w.page(kPageDinamic);
+                w.prompts.answerPassword(QStringLiteral("AAAA"));
+                w.ws().showCalibrationWindow = [] {};
+              },
+              // Calibration mode not entered: the window does not run and
+              // nothing is shown, as for the other service requests.
+              {kHealthy}, gone});
+  ops.append({QStringLiteral("service: calibration read and write"), QStringLiteral("N13"), {},
+              [](World& w) {
+                w.connect();
+                w.page(kPageDinamic);
+                w.prompts.answerPassword(QStringLiteral("AAAA"));
+                // The calibration window: into adjustment, point 1 read and
+                // its coefficient written, out again.
+                w.ws().showCalibrationWindow = [&w] {
+                  CalibrationModel::Options o;
+                  o.programDir = w.ws().ProgramDir;
+                  o.messageCaption = QStringLiteral("Калибровка");
+                  o.wait = [](int) {};
+                  o.processEvents = [] {};
+                  CalibrationModel model(w.session(), w.prompts, o);
+                  model.btConnectClick();
+                  model.btrClick(1);
+                  model.btwClick(1);
+                  model.btDisconnectClick();
+                };
+              },
+              // The window's own box for the read; a device silent from
+              // then on does not leave calibration mode either.
+              {svc::kRead1NoAnswer}, gone, false, 0,
+              QStringList{svc::kRead1NoAnswer, msg::kLinkError}});
+  return ops;
+}
+
+// A whole run of an operation on a healthy line: the requests it makes,
+// the time it takes, the boxes and the cells it leaves.
+struct Baseline {
+  int requests = 0;
+  qint64 ms = 0;
+  QStringList boxes;
+  Cells before, after;
+};
+
+QHash<QString, Baseline>& baselines() {
+  static QHash<QString, Baseline> b;
+  return b;
+}
+
+// Runs `op` once after arranging; the boxes it showed.
+QStringList runOnce(World& w, const Operation& op, qint64* ms = nullptr) {
+  w.prompts.forget();
+  QElapsedTimer clock;
+  clock.start();
+  w.run(op.command, op.trigger);
+  if (ms) *ms = clock.elapsed();
+  return w.prompts.boxTexts();
+}
+
+const Baseline& baselineOf(const Operation& op) {
+  auto it = baselines().find(op.label);
+  if (it != baselines().end()) return *it;
+  World w;
+  op.arrange(w);
+  Baseline b;
+  b.before = cellsOf(w);
+  w.devices.forgetRequests();
+  b.boxes = runOnce(w, op, &b.ms);
+  b.requests = int(w.devices.requests().size());
+  b.after = cellsOf(w);
+  return *baselines().insert(op.label, b);
+}
+
+}  // namespace
+
+class TestFaultMatrix : public QObject {
+  Q_OBJECT
+
+  void addCases(const QStringList& prefixes) {
+    QTest::addColumn<int>("op");
+    QTest::addColumn<int>("fault");
+    const QList<Operation> ops = operations();
+    for (int i = 0; i < ops.size(); ++i) {
+      bool mine = false;
+      for (const QString& p : prefixes) mine = mine || ops[i].label.startsWith(p);
+      if (!mine) continue;
+      for (LineFault f : kFaults)
+        QTest::addRow("%s / %s", qPrintable(ops[i].label), faultName(f)) << i << int(f);
+    }
+  }
+
+  void runCase() {
+    QFETCH(int, op);
+    QFETCH(int, fault);
+    const Operation o = operations()[op];
+    const LineFault f = LineFault(fault);
+    const Baseline& healthy = baselineOf(o);
+    QVERIFY2(healthy.requests > 0, "the operation talks to the device");
+    QVERIFY2(!healthy.boxes.contains(msg::kLinkError), qPrintable(healthy.boxes.join('|')));
+
+    World w;
+    o.arrange(w);
+    const Cells before = cellsOf(w);
+    w.devices.forgetRequests();
+    // The middle request of a whole run; a runaway operation is stopped.
+    const int strike = o.strikeFromEnd > 0 ? healthy.requests - o.strikeFromEnd + 1
+                                           : std::max(1, (healthy.requests + 1) / 2);
+    const int cap = 4 * healthy.requests + 20;
+    bool runaway = false;
+    LinkPlan& plan = w.devices.plan;
+    plan.fault = [&, f](const QByteArray&) {
+      const int n = int(plan.requests.size());  // this request's number, from 1
+      if (n > cap) {
+        runaway = true;
+        return Fault::Vanish;
+      }
+      if (f == LineFault::SilentAfter) return n >= strike ? Fault::Silence : Fault::None;
+      if (n != strike) return Fault::None;
+      switch (f) {
+        case LineFault::Drop: return Fault::Silence;
+        case LineFault::Crc: return Fault::Corrupt;
+        case LineFault::Truncate: return Fault::Truncate;
+        case LineFault::Delay: return Fault::Delay;
+        case LineFault::Vanish: return Fault::Vanish;
+        case LineFault::Garbage: return Fault::Garbage;
+        case LineFault::LateReply: return Fault::LateReply;
+        default: return Fault::None;
+      }
+    };
+
+    qint64 ms = 0;
+    const QStringList boxes = runOnce(w, o, &ms);
+    const int made = int(plan.requests.size());
+    const Cells after = cellsOf(w);
+
+    QVERIFY2(!runaway, "the operation went on asking after the line failed");
+    // The time-out of each request asked, the rest of a reply cut short,
+    // and a healthy run's own time.
+    const qint64 budget = 2 * healthy.ms + made * (timing::firstByteTimeoutMs(1) +
+                                                   timing::kReplyMarginMs + 20) + 1500;
+    QVERIFY2(ms <= budget, qPrintable(QStringLiteral("%1 ms, budget %2 ms").arg(ms).arg(budget)));
+    QVERIFY2(!w.session().Port1.isOpen(), "the port is closed afterwards");
+    QVERIFY2(!w.session().isBusy(), "the busy flag is released");
+    QVERIFY(w.ws().pages.isWindowEnabled());
+
+    const bool recovers = readable(f) || (o.retries && f != LineFault::SilentAfter && f != LineFault::Vanish);
+    const QStringList expected = recovers ? healthy.boxes
+                                 : expand(f == LineFault::Vanish ? o.goneBoxes
+                                          : f == LineFault::SilentAfter && o.silentBoxes
+                                              ? *o.silentBoxes
+                                              : o.failBoxes,
+                                          healthy.boxes);
+    QVERIFY2(boxes == expected, qPrintable(boxes.join(QStringLiteral(" | ")) +
+                                           QStringLiteral("  expected: ") +
+                                           expected.join(QStringLiteral(" | "))));
+    const QStringList wrong = madeUp(before, healthy.after, after);
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.mid(0, 6).join(QStringLiteral("; "))));
+    if (recovers) QVERIFY(after == healthy.after);
+    // A file the failed run replaced would be its own, not the old one.
+    for (auto it = before.cbegin(); it != before.cend(); ++it)
+      if (it.key().startsWith(QLatin1String("file ")) && !recovers)
+        QCOMPARE(after.value(it.key()), it.value());
+
+    // The line is healthy again (the adapter plugged back in).
+    plan.fault = nullptr;
+    plan.gone = false;
+    w.prompts.forget();
+    o.arrange(w);
+    const QStringList again = runOnce(w, o);
+    QVERIFY2(again == healthy.boxes, qPrintable(again.join(QStringLiteral(" | "))));
+    QVERIFY(!w.session().Port1.isOpen());
+    QVERIFY(!w.session().isBusy());
+  }
+
+ private Q_SLOTS:
+  void everyDeviceOperationIsInTheMatrix() {
+    // Device operations that exchange nothing with a device: the port
+    // commands, the timer switch, the settings file, the grid editing (its
+    // password window is "password change"), the calibration window's
+    // own port (its exchanges run inside "N13" here).
+    const QStringList noExchange{
+        QStringLiteral("actOpenPort"),   QStringLiteral("actClosePort"),
+        QStringLiteral("actSettingPort"), QStringLiteral("actSaveSetPort"),
+        QStringLiteral("actLoadSetPort"), QStringLiteral("actFrontPort"),
+        QStringLiteral("actReaPort"),    QStringLiteral("ActOCPort"),
+        QStringLiteral("ActSetTO"),      QStringLiteral("actSetTimerRefresh"),
+        QStringLiteral("ActOpenFile"),   QStringLiteral("ActSaveFile"),
+        QStringLiteral("rbGroup2Click"), QStringLiteral("Grid1DblClick"),
+        QStringLiteral("actCalibr")};
+    QSet<QString> covered;
+    for (const Operation& o : operations()) covered.insert(o.command);
+    QStringList missing;
+    for (const WindowCommand& c : commandRegistry().windowCommands())
+      if (c.deviceOperation && !covered.contains(c.name) && !noExchange.contains(c.name))
+        missing << c.name;
+    QCOMPARE(missing, QStringList());
+  }
+
+  void linkAndMonitor_data() {
+    addCases({QStringLiteral("polling"), QStringLiteral("connection"), QStringLiteral("refresh"),
+              QStringLiteral("auto-refresh"), QStringLiteral("command")});
+  }
+  void linkAndMonitor() { runCase(); }
+  void paramsAndService_data() {
+    addCases({QStringLiteral("parameter"), QStringLiteral("settings"), QStringLiteral("password"),
+              QStringLiteral("service")});
+  }
+  void paramsAndService() { runCase(); }
+  void journals_data() {
+    addCases({QStringLiteral("event"), QStringLiteral("statistics"), QStringLiteral("alarm"),
+              QStringLiteral("oscillogram")});
+  }
+  void journals() { runCase(); }
+};
+
+QTEST_MAIN(TestFaultMatrix)
+#include "test_fault_matrix.moc"
