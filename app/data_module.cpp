@@ -10,12 +10,15 @@
 #include <optional>
 
 #include "app/calibration_form.h"
+#include "app/change_log_window.h"
+#include "app/compare_window.h"
 #include "app/osc_view_binding.h"
 #include "app/param_bindings.h"
 #include "app/qt_prompts.h"
 #include "extlib/transport_error.h"
 #include "service/calibration_model.h"
 #include "shell/app_info.h"
+#include "shell/changelog_commands.h"
 #include "shell/command_table.h"
 #include "shell/data_module_create.h"
 #include "shell/monitor_commands.h"
@@ -51,6 +54,9 @@ DataModule::DataModule(Options options, QObject* parent)
   }
   m_session = std::make_unique<Session>(m_options.linkFactory);
   m_ws = std::make_unique<Workspace>(*m_session, *m_prompts, *clock);
+  m_changeLog = std::make_unique<ChangeLog>(m_options.changeLogFolder);
+  m_changeLog->attach(*m_session, *clock);
+  m_ws->changeLog = m_changeLog.get();
   m_refreshTimer = std::make_unique<QtIntervalTimer>(RefreshTimer);
   attachMonitorPage(*m_ws, *m_refreshTimer);
   m_params = std::make_unique<ParamBindings>(*m_ws);
@@ -61,6 +67,14 @@ DataModule::DataModule(Options options, QObject* parent)
     form.exec();
   };
   m_ws->openDocument = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+  m_ws->showChangeLog = [this] {
+    ChangeLogWindow window(*m_ws, m_window);
+    window.exec();
+  };
+  m_ws->showComparison = [this] {
+    CompareWindow window(*m_ws, m_window);
+    window.exec();
+  };
   // Every selection runs the selection step, that of the row already
   // current too (after a read its value may be another).
   for (int tag : {1, 2})
@@ -173,6 +187,12 @@ void DataModule::buildMenus() {
   QMenu* program = menu(QStringLiteral("Программа"), QStringLiteral("miProgram"));
   program->addAction(a("ActOpenFile"));
   program->addAction(a("ActSaveFile"));
+  QAction* compare = program->addAction(QStringLiteral("Сравнить уставки..."));
+  compare->setObjectName(QStringLiteral("miCompare"));
+  connect(compare, &QAction::triggered, this, [this] { run(QStringLiteral("actCompare")); });
+  QAction* changes = program->addAction(QStringLiteral("Журнал изменений..."));
+  changes->setObjectName(QStringLiteral("miChangeLog"));
+  connect(changes, &QAction::triggered, this, [this] { run(QStringLiteral("actChangeLog")); });
   program->addSeparator();
   program->addAction(a("ActExit"));
 
@@ -253,6 +273,9 @@ bool DataModule::runOperation(const std::function<void()>& operation, bool devic
   QString failure;
   try {
     operation();
+    // A change the log could not take is said after the operation's own
+    // outcome.
+    reportChangeLogFailure(m_changeLog.get(), *m_prompts);
     return true;
   } catch (const Error& e) {
     failure = e.message();
@@ -260,6 +283,7 @@ bool DataModule::runOperation(const std::function<void()>& operation, bool devic
     failure = QString::fromUtf8(e.what());
   }
   m_prompts->box(MessageBox{applicationTitle(), BoxIcon::Error, failure, {Button::Ok}});
+  reportChangeLogFailure(m_changeLog.get(), *m_prompts);
   try {
     m_session->closePort();
   } catch (...) {

@@ -22,6 +22,8 @@
 
 namespace vmk {
 
+class ChangeLog;
+
 class OscViewBinding;
 class ParamBindings;
 class QtPrompts;
@@ -33,6 +35,7 @@ struct DataModuleOptions {
   const Clock* clock = nullptr;         // nullptr: the PC clock
   BoolStore* winterStore = nullptr;     // nullptr: the "Varnet" settings
   QString programDir;                   // empty: the program's folder
+  QString changeLogFolder;              // empty: the user's data folder
 };
 
 class DataModule : public QObject {
@@ -109,6 +112,8 @@ class DataModule : public QObject {
   std::unique_ptr<SystemClock> m_systemClock;
   std::unique_ptr<BoolStore> m_ownStore;
   BoolStore* m_winterStore;
+  // Before the session, whose change sink writes into it.
+  std::unique_ptr<ChangeLog> m_changeLog;
   std::unique_ptr<Session> m_session;
   std::unique_ptr<Workspace> m_ws;
   std::unique_ptr<QtIntervalTimer> m_refreshTimer;

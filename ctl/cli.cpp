@@ -6,6 +6,7 @@
 #include "ctl/cli_prompts.h"
 #include "ctl/help.h"
 #include "ctl/options.h"
+#include "changelog/change_log.h"
 #include "device/connector.h"
 #include "device/program_dir.h"
 #include "device/session.h"
@@ -96,6 +97,8 @@ int Cli::run(const QStringList& args) {
   prompts.setQuiet(line.global.json);
   SystemClock systemClock;
   const Clock& clock = m_setup.clock ? *m_setup.clock : systemClock;
+  ChangeLog changeLog(m_setup.changeLogFolder);
+  changeLog.attach(*m_session, clock);
   setUpPort(*m_session, line, m_setup.programDir);
 
   CliCall call(*m_session, prompts, clock, m_jobs);
@@ -106,12 +109,15 @@ int Cli::run(const QStringList& args) {
   call.args = line.command.mid(command->verb.size());
   call.options = line.options;
   call.flags = QSet<QString>(line.flags.begin(), line.flags.end());
+  call.changeLog = &changeLog;
 
   ExitCode code = kDone;
   try {
-    code = exitCodeOf(command->run(call));
+    const Outcome outcome = command->run(call);
+    code = outcome == Outcome::Done && call.differs ? kDiffer : exitCodeOf(outcome);
   } catch (const UsageError& e) {
     m_session->closePort();
+    m_session->changes = {};
     return usage(e.message);
   } catch (const Error& e) {
     // What the window shows under its title when a command does not
@@ -123,6 +129,11 @@ int Cli::run(const QStringList& args) {
     code = kDeviceFailure;
   }
   m_session->closePort();
+  // The session outlives this run; the log does not.
+  m_session->changes = {};
+  // A change the log could not take is said; the exit code stays the
+  // command's own.
+  if (const std::optional<QString> failure = changeLog.takeFailure()) prompts.error(*failure);
 
   if (line.global.json) {
     QJsonObject o = call.data;

@@ -37,6 +37,7 @@ struct CliSetup {
   SerialPort::LinkFactory linkFactory;  // empty: the real serial port
   QString programDir;                   // empty: the program's folder
   const Clock* clock = nullptr;         // nullptr: the PC clock
+  QString changeLogFolder;              // empty: the user's data folder
 };
 
 class Cli {

@@ -5,7 +5,7 @@
 
 namespace vmk::ctl {
 
-enum ExitCode { kDone = 0, kDeviceFailure = 1, kUsage = 2, kRefused = 3 };
+enum ExitCode { kDone = 0, kDeviceFailure = 1, kUsage = 2, kRefused = 3, kDiffer = 4 };
 
 // 0 done; 1 the device or the link let the command down, or it was
 // cancelled; 3 a wrong password or an input the command refused.

@@ -28,7 +28,8 @@ const QString kTail = QStringLiteral(
     "\n"
     "Messages the window would show in a box go to standard error with their kind\n"
     "(\"Error: ...\"). Exit codes: 0 done, 1 device or link failure, 2 wrong usage,\n"
-    "3 refused (password, validation, file).\n"
+    "3 refused (password, validation, file), 4 the compared sides differ\n"
+    "(params diff).\n"
     "Ctrl-C stops a long command between two exchanges: what it found so far is\n"
     "printed and the exit code is 1. A second Ctrl-C ends the program at once.\n"
     "\"vmkctl COMMAND --help\" tells more about one command.\n");

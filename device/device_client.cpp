@@ -2,6 +2,7 @@
 
 #include "device/codecs.h"
 #include "device/session.h"
+#include "extlib/transport_error.h"
 #include "extlib/wire_table.h"
 
 namespace vmk {
@@ -16,7 +17,53 @@ RegisterWords wordsOf(const ReplyFrame& reply, std::uint16_t first, int count) {
   return r;
 }
 
+// Function 0x19 sub-function 3 writes the coefficient (byte 4) of a point
+// (byte 3); the other sub-functions measure or confirm.
+constexpr std::uint8_t kCalibrationWriteSub = 3;
+
+QString commandName(std::uint16_t code) {
+  if (code == reg::kCommandAcknowledge) return QStringLiteral("Квитирование");
+  if (code == reg::kCommandRecorderStart) return QStringLiteral("Пуск осциллографа");
+  if (code >= reg::kCommandRelay1 && code < reg::kCommandAcknowledge)
+    return QStringLiteral("Команда реле %1").arg(code - reg::kCommandRelay1 + 1);
+  return QStringLiteral("Команда 0x%1").arg(code, 4, 16, QLatin1Char('0'));
+}
+
+QString serviceName(std::uint8_t sub, std::uint16_t argument) {
+  switch (sub) {
+    case reg::kServiceSerial: return QStringLiteral("Изменение серийного номера");
+    case reg::kServiceClearStats: return QStringLiteral("Обнуление статистики");
+    case reg::kServiceEraseOsc: return QStringLiteral("Стирание осцилограмм");
+    case reg::kServiceEraseEvents: return QStringLiteral("Стирание событий");
+    case reg::kServiceCalibration:
+      return argument == reg::kCalibrationLeave ? QStringLiteral("Выход из режима калибровки")
+                                                : QStringLiteral("Вход в режим калибровки");
+  }
+  return QStringLiteral("Сервисная функция %1").arg(sub);
+}
+
+// Runs one request that changes the device and hands its change on, also
+// when the port fails under it.
+template <class Call>
+auto changing(DeviceChange& change, Call call, const std::function<void(const DeviceChange&)>& note) {
+  try {
+    return call();
+  } catch (const TransportError&) {
+    change.outcome = Outcome::PortFailure;
+    note(change);
+    throw;
+  }
+}
+
 }  // namespace
+
+void DeviceClient::note(DeviceChange change, const char* defaultOperation) {
+  if (!m_session.changes) return;
+  change.address = m_address;
+  if (!m_session.changeOperation.isEmpty()) change.operation = m_session.changeOperation;
+  else if (change.operation.isEmpty()) change.operation = QString::fromUtf8(defaultOperation);
+  m_session.changes(change);
+}
 
 DeviceClient::DeviceClient(Session& session)
     : DeviceClient(session, session.DeviceAddress) {}
@@ -56,10 +103,20 @@ Result<RegisterWords> DeviceClient::readRegisters(std::uint16_t first, std::uint
                             m_reply);
   const Outcome o = outcomeOfLastCall();
   if (o != Outcome::Done) return Result<RegisterWords>::failed(o);
-  return Result<RegisterWords>::done(wordsOf(m_reply, first, count));
+  RegisterWords words = wordsOf(m_reply, first, count);
+  ReadCache& cache = m_session.lastRead;
+  if (cache.address != m_address) {
+    cache.words.clear();
+    cache.address = m_address;
+  }
+  for (int k = 0; k < count; ++k) cache.words.insert(first + k, words.words[k]);
+  return Result<RegisterWords>::done(std::move(words));
 }
 
 Result<TVMK> DeviceClient::readIdentity() {
+  // Another device may answer here now: what was read of the last one is
+  // no value before of this one.
+  m_session.lastRead = ReadCache{};
   const auto words = readRegisters(reg::kIdentity);
   if (!words) return Result<TVMK>::failed(words.outcome);
   return Result<TVMK>::done(DecodeIdentity(m_reply));
@@ -71,55 +128,163 @@ Result<SetupFields> DeviceClient::readSetup() {
   return Result<SetupFields>::done(DecodeSetup(m_reply));
 }
 
-Outcome DeviceClient::writeWord(std::uint16_t r, std::uint16_t value) {
+Outcome DeviceClient::plainWrite(std::uint16_t r, std::uint16_t value) {
   m_reply.clear();
   m_session.modbus.WriteWord(m_session.link(), m_address, r, value, m_reply);
   return outcomeOfLastCall();
 }
 
+namespace {
+
+DeviceChange registerChange(const Session& s, std::uint8_t address, std::uint16_t r,
+                            std::uint16_t value) {
+  DeviceChange c;
+  c.function = wire::kWriteRegister;
+  c.reg = r;
+  // The password stays out of the log, before and after.
+  if (r == reg::kPassword || r == reg::kPasswordLow) {
+    c.after = QStringLiteral("*****");
+    return c;
+  }
+  if (s.lastRead.address == address && s.lastRead.words.contains(r))
+    c.before = s.lastRead.words.value(r);
+  c.after = QString::number(value);
+  return c;
+}
+
+}  // namespace
+
+Outcome DeviceClient::writeWord(std::uint16_t r, std::uint16_t value) {
+  DeviceChange c = registerChange(m_session, m_address, r, value);
+  auto send = [this](const DeviceChange& ch) { note(ch, "Запись регистра"); };
+  c.outcome = changing(c, [&] { return plainWrite(r, value); }, send);
+  send(c);
+  return c.outcome;
+}
+
+DeviceClient::VerifiedWrite DeviceClient::writeWordVerified(std::uint16_t r, std::uint16_t value) {
+  DeviceChange c = registerChange(m_session, m_address, r, value);
+  auto send = [this](const DeviceChange& ch) { note(ch, "Запись регистра"); };
+  VerifiedWrite v;
+  v.outcome = changing(c, [&] { return plainWrite(r, value); }, send);
+  c.outcome = v.outcome;
+  if (v.outcome == Outcome::Done) {
+    // The device takes a new address once it answered the write of it.
+    const std::uint8_t at = r == reg::kAddress ? std::uint8_t(value & 0xFF) : m_address;
+    DeviceClient reader(m_session, at);
+    const Result<RegisterWords> back = changing(c, [&] { return reader.readRegisters(r, 1); }, send);
+    if (back) {
+      v.readValue = back.value.at(r);
+      v.readBack = *v.readValue == value ? ReadBack::Holds : ReadBack::Differs;
+    } else {
+      v.readBack = ReadBack::NotRead;
+    }
+    c.readBack = v.readBack;
+    c.readValue = v.readValue;
+  }
+  send(c);
+  return v;
+}
+
 Outcome DeviceClient::sendCommand(std::uint16_t code) {
-  m_reply.clear();
-  m_session.modbus.SendCommand(m_session.link(), m_address, code, m_reply);
-  const Outcome o = outcomeOfLastCall();
-  if (o != Outcome::Done) return o;
-  // The echo confirms the command: the code's high byte, and 0xFF as the
-  // high byte of the value.
-  const bool confirmed = m_reply.frameByte(2) == (code >> 8) &&
-                         m_reply.frameByte(4) == (reg::kCoilOn >> 8);
-  return confirmed ? Outcome::Done : Outcome::DeviceRefused;
+  DeviceChange c;
+  c.function = wire::kWriteCoil;
+  c.reg = code;
+  c.operation = commandName(code);
+  c.after = QStringLiteral("0x%1").arg(reg::kCoilOn, 4, 16, QLatin1Char('0'));
+  auto send = [this](const DeviceChange& ch) { note(ch, ""); };
+  c.outcome = changing(c, [&] {
+    m_reply.clear();
+    m_session.modbus.SendCommand(m_session.link(), m_address, code, m_reply);
+    const Outcome o = outcomeOfLastCall();
+    if (o != Outcome::Done) return o;
+    // The echo confirms the command: the code's high byte, and 0xFF as the
+    // high byte of the value.
+    const bool confirmed = m_reply.frameByte(2) == (code >> 8) &&
+                           m_reply.frameByte(4) == (reg::kCoilOn >> 8);
+    return confirmed ? Outcome::Done : Outcome::DeviceRefused;
+  }, send);
+  send(c);
+  return c.outcome;
 }
 
 Outcome DeviceClient::setClock(const QDateTime& moment) {
   if (!moment.isValid()) return Outcome::InputRefused;
-  if (m_session.modbus.SetRealDateTime(m_session.link(), m_address, moment)) return Outcome::Done;
-  const Outcome o = outcomeOfLastCall();
-  // A valid reply that does not echo the clock registers.
-  return o == Outcome::Done ? Outcome::BadReply : o;
+  DeviceChange c;
+  c.function = wire::kWriteMultiple;
+  c.reg = reg::kClock;
+  c.after = moment.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+  auto send = [this](const DeviceChange& ch) { note(ch, "Установка часов"); };
+  c.outcome = changing(c, [&] {
+    if (m_session.modbus.SetRealDateTime(m_session.link(), m_address, moment)) return Outcome::Done;
+    const Outcome o = outcomeOfLastCall();
+    // A valid reply that does not echo the clock registers.
+    return o == Outcome::Done ? Outcome::BadReply : o;
+  }, send);
+  send(c);
+  return c.outcome;
 }
 
 Result<ServiceReply> DeviceClient::service(std::uint8_t sub, std::uint16_t accessCode,
                                            std::uint16_t argument) {
-  m_reply.clear();
-  m_session.modbus.func18h(m_session.link(), m_address, sub, accessCode, argument, m_reply);
-  const Outcome o = outcomeOfLastCall();
-  if (o != Outcome::Done) return Result<ServiceReply>::failed(o);
-  ServiceReply r;
-  r.nonce = std::uint16_t(m_reply.frameByte(2) << 8 | m_reply.frameByte(3));
-  r.carriedOut = m_reply.frameByte(4) != reg::kServiceRefused;
-  return Result<ServiceReply>::done(r);
+  // A request with access code 0, which no device accepts, changes
+  // nothing: the connection asks the first nonce so.
+  DeviceChange c;
+  c.function = wire::kService;
+  c.reg = sub;
+  c.operation = serviceName(sub, argument);
+  c.after = QString::number(argument);
+  auto send = [this, accessCode](const DeviceChange& ch) {
+    if (accessCode != 0) note(ch, "");
+  };
+  const Result<ServiceReply> result = changing(c, [&] {
+    m_reply.clear();
+    m_session.modbus.func18h(m_session.link(), m_address, sub, accessCode, argument, m_reply);
+    const Outcome o = outcomeOfLastCall();
+    if (o != Outcome::Done) return Result<ServiceReply>::failed(o);
+    ServiceReply r;
+    r.nonce = std::uint16_t(m_reply.frameByte(2) << 8 | m_reply.frameByte(3));
+    r.carriedOut = m_reply.frameByte(4) != reg::kServiceRefused;
+    return Result<ServiceReply>::done(r);
+  }, send);
+  c.outcome = result.ok() && !result.value.carriedOut ? Outcome::DeviceRefused : result.outcome;
+  send(c);
+  return result;
 }
 
 Result<ReplyFrame> DeviceClient::calibration(std::uint8_t sub, std::uint8_t a1, std::uint8_t a2,
                                              std::uint8_t a3, std::uint8_t a4, std::uint8_t a5) {
-  m_reply.clear();
-  m_session.modbus.func19h(m_session.link(), m_address, sub, a1, a2, a3, a4, a5, m_reply);
-  return frameResult();
+  auto call = [&] {
+    m_reply.clear();
+    m_session.modbus.func19h(m_session.link(), m_address, sub, a1, a2, a3, a4, a5, m_reply);
+    return frameResult();
+  };
+  if (sub != kCalibrationWriteSub) return call();
+  DeviceChange c;
+  c.function = wire::kCalibration;
+  c.reg = a3;
+  c.after = QString::number(a4);
+  auto send = [this](const DeviceChange& ch) { note(ch, "Запись коэффициента калибровки"); };
+  const Result<ReplyFrame> r = changing(c, call, send);
+  c.outcome = r.outcome;
+  send(c);
+  return r;
 }
 
 Result<ReplyFrame> DeviceClient::calibrationSlot(std::uint8_t slot, std::uint8_t coefficient) {
-  m_reply.clear();
-  m_session.modbus.func1903h(m_session.link(), m_address, 7, slot, coefficient, 0, m_reply);
-  return frameResult();
+  DeviceChange c;
+  c.function = wire::kCalibration;
+  c.reg = slot;
+  c.after = QString::number(coefficient);
+  auto send = [this](const DeviceChange& ch) { note(ch, "Запись коэффициента калибровки"); };
+  const Result<ReplyFrame> r = changing(c, [&] {
+    m_reply.clear();
+    m_session.modbus.func1903h(m_session.link(), m_address, 7, slot, coefficient, 0, m_reply);
+    return frameResult();
+  }, send);
+  c.outcome = r.outcome;
+  send(c);
+  return r;
 }
 
 Result<ReplyFrame> DeviceClient::readEventRecord(std::uint8_t index) {

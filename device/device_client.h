@@ -13,6 +13,9 @@
 #include <QDateTime>
 #include <QVector>
 #include <cstdint>
+#include <optional>
+
+#include "device/device_change.h"
 
 #include "device/outcome.h"
 #include "device/tvmk.h"
@@ -56,6 +59,11 @@ class DeviceClient {
   // faulty), or NoAnswer / BadReply.
   Result<int> readStatus();
 
+  // Every call that changes the device (register writes, commands, the
+  // clock, service requests with an access code, calibration
+  // coefficients) is handed to the session's change sink once it ended,
+  // a port failure included (the exception goes on).
+
   // Function 3: `count` registers from `first`.
   Result<RegisterWords> readRegisters(std::uint16_t first, std::uint16_t count);
   Result<RegisterWords> readRegisters(reg::Block block) {
@@ -71,6 +79,16 @@ class DeviceClient {
   // Function 6. Done when the device echoed the write; DeviceRefused for
   // an exception reply.
   Outcome writeWord(std::uint16_t reg, std::uint16_t value);
+  // writeWord, then the register read back and compared with the value
+  // sent. A device answers the write of its address register at the old
+  // address and the read-back at the new one.
+  struct VerifiedWrite {
+    Outcome outcome = Outcome::Done;  // the write's
+    ReadBack readBack = ReadBack::NotChecked;
+    std::optional<std::uint16_t> readValue;
+    bool holds() const { return outcome == Outcome::Done && readBack == ReadBack::Holds; }
+  };
+  VerifiedWrite writeWordVerified(std::uint16_t reg, std::uint16_t value);
 
   // Function 5 with a command code. Done when the device confirmed it
   // (its echo carries the code's high byte and 0xFF); DeviceRefused for an
@@ -109,6 +127,9 @@ class DeviceClient {
  private:
   // The outcome of the library call just made.
   Outcome outcomeOfLastCall() const;
+  // Hands one change to the session's sink.
+  void note(DeviceChange change, const char* defaultOperation);
+  Outcome plainWrite(std::uint16_t reg, std::uint16_t value);
   Result<ReplyFrame> frameResult();
 
   Session& m_session;

@@ -5,6 +5,7 @@
 #include <QString>
 #include <cstdint>
 
+#include "device/device_change.h"
 #include "device/serial_port.h"
 #include "device/tvmk.h"
 #include "extlib/modbus_library.h"
@@ -19,6 +20,13 @@ class Session {
   ModbusLibrary modbus;
   std::uint8_t DeviceAddress = 0;
   TVMK vmk;
+
+  // Where the device client reports every change it makes (the change
+  // log); empty: nowhere. `changeOperation` names the operation running
+  // (ChangeOperation), `lastRead` keeps what was read of the device.
+  ChangeSink changes;
+  QString changeOperation;
+  ReadCache lastRead;
 
   // `actOpenPort`: opens the port if it is closed; throws Error with the
   // port's message when it cannot be opened.

@@ -25,6 +25,13 @@ inline const QString kOutOfRangeRefused =
 // toggle text with neither letter): the device keeps what it holds.
 inline const QString kRowKept =
     QStringLiteral("не записано, в устройстве сохранено прежнее значение");
+// A write whose read-back does not hold what was sent.
+inline const QString kNotHeld = QStringLiteral("Устройство не сохранило значения: ");
+inline const QString kNotHeldRow =
+    QStringLiteral("«%1» = «%2» (регистр %3: записано %4, прочитано %5)");
+inline const QString kNotReadBack = QStringLiteral("нет ответа");
+// The operation's name in the change log.
+inline const QString kWriteOperation = QStringLiteral("Запись параметров и уставок");
 inline const QString kWriteDone = QStringLiteral("Запись в устройство завершена.\n");
 
 // A settings file in which no key of either section is found.

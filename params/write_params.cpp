@@ -118,6 +118,7 @@ ParamWriteResult writeParameters(Session& session, const Result<QString>& passwo
   }
 
   PortBracket bracket(session);
+  const ChangeOperation operation(session.changeOperation, kWriteOperation);
   std::optional<DeviceClient> device(std::in_place, session);
   std::optional<int> movedTo;
   QVector<PlannedRow>::iterator current = planned.begin();
@@ -135,16 +136,22 @@ ParamWriteResult writeParameters(Session& session, const Result<QString>& passwo
         continue;
       }
       Outcome outcome = Outcome::Done;
+      bool holds = true;
       for (int k = 0; k < r.row.words.size(); ++k) {
-        const Outcome o = device->writeWord(std::uint16_t(r.row.registers[k]), r.row.words[k]);
-        if (outcome == Outcome::Done) outcome = o;
+        const DeviceClient::VerifiedWrite v =
+            device->writeWordVerified(std::uint16_t(r.row.registers[k]), r.row.words[k]);
+        if (outcome == Outcome::Done) outcome = v.outcome;
+        if (v.outcome == Outcome::Done && !v.holds()) holds = false;
+        r.readBack << v.readBack;
+        r.readValues << v.readValue.value_or(0);
       }
-      r.state = outcome == Outcome::Done ? RowWrite::Written : RowWrite::Unanswered;
+      const bool answered = outcome == Outcome::Done;
+      r.state = !answered ? RowWrite::Unanswered : holds ? RowWrite::Written : RowWrite::NotHeld;
       r.outcome = outcome;
       if (r.state == RowWrite::Written) current->grid->setCell(grid::kMark, r.row.row, QString());
       // A device takes a new address once it has answered the write of it:
       // the rest of the write and the setup read follow it there.
-      if (r.state == RowWrite::Written && r.row.registers.value(0) == reg::kAddress) {
+      if (answered && r.row.registers.value(0) == reg::kAddress) {
         const std::uint8_t address = std::uint8_t(r.row.words[0] & 0xFF);
         if (address != session.DeviceAddress) {
           session.DeviceAddress = address;
@@ -164,6 +171,23 @@ ParamWriteResult writeParameters(Session& session, const Result<QString>& passwo
     }
     return done(Outcome::PortFailure);
   }
+}
+
+QString notHeldMessage(const ParamWriteResult& result) {
+  QStringList rows;
+  for (const RowWriteResult& r : result.rows) {
+    if (r.state != RowWrite::NotHeld) continue;
+    for (int k = 0; k < r.readBack.size() && k < r.row.registers.size(); ++k) {
+      if (r.readBack[k] == ReadBack::Holds) continue;
+      const QString read = r.readBack[k] == ReadBack::Differs ? QString::number(r.readValues[k])
+                                                              : kNotReadBack;
+      rows << kNotHeldRow.arg(r.row.caption, r.row.text)
+                  .arg(r.row.registers[k])
+                  .arg(r.row.words.value(k))
+                  .arg(read);
+    }
+  }
+  return rows.isEmpty() ? QString() : kNotHeld + rows.join(QStringLiteral("; "));
 }
 
 QString refusalMessage(const ParamWriteResult& result) {

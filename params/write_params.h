@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+#include "device/device_change.h"
 #include "device/outcome.h"
 #include "params/param_row.h"
 #include "params/range_check.h"
@@ -24,6 +25,8 @@ enum class RowWrite {
   Unanswered,  // a write of the row was not answered (or refused by the device)
   Refused,     // the text cannot be written; nothing at all was sent
   NotSent,     // not tried: another row was refused, or the port failed before
+  NotHeld,     // answered, but a register read back does not hold the value
+               // sent (or its read-back was not answered); the mark stays
   Kept,        // stands for no value (an empty characteristic, a toggle text
                // with neither letter): not written, the device keeps its value
 };
@@ -33,6 +36,9 @@ struct RowWriteResult {
   RowWrite state = RowWrite::NotSent;
   Outcome outcome = Outcome::Done;  // Unanswered: what the failing write came to
   QString why;                      // Refused: why, in Russian
+  // Per register written: what its read-back gave (NotHeld tells which).
+  QVector<ReadBack> readBack;
+  QVector<std::uint16_t> readValues;  // 0 where the read-back was not answered
 };
 
 struct ParamWriteResult {
@@ -70,8 +76,10 @@ using RangeQuestion = std::function<bool(const QVector<RangeViolation>&)>;
 //    unless it answers true (no question: false), nothing is sent and the
 //    port is not opened (Cancelled, with `outOfRange`).
 // 4. One register write per word at the session's device address (a
-//    two-register row: the register, then register + 1). A row loses its
-//    mark only when the device answered every write of the row. A kept
+//    two-register row: the register, then register + 1), each read back at
+//    once and compared with the word sent. A row loses its mark only when
+//    the device answered every write of the row and every register holds
+//    what was sent; otherwise it is NotHeld and keeps its mark. A kept
 //    row loses its mark, and a kept toggle row its text too. Once the
 //    device answered the write of a new device address it answers there
 //    (as a device does): the session's DeviceAddress follows it at once, so
@@ -88,6 +96,10 @@ ParamWriteResult writeParameters(Session& session, const Result<QString>& passwo
 
 // The error box of a refused write: every refused row and why.
 QString refusalMessage(const ParamWriteResult& result);
+// The box of a write whose read-back differs: "Устройство не сохранило
+// значения: " and each row not held, its register, what was written and
+// what was read; empty when every answered row holds.
+QString notHeldMessage(const ParamWriteResult& result);
 // The closing report of a write that kept rows: each kept row and that the
 // device holds its former value; empty when no row was kept.
 QString keptReport(const ParamWriteResult& result);

@@ -45,6 +45,7 @@ Outcome changePassword(Session& session, Prompts& prompts, const QString& device
     return std::uint16_t(std::uint8_t(letters[i]) << 8 | std::uint8_t(letters[i + 1]));
   };
   DeviceClient device(session);
+  const ChangeOperation operation(session.changeOperation, QStringLiteral("Смена пароля"));
   Outcome outcome = Outcome::Done;
   try {
     outcome = device.writeWord(reg::kPassword, word(0));

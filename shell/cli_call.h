@@ -14,6 +14,7 @@
 
 namespace vmk {
 
+class ChangeLog;
 class Clock;
 class JobControl;
 class Prompts;
@@ -45,6 +46,10 @@ class CliCall {
 
   QStringList text;  // plain output, one line each
   QJsonObject data;  // --json output
+  // A command that compares: the sides differ (exit code 4 when Done).
+  bool differs = false;
+  // The change log of this run's changes (nullptr: none).
+  ChangeLog* changeLog = nullptr;
 
   std::optional<QString> option(const QString& name) const {
     const auto it = options.constFind(name);

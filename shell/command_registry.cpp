@@ -34,6 +34,8 @@ const CommandRegistry& commandRegistry() {
     declareJournalCommands(r);
     declareOscCommands(r);
     declareReportCommands(r);
+    declareCompareCommands(r);
+    declareChangeLogCommands(r);
     return r;
   }();
   return registry;

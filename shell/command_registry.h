@@ -93,6 +93,8 @@ void declareServiceCommands(CommandRegistry& registry);
 void declareJournalCommands(CommandRegistry& registry);
 void declareOscCommands(CommandRegistry& registry);
 void declareReportCommands(CommandRegistry& registry);
+void declareCompareCommands(CommandRegistry& registry);
+void declareChangeLogCommands(CommandRegistry& registry);
 void declareShellCommands(CommandRegistry& registry);
 
 }  // namespace vmk

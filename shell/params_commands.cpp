@@ -47,8 +47,10 @@ const QString kSetHelp = QStringLiteral(
     "Loads the settings file into both grids (the settings go to the chosen group\n"
     "whatever group they were saved from), connects, checks every row before\n"
     "anything is sent, asks the device password (--password), writes every row\n"
-    "and prints each written register (written), the rows left unanswered\n"
-    "(unanswered, exit code 1) and the rows that stand for no value and keep the\n"
+    "and reads every register back. It prints each written register that holds\n"
+    "the value sent (written), the rows left unanswered (unanswered, exit code 1),\n"
+    "the rows whose read-back differs (not-held, with what was read; exit code 1)\n"
+    "and the rows that stand for no value and keep the\n"
     "device's own (kept: an empty \"Тип характеристики\", a toggle text that begins\n"
     "with neither of its letters). A file without any parameter or setting, or a\n"
     "row that does not convert or does not fit its register, is refused with exit\n"
@@ -203,7 +205,7 @@ Outcome paramsSet(CliCall& call) {
   if (!password) return password.outcome;
   const bool nothingSent =
       written.outcome == Outcome::InputRefused || written.outcome == Outcome::Cancelled;
-  QJsonArray writtenRows, unanswered, kept, refused, outOfRange;
+  QJsonArray writtenRows, unanswered, notHeld, kept, refused, outOfRange;
   for (const RowWriteResult& r : written.rows) {
     if (r.state == RowWrite::Refused) {
       QJsonObject o = rowJson(r.row);
@@ -219,6 +221,18 @@ Outcome paramsSet(CliCall& call) {
         call.text << QStringLiteral("written\t") + line;
         writtenRows.append(rowJson(r.row));
         break;
+      case RowWrite::NotHeld: {
+        QStringList read;
+        for (int k = 0; k < r.readBack.size(); ++k)
+          read << (r.readBack[k] == ReadBack::NotRead ? QStringLiteral("-")
+                                                      : QString::number(r.readValues[k]));
+        call.text << QStringLiteral("not-held\t") + line + QLatin1Char('\t') +
+                         read.join(QLatin1Char(' '));
+        QJsonObject o = rowJson(r.row);
+        o.insert(QStringLiteral("readBack"), numbers(r.readValues));
+        notHeld.append(o);
+        break;
+      }
       case RowWrite::Kept:
         call.text << QStringLiteral("kept\t") + line + QLatin1Char('\t') + r.why;
         kept.append(rowJson(r.row));
@@ -243,6 +257,7 @@ Outcome paramsSet(CliCall& call) {
   call.data.insert(QStringLiteral("written"), writtenRows);
   call.data.insert(QStringLiteral("unanswered"), unanswered);
   call.data.insert(QStringLiteral("kept"), kept);
+  if (!notHeld.isEmpty()) call.data.insert(QStringLiteral("notHeld"), notHeld);
   if (!refused.isEmpty()) call.data.insert(QStringLiteral("refused"), refused);
   if (!outOfRange.isEmpty()) call.data.insert(QStringLiteral("outOfRange"), outOfRange);
   if (written.outcome == Outcome::InputRefused) {
@@ -256,6 +271,13 @@ Outcome paramsSet(CliCall& call) {
   if (showsLinkError(written.outcome)) {
     call.prompts.error(msg::kLinkError);
     return written.outcome;
+  }
+  // Registers that do not hold what was sent: the device is not configured
+  // as the file says.
+  const QString notHeldBox = notHeldMessage(written);
+  if (!notHeldBox.isEmpty()) {
+    call.prompts.error(notHeldBox);
+    return Outcome::DeviceRefused;
   }
   // Rows the device did not answer: the configuration is not all there.
   if (written.count(RowWrite::Unanswered) > 0) return Outcome::NoAnswer;
@@ -293,15 +315,20 @@ bool actSetParametrExecute(Workspace& ws, const QLocale& locale) {
   // A row the device left unanswered is not in the device: its mark stays
   // and the edits are still to be written, as after a failed write.
   const bool unanswered = written.count(RowWrite::Unanswered) > 0;
+  // Registers that do not hold what was sent keep their marks, and the
+  // grids still hold changes the device does not; the box names them
+  // unless the link error says the write went wrong already.
+  const QString notHeld = notHeldMessage(written);
+  const bool linkError = showsLinkError(written.outcome) || (written.ok() && unanswered);
   if (written.outcome == Outcome::InputRefused) ws.prompts.error(refusalMessage(written));
-  else if (showsLinkError(written.outcome) || (written.ok() && unanswered))
-    ws.prompts.error(msg::kLinkError);
+  else if (linkError) ws.prompts.error(msg::kLinkError);
+  else if (!notHeld.isEmpty()) ws.prompts.error(notHeld);
   if (written.ok() && !unanswered) {
-    ws.ParamsModified = false;
+    ws.ParamsModified = !notHeld.isEmpty();
     const QString kept = keptReport(written);
     if (!kept.isEmpty()) ws.prompts.information(kept);
   }
-  return written.ok();
+  return written.ok() && notHeld.isEmpty();
 }
 
 bool ActSaveFileExecute(Workspace& ws) {

@@ -28,6 +28,8 @@
 
 namespace vmk {
 
+class ChangeLog;
+
 class Workspace {
  public:
   Workspace(Session& session, Prompts& prompts, const Clock& clock)
@@ -89,6 +91,12 @@ class Workspace {
   std::function<void(const QString& path)> openDocument;
   // The report dialog's last file name, offered again by the next report.
   QString reportFileName;
+  // Shows the comparison of parameters and settings modally (empty: none).
+  std::function<void()> showComparison;
+  // The change log the session's changes go to (nullptr: none), and the
+  // window that shows it for the connected device.
+  ChangeLog* changeLog = nullptr;
+  std::function<void()> showChangeLog;
 
   // Steps other subsystems add to the page-change rule; they run first, in
   // the order added, with the new page (resetting auto-refresh is one).

@@ -127,6 +127,7 @@ QByteArray Device::writeRegister(const QByteArray& req) {
   if (r == reg::kAddress && !isAddress(value & 0xFF))
     return exception(wire::kWriteRegister, wire::kIllegalValue);
   const std::uint16_t old = m_regs[std::size_t(r)];
+  if (r == m_heldBack) return echo(req);
   m_regs[std::size_t(r)] = value;
   if (r == reg::kActiveGroup && ((old ^ value) & 1)) logEvent(event::kGroupChanged, std::uint8_t(value & 1));
   const QByteArray answer = echo(req);

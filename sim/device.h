@@ -67,6 +67,9 @@ class Device {
   // A switched-off device never answers.
   void setPowered(bool on) { m_powered = on; }
   bool isPowered() const { return m_powered; }
+  // A register that answers its writes but keeps its value, as a device
+  // whose memory cell failed would (-1: none).
+  void holdBack(int reg) { m_heldBack = reg; }
   // Power cycle: takes the address from the address register, leaves
   // calibration, logs a power-up event.
   void restart();
@@ -123,6 +126,7 @@ class Device {
   std::bitset<kRegisters> m_pinned;
   std::uint8_t m_status = 1;
   bool m_powered = true;
+  int m_heldBack = -1;
   std::uint16_t m_nonce = 0;
   std::array<double, 4> m_load{};  // live Ia, Ib, Ic (0.01 A), Io (mA): true values
   std::array<QDateTime, reg::kRelayCount> m_relayUntil{};

@@ -19,7 +19,8 @@ const QString kTop = QStringLiteral(VMK_SOURCE_DIR);
 // The folders of the programs and libraries.
 const QStringList kSourceFolders = {
     "extlib", "device", "model",  "link", "monitor", "params", "service", "journals",
-    "reports", "shell", "app",    "ctl",  "sim",     "viewer", "about",   "oscview", "ranges"};
+    "reports", "shell", "app",    "ctl",  "sim",     "viewer", "about",   "oscview", "ranges",
+    "changelog"};
 // Ours too, but no source folder may include them.
 const QStringList kOtherFolders = {"tests", "bench"};
 
@@ -150,6 +151,8 @@ class TestLayering : public QObject {
     QTest::newRow("extlib") << "extlib" << QStringList{"extlib"} << none;
     QTest::newRow("device") << "device" << QStringList{"device", "extlib"} << none;
     QTest::newRow("model") << "model" << QStringList{"model"} << none;
+    QTest::newRow("changelog") << "changelog" << QStringList{"changelog", "device", "model", "extlib"}
+                               << none;
     for (const QString& op : kOperations) {
       const QStringList shared = op == "params" || op == "monitor"
                                      ? QStringList{"service/password_check.h"}

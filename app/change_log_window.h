@@ -1,0 +1,37 @@
+#pragma once
+// The change log of the connected device (menu "Программа" → "Журнал
+// изменений..."): every change, newest last, with a filter over all fields.
+
+#include <QDialog>
+
+#include "changelog/change_log.h"
+
+class QLabel;
+class QLineEdit;
+class QTableWidget;
+
+namespace vmk {
+
+class Workspace;
+
+class ChangeLogWindow : public QDialog {
+  Q_OBJECT
+ public:
+  ChangeLogWindow(Workspace& ws, QWidget* parent = nullptr);
+
+  // Reads the device's log file again.
+  void reload();
+  void setFilter(const QString& text);
+  int shownRows() const;
+
+ private:
+  void fill();
+
+  Workspace& m_ws;
+  ChangeLogReading m_reading;
+  QLineEdit* m_filter;
+  QTableWidget* m_table;
+  QLabel* m_info;
+};
+
+}  // namespace vmk

@@ -1,0 +1,80 @@
+#pragma once
+// Two sets of parameters and settings side by side, row by row: the
+// device's two setting groups, the device and a settings file, or two
+// files. Rows are compared by the words they would write, so that "0.50"
+// and "0,5" are one value; a row one side lacks, or whose text does not
+// convert, is said so and never counts as equal.
+
+#include <QHash>
+#include <QLocale>
+#include <QString>
+#include <QVector>
+#include <cstdint>
+#include <optional>
+
+namespace vmk {
+
+class TextGrid;
+
+// One side: a name for the captions ("Группа 1", "Устройство, группа 2",
+// a file name) and the value text of each row it holds, by grid (1 Grid1,
+// 2 grdSett) and row.
+struct CompareSide {
+  QString name;
+  QHash<int, QString> texts;  // key: rowKey(grid, row)
+
+  static int rowKey(int grid, int row) { return grid * 1000 + row; }
+  void set(int grid, int row, const QString& text) { texts.insert(rowKey(grid, row), text); }
+  std::optional<QString> text(int grid, int row) const;
+};
+
+enum class RowCompare {
+  Equal,
+  Differs,
+  OnlyLeft,       // the right side lacks the row
+  OnlyRight,      // the left side lacks the row
+  Unconvertible,  // a text of either side stands for no value it could write
+};
+
+struct CompareRow {
+  int grid = 1;
+  int row = 0;
+  QString caption;
+  std::optional<QString> left, right;
+  QVector<std::uint16_t> leftWords, rightWords;  // empty when not converted
+  RowCompare state = RowCompare::Equal;
+  QString why;  // Unconvertible: which side and why, in Russian
+
+  bool differs() const { return state != RowCompare::Equal; }
+};
+
+struct Comparison {
+  QString leftName, rightName;
+  QVector<CompareRow> rows;  // every data row either side holds, in grid order
+
+  int differing() const;
+  bool equal() const { return differing() == 0; }
+};
+
+// Which grids take part: the device's two groups compare settings only.
+enum class CompareGrids { Both, SettingsOnly };
+
+// Every data row of the catalogue that either side holds (Grid1 then
+// grdSett), the password row left out.
+Comparison compareSides(const CompareSide& left, const CompareSide& right,
+                        CompareGrids grids = CompareGrids::Both,
+                        const QLocale& locale = QLocale());
+
+// The state as a word for the command line and as a caption for the window.
+QString stateWord(RowCompare state);
+QString stateCaption(RowCompare state, const Comparison& c);
+
+// Takes over into the grids the texts of one side (true: the right) for
+// exactly the rows that differ (Differs, or only that side holds them),
+// each marked "*" for the next write, which checks them as every write
+// does. A row whose text does not convert is not taken: the view names it
+// and the grid keeps its own. The setting texts go into the group the
+// setting grid shows. Gives the rows taken, as CompareSide::rowKey.
+QVector<int> takeOver(const Comparison& c, bool fromRight, TextGrid& grid1, TextGrid& grdSett);
+
+}  // namespace vmk

@@ -1,0 +1,31 @@
+#pragma once
+// Comparing parameters and settings: what the comparison window and
+// vmkctl's `params diff` run. Each gives the comparison, or nothing after
+// the box that says why (the link error, a file that cannot be used).
+
+#include <QLocale>
+#include <QString>
+#include <optional>
+
+#include "params/compare.h"
+
+namespace vmk {
+
+class Workspace;
+
+// A device is connected: its pages are shown.
+bool compareDeviceConnected(const Workspace& ws);
+// Group 1 against group 2 of the connected device, read fresh.
+std::optional<Comparison> compareGroups(Workspace& ws, const QLocale& locale = QLocale());
+// The connected device (the parameters and the group the setting grid
+// shows) against a settings file.
+std::optional<Comparison> compareDeviceWithFile(Workspace& ws, const QString& path,
+                                                const QLocale& locale = QLocale());
+// Two settings files.
+std::optional<Comparison> compareFiles(Workspace& ws, const QString& left, const QString& right,
+                                       const QLocale& locale = QLocale());
+// Takes the differing rows of one side over into the window's grids as
+// marked rows (ParamsModified is set when any was taken); gives the count.
+int takeOverIntoGrids(Workspace& ws, const Comparison& c, bool fromRight);
+
+}  // namespace vmk

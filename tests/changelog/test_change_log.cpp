@@ -1,0 +1,267 @@
+// The change log: one record per change with its fields, from every
+// operation that changes a device and from none that only reads; a log
+// that cannot be written is said and the operation keeps its outcome; a
+// torn last line; vmkctl log.
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "changelog/change_log.h"
+#include "ctl/cli.h"
+#include "device/device_client.h"
+#include "device/session.h"
+#include "extlib/registers.h"
+#include "model/text_grid.h"
+#include "monitor/remote_control.h"
+#include "params/catalogue.h"
+#include "service/change_password.h"
+#include "service/service_menu.h"
+#include "shell/changelog_commands.h"
+#include "shell/command_registry.h"
+#include "shell/params_commands.h"
+#include "tests/params/param_sample.h"
+
+using namespace vmk;
+
+namespace {
+
+int settingRow(int offset) {
+  const QVector<RowSpec>& rows = SettingRows();
+  for (int i = 0; i < rows.size(); ++i)
+    if (rows[i].isData() && rows[i].reg == offset) return i;
+  return -1;
+}
+
+struct Bench : test::ParamFixture {
+  QTemporaryDir dir;
+  ChangeLog log{dir.filePath("changes")};
+  Bench() {
+    test::loadSample(dev);
+    dev.setRegister(reg::kFactoryNumber, 4321);
+    connectTo(1);
+    log.attach(session, clock);
+    FillParamList(ws.Grid1);
+    FillUstList(ws.grdSett, 1);
+    ws.changeLog = &log;
+  }
+  QVector<ChangeRecord> records() { return readChangeLog(log.fileOf(4321)).records; }
+  QString password() { return test::passwordOf(dev); }
+};
+
+}  // namespace
+
+class TestChangeLog : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void aWriteLeavesOneRecordPerRegister() {
+    Bench b;
+    QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+    QVERIFY(b.records().isEmpty());  // reading changes nothing
+    b.ws.grdSett.setCell(grid::kValue, settingRow(6), QStringLiteral("0.40"));
+    b.ws.grdSett.setCell(grid::kMark, settingRow(6), QStringLiteral("*"));
+    b.ws.Grid1.setCell(grid::kValue, 10, QStringLiteral("0110001000000000000011"));
+    b.ws.Grid1.setCell(grid::kMark, 10, QStringLiteral("*"));
+    b.dev.holdBack(97);
+    b.prompts.answerPassword(b.password());
+    actSetParametrExecute(b.ws, QLocale::c());
+
+    const QVector<ChangeRecord> r = b.records();
+    QCOMPARE(r.size(), 3);
+    for (const ChangeRecord& c : r) {
+      QCOMPARE(c.time, b.clock.now());
+      QVERIFY(!c.user.isEmpty());
+      QCOMPARE(c.device, b.session.vmk.Name);
+      QVERIFY(!c.device.isEmpty());
+      QCOMPARE(c.serial, 4321);
+      QCOMPARE(c.change.address, 1);
+      QCOMPARE(c.change.operation, QStringLiteral("Запись параметров и уставок"));
+      QCOMPARE(c.change.function, 6);
+      QCOMPARE(c.change.outcome, Outcome::Done);
+    }
+    // Grid1 first: indicator 1 low then high, then the setting.
+    QCOMPARE(r[0].change.reg, std::optional<int>(96));
+    QCOMPARE(r[0].change.before, std::optional<std::uint16_t>(0x8001));
+    QCOMPARE(r[0].change.after, QString::number(0x8003));
+    QCOMPARE(r[0].change.readBack, ReadBack::Holds);
+    QCOMPARE(r[1].change.reg, std::optional<int>(97));
+    QCOMPARE(r[1].change.before, std::optional<std::uint16_t>(33));
+    QCOMPARE(r[1].change.after, QStringLiteral("24"));
+    QCOMPARE(r[1].change.readBack, ReadBack::Differs);
+    QCOMPARE(r[1].change.readValue, std::optional<std::uint16_t>(33));
+    QCOMPARE(r[2].change.reg, std::optional<int>(262));
+    QCOMPARE(r[2].change.before, std::optional<std::uint16_t>(25));
+    QCOMPARE(r[2].change.after, QStringLiteral("40"));
+    QCOMPARE(r[2].change.readValue, std::optional<std::uint16_t>(40));
+
+    // The next write knows the value before from the read-back.
+    b.ws.grdSett.setCell(grid::kValue, settingRow(6), QStringLiteral("0.45"));
+    b.ws.grdSett.setCell(grid::kMark, settingRow(6), QStringLiteral("*"));
+    b.ws.Grid1.setCell(grid::kMark, 10, QString());
+    b.prompts.answerPassword(b.password());
+    QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+    QCOMPARE(b.records().size(), 4);
+    QCOMPARE(b.records().last().change.before, std::optional<std::uint16_t>(40));
+  }
+
+  void everyOperationThatChangesTheDeviceIsLogged() {
+    Bench b;
+    QDateTime moment(QDate(2012, 3, 4), QTime(5, 6, 7));
+    QCOMPARE(sendRemoteCommand(b.session, RemoteCommand::Relay2), Outcome::Done);
+    QCOMPARE(sendRemoteCommand(b.session, RemoteCommand::Acknowledge), Outcome::Done);
+    QCOMPARE(sendRemoteCommand(b.session, RemoteCommand::RecorderStart), Outcome::Done);
+    QCOMPARE(sendRemoteCommand(b.session, RemoteCommand::ClockSet, moment), Outcome::Done);
+    {
+      PortBracket port(b.session);
+      QCOMPARE(SendServiceCommand(b.session, b.password(), reg::kServiceEraseEvents, 0),
+               Outcome::Done);
+    }
+    b.prompts.answerChangePassword(PasswordChange{b.password(), "WXYZ", "WXYZ"});
+    QCOMPARE(changePassword(b.session, b.prompts, b.password()), Outcome::Done);
+    {
+      PortBracket port(b.session);
+      DeviceClient(b.session).calibration(3, 3, 7, 2, 120, 0);
+    }
+    const QVector<ChangeRecord> r = b.records();
+    QStringList operations;
+    for (const ChangeRecord& c : r) operations << c.change.operation;
+    QCOMPARE(operations, (QStringList{"Команда реле 2", "Квитирование", "Пуск осциллографа",
+                                      "Установка часов", "Стирание событий", "Смена пароля",
+                                      "Смена пароля", "Запись коэффициента калибровки"}));
+    QCOMPARE(r[3].change.after, QStringLiteral("04.03.2012 05:06:07"));
+    QCOMPARE(r[1].change.reg, std::optional<int>(reg::kCommandAcknowledge));
+    // The password stays out of the log.
+    for (int i : {5, 6}) {
+      QCOMPARE(r[i].change.after, QStringLiteral("*****"));
+      QVERIFY(!r[i].change.before);
+    }
+    QCOMPARE(r[7].change.reg, std::optional<int>(2));
+    QCOMPARE(r[7].change.after, QStringLiteral("120"));
+  }
+
+  void readingAndConnectingLogNothing() {
+    Bench b;
+    b.connectTo(1);
+    {
+      PortBracket port(b.session);
+      DeviceClient d(b.session);
+      // The first nonce of a connection: access code 0, which no device takes.
+      d.service(reg::kServiceClearStats, 0, 0);
+      d.readRegisters(reg::kSetup);
+      d.calibration(2, 4, 8, 1, 0, 0);
+    }
+    QVERIFY(b.records().isEmpty());
+  }
+
+  void aRefusedOrUnansweredChangeIsLoggedWithItsOutcome() {
+    Bench b;
+    b.plan.fault = [](const QByteArray&) { return test::Fault::Silence; };
+    b.session.modbus.SetTry(1);
+    QCOMPARE(sendRemoteCommand(b.session, RemoteCommand::Acknowledge), Outcome::NoAnswer);
+    b.plan.fault = [](const QByteArray&) { return test::Fault::Throw; };
+    QVERIFY_THROWS_EXCEPTION(std::exception, sendRemoteCommand(b.session, RemoteCommand::Relay1));
+    const QVector<ChangeRecord> r = b.records();
+    QCOMPARE(r.size(), 2);
+    QCOMPARE(r[0].change.outcome, Outcome::NoAnswer);
+    QCOMPARE(r[1].change.outcome, Outcome::PortFailure);
+  }
+
+  void aLogThatCannotBeWrittenIsSaid() {
+    Bench b;
+    // A file where the log's folder belongs.
+    QFile blocker(b.dir.filePath("changes"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QCOMPARE(sendRemoteCommand(b.session, RemoteCommand::Acknowledge), Outcome::Done);
+    QCOMPARE(sendRemoteCommand(b.session, RemoteCommand::Relay1), Outcome::Done);
+    reportChangeLogFailure(&b.log, b.prompts);
+    QCOMPARE(b.prompts.boxTexts().size(), 1);
+    QVERIFY2(b.prompts.boxTexts().first().startsWith(QStringLiteral("Не удалось записать журнал изменений")),
+             qPrintable(b.prompts.boxTexts().first()));
+    reportChangeLogFailure(&b.log, b.prompts);
+    QCOMPARE(b.prompts.boxTexts().size(), 1);
+
+    // vmkctl: the command's own exit code, and the message.
+    QString out, err;
+    ctl::CliStreams streams;
+    streams.out = [&out](const QString& t) { out += t + QLatin1Char('\n'); };
+    streams.err = [&err](const QString& t) { err += t + QLatin1Char('\n'); };
+    ctl::CliSetup setup;
+    setup.linkFactory = b.linkFactory();
+    setup.programDir = b.dir.path() + QLatin1Char('/');
+    setup.clock = &b.clock;
+    setup.changeLogFolder = b.dir.filePath("changes");
+    ctl::Cli cli(commandRegistry(), streams, setup);
+    QCOMPARE(cli.run({"command", "ack", "--password", b.password()}), 0);
+    QVERIFY2(err.contains(QStringLiteral("Не удалось записать журнал изменений")), qPrintable(err));
+  }
+
+  void aTornLastLineIsPassedOver() {
+    Bench b;
+    QCOMPARE(sendRemoteCommand(b.session, RemoteCommand::Acknowledge), Outcome::Done);
+    QCOMPARE(sendRemoteCommand(b.session, RemoteCommand::Relay1), Outcome::Done);
+    QFile f(b.log.fileOf(4321));
+    QVERIFY(f.open(QIODevice::Append));
+    f.write("{\"time\":\"2011-05-20 10:00:00.000\",\"us");
+    f.close();
+    const ChangeLogReading reading = readChangeLog(b.log.fileOf(4321));
+    QCOMPARE(reading.records.size(), 2);
+    QCOMPARE(reading.damaged, 1);
+    // The next record starts a line of its own: the torn one does not take
+    // it down with it.
+    QCOMPARE(sendRemoteCommand(b.session, RemoteCommand::Relay2), Outcome::Done);
+    const ChangeLogReading after = readChangeLog(b.log.fileOf(4321));
+    QCOMPARE(after.records.size(), 3);
+    QCOMPARE(after.damaged, 1);
+    QCOMPARE(after.records.last().change.operation, QStringLiteral("Команда реле 2"));
+  }
+
+  void theFilterLooksAtEveryField() {
+    Bench b;
+    QCOMPARE(sendRemoteCommand(b.session, RemoteCommand::Acknowledge), Outcome::Done);
+    QCOMPARE(sendRemoteCommand(b.session, RemoteCommand::Relay3), Outcome::Done);
+    const QVector<ChangeRecord> all = b.records();
+    QCOMPARE(filterRecords(all, QStringLiteral("квитир")).size(), 1);
+    QCOMPARE(filterRecords(all, QStringLiteral("4321")).size(), 2);
+    QCOMPARE(filterRecords(all, QString()).size(), 2);
+    QCOMPARE(filterRecords(all, QStringLiteral("нет такого")).size(), 0);
+  }
+
+  void vmkctlLogPrintsTheDevicesLog() {
+    Bench b;
+    QCOMPARE(sendRemoteCommand(b.session, RemoteCommand::Acknowledge), Outcome::Done);
+    QString out, err;
+    ctl::CliStreams streams;
+    streams.out = [&out](const QString& t) { out += t + QLatin1Char('\n'); };
+    streams.err = [&err](const QString& t) { err += t + QLatin1Char('\n'); };
+    ctl::CliSetup setup;
+    setup.linkFactory = b.linkFactory();
+    setup.programDir = b.dir.path() + QLatin1Char('/');
+    setup.clock = &b.clock;
+    setup.changeLogFolder = b.log.folder();
+    ctl::Cli cli(commandRegistry(), streams, setup);
+    QCOMPARE(cli.run({"log", "--serial", "4321"}), 0);
+    QCOMPARE(out.count(QLatin1Char('\n')), 1);
+    QVERIFY2(out.contains(QStringLiteral("\t4321\t1\tКвитирование\t%1\t-\t")
+                              .arg(reg::kCommandAcknowledge)),
+             qPrintable(out));
+    // Without --serial it asks the device; vmkctl's own changes go there too.
+    QCOMPARE(cli.run({"command", "relay", "2", "--password", b.password()}), 0);
+    out.clear();
+    QCOMPARE(cli.run({"--json", "log"}), 0);
+    const QJsonObject o = QJsonDocument::fromJson(out.toUtf8()).object();
+    QCOMPARE(o.value("serial").toInt(), 4321);
+    const QJsonArray records = o.value("records").toArray();
+    QCOMPARE(records.size(), 2);
+    QCOMPARE(records[1].toObject().value("operation").toString(), QStringLiteral("Команда реле 2"));
+    QCOMPARE(cli.run({"log", "--serial", "x"}), 2);
+    out.clear();
+    QCOMPARE(cli.run({"log", "--serial", "77"}), 0);
+    QCOMPARE(out, QString());
+  }
+};
+
+QTEST_GUILESS_MAIN(TestChangeLog)
+#include "test_change_log.moc"

@@ -1,0 +1,157 @@
+// Writing parameters and settings reads every register back: a register
+// that does not hold what was sent is reported, keeps its mark, and
+// vmkctl params set exits 1.
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "ctl/cli.h"
+#include "device/session.h"
+#include "model/text_grid.h"
+#include "params/catalogue.h"
+#include "params/settings_file.h"
+#include "params/write_params.h"
+#include "shell/command_registry.h"
+#include "shell/params_commands.h"
+#include "tests/params/param_sample.h"
+
+using namespace vmk;
+
+namespace {
+
+int settingRow(int offset) {
+  const QVector<RowSpec>& rows = SettingRows();
+  for (int i = 0; i < rows.size(); ++i)
+    if (rows[i].isData() && rows[i].reg == offset) return i;
+  return -1;
+}
+
+struct Bench : test::ParamFixture {
+  Bench() {
+    test::loadSample(dev);
+    FillParamList(ws.Grid1);
+    FillUstList(ws.grdSett, 1);
+  }
+  void edit(int row, const QString& text) {
+    ws.grdSett.setCell(grid::kValue, row, text);
+    ws.grdSett.setCell(grid::kMark, row, QStringLiteral("*"));
+    ws.ParamsModified = true;
+  }
+};
+
+}  // namespace
+
+class TestVerifiedWrite : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void everyRegisterIsReadBackAtOnce() {
+    Bench b;
+    QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+    b.edit(settingRow(6), QStringLiteral("0.40"));
+    b.forgetRequests();
+    b.prompts.answerPassword(test::passwordOf(b.dev));
+    QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+    const QList<test::Request> expected{{6, 262, 40}, {3, 262, 1}, {3, 64, 23}};
+    QCOMPARE(b.registerRequests(), expected);
+    QCOMPARE(b.ws.grdSett.cell(grid::kMark, settingRow(6)), QString());
+    QVERIFY(!b.ws.ParamsModified);
+    QVERIFY(b.prompts.boxTexts().isEmpty());
+  }
+
+  void aRegisterHeldBackIsReportedAndStaysMarked() {
+    Bench b;
+    QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+    b.dev.holdBack(256 + 6);
+    b.edit(settingRow(6), QStringLiteral("0.40"));
+    b.edit(settingRow(29), QStringLiteral("1.50"));
+    b.prompts.answerPassword(test::passwordOf(b.dev));
+    QVERIFY(!actSetParametrExecute(b.ws, QLocale::c()));
+    QCOMPARE(b.prompts.boxTexts(),
+             QStringList{QStringLiteral("Устройство не сохранило значения: «Время МТЗ-1, с» = "
+                                        "«0.40» (регистр 262: записано 40, прочитано 25)")});
+    QCOMPARE(b.ws.grdSett.cell(grid::kMark, settingRow(6)), QStringLiteral("*"));
+    QCOMPARE(b.ws.grdSett.cell(grid::kMark, settingRow(29)), QString());
+    QCOMPARE(b.dev.registerValue(256 + 29), 150);
+    // The grids still hold a change the device does not.
+    QVERIFY(b.ws.ParamsModified);
+    QVERIFY(!b.portOpen());
+  }
+
+  void aReadBackUnansweredIsNoProofEither() {
+    Bench b;
+    QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+    b.edit(settingRow(6), QStringLiteral("0.40"));
+    b.session.modbus.SetTry(1);
+    // The write is answered, its read-back is not.
+    const qsizetype base = b.plan.requests.size();
+    b.plan.fault = [&b, base](const QByteArray&) {
+      return b.plan.requests.size() == base + 2 ? test::Fault::Silence : test::Fault::None;
+    };
+    b.prompts.answerPassword(test::passwordOf(b.dev));
+    SetupFields setup;
+    const ParamWriteResult r =
+        writeParameters(b.session, Result<QString>::done(test::passwordOf(b.dev)), b.ws.Grid1,
+                        b.ws.grdSett, setup, QLocale::c());
+    QCOMPARE(r.rows.size(), 1);
+    QCOMPARE(r.rows[0].state, RowWrite::NotHeld);
+    QCOMPARE(r.rows[0].readBack, QVector<ReadBack>{ReadBack::NotRead});
+    QVERIFY(notHeldMessage(r).endsWith(QStringLiteral("прочитано нет ответа)")));
+    QCOMPARE(b.ws.grdSett.cell(grid::kMark, settingRow(6)), QStringLiteral("*"));
+  }
+
+  void twoRegisterRowsAreReadBackRegisterByRegister() {
+    Bench b;
+    QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+    // Indicator 1: 22 characters, the register then register + 1.
+    const int row = 10;
+    b.ws.Grid1.setCell(grid::kValue, row, QStringLiteral("0110001000000000000011"));
+    b.ws.Grid1.setCell(grid::kMark, row, QStringLiteral("*"));
+    b.dev.holdBack(97);
+    SetupFields setup;
+    const ParamWriteResult r =
+        writeParameters(b.session, Result<QString>::done(test::passwordOf(b.dev)), b.ws.Grid1,
+                        b.ws.grdSett, setup, QLocale::c());
+    QCOMPARE(r.rows.size(), 1);
+    QCOMPARE(r.rows[0].state, RowWrite::NotHeld);
+    QCOMPARE(r.rows[0].readBack, (QVector<ReadBack>{ReadBack::Holds, ReadBack::Differs}));
+    QVERIFY2(notHeldMessage(r).contains(QStringLiteral("регистр 97: записано 24, прочитано 33")),
+             qPrintable(notHeldMessage(r)));
+  }
+
+  void paramsSetExitsOneWhenARegisterIsNotHeld() {
+    Bench b;
+    QTemporaryDir dir;
+    b.dev.setRegister(64, 1);  // the file keeps the device at its address
+    QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+    b.ws.grdSett.setCell(grid::kValue, settingRow(6), QStringLiteral("0.40"));
+    // The characteristic of the sample stands for no value; one that does.
+    b.ws.grdSett.setCell(grid::kValue, settingRow(20), CharacteristicNames().at(1));
+    const QString file = dir.filePath("s.ust");
+    QVERIFY(saveSettingsFile(file, b.ws.Grid1, b.ws.grdSett).ok());
+    b.dev.holdBack(256 + 6);
+    QString out, err;
+    ctl::CliStreams streams;
+    streams.out = [&out](const QString& t) { out += t + QLatin1Char('\n'); };
+    streams.err = [&err](const QString& t) { err += t + QLatin1Char('\n'); };
+    ctl::CliSetup setup;
+    setup.linkFactory = b.linkFactory();
+    setup.programDir = dir.path() + QLatin1Char('/');
+    setup.clock = &b.clock;
+    setup.changeLogFolder = dir.filePath("log");
+    ctl::Cli cli(commandRegistry(), streams, setup);
+    QCOMPARE(cli.run({"params", "set", file, "--password", test::passwordOf(b.dev),
+                      "--allow-address-change", "--allow-out-of-range"}),
+             1);
+    QVERIFY2(out.contains(QStringLiteral("not-held\t262\tВремя МТЗ-1, с\t0.40\t25\n")), qPrintable(out));
+    QVERIFY2(err.contains(QStringLiteral("Error: Устройство не сохранило значения: ")), qPrintable(err));
+    b.dev.holdBack(-1);
+    out.clear();
+    QCOMPARE(cli.run({"params", "set", file, "--password", test::passwordOf(b.dev),
+                      "--allow-address-change", "--allow-out-of-range"}),
+             0);
+    QVERIFY(!out.contains(QStringLiteral("not-held")));
+  }
+};
+
+QTEST_GUILESS_MAIN(TestVerifiedWrite)
+#include "test_verified_write.moc"

@@ -1,0 +1,299 @@
+// Comparing parameters and settings: the device's two groups, the device
+// against a file, two files, and taking the differences over into the
+// grids; vmkctl's params diff and its exit codes.
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "ctl/cli.h"
+#include "extlib/ini_file.h"
+#include "model/text_grid.h"
+#include "params/catalogue.h"
+#include "params/compare.h"
+#include "params/read_params.h"
+#include "params/settings_file.h"
+#include "shell/command_registry.h"
+#include "shell/compare_commands.h"
+#include "shell/params_commands.h"
+#include "tests/params/param_sample.h"
+
+using namespace vmk;
+
+namespace {
+
+// The setting row of a register offset.
+int settingRow(int offset) {
+  const QVector<RowSpec>& rows = SettingRows();
+  for (int i = 0; i < rows.size(); ++i)
+    if (rows[i].isData() && rows[i].reg == offset) return i;
+  return -1;
+}
+
+int paramRow(const QString& key) {
+  const QVector<RowSpec>& rows = ParamRows();
+  for (int i = 0; i < rows.size(); ++i)
+    if (rows[i].fileKey == key) return i;
+  return -1;
+}
+
+// (grid, row) -> state of every row compared.
+QHash<int, RowCompare> states(const Comparison& c) {
+  QHash<int, RowCompare> s;
+  for (const CompareRow& r : c.rows) s.insert(CompareSide::rowKey(r.grid, r.row), r.state);
+  return s;
+}
+
+QHash<int, RowCompare> differing(const Comparison& c) {
+  QHash<int, RowCompare> s = states(c);
+  s.removeIf([](const auto& it) { return it.value() == RowCompare::Equal; });
+  return s;
+}
+
+int key(int grid, int row) { return CompareSide::rowKey(grid, row); }
+
+// The sample device, its grids read into the workspace.
+struct Bench : test::ParamFixture {
+  QTemporaryDir dir;
+  Bench() {
+    test::loadSample(dev);
+    FillParamList(ws.Grid1);
+    FillUstList(ws.grdSett, 1);
+    ws.pages.setTabVisible(kPageDinamic, true);
+  }
+  QString path(const QString& name) const { return dir.filePath(name); }
+  // A settings file of the device as read, changed by `edit`.
+  QString fileOfDevice(const QString& name, const std::function<void(IniFile&)>& edit = {}) {
+    TextGrid g1(62, 5), gs(32, 5);
+    FillParamList(g1);
+    FillUstList(gs, 1);
+    SetupFields setup;
+    readParameters(session, 1, g1, gs, setup, QLocale::c());
+    const QString file = path(name);
+    if (!saveSettingsFile(file, g1, gs).ok()) return {};
+    if (edit) {
+      IniFile ini(IniCodec::Windows1251);
+      ini.load(file);
+      edit(ini);
+      ini.save(file);
+    }
+    return file;
+  }
+};
+
+const QString kSettings = QStringLiteral("Уставки");
+const QString kParams = QStringLiteral("Параметры");
+
+}  // namespace
+
+class TestCompare : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void groupOneAgainstGroupTwo() {
+    Bench b;
+    const std::optional<Comparison> c = compareGroups(b.ws, QLocale::c());
+    QVERIFY(c);
+    QCOMPARE(c->leftName, QStringLiteral("Группа 1"));
+    QCOMPARE(c->rightName, QStringLiteral("Группа 2"));
+    QCOMPARE(c->rows.size(), 24);  // the settings only
+    const QHash<int, RowCompare> expected{
+        {key(2, settingRow(6)), RowCompare::Differs},   // 0.25 s against 0.77 s
+        {key(2, settingRow(29)), RowCompare::Differs},  // 1.25 s against 0
+        // Characteristic word 6 in group 1 stands for no value: never equal.
+        {key(2, settingRow(20)), RowCompare::Unconvertible}};
+    QCOMPARE(differing(*c), expected);
+    // Two register reads, nothing written.
+    const QList<test::Request> reads{{3, 256, 38}, {3, 512, 38}};
+    QCOMPARE(b.registerRequests(), reads);
+    QVERIFY(!b.portOpen());
+  }
+
+  void silentDeviceGivesTheLinkError() {
+    Bench b;
+    b.plan.fault = test::silentFrom(2, b.plan);
+    QVERIFY(!compareGroups(b.ws, QLocale::c()));
+    QCOMPARE(b.prompts.boxTexts(), QStringList{QStringLiteral("Ошибка связи с устройством!")});
+    QVERIFY(!b.portOpen());
+  }
+
+  void deviceAgainstFile() {
+    Bench b;
+    const QString file = b.fileOfDevice("a.ust", [](IniFile& ini) {
+      ini.setValue(QStringLiteral("Уставки"), QStringLiteral("Время МТЗ-1"), QStringLiteral("0.30"));
+      ini.setValue(QStringLiteral("Параметры"), QStringLiteral("Первичный ток ТТ"), QStringLiteral("750"));
+      ini.remove(QStringLiteral("Уставки"), QStringLiteral("Время УРОВ"));
+      // The same value in another spelling is no difference.
+      ini.setValue(QStringLiteral("Уставки"), QStringLiteral("Время АПВ 1й ступени"),
+                   QStringLiteral("1.250"));
+    });
+    const std::optional<Comparison> c = compareDeviceWithFile(b.ws, file, QLocale::c());
+    QVERIFY(c);
+    QCOMPARE(c->leftName, QStringLiteral("Устройство, группа 1"));
+    QCOMPARE(c->rightName, QStringLiteral("a.ust"));
+    QCOMPARE(c->rows.size(), 56 + 24);
+    const int urov = [] {
+      for (int i = 0; i < SettingRows().size(); ++i)
+        if (SettingRows()[i].fileKey == QStringLiteral("Время УРОВ")) return i;
+      return -1;
+    }();
+    const QHash<int, RowCompare> expected{
+        {key(2, settingRow(6)), RowCompare::Differs},
+        {key(1, paramRow(QStringLiteral("Первичный ток ТТ"))), RowCompare::Differs},
+        {key(2, urov), RowCompare::OnlyLeft},
+        {key(2, settingRow(20)), RowCompare::Unconvertible}};
+    QCOMPARE(differing(*c), expected);
+    // The window's grids are untouched by a comparison.
+    QCOMPARE(b.ws.grdSett.cell(grid::kValue, settingRow(6)), QString());
+  }
+
+  void twoFiles() {
+    Bench b;
+    const QString left = b.fileOfDevice("left.ust");
+    const QString right = b.fileOfDevice("right.ust", [](IniFile& ini) {
+      ini.setValue(QStringLiteral("Уставки"), QStringLiteral("Тип характеристики"),
+                   CharacteristicNames().at(2));
+      ini.setValue(QStringLiteral("Уставки"), QStringLiteral("Ток ЗНЗ"), QStringLiteral("много"));
+      ini.removeSection(QStringLiteral("Параметры"));
+    });
+    const std::optional<Comparison> c = compareFiles(b.ws, left, right, QLocale::c());
+    QVERIFY(c);
+    const QHash<int, RowCompare> s = states(*c);
+    // The right file has no parameters at all: each one is the left's only.
+    for (int i = 0; i < ParamRows().size(); ++i)
+      if (!ParamRows()[i].fileKey.isEmpty()) QCOMPARE(s.value(key(1, i)), RowCompare::OnlyLeft);
+    // An empty characteristic on the left, a name on the right; a word on
+    // the right where a number belongs.
+    QCOMPARE(s.value(key(2, settingRow(20))), RowCompare::Unconvertible);
+    QCOMPARE(s.value(key(2, settingRow(25))), RowCompare::Unconvertible);
+    for (const CompareRow& r : c->rows)
+      if (r.row == settingRow(25) && r.grid == 2)
+        QVERIFY2(r.why.startsWith(QStringLiteral("right.ust: ")), qPrintable(r.why));
+    QCOMPARE(s.value(key(2, settingRow(6))), RowCompare::Equal);
+
+    // The same name in two folders: the paths tell them apart.
+    QTemporaryDir other;
+    const QString twin = other.filePath("left.ust");
+    QVERIFY(QFile::copy(left, twin));
+    const std::optional<Comparison> same = compareFiles(b.ws, left, twin, QLocale::c());
+    QVERIFY(same);
+    QCOMPARE(same->rightName, twin);
+    // Equal but for the rows that convert to nothing on both sides.
+    QCOMPARE(differing(*same).keys(), QList<int>{key(2, settingRow(20))});
+  }
+
+  void aFileThatCannotBeUsedIsSaidSo() {
+    Bench b;
+    QFile empty(b.path("empty.ust"));
+    QVERIFY(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    QVERIFY(!compareFiles(b.ws, b.path("empty.ust"), b.fileOfDevice("x.ust"), QLocale::c()));
+    QCOMPARE(b.prompts.boxTexts().size(), 1);
+    QVERIFY(b.prompts.boxTexts().first().contains(QStringLiteral("empty.ust")));
+    // Asked by name, a file without .ust is refused with a reason.
+    QVERIFY(!compareFiles(b.ws, b.fileOfDevice("y.ust"), b.path("y.txt"), QLocale::c()));
+    QCOMPARE(b.prompts.boxTexts().size(), 2);
+  }
+
+  void takingOverMarksExactlyTheDifferingRows() {
+    Bench b;
+    QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+    const QString file = b.fileOfDevice("t.ust", [](IniFile& ini) {
+      ini.setValue(QStringLiteral("Уставки"), QStringLiteral("Время МТЗ-1"), QStringLiteral("0.40"));
+      ini.setValue(QStringLiteral("Параметры"), QStringLiteral("Вторичный ток ТТ"), QStringLiteral("1"));
+      ini.remove(QStringLiteral("Уставки"), QStringLiteral("Время ЗНЗ"));
+    });
+    const std::optional<Comparison> c = compareDeviceWithFile(b.ws, file, QLocale::c());
+    QVERIFY(c);
+    QVERIFY(!b.ws.ParamsModified);
+    QCOMPARE(takeOverIntoGrids(b.ws, *c, true), 2);
+    QVERIFY(b.ws.ParamsModified);
+    QSet<int> marked;
+    for (int tag : {1, 2}) {
+      TextGrid& g = tag == 1 ? b.ws.Grid1 : b.ws.grdSett;
+      for (int i = 0; i < g.rowCount(); ++i)
+        if (g.cell(grid::kMark, i) == QStringLiteral("*")) marked << key(tag, i);
+    }
+    const int secondary = paramRow(QStringLiteral("Вторичный ток ТТ"));
+    QCOMPARE(marked, (QSet<int>{key(2, settingRow(6)), key(1, secondary)}));
+    QCOMPARE(b.ws.grdSett.cell(grid::kValue, settingRow(6)), QStringLiteral("0.40"));
+
+    // The write sends exactly those rows, with its checks.
+    b.forgetRequests();
+    b.prompts.answerPassword(test::passwordOf(b.dev));
+    QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+    QCOMPARE(b.dev.registerValue(256 + 6), 40);
+    QList<test::Request> writes;
+    for (const test::Request& r : b.registerRequests())
+      if (r.function == 6) writes << r;
+    QCOMPARE(writes.size(), 2);
+
+    // From the left (the device), the row the file lacks is not the
+    // device's to give: only rows that differ are taken.
+    const std::optional<Comparison> again = compareDeviceWithFile(b.ws, file, QLocale::c());
+    QVERIFY(again);
+    QCOMPARE(takeOverIntoGrids(b.ws, *again, false), 1);
+  }
+
+  void paramsDiffOnTheCommandLine() {
+    Bench b;
+    QString out, err;
+    ctl::CliStreams streams;
+    streams.out = [&out](const QString& t) { out += t + QLatin1Char('\n'); };
+    streams.err = [&err](const QString& t) { err += t + QLatin1Char('\n'); };
+    ctl::CliSetup setup;
+    setup.linkFactory = b.linkFactory();
+    setup.programDir = b.dir.path() + QLatin1Char('/');
+    setup.clock = &b.clock;
+    ctl::Cli cli(commandRegistry(), streams, setup);
+    const QString left = b.fileOfDevice("l.ust");
+    const QString right = b.fileOfDevice("r.ust", [](IniFile& ini) {
+      ini.setValue(QStringLiteral("Уставки"), QStringLiteral("Время МТЗ-1"), QStringLiteral("0.30"));
+    });
+
+    // An empty characteristic on both sides is never taken as equal.
+    QCOMPARE(cli.run({"params", "diff", left, left}), 4);
+    QVERIFY2(out.contains(QStringLiteral("\tunconvertible\n")), qPrintable(out));
+    out.clear();
+    b.dev.setRegister(256 + 20, 2);
+    const QString l2 = b.fileOfDevice("l2.ust");
+    QCOMPARE(cli.run({"params", "diff", l2, l2}), 0);
+    QCOMPARE(out, QString());
+
+    QCOMPARE(cli.run({"params", "diff", l2, right}), 4);
+    QVERIFY2(out.contains(QStringLiteral("Уставки\tВремя МТЗ-1, с\t0.250\t0.30\tdiffers\n")),
+             qPrintable(out));
+    out.clear();
+    QCOMPARE(cli.run({"--json", "params", "diff", l2, right}), 4);
+    const QJsonObject o = QJsonDocument::fromJson(out.toUtf8()).object();
+    QCOMPARE(o.value("exit").toInt(), 4);
+    QCOMPARE(o.value("equal").toBool(), false);
+    const QJsonArray rows = o.value("rows").toArray();
+    QVERIFY(!rows.isEmpty());
+    bool found = false;
+    for (const QJsonValue& v : rows) {
+      const QJsonObject r = v.toObject();
+      if (r.value("caption").toString() != QStringLiteral("Время МТЗ-1, с")) continue;
+      found = true;
+      QCOMPARE(r.value("leftWords").toArray(), QJsonArray{25});
+      QCOMPARE(r.value("rightWords").toArray(), QJsonArray{30});
+    }
+    QVERIFY(found);
+
+    // The device's groups; the device against a file of its own.
+    QCOMPARE(cli.run({"params", "diff"}), 4);
+    for (int k = 0; k < 38; ++k) b.dev.setRegister(512 + k, b.dev.registerValue(256 + k));
+    out.clear();
+    QCOMPARE(cli.run({"params", "diff"}), 0);
+    QCOMPARE(cli.run({"params", "diff", "--group", "2", l2}), 0);
+    QCOMPARE(cli.run({"params", "diff", "--group", "1", right}), 4);
+
+    QCOMPARE(cli.run({"params", "diff", "--group", "2"}), 2);
+    QCOMPARE(cli.run({"params", "diff", left, right, left}), 2);
+    QCOMPARE(cli.run({"params", "diff", b.path("none.ust"), right}), 3);
+  }
+};
+
+QTEST_GUILESS_MAIN(TestCompare)
+#include "test_compare.moc"
