@@ -23,12 +23,12 @@ ChangeLogWindow::ChangeLogWindow(Workspace& ws, QWidget* parent) : QDialog(paren
   m_filter->setObjectName(QStringLiteral("edLogFilter"));
   m_filter->setPlaceholderText(QStringLiteral("Фильтр: операция, регистр, пользователь..."));
   connect(m_filter, &QLineEdit::textChanged, this, &ChangeLogWindow::fill);
-  auto* reload = new QPushButton(QStringLiteral("Обновить"));
-  connect(reload, &QPushButton::clicked, this, &ChangeLogWindow::reload);
+  auto* refresh = new QPushButton(QStringLiteral("Обновить"));
+  connect(refresh, &QPushButton::clicked, this, &ChangeLogWindow::reload);
   auto* top = new QHBoxLayout;
   top->addWidget(new QLabel(QStringLiteral("Фильтр:")));
   top->addWidget(m_filter, 1);
-  top->addWidget(reload);
+  top->addWidget(refresh);
 
   m_table = new QTableWidget(0, 11);
   m_table->setObjectName(QStringLiteral("tblChangeLog"));

@@ -117,10 +117,10 @@ void CompareWindow::compare() {
     if (!right || right->isEmpty()) return;
     c = compareFiles(m_ws, *left, *right);
   }
-  if (c) show(*c);
+  if (c) showComparison(*c);
 }
 
-void CompareWindow::show(const Comparison& c) {
+void CompareWindow::showComparison(const Comparison& c) {
   m_comparison = c;
   fill();
 }

@@ -24,7 +24,7 @@ class CompareWindow : public QDialog {
   CompareWindow(Workspace& ws, QWidget* parent = nullptr);
 
   // Shows a comparison made elsewhere (tests, screenshots).
-  void show(const Comparison& c);
+  void showComparison(const Comparison& c);
   const std::optional<Comparison>& comparison() const { return m_comparison; }
 
   // The buttons' work, for tests without clicks.

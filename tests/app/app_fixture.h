@@ -44,6 +44,7 @@ struct AppFixture {
     options.winterStore = &store;
     options.programDir = dir.path();
     options.linkFactory = devices.linkFactory();
+    options.changeLogFolder = dir.filePath(QStringLiteral("changes"));
     dm = std::make_unique<DataModule>(options);
     window = std::make_unique<MainWindow>(*dm);
     dm->create();

@@ -347,7 +347,9 @@ class TestMainWindow : public QObject {
     const QStringList controls{"pgcMainChange", "SetCommand",      "rbAutoTimeClick",
                                "rbGroup2Click", "lbRelayDblClick", "Grid1DblClick",
                                "Grid1SelectCell", "RefreshTimerTimer", "actPort",
-                               "ShowServiceMenu"};  // the key combination
+                               "ShowServiceMenu",  // the key combination
+                               // menu "Программа": "Сравнить уставки...", "Журнал изменений..."
+                               "actCompare", "actChangeLog"};
     const QList<QAction*> service = f.dm->menus()[kMenuService]->actions();
     for (const WindowCommand& c : commandRegistry().windowCommands()) {
       const bool serviceItem = std::any_of(service.begin(), service.end(),

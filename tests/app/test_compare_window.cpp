@@ -1,0 +1,152 @@
+// The comparison and the change log in the real window: the menu items
+// open their windows; the device's groups compared, the differences taken
+// over and written; a register held back reported; the log of the write
+// shown and filtered.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/change_log_window.h"
+#include "app/compare_window.h"
+#include "params/catalogue.h"
+#include "shell/command_table.h"
+#include "sim/device.h"
+#include "tests/app/app_fixture.h"
+
+using namespace vmk;
+using namespace vmk::test;
+
+namespace {
+
+int settingRow(int offset) {
+  const QVector<RowSpec>& rows = SettingRows();
+  for (int i = 0; i < rows.size(); ++i)
+    if (rows[i].isData() && rows[i].reg == offset) return i;
+  return -1;
+}
+
+// With VMK_SHOTS set (scripts/screenshot_compare.sh, under xvfb-run), the
+// windows are saved as pictures there.
+void shoot(QWidget& w, const QString& name) {
+  const QString dir = qEnvironmentVariable("VMK_SHOTS");
+  if (dir.isEmpty()) return;
+  w.show();
+  QTest::qWait(200);
+  QVERIFY(w.grab().save(dir + QLatin1Char('/') + name));
+}
+
+QAction* programItem(AppFixture& f, const QString& name) {
+  for (QAction* a : f.dm->menus()[kMenuProgram]->actions())
+    if (a->objectName() == name) return a;
+  return nullptr;
+}
+
+// Triggers a menu item whose window is modal, and closes the window that
+// opened; gives its object name.
+QString openAndClose(QAction* item) {
+  QString seen;
+  QTimer::singleShot(0, [&seen] {
+    if (QWidget* w = QApplication::activeModalWidget()) {
+      seen = w->objectName();
+      w->close();
+    }
+  });
+  item->trigger();
+  return seen;
+}
+
+struct Connected : AppFixture {
+  sim::Device& dev;
+  Connected() : dev(devices.add(1)) {
+    // Both groups equal but for two settings.
+    for (int k = 0; k < 38; ++k) dev.setRegister(512 + k, dev.registerValue(256 + k));
+    dev.setRegister(256 + 6, 25);
+    dev.setRegister(512 + 6, 60);
+    dev.setRegister(256 + 29, 125);
+    dev.setRegister(512 + 29, 150);
+    dev.setRegister(256 + 20, 1);
+    dev.setRegister(512 + 20, 1);
+    dm->action(QStringLiteral("actPolling"))->trigger();
+  }
+};
+
+}  // namespace
+
+class TestCompareWindow : public QObject {
+  Q_OBJECT
+ private Q_SLOTS:
+  void theMenuItemsOpenTheirWindows() {
+    AppFixture f;
+    QAction* compare = programItem(f, QStringLiteral("miCompare"));
+    QAction* log = programItem(f, QStringLiteral("miChangeLog"));
+    QVERIFY(compare && log);
+    QCOMPARE(compare->text(), QStringLiteral("Сравнить уставки..."));
+    QCOMPARE(log->text(), QStringLiteral("Журнал изменений..."));
+    QCOMPARE(openAndClose(compare), QStringLiteral("CompareWindow"));
+    QCOMPARE(openAndClose(log), QStringLiteral("ChangeLogWindow"));
+  }
+
+  void withoutADeviceOnlyFilesCompare() {
+    AppFixture f;
+    CompareWindow w(f.ws());
+    QVERIFY(!w.findChild<QWidget*>(QStringLiteral("rbCompareGroups"))->isEnabled());
+    QVERIFY(!w.findChild<QWidget*>(QStringLiteral("rbCompareDeviceFile"))->isEnabled());
+    QVERIFY(!w.findChild<QPushButton*>(QStringLiteral("btnTakeLeft"))->isEnabled());
+  }
+
+  void groupsComparedTakenOverAndWritten() {
+    Connected f;
+    QVERIFY(f.ws().pages.isTabVisible(kPageDinamic));
+    // The grids show group 2, read fresh.
+    f.dm->run(QStringLiteral("rbGroup2Click"), Trigger{2});
+    f.dm->action(QStringLiteral("ActGetParSet"))->trigger();
+    CompareWindow w(f.ws());
+    w.compare();
+    QVERIFY(w.comparison());
+    QCOMPARE(w.comparison()->differing(), 2);
+    auto* table = w.findChild<QTableWidget*>(QStringLiteral("tblCompare"));
+    QCOMPARE(table->rowCount(), 1 + 24);  // a heading and every setting
+    QCOMPARE(table->horizontalHeaderItem(1)->text(), QStringLiteral("Группа 1"));
+    shoot(w, QStringLiteral("compare-groups.png"));
+    w.findChild<QCheckBox*>(QStringLiteral("cbOnlyDiffering"))->setChecked(true);
+    QCOMPARE(table->rowCount(), 1 + 2);
+
+    // Group 1's values into the group-2 grid, then written.
+    w.takeOver(false);
+    QCOMPARE(f.ws().grdSett.cell(grid::kMark, settingRow(6)), QStringLiteral("*"));
+    QCOMPARE(f.ws().grdSett.cell(grid::kMark, settingRow(29)), QStringLiteral("*"));
+    int marked = 0;
+    for (int i = 0; i < f.ws().grdSett.rowCount(); ++i)
+      marked += f.ws().grdSett.cell(grid::kMark, i) == QStringLiteral("*");
+    QCOMPARE(marked, 2);
+    QVERIFY(f.ws().ParamsModified);
+
+    f.dev.holdBack(512 + 29);
+    const std::uint16_t high = f.dev.registerValue(66), low = f.dev.registerValue(67);
+    f.prompts.answerPassword(QString(QChar(high >> 8)) + QChar(high & 0xFF) + QChar(low >> 8) +
+                             QChar(low & 0xFF));
+    f.dm->action(QStringLiteral("actSetParametr"))->trigger();
+    QCOMPARE(f.dev.registerValue(512 + 6), 25);
+    QCOMPARE(f.dev.registerValue(512 + 29), 150);
+    QVERIFY(f.prompts.boxTexts().last().startsWith(QStringLiteral("Устройство не сохранило значения: ")));
+    QCOMPARE(f.ws().grdSett.cell(grid::kMark, settingRow(6)), QString());
+    QCOMPARE(f.ws().grdSett.cell(grid::kMark, settingRow(29)), QStringLiteral("*"));
+
+    // The log window shows the two writes of this device.
+    ChangeLogWindow log(f.ws());
+    QCOMPARE(log.shownRows(), 2);
+    shoot(log, QStringLiteral("change-log.png"));
+    log.setFilter(QStringLiteral("не совпадает"));
+    QCOMPARE(log.shownRows(), 1);
+    log.setFilter(QStringLiteral("%1").arg(512 + 6));
+    QCOMPARE(log.shownRows(), 1);
+  }
+};
+
+QTEST_MAIN(TestCompareWindow)
+#include "test_compare_window.moc"
