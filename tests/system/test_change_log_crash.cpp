@@ -109,7 +109,7 @@ class TestChangeLogCrash : public QObject {
     // vmkctl reads it back too, and a next run appends after it.
     QString printed;
     QCOMPARE(run(on(sim, {"log", "--serial", QFileInfo(logFile).baseName()}), data, &printed), 0);
-    QCOMPARE(int(printed.count(QLatin1Char('\n'))) + 1, int(reading.records.size()));
+    QCOMPARE(int(printed.trimmed().split(QLatin1Char('\n')).size()), int(reading.records.size()));
   }
 };
 
