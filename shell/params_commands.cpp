@@ -319,7 +319,12 @@ bool actSetParametrExecute(Workspace& ws, const QLocale& locale) {
   // grids still hold changes the device does not; the box names them
   // unless the link error says the write went wrong already.
   const QString notHeld = notHeldMessage(written);
-  const bool linkError = showsLinkError(written.outcome) || (written.ok() && unanswered);
+  // A read-back the device left unanswered is the line's failure.
+  bool readBackLost = false;
+  for (const RowWriteResult& r : written.rows)
+    readBackLost = readBackLost || r.readBack.contains(ReadBack::NotRead);
+  const bool linkError =
+      showsLinkError(written.outcome) || (written.ok() && (unanswered || readBackLost));
   if (written.outcome == Outcome::InputRefused) ws.prompts.error(refusalMessage(written));
   else if (linkError) ws.prompts.error(msg::kLinkError);
   else if (!notHeld.isEmpty()) ws.prompts.error(notHeld);

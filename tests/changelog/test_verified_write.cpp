@@ -97,6 +97,16 @@ class TestVerifiedWrite : public QObject {
     QCOMPARE(r.rows[0].readBack, QVector<ReadBack>{ReadBack::NotRead});
     QVERIFY(notHeldMessage(r).endsWith(QStringLiteral("прочитано нет ответа)")));
     QCOMPARE(b.ws.grdSett.cell(grid::kMark, settingRow(6)), QStringLiteral("*"));
+
+    // In the window the lost read-back is the line's failure: its one box.
+    const qsizetype again = b.plan.requests.size();
+    b.plan.fault = [&b, again](const QByteArray&) {
+      return b.plan.requests.size() == again + 2 ? test::Fault::Silence : test::Fault::None;
+    };
+    QVERIFY(!actSetParametrExecute(b.ws, QLocale::c()));
+    QCOMPARE(b.prompts.boxTexts(), QStringList{QStringLiteral("Ошибка связи с устройством!")});
+    QCOMPARE(b.ws.grdSett.cell(grid::kMark, settingRow(6)), QStringLiteral("*"));
+    QVERIFY(b.ws.ParamsModified);
   }
 
   void twoRegisterRowsAreReadBackRegisterByRegister() {
