@@ -60,12 +60,14 @@ QStringList sectionsOf(const IniFile& ini) {
   return out;
 }
 
-// True when a CR stands alone, not before a LF: inside a section header it
-// makes SimpleIni read a name that it then writes out differently.
-bool hasLoneCr(const QByteArray& bytes) {
+// Damage that SimpleIni reads one way and writes out so that it reads back
+// another: a CR standing alone (not before a LF) inside a section header,
+// and a byte-order mark after the start of the file, which becomes the
+// start of a key that is then written first and taken for the file's mark.
+bool readsBackDifferently(const QByteArray& bytes) {
   for (qsizetype i = 0; i < bytes.size(); ++i)
     if (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n')) return true;
-  return false;
+  return bytes.indexOf("\xEF\xBB\xBF", 1) >= 0;
 }
 
 // SimpleIni reads a '[' left open on its line as a section name that runs
@@ -79,7 +81,7 @@ bool hasBrokenName(const QStringList& sections) {
 
 void roundTrip(const QByteArray& bytes, IniCodec codec) {
   IniFile ini(codec);
-  if (!ini.loadData(bytes) || hasLoneCr(bytes)) return;
+  if (!ini.loadData(bytes) || readsBackDifferently(bytes)) return;
   const QStringList sections = sectionsOf(ini);
   if (hasBrokenName(sections)) return;
   QList<QStringList> keys;

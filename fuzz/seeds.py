@@ -158,8 +158,30 @@ def comtrade():
     write('fuzz_comtrade', 'c1991_1251', (cfg1991 + '\x1d' + dat91).encode('cp1251'))
 
 
+def workbook():
+    import io
+    import zipfile
+    folder = os.path.join(top, '..', 'reports', 'templates', 'template')
+    parts = {}
+    for base, _, files in os.walk(folder):
+        for name in files:
+            path = os.path.join(base, name)
+            with open(path, 'rb') as f:
+                parts[os.path.relpath(path, folder)] = f.read()
+    packed = io.BytesIO()
+    with zipfile.ZipFile(packed, 'w', zipfile.ZIP_DEFLATED) as z:
+        for name in sorted(parts):
+            z.writestr(name, parts[name])
+    write('fuzz_workbook', 'whole', b'\x00' + packed.getvalue())
+    # one part inside the template, in fuzz_workbook.cpp's order
+    for i, name in enumerate(['xl/worksheets/sheet1.xml', 'xl/sharedStrings.xml', 'xl/styles.xml',
+                              'xl/workbook.xml', '[Content_Types].xml'], start=1):
+        write('fuzz_workbook', 'part%d' % i, bytes([i]) + parts[name])
+
+
 if __name__ == '__main__':
     replies()
     sim_requests()
     ini()
     comtrade()
+    workbook()

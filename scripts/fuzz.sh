@@ -33,7 +33,7 @@ esac
 amount=${1:?a number of seconds or executions}
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_replies fuzz_sim_requests fuzz_ini fuzz_comtrade)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_replies fuzz_sim_requests fuzz_ini fuzz_comtrade fuzz_workbook)
 limit=(-max_total_time="$amount")
 [ "$mode" = runs ] && limit=(-runs="$amount")
 status=0
@@ -42,7 +42,7 @@ for t in "${targets[@]}"; do
   mkdir -p "$corpus"
   echo "== $t"
   ASAN_OPTIONS=detect_leaks=1 QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 \
-    nice -n 19 "$dir/bin/$t" "${limit[@]}" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
+    nice -n 19 "$dir/bin/$t" "${limit[@]}" -rss_limit_mb=2048 -timeout=60 -print_final_stats=1 \
     -artifact_prefix="$dir/fuzz/$t-" "$corpus" "$top/fuzz/corpus/$t" || status=1
 done
 exit $status
