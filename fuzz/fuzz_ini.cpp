@@ -52,11 +52,13 @@ QString writeFile(const QString& name, const QByteArray& bytes) {
   return path;
 }
 
-// The sections with their keys; a section without a name and without keys
-// (a header "[]" or "[ ]") is nothing to write and not compared.
+// The named sections in file order. The nameless one (keys before any
+// header, or under "[]") is always written first, so its place is not
+// compared; its keys are, as the first entry.
 QStringList sectionsOf(const IniFile& ini) {
   QStringList out = ini.sections();
-  out.removeIf([&ini](const QString& s) { return s.isEmpty() && ini.keys(s).isEmpty(); });
+  out.removeAll(QString());
+  out.prepend(QString());
   return out;
 }
 
