@@ -15,7 +15,6 @@
 #include "app/osc_view_binding.h"
 #include "app/param_bindings.h"
 #include "app/qt_prompts.h"
-#include "device/program_dir.h"
 #include "extlib/transport_error.h"
 #include "service/calibration_model.h"
 #include "shell/app_info.h"
@@ -102,7 +101,8 @@ DataModule::~DataModule() {
 }
 
 void DataModule::create() {
-  const QString dir = m_options.programDir.isEmpty() ? programDir() : m_options.programDir;
+  const QString dir = m_options.programDir.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                     : m_options.programDir;
   runOperation([&] { DataModuleCreate(*m_ws, dir); }, false);
 }
 

@@ -11,7 +11,6 @@ packages=(
   socat mbpoll xvfb xauth fonts-dejavu-core
   python3 python3-openpyxl
   libqcustomplot-dev libqcustomplot2.1-qt6
-  clang libclang-rt-dev lintian
 )
 
 missing=()
