@@ -2,10 +2,13 @@
 // sets them against the time the bytes need on the wire plus the device's
 // turnaround; then times 200 reads of 9 registers with our master and with
 // libmodbus against the same simulator; then the journal readings at
-// 9600 bit/s as the window runs them (port bracket, decoding, grid).
+// 9600 bit/s as the window runs them (port bracket, decoding, grid); last
+// the master's own cost per exchange on an in-memory link, with and without
+// observers of its frames.
 //
-//   vmkbench [--quick] [--vmksim PATH]
-//   --quick  leave out the 250-block download at 9600 bit/s (about a minute)
+//   vmkbench [--quick] [--in-process] [--vmksim PATH]
+//   --quick       leave out the 250-block download at 9600 bit/s (about a minute)
+//   --in-process  only the in-memory timing
 
 #include <modbus.h>
 
@@ -35,10 +38,14 @@
 #include "service/calibration_model.h"
 #include "service/service_menu.h"
 #include "model/text_grid.h"
+#include "extlib/crc16.h"
+#include "extlib/frame_observer.h"
+#include "extlib/memory_link.h"
 #include "extlib/modbus_library.h"
 #include "extlib/qserial_link.h"
 #include "extlib/registers.h"
 #include "extlib/reply_frame.h"
+#include "traffic/traffic_monitor.h"
 
 namespace {
 
@@ -304,6 +311,57 @@ int runCalibration(const QString& program, int baud) {
   return all ? 0 : 1;
 }
 
+// The master's own cost per exchange, without a line: reads of 9 registers
+// over an in-memory link that answers at once, watched by `observer` when
+// one is given.
+double inProcessUs(int reads, vmk::FrameObserver* observer, bool& ok) {
+  QByteArray reply = QByteArray::fromHex("010312");
+  for (int i = 0; i < 18; ++i) reply.append(char(i));
+  reply = vmk::wire::withCrc(reply);
+  vmk::MemoryLink link([&](const QByteArray&) { return reply; });
+  link.open();
+  vmk::ModbusLibrary modbus;
+  const vmk::ScopedObserver watching(modbus, observer);
+  vmk::ReplyFrame r;
+  int failed = 0;
+  QElapsedTimer t;
+  t.start();
+  for (int i = 0; i < reads; ++i) {
+    modbus.SetQuery(link, 1, 3, 0, 9, r);
+    failed += r.length() == 23 ? 0 : 1;
+  }
+  ok = failed == 0;
+  return t.nsecsElapsed() / 1e3 / reads;
+}
+
+int runInProcess() {
+  constexpr int kReads = 100000;
+  std::printf("\nin-process master, %d reads of 9 registers (no line)\n", kReads);
+  bool ok = false;
+  // The best of 5 runs: the machine is shared.
+  double best = 1e9;
+  for (int run = 0; run < 5; ++run)
+    best = std::min(best, inProcessUs(kReads, nullptr, ok));
+  std::printf("  %-26s %10.3f us per exchange%s\n", "nobody observing", best, ok ? "" : "  (FAILED)");
+  bool all = ok;
+  struct Counter : vmk::FrameObserver {
+    long frames = 0;
+    void frameSeen(const vmk::WireFrame&) override { ++frames; }
+  } counter;
+  best = 1e9;
+  for (int run = 0; run < 5; ++run)
+    best = std::min(best, inProcessUs(kReads, &counter, ok));
+  std::printf("  %-26s %10.3f us per exchange%s\n", "an observer counting", best, ok ? "" : "  (FAILED)");
+  all = all && ok;
+  best = 1e9;
+  for (int run = 0; run < 5; ++run) {
+    vmk::traffic::TrafficMonitor monitor;
+    best = std::min(best, inProcessUs(kReads, &monitor, ok));
+  }
+  std::printf("  %-26s %10.3f us per exchange%s\n", "the traffic monitor", best, ok ? "" : "  (FAILED)");
+  return all && ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -313,10 +371,11 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QStringList args = app.arguments();
   const bool quick = args.contains(QStringLiteral("--quick"));
+  if (args.contains(QStringLiteral("--in-process"))) return runInProcess();
   QString program = QStringLiteral(VMKSIM_PATH);
   if (const auto i = args.indexOf(QStringLiteral("--vmksim")); i >= 0 && i + 1 < args.size()) program = args[i + 1];
   if (args.contains(QStringLiteral("--help"))) {
-    std::printf("vmkbench [--quick] [--oscillogram] [--reports] [--vmksim PATH]\n"
+    std::printf("vmkbench [--quick] [--oscillogram] [--reports] [--in-process] [--vmksim PATH]\n"
                 "Times our master against vmksim --pace at 9600 and 115200 bit/s, and 200\n"
                 "reads of 9 registers with our master and with libmodbus, and the journal\n"
                 "readings (events, statistics, alarm list) and the automatic adjustment of\n"
@@ -324,7 +383,9 @@ int main(int argc, char** argv) {
                 "the real operation, the writing of both files and the viewer's load and redraw.\n"
                 "--quick leaves out the 250-block download at 9600 bit/s; --oscillogram runs\n"
                 "the oscillogram figures alone. Last the device report's five reads at 9600\n"
-                "bit/s and the making and writing of its workbook; --reports runs them alone.\n");
+                "bit/s and the making and writing of its workbook; --reports runs them alone.\n"
+                "--in-process times only the master's own cost per exchange, without a line,\n"
+                "with and without observers of its frames (also run last).\n");
     return 0;
   }
   // --oscillogram: the oscillogram figures alone.
@@ -337,5 +398,6 @@ int main(int argc, char** argv) {
   rc |= runCalibration(program, 9600);
   rc |= vmk::bench::runOscillogram(program, quick);
   rc |= vmk::bench::runReports(program);
+  rc |= runInProcess();
   return rc;
 }

@@ -7,6 +7,7 @@
 #include "ctl/help.h"
 #include "ctl/options.h"
 #include "changelog/change_log.h"
+#include "ctl/trace.h"
 #include "device/connector.h"
 #include "device/program_dir.h"
 #include "device/session.h"
@@ -100,9 +101,14 @@ int Cli::run(const QStringList& args) {
   ChangeLog changeLog(m_setup.changeLogFolder);
   changeLog.attach(*m_session, clock);
   setUpPort(*m_session, line, m_setup.programDir);
+  TraceObserver trace(m_streams.err);
+  const ScopedObserver tracing(m_session->modbus, line.global.trace ? &trace : nullptr);
 
   CliCall call(*m_session, prompts, clock, m_jobs);
   call.programDir = m_setup.programDir;
+  call.note = [this](const QString& line) {
+    m_streams.err(QStringLiteral("%1: %2").arg(m_verb, line));
+  };
   call.rear = line.rear();
   call.address = m_session->DeviceAddress;
   call.json = line.global.json;

@@ -10,7 +10,7 @@ const QString kHead = QStringLiteral(
     "vmkctl - the configurator's device operations from the command line\n"
     "\n"
     "Usage: vmkctl [--port NAME] [--connector front|rear] [--baud N] [--address N]\n"
-    "              [--timeout T] [--json] COMMAND ...\n"
+    "              [--timeout T] [--json] [--trace] COMMAND ...\n"
     "\n"
     "Global options (before the command):\n"
     "  --port NAME        serial port, e.g. /dev/ttyUSB0 or a pseudo-terminal path\n"
@@ -21,6 +21,8 @@ const QString kHead = QStringLiteral(
     "  --address N        device address 1..32 (rear connector; default 1)\n"
     "  --timeout T        reply time-out 1..255, in units of 10 ms\n"
     "  --json             one JSON document per command on standard output\n"
+    "  --trace            every request and reply on standard error: time, bytes,\n"
+    "                     verdict, response time and what it asks or brings\n"
     "\n"
     "Commands:\n");
 

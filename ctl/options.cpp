@@ -9,7 +9,8 @@ const QStringList kValueOptions = {
     QStringLiteral("--group"), QStringLiteral("-o"), QStringLiteral("--password"),
     QStringLiteral("--at"), QStringLiteral("--csv"), QStringLiteral("--entry"),
     QStringLiteral("--point"), QStringLiteral("--reference"), QStringLiteral("--k"),
-    QStringLiteral("--kind"), QStringLiteral("--serial")};
+    QStringLiteral("--kind"), QStringLiteral("--serial"),
+    QStringLiteral("--addresses"), QStringLiteral("--what")};
 
 int toInt(const QString& name, const QString& value) {
   bool ok = false;
@@ -41,6 +42,7 @@ CommandLine parseCommandLine(const QStringList& args) {
     else if (a == QLatin1String("--address")) line.global.address = toInt(a, value(a));
     else if (a == QLatin1String("--timeout")) line.global.timeout = toInt(a, value(a));
     else if (a == QLatin1String("--json")) line.global.json = true;
+    else if (a == QLatin1String("--trace")) line.global.trace = true;
     else if (a == QLatin1String("--help") || a == QLatin1String("-h")) line.global.help = true;
     else throw UsageError{QStringLiteral("unknown option ") + a};
   }

@@ -19,6 +19,7 @@ struct GlobalOptions {
   std::optional<int> address;
   std::optional<int> timeout;        // GetTry units (10 ms)
   bool json = false;
+  bool trace = false;               // every frame on standard error
   bool help = false;
 };
 

@@ -1,10 +1,13 @@
 #include "extlib/modbus_library.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <algorithm>
+#include <vector>
 
 #include "extlib/crc16.h"
 #include "extlib/frame_log.h"
+#include "extlib/frame_observer.h"
 #include "extlib/registers.h"
 #include "extlib/wire_table.h"
 
@@ -16,19 +19,6 @@ using wire::kExceptionFlag;
 constexpr int kExceptionLength = wire::kExceptionReplyLength;
 // Bytes kept while looking for the reply among garbage.
 constexpr int kMaxPending = 1024;
-
-const char* statusNote(ReplyStatus status) {
-  switch (status) {
-    case ReplyStatus::Ok: return "ok";
-    case ReplyStatus::NoAnswer: return "no answer";
-    case ReplyStatus::Exception: return "exception";
-    case ReplyStatus::BadCrc: return "bad CRC";
-    case ReplyStatus::WrongAddress: return "wrong address";
-    case ReplyStatus::WrongFunction: return "wrong function";
-    case ReplyStatus::Truncated: return "truncated";
-  }
-  return "";
-}
 
 // Where the reply lies in the bytes received so far.
 struct Scan {
@@ -87,7 +77,52 @@ QByteArray header(std::uint8_t address, std::uint8_t function) {
 
 char bcd(int value) { return char(((value / 10) % 10) << 4 | (value % 10)); }
 
+// The observers of every library, by library. Everything runs on one
+// thread; while the list is empty and the log is off an exchange builds
+// nothing for them.
+struct Observing {
+  const ModbusLibrary* library;
+  FrameObserver* observer;
+};
+std::vector<Observing>& observing() {
+  static std::vector<Observing> list;
+  return list;
+}
+
+bool observed(const ModbusLibrary* library) {
+  const auto& list = observing();
+  if (list.empty()) return frameLogOn();
+  return frameLogOn() || std::any_of(list.begin(), list.end(),
+                                     [library](const Observing& o) { return o.library == library; });
+}
+
+void report(const ModbusLibrary* library, const WireFrame& frame) {
+  logFrame(frame);
+  // A copy: an observer may remove itself while it is told.
+  const std::vector<Observing> list = observing();
+  for (const Observing& o : list)
+    if (o.library == library) o.observer->frameSeen(frame);
+}
+
 }  // namespace
+
+void addFrameObserver(ModbusLibrary& library, FrameObserver* observer) {
+  auto& list = observing();
+  if (!observer || std::any_of(list.begin(), list.end(), [&](const Observing& o) {
+        return o.library == &library && o.observer == observer;
+      }))
+    return;
+  list.push_back({&library, observer});
+}
+
+void removeFrameObserver(ModbusLibrary& library, FrameObserver* observer) {
+  auto& list = observing();
+  list.erase(std::remove_if(list.begin(), list.end(),
+                            [&](const Observing& o) {
+                              return o.library == &library && o.observer == observer;
+                            }),
+             list.end());
+}
 
 int ModbusLibrary::SetTry(int value) {
   m_try = std::clamp(value, timing::kMinTry, timing::kMaxTry);
@@ -103,7 +138,15 @@ ReplyStatus ModbusLibrary::exchange(SerialLink& port, const QByteArray& request,
   const QByteArray frame = wire::withCrc(request);
 
   port.discardInput();
-  logFrame("->", frame);
+  const bool watched = observed(this);
+  WireFrame seen;
+  if (watched) {
+    seen.atMs = QDateTime::currentMSecsSinceEpoch();
+    seen.bytes = frame;
+    seen.address = address;
+    seen.function = function;
+    report(this, seen);
+  }
   port.write(frame);
 
   const int byteTime = port.byteTimeUs();
@@ -114,6 +157,7 @@ ReplyStatus ModbusLibrary::exchange(SerialLink& port, const QByteArray& request,
   QByteArray in;
   Scan s;
   qint64 lastArrival = 0;
+  qint64 lastArrivalUs = -1;
   for (;;) {
     s = scan(in, address, function, replyLength);
     if (s.found != ReplyStatus::NoAnswer) break;
@@ -129,6 +173,7 @@ ReplyStatus ModbusLibrary::exchange(SerialLink& port, const QByteArray& request,
       // reply arrived: take what is already there before giving up.
       const QByteArray late = port.read(0);
       if (late.isEmpty()) break;
+      lastArrivalUs = clock.nsecsElapsed() / 1000;
       in += late;
       if (in.size() > kMaxPending) in = in.right(kMaxPending);
       s = scan(in, address, function, replyLength);
@@ -136,7 +181,8 @@ ReplyStatus ModbusLibrary::exchange(SerialLink& port, const QByteArray& request,
     }
     const QByteArray chunk = port.read(int(remaining));
     if (chunk.isEmpty()) continue;
-    lastArrival = clock.elapsed();
+    lastArrivalUs = clock.nsecsElapsed() / 1000;
+    lastArrival = lastArrivalUs / 1000;
     if (hardDeadline < 0) {
       // Room for the whole reply behind as much garbage as we keep, so that
       // a babbling line cannot hold the exchange for ever.
@@ -152,8 +198,15 @@ ReplyStatus ModbusLibrary::exchange(SerialLink& port, const QByteArray& request,
   } else {
     status = diagnose(in, s, address, function);
   }
-  logFrame("<-", in, statusNote(status));
   m_lastStatus = status;
+  if (watched) {
+    seen.direction = FrameDirection::Reply;
+    seen.atMs = QDateTime::currentMSecsSinceEpoch();
+    seen.bytes = reply.length() > 0 ? reply.frame() : in;
+    seen.status = status;
+    seen.responseUs = lastArrivalUs;
+    report(this, seen);
+  }
   return status;
 }
 

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace vmk {
@@ -36,6 +37,8 @@ class CliCall {
   JobControl& jobs;
 
   QString programDir;      // ends in a separator
+  // A progress line on standard error (long commands); may be empty.
+  std::function<void(const QString&)> note;
   bool rear = false;       // --connector rear: the RS485 network
   std::uint8_t address = 1;  // --address (front connector: always 1)
   bool json = false;       // --json

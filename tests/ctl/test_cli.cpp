@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include "ctl/cli.h"
+#include "device/device_client.h"
 #include "device/port_settings.h"
 #include "device/session.h"
 #include "extlib/transport_error.h"
@@ -197,6 +198,26 @@ class TestCli : public QObject {
     p.err.clear();
     QCOMPARE(p.run({"--address", "x", "probe"}), 2);
     QVERIFY(p.err.startsWith(QStringLiteral("vmkctl: --address needs a number")));
+  }
+
+  // --trace: each frame of the command on standard error, and only then.
+  void traceShowsEveryFrameOnStandardError() {
+    Probe p;
+    p.devices.add(1);
+    p.body = [](CliCall& call) {
+      PortBracket bracket(call.session);
+      return DeviceClient(call.session, 1).readStatus().outcome;
+    };
+    QCOMPARE(p.run({"--trace", "probe"}), 0);
+    const QStringList lines = p.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d{3} -> 01 07 41 e2  чтение статуса$"))
+                 .match(lines[0]).hasMatch(), qPrintable(lines[0]));
+    QVERIFY2(QRegularExpression(QStringLiteral("<- 01 07 01 [0-9a-f ]+ ok \\d+\\.\\d ms  статус 1$"))
+                 .match(lines[1]).hasMatch(), qPrintable(lines[1]));
+    p.err.clear();
+    QCOMPARE(p.run({"probe"}), 0);
+    QVERIFY(p.err.isEmpty());
   }
 
   void anUnhandledErrorIsShownAndThePortClosed() {

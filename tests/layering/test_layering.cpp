@@ -20,7 +20,7 @@ const QString kTop = QStringLiteral(VMK_SOURCE_DIR);
 const QStringList kSourceFolders = {
     "extlib", "device", "model",  "link", "monitor", "params", "service", "journals",
     "reports", "shell", "app",    "ctl",  "sim",     "viewer", "about",   "oscview", "ranges",
-    "changelog"};
+    "changelog", "traffic", "batch"};
 // Ours too, but no source folder may include them.
 const QStringList kOtherFolders = {"tests", "bench"};
 
@@ -178,6 +178,11 @@ class TestLayering : public QObject {
                             << QStringList{"extlib/registers.h"};
     QTest::newRow("about") << "about" << QStringList{"about"} << none;
     QTest::newRow("oscview") << "oscview" << QStringList{"oscview"} << none;
+    QTest::newRow("traffic") << "traffic" << QStringList{"traffic", "extlib"} << none;
+    // The batch runs the operations of the other folders, one after another.
+    QTest::newRow("batch") << "batch"
+                           << QStringList{"batch", "device", "model", "extlib", "link", "params", "journals"}
+                           << none;
   }
   void eachFolderIncludesOnlyWhatItMay() {
     QFETCH(QString, folder);
