@@ -3,6 +3,7 @@
 #include <QActionGroup>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QKeySequence>
 #include <QSet>
 #include <QUrl>
@@ -15,10 +16,13 @@
 #include "app/osc_view_binding.h"
 #include "app/param_bindings.h"
 #include "app/qt_prompts.h"
+#include "app/traffic_window.h"
 #include "extlib/transport_error.h"
+#include "extlib/view_loader.h"
 #include "service/calibration_model.h"
 #include "shell/app_info.h"
 #include "shell/changelog_commands.h"
+#include "shell/batch_commands.h"
 #include "shell/command_table.h"
 #include "shell/data_module_create.h"
 #include "shell/monitor_commands.h"
@@ -61,6 +65,11 @@ DataModule::DataModule(Options options, QObject* parent)
   attachMonitorPage(*m_ws, *m_refreshTimer);
   m_params = std::make_unique<ParamBindings>(*m_ws);
   m_ws->exitApplication = [this] { Q_EMIT exitRequested(); };
+  chooseBatchFolder = [this]() -> std::optional<QString> {
+    const QString dir = QFileDialog::getExistingDirectory(m_window, QStringLiteral("Собрать данные со всех устройств"));
+    if (dir.isEmpty()) return std::nullopt;
+    return dir;
+  };
   m_ws->showCalibrationWindow = [this] {
     CalibrationModel model(*m_session, *m_prompts, calibrationOptions());
     TMainForm form(model, m_window);
@@ -113,6 +122,11 @@ CalibrationModel::Options DataModule::calibrationOptions() const {
   o.locale = QLocale::system();
   o.processEvents = [] { QCoreApplication::processEvents(); };
   return o;
+}
+
+TrafficWindow* DataModule::trafficWindow() {
+  if (!m_traffic) m_traffic = std::make_unique<TrafficWindow>(m_session->modbus, *m_prompts);
+  return m_traffic.get();
 }
 
 QAction* DataModule::action(const QString& name) const { return m_actions.value(name); }
@@ -205,6 +219,25 @@ void DataModule::buildMenus() {
   setTimeout->setObjectName(QStringLiteral("miSetTO"));
   setTimeout->setVisible(false);
   connect(setTimeout, &QAction::triggered, a("ActSetTO"), &QAction::trigger);
+  connection->addSeparator();
+  QAction* collect = connection->addAction(QStringLiteral("Собрать данные со всех устройств..."));
+  collect->setObjectName(QStringLiteral("miCollectAll"));
+  connect(collect, &QAction::triggered, this, [this] {
+    const std::optional<QString> dir = chooseBatchFolder ? chooseBatchFolder() : std::nullopt;
+    if (!dir || dir->isEmpty()) return;
+    runOperation([this, &dir] {
+      ViewLoader loader(m_ws->ProgramDir);
+      collectAllDevices(*m_ws, *dir, [&loader](int kind, int index) { return loader.funcName(kind, index); });
+    });
+  });
+  QAction* traffic = connection->addAction(QStringLiteral("Монитор обмена"));
+  traffic->setObjectName(QStringLiteral("miTrafficMonitor"));
+  connect(traffic, &QAction::triggered, this, [this] {
+    TrafficWindow* w = trafficWindow();
+    w->show();
+    w->raise();
+    w->activateWindow();
+  });
 
   QMenu* journals = menu(QStringLiteral("Журналы"), QStringLiteral("miJournals"));
   journals->addAction(a("actGetData"));

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "shell/command_registry.h"
 #include "shell/workspace.h"
@@ -25,6 +26,7 @@ namespace vmk {
 class ChangeLog;
 
 class OscViewBinding;
+class TrafficWindow;
 class ParamBindings;
 class QtPrompts;
 
@@ -53,6 +55,11 @@ class DataModule : public QObject {
   Workspace& ws() { return *m_ws; }
   Prompts& prompts() { return *m_prompts; }
   OscViewBinding* oscView() const { return m_oscView.get(); }
+  // "Монитор обмена", made on first use.
+  TrafficWindow* trafficWindow();
+  // The folder "Собрать данные со всех устройств..." writes into (a folder
+  // dialog; tests replace it). Nothing: the user cancelled.
+  std::function<std::optional<QString>()> chooseBatchFolder;
   BoolStore& winterStore() { return *m_winterStore; }
   // The Qt prompts when the module made its own, else nullptr.
   QtPrompts* qtPrompts() const { return m_qtPrompts.get(); }
@@ -128,6 +135,7 @@ class DataModule : public QObject {
   std::unique_ptr<QMenu> m_pmRelay;
   std::unique_ptr<QMenu> m_pmAlarm;
   std::unique_ptr<OscViewBinding> m_oscView;
+  std::unique_ptr<TrafficWindow> m_traffic;
   QWidget* m_window = nullptr;
   bool m_syncing = false;
 };

@@ -1,5 +1,7 @@
 #include "shell/command_registry.h"
 
+#include "shell/batch_commands.h"
+
 namespace vmk {
 
 void CommandRegistry::add(WindowCommand command) { m_window.append(std::move(command)); }
@@ -36,6 +38,7 @@ const CommandRegistry& commandRegistry() {
     declareReportCommands(r);
     declareCompareCommands(r);
     declareChangeLogCommands(r);
+    declareBatchCommands(r);
     return r;
   }();
   return registry;

@@ -147,12 +147,14 @@ int LineServer::serve(int fd, const volatile std::sig_atomic_t& stop, int wakeFd
 void LineServer::handleFrame(int fd, const QByteArray& frame, std::int64_t firstByteUs,
                              const volatile std::sig_atomic_t& stop) {
   if (m_options.verbose) logFrame("->", frame);
-  const QByteArray reply = m_faults.apply(m_bus.handle(frame));
+  const bool faulty = m_options.faultyAddresses.isEmpty() ||
+                      m_options.faultyAddresses.contains(int(std::uint8_t(frame[0])));
+  const QByteArray reply = faulty ? m_faults.apply(m_bus.handle(frame)) : m_bus.handle(frame);
   if (m_options.verbose) logFrame(reply.isEmpty() ? "<- (silence)" : "<-", reply);
   if (reply.isEmpty()) return;
   std::int64_t start = monotonicUs();
   if (m_options.pace) start = std::max(start, firstByteUs + std::int64_t(frame.size()) * m_byteUs);
-  start += std::int64_t(m_options.turnaroundMs + m_faults.plan().delayMs) * 1000;
+  start += std::int64_t(m_options.turnaroundMs + (faulty ? m_faults.plan().delayMs : 0)) * 1000;
   if (m_options.pace) {
     sendPaced(fd, reply, start, stop);
   } else {

@@ -4,6 +4,7 @@
 // bus, and writes the reply back, optionally paced at the line rate.
 
 #include <QByteArray>
+#include <QList>
 #include <csignal>
 #include <cstdint>
 
@@ -27,6 +28,8 @@ class LineServer {
     // so the first of them started that many byte times earlier. On a
     // pseudo-terminal a request arrives whole the moment it is written.
     bool serialLine = false;
+    // The faults hit the replies of these addresses only (empty: all).
+    QList<int> faultyAddresses;
   };
 
   LineServer(Bus& bus, FaultInjector& faults, const Options& options);

@@ -159,6 +159,7 @@ int main(int argc, char** argv) {
       {"truncate", "Probability that a reply stops short.", "p"},
       {"delay-ms", "Extra delay before every reply.", "n"},
       {"silent-after", "Answer only the first N requests, then stay silent.", "n"},
+      {"faulty", "The faults above hit only the devices at these addresses, e.g. 3 or 2,5. Default: all.", "list"},
       {"inject", "Test currents the calibration rig injects, per measuring point 1..8 (device units), e.g. 1=500,5=2000. Default 500 each.", "list"},
       {"gain", "Gain of a point's channel, e.g. 2=0.5 (a channel out of reach of any coefficient). Default within 3.5 % of 1.", "list"},
       {"verbose", "Print every frame in hex on stderr."},
@@ -175,6 +176,14 @@ int main(int argc, char** argv) {
   options.pace = p.isSet("pace");
   options.turnaroundMs = integer(p, "turnaround-ms", options.pace ? 5 : 0, 0, 10'000);
   options.verbose = p.isSet("verbose");
+  if (p.isSet("faulty")) {
+    for (const QString& a : p.value("faulty").split(QLatin1Char(','))) {
+      bool ok = false;
+      const int n = a.trimmed().toInt(&ok);
+      if (!ok || n < 1 || n > 32) fail(QStringLiteral("--faulty: a list of addresses 1..32, e.g. 3 or 2,5"));
+      options.faultyAddresses << n;
+    }
+  }
 
   bool seedOk = false;
   const std::uint64_t seed = p.value("seed").toULongLong(&seedOk);

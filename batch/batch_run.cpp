@@ -1,0 +1,519 @@
+#include "batch/batch_run.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <map>
+
+#include "device/session.h"
+#include "journals/alarm_list.h"
+#include "journals/csv_file.h"
+#include "journals/event_journal.h"
+#include "journals/journal_grids.h"
+#include "journals/journal_json.h"
+#include "journals/statistics.h"
+#include "link/connection.h"
+#include "link/polling.h"
+#include "model/job.h"
+#include "model/text_grid.h"
+#include "model/text_list.h"
+#include "params/catalogue.h"
+#include "params/read_params.h"
+#include "params/settings_file.h"
+
+namespace vmk::batch {
+
+namespace {
+
+constexpr int kVariantWithoutJournals = 3;
+constexpr int kNetAddresses = 32;
+
+using State = Item::State;
+
+// A whole file or nothing.
+bool saveWhole(const QString& path, const QByteArray& bytes, QString* why) {
+  QSaveFile f(path);
+  if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit()) {
+    *why = f.errorString();
+    return false;
+  }
+  return true;
+}
+
+QString outcomeWhy(Outcome o) {
+  switch (o) {
+    case Outcome::Done: return {};
+    case Outcome::NoAnswer: return QStringLiteral("устройство не отвечает");
+    case Outcome::BadReply: return QStringLiteral("неверный ответ устройства");
+    case Outcome::DeviceRefused: return QStringLiteral("устройство отказало");
+    case Outcome::PortFailure: return QStringLiteral("ошибка порта");
+    case Outcome::Cancelled: return QStringLiteral("прервано");
+    case Outcome::WrongPassword: return QStringLiteral("неверный пароль");
+    case Outcome::InputRefused: return QStringLiteral("не принято");
+  }
+  return {};
+}
+
+QStringList rowCells(const TextGrid& grid, int row) {
+  QStringList cells;
+  for (int c = 0; c < grid.columnCount(); ++c) cells << grid.cell(c, row);
+  return cells;
+}
+
+QByteArray jsonBytes(const QJsonObject& o) { return QJsonDocument(o).toJson(QJsonDocument::Indented); }
+
+// What one device's run has to go on with.
+class DeviceRun {
+ public:
+  DeviceRun(Session& s, JobControl& jobs, Prompts& prompts, const osc::FunctionNames& names,
+            const Options& o, const ProgressLine& progress, DeviceRecord& record, QDir folder)
+      : m_s(s), m_jobs(jobs), m_prompts(prompts), m_names(names), m_o(o), m_progress(progress),
+        m_record(record), m_folder(std::move(folder)) {}
+
+  // False when the run must stop (a cancel or a port failure); `stop` says why.
+  bool run(const Connection& c, Outcome& stop);
+
+ private:
+  bool wants(Part p) const { return m_o.parts.contains(p); }
+  // A cancel asked for between two operations (no job runs to see it).
+  bool cancelled(Outcome& stop) {
+    if (!m_jobs.cancelRequested()) return false;
+    stop = Outcome::Cancelled;
+    return true;
+  }
+  bool exists(const QString& file) const { return QFile::exists(m_folder.filePath(file)); }
+  void note(const QString& what) const {
+    if (m_progress) m_progress(m_record.address, what);
+  }
+  void add(Part p, const QString& file, State state, const QString& why = {}) {
+    m_record.items.append(Item{partName(p), file, state, why});
+  }
+  // A failed exchange: recorded; true when the batch goes on.
+  bool failed(Part p, const QString& file, Outcome o, Outcome& stop) {
+    add(p, file, State::Failed, outcomeWhy(o));
+    if (o == Outcome::Cancelled) {
+      stop = o;
+      return false;
+    }
+    m_record.failed = true;
+    if (m_record.why.isEmpty()) m_record.why = outcomeWhy(o);
+    if (o == Outcome::PortFailure) {
+      stop = o;
+      return false;
+    }
+    return true;
+  }
+  bool write(Part p, const QString& file, const QByteArray& bytes) {
+    QString why;
+    if (!saveWhole(m_folder.filePath(file), bytes, &why)) {
+      add(p, file, State::Failed, why);
+      m_record.failed = true;
+      return false;
+    }
+    add(p, file, State::Written);
+    return true;
+  }
+
+  bool params(Outcome& stop);
+  bool journal(Part p, Outcome& stop, QList<AlarmRow>* alarms);
+  bool oscillograms(const QList<AlarmRow>& alarms, Outcome& stop);
+
+  Session& m_s;
+  JobControl& m_jobs;
+  Prompts& m_prompts;
+  const osc::FunctionNames& m_names;
+  const Options& m_o;
+  const ProgressLine& m_progress;
+  DeviceRecord& m_record;
+  QDir m_folder;
+};
+
+bool DeviceRun::run(const Connection& c, Outcome& stop) {
+  if (cancelled(stop)) return false;
+  if (wants(Part::Info)) {
+    const QString file = QStringLiteral("info.txt");
+    if (exists(file)) add(Part::Info, file, State::Skipped);
+    else write(Part::Info, file, (c.report.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+  }
+  if (wants(Part::Params) && !params(stop)) return false;
+  const bool journals = m_record.variant != kVariantWithoutJournals;
+  for (Part p : {Part::Events, Part::Stats}) {
+    if (!wants(p)) continue;
+    if (cancelled(stop)) return false;
+    if (!journals) add(p, {}, State::NotAvailable, QStringLiteral("у устройства исполнения 3 нет журналов"));
+    else if (!journal(p, stop, nullptr)) return false;
+  }
+  // The oscillograms need the alarm list, asked again for them.
+  if (wants(Part::Alarms) || wants(Part::Osc)) {
+    if (!journals) {
+      for (Part p : {Part::Alarms, Part::Osc})
+        if (wants(p)) add(p, {}, State::NotAvailable, QStringLiteral("у устройства исполнения 3 нет журналов"));
+      return true;
+    }
+    QList<AlarmRow> alarms;
+    if (cancelled(stop) || !journal(Part::Alarms, stop, &alarms)) return false;
+    if (wants(Part::Osc) && !oscillograms(alarms, stop)) return false;
+  }
+  return true;
+}
+
+bool DeviceRun::params(Outcome& stop) {
+  for (int group : {1, 2}) {
+    const QString file = QStringLiteral("group%1.ust").arg(group);
+    if (exists(file)) {
+      add(Part::Params, file, State::Skipped);
+      continue;
+    }
+    if (cancelled(stop)) return false;
+    note(QStringLiteral("параметры и уставки группы %1").arg(group));
+    TextGrid grid1(int(ParamRows().size()), 5);
+    TextGrid grdSett(int(SettingRows().size()), 5);
+    FillParamList(grid1);
+    FillUstList(grdSett, group);
+    const ParamReadResult read = readParameters(m_s, group, grid1, grdSett, m_s.vmk.setup);
+    if (!read.ok()) {
+      if (!failed(Part::Params, file, read.outcome, stop)) return false;
+      continue;
+    }
+    const SettingsFileResult saved = saveSettingsFile(m_folder.filePath(file), grid1, grdSett);
+    if (saved.ok()) {
+      add(Part::Params, file, State::Written);
+    } else {
+      add(Part::Params, file, State::Failed, saved.message);
+      m_record.failed = true;
+    }
+  }
+  return true;
+}
+
+bool DeviceRun::journal(Part p, Outcome& stop, QList<AlarmRow>* alarms) {
+  const QString name = partName(p);
+  const QString csv = name + QStringLiteral(".csv");
+  const QString json = name + QStringLiteral(".json");
+  // The alarm list is read again for the oscillograms even when its files
+  // are there: its entries name them.
+  if (exists(csv) && exists(json) && !alarms) {
+    add(p, csv, State::Skipped);
+    add(p, json, State::Skipped);
+    return true;
+  }
+  note(p == Part::Events ? QStringLiteral("журнал событий")
+                         : p == Part::Stats ? QStringLiteral("статистика") : QStringLiteral("список аварий"));
+  const QLocale locale;
+  Outcome outcome = Outcome::Done;
+  QStringList columns;
+  QJsonArray items;
+  std::map<int, QStringList> rows;
+  QString key;
+  if (p == Part::Events) {
+    TextGrid grid(journals::kEventRows, journals::kEventColumns);
+    const EventReadResult r = readEventJournal(m_s, m_jobs, nullptr, grid, m_o.today, locale);
+    outcome = r.outcome;
+    std::map<int, EventEntry> shown;
+    for (const EventEntry& e : r.records) shown[e.record] = e;
+    for (const auto& [row, e] : shown) {
+      if (row < journals::kEventRows) rows[row] = rowCells(grid, row);
+      items.append(journals::eventJson(e));
+    }
+    columns = journals::eventColumnNames();
+    key = QStringLiteral("events");
+  } else if (p == Part::Stats) {
+    TextGrid grid(journals::kStatRows, journals::kStatColumns);
+    const StatReadResult r = readStatistics(m_s, m_jobs, nullptr, grid);
+    outcome = r.outcome;
+    for (const StatCounter& c : r.counters) {
+      rows[c.index] = rowCells(grid, c.index);
+      items.append(journals::counterJson(c));
+    }
+    columns = journals::statColumnNames();
+    key = QStringLiteral("counters");
+  } else {
+    TextGrid grid(journals::kAlarmRows, journals::kAlarmColumns);
+    const AlarmReadResult r = readAlarmList(m_s, m_jobs, nullptr, grid, m_o.today);
+    outcome = r.outcome;
+    for (const AlarmRow& a : r.rows) {
+      rows[a.entry] = rowCells(grid, a.entry);
+      items.append(journals::alarmJson(a));
+    }
+    if (alarms) *alarms = r.rows;
+    columns = journals::alarmColumnNames();
+    key = QStringLiteral("alarms");
+  }
+  // A journal that is not whole is never written: it would read as the
+  // whole journal.
+  if (outcome != Outcome::Done) return failed(p, csv, outcome, stop);
+  if (!wants(p)) return true;  // read for the oscillograms only
+  if (exists(csv) && exists(json)) {
+    add(p, csv, State::Skipped);
+    add(p, json, State::Skipped);
+    return true;
+  }
+  QList<QStringList> table;
+  for (const auto& [row, cells] : rows) table << cells;
+  QString why;
+  if (writeCsvFile(m_folder.filePath(csv), columns, table, &why)) {
+    add(p, csv, State::Written);
+  } else {
+    add(p, csv, State::Failed, why);
+    m_record.failed = true;
+  }
+  write(p, json, jsonBytes(QJsonObject{{key, items}}));
+  return true;
+}
+
+bool DeviceRun::oscillograms(const QList<AlarmRow>& alarms, Outcome& stop) {
+  for (const AlarmRow& a : alarms) {
+    if (!a.valid) continue;
+    // The entry and its alarm time name the pair: an entry that recorded
+    // another fault since is another file.
+    const QString base = QStringLiteral("osc-%1-%2")
+                             .arg(a.entry, 2, 10, QLatin1Char('0'))
+                             .arg(a.when.toString(QStringLiteral("yyyyMMdd-HHmmss")));
+    const QString cfg = base + QStringLiteral(".cfg");
+    if (exists(cfg) && exists(base + QStringLiteral(".dat"))) {
+      add(Part::Osc, cfg, State::Skipped);
+      continue;
+    }
+    if (cancelled(stop)) return false;
+    note(QStringLiteral("осциллограмма %1 (%2)").arg(a.entry).arg(a.when.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"))));
+    osc::Target t;
+    t.entry = a.entry;
+    t.phaseRatio = a.phaseRatio;
+    t.earthRatio = a.earthRatio;
+    t.alarmTime = a.when;
+    t.base = m_folder.filePath(base);
+    t.form = m_o.form;
+    const osc::DownloadResult r = osc::downloadOscillogram(m_s, m_jobs, nullptr, m_prompts, m_names, t);
+    if (r.outcome != Outcome::Done) {
+      if (!r.error.isEmpty()) {
+        add(Part::Osc, cfg, State::Failed, r.error);
+        m_record.failed = true;
+        continue;
+      }
+      if (!failed(Part::Osc, cfg, r.outcome, stop)) return false;
+      continue;
+    }
+    if (r.cfgWritten) add(Part::Osc, cfg, State::Written);
+    else add(Part::Osc, base + QStringLiteral(".dat"), State::Written, QStringLiteral("нет библиотеки View: .cfg не записан"));
+  }
+  return true;
+}
+
+}  // namespace
+
+QString partName(Part part) {
+  switch (part) {
+    case Part::Info: return QStringLiteral("info");
+    case Part::Params: return QStringLiteral("params");
+    case Part::Events: return QStringLiteral("events");
+    case Part::Stats: return QStringLiteral("stats");
+    case Part::Alarms: return QStringLiteral("alarms");
+    case Part::Osc: return QStringLiteral("osc");
+  }
+  return {};
+}
+
+std::optional<QSet<Part>> parseParts(const QString& list) {
+  QSet<Part> out;
+  for (const QString& word : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    bool found = false;
+    for (Part p : {Part::Info, Part::Params, Part::Events, Part::Stats, Part::Alarms, Part::Osc})
+      if (word.trimmed() == partName(p)) {
+        out.insert(p);
+        found = true;
+      }
+    if (!found) return std::nullopt;
+  }
+  if (out.isEmpty()) return std::nullopt;
+  return out;
+}
+
+std::optional<QList<int>> parseAddresses(const QString& list) {
+  static const QRegularExpression range(QStringLiteral(R"(^\s*(\d{1,2})\s*(?:-\s*(\d{1,2})\s*)?$)"));
+  QList<int> out;
+  for (const QString& word : list.split(QLatin1Char(','))) {
+    const QRegularExpressionMatch m = range.match(word);
+    if (!m.hasMatch()) return std::nullopt;
+    const int from = m.captured(1).toInt();
+    const int to = m.captured(2).isEmpty() ? from : m.captured(2).toInt();
+    if (from < 1 || to > kNetAddresses || from > to) return std::nullopt;
+    for (int a = from; a <= to; ++a)
+      if (!out.contains(a)) out << a;
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+QString stateName(Item::State state) {
+  switch (state) {
+    case State::Written: return QStringLiteral("written");
+    case State::Skipped: return QStringLiteral("skipped");
+    case State::Failed: return QStringLiteral("failed");
+    case State::NotAvailable: return QStringLiteral("not available");
+  }
+  return {};
+}
+
+Result runBatch(Session& session, JobControl& jobs, Prompts& prompts,
+                const osc::FunctionNames& names, const Options& options,
+                const ProgressLine& progress) {
+  Result result;
+  QDir dir(options.dir);
+  if (!dir.mkpath(QStringLiteral("."))) {
+    result.outcome = Outcome::InputRefused;
+    result.indexError = QStringLiteral("Не удалось создать папку %1").arg(options.dir);
+    return result;
+  }
+  PortBracket bracket(session);
+  const auto index = [&] {
+    QString why;
+    if (!writeIndex(options.dir, options, result, &why)) result.indexError = why;
+  };
+
+  // Who answers.
+  QList<int> addresses;
+  if (options.addresses.isEmpty()) {
+    if (progress) progress(0, QStringLiteral("опрос сети"));
+    TextList list;
+    const PollResult poll = pollNetwork(session, options.connector, list, nullptr, jobs);
+    for (const PolledAddress& a : poll.addresses) {
+      if (a.status && *a.status < 4) addresses << a.address;
+      else result.silent << a.address;
+    }
+    if (poll.outcome == Outcome::Cancelled) {
+      result.outcome = Outcome::Cancelled;
+      index();
+      return result;
+    }
+  } else {
+    addresses = options.connector == Connector::Front ? QList<int>{kFrontAddress} : options.addresses;
+  }
+
+  for (int address : addresses) {
+    if (jobs.cancelRequested()) {
+      result.outcome = Outcome::Cancelled;
+      break;
+    }
+    if (progress) progress(address, QStringLiteral("подключение"));
+    const Connection c = connectDevice(session, std::uint8_t(address), options.today);
+    if (c.failedStep == ConnectStep::Status) {
+      result.silent << address;
+      continue;
+    }
+    DeviceRecord record;
+    record.address = address;
+    record.status = c.status;
+    if (!c.ok()) {
+      record.failed = true;
+      record.why = outcomeWhy(c.outcome);
+      if (c.failedStep == ConnectStep::Setup) {
+        record.name = c.record.Name;
+        record.serial = c.record.SerialNumber;
+      }
+      result.devices << record;
+      index();
+      continue;
+    }
+    record.name = c.record.Name;
+    record.serial = c.record.SerialNumber;
+    record.variant = c.record.DeviceVariant;
+    record.folder = QStringLiteral("%1-%2").arg(address).arg(record.serial);
+    if (!dir.mkpath(record.folder)) {
+      record.failed = true;
+      record.why = QStringLiteral("Не удалось создать папку %1").arg(dir.filePath(record.folder));
+      result.devices << record;
+      index();
+      continue;
+    }
+    Outcome stop = Outcome::Done;
+    DeviceRun run(session, jobs, prompts, names, options, progress, record, QDir(dir.filePath(record.folder)));
+    bool goOn = false;
+    try {
+      goOn = run.run(c, stop);
+    } catch (const std::exception& e) {
+      // The port went: what was written stays, and the index says where.
+      record.failed = true;
+      record.why = QString::fromUtf8(e.what());
+      stop = Outcome::PortFailure;
+    }
+    result.devices << record;
+    index();
+    if (!goOn) {
+      result.outcome = stop;
+      break;
+    }
+  }
+  std::sort(result.silent.begin(), result.silent.end());
+  index();
+  return result;
+}
+
+bool writeIndex(const QString& dir, const Options& options, const Result& result, QString* error) {
+  QJsonArray devices;
+  QStringList text;
+  text << QStringLiteral("Сбор данных: %1").arg(QDir(dir).absolutePath());
+  QStringList parts;
+  for (Part p : {Part::Info, Part::Params, Part::Events, Part::Stats, Part::Alarms, Part::Osc})
+    if (options.parts.contains(p)) parts << partName(p);
+  text << QStringLiteral("Состав: %1%2").arg(parts.join(QLatin1Char(',')),
+                                             options.form == osc::Form::Standard ? QStringLiteral(", COMTRADE 1999") : QString());
+  if (result.outcome == Outcome::Cancelled) text << QStringLiteral("Прервано пользователем");
+  else if (result.outcome != Outcome::Done) text << QStringLiteral("Остановлено: %1").arg(outcomeWhy(result.outcome));
+  text << QString();
+  for (const DeviceRecord& d : result.devices) {
+    QJsonArray items;
+    int counts[4] = {0, 0, 0, 0};
+    QStringList lines;
+    for (const Item& i : d.items) {
+      ++counts[int(i.state)];
+      QJsonObject o{{QStringLiteral("part"), i.part},
+                    {QStringLiteral("file"), i.file.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(i.file)},
+                    {QStringLiteral("state"), stateName(i.state)}};
+      if (!i.why.isEmpty()) o.insert(QStringLiteral("why"), i.why);
+      items.append(o);
+      lines << QStringLiteral("  %1 %2 %3%4").arg(stateName(i.state), -13).arg(i.part, -7)
+                   .arg(i.file.isEmpty() ? QStringLiteral("-") : i.file)
+                   .arg(i.why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(i.why));
+    }
+    QJsonObject o{{QStringLiteral("address"), d.address},
+                  {QStringLiteral("status"), d.status},
+                  {QStringLiteral("name"), d.name},
+                  {QStringLiteral("serial"), d.serial < 0 ? QJsonValue(QJsonValue::Null) : QJsonValue(d.serial)},
+                  {QStringLiteral("variant"), d.variant},
+                  {QStringLiteral("folder"), d.folder.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(d.folder)},
+                  {QStringLiteral("failed"), d.failed},
+                  {QStringLiteral("items"), items},
+                  {QStringLiteral("written"), counts[0]},
+                  {QStringLiteral("skipped"), counts[1]},
+                  {QStringLiteral("failures"), counts[2]}};
+    if (!d.why.isEmpty()) o.insert(QStringLiteral("why"), d.why);
+    devices.append(o);
+    text << QStringLiteral("Адрес %1: %2, заводской номер %3%4").arg(d.address).arg(d.name)
+                .arg(d.serial < 0 ? QStringLiteral("?") : QString::number(d.serial))
+                .arg(d.folder.isEmpty() ? QString() : QStringLiteral(", папка %1").arg(d.folder));
+    text << QStringLiteral("  записано %1, пропущено %2, ошибок %3%4").arg(counts[0]).arg(counts[1]).arg(counts[2])
+                .arg(d.failed ? QStringLiteral(" - ОШИБКА: %1").arg(d.why) : QString());
+    text << lines;
+  }
+  QJsonArray silent;
+  for (int a : result.silent) silent.append(a);
+  QStringList silentText;
+  for (int a : result.silent) silentText << QString::number(a);
+  text << QString() << QStringLiteral("Не отвечают: %1").arg(silentText.isEmpty() ? QStringLiteral("-") : silentText.join(QLatin1Char(',')));
+  QJsonObject index{{QStringLiteral("complete"), result.outcome == Outcome::Done},
+                    {QStringLiteral("cancelled"), result.outcome == Outcome::Cancelled},
+                    {QStringLiteral("parts"), QJsonArray::fromStringList(parts)},
+                    {QStringLiteral("standard"), options.form == osc::Form::Standard},
+                    {QStringLiteral("devices"), devices},
+                    {QStringLiteral("silent"), silent}};
+  const QDir d(dir);
+  return saveWhole(d.filePath(QStringLiteral("index.json")), jsonBytes(index), error) &&
+         saveWhole(d.filePath(QStringLiteral("index.txt")), (text.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8(), error);
+}
+
+}  // namespace vmk::batch
