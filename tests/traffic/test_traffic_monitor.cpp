@@ -203,7 +203,7 @@ class TestTrafficMonitor : public QObject {
 
   void pauseClearAndSave() {
     TrafficMonitor monitor(10);
-    const WireFrame req = request(5, "054300000001");
+    const WireFrame req = request(5, "0543000001");
     monitor.frameSeen(req);
     monitor.setPaused(true);
     monitor.frameSeen(reply(req, ReplyStatus::NoAnswer, -1));
