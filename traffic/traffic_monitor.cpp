@@ -34,7 +34,8 @@ void TrafficMonitor::frameSeen(const WireFrame& frame) {
   m_frames.push_back(frame);
   // The bytes of a babbling line are kept whole in the log, not here.
   if (m_frames.back().bytes.size() > 256) m_frames.back().bytes.truncate(256);
-  m_frames.back().bytes.squeeze();
+  // Bytes gathered from a noisy line may sit in a much larger buffer.
+  if (m_frames.back().bytes.capacity() > m_frames.back().bytes.size() + 64) m_frames.back().bytes.squeeze();
   while (int(m_frames.size()) > m_capacity) {
     m_frames.pop_front();
     ++m_dropped;
