@@ -17,6 +17,7 @@
 #include "app/param_bindings.h"
 #include "app/qt_prompts.h"
 #include "app/traffic_window.h"
+#include "device/program_dir.h"
 #include "extlib/transport_error.h"
 #include "extlib/view_loader.h"
 #include "service/calibration_model.h"
@@ -110,8 +111,7 @@ DataModule::~DataModule() {
 }
 
 void DataModule::create() {
-  const QString dir = m_options.programDir.isEmpty() ? QCoreApplication::applicationDirPath()
-                                                     : m_options.programDir;
+  const QString dir = m_options.programDir.isEmpty() ? programDir() : m_options.programDir;
   runOperation([&] { DataModuleCreate(*m_ws, dir); }, false);
 }
 

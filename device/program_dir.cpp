@@ -7,17 +7,48 @@
 
 namespace vmk {
 
-QString programDir() {
-  QString dir = QCoreApplication::applicationDirPath();
+namespace {
+
+const QString kInstalledTail = QStringLiteral("/lib/vmkconf/");
+
+QString withSlash(QString dir) {
   if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
   return dir;
 }
 
+}  // namespace
+
+QString programDirFor(const QString& exeDir) {
+  const QString own = withSlash(exeDir);
+  if (QFileInfo::exists(own + QStringLiteral("libView.so"))) return own;
+  const QString installed = withSlash(QDir::cleanPath(own + QStringLiteral("..") + kInstalledTail));
+  return QFileInfo(installed).isDir() ? installed : own;
+}
+
+QString programDir() { return programDirFor(QCoreApplication::applicationDirPath()); }
+
+QString userConfigDir() {
+  // One folder for the window and vmkctl alike, whatever the program's name.
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/vmkconf");
+}
+
+bool isInstalledProgramDir(const QString& programDir) {
+  return withSlash(programDir).endsWith(kInstalledTail);
+}
+
+QString readableFilePath(const QString& programDir, const QString& fileName) {
+  if (isInstalledProgramDir(programDir)) {
+    const QString own = QDir(userConfigDir()).filePath(fileName);
+    if (QFileInfo::exists(own)) return own;
+  }
+  return programDir + fileName;  // programDir ends in a separator
+}
+
 QString writableSettingsPath(const QString& programDir, const QString& fileName) {
   const QFileInfo folder(programDir);
-  if (!programDir.isEmpty() && folder.isDir() && folder.isWritable())
+  if (!programDir.isEmpty() && !isInstalledProgramDir(programDir) && folder.isDir() && folder.isWritable())
     return QDir(programDir).filePath(fileName);
-  const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+  const QString config = userConfigDir();
   QDir().mkpath(config);
   return QDir(config).filePath(fileName);
 }

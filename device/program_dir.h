@@ -1,20 +1,38 @@
 #pragma once
 // Where the program's files are. `ProgramDir` is the folder of the
-// executable (templates, calibr.ini, the viewer and About libraries). The
+// program's own files (templates, calibr.ini, the viewer and About
+// libraries): the folder of the executable in a build tree or a portable
+// copy, lib/vmkconf beside bin/ in an installed one (see packaging/). The
 // ini files the program writes (Front.ini, Rear.ini) lie there too when it
-// is writable, as in a portable install; an installed copy keeps them in
-// the per-user config folder.
+// is the executable's own, writable folder; an installed copy keeps them in
+// the per-user config folder, whoever runs it.
 
 #include <QString>
 
 namespace vmk {
 
-// The folder of the executable, ending in '/'.
+// The folder of the program's files for an executable in `exeDir`: `exeDir`
+// itself when it holds the viewer library or no installed folder exists,
+// else `exeDir`/../lib/vmkconf. Ends in '/'.
+QString programDirFor(const QString& exeDir);
+
+// programDirFor the running executable.
 QString programDir();
 
+// True when `programDir` is the folder of an installed copy (…/lib/vmkconf/).
+bool isInstalledProgramDir(const QString& programDir);
+
+// The per-user folder of the ini files: ~/.config/vmkconf (not made here).
+QString userConfigDir();
+
+// The path of a file the program only reads (calibr.ini): for an installed
+// copy the user's own in userConfigDir() when there is one, else the one
+// in `programDir`.
+QString readableFilePath(const QString& programDir, const QString& fileName);
+
 // The path of a settings file the program writes: in `programDir` when that
-// folder is writable, else in the per-user config folder (created when
-// missing).
+// folder is writable and not an installed one, else in the per-user config
+// folder (created when missing).
 QString writableSettingsPath(const QString& programDir, const QString& fileName);
 
 }  // namespace vmk

@@ -82,6 +82,8 @@ std::optional<qint64> stampMicros(const QString& text) {
   bool ok6 = false;
   const double seconds = t[2].toDouble(&ok6);
   if (!ok6 || !std::isfinite(seconds) || seconds < 0 || seconds >= 61) return std::nullopt;
+  // Years beyond four digits would overflow the microsecond count.
+  if (year < 1 || year > 9999) return std::nullopt;
   QDate date(year, b, a);
   if (!date.isValid()) date = QDate(year, a, b);
   if (!date.isValid() || hour < 0 || hour > 23 || minute < 0 || minute > 59) return std::nullopt;

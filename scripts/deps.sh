@@ -11,6 +11,7 @@ packages=(
   socat mbpoll xvfb xauth fonts-dejavu-core
   python3 python3-openpyxl
   libqcustomplot-dev libqcustomplot2.1-qt6
+  clang libclang-rt-dev lintian
 )
 
 missing=()

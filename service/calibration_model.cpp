@@ -9,6 +9,7 @@
 
 #include "device/connector.h"
 #include "device/device_client.h"
+#include "device/program_dir.h"
 #include "device/session.h"
 #include "extlib/ini_file.h"
 #include "extlib/registers.h"
@@ -84,7 +85,7 @@ bool CalibrationModel::hasPoint(int point) const {
 
 void CalibrationModel::readCalibrIni() {
   IniFile ini;
-  ini.load(m_options.programDir + QStringLiteral("calibr.ini"));
+  ini.load(readableFilePath(m_options.programDir, QStringLiteral("calibr.ini")));
   const auto number = [&ini](const QString& section, int key, int fallback) {
     bool ok = false;
     const int v = ini.value(section, QString::number(key)).trimmed().toInt(&ok);

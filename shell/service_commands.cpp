@@ -65,7 +65,7 @@ void declareServiceCommands(CommandRegistry& registry) {
                                                           {"N11", ServiceErase::EraseOsc},
                                                           {"N12", ServiceErase::EraseEvents}};
   for (const auto& [name, what] : erasing)
-    registry.add(WindowCommand{QString::fromLatin1(name), [what](Workspace& ws, const Trigger&) {
+    registry.add(WindowCommand{QString::fromLatin1(name), [what = what](Workspace& ws, const Trigger&) {
                                  runServiceErase(contextOf(ws), what);
                                }});
   registry.add(WindowCommand{QStringLiteral("ShowServiceMenu"),

@@ -1,3 +1,4 @@
+#include <QStringEncoder>
 #include <QtTest>
 
 #include "extlib/charset.h"
@@ -54,6 +55,22 @@ class TestWire : public QObject {
 
   void cp1251MarksUnmappableCharacters() {
     QCOMPARE(cp1251::encode(QString::fromUtf8("a中b")), QByteArray("a?b"));
+  }
+
+  // The fast path must give, for every character, the byte the converter
+  // gives on its own.
+  void cp1251EncodesEveryCharacterAsTheConverterDoes() {
+    QStringEncoder encoder("windows-1251", QStringConverter::Flag::ConvertInvalidToNull);
+    QString all;
+    QByteArray expected;
+    for (int u = 0; u < 0x10000; ++u) {
+      const QChar ch = QChar(char16_t(u));
+      if (ch.isSurrogate()) continue;
+      const QByteArray b = encoder(QString(ch));
+      all += ch;
+      expected += b.size() == 1 && !(b[0] == '\0' && u != 0) ? b : QByteArray("?");
+    }
+    QCOMPARE(cp1251::encode(all), expected);
   }
 
   void lengthPrefixedTextIsCutTo255() {

@@ -184,6 +184,8 @@ class TestComtradeFile : public QObject {
     QTest::newRow("huge endsamp") << QByteArray(cfg).replace("1000,200", "1000,99999999999") << dat << "строка 7";
     QTest::newRow("bad stamp") << QByteArray(cfg).replace("01/02/2012,10:00:00.020000", "31/31/2012,10:00")
                                << dat << "строка 9: неверные дата и время";
+    QTest::newRow("year beyond four digits") << QByteArray(cfg).replace("01/02/2012,10:00:00.020000", "01/02/202222226,10:00:00")
+                                             << dat << "строка 9: неверные дата и время";
     QTest::newRow("binary") << foreignCfg("BINARY") << dat << "Двоичный файл данных";
     QTest::newRow("fewer samples") << cfg << foreignDat(150) << "В файле данных 150 отсчётов, в файле конфигурации 200";
     QTest::newRow("no samples") << QByteArray(cfg).replace("1000,200", "1000,0") << QByteArray("\r\n")
