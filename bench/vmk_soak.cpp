@@ -28,6 +28,7 @@
 #include "app/main_window.h"
 #include "device/port_settings.h"
 #include "journals/messages.h"
+#include "model/message_log.h"
 #include "monitor/messages.h"
 #include "shell/page_rules.h"
 
@@ -127,9 +128,12 @@ class Soak {
   }
 
   int run() {
+    const long unfilled = residentKiB();
+    fillMemos();
     m_clock.start();
     m_startKiB = residentKiB();
-    std::printf("resident at start: %ld KiB\n", m_startKiB);
+    std::printf("resident at start: %ld KiB (%ld KiB before the memos were filled)\n", m_startKiB,
+                unfilled);
     QTimer report;
     QObject::connect(&report, &QTimer::timeout, [this] { line(); });
     report.start(60000);
@@ -153,6 +157,16 @@ class Soak {
   }
 
  private:
+  // The memos keep their newest lines only; they are filled to that bound
+  // before the start is measured, with lines as long as a tick's, so that
+  // what grows during the run is not a buffer reaching its bound.
+  void fillMemos() {
+    const QString line = QStringLiteral("09.12.2026 17:20:00 Строка заполнения журнала");
+    for (MessageLog* log : {&m_dm.ws().mmMess, &m_dm.ws().Memo1})
+      for (qsizetype i = log->lines().size(); i < MessageLog::kMaxLines; ++i) log->append(line);
+    QCoreApplication::processEvents();
+  }
+
   bool connected() const { return m_dm.ws().pages.isTabVisible(kPageDinamic); }
   void later(int ms = 0) { QTimer::singleShot(ms, [this] { next(); }); }
 
