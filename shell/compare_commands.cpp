@@ -8,6 +8,7 @@
 #include <QJsonObject>
 
 #include "device/session.h"
+#include "extlib/transport_error.h"
 #include "model/messages.h"
 #include "params/compare_sources.h"
 #include "shell/cli_call.h"
@@ -142,8 +143,23 @@ Outcome paramsDiff(CliCall& call) {
 
 bool compareDeviceConnected(const Workspace& ws) { return ws.pages.isTabVisible(kPageDinamic); }
 
+// The comparison window's buttons call these from their slots, where
+// nothing may be thrown: a port that fails (or will not open) is shown as
+// its own text, the port bracket having closed it.
+template <typename Read>
+auto portGuarded(Workspace& ws, Read read) -> std::optional<decltype(read())> {
+  try {
+    return read();
+  } catch (const Error& e) {
+    ws.prompts.error(e.message());
+    return std::nullopt;
+  }
+}
+
 std::optional<Comparison> compareGroups(Workspace& ws, const QLocale& locale) {
-  const auto groups = readDeviceGroups(ws.session, locale);
+  const auto read = portGuarded(ws, [&] { return readDeviceGroups(ws.session, locale); });
+  if (!read) return std::nullopt;
+  const auto& groups = *read;
   if (!groups) {
     ws.prompts.error(msg::kLinkError);
     return std::nullopt;
@@ -155,7 +171,9 @@ std::optional<Comparison> compareDeviceWithFile(Workspace& ws, const QString& pa
                                                 const QLocale& locale) {
   const std::optional<FileSide> file = fileSide(ws.prompts, path);
   if (!file) return std::nullopt;
-  const Result<CompareSide> device = readDeviceSide(ws.session, ws.SettingGroup, locale);
+  const auto read = portGuarded(ws, [&] { return readDeviceSide(ws.session, ws.SettingGroup, locale); });
+  if (!read) return std::nullopt;
+  const Result<CompareSide>& device = *read;
   if (!device) {
     ws.prompts.error(msg::kLinkError);
     return std::nullopt;

@@ -1,7 +1,9 @@
 #pragma once
 // Comparing parameters and settings: what the comparison window and
 // vmkctl's `params diff` run. Each gives the comparison, or nothing after
-// the box that says why (the link error, a file that cannot be used).
+// the box that says why (the link error, a port that failed or would not
+// open, a file that cannot be used); none throws, since the window's
+// buttons call them from their slots.
 
 #include <QLocale>
 #include <QString>

@@ -146,6 +146,38 @@ class TestCompareWindow : public QObject {
     log.setFilter(QStringLiteral("%1").arg(512 + 6));
     QCOMPARE(log.shownRows(), 1);
   }
+
+  // The compare button runs in a slot: a port pulled out while it reads
+  // (or that will not open again) is said in a box, the window stays, the
+  // port is closed; with the adapter back the same button compares.
+  void aPortThatFailsDuringTheComparisonIsShownInTheWindow() {
+    Connected f;
+    CompareWindow w(f.ws());
+    auto* compare = w.findChild<QPushButton*>(QStringLiteral("btnCompare"));
+    QVERIFY(compare);
+    f.prompts.forget();
+    f.devices.plan.fault = [](const QByteArray&) { return Fault::Vanish; };
+    compare->click();
+    QCOMPARE(f.prompts.boxTexts(), QStringList{QStringLiteral("Порт недоступен")});
+    QVERIFY(!w.comparison());
+    QVERIFY(!f.dm->session().Port1.isOpen());
+    // Still gone: the port does not open.
+    f.prompts.forget();
+    compare->click();
+    QCOMPARE(f.prompts.boxTexts().size(), 1);
+    QVERIFY2(f.prompts.boxTexts().first().startsWith(QStringLiteral("Ошибка открытия порта")),
+             qPrintable(f.prompts.boxTexts().first()));
+    QVERIFY(!f.dm->session().Port1.isOpen());
+
+    f.devices.plan.fault = {};
+    f.devices.plan.gone = false;
+    f.prompts.forget();
+    compare->click();
+    QVERIFY(f.prompts.boxTexts().isEmpty());
+    QVERIFY(w.comparison());
+    QCOMPARE(w.comparison()->differing(), 2);
+    QVERIFY(!f.dm->session().Port1.isOpen());
+  }
 };
 
 QTEST_MAIN(TestCompareWindow)
