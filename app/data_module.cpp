@@ -19,11 +19,9 @@
 #include "app/traffic_window.h"
 #include "device/program_dir.h"
 #include "extlib/transport_error.h"
-#include "extlib/view_loader.h"
 #include "service/calibration_model.h"
 #include "shell/app_info.h"
 #include "shell/changelog_commands.h"
-#include "shell/batch_commands.h"
 #include "shell/command_table.h"
 #include "shell/data_module_create.h"
 #include "shell/monitor_commands.h"
@@ -66,7 +64,7 @@ DataModule::DataModule(Options options, QObject* parent)
   attachMonitorPage(*m_ws, *m_refreshTimer);
   m_params = std::make_unique<ParamBindings>(*m_ws);
   m_ws->exitApplication = [this] { Q_EMIT exitRequested(); };
-  chooseBatchFolder = [this]() -> std::optional<QString> {
+  m_ws->chooseBatchFolder = [this]() -> std::optional<QString> {
     const QString dir = QFileDialog::getExistingDirectory(m_window, QStringLiteral("Собрать данные со всех устройств"));
     if (dir.isEmpty()) return std::nullopt;
     return dir;
@@ -222,14 +220,7 @@ void DataModule::buildMenus() {
   connection->addSeparator();
   QAction* collect = connection->addAction(QStringLiteral("Собрать данные со всех устройств..."));
   collect->setObjectName(QStringLiteral("miCollectAll"));
-  connect(collect, &QAction::triggered, this, [this] {
-    const std::optional<QString> dir = chooseBatchFolder ? chooseBatchFolder() : std::nullopt;
-    if (!dir || dir->isEmpty()) return;
-    runOperation([this, &dir] {
-      ViewLoader loader(m_ws->ProgramDir);
-      collectAllDevices(*m_ws, *dir, [&loader](int kind, int index) { return loader.funcName(kind, index); });
-    });
-  });
+  connect(collect, &QAction::triggered, this, [this] { run(QStringLiteral("actCollectAll")); });
   QAction* traffic = connection->addAction(QStringLiteral("Монитор обмена"));
   traffic->setObjectName(QStringLiteral("miTrafficMonitor"));
   connect(traffic, &QAction::triggered, this, [this] {

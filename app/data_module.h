@@ -57,9 +57,6 @@ class DataModule : public QObject {
   OscViewBinding* oscView() const { return m_oscView.get(); }
   // "Монитор обмена", made on first use.
   TrafficWindow* trafficWindow();
-  // The folder "Собрать данные со всех устройств..." writes into (a folder
-  // dialog; tests replace it). Nothing: the user cancelled.
-  std::function<std::optional<QString>()> chooseBatchFolder;
   BoolStore& winterStore() { return *m_winterStore; }
   // The Qt prompts when the module made its own, else nullptr.
   QtPrompts* qtPrompts() const { return m_qtPrompts.get(); }

@@ -182,6 +182,17 @@ batch::Result collectAllDevices(Workspace& ws, const QString& dir, const osc::Fu
 }
 
 void declareBatchCommands(CommandRegistry& registry) {
+  // "Подключение" -> "Собрать данные со всех устройств...": the folder is
+  // asked only once no other operation runs (the busy rule comes first).
+  registry.add(WindowCommand{QStringLiteral("actCollectAll"), [](Workspace& ws, const Trigger&) {
+                               const std::optional<QString> dir =
+                                   ws.chooseBatchFolder ? ws.chooseBatchFolder() : std::nullopt;
+                               if (!dir || dir->isEmpty()) return;
+                               ViewLoader loader(ws.ProgramDir);
+                               collectAllDevices(ws, *dir, [&loader](int kind, int index) {
+                                 return loader.funcName(kind, index);
+                               });
+                             }});
   registry.add(CliCommand{{QStringLiteral("batch")},
                           QStringLiteral("batch -o DIR [--addresses LIST] [--what LIST] [--standard]"),
                           QStringLiteral("collect every device of the bus into a folder"),

@@ -11,6 +11,8 @@ namespace vmk {
 class CommandRegistry;
 class Workspace;
 
+// vmkctl batch, and the window's "actCollectAll" (the folder from
+// Workspace::chooseBatchFolder, then collectAllDevices).
 void declareBatchCommands(CommandRegistry& registry);
 
 // "Собрать данные со всех устройств...": the batch over the chosen

@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "device/session.h"
@@ -93,6 +94,9 @@ class Workspace {
   QString reportFileName;
   // Shows the comparison of parameters and settings modally (empty: none).
   std::function<void()> showComparison;
+  // The folder "Собрать данные со всех устройств..." writes into (a folder
+  // dialog). Nothing: the user cancelled, or there is none to ask.
+  std::function<std::optional<QString>()> chooseBatchFolder;
   // The change log the session's changes go to (nullptr: none), and the
   // window that shows it for the connected device.
   ChangeLog* changeLog = nullptr;

@@ -349,7 +349,9 @@ class TestMainWindow : public QObject {
                                "Grid1SelectCell", "RefreshTimerTimer", "actPort",
                                "ShowServiceMenu",  // the key combination
                                // menu "Программа": "Сравнить уставки...", "Журнал изменений..."
-                               "actCompare", "actChangeLog"};
+                               "actCompare", "actChangeLog",
+                               // menu "Подключение": "Собрать данные со всех устройств..."
+                               "actCollectAll"};
     const QList<QAction*> service = f.dm->menus()[kMenuService]->actions();
     for (const WindowCommand& c : commandRegistry().windowCommands()) {
       const bool serviceItem = std::any_of(service.begin(), service.end(),
@@ -357,6 +359,48 @@ class TestMainWindow : public QObject {
       QVERIFY2(f.dm->action(c.name) || serviceItem || controls.contains(c.name), qPrintable(c.name));
     }
     QVERIFY(!f.dm->run(QStringLiteral("noSuchHandler")));
+  }
+
+  // "Собрать данные со всех устройств..." runs the registry's command: a
+  // cancelled folder dialog opens no port; a folder gets the batch and its
+  // summary; while another operation runs, the folder is not even asked.
+  void collectAllRunsFromItsMenuItem() {
+    AppFixture f;
+    f.devices.add(1);
+    // The viewer library beside the program: each oscillogram's .cfg.
+    QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/libView.so"),
+                        f.dir.filePath(QStringLiteral("libView.so"))));
+    auto* item = f.window->findChild<QAction*>(QStringLiteral("miCollectAll"));
+    if (!item)
+      for (QMenu* m : f.dm->menus())
+        for (QAction* a : m->actions())
+          if (a->objectName() == QLatin1String("miCollectAll")) item = a;
+    QVERIFY(item);
+    QCOMPARE(item->text(), QStringLiteral("Собрать данные со всех устройств..."));
+    int asked = 0;
+    std::optional<QString> answer;
+    f.ws().chooseBatchFolder = [&]() {
+      ++asked;
+      return answer;
+    };
+    const int opened = f.linksOpened();
+    item->trigger();
+    QCOMPARE(asked, 1);
+    QCOMPARE(f.linksOpened(), opened);
+    QVERIFY(f.prompts.boxTexts().isEmpty());
+
+    QTemporaryDir out;
+    answer = out.filePath(QStringLiteral("batch"));
+    item->trigger();
+    QCOMPARE(asked, 2);
+    QVERIFY2(f.prompts.boxTexts().size() == 1, qPrintable(f.prompts.boxTexts().join(" | ")));
+    QVERIFY2(f.prompts.boxTexts().first().startsWith(QStringLiteral("Устройств: 1, с ошибками: 0.")),
+             qPrintable(f.prompts.boxTexts().first()));
+    QVERIFY(QFile::exists(out.filePath(QStringLiteral("batch/index.json"))));
+    QVERIFY(!f.dm->session().Port1.isOpen());
+
+    f.dm->runOperation([&] { item->trigger(); });
+    QCOMPARE(asked, 2);
   }
 
   void aboutRunsFromItsActionAndShowsWhatTheLoaderFound() {
