@@ -9,7 +9,11 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -25,6 +29,7 @@
 #include "service/calibration_model.h"
 #include "service/messages.h"
 #include "shell/command_registry.h"
+#include "shell/compare_commands.h"
 #include "shell/page_rules.h"
 #include "tests/support/device_fixture.h"
 
@@ -121,8 +126,12 @@ struct World {
 };
 
 // What the matrix compares: each grid cell, each device register kept
-// outside the live block, each file of the files folder (by its hash).
+// outside the live block, each file under the files folder, its subfolders
+// too (by its hash; a text that names the world's own folder, as a batch
+// index does, with "<files>" in its place).
 using Cells = QMap<QString, QString>;
+
+const QString kFileKey = QStringLiteral("file ");
 
 Cells cellsOf(World& w) {
   Cells c;
@@ -140,17 +149,19 @@ Cells cellsOf(World& w) {
     c.insert(QStringLiteral("reg %1").arg(reg), QString::number(w.device().registerValue(reg)));
   }
   const QDir dir(w.files.path());
-  for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden)) {
+  QDirIterator files(dir.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+  while (files.hasNext()) {
+    const QString name = dir.relativeFilePath(files.next());
     QFile f(dir.filePath(name));
     f.open(QIODevice::ReadOnly);
-    const QByteArray bytes = f.readAll();
+    const QByteArray bytes = f.readAll().replace(dir.path().toUtf8(), "<files>");
     // A workbook's zip carries the time it was written: its size is what
     // stays.
     const QString key = name.endsWith(QLatin1String(".xlsx")) && !bytes.startsWith("an earlier")
                             ? QStringLiteral("size %1").arg(bytes.size())
                             : QString::fromLatin1(
                                   QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
-    c.insert(QStringLiteral("file ") + name, key);
+    c.insert(kFileKey + name, key);
   }
   return c;
 }
@@ -171,6 +182,91 @@ QStringList madeUp(const Cells& before, const Cells& healthy, const Cells& after
   return out;
 }
 
+// The cells without the files of a batch folder's index (the faulted run's
+// own record of what failed).
+Cells withoutIndex(Cells c, const QString& folder) {
+  for (const char* name : {"index.json", "index.txt"})
+    c.remove(kFileKey + folder + QLatin1Char('/') + QLatin1String(name));
+  return c;
+}
+
+// The files of one folder of the world's files folder.
+Cells filesIn(const Cells& c, const QString& folder) {
+  Cells out;
+  const QString prefix = kFileKey + folder + QLatin1Char('/');
+  for (auto it = c.cbegin(); it != c.cend(); ++it)
+    if (it.key().startsWith(prefix)) out.insert(it.key(), it.value());
+  return out;
+}
+
+// What is wrong with a batch folder's index: both files must be whole
+// (index.json an object with its devices, index.txt up to its last line),
+// name every file of the device folders as written or skipped and no
+// other, and say whether the run went through: after a failed run, a device
+// failed (index.txt gives the reason), an address did not answer or the
+// batch stopped; after a whole one, none of these.
+QStringList batchIndexProblems(const QString& dir, bool failedRun) {
+  QStringList out;
+  QFile jsonFile(QDir(dir).filePath(QStringLiteral("index.json")));
+  QFile textFile(QDir(dir).filePath(QStringLiteral("index.txt")));
+  if (!jsonFile.open(QIODevice::ReadOnly) || !textFile.open(QIODevice::ReadOnly))
+    return {QStringLiteral("no index")};
+  QJsonParseError error{};
+  const QJsonDocument doc = QJsonDocument::fromJson(jsonFile.readAll(), &error);
+  const QJsonObject index = doc.object();
+  if (error.error != QJsonParseError::NoError || !doc.isObject() ||
+      !index.value(QStringLiteral("devices")).isArray() ||
+      !index.value(QStringLiteral("complete")).isBool())
+    return {QStringLiteral("index.json is not whole: ") + error.errorString()};
+  const QString text = QString::fromUtf8(textFile.readAll());
+  const QStringList lines = text.split(QLatin1Char('\n'));
+  if (!text.endsWith(QLatin1Char('\n')) || lines.size() < 2 ||
+      !lines[lines.size() - 2].startsWith(QStringLiteral("Не отвечают: ")))
+    out << QStringLiteral("index.txt is not whole");
+
+  bool deviceFailed = false;
+  QSet<QString> folders;
+  for (const QJsonValue& v : index.value(QStringLiteral("devices")).toArray()) {
+    const QJsonObject d = v.toObject();
+    if (d.value(QStringLiteral("failed")).toBool()) {
+      deviceFailed = true;
+      const QString why = d.value(QStringLiteral("why")).toString();
+      if (why.isEmpty() || !text.contains(QStringLiteral("ОШИБКА: ") + why))
+        out << QStringLiteral("index.txt does not give the failure \"%1\"").arg(why);
+    }
+    const QString folder = d.value(QStringLiteral("folder")).toString();
+    if (folder.isEmpty()) continue;
+    folders.insert(folder);
+    QStringList listed;
+    for (const QJsonValue& i : d.value(QStringLiteral("items")).toArray()) {
+      const QJsonObject item = i.toObject();
+      const QString state = item.value(QStringLiteral("state")).toString();
+      if (state != QLatin1String("written") && state != QLatin1String("skipped")) continue;
+      const QString file = item.value(QStringLiteral("file")).toString();
+      listed << file;
+      if (item.value(QStringLiteral("part")).toString() == QLatin1String("osc") &&
+          file.endsWith(QLatin1String(".cfg")))
+        listed << file.chopped(4) + QStringLiteral(".dat");
+    }
+    QStringList there = QDir(QDir(dir).filePath(folder)).entryList(QDir::Files | QDir::Hidden);
+    listed.sort();
+    there.sort();
+    if (listed != there)
+      out << QStringLiteral("%1 holds %2, its index names %3")
+                 .arg(folder, there.join(QLatin1Char(',')), listed.join(QLatin1Char(',')));
+  }
+  for (const QString& sub : QDir(dir).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden))
+    if (!folders.contains(sub)) out << QStringLiteral("a folder the index does not name: ") + sub;
+
+  const bool stopped = !index.value(QStringLiteral("complete")).toBool();
+  const bool silent = !index.value(QStringLiteral("silent")).toArray().isEmpty();
+  if (failedRun && !deviceFailed && !stopped && !silent)
+    out << QStringLiteral("the index records no failure");
+  if (!failedRun && (deviceFailed || stopped || silent))
+    out << QStringLiteral("the index of a whole run records a failure");
+  return out;
+}
+
 // One operation of the matrix: the registry name it runs by, what it is
 // started with, how the window stands before it, and the boxes it owes when
 // the line fails it.
@@ -188,7 +284,14 @@ struct Operation {
   // middle one): where the middle one goes to an address nobody answers.
   int strikeFromEnd = 0;
   // Silence from the struck request on, where it owes more than failBoxes.
-  std::optional<QStringList> silentBoxes;
+  std::optional<QStringList> silentBoxes = {};
+  // The request struck: the first of a whole run this accepts (empty: as
+  // strikeFromEnd says).
+  std::function<bool(const QByteArray& request)> strikeAt = {};
+  // A batch into this folder of the files folder: a failed run records the
+  // failure in the folder's index (checked by batchIndexProblems rather
+  // than against a whole run), and a second run completes the folder.
+  QString batchFolder = {};
 };
 
 // In an expected list of boxes: the boxes of a whole run.
@@ -392,6 +495,43 @@ QList<Operation> operations() {
               // then on does not leave calibration mode either.
               {svc::kRead1NoAnswer}, gone, false, 0,
               QStringList{svc::kRead1NoAnswer, msg::kLinkError}});
+
+  // "Собрать данные со всех устройств..." over the front connector into
+  // <files>/batch. A device that fails is recorded and the batch goes on:
+  // the summary box counts it; a port that goes stops the batch, which
+  // reports it as the link.
+  const QString batchDir = QStringLiteral("batch");
+  const auto batchArrange = [batchDir](World& w) {
+    w.page(kPagePolling);
+    w.ws().chooseBatchFolder = [&w, batchDir]() -> std::optional<QString> { return w.file(batchDir); };
+  };
+  const QString batchSummary = QStringLiteral("Устройств: 1, с ошибками: %1. Сводка: <files>/batch/index.txt");
+  // The middle request falls in the oscillograms, whose blocks are asked
+  // again.
+  Operation batchOsc{QStringLiteral("batch extraction (oscillogram struck)"), QStringLiteral("actCollectAll"),
+                     {}, batchArrange, {batchSummary.arg(1)}, link, true};
+  batchOsc.batchFolder = batchDir;
+  ops.append(batchOsc);
+  // The middle counter of the statistics: that journal fails, the alarm
+  // list and the oscillograms follow.
+  Operation batchStats{QStringLiteral("batch extraction (statistics struck)"), QStringLiteral("actCollectAll"),
+                       {}, batchArrange, {batchSummary.arg(1)}, link};
+  batchStats.strikeAt = [](const QByteArray& r) {
+    return r.size() > 4 && std::uint8_t(r[1]) == 3 &&
+           (std::uint8_t(r[2]) << 8 | std::uint8_t(r[3])) == reg::kStatistics.first + reg::kStatistics.count / 2;
+  };
+  batchStats.batchFolder = batchDir;
+  ops.append(batchStats);
+
+  // "Сравнить уставки...", the window's "Группа 1 и группа 2 устройства":
+  // both groups read fresh.
+  ops.append({QStringLiteral("comparison (group 1 against group 2)"), QStringLiteral("actCompare"), {},
+              [](World& w) {
+                w.connect();
+                w.page(kPageDinamic);
+                w.ws().showComparison = [&w] { compareGroups(w.ws()); };
+              },
+              link, gone});
   return ops;
 }
 
@@ -399,6 +539,7 @@ QList<Operation> operations() {
 // the time it takes, the boxes and the cells it leaves.
 struct Baseline {
   int requests = 0;
+  QList<QByteArray> requestFrames;
   qint64 ms = 0;
   QStringList boxes;
   Cells before, after;
@@ -432,6 +573,7 @@ const Baseline& baselineOf(const Operation& op) {
   w.devices.forgetRequests();
   b.boxes = runOnce(w, op, &b.ms);
   b.requests = int(w.devices.requests().size());
+  b.requestFrames = w.devices.requests();
   b.after = cellsOf(w);
   return *baselines().insert(op.label, b);
 }
@@ -470,8 +612,14 @@ class TestFaultMatrix : public QObject {
     const Cells before = cellsOf(w);
     w.devices.forgetRequests();
     // The middle request of a whole run; a runaway operation is stopped.
-    const int strike = o.strikeFromEnd > 0 ? healthy.requests - o.strikeFromEnd + 1
-                                           : std::max(1, (healthy.requests + 1) / 2);
+    int strike = o.strikeFromEnd > 0 ? healthy.requests - o.strikeFromEnd + 1
+                                     : std::max(1, (healthy.requests + 1) / 2);
+    if (o.strikeAt) {
+      strike = 0;
+      for (int i = 0; i < healthy.requestFrames.size() && !strike; ++i)
+        if (o.strikeAt(healthy.requestFrames[i])) strike = i + 1;
+      QVERIFY2(strike > 0, "a whole run makes the request to strike");
+    }
     const int cap = 4 * healthy.requests + 20;
     bool runaway = false;
     LinkPlan& plan = w.devices.plan;
@@ -520,9 +668,18 @@ class TestFaultMatrix : public QObject {
     QVERIFY2(boxes == expected, qPrintable(boxes.join(QStringLiteral(" | ")) +
                                            QStringLiteral("  expected: ") +
                                            expected.join(QStringLiteral(" | "))));
-    const QStringList wrong = madeUp(before, healthy.after, after);
+    const bool batch = !o.batchFolder.isEmpty();
+    // A failed batch's index records the failure: checked on its own.
+    const QStringList wrong = batch && !recovers
+                                  ? madeUp(before, withoutIndex(healthy.after, o.batchFolder),
+                                           withoutIndex(after, o.batchFolder))
+                                  : madeUp(before, healthy.after, after);
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong.mid(0, 6).join(QStringLiteral("; "))));
     if (recovers) QVERIFY(after == healthy.after);
+    if (batch) {
+      const QStringList index = batchIndexProblems(w.file(o.batchFolder), !recovers);
+      QVERIFY2(index.isEmpty(), qPrintable(index.mid(0, 4).join(QStringLiteral("; "))));
+    }
     // A file the failed run replaced would be its own, not the old one.
     for (auto it = before.cbegin(); it != before.cend(); ++it)
       if (it.key().startsWith(QLatin1String("file ")) && !recovers)
@@ -537,6 +694,21 @@ class TestFaultMatrix : public QObject {
     QVERIFY2(again == healthy.boxes, qPrintable(again.join(QStringLiteral(" | "))));
     QVERIFY(!w.session().Port1.isOpen());
     QVERIFY(!w.session().isBusy());
+    if (batch) {
+      // The second run over the folder completes it: every file as a whole
+      // run writes it, and an index that records no failure.
+      const Cells completed = withoutIndex(filesIn(cellsOf(w), o.batchFolder), o.batchFolder);
+      const Cells whole = withoutIndex(filesIn(healthy.after, o.batchFolder), o.batchFolder);
+      QVERIFY(!whole.isEmpty());
+      QStringList differing;
+      for (const Cells* m : {&whole, &completed})
+        for (auto it = m->cbegin(); it != m->cend(); ++it)
+          if (whole.value(it.key()) != completed.value(it.key()) && !differing.contains(it.key()))
+            differing << it.key();
+      QVERIFY2(differing.isEmpty(), qPrintable(differing.mid(0, 6).join(QStringLiteral("; "))));
+      const QStringList index = batchIndexProblems(w.file(o.batchFolder), false);
+      QVERIFY2(index.isEmpty(), qPrintable(index.mid(0, 4).join(QStringLiteral("; "))));
+    }
   }
 
  private Q_SLOTS:
@@ -544,9 +716,7 @@ class TestFaultMatrix : public QObject {
     // Device operations that exchange nothing with a device: the port
     // commands, the timer switch, the settings file, the grid editing (its
     // password window is "password change"), the calibration window's
-    // own port (its exchanges run inside "N13" here), the comparison
-    // window (its reads run inside it, from its buttons; not yet in the
-    // matrix).
+    // own port (its exchanges run inside "N13" here).
     const QStringList noExchange{
         QStringLiteral("actOpenPort"),   QStringLiteral("actClosePort"),
         QStringLiteral("actSettingPort"), QStringLiteral("actSaveSetPort"),
@@ -555,7 +725,7 @@ class TestFaultMatrix : public QObject {
         QStringLiteral("ActSetTO"),      QStringLiteral("actSetTimerRefresh"),
         QStringLiteral("ActOpenFile"),   QStringLiteral("ActSaveFile"),
         QStringLiteral("rbGroup2Click"), QStringLiteral("Grid1DblClick"),
-        QStringLiteral("actCalibr"),     QStringLiteral("actCompare")};
+        QStringLiteral("actCalibr")};
     QSet<QString> covered;
     for (const Operation& o : operations()) covered.insert(o.command);
     QStringList missing;
@@ -580,6 +750,10 @@ class TestFaultMatrix : public QObject {
               QStringLiteral("oscillogram"), QStringLiteral("device report")});
   }
   void journals() { runCase(); }
+  void batchAndComparison_data() {
+    addCases({QStringLiteral("batch"), QStringLiteral("comparison")});
+  }
+  void batchAndComparison() { runCase(); }
 };
 
 QTEST_MAIN(TestFaultMatrix)
