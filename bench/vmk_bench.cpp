@@ -4,10 +4,12 @@
 // libmodbus against the same simulator; then the journal readings at
 // 9600 bit/s as the window runs them (port bracket, decoding, grid); last
 // the master's own cost per exchange on an in-memory link, with and without
-// observers of its frames.
+// observers of its frames; and the cost of reading a written register back
+// (the verified write of parameters and settings) against the write alone.
 //
-//   vmkbench [--quick] [--in-process] [--vmksim PATH]
+//   vmkbench [--quick] [--writes] [--in-process] [--vmksim PATH]
 //   --quick       leave out the 250-block download at 9600 bit/s (about a minute)
+//   --writes      only the setting write with and without its read-back
 //   --in-process  only the in-memory timing
 
 #include <modbus.h>
@@ -236,6 +238,50 @@ int runJournals(const QString& program, int baud) {
   return all && ok ? 0 : 1;
 }
 
+// A setting written as the parameter write does it: function 6 alone, and
+// function 6 with the register read back (function 3, one register), each
+// the median of 15 writes of the value the register holds (the device
+// changes nothing). Bytes: write 8 + 8 (the echo), read-back 8 + 7.
+int runVerifiedWrite(const QString& program, int baud) {
+  Simulator sim;
+  if (!sim.start(program, baud)) {
+    std::fprintf(stderr, "vmkbench: vmksim did not start\n");
+    return 1;
+  }
+  vmk::Session session;
+  vmk::PortSettings& port = session.Port1.settings();
+  port.portName = sim.path();
+  port.baudRate = 0;
+  port.customBaudRate = baud;
+  port.flowControl = vmk::PortSettings::FlowControl::None;
+  session.DeviceAddress = 1;
+  vmk::PortBracket bracket(session);
+  vmk::DeviceClient device(session);
+  // A setting of group 1.
+  const std::uint16_t reg = vmk::reg::groupBlock(1).first + 6;
+  const auto held = device.readRegisters(reg, 1);
+  if (!held) {
+    std::fprintf(stderr, "vmkbench: register %d not read\n", reg);
+    return 1;
+  }
+  const std::uint16_t value = held.value.at(reg);
+  std::printf("\nsetting write, vmksim --pace at %d bit/s, turnaround %d ms\n", baud, kTurnaroundMs);
+  std::printf("  %-26s %13s %13s %7s\n", "write", "measured", "wire+turn", "ratio");
+  constexpr int kRuns = 15;
+  bool ok = false;
+  const double alone = median([&] { return device.writeWord(reg, value) == vmk::Outcome::Done; }, kRuns, ok);
+  row("write alone", alone, wireMs(8 + 8, baud, 1), ok);
+  bool all = ok;
+  const double verified = median([&] { return device.writeWordVerified(reg, value).holds(); }, kRuns, ok);
+  row("write + read-back", verified, wireMs(8 + 8 + 8 + 7, baud, 2), ok);
+  all = all && ok;
+  std::printf("  the read-back adds %.1f ms a register: write + read-back / write alone %.3f "
+              "(wire+turn %.3f)\n",
+              verified - alone, verified / alone,
+              wireMs(8 + 8 + 8 + 7, baud, 2) / wireMs(8 + 8, baud, 1));
+  return all ? 0 : 1;
+}
+
 // Answers nothing: the calibration run below asks no question.
 class NoPrompts : public vmk::Prompts {
  public:
@@ -375,10 +421,11 @@ int main(int argc, char** argv) {
   QString program = QStringLiteral(VMKSIM_PATH);
   if (const auto i = args.indexOf(QStringLiteral("--vmksim")); i >= 0 && i + 1 < args.size()) program = args[i + 1];
   if (args.contains(QStringLiteral("--help"))) {
-    std::printf("vmkbench [--quick] [--oscillogram] [--reports] [--in-process] [--vmksim PATH]\n"
+    std::printf("vmkbench [--quick] [--oscillogram] [--reports] [--writes] [--in-process] [--vmksim PATH]\n"
                 "Times our master against vmksim --pace at 9600 and 115200 bit/s, and 200\n"
                 "reads of 9 registers with our master and with libmodbus, and the journal\n"
-                "readings (events, statistics, alarm list) and the automatic adjustment of\n"
+                "readings (events, statistics, alarm list), a setting written with and without\n"
+                "its read-back (at both rates; --writes runs them alone) and the automatic adjustment of\n"
                 "two calibration points at 9600 bit/s; then the oscillogram download through\n"
                 "the real operation, the writing of both files and the viewer's load and redraw.\n"
                 "--quick leaves out the 250-block download at 9600 bit/s; --oscillogram runs\n"
@@ -392,9 +439,16 @@ int main(int argc, char** argv) {
   if (args.contains(QStringLiteral("--oscillogram"))) return vmk::bench::runOscillogram(program, quick);
   // --reports: the device report's figures alone.
   if (args.contains(QStringLiteral("--reports"))) return vmk::bench::runReports(program);
+  // --writes: the verified write's figures alone.
+  if (args.contains(QStringLiteral("--writes"))) {
+    int rc = 0;
+    for (int baud : {9600, 115200}) rc |= runVerifiedWrite(program, baud);
+    return rc;
+  }
   int rc = 0;
   for (int baud : {9600, 115200}) rc |= runBaud(program, baud, quick);
   rc |= runJournals(program, 9600);
+  for (int baud : {9600, 115200}) rc |= runVerifiedWrite(program, baud);
   rc |= runCalibration(program, 9600);
   rc |= vmk::bench::runOscillogram(program, quick);
   rc |= vmk::bench::runReports(program);
