@@ -57,7 +57,11 @@ int main(int argc, char** argv) {
       // `--screenshot-calibration`: the calibration window during an
       // automatic adjustment instead (scripts/screenshot_calibration.sh).
       const bool calibration = args.contains(QStringLiteral("--screenshot-calibration"));
+      // `--screenshot-traffic`: the traffic monitor and the batch extraction
+      // (scripts/screenshot_traffic.sh).
+      const bool traffic = args.contains(QStringLiteral("--screenshot-traffic"));
       status = (calibration ? vmk::saveCalibrationScreenshot(dm, screenshotDir)
+                : traffic   ? vmk::saveTrafficScreenshots(window, dm, screenshotDir)
                             : vmk::saveScreenshots(window, dm, screenshotDir))
                    ? 0
                    : 1;

@@ -52,6 +52,14 @@ bool saveScreenshots(MainWindow& window, DataModule& dm, const QString& dir);
 // calibration mode is left again. False when nothing was saved.
 bool saveCalibrationScreenshot(DataModule& dm, const QString& dir);
 
+// With a simulated bus on the rear connector (useRearConnectorForScreenshots):
+// polls it, connects to address 1 and to the faulty address 3 and refreshes
+// each a few times with "Монитор обмена" open, and saves that window as
+// "traffic-monitor.png"; then runs "Собрать данные со всех устройств..."
+// into a temporary folder and saves the main window with its steps and
+// summary as "batch.png". False when a picture was not saved.
+bool saveTrafficScreenshots(MainWindow& window, DataModule& dm, const QString& dir);
+
 // Chooses the rear connector through its action and points the port at
 // `port` (a simulated bus), so that the polling of saveScreenshots lists 32
 // addresses on page 0.
