@@ -1,5 +1,7 @@
 #include "batch/batch_run.h"
 
+#include "batch/once_prompts.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -359,9 +361,10 @@ QString stateName(Item::State state) {
   return {};
 }
 
-Result runBatch(Session& session, JobControl& jobs, Prompts& prompts,
+Result runBatch(Session& session, JobControl& jobs, Prompts& userPrompts,
                 const osc::FunctionNames& names, const Options& options,
                 const ProgressLine& progress) {
+  OncePrompts prompts(userPrompts);
   Result result;
   QDir dir(options.dir);
   if (!dir.mkpath(QStringLiteral("."))) {

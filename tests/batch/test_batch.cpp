@@ -202,6 +202,36 @@ class TestBatch : public QObject {
     QCOMPARE(r.silent.size(), 31);
   }
 
+  // Without the viewer library each oscillogram's .cfg is left out: the
+  // batch says so once, not at every oscillogram of every device (a box
+  // the unattended batch would wait at), and records it for each pair.
+  void aMissingViewerLibraryIsSaidOnce() {
+    DeviceFixture f;
+    f.chooseRear(true);
+    f.add(1);
+    f.add(2);
+    QTemporaryDir dir;
+    batch::Options o;
+    o.dir = dir.path();
+    o.addresses = {1, 2};
+    o.parts = {batch::Part::Osc};
+    o.today = f.clock.now().date();
+    const osc::FunctionNames missing = [](int, int) { return ViewName{ViewLoad::LibraryMissing, QString()}; };
+    const batch::Result r = batch::runBatch(f.session, f.ws.jobs, f.prompts, missing, o, {});
+    QCOMPARE(r.outcome, Outcome::Done);
+    QCOMPARE(f.prompts.boxTexts(), QStringList{QStringLiteral("Ошибка загрзки библиотеки!")});
+    int pairs = 0;
+    for (int address : {1, 2})
+      for (const batch::Item& i : deviceAt(r, address)->items) {
+        QCOMPARE(i.part, QStringLiteral("osc"));
+        QVERIFY2(i.file.endsWith(QLatin1String(".dat")) && i.why.contains(QLatin1String("View")),
+                 qPrintable(i.file + QLatin1Char(' ') + i.why));
+        QVERIFY(QFile::exists(dir.filePath(deviceAt(r, address)->folder + QLatin1Char('/') + i.file)));
+        ++pairs;
+      }
+    QVERIFY(pairs >= 4);
+  }
+
   void optionLists() {
     QCOMPARE(batch::parseAddresses(QStringLiteral("1-3,5")), (QList<int>{1, 2, 3, 5}));
     QCOMPARE(batch::parseAddresses(QStringLiteral("5,1,1")), (QList<int>{1, 5}));
