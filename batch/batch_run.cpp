@@ -13,6 +13,7 @@
 #include <map>
 
 #include "device/session.h"
+#include "extlib/transport_error.h"
 #include "journals/alarm_list.h"
 #include "journals/csv_file.h"
 #include "journals/event_journal.h"
@@ -373,90 +374,103 @@ Result runBatch(Session& session, JobControl& jobs, Prompts& userPrompts,
     return result;
   }
   PortBracket bracket(session);
-  const auto index = [&] {
+  // After each device the index is that of a batch not yet finished: one
+  // cut off there (the program ended, the power went) must not read as
+  // complete.
+  const auto index = [&](bool finished = false) {
     QString why;
-    if (!writeIndex(options.dir, options, result, &why)) result.indexError = why;
+    if (!writeIndex(options.dir, options, result, &why, finished)) result.indexError = why;
   };
 
-  // Who answers.
-  QList<int> addresses;
-  if (options.addresses.isEmpty()) {
-    if (progress) progress(0, QStringLiteral("опрос сети"));
-    TextList list;
-    const PollResult poll = pollNetwork(session, options.connector, list, nullptr, jobs);
-    for (const PolledAddress& a : poll.addresses) {
-      if (a.status && *a.status < 4) addresses << a.address;
-      else result.silent << a.address;
+  // A port that goes while the bus is polled or a device connected stops
+  // the batch as one that goes in a device's run does: with the index.
+  const auto work = [&] {
+    // Who answers.
+    QList<int> addresses;
+    if (options.addresses.isEmpty()) {
+      if (progress) progress(0, QStringLiteral("опрос сети"));
+      TextList list;
+      const PollResult poll = pollNetwork(session, options.connector, list, nullptr, jobs);
+      for (const PolledAddress& a : poll.addresses) {
+        if (a.status && *a.status < 4) addresses << a.address;
+        else result.silent << a.address;
+      }
+      if (poll.outcome == Outcome::Cancelled) {
+        result.outcome = Outcome::Cancelled;
+        return;
+      }
+    } else {
+      addresses = options.connector == Connector::Front ? QList<int>{kFrontAddress} : options.addresses;
     }
-    if (poll.outcome == Outcome::Cancelled) {
-      result.outcome = Outcome::Cancelled;
-      index();
-      return result;
-    }
-  } else {
-    addresses = options.connector == Connector::Front ? QList<int>{kFrontAddress} : options.addresses;
-  }
 
-  for (int address : addresses) {
-    if (jobs.cancelRequested()) {
-      result.outcome = Outcome::Cancelled;
-      break;
-    }
-    if (progress) progress(address, QStringLiteral("подключение"));
-    const Connection c = connectDevice(session, std::uint8_t(address), options.today);
-    if (c.failedStep == ConnectStep::Status) {
-      result.silent << address;
-      continue;
-    }
-    DeviceRecord record;
-    record.address = address;
-    record.status = c.status;
-    if (!c.ok()) {
-      record.failed = true;
-      record.why = outcomeWhy(c.outcome);
-      if (c.failedStep == ConnectStep::Setup) {
-        record.name = c.record.Name;
-        record.serial = c.record.SerialNumber;
+    for (int address : addresses) {
+      if (jobs.cancelRequested()) {
+        result.outcome = Outcome::Cancelled;
+        break;
+      }
+      if (progress) progress(address, QStringLiteral("подключение"));
+      const Connection c = connectDevice(session, std::uint8_t(address), options.today);
+      if (c.failedStep == ConnectStep::Status) {
+        result.silent << address;
+        continue;
+      }
+      DeviceRecord record;
+      record.address = address;
+      record.status = c.status;
+      if (!c.ok()) {
+        record.failed = true;
+        record.why = outcomeWhy(c.outcome);
+        if (c.failedStep == ConnectStep::Setup) {
+          record.name = c.record.Name;
+          record.serial = c.record.SerialNumber;
+        }
+        result.devices << record;
+        index();
+        continue;
+      }
+      record.name = c.record.Name;
+      record.serial = c.record.SerialNumber;
+      record.variant = c.record.DeviceVariant;
+      record.folder = QStringLiteral("%1-%2").arg(address).arg(record.serial);
+      if (!dir.mkpath(record.folder)) {
+        record.failed = true;
+        record.why = QStringLiteral("Не удалось создать папку %1").arg(dir.filePath(record.folder));
+        result.devices << record;
+        index();
+        continue;
+      }
+      Outcome stop = Outcome::Done;
+      DeviceRun run(session, jobs, prompts, names, options, progress, record, QDir(dir.filePath(record.folder)));
+      bool goOn = false;
+      try {
+        goOn = run.run(c, stop);
+      } catch (const std::exception& e) {
+        // The port went: what was written stays, and the index says where.
+        record.failed = true;
+        record.why = QString::fromUtf8(e.what());
+        stop = Outcome::PortFailure;
       }
       result.devices << record;
       index();
-      continue;
+      if (!goOn) {
+        result.outcome = stop;
+        break;
+      }
     }
-    record.name = c.record.Name;
-    record.serial = c.record.SerialNumber;
-    record.variant = c.record.DeviceVariant;
-    record.folder = QStringLiteral("%1-%2").arg(address).arg(record.serial);
-    if (!dir.mkpath(record.folder)) {
-      record.failed = true;
-      record.why = QStringLiteral("Не удалось создать папку %1").arg(dir.filePath(record.folder));
-      result.devices << record;
-      index();
-      continue;
-    }
-    Outcome stop = Outcome::Done;
-    DeviceRun run(session, jobs, prompts, names, options, progress, record, QDir(dir.filePath(record.folder)));
-    bool goOn = false;
-    try {
-      goOn = run.run(c, stop);
-    } catch (const std::exception& e) {
-      // The port went: what was written stays, and the index says where.
-      record.failed = true;
-      record.why = QString::fromUtf8(e.what());
-      stop = Outcome::PortFailure;
-    }
-    result.devices << record;
-    index();
-    if (!goOn) {
-      result.outcome = stop;
-      break;
-    }
+  };
+  try {
+    work();
+  } catch (const Error&) {
+    // A port gone, or one that would not open again.
+    result.outcome = Outcome::PortFailure;
   }
   std::sort(result.silent.begin(), result.silent.end());
-  index();
+  index(true);
   return result;
 }
 
-bool writeIndex(const QString& dir, const Options& options, const Result& result, QString* error) {
+bool writeIndex(const QString& dir, const Options& options, const Result& result, QString* error,
+                bool finished) {
   QJsonArray devices;
   QStringList text;
   text << QStringLiteral("Сбор данных: %1").arg(QDir(dir).absolutePath());
@@ -465,7 +479,8 @@ bool writeIndex(const QString& dir, const Options& options, const Result& result
     if (options.parts.contains(p)) parts << partName(p);
   text << QStringLiteral("Состав: %1%2").arg(parts.join(QLatin1Char(',')),
                                              options.form == osc::Form::Standard ? QStringLiteral(", COMTRADE 1999") : QString());
-  if (result.outcome == Outcome::Cancelled) text << QStringLiteral("Прервано пользователем");
+  if (!finished) text << QStringLiteral("Не завершено");
+  else if (result.outcome == Outcome::Cancelled) text << QStringLiteral("Прервано пользователем");
   else if (result.outcome != Outcome::Done) text << QStringLiteral("Остановлено: %1").arg(outcomeWhy(result.outcome));
   text << QString();
   for (const DeviceRecord& d : result.devices) {
@@ -508,7 +523,7 @@ bool writeIndex(const QString& dir, const Options& options, const Result& result
   QStringList silentText;
   for (int a : result.silent) silentText << QString::number(a);
   text << QString() << QStringLiteral("Не отвечают: %1").arg(silentText.isEmpty() ? QStringLiteral("-") : silentText.join(QLatin1Char(',')));
-  QJsonObject index{{QStringLiteral("complete"), result.outcome == Outcome::Done},
+  QJsonObject index{{QStringLiteral("complete"), finished && result.outcome == Outcome::Done},
                     {QStringLiteral("cancelled"), result.outcome == Outcome::Cancelled},
                     {QStringLiteral("parts"), QJsonArray::fromStringList(parts)},
                     {QStringLiteral("standard"), options.form == osc::Form::Standard},

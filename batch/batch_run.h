@@ -84,14 +84,18 @@ struct Result {
 using ProgressLine = std::function<void(int address, const QString& what)>;
 
 // Runs the batch. The port stays open for the whole run (each operation's
-// bracket nests in it) and is closed on every way out.
+// bracket nests in it) and is closed on every way out. A port failure
+// stops it with Outcome::PortFailure, the index written.
 Result runBatch(Session& session, JobControl& jobs, Prompts& prompts,
                 const osc::FunctionNames& names, const Options& options,
                 const ProgressLine& progress);
 
 // DIR/index.json and DIR/index.txt from a result; false with `error` set
-// when either cannot be written.
-bool writeIndex(const QString& dir, const Options& options, const Result& result, QString* error);
+// when either cannot be written. Not `finished` (written after a device
+// while more may follow): "complete" is false and index.txt says
+// "Не завершено".
+bool writeIndex(const QString& dir, const Options& options, const Result& result, QString* error,
+                bool finished = true);
 
 }  // namespace batch
 }  // namespace vmk

@@ -202,6 +202,47 @@ class TestBatch : public QObject {
     QCOMPARE(r.silent.size(), 31);
   }
 
+  // The index written after a device is that of a batch not finished; a
+  // port that goes while the next device is connected stops the batch
+  // with the index saying so, device 1's files kept.
+  void aPortThatGoesWhileConnectingStopsTheBatchWithItsIndex() {
+    DeviceFixture f;
+    f.chooseRear(true);
+    f.add(1);
+    f.add(2);
+    QTemporaryDir dir;
+    batch::Options o;
+    o.dir = dir.path();
+    o.addresses = {1, 2};
+    o.parts = {batch::Part::Info};
+    o.today = f.clock.now().date();
+    const auto readIndex = [&] {
+      QFile json(dir.filePath(QStringLiteral("index.json")));
+      QFile text(dir.filePath(QStringLiteral("index.txt")));
+      json.open(QIODevice::ReadOnly);
+      text.open(QIODevice::ReadOnly);
+      return std::pair{QJsonDocument::fromJson(json.readAll()).object(), QString::fromUtf8(text.readAll())};
+    };
+    std::pair<QJsonObject, QString> between;
+    const batch::ProgressLine progress = [&](int address, const QString& what) {
+      if (address == 2 && what == QStringLiteral("подключение")) between = readIndex();
+    };
+    f.plan.fault = [](const QByteArray& r) { return std::uint8_t(r[0]) == 2 ? Fault::Vanish : Fault::None; };
+    const batch::Result r = batch::runBatch(f.session, f.ws.jobs, f.prompts, names, o, progress);
+    QCOMPARE(r.outcome, Outcome::PortFailure);
+    QVERIFY(!f.portOpen());
+
+    QCOMPARE(between.first.value(QStringLiteral("devices")).toArray().size(), 1);
+    QCOMPARE(between.first.value(QStringLiteral("complete")).toBool(true), false);
+    QVERIFY2(between.second.contains(QStringLiteral("\nНе завершено\n")), qPrintable(between.second));
+
+    const auto [json, text] = readIndex();
+    QCOMPARE(json.value(QStringLiteral("complete")).toBool(true), false);
+    QCOMPARE(json.value(QStringLiteral("devices")).toArray().size(), 1);
+    QVERIFY2(text.contains(QStringLiteral("Остановлено: ошибка порта")), qPrintable(text));
+    QVERIFY(QFile::exists(dir.filePath(deviceAt(r, 1)->folder + QStringLiteral("/info.txt"))));
+  }
+
   // Without the viewer library each oscillogram's .cfg is left out: the
   // batch says so once, not at every oscillogram of every device (a box
   // the unattended batch would wait at), and records it for each pair.
