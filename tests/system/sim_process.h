@@ -9,6 +9,29 @@
 
 namespace vmk::test {
 
+// What a program run to its end left: its exit code (-1 when it crashed or
+// did not end within the time-out) and its output.
+struct Run {
+  int exitCode = -1;
+  QString out;
+  QString err;
+};
+
+inline Run run(const QString& program, const QStringList& args, int timeoutMs = 120000) {
+  QProcess p;
+  p.start(program, args);
+  Run r;
+  if (!p.waitForFinished(timeoutMs)) {
+    p.kill();
+    p.waitForFinished();
+    return r;
+  }
+  r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+  r.out = QString::fromUtf8(p.readAllStandardOutput());
+  r.err = QString::fromUtf8(p.readAllStandardError());
+  return r;
+}
+
 class SimProcess {
  public:
   SimProcess() = default;

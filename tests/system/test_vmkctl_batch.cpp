@@ -17,30 +17,14 @@
 #include "tests/journals/comtrade_checker.h"
 #include "tests/system/sim_process.h"
 
+using vmk::test::Run;
 using vmk::test::SimProcess;
+using vmk::test::run;
 
 namespace {
 
-struct Run {
-  int exitCode = -1;
-  QString out;
-  QString err;
-};
-
-Run run(const QString& program, const QStringList& args) {
-  QProcess p;
-  p.start(program, args);
-  Run r;
-  if (!p.waitForFinished(240000)) {
-    p.kill();
-    p.waitForFinished();
-    return r;
-  }
-  r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-  r.out = QString::fromUtf8(p.readAllStandardOutput());
-  r.err = QString::fromUtf8(p.readAllStandardError());
-  return r;
-}
+// A batch over a paced bus takes minutes under the sanitizers.
+constexpr int kBatchTimeoutMs = 240000;
 
 QStringList on(const SimProcess& sim, const QStringList& rest) {
   return QStringList{"--port", sim.path(), "--connector", "rear", "--baud", "115200", "--timeout", "5"} + rest;
@@ -143,7 +127,7 @@ class TestVmkctlBatch : public QObject {
     const QDateTime before = QFileInfo(out + "/" + folder + "/" + complete[0]).lastModified();
 
     // The second run finishes it.
-    const Run second = run(QStringLiteral(VMKCTL_PATH), on(sim, {"batch", "-o", out, "--standard"}));
+    const Run second = run(QStringLiteral(VMKCTL_PATH), on(sim, {"batch", "-o", out, "--standard"}), kBatchTimeoutMs);
     QVERIFY2(second.exitCode == 0 || second.exitCode == 1, qPrintable(second.err));
     QVERIFY2(second.err.contains("batch: 1: подключение"), qPrintable(second.err));
     const QJsonObject index = readJson(out + "/index.json");
@@ -196,7 +180,7 @@ class TestVmkctlBatch : public QObject {
     QStringList paths{out + "/" + folder + "/group1.ust", out + "/" + folder + "/group2.ust",
                       out + "/" + folder2 + "/group1.ust", out + "/" + folder + "/events.csv",
                       out + "/" + folder + "/stats.csv", out + "/" + folder + "/alarms.csv"};
-    const Run py = run("/usr/bin/python3", QStringList{"-c", QString::fromLatin1(kReadBack)} + paths);
+    const Run py = run("/usr/bin/python3", QStringList{"-c", QString::fromLatin1(kReadBack)} + paths, kBatchTimeoutMs);
     QCOMPARE(py.exitCode, 0);
     const QJsonObject back = QJsonDocument::fromJson(py.out.toUtf8()).object();
     const QJsonObject ust = back.value(paths[0]).toObject();

@@ -16,30 +16,11 @@
 
 #include "tests/system/sim_process.h"
 
+using vmk::test::Run;
 using vmk::test::SimProcess;
+using vmk::test::run;
 
 namespace {
-
-struct Run {
-  int exitCode = -1;
-  QString out;
-  QString err;
-};
-
-Run run(const QString& program, const QStringList& args) {
-  QProcess p;
-  p.start(program, args);
-  Run r;
-  if (!p.waitForFinished(120000)) {
-    p.kill();
-    p.waitForFinished();
-    return r;
-  }
-  r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-  r.out = QString::fromUtf8(p.readAllStandardOutput());
-  r.err = QString::fromUtf8(p.readAllStandardError());
-  return r;
-}
 
 Run vmkctl(const SimProcess& sim, const QStringList& rest, int address = 1) {
   return run(QStringLiteral(VMKCTL_PATH),
