@@ -38,14 +38,16 @@ limit=(-max_total_time="$amount")
 [ "$mode" = runs ] && limit=(-runs="$amount")
 # With TZ unset, glibc stats /etc/localtime at every local time conversion,
 # which took half of the simulator target's time; naming the file keeps the
-# same zone.
+# same zone. Recording two frames of each allocation's stack instead of 30
+# made the workbook's target more than twice as fast; a crashing input a
+# run keeps is replayed with whole stacks.
 export TZ=${TZ:-:/etc/localtime}
 status=0
 for t in "${targets[@]}"; do
   corpus="$dir/fuzz/corpus/$t"
   mkdir -p "$corpus"
   echo "== $t"
-  ASAN_OPTIONS=detect_leaks=1 QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 \
+  ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:malloc_context_size=2} QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 \
     nice -n 19 "$dir/bin/$t" "${limit[@]}" -rss_limit_mb=2048 -timeout=60 -print_final_stats=1 \
     -artifact_prefix="$dir/fuzz/$t-" "$corpus" "$top/fuzz/corpus/$t" || status=1
 done
