@@ -38,6 +38,12 @@ std::optional<QList<ZipEntry>> readZip(const QByteArray& bytes, QString* why,
       say(why, QStringLiteral("часть без имени"));
       return std::nullopt;
     }
+    // The zip writer ends a name at its first NUL byte: such a part would
+    // be written without its name.
+    if (name.contains(QChar(0))) {
+      say(why, QStringLiteral("имя части содержит нулевой байт"));
+      return std::nullopt;
+    }
     if (name.endsWith(QLatin1Char('/'))) continue;
     QuaZipFile file(&zip);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -92,6 +98,10 @@ std::optional<QByteArray> writeZip(const QList<ZipEntry>& entries, QString* why,
     }
     const QDateTime when = stamp.isValid() ? stamp : QDateTime::currentDateTime();
     for (const ZipEntry& e : entries) {
+      if (e.name.isEmpty() || e.name.contains(QChar(0))) {
+        say(why, QStringLiteral("часть %1 не записывается").arg(e.name));
+        return std::nullopt;
+      }
       QuaZipNewInfo info(e.name);
       info.dateTime = when;
       info.externalAttr = 0644u << 16;  // a plain file, readable by all

@@ -28,6 +28,7 @@ class TestXlsxTemplate : public QObject {
   void aFailedRunLeavesTheOldFile();
   void anExistingFileIsReplaced();
   void aZipBeyondItsLimitsIsRefused();
+  void aPartNameWithANulByteIsRefused();
   void textsAreKeptSafeForXml();
 
  private:
@@ -300,6 +301,22 @@ void TestXlsxTemplate::aZipBeyondItsLimitsIsRefused() {
   const qsizetype at = spoiled.indexOf("xl/workbook.xml") + 40;
   spoiled[at] = char(spoiled[at] ^ 0x55);
   QVERIFY(!xlsx::readZip(spoiled, &why));
+}
+
+// The zip writer would cut such a name at the NUL and write the part
+// without a name, which no reader takes.
+void TestXlsxTemplate::aPartNameWithANulByteIsRefused() {
+  QList<ZipEntry> parts = sampleParts();
+  parts.append({QStringLiteral("xl/zzzz.xml"), QByteArray("<a/>")});
+  QByteArray zip = *xlsx::writeZip(parts);
+  QCOMPARE(zip.count("xl/zzzz.xml"), 2);  // local header and directory
+  zip.replace("xl/zzzz.xml", QByteArray("\0l/zzzz.xml", 11));
+  QString why;
+  QVERIFY(!xlsx::readZip(zip, &why));
+  QVERIFY(!why.isEmpty());
+  parts.last().name = QStringLiteral("xl/zz") + QChar(0) + QStringLiteral("zz.xml");
+  QVERIFY(!xlsx::writeZip(parts, &why));
+  QVERIFY(why.startsWith(QStringLiteral("часть ")));
 }
 
 void TestXlsxTemplate::textsAreKeptSafeForXml() {
