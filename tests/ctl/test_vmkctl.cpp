@@ -17,34 +17,17 @@
 #include "device/session.h"
 #include "tests/system/sim_process.h"
 
+using vmk::test::Run;
 using vmk::test::SimProcess;
 
 namespace {
 
-struct Run {
-  int exitCode = -1;
-  QString out;
-  QString err;
-};
-
 // Runs vmkctl in `dir` (so that its Front.ini/Rear.ini are those of the
 // build folder, not touched) with the frame log on.
 Run vmkctl(const QStringList& args) {
-  QProcess p;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("vmk.proto.frames.debug=true"));
-  p.setProcessEnvironment(env);
-  p.start(QStringLiteral(VMKCTL_PATH), args);
-  Run r;
-  if (!p.waitForFinished(120000)) {
-    p.kill();
-    p.waitForFinished();
-    return r;
-  }
-  r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-  r.out = QString::fromUtf8(p.readAllStandardOutput());
-  r.err = QString::fromUtf8(p.readAllStandardError());
-  return r;
+  return vmk::test::run(QStringLiteral(VMKCTL_PATH), args, 120000, env);
 }
 
 QStringList on(const SimProcess& sim, const QStringList& rest, const QString& connector = QStringLiteral("front")) {

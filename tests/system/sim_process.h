@@ -17,8 +17,10 @@ struct Run {
   QString err;
 };
 
-inline Run run(const QString& program, const QStringList& args, int timeoutMs = 120000) {
+inline Run run(const QString& program, const QStringList& args, int timeoutMs = 120000,
+               const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
   QProcess p;
+  p.setProcessEnvironment(env);
   p.start(program, args);
   Run r;
   if (!p.waitForFinished(timeoutMs)) {
