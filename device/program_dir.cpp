@@ -9,7 +9,8 @@ namespace vmk {
 
 namespace {
 
-const QString kInstalledTail = QStringLiteral("/lib/vmkconf/");
+// "/lib/<triplet>/vmkconf/": how the path of an installed program folder ends.
+QString installedTail() { return QLatin1Char('/') + installedProgramDir(); }
 
 QString withSlash(QString dir) {
   if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
@@ -18,10 +19,12 @@ QString withSlash(QString dir) {
 
 }  // namespace
 
+QString installedProgramDir() { return QStringLiteral(VMK_INSTALL_LIBDIR "/"); }
+
 QString programDirFor(const QString& exeDir) {
   const QString own = withSlash(exeDir);
   if (QFileInfo::exists(own + QStringLiteral("libView.so"))) return own;
-  const QString installed = withSlash(QDir::cleanPath(own + QStringLiteral("..") + kInstalledTail));
+  const QString installed = withSlash(QDir::cleanPath(own + QStringLiteral("..") + installedTail()));
   return QFileInfo(installed).isDir() ? installed : own;
 }
 
@@ -33,7 +36,7 @@ QString userConfigDir() {
 }
 
 bool isInstalledProgramDir(const QString& programDir) {
-  return withSlash(programDir).endsWith(kInstalledTail);
+  return withSlash(programDir).endsWith(installedTail());
 }
 
 QString readableFilePath(const QString& programDir, const QString& fileName) {

@@ -2,24 +2,28 @@
 // Where the program's files are. `ProgramDir` is the folder of the
 // program's own files (templates, calibr.ini, the viewer and About
 // libraries): the folder of the executable in a build tree or a portable
-// copy, lib/vmkconf beside bin/ in an installed one (see packaging/). The
-// ini files the program writes (Front.ini, Rear.ini) lie there too when it
-// is the executable's own, writable folder; an installed copy keeps them in
-// the per-user config folder, whoever runs it.
+// copy, lib/<triplet>/vmkconf beside bin/ in an installed one (see
+// packaging/). The ini files the program writes (Front.ini, Rear.ini) lie
+// there too when it is the executable's own, writable folder; an installed
+// copy keeps them in the per-user config folder, whoever runs it.
 
 #include <QString>
 
 namespace vmk {
 
+// The program folder of an installed copy, relative to the install prefix:
+// "lib/x86_64-linux-gnu/vmkconf/" on Debian (ends in '/').
+QString installedProgramDir();
+
 // The folder of the program's files for an executable in `exeDir`: `exeDir`
 // itself when it holds the viewer library or no installed folder exists,
-// else `exeDir`/../lib/vmkconf. Ends in '/'.
+// else `exeDir`/../installedProgramDir(). Ends in '/'.
 QString programDirFor(const QString& exeDir);
 
 // programDirFor the running executable.
 QString programDir();
 
-// True when `programDir` is the folder of an installed copy (…/lib/vmkconf/).
+// True when `programDir` is the folder of an installed copy (…/installedProgramDir()).
 bool isInstalledProgramDir(const QString& programDir);
 
 // The per-user folder of the ini files: ~/.config/vmkconf (not made here).

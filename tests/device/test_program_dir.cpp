@@ -22,16 +22,17 @@ class TestProgramDir : public QObject {
     QFile(bin + QStringLiteral("/libView.so")).open(QIODevice::WriteOnly);
     QCOMPARE(programDirFor(bin), bin + QLatin1Char('/'));
     // Even with an installed folder beside it: its own libraries come first.
-    QVERIFY(QDir(root.path()).mkpath(QStringLiteral("lib/vmkconf")));
+    QVERIFY(QDir(root.path()).mkpath(installedProgramDir()));
     QCOMPARE(programDirFor(bin), bin + QLatin1Char('/'));
   }
 
   void anInstalledCopyUsesLibVmkconfAndThePerUserFolder() {
     QTemporaryDir root;
     QVERIFY(QDir(root.path()).mkpath(QStringLiteral("usr/bin")));
-    QVERIFY(QDir(root.path()).mkpath(QStringLiteral("usr/lib/vmkconf")));
+    const QString installed = QStringLiteral("usr/") + installedProgramDir();
+    QVERIFY(QDir(root.path()).mkpath(installed));
     const QString dir = programDirFor(root.filePath(QStringLiteral("usr/bin")));
-    QCOMPARE(dir, root.filePath(QStringLiteral("usr/lib/vmkconf/")));
+    QCOMPARE(dir, root.filePath(installed));
     QVERIFY(isInstalledProgramDir(dir));
     // Writable (as for root) but installed: the ini files go to the user's folder.
     const QString front = writableSettingsPath(dir, QStringLiteral("Front.ini"));
@@ -45,9 +46,10 @@ class TestProgramDir : public QObject {
   // the user's folder takes its place.
   void theUsersCalibrIniComesFirstForAnInstalledCopy() {
     QTemporaryDir root;
-    QVERIFY(QDir(root.path()).mkpath(QStringLiteral("usr/lib/vmkconf")));
-    const QString installed = root.filePath(QStringLiteral("usr/lib/vmkconf/"));
+    QVERIFY(QDir(root.path()).mkpath(QStringLiteral("usr/") + installedProgramDir()));
+    const QString installed = root.filePath(QStringLiteral("usr/") + installedProgramDir());
     const QString name = QStringLiteral("calibr.ini");
+    QFile::remove(QDir(userConfigDir()).filePath(name));  // left by a failed run
     QCOMPARE(readableFilePath(installed, name), installed + name);
     QVERIFY(QDir().mkpath(userConfigDir()));
     QFile own(QDir(userConfigDir()).filePath(name));

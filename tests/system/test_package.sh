@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# The Debian package, built from this build tree, unpacked into a
+# The Debian package, built from this build tree, installed by dpkg into a
 # temporary root and run from there: vmkctl --help, vmksim with vmkctl
-# poll, and the window offscreen polling vmksim. lintian must report no
-# errors. The installed copy must keep its ini files in the user's folder
-# and find its libraries, templates and calibr.ini in lib/vmkconf.
+# poll, and the window offscreen polling vmksim; then removed by dpkg.
+# lintian must report neither errors nor warnings, and this machine must
+# satisfy the package's Depends. The installed copy must keep its ini files
+# in the user's folder and find its libraries, templates and calibr.ini in
+# lib/<triplet>/vmkconf.
 #   test_package.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -25,19 +27,33 @@ dpkg-deb -f "$deb" Depends | tee "$work/depends"
 grep -q libqt6widgets6 "$work/depends" || fail "no Qt run-time dependency"
 
 if command -v lintian >/dev/null; then
-  # Errors fail the test; warnings are shown.
-  lintian --no-tag-display-limit "$deb" | tee "$work/lintian.log" || true
-  if grep -q '^E:' "$work/lintian.log"; then fail "lintian reports errors"; fi
+  lintian --no-tag-display-limit "$deb" 2>/dev/null | tee "$work/lintian.log" || true
+  if grep -q '^[EW]:' "$work/lintian.log"; then fail "lintian reports errors or warnings"; fi
+  [ -s "$work/lintian.log" ] || echo "lintian: no tags"
 else
   echo "lintian is not installed: skipped"
 fi
+# The private libraries lie outside ldconfig's folders: the package has no
+# maintainer scripts (nor could they run in a temporary root).
+dpkg-deb --ctrl-tarfile "$deb" | tar -t >"$work/control.list"
+if grep -Eq '(preinst|postinst|prerm|postrm)$' "$work/control.list"; then
+  fail "maintainer scripts: $(tr '\n' ' ' <"$work/control.list")"
+fi
+# This machine's packages satisfy the Depends: apt would install nothing else.
+apt-get install -s "$deb" >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt cannot install the package"; }
+if grep '^Inst ' "$work/apt.log" | grep -v '^Inst vmkconf '; then fail "Depends not satisfied here"; fi
 
-# Installed into a temporary root.
+# Installed by dpkg into a temporary root of its own database. The root holds
+# no other package, hence --force-depends (checked against this machine above).
 root="$work/root"
-dpkg-deb -x "$deb" "$root"
+mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
+touch "$root/var/lib/dpkg/status"
+in_root() { PATH="$PATH:/usr/sbin:/sbin" dpkg --root="$root" --force-not-root --force-depends "$@"; }
+in_root -i "$deb" >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg -i"; }
+libdir=$(cd "$root" && ls -d usr/lib/*/vmkconf) || fail "no program folder in usr/lib/<triplet>"
 for f in usr/bin/vmkconf usr/bin/vmkctl usr/bin/vmksim usr/bin/vmkosc \
-         usr/lib/vmkconf/libView.so usr/lib/vmkconf/libAbout.so usr/lib/vmkconf/calibr.ini \
-         usr/lib/vmkconf/template.xlsx usr/share/vmkconf/calibr.ini \
+         "$libdir/libView.so" "$libdir/libAbout.so" "$libdir/calibr.ini" \
+         "$libdir/template.xlsx" usr/share/vmkconf/calibr.ini \
          usr/share/applications/vmkconf.desktop usr/share/applications/vmkosc.desktop \
          usr/share/man/man1/vmkctl.1.gz usr/share/man/man1/vmksim.1.gz \
          usr/share/doc/vmkconf/copyright; do
@@ -69,7 +85,12 @@ cat "$work/poll.txt"
 ls "$work/shots"/*.png >/dev/null 2>&1 || fail "vmkconf saved no pictures"
 
 # Nothing written into the installed folders; settings, if any, per user.
-written=$(find "$root" -newer "$deb" -type f | grep -v '^$' || true)
+written=$(find "$root" -path "$root/var/lib/dpkg" -prune -o -newer "$work/dpkg.log" -type f -print)
 [ -z "$written" ] || fail "written into the installed tree: $written"
 echo "per-user files: $(find "$XDG_CONFIG_HOME" -type f 2>/dev/null | tr '\n' ' ')"
+
+# Removed by dpkg: nothing of it is left.
+in_root -r vmkconf >>"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg -r"; }
+left=$(find "$root" -path "$root/var" -prune -o ! -type d -print)
+[ -z "$left" ] || fail "left after removal: $left"
 echo "package test passed"
