@@ -46,8 +46,8 @@ class TestProgramDir : public QObject {
   // the user's folder takes its place.
   void theUsersCalibrIniComesFirstForAnInstalledCopy() {
     QTemporaryDir root;
-    QVERIFY(QDir(root.path()).mkpath(QStringLiteral("usr/") + installedProgramDir()));
     const QString installed = root.filePath(QStringLiteral("usr/") + installedProgramDir());
+    QVERIFY(QDir().mkpath(installed));
     const QString name = QStringLiteral("calibr.ini");
     QFile::remove(QDir(userConfigDir()).filePath(name));  // left by a failed run
     QCOMPARE(readableFilePath(installed, name), installed + name);
