@@ -54,6 +54,10 @@ SetValueFn ViewLoader::setValue() const {
   return reinterpret_cast<SetValueFn>(resolve("SetValue"));
 }
 
+SetEditNoteFn ViewLoader::setEditNote() const {
+  return reinterpret_cast<SetEditNoteFn>(resolve("SetEditNote"));
+}
+
 ViewName ViewLoader::funcName(int kind, int index) {
   const ViewLoad loaded = load();
   if (loaded != ViewLoad::Loaded) return {loaded, {}};

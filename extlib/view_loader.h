@@ -32,6 +32,7 @@ using ShowViewFn = std::int32_t (*)(void* window, const unsigned char* caption, 
                                     std::int32_t value, std::uint16_t earthCtSecondary,
                                     std::int32_t reserved);
 using SetValueFn = std::int32_t (*)();
+using SetEditNoteFn = void (*)(const unsigned char* note, std::int32_t startEmpty);
 using GetFuncArFn = void (*)(unsigned char* buffer, std::int32_t kind, std::int32_t index);
 
 class ViewLoader {
@@ -54,6 +55,8 @@ class ViewLoader {
   // Entry points of the loaded library (after load()); null when missing.
   ShowViewFn showView() const;
   SetValueFn setValue() const;
+  // Optional: a library may not have it.
+  SetEditNoteFn setEditNote() const;
 
   // `GetFuncAr`: the display name of an item of a signal list (kind, index).
   ViewName funcName(int kind, int index);

@@ -245,7 +245,7 @@ std::optional<std::int32_t> EditorValue(const RowSpec& row, const QString& text,
       break;
     case RowKind::Bits:
     case RowKind::WideBits: return std::int32_t(BitStrToInt(text));
-    case RowKind::Scaled: v = parseScaled(text, row.editScale, gridLocale(locale)); break;
+    case RowKind::Scaled: v = parseScaled(text, row.editScale); break;
     case RowKind::Characteristic: return CharacteristicIndex(text).value_or(255);
   }
   if (!v || *v < INT32_MIN || *v > INT32_MAX) return std::nullopt;
@@ -321,7 +321,7 @@ WriteWords WordsFromText(const RowSpec& row, const QString& text, const QLocale&
       return oneWord(*v / 10);
     }
     case RowKind::Scaled: {
-      const auto v = parseScaled(text, row.writeScale, gridLocale(locale));
+      const auto v = parseScaled(text, row.writeScale);
       return v ? oneWord(*v) : refuse(notNumber);
     }
     case RowKind::Characteristic: {

@@ -1,13 +1,31 @@
 #include "params/grid_editing.h"
 
+#include <QFileInfo>
+
 #include "device/tvmk.h"
-#include "extlib/transport_error.h"
 #include "model/status_panels.h"
 #include "model/text_grid.h"
 #include "params/catalogue.h"
-#include "params/value_editor.h"
+#include "params/decimal_text.h"
+#include "params/messages.h"
+#include "params/settings_file.h"
+#include "ranges/value_ranges.h"
 
 namespace vmk {
+
+namespace {
+
+int rowKey(int gridTag, int row) { return gridTag * 1000 + row; }
+
+// An editor value as the engineer reads it: "600,00 с".
+QString valueWithUnit(const ranges::ValueRange& range, std::int64_t value, const QLocale& locale) {
+  if (range.editor == ranges::Editor::BitSet || range.editor == ranges::Editor::Choice)
+    return QString::number(value);
+  const QString text = range.valueText(value, gridLocale(locale));
+  return range.unit.isEmpty() ? text : text + QLatin1Char(' ') + range.unit;
+}
+
+}  // namespace
 
 GridEditing::GridEditing(EditModels models, ValueEditor* editor, const QLocale& locale)
     : m_models(models), m_editor(editor), m_locale(locale) {}
@@ -32,14 +50,37 @@ bool GridEditing::select(int gridTag, int row) {
   if (!regOk || reg > 0xFFFF) return false;
 
   const RowSpec& spec = rows[row];
-  if (spec.kind != RowKind::Toggle && spec.kind != RowKind::Password) {
-    const auto v = EditorValue(spec, value, m_locale);
-    if (!v) throw Error(QStringLiteral("«%1» не является правильным числом").arg(value));
-    m_curValue = *v;
-  }
+  if (spec.kind != RowKind::Toggle && spec.kind != RowKind::Password)
+    if (const auto v = EditorValue(spec, value, m_locale)) m_curValue = *v;
   m_curRegister = std::uint16_t(reg);
   m_models.status.setText(3, grid.cell(grid::kCaption, row));
   return true;
+}
+
+void GridEditing::rowsLoaded(const QString& fileName, const QVector<FileEntry>& entries) {
+  m_loadedFile = QFileInfo(fileName).fileName();
+  m_loadedTexts.clear();
+  for (const FileEntry& e : entries) m_loadedTexts.insert(rowKey(e.grid, e.row), e.text);
+}
+
+QString GridEditing::origin(int gridTag, int row) const {
+  const TextGrid& grid = gridTag == 2 ? m_models.grdSett : m_models.Grid1;
+  const bool marked = grid.cell(grid::kMark, row) == QLatin1String("*");
+  const auto loaded = m_loadedTexts.constFind(rowKey(gridTag, row));
+  if (marked && loaded != m_loadedTexts.constEnd() && *loaded == grid.cell(grid::kValue, row))
+    return kOriginFile.arg(m_loadedFile);
+  return marked ? kOriginGrid : kOriginDevice;
+}
+
+EditNote GridEditing::noteFor(int gridTag, int row, const QString& text,
+                              const std::optional<std::int32_t>& value) const {
+  const QString from = origin(gridTag, row);
+  if (!value) return {kNoValueNote.arg(from, text), true};
+  const std::optional<ranges::ValueRange> range = ranges::rangeOf(m_curRegister);
+  if (!range || (*value >= range->min && *value <= range->max)) return {};
+  return {kOutOfRangeNote.arg(from, valueWithUnit(*range, *value, m_locale),
+                              range->text(gridLocale(m_locale))),
+          false};
 }
 
 EditAnswer GridEditing::Grid1DblClick(int gridTag) {
@@ -65,9 +106,19 @@ EditAnswer GridEditing::Grid1DblClick(int gridTag) {
   }
 
   if (!m_editor) return EditAnswer::Nothing;
-  m_editor->show(caption, m_curRegister, m_curValue, m_models.setup.EarthCtSecondary);
+  const std::optional<std::int32_t> current = EditorValue(spec, value, m_locale);
+  const EditNote note = noteFor(gridTag, row, value, current);
+  // A text that is no value goes to the editor as a value no answer can
+  // equal (below its range): whatever the user confirms changes the row,
+  // and Cancel leaves it as it was.
+  std::int32_t handed = m_curValue;
+  if (!current) {
+    const std::optional<ranges::ValueRange> range = ranges::rangeOf(m_curRegister);
+    handed = std::int32_t(range ? range->min - 1 : -1);
+  }
+  m_editor->show(caption, m_curRegister, handed, m_models.setup.EarthCtSecondary, note);
   const std::int32_t result = m_editor->value();
-  if (result == m_curValue) return EditAnswer::Nothing;
+  if (result == handed) return EditAnswer::Nothing;
   return mark(TextAfterEdit(spec, result, m_locale));
 }
 

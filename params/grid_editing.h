@@ -7,14 +7,20 @@
 // The workspace holds one GridEditing for the window (the face gives it the
 // viewer library's editor); tests make their own.
 
+#include <QHash>
 #include <QLocale>
+#include <QString>
+#include <QVector>
 #include <cstdint>
+#include <optional>
+
+#include "params/value_editor.h"
 
 namespace vmk {
 
 class StatusPanels;
 class TextGrid;
-class ValueEditor;
+struct FileEntry;
 struct SetupFields;
 
 // What grid editing works on.
@@ -43,16 +49,23 @@ class GridEditing {
   void setEditor(ValueEditor* editor) { m_editor = editor; }
 
   // `Grid1SelectCell` (gridTag 1 = Grid1, 2 = grdSett): remembers the row;
-  // for a row with a register and a value also CurValue, CurRegister and
-  // the caption in status panel 3. Throws Error when the value text is not
-  // a number; CurValue and CurRegister then keep their values.
+  // for a row with a register and a value also CurRegister, the caption in
+  // status panel 3, and CurValue when the text is a value (a text that is
+  // none keeps CurValue as it was).
   void Grid1SelectCell(int gridTag, int row);
 
   // `Grid1DblClick` on row SelRow of the given grid. Does nothing for a
   // row without caption or value. The row's editor value is taken afresh
-  // from its text, so an edit never starts from another row's value.
-  // Throws Error as Grid1SelectCell does.
+  // from its text, so an edit never starts from another row's value. A
+  // text that is no value (put there by a settings file) opens the editor
+  // empty, with a note naming what the row held; a value outside its range
+  // is named with its unit and where it came from (the file, the grid or
+  // the device).
   EditAnswer Grid1DblClick(int gridTag);
+
+  // The rows a settings file has just put into the grids: while a row
+  // still shows the file's text and its mark, the editor names the file.
+  void rowsLoaded(const QString& fileName, const QVector<FileEntry>& entries);
 
   int SelRow() const { return m_selRow; }
   std::uint16_t CurRegister() const { return m_curRegister; }
@@ -62,6 +75,12 @@ class GridEditing {
   TextGrid& gridOf(int gridTag);
   // Steps 2..5 of the selection; false when the row has no register or value.
   bool select(int gridTag, int row);
+  // "в файле «a.ust»", "в таблице" or "в устройстве": where the row's text
+  // came from.
+  QString origin(int gridTag, int row) const;
+  // What the editor is told besides the value of a row showing `text`.
+  EditNote noteFor(int gridTag, int row, const QString& text,
+                   const std::optional<std::int32_t>& value) const;
 
   EditModels m_models;
   ValueEditor* m_editor;
@@ -69,6 +88,8 @@ class GridEditing {
   int m_selRow = 0;
   std::uint16_t m_curRegister = 0;
   std::int32_t m_curValue = 0;
+  QString m_loadedFile;
+  QHash<int, QString> m_loadedTexts;  // grid tag x 1000 + row -> the file's text
 };
 
 }  // namespace vmk

@@ -38,6 +38,21 @@ inline const QString kWriteDone = QStringLiteral("Запись в устройс
 inline const QString kNoParameters =
     QStringLiteral("Файл %1 не содержит ни параметров, ни уставок.");
 
+// Where the text of a row came from, in the editor's notes.
+inline const QString kOriginFile = QStringLiteral("в файле «%1»");
+inline const QString kOriginGrid = QStringLiteral("в таблице");
+inline const QString kOriginDevice = QStringLiteral("в устройстве");
+// The editor's notes: a text that is no value, a value outside its range.
+inline const QString kNoValueNote =
+    QStringLiteral("Значение %1 («%2») не является числом. Введите новое значение.");
+inline const QString kOutOfRangeNote =
+    QStringLiteral("Значение %1 (%2) вне допустимого диапазона: допустимо %3.");
+// Loading a settings file whose rows hold texts that are no values; the
+// rows follow, one a line.
+inline const QString kNotValuesLoaded =
+    QStringLiteral("В файле %1 значения некоторых строк не удаётся прочитать:\n%2\n"
+                   "Исправьте их (двойной щелчок по строке) перед записью в устройство.");
+
 // A settings file that cannot be read or written.
 inline QString fileReadError(const QString& path, const QString& why) {
   return QStringLiteral("Не удалось прочитать файл %1: %2").arg(path, why);

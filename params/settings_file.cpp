@@ -1,6 +1,8 @@
 #include "params/settings_file.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QStringList>
 #include <QStringDecoder>
 
 #include "extlib/ini_file.h"
@@ -117,6 +119,18 @@ SettingsFileResult loadSettingsFile(const QString& path, TextGrid& grid1, TextGr
   markDataRows(grid1, ParamRows());
   markDataRows(grdSett, SettingRows());
   return result;
+}
+
+QString notValuesMessage(const QString& path, const QVector<FileEntry>& entries,
+                         const QLocale& locale) {
+  QStringList rows;
+  for (const FileEntry& e : entries) {
+    const RowSpec& spec = RowsOf(e.grid)[e.row];
+    const WriteWords w = WordsFromText(spec, e.text, locale);
+    if (!w.ok() && !w.kept) rows << QStringLiteral("«%1» = «%2»: %3").arg(e.key, e.text, w.why);
+  }
+  if (rows.isEmpty()) return {};
+  return kNotValuesLoaded.arg(QFileInfo(path).fileName(), rows.join(u'\n'));
 }
 
 }  // namespace vmk

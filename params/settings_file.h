@@ -3,6 +3,7 @@
 // ini file with the sections "Параметры" and "Уставки". The file dialogs
 // are the caller's.
 
+#include <QLocale>
 #include <QString>
 #include <QVector>
 
@@ -50,5 +51,11 @@ SettingsFileResult saveSettingsFile(const QString& path, const TextGrid& grid1,
 // either section is found is refused (InputRefused, with the message) and
 // no row changes. Loaded texts are not checked here; writing checks them.
 SettingsFileResult loadSettingsFile(const QString& path, TextGrid& grid1, TextGrid& grdSett);
+
+// The box after loading: every entry whose text is no value its row could
+// write ("«Время МТЗ-2» = «abc»: значение не является числом"), with the
+// file's name; empty when every entry is one.
+QString notValuesMessage(const QString& path, const QVector<FileEntry>& entries,
+                         const QLocale& locale);
 
 }  // namespace vmk

@@ -21,8 +21,10 @@ class ViewValueEditor : public ValueEditor {
 
   // Loads the library ("Ошибка загрзки библиотеки!", error icon, Abort,
   // when it cannot be) and runs ShowView; without ShowView nothing is shown.
+  // A note goes to the library's SetEditNote first (a library without it:
+  // into a warning box before the editor).
   void show(const QString& caption, std::uint16_t reg, std::int32_t value,
-            std::uint16_t earthCtSecondary) override;
+            std::uint16_t earthCtSecondary, const EditNote& note) override;
   // SetValue after a dialog ran; the value handed to show() when no dialog
   // ran, so that a stale answer of an earlier dialog is never taken.
   std::int32_t value() override;

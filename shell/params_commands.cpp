@@ -349,7 +349,13 @@ bool ActOpenFileExecute(Workspace& ws) {
   if (!path || path->isEmpty()) return false;
   const SettingsFileResult loaded = loadSettingsFile(*path, ws.Grid1, ws.grdSett);
   if (!loaded.message.isEmpty()) ws.prompts.error(loaded.message);
-  return loaded.ok();
+  if (!loaded.ok()) return false;
+  ws.paramEditing.rowsLoaded(*path, loaded.entries);
+  // Texts that are no values are named now, once, rather than row by row
+  // when they are clicked or written.
+  const QString notValues = notValuesMessage(*path, loaded.entries, QLocale());
+  if (!notValues.isEmpty()) ws.prompts.warning(notValues);
+  return true;
 }
 
 void rbGroup2Click(Workspace& ws, int group) {

@@ -5,6 +5,7 @@
 #include <QStringEncoder>
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "viewer/editor_spec.h"
 #include "viewer/signal_names.h"
@@ -13,6 +14,8 @@
 namespace {
 
 std::int32_t g_value = 0;
+// What SetEditNote gave for the next dialog.
+vmk::view::EditorNote g_note;
 
 QString fromLengthPrefixed(const unsigned char* text) {
   if (!text) return {};
@@ -28,13 +31,18 @@ std::int32_t ShowView(void* window, const unsigned char* caption, std::uint16_t 
                       std::int32_t value, std::uint16_t earthCtSecondary, std::int32_t reserved) {
   (void)reserved;
   g_value = value;
+  const vmk::view::EditorNote note = std::exchange(g_note, {});
   // Without a widget application (the command-line program) there is no
   // dialog: the value stays as it was.
   if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return g_value;
   vmk::view::ValueDialog dialog(vmk::view::SpecForRegister(reg), fromLengthPrefixed(caption),
-                                value, earthCtSecondary, static_cast<QWidget*>(window));
+                                value, earthCtSecondary, note, static_cast<QWidget*>(window));
   if (dialog.exec() == QDialog::Accepted) g_value = dialog.value();
   return g_value;
+}
+
+void SetEditNote(const unsigned char* note, std::int32_t startEmpty) {
+  g_note = {fromLengthPrefixed(note), startEmpty != 0};
 }
 
 std::int32_t SetValue() { return g_value; }

@@ -18,6 +18,12 @@ VIEW_EXPORT std::int32_t ShowView(void* window, const unsigned char* caption, st
                                   std::int32_t value, std::uint16_t earthCtSecondary,
                                   std::int32_t reserved);
 
+// Optional, looked up by name: a note for the next ShowView dialog only,
+// as length-prefixed Windows-1251 text (where the value comes from, what a
+// file held instead of a value), and whether the value handed to it stands
+// for nothing (non-zero: the field starts empty and OK waits for a value).
+VIEW_EXPORT void SetEditNote(const unsigned char* note, std::int32_t startEmpty);
+
 // The value confirmed in the last ShowView dialog; the value passed in when
 // the dialog was cancelled or nothing was changed.
 VIEW_EXPORT std::int32_t SetValue();

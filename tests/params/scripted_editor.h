@@ -17,13 +17,14 @@ class ScriptedEditor : public ValueEditor {
     std::uint16_t reg;
     std::int32_t value;
     std::uint16_t earthCtSecondary;
+    EditNote note;
   };
 
   void answer(std::int32_t value) { m_answers.enqueue(value); }
 
   void show(const QString& caption, std::uint16_t reg, std::int32_t value,
-            std::uint16_t earthCtSecondary) override {
-    shown.append({caption, reg, value, earthCtSecondary});
+            std::uint16_t earthCtSecondary, const EditNote& note) override {
+    shown.append({caption, reg, value, earthCtSecondary, note});
     m_last = m_answers.isEmpty() ? value : m_answers.dequeue();
   }
   std::int32_t value() override { return m_last; }

@@ -164,7 +164,10 @@ void TestCatalogue::editorValue_data() {
   QTest::newRow("tenths half to even up") << "S:Время АПВ 1й ступени, с" << "1.35" << false << true << 14;
   QTest::newRow("hundredths of In half even") << "S:Ток МТЗ-1, кратность In (A)" << "0.125" << false << true << 12;
   QTest::newRow("comma locale") << "S:Время АПВ 1й ступени, с" << "1,25" << true << true << 12;
-  QTest::newRow("comma in dot locale") << "S:Время АПВ 1й ступени, с" << "1,25" << false << false << 0;
+  // Either separator, whatever the locale: "4,5" typed under C.UTF-8 is 4.5.
+  QTest::newRow("comma in dot locale") << "S:Время АПВ 1й ступени, с" << "1,25" << false << true << 12;
+  QTest::newRow("dot in comma locale") << "S:Ток МТЗ-1, кратность In (A)" << "4.5" << true << true << 450;
+  QTest::newRow("two separators") << "S:Ток МТЗ-1, кратность In (A)" << "4,5.1" << false << false << 0;
   QTest::newRow("pre-trigger x10") << "P:Время до старта осциллографа, с" << "1.50" << false << true << 15;
   QTest::newRow("active group - 1") << "P:Активная группа уставок" << "2" << false << true << 1;
   QTest::newRow("millis as is") << "P:Время выдержки входа - 1, мс" << "250" << false << true << 250;

@@ -8,6 +8,7 @@
 #include "model/messages.h"
 #include "params/catalogue.h"
 #include "params/grid_editing.h"
+#include "params/settings_file.h"
 #include "shell/params_commands.h"
 #include "tests/params/param_sample.h"
 #include "tests/params/scripted_editor.h"
@@ -44,7 +45,7 @@ class TestParamOps : public QObject {
   void editorRoundTrip();
   void unchangedEditorAnswerLeavesNoMark();
   void headingAndEmptyRowsNeverEdit();
-  void selectionReportsBadNumber();
+  void editorNamesWhatTheRowHolds();
   void passwordRowOpensChangePassword();
 
   void writeGroup2Time();
@@ -252,21 +253,51 @@ void TestParamOps::headingAndEmptyRowsNeverEdit() {
   for (int r = 0; r < 62; ++r) QVERIFY(g1(b, r, grid::kMark).isEmpty());
 }
 
-void TestParamOps::selectionReportsBadNumber() {
+void TestParamOps::editorNamesWhatTheRowHolds() {
   test::ParamFixture b;
   test::loadSample(b.dev);
   test::ScriptedEditor editor;
   GridEditing e(editModels(b.ws), &editor, QLocale::c());
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
-  e.Grid1SelectCell(1, 4);  // the group-mode toggle row
-  b.ws.Grid1.setCell(grid::kValue, 25, QStringLiteral("abc"));
-  QVERIFY_THROWS_EXCEPTION(vmk::Error, e.Grid1SelectCell(1, 25));
-  QCOMPARE(e.CurRegister(), 69);
-  // A double-click must not toggle the row selected before.
-  QVERIFY_THROWS_EXCEPTION(vmk::Error, e.Grid1DblClick(1));
-  QCOMPARE(g1(b, 25), QStringLiteral("abc"));
-  QVERIFY(g1(b, 25, grid::kMark).isEmpty());
-  QVERIFY(!b.ws.ParamsModified);
+  // A file put a text that is no value into "Время МТЗ-2" and a time
+  // beyond the range into "Время МТЗ-1".
+  b.ws.grdSett.setCell(grid::kValue, 12, QStringLiteral("abc"));
+  b.ws.grdSett.setCell(grid::kValue, 8, QStringLiteral("600.00"));
+  for (int row : {8, 12}) b.ws.grdSett.setCell(grid::kMark, row, QStringLiteral("*"));
+  e.rowsLoaded(QStringLiteral("/tmp/relay/a.ust"),
+               {{2, 8, QStringLiteral("Время МТЗ-1"), QStringLiteral("600.00")},
+                {2, 12, QStringLiteral("Время МТЗ-2"), QStringLiteral("abc")}});
+
+  e.Grid1SelectCell(1, 4);        // the group-mode toggle row
+  e.Grid1SelectCell(2, 12);       // selecting the text says nothing
+  QCOMPARE(e.CurRegister(), 269);
+  e.Grid1DblClick(2);             // cancelled: the row stays as the file left it
+  QCOMPARE(editor.shown.size(), 1);
+  QCOMPARE(editor.shown[0].note.text,
+           QStringLiteral("Значение в файле «a.ust» («abc») не является числом. Введите новое значение."));
+  QVERIFY(editor.shown[0].note.startEmpty);
+  QCOMPARE(editor.shown[0].value, -1);  // below the range: no answer equals it
+  QCOMPARE(gs(b, 12), QStringLiteral("abc"));
+  editor.answer(250);
+  e.Grid1DblClick(2);
+  QCOMPARE(gs(b, 12), QStringLiteral("2.50"));
+  QVERIFY(b.ws.ParamsModified);
+
+  e.Grid1SelectCell(2, 8);
+  e.Grid1DblClick(2);
+  QCOMPARE(editor.shown[2].value, 60000);
+  QCOMPARE(editor.shown[2].note.text,
+           QStringLiteral("Значение в файле «a.ust» (600.00 с) вне допустимого диапазона: "
+                          "допустимо от 0.00 до 100.00 с."));
+  QVERIFY(!editor.shown[2].note.startEmpty);
+  // The same value read from the device is named as the device's.
+  b.ws.grdSett.setCell(grid::kMark, 8, QString());
+  e.Grid1DblClick(2);
+  QVERIFY(editor.shown[3].note.text.startsWith(QStringLiteral("Значение в устройстве (600.00 с)")));
+  // A value inside its range needs no note.
+  e.Grid1SelectCell(2, 26);
+  e.Grid1DblClick(2);
+  QCOMPARE(editor.shown[4].note.text, QString());
 }
 
 void TestParamOps::passwordRowOpensChangePassword() {
@@ -401,7 +432,7 @@ void TestParamOps::writeRefusesBadValuesBeforeSending_data() {
   QTest::addColumn<QString>("caption");
   QTest::newRow("current 150 In") << 7 << "150.00" << "Ток МТЗ-1, кратность In (A)";
   QTest::newRow("not a number") << 8 << "abc" << "Время МТЗ-1, с";
-  QTest::newRow("comma in a dot locale") << 26 << "1,5" << "Время АПВ 1й ступени, с";
+  QTest::newRow("two separators") << 26 << "1,5.0" << "Время АПВ 1й ступени, с";
   QTest::newRow("unknown characteristic") << 17 << "кривая 7" << "Тип характеристики";
 }
 

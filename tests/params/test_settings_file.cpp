@@ -256,12 +256,19 @@ void TestSettingsFile::badFileValuesRefusedBeforeWriting() {
   writeFile(path, QStringLiteral("[Уставки]\n") + line + u'\n');
   b.prompts.answerOpen(path);
   QVERIFY(ActOpenFileExecute(b.ws));
+  // Loading names the row at once, with the file.
+  QCOMPARE(b.prompts.boxTexts().size(), 1);
+  QCOMPARE(b.prompts.asked().last().icon, BoxIcon::Warning);
+  const QString loadBox = b.prompts.boxTexts()[0];
+  QVERIFY2(loadBox.contains(QStringLiteral("bad.ust")) && loadBox.contains(line.section(u'=', 0, 0)) &&
+               loadBox.contains(line.section(u'=', 1)),
+           qPrintable(loadBox));
   b.prompts.answerPassword(QStringLiteral("ABCD"));
   b.forgetRequests();
   QVERIFY(!actSetParametrExecute(b.ws, QLocale::c()));
   QVERIFY(b.registerRequests().isEmpty());
-  QCOMPARE(b.prompts.boxTexts().size(), 1);
-  QVERIFY(b.prompts.boxTexts()[0].contains(named));
+  QCOMPARE(b.prompts.boxTexts().size(), 2);
+  QVERIFY(b.prompts.boxTexts()[1].contains(named));
   QCOMPARE(marks(b.ws.Grid1), 56);
   QVERIFY(!b.session.Port1.isOpen());
 }

@@ -1,7 +1,7 @@
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDoubleSpinBox>
-#include <QSpinBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -19,10 +19,8 @@ using view::ValueDialog;
 class TestViewLibrary : public QObject {
   Q_OBJECT
  private Q_SLOTS:
-  void numberRange_data();
-  void numberRange();
-  void decimalRange_data();
-  void decimalRange();
+  void typedValues_data();
+  void typedValues();
   void bitSets_data();
   void bitSets();
   void choices();
@@ -44,55 +42,50 @@ static std::optional<QString> funcName(ViewLoader& loader, Prompts& prompts, int
   return std::nullopt;
 }
 
-void TestViewLibrary::numberRange_data() {
+void TestViewLibrary::typedValues_data() {
   QTest::addColumn<int>("reg");
   QTest::addColumn<int>("initial");
-  QTest::addColumn<int>("typed");
-  QTest::addColumn<int>("result");
-  QTest::newRow("address above 32") << 64 << 5 << 40 << 32;
-  QTest::newRow("address 0") << 64 << 5 << 0 << 1;
-  QTest::newRow("ct secondary") << 81 << 5 << 7 << 5;
-  QTest::newRow("input delay step") << 134 << 250 << 255 << 250;
-  QTest::newRow("contact time max") << 122 << 100 << 20000 << 10000;
+  QTest::addColumn<QString>("typed");
+  QTest::addColumn<int>("result");  // -1: refused, OK disabled, the value handed in stays
+  // What is typed is taken as typed, or refused; never another number.
+  QTest::newRow("ct primary 12000") << 80 << 600 << "12000" << -1;
+  QTest::newRow("ct primary 99999") << 80 << 600 << "99999" << -1;
+  QTest::newRow("ct primary 10000") << 80 << 600 << "10000" << 10000;
+  QTest::newRow("address above 32") << 64 << 5 << "40" << -1;
+  QTest::newRow("address 0") << 64 << 5 << "0" << -1;
+  QTest::newRow("address empty") << 64 << 5 << "" << -1;
+  QTest::newRow("whole number only") << 64 << 5 << "4,5" << -1;
+  QTest::newRow("input delay off step") << 134 << 250 << "255" << -1;
+  QTest::newRow("input delay on step") << 134 << 250 << "260" << 260;
+  // Both separators, whatever the locale.
+  QTest::newRow("mtz current comma") << 256 + 5 << 125 << "4,5" << 450;
+  QTest::newRow("mtz current dot") << 256 + 5 << 125 << "4.5" << 450;
+  QTest::newRow("mtz current trailing zeros") << 256 + 5 << 125 << "4,500" << 450;
+  QTest::newRow("mtz current finer than its step") << 256 + 5 << 125 << "4,505" << -1;
+  QTest::newRow("mtz time above range") << 512 + 6 << 25 << "150" << -1;
+  QTest::newRow("earth current") << 256 + 25 << 5 << "0,25" << 250;
+  QTest::newRow("pre-trigger") << 140 << 15 << "0.5" << 5;
+  // A device value outside the range is shown as it is and kept by OK.
+  QTest::newRow("out of range kept unchanged") << 256 + 6 << 60000 << QString() << 60000;
 }
 
-void TestViewLibrary::numberRange() {
+void TestViewLibrary::typedValues() {
   QFETCH(int, reg);
   QFETCH(int, initial);
-  QFETCH(int, typed);
-  QFETCH(int, result);
-  ValueDialog d(view::SpecForRegister(std::uint16_t(reg)), QStringLiteral("row"), initial, 1);
-  d.show();
-  QVERIFY(d.isVisible());
-  QVERIFY(d.numberEdit());
-  QCOMPARE(d.value(), initial);
-  d.numberEdit()->setValue(typed);
-  QCOMPARE(d.value(), result);
-}
-
-void TestViewLibrary::decimalRange_data() {
-  QTest::addColumn<int>("reg");
-  QTest::addColumn<int>("initial");
-  QTest::addColumn<double>("typed");
-  QTest::addColumn<int>("result");
-  QTest::newRow("apv time tenths") << 256 + 29 << 12 << 1.5 << 15;
-  QTest::newRow("mtz time group 2") << 512 + 6 << 25 << 150.0 << 10000;
-  QTest::newRow("mtz current min") << 256 + 5 << 125 << 0.01 << 5;
-  QTest::newRow("earth current") << 256 + 25 << 5 << 0.25 << 250;
-  QTest::newRow("pre-trigger") << 140 << 15 << 9.0 << 50;
-}
-
-void TestViewLibrary::decimalRange() {
-  QFETCH(int, reg);
-  QFETCH(int, initial);
-  QFETCH(double, typed);
+  QFETCH(QString, typed);
   QFETCH(int, result);
   ValueDialog d(view::SpecForRegister(std::uint16_t(reg)), QStringLiteral("row"), initial, 5);
   d.show();
-  QVERIFY(d.decimalEdit());
+  QVERIFY(d.numberEdit());
   QCOMPARE(d.value(), initial);
-  d.decimalEdit()->setValue(typed);
-  QCOMPARE(d.value(), result);
+  if (!typed.isNull()) {
+    d.numberEdit()->clear();
+    QTest::keyClicks(d.numberEdit(), typed);
+    QCOMPARE(d.numberEdit()->text(), typed);  // nothing typed is dropped
+  }
+  QCOMPARE(d.okEnabled(), result >= 0);
+  QCOMPARE(d.problem().isEmpty(), result >= 0);
+  QCOMPARE(d.value(), result >= 0 ? result : initial);
 }
 
 void TestViewLibrary::bitSets_data() {
@@ -170,21 +163,42 @@ void TestViewLibrary::showViewThroughEditor() {
     auto* d = qobject_cast<ValueDialog*>(QApplication::activeModalWidget());
     QVERIFY(d);
     title = d->windowTitle();
-    d->decimalEdit()->setValue(1.5);
+    d->numberEdit()->setText(QStringLiteral("1,5"));
     d->accept();
   });
-  editor.show(QStringLiteral("Время АПВ 1й ступени, с"), 256 + 29, 12, 1);
+  editor.show(QStringLiteral("Время АПВ 1й ступени, с"), 256 + 29, 12, 1, {});
   QCOMPARE(title, QStringLiteral("Время АПВ 1й ступени, с"));
   QCOMPARE(editor.value(), 15);
 
   QTimer::singleShot(0, this, [&] {
     auto* d = qobject_cast<ValueDialog*>(QApplication::activeModalWidget());
     QVERIFY(d);
-    d->decimalEdit()->setValue(3.0);
+    d->numberEdit()->setText(QStringLiteral("3"));
     d->reject();
   });
-  editor.show(QStringLiteral("Время АПВ 1й ступени, с"), 256 + 29, 12, 1);
+  editor.show(QStringLiteral("Время АПВ 1й ступени, с"), 256 + 29, 12, 1, {});
   QCOMPARE(editor.value(), 12);
+
+  // A row whose text is no value: the note reaches the dialog, whose field
+  // starts empty with OK disabled until a value is typed.
+  QString field = QStringLiteral("?");
+  bool okAtStart = true;
+  QString labels;
+  QTimer::singleShot(0, this, [&] {
+    auto* d = qobject_cast<ValueDialog*>(QApplication::activeModalWidget());
+    QVERIFY(d);
+    field = d->numberEdit()->text();
+    okAtStart = d->okEnabled();
+    for (const QLabel* l : d->findChildren<QLabel*>()) labels += l->text() + u'\n';
+    d->numberEdit()->setText(QStringLiteral("2"));
+    d->accept();
+  });
+  editor.show(QStringLiteral("Время АПВ 1й ступени, с"), 256 + 29, 0, 1,
+              EditNote{QStringLiteral("Значение в файле «a.ust» («abc») не является числом."), true});
+  QCOMPARE(field, QString());
+  QVERIFY(!okAtStart);
+  QVERIFY2(labels.contains(QStringLiteral("«abc»")), qPrintable(labels));
+  QCOMPARE(editor.value(), 20);
   QVERIFY(prompts.asked().isEmpty());
 }
 
@@ -193,7 +207,7 @@ void TestViewLibrary::missingLibrary() {
   test::ScriptedPrompts prompts;
   ViewLoader loader(empty.path());
   ViewValueEditor editor(loader, prompts);
-  editor.show(QStringLiteral("Ток МТЗ-1, кратность In (A)"), 261, 125, 1);
+  editor.show(QStringLiteral("Ток МТЗ-1, кратность In (A)"), 261, 125, 1, {});
   QCOMPARE(editor.value(), 125);
   QCOMPARE(funcName(loader, prompts, 6, 0), std::nullopt);
   QCOMPARE(prompts.boxTexts(), (QStringList{QStringLiteral("Ошибка загрзки библиотеки!"),
@@ -206,7 +220,7 @@ void TestViewLibrary::missingEntries() {
   test::ScriptedPrompts prompts;
   ViewLoader loader(QStringLiteral(VMK_BROKEN_VIEW_DIR));
   ViewValueEditor editor(loader, prompts);
-  editor.show(QStringLiteral("Адрес устройства"), 64, 5, 1);
+  editor.show(QStringLiteral("Адрес устройства"), 64, 5, 1, {});
   QVERIFY(prompts.asked().isEmpty());  // no ShowView: nothing at all
   QCOMPARE(editor.value(), 5);         // not the stale 77 of its SetValue
   QCOMPARE(funcName(loader, prompts, 6, 0), std::nullopt);
