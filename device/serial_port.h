@@ -34,6 +34,8 @@ class SerialPort : public QObject {
   void setLinkFactory(LinkFactory factory);
 
   bool isOpen() const;
+  // The open link's driver has said the line is gone (SerialLink::failed).
+  bool lineFailed() const { return m_link && m_link->failed(); }
   // Opens the port if it is closed; false (with errorString()) when it
   // cannot be opened. Emits afterOpen on success.
   bool open();

@@ -33,8 +33,9 @@ class MemoryLink : public SerialLink {
   void setByteTimeUs(int us) { m_byteTimeUs = us; }
   // open() fails with this text; nothing = opens.
   void setOpenError(std::optional<QString> text) { m_openError = std::move(text); }
-  // Writes throw TransportError from now on.
+  // Writes throw TransportError from now on, and the line counts as failed.
   void setBroken(bool broken) { m_broken = broken; }
+  bool failed() const override { return m_broken; }
 
   // The driver reports line errors (bit set as in SerialLink).
   void reportLineErrors(int errors) {

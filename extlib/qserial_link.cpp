@@ -11,17 +11,20 @@ constexpr int kLineErrorIO = 1 << 4;  // ceIO
 
 QSerialLink::QSerialLink(QSerialLinkSettings settings) : m_settings(std::move(settings)) {
   QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
-                   [this](QSerialPort::SerialPortError error) {
-                     if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError &&
-                         error != QSerialPort::WriteError)
-                       return;
-                     // A port that has gone keeps failing: report it once.
-                     const bool reported = m_gone;
-                     if (error == QSerialPort::ResourceError) m_gone = true;
-                     // Qt 6 reports no parity, framing or break errors; what
-                     // it does report is an I/O error of the line.
-                     if (!reported && m_port.isOpen() && m_onLineError) m_onLineError(kLineErrorIO);
-                   });
+                   [this](QSerialPort::SerialPortError error) { driverError(error); });
+}
+
+void QSerialLink::driverError(QSerialPort::SerialPortError error) {
+  if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError &&
+      error != QSerialPort::WriteError)
+    return;
+  if (!m_port.isOpen()) return;
+  m_gone = true;
+  if (m_reported) return;
+  m_reported = true;
+  // Qt 6 reports no parity, framing or break errors; what it does report
+  // is an I/O error of the line.
+  if (m_onLineError) m_onLineError(kLineErrorIO);
 }
 
 QSerialLink::~QSerialLink() { close(); }
@@ -29,6 +32,7 @@ QSerialLink::~QSerialLink() { close(); }
 bool QSerialLink::open() {
   if (m_port.isOpen()) return true;
   m_gone = false;
+  m_reported = false;
   m_port.setPortName(m_settings.portName);
   m_port.setBaudRate(m_settings.baudRate);
   m_port.setDataBits(m_settings.dataBits);

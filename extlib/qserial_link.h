@@ -35,6 +35,13 @@ class QSerialLink : public SerialLink {
   void discardInput() override;
   int byteTimeUs() const override;
   void setLineErrorHandler(LineErrorHandler handler) override { m_onLineError = std::move(handler); }
+  bool failed() const override { return m_gone; }
+
+  // What the port's errorOccurred signal brings. A read, write or resource
+  // error on an open port is the line gone: the link fails from then on and
+  // the error is reported once. A pseudo-terminal whose other side closed
+  // reports a read error at every poll of the line, hundreds a second.
+  void driverError(QSerialPort::SerialPortError error);
 
  private:
   void failIfGone();
@@ -44,6 +51,7 @@ class QSerialLink : public SerialLink {
   LineErrorHandler m_onLineError;
   QString m_error;
   bool m_gone = false;
+  bool m_reported = false;
 };
 
 }  // namespace vmk

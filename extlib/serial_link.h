@@ -38,6 +38,12 @@ class SerialLink {
   // overflow, 7 transmit full. Links without a driver never call it.
   using LineErrorHandler = std::function<void(int errors)>;
   virtual void setLineErrorHandler(LineErrorHandler handler) { (void)handler; }
+
+  // True once the driver has said the line is gone (the device vanished,
+  // the other side of a pseudo-terminal closed): every later write and read
+  // throws TransportError, and its line errors are not worth a word of
+  // their own - the operation that meets the failure says it.
+  virtual bool failed() const { return false; }
 };
 
 }  // namespace vmk

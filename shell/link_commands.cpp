@@ -150,16 +150,19 @@ bool RearConnectorChosen(const PageState& pages) {
          !pages.action(QStringLiteral("actFrontPort")).checked;
 }
 
+void forgetDevice(Workspace& ws) {
+  ws.Memo1.clear();
+  ws.lbRelay.clear();
+  ws.status.setText(kPanelDevice, QString());
+  ws.session.DeviceAddress = 0;
+  BlockTabSheet(ws, true);
+}
+
 void actPollingExecute(Workspace& ws) {
   Session& s = ws.session;
   // Held open from polling through the connection that may follow.
   PortBracket port(s);
-
-  ws.Memo1.clear();
-  ws.lbRelay.clear();
-  ws.status.setText(kPanelDevice, QString());
-  s.DeviceAddress = 0;
-  BlockTabSheet(ws, true);
+  forgetDevice(ws);
 
   const Connector connector = chosenConnector(ws.pages);
   Progress* gauge = connector == Connector::Rear ? &ws.Gauge1 : nullptr;

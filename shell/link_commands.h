@@ -31,6 +31,10 @@ bool RearConnectorChosen(const PageState& pages);
 // window enabled again and the port closed. The caller holds the busy flag.
 void actPollingExecute(Workspace& ws);
 
+// What polling shows before it asks the line: no device chosen, the list
+// and the connection report empty, the device pages hidden.
+void forgetDevice(Workspace& ws);
+
 // `actGetStartInfoExecute`: connects to the device of the selected list
 // line (line i = address i + 1) and shows it: the report in `Memo1`,
 // status panel 2, the device pages, `actPrint`. With no line selected only

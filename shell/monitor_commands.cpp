@@ -75,7 +75,13 @@ void RefreshTimerTimer(Workspace& ws) {
   switchAutoRefreshOff(ws);
   ws.prompts.box(MessageBox{msg::kDataLostCaption, BoxIcon::Error, msg::kDataLost, {Button::Ok}});
   pgcMainChange(ws, kPagePolling);
-  actPollingExecute(ws);
+  // A port that has failed (gone from the system, its line closed) cannot
+  // be polled: polling would only say the same failure again in a second
+  // box. The window shows no device, as after a polling that found none.
+  if (outcome == Outcome::PortFailure)
+    forgetDevice(ws);
+  else
+    actPollingExecute(ws);
 }
 
 void SetCommand(Workspace& ws, int tag) {

@@ -106,6 +106,10 @@ QString lineErrorList(int errors) {
 }
 
 void Port1Error(Workspace& ws, int errors) {
+  // A report that arrives once the port is closed or its line has failed
+  // is the failure the operation that met it shows in its own box.
+  const SerialPort& port = ws.session.Port1;
+  if (!port.isOpen() || port.lineFailed()) return;
   ws.prompts.error(m::kLineErrors + lineErrorList(errors));
 }
 
@@ -164,7 +168,15 @@ PortBinder::PortBinder(Workspace& ws, QObject* parent) : QObject(parent), m_ws(w
   SerialPort* port = &ws.session.Port1;
   connect(port, &SerialPort::afterOpen, this, [this] { Port1AfterOpen(m_ws); });
   connect(port, &SerialPort::beforeClose, this, [this] { Port1BeforeClose(m_ws); });
-  connect(port, &SerialPort::lineErrors, this, [this](int errors) { Port1Error(m_ws, errors); },
+  // One box of the line at a time: the box's event loop lets the next
+  // report in, which must not open another inside it.
+  connect(port, &SerialPort::lineErrors, this,
+          [this](int errors) {
+            if (m_boxOpen) return;
+            m_boxOpen = true;
+            Port1Error(m_ws, errors);
+            m_boxOpen = false;
+          },
           Qt::QueuedConnection);
 }
 

@@ -36,7 +36,9 @@ void Port1AfterOpen(Workspace& ws);
 void Port1BeforeClose(Workspace& ws);
 // "ceFrame, ceRxParity, ..., ceTxFull" for bits 0..7 of a line-error set.
 QString lineErrorList(int errors);
-// `Port1Error`: an error box "Ошибка: " + the list.
+// `Port1Error`: an error box "Ошибка: " + the list, while the port is open
+// and its line has not failed (then the operation that meets the failure
+// says it).
 void Port1Error(Workspace& ws, int errors);
 
 // `ActOCPortExecute`: closes an open port or opens a closed one (a failure
@@ -69,6 +71,7 @@ class PortBinder : public QObject {
 
  private:
   Workspace& m_ws;
+  bool m_boxOpen = false;
 };
 
 }  // namespace vmk

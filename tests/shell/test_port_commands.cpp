@@ -151,6 +151,26 @@ class TestPortCommands : public QObject {
     QCOMPARE(f.prompts.asked().first().icon, BoxIcon::Error);
   }
 
+  void lineErrorsOfAFailedLineAreNotShown_data() {
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("the port closed before the report arrived") << true;
+    QTest::newRow("the line failed") << false;
+  }
+  void lineErrorsOfAFailedLineAreNotShown() {
+    // The operation that met the failure shows its own box; a second one
+    // for the same failure, or one after it, only stacks boxes.
+    QFETCH(bool, closed);
+    Fixture f;
+    f.session.openPort();
+    f.last->reportLineErrors(0x10);
+    if (closed)
+      f.session.closePort();
+    else
+      f.last->setBroken(true);
+    QTest::qWait(50);
+    QVERIFY(f.prompts.boxTexts().isEmpty());
+  }
+
   void openCloseButton() {
     Fixture f;
     f.ws.pages.setEnabled(QStringLiteral("actPolling"), true);

@@ -123,6 +123,32 @@ class TestVmksimSerial : public QObject {
     QVERIFY(sim.stop());
   }
 
+  void driverErrorsFailTheLineOnce_data() {
+    QTest::addColumn<int>("error");
+    QTest::addColumn<bool>("fails");
+    // A pseudo-terminal whose other side closed gives a read error at every
+    // poll, a pulled adapter a resource error.
+    QTest::newRow("read error") << int(QSerialPort::ReadError) << true;
+    QTest::newRow("resource error") << int(QSerialPort::ResourceError) << true;
+    QTest::newRow("write error") << int(QSerialPort::WriteError) << true;
+    QTest::newRow("time-out") << int(QSerialPort::TimeoutError) << false;
+  }
+  void driverErrorsFailTheLineOnce() {
+    QFETCH(int, error);
+    QFETCH(bool, fails);
+    QSerialLink link(settingsFor(m_sim.path()));
+    QVERIFY(link.open());
+    int reports = 0;
+    link.setLineErrorHandler([&reports](int) { ++reports; });
+    for (int i = 0; i < 100; ++i) link.driverError(QSerialPort::SerialPortError(error));
+    QCOMPARE(reports, fails ? 1 : 0);
+    QCOMPARE(link.failed(), fails);
+    if (fails) QVERIFY_THROWS_EXCEPTION(TransportError, link.read(10));
+    link.close();
+    QVERIFY(link.open());  // opened again, the line is tried afresh
+    QVERIFY(!link.failed());
+  }
+
   void simulatorGoneIsATransportErrorOrSilence() {
     test::SimProcess sim;
     QVERIFY(sim.start({}));
