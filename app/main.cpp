@@ -10,12 +10,15 @@
 #include "app/qt_prompts.h"
 #include "app/screenshots.h"
 #include "app/splash_form.h"
+#include "oscview/qt_translation.h"
 
 int main(int argc, char** argv) {
   // The date and time formats are fixed in shell/app_info.h and never follow
   // the system's regional settings.
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("vmkconf"));
+  // Qt's own dialogs (the file dialogs) in Russian, as the rest.
+  vmk::oscview::installQtTranslation(app);
 
   // Test-only: `--screenshots DIR` saves a picture of every page and quits.
   QString screenshotDir;

@@ -7,10 +7,12 @@
 #include <QTimer>
 
 #include "oscview/osc_window.h"
+#include "oscview/qt_translation.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("vmkosc"));
+  vmk::oscview::installQtTranslation(app);
   QString file, shot;
   const QStringList args = app.arguments().mid(1);
   for (int i = 0; i < args.size(); ++i) {

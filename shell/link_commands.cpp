@@ -64,7 +64,9 @@ void showConnection(Workspace& ws, const Connection& c) {
 
 // What vmkctl reports of a connection; `silentFails`: a device that does
 // not answer its status is a failure (it is not when polling connects on
-// its own).
+// its own). An undefined device clock is only a warning: the window goes on
+// after its box, and a relay whose clock battery ran down must still be
+// read and have its clock set ("command sync").
 Outcome reportConnection(CliCall& call, const Connection& c, bool silentFails) {
   if (c.readFailed()) {
     call.prompts.error(msg::kLinkError);
@@ -75,10 +77,7 @@ Outcome reportConnection(CliCall& call, const Connection& c, bool silentFails) {
     call.prompts.error(PollingLine(kNoPollingStatus, c.address));
     return c.outcome;
   }
-  if (c.clockUndefined()) {
-    call.prompts.error(msg::link::kBadDeviceClock);
-    return Outcome::BadReply;
-  }
+  if (c.clockUndefined()) call.prompts.warning(msg::link::kBadDeviceClock);
   return Outcome::Done;
 }
 
@@ -236,7 +235,8 @@ void declareLinkCommands(CommandRegistry& registry) {
           "\n"
           "Connects to --address (the front connector always uses address 1), reads the\n"
           "identity and setup blocks and prints the connection report and the interface\n"
-          "lines. Exit code 1 when the device does not answer. With --json, the record\n"
+          "lines. Exit code 1 when the device does not answer; an undefined device clock\n"
+          "is only a warning (\"command sync\" sets the clock). With --json, the record\n"
           "as read (name, version, factory number, language, variant, address, interface\n"
           "word, active group, current-transformer values, device clock in ISO 8601 or\n"
           "null, nonce) beside the report lines.\n"),

@@ -51,8 +51,9 @@ void lbRelayDblClick(Workspace& ws);
 // What every vmkctl command that talks to a device runs first: connects to
 // the command's address (1 on the front connector) as the window does, and
 // shows in the prompts what the window would (a link error, a silent
-// device as its list line "Связи с устройством №N нет", an undefined
-// device clock). Done when connected with a defined clock; the session's
+// device as its list line "Связи с устройством №N нет"; an undefined
+// device clock as a warning, the window's error box being no reason to
+// stop). Done when connected, whatever the clock reads; the session's
 // record and address are then the device's. `connection`, when given,
 // receives what the connection found.
 Outcome connectForCommand(CliCall& call, Connection* connection = nullptr);

@@ -295,6 +295,10 @@ void Device::setClock(const QDateTime& moment) {
   m_clockFrozen = false;
 }
 
+void Device::unsetClock() {
+  for (int r = kClockRegisters.first; r <= kClockRegisters.last(); ++r) setRegister(r, 0);
+}
+
 QDateTime Device::deviceNow() const {
   if (!m_clockFrozen) return clock();
   QByteArray raw;

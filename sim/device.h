@@ -78,6 +78,9 @@ class Device {
   std::uint16_t factoryNumber() const { return m_regs[reg::kFactoryNumber]; }
   QDateTime clock() const;
   void setClock(const QDateTime& moment);
+  // A clock whose battery ran down: every clock register reads 0 (no date)
+  // until a clock set (function 16) or setClock starts it again.
+  void unsetClock();
   std::uint8_t outputs() const;  // bits 4..0 relays 5..1
 
   // The nonce handed out last (0 before the first service reply).

@@ -117,6 +117,20 @@ double probability(const QCommandLineParser& p, const QString& name) {
   return v;
 }
 
+// "3" or "2,5": the addresses an option names, each 1..32.
+QList<int> addressList(const QCommandLineParser& p, const QString& name) {
+  QList<int> out;
+  if (!p.isSet(name)) return out;
+  for (const QString& a : p.value(name).split(QLatin1Char(','))) {
+    bool ok = false;
+    const int n = a.trimmed().toInt(&ok);
+    if (!ok || n < vmk::wire::kFirstAddress || n > vmk::wire::kLastAddress)
+      fail(QStringLiteral("--%1: a list of addresses 1..32, e.g. 3 or 2,5").arg(name));
+    out << n;
+  }
+  return out;
+}
+
 int integer(const QCommandLineParser& p, const QString& name, int fallback, int min, int max) {
   if (!p.isSet(name)) return fallback;
   bool ok = false;
@@ -160,6 +174,7 @@ int main(int argc, char** argv) {
       {"delay-ms", "Extra delay before every reply.", "n"},
       {"silent-after", "Answer only the first N requests, then stay silent.", "n"},
       {"faulty", "The faults above hit only the devices at these addresses, e.g. 3 or 2,5. Default: all.", "list"},
+      {"clock-unset", "The devices at these addresses (e.g. 4 or 2,5) have lost their clock: it reads all zero until a clock set (vmkctl command sync) sets it.", "list"},
       {"inject", "Test currents the calibration rig injects, per measuring point 1..8 (device units), e.g. 1=500,5=2000. Default 500 each.", "list"},
       {"gain", "Gain of a point's channel, e.g. 2=0.5 (a channel out of reach of any coefficient). Default within 3.5 % of 1.", "list"},
       {"verbose", "Print every frame in hex on stderr."},
@@ -176,14 +191,7 @@ int main(int argc, char** argv) {
   options.pace = p.isSet("pace");
   options.turnaroundMs = integer(p, "turnaround-ms", options.pace ? 5 : 0, 0, 10'000);
   options.verbose = p.isSet("verbose");
-  if (p.isSet("faulty")) {
-    for (const QString& a : p.value("faulty").split(QLatin1Char(','))) {
-      bool ok = false;
-      const int n = a.trimmed().toInt(&ok);
-      if (!ok || n < 1 || n > 32) fail(QStringLiteral("--faulty: a list of addresses 1..32, e.g. 3 or 2,5"));
-      options.faultyAddresses << n;
-    }
-  }
+  options.faultyAddresses = addressList(p, "faulty");
 
   bool seedOk = false;
   const std::uint64_t seed = p.value("seed").toULongLong(&seedOk);
@@ -212,6 +220,11 @@ int main(int argc, char** argv) {
     sim::Calibration& c = bus.addDevice(s.address, s.variant, seed).calibration();
     for (const auto& [point, value] : injections) c.setInjection(point, int(value));
     for (const auto& [point, value] : gains) c.setGain(point, value);
+  }
+  for (int address : addressList(p, "clock-unset")) {
+    sim::Device* device = bus.device(address);
+    if (!device) fail(QStringLiteral("--clock-unset: no device at address %1 (see --addresses)").arg(address));
+    device->unsetClock();
   }
   sim::FaultInjector faults(plan);
 

@@ -1,14 +1,19 @@
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSpinBox>
+#include <QTranslator>
 #include <QtTest>
 
 #include "app/input_serial.h"
 #include "app/pass_form.h"
 #include "app/port_settings_dialog.h"
 #include "app/qt_prompts.h"
+#include "oscview/qt_translation.h"
 
 using namespace vmk;
 
@@ -109,6 +114,38 @@ class TestDialogs : public QObject {
     onNextModal([](QWidget* w) { w->close(); });
     QCOMPARE(prompts.error(QStringLiteral("Ошибка загрузки библиотеки"), {Button::Abort}),
              Button::Abort);
+  }
+
+  // With Qt's translation, as the programs install it, Qt's own dialogs
+  // speak Russian; the boxes keep their fixed captions and buttons.
+  void qtDialogsInRussianBoxesAsFixed() {
+    QTranslator* translator = oscview::installQtTranslation(*qApp);
+    QVERIFY(translator);
+    const auto uninstall = qScopeGuard([translator] {
+      QCoreApplication::removeTranslator(translator);
+      delete translator;
+    });
+    QtPrompts prompts;
+    QStringList texts;
+    const auto seeAndClose = [&texts](QWidget* w) {
+      texts << w->windowTitle();
+      QStringList buttons;
+      for (auto* row : w->findChildren<QDialogButtonBox*>())
+        for (QAbstractButton* b : row->buttons()) buttons << b->text();
+      buttons.sort();
+      texts << buttons;
+      w->close();
+    };
+
+    onNextModal(seeAndClose);
+    QCOMPARE(prompts.saveFile({QStringLiteral("Файл параметров и уставок|*.ust"), QStringLiteral("ust")}),
+             std::nullopt);
+    QCOMPARE(texts, (QStringList{"Сохранить как", "&Сохранить", "Отмена"}));
+
+    texts.clear();
+    onNextModal(seeAndClose);
+    prompts.confirm(QStringLiteral("Записать?"), {Button::Yes, Button::No, Button::Cancel});
+    QCOMPARE(texts, (QStringList{"Confirm", "&No", "&Yes", "Cancel"}));
   }
 
   void passwordPromptStartsEmpty() {

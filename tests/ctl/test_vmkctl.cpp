@@ -388,6 +388,49 @@ class TestVmkctl : public QObject {
     QVERIFY(!wrong.err.contains(QRegularExpression(QStringLiteral("-> \\S\\S 05 "))));
   }
 
+  // A relay whose clock battery ran down: each command warns of the
+  // undefined clock and does its work; "command sync" sets the clock.
+  void anUndefinedClockIsOnlyAWarning_data() {
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<bool>("setsClock");
+    QTest::newRow("info") << QStringList{"info"} << false;
+    QTest::newRow("params get") << QStringList{"params", "get"} << false;
+    QTest::newRow("events") << QStringList{"events"} << false;
+    QTest::newRow("report") << QStringList{"report", "-o", "DIR/device.xlsx"} << false;
+    QTest::newRow("command sync") << QStringList{"command", "sync", "--at", "01.02.2011 13:05:07",
+                                                 "--password", "AAAA"}
+                                  << true;
+  }
+  void anUndefinedClockIsOnlyAWarning() {
+    QFETCH(QStringList, command);
+    QFETCH(bool, setsClock);
+    SimProcess sim;
+    QVERIFY(sim.start({"--addresses", "2,4", "--clock-unset", "4"}));
+    QTemporaryDir dir;
+    command.replaceInStrings(QStringLiteral("DIR"), dir.path());
+    const QStringList at4{"--address", "4"};
+    const QString warning = QStringLiteral(
+        "Warning: Некорректные дата и время! Проверьте правильность установки даты и времени.\n");
+
+    const Run r = vmkctl(on(sim, at4 + command, QStringLiteral("rear")));
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err.right(2000)));
+    QCOMPARE(r.err.count(warning), 1);
+    QVERIFY(!r.err.contains(QStringLiteral("Error: ")));
+    QVERIFY(!r.out.isEmpty() || QFileInfo::exists(dir.filePath(QStringLiteral("device.xlsx"))));
+
+    const Run info = vmkctl(on(sim, at4 + QStringList{"info"}, QStringLiteral("rear")));
+    QCOMPARE(info.exitCode, 0);
+    QCOMPARE(info.err.contains(warning), !setsClock);
+    QVERIFY2(info.out.contains(setsClock ? QStringLiteral("Дата и время устройства: 01.02.2011 13:05")
+                                         : QStringLiteral("Дата и время устройства: Неопределены.")),
+             qPrintable(info.out));
+    // The device at address 2 has its clock.
+    const Run other = vmkctl(on(sim, {"--address", "2", "info"}, QStringLiteral("rear")));
+    QCOMPARE(other.exitCode, 0);
+    QVERIFY(!other.err.contains(warning));
+    QVERIFY(!other.out.contains(QStringLiteral("Неопределены")));
+  }
+
   void anInterruptedPollPrintsWhatItFoundAndFreesThePort() {
     SimProcess sim;
     QVERIFY(sim.start({QStringLiteral("--addresses"), QStringLiteral("1-3")}));

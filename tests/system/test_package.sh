@@ -4,8 +4,8 @@
 # poll, and the window offscreen polling vmksim; then removed by dpkg.
 # lintian must report neither errors nor warnings, and this machine must
 # satisfy the package's Depends. The installed copy must keep its ini files
-# in the user's folder and find its libraries, templates and calibr.ini in
-# lib/<triplet>/vmkconf.
+# in the user's folder, find its libraries, templates and calibr.ini in
+# lib/<triplet>/vmkconf, and find Qt's Russian translation.
 #   test_package.sh BUILD_DIR
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -25,6 +25,7 @@ deb=$(ls "$work"/pkg/vmkconf_*.deb)
 echo "package: $(basename "$deb")"
 dpkg-deb -f "$deb" Depends | tee "$work/depends"
 grep -q libqt6widgets6 "$work/depends" || fail "no Qt run-time dependency"
+grep -q qt6-translations-l10n "$work/depends" || fail "no dependency on Qt's translations"
 
 if command -v lintian >/dev/null; then
   lintian --no-tag-display-limit "$deb" 2>/dev/null | tee "$work/lintian.log" || true
@@ -83,6 +84,8 @@ cat "$work/poll.txt"
 "$bin/vmkconf" --screenshots "$work/shots" --screenshot-poll "$link" >"$work/window.log" 2>&1 ||
   { cat "$work/window.log"; fail "vmkconf"; }
 ls "$work/shots"/*.png >/dev/null 2>&1 || fail "vmkconf saved no pictures"
+# Qt's dialogs in Russian: the installed window found Qt's translation.
+if grep -q 'qtbase_ru' "$work/window.log"; then cat "$work/window.log"; fail "no Qt translation"; fi
 
 # Nothing written into the installed folders; settings, if any, per user.
 written=$(find "$root" -path "$root/var/lib/dpkg" -prune -o -newer "$work/dpkg.log" -type f -print)
