@@ -60,7 +60,7 @@ ChangeLogWindow::ChangeLogWindow(Workspace& ws, QWidget* parent) : QDialog(paren
 void ChangeLogWindow::reload() {
   m_reading = {};
   const std::optional<int> serial = connectedSerial(m_ws);
-  if (serial && m_ws.changeLog) m_reading = readChangeLog(m_ws.changeLog->fileOf(*serial));
+  if (serial && m_ws.changeLog) m_reading = readDeviceLog(*m_ws.changeLog, m_ws.session.vmk.Name, *serial);
   fill();
 }
 
@@ -83,9 +83,9 @@ void ChangeLogWindow::fill() {
     for (int col = 0; col < cells.size(); ++col)
       m_table->setItem(at, col, new QTableWidgetItem(cells[col]));
   }
-  QString info = m_ws.changeLog->fileOf(*serial) +
+  QString info = m_ws.changeLog->fileOf(m_ws.session.vmk.Name, *serial) +
                  QStringLiteral(" — записей: %1 из %2").arg(shown.size()).arg(m_reading.records.size());
-  if (!m_reading.error.isEmpty()) info += QStringLiteral(". ") + m_reading.error;
+  if (!m_reading.error.isEmpty()) info += QStringLiteral(". %1: %2").arg(m_reading.errorFile, m_reading.error);
   if (m_reading.damaged > 0) info += QStringLiteral(". ") + msg::changelog::kDamaged.arg(m_reading.damaged);
   m_info->setText(info);
   m_table->resizeColumnsToContents();

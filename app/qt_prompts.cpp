@@ -1,12 +1,14 @@
 #include "app/qt_prompts.h"
 
 #include <QApplication>
-#include <algorithm>
+#include <QCheckBox>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <algorithm>
 
 #include "app/change_pass_dialog.h"
 #include "app/input_serial.h"
@@ -98,8 +100,21 @@ std::optional<QString> QtPrompts::fileDialog(const FileDialog& dialog, bool save
   fd.setDefaultSuffix(dialog.defaultExt);
   if (!dialog.fileName.isEmpty()) fd.selectFile(dialog.fileName);
   if (save && !dialog.overwritePrompt) fd.setOption(QFileDialog::DontConfirmOverwrite);
+  QCheckBox* box = nullptr;
+  if (!dialog.checkBox.isEmpty() && dialog.ticked) {
+    // A platform's own dialog takes no widget of ours: Qt's dialog, whose
+    // grid gets the box on a row of its own below the file name.
+    fd.setOption(QFileDialog::DontUseNativeDialog);
+    if (auto* grid = qobject_cast<QGridLayout*>(fd.layout())) {
+      box = new QCheckBox(dialog.checkBox, &fd);
+      box->setObjectName(QStringLiteral("chkFileDialogOption"));
+      box->setChecked(*dialog.ticked);
+      grid->addWidget(box, grid->rowCount(), 0, 1, grid->columnCount());
+    }
+  }
   if (fd.exec() != QDialog::Accepted || fd.selectedFiles().isEmpty()) return std::nullopt;
   if (dialog.chosenFilter) *dialog.chosenFilter = std::max(0, int(filters.indexOf(fd.selectedNameFilter())));
+  if (box) *dialog.ticked = box->isChecked();
   return fd.selectedFiles().first();
 }
 

@@ -409,13 +409,24 @@ Result runBatch(Session& session, JobControl& jobs, Prompts& userPrompts,
         break;
       }
       if (progress) progress(address, QStringLiteral("подключение"));
-      const Connection c = connectDevice(session, std::uint8_t(address), options.today);
+      DeviceRecord record;
+      record.address = address;
+      Connection c;
+      try {
+        c = connectDevice(session, std::uint8_t(address), options.today);
+      } catch (const DeviceDataError& e) {
+        // An identity that cannot be decoded is this device's fault: the
+        // port is sound and the next device is asked.
+        record.failed = true;
+        record.why = e.message();
+        result.devices << record;
+        index();
+        continue;
+      }
       if (c.failedStep == ConnectStep::Status) {
         result.silent << address;
         continue;
       }
-      DeviceRecord record;
-      record.address = address;
       record.status = c.status;
       if (!c.ok()) {
         record.failed = true;

@@ -4,8 +4,10 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QStandardPaths>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 
 #include "changelog/messages.h"
 #include "device/session.h"
@@ -164,12 +166,20 @@ QString ChangeLog::defaultFolder() {
          QStringLiteral("/vmk/changes");
 }
 
-QString ChangeLog::fileOf(int serial) const {
+QString ChangeLog::fileOf(const QString& name, int serial) const {
+  QString safe = name.trimmed();
+  for (QChar& c : safe)
+    if (!c.isLetterOrNumber() && c != QLatin1Char('-') && c != QLatin1Char('.')) c = QLatin1Char('_');
+  if (safe.isEmpty()) safe = QStringLiteral("_");
+  return m_folder + QStringLiteral("/%1_%2.jsonl").arg(safe).arg(serial);
+}
+
+QString ChangeLog::oldFileOf(int serial) const {
   return m_folder + QStringLiteral("/%1.jsonl").arg(serial);
 }
 
 bool ChangeLog::append(const ChangeRecord& r) {
-  const QString path = fileOf(r.serial);
+  const QString path = fileOf(r.device, r.serial);
   auto fail = [this, &path](const QString& why) {
     if (!m_failure) m_failure = msg::changelog::writeFailed(path, why);
     return false;
@@ -228,6 +238,47 @@ ChangeLogReading readChangeLog(const QString& path) {
     if (r) out.records << *r;
     else ++out.damaged;
   }
+  return out;
+}
+
+namespace {
+
+// The records of `files` that `counts` takes, in the files' order.
+ChangeLogReading readLogs(const QStringList& files,
+                          const std::function<bool(const ChangeRecord&)>& counts) {
+  ChangeLogReading out;
+  for (const QString& path : files) {
+    const ChangeLogReading one = readChangeLog(path);
+    out.exists = out.exists || one.exists;
+    out.damaged += one.damaged;
+    if (!one.error.isEmpty() && out.error.isEmpty()) {
+      out.error = one.error;
+      out.errorFile = path;
+    }
+    for (const ChangeRecord& r : one.records)
+      if (counts(r)) out.records << r;
+  }
+  return out;
+}
+
+}  // namespace
+
+ChangeLogReading readDeviceLog(const ChangeLog& log, const QString& name, int serial) {
+  // The old file holds every name of this number, and two names may make
+  // one file name: a record counts for the device it names.
+  return readLogs({log.oldFileOf(serial), log.fileOf(name, serial)}, [&](const ChangeRecord& r) {
+    return r.serial == serial && r.device.trimmed() == name.trimmed();
+  });
+}
+
+ChangeLogReading readNumberLog(const ChangeLog& log, int serial) {
+  QStringList files{log.oldFileOf(serial)};
+  const QDir folder(log.folder());
+  for (const QString& f : folder.entryList({QStringLiteral("*_%1.jsonl").arg(serial)}, QDir::Files, QDir::Name))
+    files << folder.filePath(f);
+  ChangeLogReading out = readLogs(files, [serial](const ChangeRecord& r) { return r.serial == serial; });
+  std::stable_sort(out.records.begin(), out.records.end(),
+                   [](const ChangeRecord& a, const ChangeRecord& b) { return a.time < b.time; });
   return out;
 }
 

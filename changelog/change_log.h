@@ -1,10 +1,12 @@
 #pragma once
 // The change log: every change the configurator makes to a device, one
-// record per change, in a file per device (by factory number) in the
-// user's data folder. The file is only ever appended to, one JSON object a
-// line, each line written and flushed to disk before the next change is
-// sent; a line torn by a crash is the last one and is passed over when
-// reading.
+// record per change, in a file per device (by its name and factory
+// number: devices of two kinds may carry the same number) in the user's
+// data folder. The file is only ever appended to, one JSON object a line,
+// each line written and flushed to disk before the next change is sent; a
+// line torn by a crash is the last one and is passed over when reading.
+// The logs kept by factory number alone before are still read, for the
+// device each record names.
 
 #include <QDateTime>
 #include <QJsonObject>
@@ -44,7 +46,12 @@ class ChangeLog {
   // The user's data folder for the logs: <GenericDataLocation>/vmk/changes.
   static QString defaultFolder();
   QString folder() const { return m_folder; }
-  QString fileOf(int serial) const;
+  // The device's file: "<name>_<number>.jsonl", of the name trimmed with
+  // every character but a letter, a digit, '-' and '.' made '_' ("_" for
+  // no name), e.g. "ВМК-01.01_4321.jsonl".
+  QString fileOf(const QString& name, int serial) const;
+  // The file of the logs before they were kept by name: "<number>.jsonl".
+  QString oldFileOf(int serial) const;
 
   // Appends one record and flushes it to disk. False when it could not be
   // written; the first failure since takeFailure() is kept.
@@ -66,10 +73,18 @@ class ChangeLog {
 struct ChangeLogReading {
   bool exists = false;
   QString error;  // the file is there but cannot be read
+  QString errorFile;  // the file of `error`
   QVector<ChangeRecord> records;
   int damaged = 0;
 };
 ChangeLogReading readChangeLog(const QString& path);
+
+// A device's log: the records of the old file by number that name the
+// device, then those of its own file.
+ChangeLogReading readDeviceLog(const ChangeLog& log, const QString& name, int serial);
+// The logs of every device name with this factory number (the old file's
+// and each name's file), in time order.
+ChangeLogReading readNumberLog(const ChangeLog& log, int serial);
 
 // The records whose line contains `filter` (any case); all for an empty one.
 QVector<ChangeRecord> filterRecords(const QVector<ChangeRecord>& records, const QString& filter);

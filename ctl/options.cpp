@@ -9,7 +9,7 @@ const QStringList kValueOptions = {
     QStringLiteral("--group"), QStringLiteral("-o"), QStringLiteral("--password"),
     QStringLiteral("--at"), QStringLiteral("--csv"), QStringLiteral("--entry"),
     QStringLiteral("--point"), QStringLiteral("--reference"), QStringLiteral("--k"),
-    QStringLiteral("--kind"), QStringLiteral("--serial"),
+    QStringLiteral("--kind"), QStringLiteral("--serial"), QStringLiteral("--name"),
     QStringLiteral("--addresses"), QStringLiteral("--what")};
 
 int toInt(const QString& name, const QString& value) {

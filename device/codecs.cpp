@@ -80,7 +80,7 @@ TVMK DecodeIdentity(const ReplyFrame& reply) {
   if (variant < '0' || variant > '9') {
     const QString shown = variant >= 0x20 ? cp1251::decodeChar(variant)
                                           : QStringLiteral("#%1").arg(variant);
-    throw Error(QStringLiteral("Неверный вариант исполнения устройства: \"%1\" не является цифрой")
+    throw DeviceDataError(QStringLiteral("Неверный вариант исполнения устройства: \"%1\" не является цифрой")
                     .arg(shown));
   }
   record.DeviceVariant = std::int16_t(variant - '0');

@@ -31,8 +31,9 @@ int DecodeApvFlag(std::uint16_t word);
 // High nibble x 10 + low nibble; nothing when a nibble is above 9.
 std::optional<int> DecodeBcd(std::uint8_t byte);
 
-// Identity block (registers 0..8) into a fresh record. Throws Error when
-// the variant character (register 2, low byte) is not a decimal digit.
+// Identity block (registers 0..8) into a fresh record. Throws
+// DeviceDataError when the variant character (register 2, low byte) is not
+// a decimal digit.
 TVMK DecodeIdentity(const ReplyFrame& reply);
 // Setup block (registers 64..86). An undefined clock (a byte that is not
 // BCD) is stored so that MakeDeviceDateTime gives an invalid date-time.

@@ -25,4 +25,12 @@ class TransportError : public Error {
   using Error::Error;
 };
 
+// What one device answered cannot be decoded (an identity whose variant
+// character is no digit): that device is at fault, not the port, and an
+// operation over several devices goes on with the next.
+class DeviceDataError : public Error {
+ public:
+  using Error::Error;
+};
+
 }  // namespace vmk

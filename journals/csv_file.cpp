@@ -2,35 +2,9 @@
 
 #include <QSaveFile>
 
+#include "csv/csv_text.h"
+
 namespace vmk {
-
-namespace {
-
-QString field(const QString& text) {
-  const bool quoted = text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) ||
-                      text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
-  if (!quoted) return text;
-  QString out = text;
-  out.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-  return QLatin1Char('"') + out + QLatin1Char('"');
-}
-
-void appendLine(QString& out, const QStringList& fields) {
-  for (int i = 0; i < fields.size(); ++i) {
-    if (i) out += QLatin1Char(',');
-    out += field(fields[i]);
-  }
-  out += QStringLiteral("\r\n");
-}
-
-}  // namespace
-
-QString csvText(const QStringList& header, const QList<QStringList>& rows) {
-  QString out;
-  appendLine(out, header);
-  for (const QStringList& r : rows) appendLine(out, r);
-  return out;
-}
 
 bool writeCsvFile(const QString& path, const QStringList& header, const QList<QStringList>& rows,
                   QString* error) {

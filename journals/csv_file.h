@@ -1,18 +1,14 @@
 #pragma once
 // A table written as a CSV file for spreadsheets: UTF-8 with a byte-order
 // mark (so that spreadsheet programs take the Cyrillic texts as UTF-8),
-// comma-separated, a header row first, CR LF line ends; a field holding a
-// comma, a quote or a line break is quoted with its quotes doubled. The
-// file is replaced as a whole or not at all.
+// then csv/csv_text's records, the header first. The file is replaced as
+// a whole or not at all.
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 namespace vmk {
-
-// The CSV text of `header` and `rows`, without the byte-order mark.
-QString csvText(const QStringList& header, const QList<QStringList>& rows);
 
 // Writes the file. False with `error` set (the system's reason) when it
 // could not be written; an existing file is then left as it was.

@@ -62,8 +62,9 @@ struct Connection {
 // read a failure gives DeviceAddress back its previous value, so that the
 // address stays with the record still shown (a write would otherwise
 // reach another relay). `today` places the device clock's two-digit year.
-// The port is bracketed. A port failure, or an identity whose variant
-// character is not a digit, throws Error.
+// The port is bracketed. A port failure throws Error (TransportError once
+// open); an identity whose variant character is not a digit throws
+// DeviceDataError.
 Connection connectDevice(Session& session, std::uint8_t address, const QDate& today);
 
 // Status panel 2 after a connection: "Выбрано устройство №N" when the

@@ -41,6 +41,10 @@ struct FileDialog {
   // taken (0 = the first).
   int* chosenFilter = nullptr;
   QString fileName{};   // the name the dialog starts with
+  // When given, a check box with this text under the file name: it starts
+  // as *ticked holds, and the dialog puts there whether it was ticked.
+  QString checkBox{};
+  bool* ticked = nullptr;
 };
 
 // The number dialog `TInputSerial`: digits only, at most maxLength characters.

@@ -3,19 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "csv/csv_text.h"
+
 namespace vmk::oscview {
-
-namespace {
-
-QString csvField(const QString& text) {
-  if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n')))
-    return text;
-  QString t = text;
-  t.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-  return QLatin1Char('"') + t + QLatin1Char('"');
-}
-
-}  // namespace
 
 int SampleAt(const Recording& rec, double ms) {
   const QVector<double>& t = rec.timeMs;
@@ -64,11 +54,12 @@ QByteArray SamplesCsv(const Recording& rec, double t1, double t2) {
   QStringList header{QStringLiteral("t, мс")};
   for (int c = 0; c < rec.analog.size(); ++c) {
     const QString unit = rec.analog[c].unit;
-    header << csvField(unit.isEmpty() ? AnalogName(rec, c) : AnalogName(rec, c) + QStringLiteral(", ") + unit);
+    header << (unit.isEmpty() ? AnalogName(rec, c) : AnalogName(rec, c) + QStringLiteral(", ") + unit);
   }
-  for (int c = 0; c < rec.digital.size(); ++c) header << csvField(DigitalName(rec, c));
+  for (int c = 0; c < rec.digital.size(); ++c) header << DigitalName(rec, c);
+  // The labels are quoted as needed; the numbers never hold a comma.
   QByteArray out("\xEF\xBB\xBF");
-  out += header.join(QLatin1Char(',')).toUtf8() + "\r\n";
+  out += csvRecord(header).toUtf8();
   for (int s = 0; s < rec.sampleCount(); ++s) {
     const double t = rec.timeMs[s];
     if (t < t1 - 1e-9 || t > t2 + 1e-9) continue;

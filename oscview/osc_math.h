@@ -23,9 +23,9 @@ double CycleRms(const Recording& rec, int c, int s);
 // Cycles of the line frequency in `ms`.
 double Cycles(const Recording& rec, double ms);
 
-// The samples from t1 to t2 (either order) as CSV: a header row (t, ms;
-// the analog ids with their units; the digital ids), then one row each,
-// "." decimals, comma separated, UTF-8 with a byte-order mark, CR LF.
+// The samples from t1 to t2 (either order) as CSV (csv/csv_text): a
+// header row ("t, мс"; the analog ids with their units; the digital ids),
+// then one row each, "." decimals, UTF-8 with a byte-order mark.
 QByteArray SamplesCsv(const Recording& rec, double t1, double t2);
 
 // A channel's name as the viewer shows it: its id, else "A1"/"D1".

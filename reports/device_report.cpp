@@ -43,7 +43,7 @@ QString templateName(JournalReport kind) {
 }
 
 DeviceReportRead readDeviceReport(Session& session, SetupFields& setup, const SignalNameFn& names,
-                                  const QLocale& locale) {
+                                  const QLocale& locale, PasswordCell password) {
   DeviceReportRead result;
   PortUse port(session);
   DeviceClient device(session);
@@ -69,7 +69,7 @@ DeviceReportRead readDeviceReport(Session& session, SetupFields& setup, const Si
       case 0:
         StoreSetupWords(setup, words.value);
         result.setupRead = true;
-        addValues(result.values, setupValues(image));
+        addValues(result.values, setupValues(image, password));
         break;
       case 1: addValues(result.values, configurationValues(image, names)); break;
       case 2: addValues(result.values, recorderValues(image, locale)); break;

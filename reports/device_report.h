@@ -35,8 +35,10 @@ struct DeviceReportRead {
 // fields of `setup` (the clock fields stay as they were). A read that
 // fails ends it with the device client's outcome (a port failure is
 // PortFailure). `names` is asked only after the reads it names signals of.
+// The password's cell is masked unless `password` asks for its letters.
 DeviceReportRead readDeviceReport(Session& session, SetupFields& setup, const SignalNameFn& names,
-                                  const QLocale& locale = QLocale());
+                                  const QLocale& locale = QLocale(),
+                                  PasswordCell password = PasswordCell::Masked);
 
 // Runs the engine: the template, the values, the output file. Empty when
 // it was written, else the engine's message.

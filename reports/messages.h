@@ -11,6 +11,11 @@ inline const QString kFinished = QStringLiteral("Формирование фай
 inline const QString kFileLine = QStringLiteral("Файл: \"%1\"");
 inline const QString kOpenFile = QStringLiteral("Открыть файл?");
 
+// The device report's password cell unless its letters are asked for,
+// and the save dialog's check box that asks for them.
+inline const QString kMaskedPassword = QStringLiteral("****");
+inline const QString kWithPassword = QStringLiteral("Включить пароль устройства в отчёт");
+
 // "date" and "pu4" of a device clock that is not set.
 inline const QString kUndefinedDate = QStringLiteral("Неопределены");
 

@@ -66,14 +66,16 @@ ReportValues headerValues(const TVMK& vmk, const QDateTime& now) {
           {QStringLiteral("pu5"), vmk.Language}};
 }
 
-ReportValues setupValues(const RegisterImage& w) {
+ReportValues setupValues(const RegisterImage& w, PasswordCell password) {
   ReportValues v;
   const std::uint16_t high = w.at(reg::kPassword), low = w.at(reg::kPasswordLow);
   v.insert(QStringLiteral("p1"), number(w.at(reg::kAddress)));
   v.insert(QStringLiteral("p2"),
            interfaceLines(w.at(reg::kInterface)).join(QLatin1Char('\n')).left(kListBuffer));
-  v.insert(QStringLiteral("p3"), cp1251::decodeChar(high >> 8) + cp1251::decodeChar(high & 0xFF) +
-                                     cp1251::decodeChar(low >> 8) + cp1251::decodeChar(low & 0xFF));
+  v.insert(QStringLiteral("p3"), password == PasswordCell::Masked
+                                     ? msg::reports::kMaskedPassword
+                                     : cp1251::decodeChar(high >> 8) + cp1251::decodeChar(high & 0xFF) +
+                                           cp1251::decodeChar(low >> 8) + cp1251::decodeChar(low & 0xFF));
   v.insert(QStringLiteral("p4"), number((w.at(reg::kActiveGroup) & 1u) + 1));
   v.insert(QStringLiteral("p5"), w.at(reg::kGroupMode) & 1u ? QStringLiteral("Динамическое измен.")
                                                             : QStringLiteral("Статическое измен."));

@@ -61,8 +61,13 @@ class RegisterImage {
 // "date" (`now`), "pu1".."pu5" of the record; "pu2" is the only integer.
 ReportValues headerValues(const TVMK& vmk, const QDateTime& now);
 
-// "p1".."p9" from the setup words (registers 64..83).
-ReportValues setupValues(const RegisterImage& image);
+// The device password's cell ("p3"): masked unless its letters are asked
+// for, since reports are handed round.
+enum class PasswordCell { Masked, Letters };
+
+// "p1".."p9" from the setup words (registers 64..83); "p3" is "****" or
+// the password's four letters.
+ReportValues setupValues(const RegisterImage& image, PasswordCell password = PasswordCell::Masked);
 // The indicator, input and relay lists, "p51".."p56", "p40".."p45"
 // (registers 96..139).
 ReportValues configurationValues(const RegisterImage& image, const SignalNameFn& names);

@@ -18,36 +18,45 @@ namespace vmk {
 namespace {
 
 const QString kLogHelp = QStringLiteral(
-    "vmkctl [global options] log [--serial N]\n"
+    "vmkctl [global options] log [--serial N [--name NAME]]\n"
     "\n"
     "Prints the change log of a device: every change this program (the window or\n"
     "vmkctl) made to it, one line each, oldest first, tab-separated: PC time,\n"
     "operating-system user, device name, factory number, address, operation,\n"
     "register, value before (as last read; - when not known), value after, the\n"
     "request's outcome and the read-back result. Without --serial it connects to\n"
-    "learn the device's factory number; with --serial N no device is asked. With\n"
-    "--json: the file and the records with typed fields. The logs are kept in\n"
-    "the user's data folder ($XDG_DATA_HOME/vmk/changes, one file per factory\n"
-    "number). A line that is no record (torn by a crash) is counted as damaged.\n");
+    "learn the device's name and factory number; with --serial N no device is\n"
+    "asked and the logs of every device name with that number are printed, in\n"
+    "time order, or with --name NAME (the device name as `info` and the log's\n"
+    "lines give it) that device's only. With --json: the records with typed\n"
+    "fields, and the device's name and file when the name is known. The logs are\n"
+    "kept in the user's data folder ($XDG_DATA_HOME/vmk/changes), one file per\n"
+    "device: <name>_<number>.jsonl, the name with every character but a letter,\n"
+    "a digit, '-' and '.' made '_'; the records of an older <number>.jsonl are\n"
+    "read for the device they name. A line that is no record (torn by a crash)\n"
+    "is counted as damaged.\n");
 
 Outcome printLog(CliCall& call) {
-  if (!call.args.isEmpty()) throw UsageError{QStringLiteral("log takes no words; --serial N")};
+  if (!call.args.isEmpty()) throw UsageError{QStringLiteral("log takes no words; --serial N [--name NAME]")};
   int serial = 0;
+  // Nothing: every device name with that number.
+  std::optional<QString> name = call.option(QStringLiteral("--name"));
   if (const std::optional<QString> s = call.option(QStringLiteral("--serial"))) {
     bool ok = false;
     serial = s->toInt(&ok);
     if (!ok || serial < 0 || serial > 0xFFFF)
       throw UsageError{QStringLiteral("--serial is a factory number 0..65535")};
   } else {
+    if (name) throw UsageError{QStringLiteral("--name goes with --serial N")};
     const Outcome connected = connectForCommand(call);
     if (connected != Outcome::Done) return connected;
     serial = call.session.vmk.SerialNumber;
+    name = call.session.vmk.Name;
   }
   const ChangeLog log(call.changeLog ? call.changeLog->folder() : QString());
-  const QString path = log.fileOf(serial);
-  const ChangeLogReading reading = readChangeLog(path);
+  const ChangeLogReading reading = name ? readDeviceLog(log, *name, serial) : readNumberLog(log, serial);
   if (!reading.error.isEmpty()) {
-    call.prompts.error(QStringLiteral("Не удалось прочитать файл %1: %2").arg(path, reading.error));
+    call.prompts.error(QStringLiteral("Не удалось прочитать файл %1: %2").arg(reading.errorFile, reading.error));
     return Outcome::InputRefused;
   }
   QJsonArray records;
@@ -57,7 +66,10 @@ Outcome printLog(CliCall& call) {
   }
   if (reading.damaged > 0) call.prompts.warning(msg::changelog::kDamaged.arg(reading.damaged));
   call.data.insert(QStringLiteral("serial"), serial);
-  call.data.insert(QStringLiteral("file"), path);
+  if (name) {
+    call.data.insert(QStringLiteral("name"), *name);
+    call.data.insert(QStringLiteral("file"), log.fileOf(*name, serial));
+  }
   call.data.insert(QStringLiteral("records"), records);
   call.data.insert(QStringLiteral("damaged"), reading.damaged);
   return Outcome::Done;
@@ -81,7 +93,7 @@ void declareChangeLogCommands(CommandRegistry& registry) {
                                if (ws.showChangeLog) ws.showChangeLog();
                              },
                              false});
-  registry.add(CliCommand{{QStringLiteral("log")}, QStringLiteral("log [--serial N]"),
+  registry.add(CliCommand{{QStringLiteral("log")}, QStringLiteral("log [--serial N [--name NAME]]"),
                           QStringLiteral("print a device's change log"), kLogHelp, printLog});
 }
 

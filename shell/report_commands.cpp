@@ -57,14 +57,17 @@ std::optional<JournalReport> journalOfPage(int page) {
 
 const QString kReportHelp = QStringLiteral(
     "vmkctl [global options] report -o FILE [--kind device|events|stats|alarms]\n"
+    "                                [--with-password]\n"
     "\n"
     "Connects and writes an Excel workbook (.xlsx) from the template beside the\n"
     "program, as \"Печать\" does in the window. --kind device (the default) reads\n"
-    "the parameters and both setting groups afresh: template.xlsx. events, stats\n"
-    "and alarms read that journal afresh and report its rows: template1.xlsx,\n"
-    "template2.xlsx, template3.xlsx. Every report carries the date, the device's\n"
-    "name, factory number, version, clock and language. FILE is replaced only once\n"
-    "the new workbook is whole. With --json: the file, the kind and every named\n"
+    "the parameters and both setting groups afresh: template.xlsx; its device\n"
+    "password cell (\"p3\") holds \"****\" unless --with-password asks for the\n"
+    "four letters (reports are handed round). events, stats and alarms read that\n"
+    "journal afresh and report its rows: template1.xlsx, template2.xlsx,\n"
+    "template3.xlsx. Every report carries the date, the device's name, factory\n"
+    "number, version, clock and language. FILE is replaced only once the new\n"
+    "workbook is whole. With --json: the file, the kind and every named\n"
     "value as written (texts; the factory number \"pu2\" as a number). Exit code 1\n"
     "when the device does not answer (no file is written), 3 when the viewer\n"
     "library, the template or the file fails\n"
@@ -72,7 +75,7 @@ const QString kReportHelp = QStringLiteral(
 
 Outcome reportCommand(CliCall& call) {
   if (!call.args.isEmpty())
-    throw UsageError{QStringLiteral("this command takes no arguments; options: -o FILE, --kind KIND")};
+    throw UsageError{QStringLiteral("this command takes no arguments; options: -o FILE, --kind KIND, --with-password")};
   const QString file = call.option(QStringLiteral("-o")).value_or(QString());
   if (file.isEmpty()) throw UsageError{QStringLiteral("report needs -o FILE")};
   const QString kind = call.option(QStringLiteral("--kind")).value_or(QStringLiteral("device"));
@@ -95,7 +98,10 @@ Outcome reportCommand(CliCall& call) {
       call.prompts.error(viewLoadMessage(reached), {Button::Abort});
       return Outcome::InputRefused;
     }
-    const DeviceReportRead read = readDeviceReport(call.session, call.session.vmk.setup, namesOf(loader));
+    const PasswordCell password =
+        call.flag(QStringLiteral("--with-password")) ? PasswordCell::Letters : PasswordCell::Masked;
+    const DeviceReportRead read =
+        readDeviceReport(call.session, call.session.vmk.setup, namesOf(loader), QLocale(), password);
     if (!read.ok()) {
       call.prompts.error(msg::kLinkError);
       return read.outcome;
@@ -183,6 +189,12 @@ void actPrintExecute(Workspace& ws, const QLocale& locale) {
 
   FileDialog dialog = reportDialog();
   dialog.fileName = ws.reportFileName;
+  // The device report's password cell is masked unless this is ticked.
+  bool withPassword = false;
+  if (device) {
+    dialog.checkBox = msg::reports::kWithPassword;
+    dialog.ticked = &withPassword;
+  }
   const std::optional<QString> file = ws.prompts.saveFile(dialog);
   if (!file || file->isEmpty()) return;
   ws.reportFileName = *file;
@@ -190,7 +202,8 @@ void actPrintExecute(Workspace& ws, const QLocale& locale) {
   ReportValues values;
   QString templatePath;
   if (device) {
-    const DeviceReportRead read = readDeviceReport(ws.session, ws.session.vmk.setup, namesOf(loader), locale);
+    const DeviceReportRead read = readDeviceReport(ws.session, ws.session.vmk.setup, namesOf(loader), locale,
+                                                   withPassword ? PasswordCell::Letters : PasswordCell::Masked);
     if (!read.ok()) {
       port.reset();
       ws.prompts.error(msg::kLinkError);
@@ -223,7 +236,7 @@ void declareReportCommands(CommandRegistry& registry) {
   registry.add(WindowCommand{QStringLiteral("actPrint"),
                              [](Workspace& ws, const Trigger&) { actPrintExecute(ws); }, true});
   registry.add(CliCommand{{QStringLiteral("report")},
-                          QStringLiteral("report -o FILE [--kind device|events|stats|alarms]"),
+                          QStringLiteral("report -o FILE [--kind device|events|stats|alarms] [--with-password]"),
                           QStringLiteral("write an Excel report of the device or a journal"),
                           kReportHelp,
                           reportCommand});

@@ -19,7 +19,9 @@ FileDialog reportDialog();
 // else. Pages 2 and 3 make the device report: the viewer library and its
 // `GetFuncAr` are reached first ("Ошибка загрзки библиотеки!" / "Ошибка
 // загрзки функции!" with Abort), then the dialog, then the five reads
-// ("Ошибка связи с устройством!" when one fails; nothing is written).
+// ("Ошибка связи с устройством!" when one fails; nothing is written). The
+// device report's dialog has a check box for the device password's letters;
+// unticked, its cell holds "****".
 // Pages 4 to 6 make the journal report of their grid as it stands. A
 // written report is followed by the question "Формирование файла
 // завершено" / "Файл: "..."" / "Открыть файл?", and Yes opens the file with

@@ -1,3 +1,4 @@
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -6,6 +7,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTranslator>
 #include <QtTest>
 
@@ -85,6 +87,42 @@ class TestDialogs : public QObject {
     QFETCH(QString, filter);
     QFETCH(QStringList, expected);
     QCOMPARE(QtPrompts::nameFilters(filter), expected);
+  }
+
+  // A save dialog's check box starts as asked and hands back its tick; a
+  // dialog that asks for none has none.
+  void saveDialogHandsBackItsCheckBox() {
+    QtPrompts prompts;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.xlsx"));
+    bool ticked = false;
+    FileDialog dialog;
+    dialog.filter = QStringLiteral("Excel File|*.xlsx");
+    dialog.checkBox = QStringLiteral("Включить пароль устройства в отчёт");
+    dialog.ticked = &ticked;
+    QString shown;
+    onNextModal([&](QWidget* w) {
+      auto* box = w->findChild<QCheckBox*>(QStringLiteral("chkFileDialogOption"));
+      QVERIFY(box && box->isVisible() && !box->isChecked());
+      shown = box->text();
+      box->click();
+      // The name typed in the dialog's folder, and Save.
+      auto* fd = qobject_cast<QFileDialog*>(w);
+      fd->setDirectory(dir.path());
+      fd->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("report.xlsx"));
+      static_cast<QDialog*>(fd)->accept();
+    });
+    QCOMPARE(prompts.saveFile(dialog), std::optional<QString>(path));
+    QCOMPARE(shown, dialog.checkBox);
+    QVERIFY(ticked);
+
+    int boxes = -1;
+    onNextModal([&](QWidget* w) {
+      boxes = int(w->findChildren<QCheckBox*>(QStringLiteral("chkFileDialogOption")).size());
+      w->close();
+    });
+    QCOMPARE(prompts.saveFile(FileDialog{}), std::nullopt);
+    QCOMPARE(boxes, 0);
   }
 
   void boxShowsTheButtonsAndReturnsTheOnePressed() {

@@ -1,7 +1,7 @@
 // The batch extraction on the in-process bus: what each device's folder
-// holds, a device that fails midway while the batch goes on, the second run
-// that skips what is complete, a cancel in the middle of an oscillogram,
-// and the option lists.
+// holds, a device that fails midway or whose identity cannot be decoded
+// while the batch goes on, the second run that skips what is complete, a
+// cancel in the middle of an oscillogram, and the option lists.
 
 #include <QDirIterator>
 #include <QJsonArray>
@@ -241,6 +241,51 @@ class TestBatch : public QObject {
     QCOMPARE(json.value(QStringLiteral("devices")).toArray().size(), 1);
     QVERIFY2(text.contains(QStringLiteral("Остановлено: ошибка порта")), qPrintable(text));
     QVERIFY(QFile::exists(dir.filePath(deviceAt(r, 1)->folder + QStringLiteral("/info.txt"))));
+  }
+
+  // A device whose identity cannot be decoded (its variant character is no
+  // digit) is that device's failure, with the decoder's reason: the port is
+  // sound and the devices after it are collected.
+  void aDeviceWithABadIdentityFailsAloneWithItsReason() {
+    DeviceFixture f;
+    f.chooseRear(true);
+    for (int address : {1, 2, 3}) f.add(address);
+    sim::Device& bad = f.device(2);
+    bad.setRegister(2, std::uint16_t((bad.registerValue(2) & 0xFF00) | 'X'));
+    QTemporaryDir dir;
+    batch::Options o;
+    o.dir = dir.path();
+    o.addresses = {1, 2, 3};
+    o.parts = {batch::Part::Info, batch::Part::Params};
+    o.today = f.clock.now().date();
+    const batch::Result r = run(f, o);
+    QCOMPARE(r.outcome, Outcome::Done);
+    QVERIFY(!f.portOpen());
+    QCOMPARE(r.devices.size(), 3);
+    const QString reason = QStringLiteral("Неверный вариант исполнения устройства: \"X\" не является цифрой");
+    for (int address : {1, 3}) {
+      const batch::DeviceRecord* d = deviceAt(r, address);
+      QVERIFY(d && !d->failed);
+      for (const char* file : {"info.txt", "group1.ust", "group2.ust"})
+        QVERIFY2(QFile::exists(dir.filePath(d->folder + QLatin1Char('/') + QLatin1String(file))), file);
+    }
+    QCOMPARE(deviceAt(r, 2)->why, reason);
+
+    QFile json(dir.filePath(QStringLiteral("index.json")));
+    QFile text(dir.filePath(QStringLiteral("index.txt")));
+    QVERIFY(json.open(QIODevice::ReadOnly) && text.open(QIODevice::ReadOnly));
+    const QJsonObject index = QJsonDocument::fromJson(json.readAll()).object();
+    QCOMPARE(index.value(QStringLiteral("complete")).toBool(), true);
+    const QJsonArray devices = index.value(QStringLiteral("devices")).toArray();
+    QCOMPARE(devices.size(), 3);
+    const QJsonObject two = devices[1].toObject();
+    QCOMPARE(two.value(QStringLiteral("address")).toInt(), 2);
+    QCOMPARE(two.value(QStringLiteral("failed")).toBool(), true);
+    QCOMPARE(two.value(QStringLiteral("why")).toString(), reason);
+    QVERIFY(two.value(QStringLiteral("folder")).isNull());
+    const QString lines = QString::fromUtf8(text.readAll());
+    QVERIFY2(lines.contains(QStringLiteral("ОШИБКА: ") + reason), qPrintable(lines));
+    QVERIFY2(!lines.contains(QStringLiteral("Остановлено")), qPrintable(lines));
   }
 
   // Without the viewer library each oscillogram's .cfg is left out: the

@@ -1,7 +1,7 @@
 // The change log: one record per change with its fields, from every
 // operation that changes a device and from none that only reads; a log
 // that cannot be written is said and the operation keeps its outcome; a
-// torn last line; vmkctl log.
+// torn last line; a log per device name and number; vmkctl log.
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -47,7 +47,8 @@ struct Bench : test::ParamFixture {
     FillUstList(ws.grdSett, 1);
     ws.changeLog = &log;
   }
-  QVector<ChangeRecord> records() { return readChangeLog(log.fileOf(4321)).records; }
+  QString file() const { return log.fileOf(session.vmk.Name, 4321); }
+  QVector<ChangeRecord> records() { return readChangeLog(file()).records; }
   QString password() { return test::passwordOf(dev); }
 };
 
@@ -202,17 +203,17 @@ class TestChangeLog : public QObject {
     Bench b;
     QCOMPARE(sendRemoteCommand(b.session, RemoteCommand::Acknowledge), Outcome::Done);
     QCOMPARE(sendRemoteCommand(b.session, RemoteCommand::Relay1), Outcome::Done);
-    QFile f(b.log.fileOf(4321));
+    QFile f(b.file());
     QVERIFY(f.open(QIODevice::Append));
     f.write("{\"time\":\"2011-05-20 10:00:00.000\",\"us");
     f.close();
-    const ChangeLogReading reading = readChangeLog(b.log.fileOf(4321));
+    const ChangeLogReading reading = readChangeLog(b.file());
     QCOMPARE(reading.records.size(), 2);
     QCOMPARE(reading.damaged, 1);
     // The next record starts a line of its own: the torn one does not take
     // it down with it.
     QCOMPARE(sendRemoteCommand(b.session, RemoteCommand::Relay2), Outcome::Done);
-    const ChangeLogReading after = readChangeLog(b.log.fileOf(4321));
+    const ChangeLogReading after = readChangeLog(b.file());
     QCOMPARE(after.records.size(), 3);
     QCOMPARE(after.damaged, 1);
     QCOMPARE(after.records.last().change.operation, QStringLiteral("Команда реле 2"));
@@ -227,6 +228,71 @@ class TestChangeLog : public QObject {
     QCOMPARE(filterRecords(all, QStringLiteral("4321")).size(), 2);
     QCOMPARE(filterRecords(all, QString()).size(), 2);
     QCOMPARE(filterRecords(all, QStringLiteral("нет такого")).size(), 0);
+  }
+
+  // Devices of two kinds with one factory number keep their own logs: a
+  // file per name and number. The records of the log of an older version
+  // (by number alone, every name in it) show for the device they name.
+  void devicesOfTwoKindsWithOneNumberKeepTheirOwnLogs() {
+    Bench b;
+    const QString own = b.session.vmk.Name;
+    const QString other = QStringLiteral("ВМК-02/01 ");
+    QVERIFY(!own.isEmpty() && own.trimmed() != other.trimmed());
+    const auto record = [](const QString& device, const char* operation, QTime at) {
+      ChangeRecord r;
+      r.time = QDateTime(QDate(2011, 5, 20), at);
+      r.user = QStringLiteral("u");
+      r.device = device;
+      r.serial = 4321;
+      r.change.operation = QString::fromUtf8(operation);
+      return r;
+    };
+    {
+      QVERIFY(QDir().mkpath(b.log.folder()));
+      QFile old(b.log.oldFileOf(4321));
+      QVERIFY(old.open(QIODevice::WriteOnly));
+      for (const ChangeRecord& r : {record(own, "старая своя", QTime(8, 0)), record(other, "старая чужая", QTime(8, 30))})
+        old.write(QJsonDocument(toJson(r)).toJson(QJsonDocument::Compact) + '\n');
+    }
+    QCOMPARE(sendRemoteCommand(b.session, RemoteCommand::Acknowledge), Outcome::Done);
+    QVERIFY(b.log.append(record(other, "новая чужая", QTime(11, 0))));
+
+    QVERIFY2(b.file().endsWith(QStringLiteral("/ВМК-01.01_4321.jsonl")), qPrintable(b.file()));
+    QVERIFY2(b.log.fileOf(other, 4321).endsWith(QStringLiteral("/ВМК-02_01_4321.jsonl")),
+             qPrintable(b.log.fileOf(other, 4321)));
+    const auto operations = [](const ChangeLogReading& reading) {
+      QStringList out;
+      for (const ChangeRecord& r : reading.records) out << r.change.operation;
+      return out;
+    };
+    QCOMPARE(operations(readDeviceLog(b.log, own, 4321)), (QStringList{"старая своя", "Квитирование"}));
+    QCOMPARE(operations(readDeviceLog(b.log, other, 4321)), (QStringList{"старая чужая", "новая чужая"}));
+    QCOMPARE(operations(readNumberLog(b.log, 4321)),
+             (QStringList{"старая своя", "старая чужая", "Квитирование", "новая чужая"}));
+
+    // vmkctl: the connected device's own, every name of a number, one name.
+    QString out;
+    ctl::CliStreams streams;
+    streams.out = [&out](const QString& t) { out += t + QLatin1Char('\n'); };
+    streams.err = [](const QString&) {};
+    ctl::CliSetup setup;
+    setup.linkFactory = b.linkFactory();
+    setup.programDir = b.dir.path() + QLatin1Char('/');
+    setup.clock = &b.clock;
+    setup.changeLogFolder = b.log.folder();
+    ctl::Cli cli(commandRegistry(), streams, setup);
+    const auto printed = [&](const QStringList& args) {
+      out.clear();
+      if (cli.run(args) != 0) return QStringList{QStringLiteral("failed")};
+      QStringList ops;
+      for (const QString& line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) ops << line.section(QLatin1Char('\t'), 5, 5);
+      return ops;
+    };
+    QCOMPARE(printed({"log"}), (QStringList{"старая своя", "Квитирование"}));
+    QCOMPARE(printed({"log", "--serial", "4321"}),
+             (QStringList{"старая своя", "старая чужая", "Квитирование", "новая чужая"}));
+    QCOMPARE(printed({"log", "--serial", "4321", "--name", other.trimmed()}),
+             (QStringList{"старая чужая", "новая чужая"}));
   }
 
   void vmkctlLogPrintsTheDevicesLog() {

@@ -2,7 +2,10 @@
 // does not fit leaves the view as it was, the cursors give the values and
 // the RMS of the samples under them, and the CSV of the samples between.
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QLabel>
+#include <QProcess>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -114,25 +117,42 @@ class TestOscWindow : public QObject {
     QCOMPARE(Cycles(rec, 20), 1.0);
   }
 
+  // The CSV of the samples between the cursors as Python's csv module
+  // reads it: every row has the header's fields, the header's labels are
+  // the channels' (one with a comma, one with quotes), the rows the samples.
   void csvHoldsTheSamplesBetweenTheCursors() {
-    Pair p;
+    Pair p(QByteArray(cfg()).replace("1,Start,", "1,Start \"K1\","));
     OscViewWindow w;
     w.setShowErrors(false);
-    w.open(p.cfgPath);
+    QCOMPARE(w.open(p.cfgPath), QString());
     w.setCursorTime(1, -2);
     w.setCursorTime(0, 1);
     const QString path = p.dir.filePath("between.csv");
     QVERIFY(w.saveCsv(path));
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
-    const QByteArray bytes = f.readAll();
-    QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
-    const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    QCOMPARE(lines.size(), 1 + 4);  // samples 98..101
-    QCOMPARE(lines[0], QStringLiteral("t, мс,\"IA, A\",Start,D2"));
+    QVERIFY(f.readAll().startsWith("\xEF\xBB\xBF"));
+
+    const char* script =
+        "import csv, json, sys\n"
+        "with open(sys.argv[1], newline='', encoding='utf-8-sig') as f:\n"
+        "    print(json.dumps(list(csv.reader(f)), ensure_ascii=False))\n";
+    QProcess py;
+    py.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), QString::fromLatin1(script), path});
+    QVERIFY(py.waitForFinished(30000));
+    QVERIFY2(py.exitCode() == 0, py.readAllStandardError().constData());
+    QList<QStringList> rows;
+    for (const QJsonValue& row : QJsonDocument::fromJson(py.readAllStandardOutput()).array()) {
+      QStringList cells;
+      for (const QJsonValue& c : row.toArray()) cells << c.toString();
+      rows << cells;
+    }
+    QCOMPARE(rows.size(), 1 + 4);  // samples 98..101
+    QCOMPARE(rows[0], (QStringList{"t, мс", "IA, A", "Start \"K1\"", "D2"}));
+    for (const QStringList& row : rows) QCOMPARE(row.size(), rows[0].size());
     const QVector<double>& ia = w.recording().values[0];
-    QCOMPARE(lines[1], QStringLiteral("-2.0000,%1,0,0").arg(QString::number(ia[98], 'g', 10)));
-    QCOMPARE(lines[4], QStringLiteral("1.0000,%1,1,1").arg(QString::number(ia[101], 'g', 10)));
+    QCOMPARE(rows[1], (QStringList{"-2.0000", QString::number(ia[98], 'g', 10), "0", "0"}));
+    QCOMPARE(rows[4], (QStringList{"1.0000", QString::number(ia[101], 'g', 10), "1", "1"}));
     QVERIFY(std::abs(ia[101] - sample(101)) < 1e-5);
   }
 

@@ -74,6 +74,8 @@ class TestDeviceReport : public QObject {
   void cancellingTheDialogReadsNothing();
   void theDeviceReportReadsItsFiveBlocksAndAsks();
   void everyParameterValue();
+  void thePasswordCellIsMaskedUnlessAsked_data();
+  void thePasswordCellIsMaskedUnlessAsked();
   void everySettingValueOfBothGroups();
   void theHeaderAndTheRecordsSetupFields();
   void yesOpensTheFileAndAnExistingOneIsReplaced();
@@ -172,7 +174,7 @@ void TestDeviceReport::everyParameterValue() {
   QCOMPARE(v["p1"], QStringLiteral("257"));
   QCOMPARE(v["p2"], interfaceLines(0x0004).join(QLatin1Char('\n')));
   QVERIFY(v["p2"].startsWith(QStringLiteral("Скорость 9600")));
-  QCOMPARE(v["p3"], QStringLiteral("1234"));
+  QCOMPARE(v["p3"], QStringLiteral("****"));  // unless asked for: thePasswordCellIsMaskedUnlessAsked
   QCOMPARE(v["p4"], QStringLiteral("2"));
   QCOMPARE(v["p5"], QStringLiteral("Динамическое измен."));
   QCOMPARE(v["p6"], QStringLiteral("600"));
@@ -214,6 +216,36 @@ void TestDeviceReport::everyParameterValue() {
   QCOMPARE(w["p5"], QStringLiteral("Статическое измен."));
   QCOMPARE(w["p5_0"], QStringLiteral("Работа МТЗ/ЗНЗ"));
   QCOMPARE(w["p4"], QStringLiteral("1"));
+}
+
+// The device password is masked in the report as in the window; the
+// device report's dialog (and only it) has the check box that asks for
+// its letters.
+void TestDeviceReport::thePasswordCellIsMaskedUnlessAsked_data() {
+  QTest::addColumn<int>("page");
+  QTest::addColumn<bool>("ticked");
+  QTest::addColumn<QString>("cell");
+  QTest::newRow("parameters, not ticked") << int(kPageParam) << false << "****";
+  QTest::newRow("settings, ticked") << int(kPageSettings) << true << "ЖA1z";
+}
+void TestDeviceReport::thePasswordCellIsMaskedUnlessAsked() {
+  QFETCH(int, page);
+  QFETCH(bool, ticked);
+  QFETCH(QString, cell);
+  ReportFixture f;
+  f.set(66, 0xC641);  // "ЖA" in Windows-1251
+  f.set(67, 0x317A);  // "1z"
+  f.prompts.answerSaveTicked(ticked);
+  f.prompts.answerSave(f.file);
+  f.print(page);
+  QCOMPARE(f.prompts.asked().first().checkBox, msg::reports::kWithPassword);
+  QCOMPARE(f.written()["p3"], cell);
+
+  f.prompts.forget();
+  f.prompts.answerSave(f.file);
+  f.print(kPageEvents);
+  QCOMPARE(f.prompts.asked().first().kind, QStringLiteral("save"));
+  QCOMPARE(f.prompts.asked().first().checkBox, QString());
 }
 
 void TestDeviceReport::everySettingValueOfBothGroups() {

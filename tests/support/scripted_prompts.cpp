@@ -27,8 +27,9 @@ std::optional<QString> ScriptedPrompts::openFile(const FileDialog& dialog) {
 }
 
 std::optional<QString> ScriptedPrompts::saveFile(const FileDialog& dialog) {
-  m_asked.append({QStringLiteral("save"), QString(), dialog.filter, BoxIcon::Confirm, {}});
+  m_asked.append({QStringLiteral("save"), QString(), dialog.filter, BoxIcon::Confirm, {}, dialog.checkBox});
   if (dialog.chosenFilter) *dialog.chosenFilter = m_saveFilter;
+  if (dialog.ticked) *dialog.ticked = m_saveTicked;
   return take(m_saves, std::optional<QString>());
 }
 

@@ -19,6 +19,7 @@ struct Asked {
   QString text;     // box text, prompt, filter or label
   BoxIcon icon = BoxIcon::Error;
   QList<Button> buttons;
+  QString checkBox{};  // a file dialog's check box text, if it had one
 };
 
 class ScriptedPrompts : public Prompts {
@@ -33,6 +34,9 @@ class ScriptedPrompts : public Prompts {
   void answerPort(bool accept) { m_ports.enqueue(accept); }
   // The filter choice the save dialogs report from now on (0 = the first).
   void answerSaveFilter(int index) { m_saveFilter = index; }
+  // Whether the save dialogs' check box is ticked from now on (a dialog
+  // without one is left alone; unticked at first).
+  void answerSaveTicked(bool ticked) { m_saveTicked = ticked; }
   void answerChangePassword(std::optional<PasswordChange> c) { m_changes.enqueue(std::move(c)); }
 
   Button box(const MessageBox& box) override;
@@ -64,6 +68,7 @@ class ScriptedPrompts : public Prompts {
   QQueue<std::optional<PasswordChange>> m_changes;
   int m_beeps = 0;
   int m_saveFilter = 0;
+  bool m_saveTicked = false;
 };
 
 }  // namespace vmk::test

@@ -55,8 +55,9 @@ class TestChangeLogCrash : public QObject {
     const QString file = dir.filePath("a.ust");
     QString info;
     QCOMPARE(run(on(sim, {"--json", "info"}), data, &info), 0);
-    const int serial =
-        QJsonDocument::fromJson(info.toUtf8()).object().value("device").toObject().value("factoryNumber").toInt(-1);
+    const QJsonObject device = QJsonDocument::fromJson(info.toUtf8()).object().value("device").toObject();
+    const int serial = device.value("factoryNumber").toInt(-1);
+    const QString name = device.value("name").toString();
     QCOMPARE(run(on(sim, {"params", "get", "-o", file}), data), 0);
 
     QProcess writer;
@@ -85,7 +86,8 @@ class TestChangeLogCrash : public QObject {
     QVERIFY(writer.waitForFinished());
     QVERIFY(lines >= 6);
     QVERIFY(serial >= 0);
-    QCOMPARE(QFileInfo(logFile).fileName(), QStringLiteral("%1.jsonl").arg(serial));
+    QCOMPARE(logFile, vmk::ChangeLog(folder).fileOf(name, serial));
+    QVERIFY2(QFileInfo(logFile).fileName().endsWith(QStringLiteral("_%1.jsonl").arg(serial)), qPrintable(logFile));
 
     // Every whole line is a record with every field.
     QFile f(logFile);
@@ -108,7 +110,7 @@ class TestChangeLogCrash : public QObject {
 
     // vmkctl reads it back too, and a next run appends after it.
     QString printed;
-    QCOMPARE(run(on(sim, {"log", "--serial", QFileInfo(logFile).baseName()}), data, &printed), 0);
+    QCOMPARE(run(on(sim, {"log", "--serial", QString::number(serial), "--name", name}), data, &printed), 0);
     QCOMPARE(int(printed.trimmed().split(QLatin1Char('\n')).size()), int(reading.records.size()));
   }
 };

@@ -1,7 +1,8 @@
 // vmkctl's "report" as a process against vmksim, the workbooks read by an
 // independent reader: openpyxl (Debian's /usr/bin/python3) reads each
 // report and its template. Every named cell holds the value vmkctl says it
-// wrote, as text or as the one integer; the cells with line feeds wrap; the
+// wrote, as text or as the one integer (the device password "****" unless
+// asked for); the cells with line feeds wrap; the
 // template's other cells, its styles, merged cells, column widths, print
 // titles and page setup are as they were.
 
@@ -42,19 +43,26 @@ class TestVmkctlReport : public QObject {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("templateName");
     QTest::addColumn<int>("named");  // named cells of the template
-    QTest::newRow("device") << "device" << "template.xlsx" << 6 + 9 + 8 + 12 + 5 + 6 + 2 + 16 + 48;
-    QTest::newRow("events") << "events" << "template1.xlsx" << 6 + 4 * 34;
-    QTest::newRow("stats") << "stats" << "template2.xlsx" << 6 + 2 * 22;
-    QTest::newRow("alarms") << "alarms" << "template3.xlsx" << 6 + 2 * 13;
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("password");  // the "Пароль" cell; empty: none
+    const int device = 6 + 9 + 8 + 12 + 5 + 6 + 2 + 16 + 48;
+    QTest::newRow("device") << "device" << "template.xlsx" << device << QStringList{} << "****";
+    QTest::newRow("device with password") << "device" << "template.xlsx" << device
+                                          << QStringList{"--with-password"} << "AAAA";
+    QTest::newRow("events") << "events" << "template1.xlsx" << 6 + 4 * 34 << QStringList{} << "";
+    QTest::newRow("stats") << "stats" << "template2.xlsx" << 6 + 2 * 22 << QStringList{} << "";
+    QTest::newRow("alarms") << "alarms" << "template3.xlsx" << 6 + 2 * 13 << QStringList{} << "";
   }
   void readByOpenpyxl() {
     QFETCH(QString, kind);
     QFETCH(QString, templateName);
     QFETCH(int, named);
+    QFETCH(QStringList, options);
+    QFETCH(QString, password);
     QVERIFY(m_ready);
     QTemporaryDir dir;
     const QString path = dir.filePath(kind + QStringLiteral(".xlsx"));
-    const Run r = vmkctl(m_sim, {"--json", "report", "-o", path, "--kind", kind});
+    const Run r = vmkctl(m_sim, QStringList{"--json", "report", "-o", path, "--kind", kind} + options);
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
     const QJsonObject written = QJsonDocument::fromJson(r.out.toUtf8()).object();
     QCOMPARE(written["file"].toString(), path);
@@ -69,6 +77,7 @@ class TestVmkctlReport : public QObject {
 
     static const QRegularExpression placeholder(QStringLiteral(R"(^\{\{([A-Za-z0-9_]+)\}\}$)"));
     int namedSeen = 0, wrapped = 0;
+    QString passwordCell;
     for (auto it = tcells.constBegin(); it != tcells.constEnd(); ++it) {
       const QJsonObject t = it.value().toObject();
       const QJsonObject c = rcells[it.key()].toObject();
@@ -79,6 +88,7 @@ class TestVmkctlReport : public QObject {
       }
       ++namedSeen;
       const QString name = m.captured(1);
+      if (name == QLatin1String("p3")) passwordCell = c["value"].toString();
       QVERIFY2(values.contains(name), qPrintable(name));
       const QJsonValue expected = values[name];
       if (expected.isDouble()) {
@@ -97,6 +107,8 @@ class TestVmkctlReport : public QObject {
     }
     QCOMPARE(namedSeen, named);
     QCOMPARE(values.size(), named);
+    // The device password only when asked for (vmksim's is AAAA).
+    QCOMPARE(passwordCell, password);
     // The interface lines, the signal lists of more than one name.
     if (kind == QLatin1String("device")) QVERIFY(wrapped >= 3 && values["p2"].toString().count(QLatin1Char('\n')) == 3);
     for (const char* key : {"sheets", "merged", "widths", "printTitles", "paper", "margins", "footer"})
