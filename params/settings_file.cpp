@@ -93,7 +93,8 @@ SettingsFileResult saveSettingsFile(const QString& path, const TextGrid& grid1,
   return {};
 }
 
-SettingsFileResult loadSettingsFile(const QString& path, TextGrid& grid1, TextGrid& grdSett) {
+SettingsFileResult loadSettingsFile(const QString& path, TextGrid& grid1, TextGrid& grdSett,
+                                    MarkLoaded mark) {
   const qsizetype dot = path.lastIndexOf(u'.');
   if (dot < 0 || path.mid(dot) != QLatin1String(".ust")) return refused({});
   QFile file(path);
@@ -114,10 +115,15 @@ SettingsFileResult loadSettingsFile(const QString& path, TextGrid& grid1, TextGr
   // An empty file, another program's file, random bytes: nothing to load,
   // and marking every row would send the grids' texts instead.
   if (result.entries.isEmpty()) return refused(kNoParameters.arg(path));
-  for (const FileEntry& e : result.entries)
-    (e.grid == 2 ? grdSett : grid1).setCell(grid::kValue, e.row, e.text);
-  markDataRows(grid1, ParamRows());
-  markDataRows(grdSett, SettingRows());
+  for (const FileEntry& e : result.entries) {
+    TextGrid& grid = e.grid == 2 ? grdSett : grid1;
+    grid.setCell(grid::kValue, e.row, e.text);
+    if (mark == MarkLoaded::FileRows) grid.setCell(grid::kMark, e.row, QStringLiteral("*"));
+  }
+  if (mark == MarkLoaded::AllDataRows) {
+    markDataRows(grid1, ParamRows());
+    markDataRows(grdSett, SettingRows());
+  }
   return result;
 }
 

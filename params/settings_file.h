@@ -44,13 +44,21 @@ struct SettingsFileResult {
 SettingsFileResult saveSettingsFile(const QString& path, const TextGrid& grid1,
                                     const TextGrid& grdSett);
 
+// Which rows loading marks "*": every data row of both grids (the window:
+// the next write sends the whole configuration, the rows the file lacks
+// with the texts they had), or only the rows the file holds (vmkctl: a key
+// the file lacks leaves the device's value alone, so a file of three keys
+// changes three settings).
+enum class MarkLoaded { AllDataRows, FileRows };
+
 // `ActOpenFile`: each key's text goes into its row (a missing key keeps the
-// row's text) and every data row of both grids is marked "*". The file is
+// row's text) and the rows are marked "*" as `mark` says. The file is
 // read as Windows-1251, or as UTF-8 when its bytes are valid UTF-8 and not
 // plain ASCII (a byte-order mark is skipped). A file in which no key of
 // either section is found is refused (InputRefused, with the message) and
 // no row changes. Loaded texts are not checked here; writing checks them.
-SettingsFileResult loadSettingsFile(const QString& path, TextGrid& grid1, TextGrid& grdSett);
+SettingsFileResult loadSettingsFile(const QString& path, TextGrid& grid1, TextGrid& grdSett,
+                                    MarkLoaded mark = MarkLoaded::AllDataRows);
 
 // The box after loading: every entry whose text is no value its row could
 // write ("«Время МТЗ-2» = «abc»: значение не является числом"), with the

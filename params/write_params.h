@@ -72,9 +72,12 @@ using RangeQuestion = std::function<bool(const QVector<RangeViolation>&)>;
 //    opened (InputRefused; the refused rows say why). A row that stands for
 //    no value (RowWrite::Kept) is passed over, not refused.
 // 3. The words of every other row are checked against the engineering
-//    ranges. When some lie outside, `askOutOfRange` is asked with them;
-//    unless it answers true (no question: false), nothing is sent and the
-//    port is not opened (Cancelled, with `outOfRange`).
+//    ranges. The registers of the rows outside are read once: a row whose
+//    words the device holds now is its own value and passes. When others
+//    lie outside, `askOutOfRange` is asked with them (the port closed);
+//    unless it answers true (no question: false), nothing is written
+//    (Cancelled, with `outOfRange`). A port failure while reading them ends
+//    the action (PortFailure) with nothing written.
 // 4. One register write per word at the session's device address (a
 //    two-register row: the register, then register + 1), each read back at
 //    once and compared with the word sent. A row loses its mark only when

@@ -80,8 +80,10 @@ QVector<RangeEntry> makeTable() {
       parameter({reg::kCtSecondary}, QStringLiteral("Вторичный ток ТТ, A"), number(1, 5, kAmp)),
       parameter({reg::kEarthCtPrimary}, QStringLiteral("Первичный ток ТТ ЗНЗ, A"),
                 number(1, 10000, kAmp)),
+      // Earth-fault transformers are not only x/1 and x/5: 75/10 and 75/25
+      // are in service.
       parameter({reg::kEarthCtSecondary}, QStringLiteral("Вторичный ток ТТ ЗНЗ, A"),
-                number(1, 5, kAmp)),
+                number(1, 100, kAmp)),
       parameter(run(reg::kIndicators, lastIndicator, 2), QStringLiteral("Индикатор 1 … 8"),
                 bitSet(22, kIndicators)),
       parameter(run(reg::kRelayConfig, lastRelay, 2), QStringLiteral("Выходное реле 1 … 5"),
@@ -102,7 +104,8 @@ QVector<RangeEntry> makeTable() {
       setting({1}, QStringLiteral("Блокировки"), bitSet(5, kBlockings)),
       setting({33}, QStringLiteral("Ускорение МТЗ"), bitSet(3, kAccelerations)),
       setting({8}, QStringLiteral("Время ввода ускорения МТЗ, с"), decimal(10, 0, 600, kSec)),
-      setting({5, 12, 18}, QStringLiteral("Ток МТЗ-1 … МТЗ-3"), decimal(100, 5, 4000, kIn)),
+      // 0 is a stage switched off: a device holds its unused stages so.
+      setting({5, 12, 18}, QStringLiteral("Ток МТЗ-1 … МТЗ-3"), decimal(100, 0, 4000, kIn)),
       setting({6, 13, 19}, QStringLiteral("Время МТЗ-1 … МТЗ-3, с"),
               decimal(100, 0, 10000, kSec)),
       setting({7, 14, 21}, QStringLiteral("Время ускорения МТЗ-1 … МТЗ-3, с"),
@@ -110,16 +113,16 @@ QVector<RangeEntry> makeTable() {
       setting({20}, QStringLiteral("Тип характеристики"), choice(6, kCharacteristics)),
       setting({25}, QStringLiteral("Ток ЗНЗ"),
               [] {
-                ValueRange r = decimal(1000, 5, 2000, kIn);
+                ValueRange r = decimal(1000, 0, 2000, kIn);
                 r.earthCurrent = true;
                 return r;
               }()),
       setting({26}, QStringLiteral("Время ЗНЗ, с"), decimal(100, 0, 10000, kSec)),
-      setting({35}, QStringLiteral("Ток УРОВ"), decimal(100, 5, 200, kIn)),
-      setting({34}, QStringLiteral("Время УРОВ, с"), decimal(10, 1, 100, kSec)),
-      setting({29, 31}, QStringLiteral("Время АПВ 1й / 2й ступени, с"), decimal(10, 1, 600, kSec)),
+      setting({35}, QStringLiteral("Ток УРОВ"), decimal(100, 0, 200, kIn)),
+      setting({34}, QStringLiteral("Время УРОВ, с"), decimal(10, 0, 100, kSec)),
+      setting({29, 31}, QStringLiteral("Время АПВ 1й / 2й ступени, с"), decimal(10, 0, 600, kSec)),
       setting({30, 32}, QStringLiteral("Время готовности АПВ 1й / 2й ступени, с"),
-              decimal(10, 10, 3000, kSec)),
+              decimal(10, 0, 3000, kSec)),
       setting({28}, QStringLiteral("Время подготовки АПВ, с"), decimal(10, 0, 600, kSec)),
       setting({36}, QStringLiteral("Блокировка АПВ по току"),
               bitSet(1, kNoList, {QStringLiteral("Блокировка АПВ по току")})),

@@ -47,7 +47,8 @@ const QString kSetHelp = QStringLiteral(
     "Loads the settings file into both grids (the settings go to the chosen group\n"
     "whatever group they were saved from), connects, checks every row before\n"
     "anything is sent, asks the device password (--password), writes every row\n"
-    "and reads every register back. It prints each written register that holds\n"
+    "the file holds (a key it lacks leaves the device's value as it is) and\n"
+    "reads every register back. It prints each written register that holds\n"
     "the value sent (written), the rows left unanswered (unanswered, exit code 1),\n"
     "the rows whose read-back differs (not-held, with what was read; exit code 1)\n"
     "and the rows that stand for no value and keep the\n"
@@ -55,7 +56,8 @@ const QString kSetHelp = QStringLiteral(
     "with neither of its letters). A file without any parameter or setting, or a\n"
     "row that does not convert or does not fit its register, is refused with exit\n"
     "code 3 and nothing is written. So are values outside the value editor's\n"
-    "ranges (listed with their ranges), unless --allow-out-of-range is given. A\n"
+    "ranges (listed with their ranges), unless --allow-out-of-range is given;\n"
+    "a value the device holds now is its own and is never refused as such. A\n"
     "file whose device address differs from the device's own is refused too,\n"
     "unless --allow-address-change is given: the device then takes the file's\n"
     "address, so on a bus make sure no other device has it.\n");
@@ -163,9 +165,11 @@ Outcome paramsSet(CliCall& call) {
     return Outcome::InputRefused;
   }
 
-  // The file first: one that cannot be used sends nothing at all.
+  // The file first: one that cannot be used sends nothing at all. Only the
+  // rows it holds are written; a key it lacks leaves the device's value.
   CliGrids grids(group);
-  const SettingsFileResult loaded = loadSettingsFile(file, grids.Grid1, grids.grdSett);
+  const SettingsFileResult loaded =
+      loadSettingsFile(file, grids.Grid1, grids.grdSett, MarkLoaded::FileRows);
   if (!loaded.ok()) {
     call.prompts.error(loaded.message);
     return loaded.outcome;

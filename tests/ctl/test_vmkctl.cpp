@@ -252,6 +252,56 @@ class TestVmkctl : public QObject {
     QVERIFY(after.out.contains(QStringLiteral("Время МТЗ-1, с\t600.000")));
   }
 
+  void aDevicesOwnSettingsPassAsTheyAre_data() {
+    QTest::addColumn<int>("earthSecondary");
+    QTest::newRow("earth transformer 75/10") << 10;
+    QTest::newRow("earth transformer 75/25") << 25;
+  }
+  void aDevicesOwnSettingsPassAsTheyAre() {
+    // A relay with switched-off stages (current and time 0) and a stage
+    // time beyond our ranges: its own settings copied into itself pass,
+    // with no question and no option.
+    QFETCH(int, earthSecondary);
+    SimProcess sim;
+    QVERIFY(sim.start({}));
+    QList<QPair<int, int>> held{{82, 75}, {83, earthSecondary}, {256 + 6, 60000}};
+    for (int offset : {12, 13, 18, 19, 25, 26, 29, 30, 31, 32, 34, 35}) held.append({256 + offset, 0});
+    for (const auto& [reg, value] : held) QVERIFY(pokeRegister(sim, 1, reg, value));
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("own.ust"));
+    QCOMPARE(vmkctl(on(sim, {QStringLiteral("params"), QStringLiteral("get"), QStringLiteral("-o"), file})).exitCode, 0);
+    const Run set = vmkctl(on(sim, {QStringLiteral("params"), QStringLiteral("set"), file, QStringLiteral("--password"),
+                                    QStringLiteral("AAAA")}));
+    QVERIFY2(set.exitCode == 0, qPrintable(set.err.right(2000)));
+    QVERIFY2(!set.err.contains(QStringLiteral("диапазона")), qPrintable(set.err.right(2000)));
+    QVERIFY(set.out.contains(QStringLiteral("written\t83\tВторичный ток ТТ ЗНЗ, A\t%1").arg(earthSecondary)));
+    QVERIFY(set.out.contains(QStringLiteral("written\t262\tВремя МТЗ-1, с\t600.000")));
+  }
+
+  void aFileOfSomeKeysWritesThoseRowsOnly() {
+    // A key the file does not hold leaves the device's value as it is.
+    SimProcess sim;
+    QVERIFY(sim.start({}));
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("one.ust"));
+    QVERIFY(writeBytes(file, QStringEncoder("windows-1251")(QStringLiteral("[Уставки]\r\nВремя МТЗ-1=0,40\r\n"))));
+    const Run set = vmkctl(on(sim, {QStringLiteral("params"), QStringLiteral("set"), file, QStringLiteral("--password"),
+                                    QStringLiteral("AAAA")}));
+    QVERIFY2(set.exitCode == 0, qPrintable(set.err.right(2000)));
+    QCOMPARE(set.out.trimmed(), QStringLiteral("written\t262\tВремя МТЗ-1, с\t0,40"));
+    QCOMPARE(writeFrames(set).size(), 1);
+    QVERIFY(writeFrames(set).first().startsWith(QStringLiteral("01 06 01 06 00 28")));
+    // Its read-back, and no other read of a parameter or setting register.
+    static const QRegularExpression reads(QStringLiteral("-> 01 03 (\\S\\S \\S\\S) "));
+    QStringList read;
+    for (auto it = reads.globalMatch(set.err); it.hasNext();) read << it.next().captured(1);
+    QCOMPARE(read.count(QStringLiteral("01 06")), 1);
+    for (QString r : read) {
+      const int reg = r.remove(u' ').toInt(nullptr, 16);
+      QVERIFY2(reg == 262 || reg < 64 || reg == 64 || reg > 600, qPrintable(r));
+    }
+  }
+
   void filesFromOtherEditors_data() {
     QTest::addColumn<QString>("form");
     QTest::newRow("empty file") << "empty";

@@ -83,6 +83,8 @@ class TestParamResults : public QObject {
   void rangesAreCheckedOnTheWordsSent();
   void valuesOutsideTheirRangesAreAskedAbout_data();
   void valuesOutsideTheirRangesAreAskedAbout();
+  void aDevicesOwnValueIsNeverAsked_data();
+  void aDevicesOwnValueIsNeverAsked();
 };
 
 void TestParamResults::readGivesEveryDataRow_data() {
@@ -355,17 +357,23 @@ void TestParamResults::rangesAreCheckedOnTheWordsSent_data() {
   QTest::newRow("МТЗ-1 time 600 s") << 2 << 8 << "600.00" << time;
   QTest::newRow("МТЗ-1 time 100.00 s") << 2 << 8 << "100.00" << "";
   QTest::newRow("МТЗ-1 time 100.01 s") << 2 << 8 << "100.01" << time;
-  QTest::newRow("МТЗ-1 current 0.04") << 2 << 7 << "0.04" << "от 0.05 до 40.00 In";
-  QTest::newRow("МТЗ-1 current 0.05") << 2 << 7 << "0.05" << "";
-  QTest::newRow("earth current 0.004") << 2 << 20 << "0.004" << "от 0.005 до 2.000 In";
+  // A stage switched off holds 0 as its current and time.
+  QTest::newRow("МТЗ-1 current 0 (off)") << 2 << 7 << "0.00" << "";
+  QTest::newRow("МТЗ-1 current 40.01") << 2 << 7 << "40.01" << "от 0.00 до 40.00 In";
+  QTest::newRow("earth current 0 (off)") << 2 << 20 << "0.000" << "";
+  QTest::newRow("earth current 2.001") << 2 << 20 << "2.001" << "от 0.000 до 2.000 In";
   QTest::newRow("acceleration brought in 60.1 s") << 2 << 5 << "60.1" << "от 0.0 до 60.0 с";
   QTest::newRow("acceleration bits 8") << 2 << 4 << "8" << "от 0 до 7";
   QTest::newRow("acceleration bits 7") << 2 << 4 << "7" << "";
-  QTest::newRow("АПВ ready 0.5 s") << 2 << 27 << "0.5" << "от 1.0 до 300.0 с";
+  QTest::newRow("АПВ ready 0 s (off)") << 2 << 27 << "0.0" << "";
+  QTest::newRow("АПВ ready 300.1 s") << 2 << 27 << "300.1" << "от 0.0 до 300.0 с";
   QTest::newRow("input delay 10005 ms: 10000 sent") << 1 << 25 << "10005" << "";
   QTest::newRow("input delay 10010 ms") << 1 << 25 << "10010" << "от 0 до 10000 мс";
   QTest::newRow("address 40") << 1 << 1 << "40" << "от 1 до 32";
   QTest::newRow("CT secondary 6 A") << 1 << 6 << "6" << "от 1 до 5 А";
+  // Earth-fault transformers of 75/10 and 75/25 are in service.
+  QTest::newRow("earth CT secondary 25 A") << 1 << 8 << "25" << "";
+  QTest::newRow("earth CT secondary 101 A") << 1 << 8 << "101" << "от 1 до 100 А";
   QTest::newRow("pre-trigger 0.00 s") << 1 << 44 << "0.00" << "от 0.1 до 5.0 с";
   QTest::newRow("indicator, all 22 bits") << 1 << 10 << "1111111111111111111111" << "";
   QTest::newRow("active group 2") << 1 << 3 << "2" << "";
@@ -431,11 +439,46 @@ void TestParamResults::valuesOutsideTheirRangesAreAskedAbout() {
     return;
   }
   QCOMPARE(r.outcome, Outcome::Cancelled);
-  QVERIFY(f.requests().isEmpty());
-  QCOMPARE(f.opens(), opens);
+  // The register was read to see whether the value is the device's own;
+  // nothing was written.
+  QCOMPARE(f.registerRequests(), (QList<test::Request>{{3, 262, 1}}));
+  QCOMPARE(f.opens(), opens + 1);
   QCOMPARE(f.ws.grdSett.cell(grid::kMark, 8), QStringLiteral("*"));
   QCOMPARE(f.ws.grdSett.cell(grid::kMark, 17), QStringLiteral("*"));  // nothing passed over
   QCOMPARE(findWrite(r, 1, 5)->state, RowWrite::NotSent);
+}
+
+void TestParamResults::aDevicesOwnValueIsNeverAsked_data() {
+  QTest::addColumn<int>("held");  // what register 262 holds before the write
+  QTest::addColumn<bool>("asked");
+  QTest::newRow("the device holds 600 s") << 60000 << false;
+  QTest::newRow("the device holds 500 s") << 50000 << true;
+}
+
+void TestParamResults::aDevicesOwnValueIsNeverAsked() {
+  // A copy of a relay's settings into itself must pass as it is, even with
+  // values our ranges do not take.
+  QFETCH(int, held);
+  QFETCH(bool, asked);
+  test::ParamFixture f;
+  test::loadSample(f.dev);
+  QVERIFY(read(f).ok());
+  f.dev.setRegister(262, std::uint16_t(held));
+  mark(f.ws.grdSett, 8, QStringLiteral("600.00"));
+  f.forgetRequests();
+  bool question = false;
+  const ParamWriteResult r = write(f, Result<QString>::done(QStringLiteral("ABCD")),
+                                   [&question](const QVector<RangeViolation>&) {
+                                     question = true;
+                                     return false;
+                                   });
+  QCOMPARE(question, asked);
+  QCOMPARE(r.outOfRange.isEmpty(), !asked);
+  QCOMPARE(r.outcome, asked ? Outcome::Cancelled : Outcome::Done);
+  const QList<test::Request> sent = f.registerRequests();
+  QCOMPARE(sent.first(), (test::Request{3, 262, 1}));  // read once, before anything is written
+  QCOMPARE(sent.count(test::Request{3, 262, 1}), asked ? 1 : 2);  // and read back after the write
+  QCOMPARE(f.dev.registerValue(262), held);
 }
 
 QTEST_GUILESS_MAIN(TestParamResults)

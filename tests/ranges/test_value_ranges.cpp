@@ -145,7 +145,7 @@ void TestValueRanges::registersHaveTheirRanges_data() {
   QTest::newRow("group 2 МТЗ-1 time") << 512 + 6 << true << decimal << 0ll << 10000ll << "с";
   QTest::newRow("group 2 acceleration") << 512 + 33 << true << bits << 0ll << 7ll << "";
   QTest::newRow("group 2 characteristic") << 512 + 20 << true << choice << 0ll << 5ll << "";
-  QTest::newRow("earth-fault current") << 256 + 25 << true << decimal << 5ll << 2000ll << "In";
+  QTest::newRow("earth-fault current, 0 = off") << 256 + 25 << true << decimal << 0ll << 2000ll << "In";
   QTest::newRow("offset without a row") << 256 + 2 << false << 0 << 0ll << 0ll << "";
   QTest::newRow("beyond group 1") << 256 + 38 << false << 0 << 0ll << 0ll << "";
   QTest::newRow("statistics") << 150 << false << 0 << 0ll << 0ll << "";
@@ -174,7 +174,7 @@ void TestValueRanges::rangesReadInTheLocale() {
   const QLocale russian(QLocale::Russian, QLocale::Russia);
   QCOMPARE(time->text(QLocale::c()), QStringLiteral("от 0.00 до 100.00 с"));
   QCOMPARE(time->text(russian), QStringLiteral("от 0,00 до 100,00 с"));
-  QCOMPARE(earth->text(QLocale::c()), QStringLiteral("от 0.005 до 2.000 In"));
+  QCOMPARE(earth->text(QLocale::c()), QStringLiteral("от 0.000 до 2.000 In"));
   QCOMPARE(address->text(russian), QStringLiteral("от 1 до 32"));
   QCOMPARE(time->valueText(-5, QLocale::c()), QStringLiteral("-0.05"));
   QCOMPARE(ranges::rangeOf(140)->decimals(), 1);
