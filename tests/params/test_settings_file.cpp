@@ -6,6 +6,7 @@
 #include "extlib/charset.h"
 #include "params/catalogue.h"
 #include "params/settings_file.h"
+#include "shell/page_rules.h"
 #include "shell/params_commands.h"
 #include "tests/params/param_sample.h"
 
@@ -84,6 +85,7 @@ class TestSettingsFile : public QObject {
   void filesFromOtherEditors_data();
   void filesFromOtherEditors();
   void windows1251TextIsNeverTakenForUtf8();
+  void theCloseQuestionFollowsEditsNotWritten();
 
  private:
   QTemporaryDir m_dir;
@@ -465,6 +467,30 @@ void TestSettingsFile::windows1251TextIsNeverTakenForUtf8() {
   FillUstList(sett, 1);
   QVERIFY(loadSettingsFile(path, grid1, sett).ok());
   QCOMPARE(sett.cell(grid::kValue, 17), QStringLiteral("РЁ"));
+}
+
+void TestSettingsFile::theCloseQuestionFollowsEditsNotWritten() {
+  // The question is about edits not yet written to the device: saving
+  // them into a file leaves it, loading a file (whose texts the file still
+  // holds) does not raise it.
+  test::ParamFixture b;
+  test::loadSample(b.dev);
+  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  const QString path = m_dir.filePath(QStringLiteral("edited.ust"));
+  Grid1DblClick(b.ws, 1, 4);  // a toggle row: edited without the editor
+  b.prompts.answerSave(path);
+  QVERIFY(ActSaveFileExecute(b.ws));
+  b.prompts.answerBox(Button::No);
+  QVERIFY(!FormCloseQuery(b.ws));
+  QCOMPARE(b.prompts.boxTexts().size(), 1);
+
+  test::ParamFixture fresh;
+  test::loadSample(fresh.dev);
+  QVERIFY(ActGetParSetExecute(fresh.ws, QLocale::c()));
+  fresh.prompts.answerOpen(path);
+  QVERIFY(ActOpenFileExecute(fresh.ws));
+  QVERIFY(FormCloseQuery(fresh.ws));
+  QVERIFY(fresh.prompts.boxTexts().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFile)
