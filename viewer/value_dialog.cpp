@@ -60,6 +60,8 @@ ValueDialog::ValueDialog(const EditorSpec& spec, const QString& caption, std::in
     : QDialog(parent), m_spec(spec), m_initial(value), m_earthCt(earthCtSecondary) {
   setWindowTitle(caption);
   setModal(true);
+  // Wide enough for a range and a note on a line or two.
+  setMinimumWidth(380);
   auto* layout = new QVBoxLayout(this);
   auto* title = new QLabel(caption, this);
   QFont bold = title->font();
