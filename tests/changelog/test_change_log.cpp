@@ -50,6 +50,15 @@ struct Bench : test::ParamFixture {
   QString file() const { return log.fileOf(session.vmk.Name, 4321); }
   QVector<ChangeRecord> records() { return readChangeLog(file()).records; }
   QString password() { return test::passwordOf(dev); }
+  // vmkctl in-process on this bench's bus, clock and log.
+  ctl::CliSetup cliSetup() {
+    ctl::CliSetup setup;
+    setup.linkFactory = linkFactory();
+    setup.programDir = dir.path() + QLatin1Char('/');
+    setup.clock = &clock;
+    setup.changeLogFolder = log.folder();
+    return setup;
+  }
 };
 
 }  // namespace
@@ -189,12 +198,7 @@ class TestChangeLog : public QObject {
     ctl::CliStreams streams;
     streams.out = [&out](const QString& t) { out += t + QLatin1Char('\n'); };
     streams.err = [&err](const QString& t) { err += t + QLatin1Char('\n'); };
-    ctl::CliSetup setup;
-    setup.linkFactory = b.linkFactory();
-    setup.programDir = b.dir.path() + QLatin1Char('/');
-    setup.clock = &b.clock;
-    setup.changeLogFolder = b.dir.filePath("changes");
-    ctl::Cli cli(commandRegistry(), streams, setup);
+    ctl::Cli cli(commandRegistry(), streams, b.cliSetup());
     QCOMPARE(cli.run({"command", "ack", "--password", b.password()}), 0);
     QVERIFY2(err.contains(QStringLiteral("Не удалось записать журнал изменений")), qPrintable(err));
   }
@@ -275,12 +279,7 @@ class TestChangeLog : public QObject {
     ctl::CliStreams streams;
     streams.out = [&out](const QString& t) { out += t + QLatin1Char('\n'); };
     streams.err = [](const QString&) {};
-    ctl::CliSetup setup;
-    setup.linkFactory = b.linkFactory();
-    setup.programDir = b.dir.path() + QLatin1Char('/');
-    setup.clock = &b.clock;
-    setup.changeLogFolder = b.log.folder();
-    ctl::Cli cli(commandRegistry(), streams, setup);
+    ctl::Cli cli(commandRegistry(), streams, b.cliSetup());
     const auto printed = [&](const QStringList& args) {
       out.clear();
       if (cli.run(args) != 0) return QStringList{QStringLiteral("failed")};
@@ -302,12 +301,7 @@ class TestChangeLog : public QObject {
     ctl::CliStreams streams;
     streams.out = [&out](const QString& t) { out += t + QLatin1Char('\n'); };
     streams.err = [&err](const QString& t) { err += t + QLatin1Char('\n'); };
-    ctl::CliSetup setup;
-    setup.linkFactory = b.linkFactory();
-    setup.programDir = b.dir.path() + QLatin1Char('/');
-    setup.clock = &b.clock;
-    setup.changeLogFolder = b.log.folder();
-    ctl::Cli cli(commandRegistry(), streams, setup);
+    ctl::Cli cli(commandRegistry(), streams, b.cliSetup());
     QCOMPARE(cli.run({"log", "--serial", "4321"}), 0);
     QCOMPARE(out.count(QLatin1Char('\n')), 1);
     QVERIFY2(out.contains(QStringLiteral("\t4321\t1\tКвитирование\t%1\t-\t")
