@@ -79,11 +79,11 @@ QVector<RangeViolation> outsideRanges(const QVector<PlannedRow>& planned, const 
 // Whether the device holds the words a row would write: then the value is
 // the device's own, whatever the ranges say. An address row shows the low
 // byte of its register only.
-bool deviceHolds(const RowWriteResult& r, const RegisterWords& held) {
-  const bool lowByte = RowsOf(r.row.grid)[r.row.row].kind == RowKind::LowByte;
-  for (int k = 0; k < r.row.words.size(); ++k) {
-    const std::uint16_t now = held.at(r.row.registers[k]);
-    if (lowByte ? (now & 0xFF) != (r.row.words[k] & 0xFF) : now != r.row.words[k]) return false;
+bool deviceHolds(const ParamRow& row, const RegisterWords& held) {
+  const bool lowByte = RowsOf(row.grid)[row.row].kind == RowKind::LowByte;
+  for (int k = 0; k < row.words.size(); ++k) {
+    const std::uint16_t now = held.at(row.registers[k]);
+    if (lowByte ? (now & 0xFF) != (row.words[k] & 0xFF) : now != row.words[k]) return false;
   }
   return true;
 }
@@ -91,19 +91,14 @@ bool deviceHolds(const RowWriteResult& r, const RegisterWords& held) {
 // The rows outside their ranges whose values the device does not hold now
 // (or whose registers it does not answer); each row's registers are read
 // once. Throws TransportError when the port fails.
-QVector<RangeViolation> notTheDevicesOwn(Session& session, const QVector<PlannedRow>& planned,
-                                         const QVector<RangeViolation>& outside) {
+QVector<RangeViolation> notTheDevicesOwn(Session& session, const QVector<RangeViolation>& outside) {
   PortBracket port(session);
   DeviceClient device(session);
   QVector<RangeViolation> asked;
   for (const RangeViolation& v : outside) {
     const Result<RegisterWords> held = device.readRegisters(
         std::uint16_t(v.row.registers.first()), std::uint16_t(v.row.registers.size()));
-    bool own = false;
-    for (const PlannedRow& p : planned)
-      if (held && p.result.row.grid == v.row.grid && p.result.row.row == v.row.row)
-        own = deviceHolds(p.result, held.value);
-    if (!own) asked.append(v);
+    if (!held || !deviceHolds(v.row, held.value)) asked.append(v);
   }
   return asked;
 }
@@ -147,7 +142,7 @@ ParamWriteResult writeParameters(Session& session, const Result<QString>& passwo
   // into itself must pass as it is.
   if (!outside.isEmpty()) {
     try {
-      outside = notTheDevicesOwn(session, planned, outside);
+      outside = notTheDevicesOwn(session, outside);
     } catch (const TransportError&) {
       return resultOf(Outcome::PortFailure, planned);
     }
