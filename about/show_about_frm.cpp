@@ -4,15 +4,15 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
-#include <QStringDecoder>
 #include <QVBoxLayout>
+
+#include "extlib/cp1251_table.h"
 
 namespace {
 
 QString fromWindows1251(const char* text) {
   if (!text) return {};
-  QStringDecoder decoder("windows-1251");
-  return decoder(QByteArray(text));
+  return vmk::cp1251::table::decode(QByteArrayView(text));
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <QTime>
 #include <cmath>
 
+#include "extlib/cp1251_table.h"
+
 namespace vmk::oscview {
 
 namespace {
@@ -29,8 +31,7 @@ QString decodeText(const QByteArray& bytes) {
   QStringDecoder utf8(QStringDecoder::Utf8);
   QString text = utf8(bytes);
   if (!utf8.hasError()) return text;
-  QStringDecoder cp1251("windows-1251");
-  return cp1251(bytes);
+  return cp1251::table::decode(bytes);
 }
 
 QStringList cfgLines(const QString& text) {

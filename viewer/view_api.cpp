@@ -1,12 +1,11 @@
 #include "viewer/view_api.h"
 
 #include <QApplication>
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <algorithm>
 #include <cstring>
 #include <utility>
 
+#include "extlib/cp1251_table.h"
 #include "viewer/editor_spec.h"
 #include "viewer/signal_names.h"
 #include "viewer/value_dialog.h"
@@ -19,8 +18,7 @@ vmk::view::EditorNote g_note;
 
 QString fromLengthPrefixed(const unsigned char* text) {
   if (!text) return {};
-  QStringDecoder decoder("windows-1251");
-  return decoder(QByteArray(reinterpret_cast<const char*>(text + 1), text[0]));
+  return vmk::cp1251::table::decode(QByteArrayView(text + 1, text[0]));
 }
 
 }  // namespace
@@ -49,8 +47,7 @@ std::int32_t SetValue() { return g_value; }
 
 void GetFuncAr(unsigned char* buffer, std::int32_t kind, std::int32_t index) {
   if (!buffer) return;
-  QStringEncoder encoder("windows-1251");
-  const QByteArray bytes = QByteArray(encoder(vmk::view::SignalName(kind, index))).left(255);
+  const QByteArray bytes = vmk::cp1251::table::encode(vmk::view::SignalName(kind, index)).left(255);
   buffer[0] = static_cast<unsigned char>(bytes.size());
   std::memcpy(buffer + 1, bytes.constData(), std::size_t(bytes.size()));
 }
