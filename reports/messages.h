@@ -27,4 +27,20 @@ inline const QString kTemplateDamaged =
 inline const QString kNoOutputName = QStringLiteral("Не задано имя файла отчёта");
 inline const QString kNotWritten = QStringLiteral("Не удаётся записать файл \"%1\": %2");
 
+// Why a workbook's zip container is refused or not written (the `why`
+// after kTemplateDamaged and the like).
+namespace zip {
+inline const QString kNotZip = QStringLiteral("это не архив zip");
+inline const QString kTooManyParts = QStringLiteral("слишком много частей");
+inline const QString kNamelessPart = QStringLiteral("часть без имени");
+inline const QString kNulInName = QStringLiteral("имя части содержит нулевой байт");
+inline const QString kPartUnreadable = QStringLiteral("часть %1 не читается");
+inline const QString kPartDamaged = QStringLiteral("часть %1 повреждена");
+inline const QString kTooLarge = QStringLiteral("части занимают больше %1 байт");
+inline const QString kDirectoryDamaged = QStringLiteral("оглавление архива повреждено");
+inline const QString kNotCreated = QStringLiteral("архив не создаётся");
+inline const QString kPartNotWritten = QStringLiteral("часть %1 не записывается");
+inline const QString kDirectoryNotWritten = QStringLiteral("оглавление архива не записывается");
+}  // namespace zip
+
 }  // namespace vmk::msg::reports

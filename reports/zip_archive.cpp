@@ -7,7 +7,11 @@
 #include <quazipnewinfo.h>
 #include <zlib.h>
 
+#include "reports/messages.h"
+
 namespace vmk::xlsx {
+
+using namespace msg::reports::zip;
 
 namespace {
 
@@ -23,31 +27,31 @@ std::optional<QList<ZipEntry>> readZip(const QByteArray& bytes, QString* why,
   QBuffer buffer(&copy);
   QuaZip zip(&buffer);
   if (!zip.open(QuaZip::mdUnzip)) {
-    say(why, QStringLiteral("это не архив zip"));
+    say(why, kNotZip);
     return std::nullopt;
   }
   QList<ZipEntry> entries;
   qint64 total = 0;
   for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
     if (entries.size() >= limits.maxEntries) {
-      say(why, QStringLiteral("слишком много частей"));
+      say(why, kTooManyParts);
       return std::nullopt;
     }
     const QString name = zip.getCurrentFileName();
     if (name.isEmpty()) {
-      say(why, QStringLiteral("часть без имени"));
+      say(why, kNamelessPart);
       return std::nullopt;
     }
     // The zip writer ends a name at its first NUL byte: such a part would
     // be written without its name.
     if (name.contains(QChar(0))) {
-      say(why, QStringLiteral("имя части содержит нулевой байт"));
+      say(why, kNulInName);
       return std::nullopt;
     }
     if (name.endsWith(QLatin1Char('/'))) continue;
     QuaZipFile file(&zip);
     if (!file.open(QIODevice::ReadOnly)) {
-      say(why, QStringLiteral("часть %1 не читается").arg(name));
+      say(why, kPartUnreadable.arg(name));
       return std::nullopt;
     }
     QByteArray data;
@@ -55,14 +59,14 @@ std::optional<QList<ZipEntry>> readZip(const QByteArray& bytes, QString* why,
     for (;;) {
       const qint64 n = file.read(chunk, sizeof chunk);
       if (n < 0) {
-        say(why, QStringLiteral("часть %1 повреждена").arg(name));
+        say(why, kPartDamaged.arg(name));
         return std::nullopt;
       }
       if (n == 0) break;
       total += n;
       // The size the directory states is not trusted: the count is.
       if (total > limits.maxUnpacked) {
-        say(why, QStringLiteral("части занимают больше %1 байт").arg(limits.maxUnpacked));
+        say(why, kTooLarge.arg(limits.maxUnpacked));
         return std::nullopt;
       }
       data.append(chunk, n);
@@ -70,13 +74,13 @@ std::optional<QList<ZipEntry>> readZip(const QByteArray& bytes, QString* why,
     file.close();
     // A wrong checksum shows when the entry is closed.
     if (file.getZipError() != UNZ_OK) {
-      say(why, QStringLiteral("часть %1 повреждена").arg(name));
+      say(why, kPartDamaged.arg(name));
       return std::nullopt;
     }
     entries.append({name, data});
   }
   if (zip.getZipError() != UNZ_OK) {
-    say(why, QStringLiteral("оглавление архива повреждено"));
+    say(why, kDirectoryDamaged);
     return std::nullopt;
   }
   zip.close();
@@ -93,13 +97,13 @@ std::optional<QByteArray> writeZip(const QList<ZipEntry>& entries, QString* why,
     // Local headers carry the sizes: the buffer can seek back to them.
     zip.setDataDescriptorWritingEnabled(false);
     if (!zip.open(QuaZip::mdCreate)) {
-      say(why, QStringLiteral("архив не создаётся"));
+      say(why, kNotCreated);
       return std::nullopt;
     }
     const QDateTime when = stamp.isValid() ? stamp : QDateTime::currentDateTime();
     for (const ZipEntry& e : entries) {
       if (e.name.isEmpty() || e.name.contains(QChar(0))) {
-        say(why, QStringLiteral("часть %1 не записывается").arg(e.name));
+        say(why, kPartNotWritten.arg(e.name));
         return std::nullopt;
       }
       QuaZipNewInfo info(e.name);
@@ -108,18 +112,18 @@ std::optional<QByteArray> writeZip(const QList<ZipEntry>& entries, QString* why,
       QuaZipFile file(&zip);
       if (!file.open(QIODevice::WriteOnly, info, nullptr, 0, Z_DEFLATED, Z_DEFAULT_COMPRESSION) ||
           file.write(e.data) != e.data.size()) {
-        say(why, QStringLiteral("часть %1 не записывается").arg(e.name));
+        say(why, kPartNotWritten.arg(e.name));
         return std::nullopt;
       }
       file.close();
       if (file.getZipError() != ZIP_OK) {
-        say(why, QStringLiteral("часть %1 не записывается").arg(e.name));
+        say(why, kPartNotWritten.arg(e.name));
         return std::nullopt;
       }
     }
     zip.close();
     if (zip.getZipError() != ZIP_OK) {
-      say(why, QStringLiteral("оглавление архива не записывается"));
+      say(why, kDirectoryNotWritten);
       return std::nullopt;
     }
   }

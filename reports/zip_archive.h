@@ -15,6 +15,7 @@ namespace vmk::xlsx {
 struct ZipEntry {
   QString name;  // "xl/worksheets/sheet1.xml"
   QByteArray data;
+  bool operator==(const ZipEntry&) const = default;
 };
 
 struct ZipLimits {
