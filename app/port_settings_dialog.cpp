@@ -4,9 +4,10 @@
 #include <algorithm>
 #include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QSerialPortInfo>
 #include <QSpinBox>
 #include <QVBoxLayout>
+
+#include "device/system_link.h"
 
 namespace vmk {
 
@@ -24,8 +25,7 @@ PortSettingsDialog::PortSettingsDialog(const PortSettings& settings, QWidget* pa
   m_port = new QComboBox(this);
   m_port->setObjectName(QStringLiteral("cbPort"));
   m_port->setEditable(true);
-  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-    m_port->addItem(info.portName());
+  m_port->addItems(systemPortNames());
   m_port->setCurrentText(settings.portName);
 
   m_baud = new QComboBox(this);

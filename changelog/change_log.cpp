@@ -5,18 +5,12 @@
 #include <QJsonDocument>
 #include <QStandardPaths>
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <functional>
 
 #include "changelog/messages.h"
+#include "changelog/system_calls.h"
 #include "device/session.h"
 #include "model/clock.h"
-
-#ifdef Q_OS_UNIX
-#include <pwd.h>
-#include <unistd.h>
-#endif
 
 namespace vmk {
 
@@ -27,10 +21,7 @@ const QString kTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
 QString systemUser() {
   QString user = qEnvironmentVariable("USER");
   if (user.isEmpty()) user = qEnvironmentVariable("USERNAME");
-#ifdef Q_OS_UNIX
-  if (user.isEmpty())
-    if (const passwd* pw = ::getpwuid(::getuid())) user = QString::fromLocal8Bit(pw->pw_name);
-#endif
+  if (user.isEmpty()) user = changelog::accountName();
   return user;
 }
 
@@ -195,9 +186,7 @@ bool ChangeLog::append(const ChangeRecord& r) {
     return fail(file.errorString());
   if (last != '\n') line.prepend('\n');
   if (file.write(line) != line.size() || !file.flush()) return fail(file.errorString());
-#ifdef Q_OS_UNIX
-  if (::fsync(file.handle()) != 0) return fail(QString::fromLocal8Bit(std::strerror(errno)));
-#endif
+  if (const std::optional<QString> error = changelog::syncToDisk(file)) return fail(*error);
   return true;
 }
 

@@ -1,37 +1,13 @@
 // vmkctl: the configurator's device operations from the command line.
 
 #include <QCoreApplication>
-#include <csignal>
 #include <cstdio>
-#include <unistd.h>
 
 #include "ctl/cli.h"
+#include "ctl/console.h"
 #include "shell/command_registry.h"
 
 namespace {
-
-vmk::JobControl* g_jobs = nullptr;
-
-// The first SIGINT asks the running job to stop at its next step (an
-// atomic store, safe here); the handler then resets itself, so that a
-// second SIGINT ends the program.
-extern "C" void onInterrupt(int) {
-  if (g_jobs) g_jobs->requestCancel();
-}
-
-void catchInterrupt(vmk::JobControl& jobs) {
-  g_jobs = &jobs;
-  struct sigaction action = {};
-  action.sa_handler = onInterrupt;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART | SA_RESETHAND;
-  sigaction(SIGINT, &action, nullptr);
-  // A parent may have left it blocked (the mask survives exec).
-  sigset_t interrupt;
-  sigemptyset(&interrupt);
-  sigaddset(&interrupt, SIGINT);
-  sigprocmask(SIG_UNBLOCK, &interrupt, nullptr);
-}
 
 void print(FILE* to, const QString& text) {
   if (text.isEmpty()) return;
@@ -46,10 +22,11 @@ int main(int argc, char** argv) {
   QStringList args = app.arguments();
   args.removeFirst();
 
+  vmk::ctl::prepareConsole();
   vmk::ctl::CliStreams streams;
   streams.out = [](const QString& text) { print(stdout, text); };
   streams.err = [](const QString& text) { print(stderr, text); };
-  if (isatty(fileno(stderr)))
+  if (vmk::ctl::isTerminal(stderr))
     streams.progress = [](const QString& text) {
       if (text.isEmpty()) {
         std::fputc('\n', stderr);
@@ -59,7 +36,7 @@ int main(int argc, char** argv) {
       std::fflush(stderr);
     };
   vmk::ctl::Cli cli(vmk::commandRegistry(), streams);
-  catchInterrupt(cli.jobs());
+  vmk::ctl::catchInterrupt(cli.jobs());
   const int code = cli.run(args);
   std::fflush(stdout);
   return code;

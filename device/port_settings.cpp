@@ -8,6 +8,8 @@
 
 namespace vmk {
 
+bool hardwareFlowOnLine(PortSettings::FlowControl flow) { return flow == PortSettings::FlowControl::Hardware; }
+
 namespace {
 
 const QString kSection = QStringLiteral("Port1");

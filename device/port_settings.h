@@ -27,6 +27,13 @@ struct PortSettings {
   bool operator==(const PortSettings&) const = default;
 };
 
+// The flow control the line runs with: RTS/CTS for "Hardware", none for
+// the others. XON/XOFF in the driver would swallow every 0x11 and 0x13
+// byte of the binary frames (register values, CRC bytes) and stop our
+// output on a 0x13 in a reply; the frames are never text, so the line
+// runs without it. The setting itself is kept as chosen in the ini files.
+bool hardwareFlowOnLine(PortSettings::FlowControl flow);
+
 // Loads section "Port1" of the ini file over `settings`; false when the file
 // cannot be read (settings unchanged).
 bool loadPortSettings(const QString& iniPath, PortSettings& settings);

@@ -6,13 +6,18 @@
 // packaging/). The ini files the program writes (Front.ini, Rear.ini) lie
 // there too when it is the executable's own, writable folder; an installed
 // copy keeps them in the per-user config folder, whoever runs it.
+//
+// On Windows the program folder is always the executable's (View.dll and
+// About.dll beside it); a copy under Program Files is an installed one and
+// keeps the user's files in the user's application-data folder
+// (program_dir_win.cpp).
 
 #include <QString>
 
 namespace vmk {
 
 // The program folder of an installed copy, relative to the install prefix:
-// "lib/x86_64-linux-gnu/vmkconf/" on Debian (ends in '/').
+// "lib/x86_64-linux-gnu/vmkconf/" on Debian (ends in '/'); empty on Windows.
 QString installedProgramDir();
 
 // The folder of the program's files for an executable in `exeDir`: `exeDir`
@@ -23,10 +28,12 @@ QString programDirFor(const QString& exeDir);
 // programDirFor the running executable.
 QString programDir();
 
-// True when `programDir` is the folder of an installed copy (…/installedProgramDir()).
+// True when `programDir` is the folder of an installed copy
+// (…/installedProgramDir(); on Windows under Program Files).
 bool isInstalledProgramDir(const QString& programDir);
 
-// The per-user folder of the ini files: ~/.config/vmkconf (not made here).
+// The per-user folder of the ini files: ~/.config/vmkconf, on Windows
+// %APPDATA%\vmkconf (not made here).
 QString userConfigDir();
 
 // The path of a file the program only reads (calibr.ini): for an installed

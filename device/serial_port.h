@@ -4,7 +4,6 @@
 // real port, a pseudo-terminal or the in-process simulated bus.
 
 #include <QObject>
-#include <QSerialPort>
 #include <functional>
 #include <memory>
 
@@ -13,18 +12,12 @@
 
 namespace vmk {
 
-// The QSerialPort flow control used on the line for a setting.
-QSerialPort::FlowControl qtFlowControl(PortSettings::FlowControl flow);
-// The link the port opens when no factory is set: QSerialPort with the
-// settings (a name with a '/' is a full path, e.g. a pseudo-terminal).
-std::unique_ptr<SerialLink> makeQSerialLink(const PortSettings& settings);
-
 class SerialPort : public QObject {
   Q_OBJECT
  public:
   using LinkFactory = std::function<std::unique_ptr<SerialLink>(const PortSettings&)>;
 
-  // Without a factory the port opens a QSerialPort.
+  // Without a factory the port opens the system's port (makeSystemLink).
   explicit SerialPort(LinkFactory factory = {}, QObject* parent = nullptr);
   ~SerialPort() override;
 

@@ -1,5 +1,6 @@
 #include "extlib/qserial_link.h"
 
+#include "extlib/serial_messages.h"
 #include "extlib/timing.h"
 #include "extlib/transport_error.h"
 
@@ -56,20 +57,20 @@ bool QSerialLink::isOpen() const { return m_port.isOpen(); }
 QString QSerialLink::errorString() const { return m_error.isEmpty() ? m_port.errorString() : m_error; }
 
 void QSerialLink::failIfGone() {
-  if (!m_port.isOpen()) throw TransportError(QStringLiteral("Порт %1 не открыт").arg(m_settings.portName));
+  if (!m_port.isOpen()) throw TransportError(msg::serial::kNotOpen.arg(m_settings.portName));
   if (m_gone)
-    throw TransportError(QStringLiteral("Порт %1 недоступен: %2").arg(m_settings.portName, m_port.errorString()));
+    throw TransportError(msg::serial::kGone.arg(m_settings.portName, m_port.errorString()));
 }
 
 void QSerialLink::write(const QByteArray& bytes) {
   failIfGone();
   if (m_port.write(bytes) != bytes.size())
-    throw TransportError(QStringLiteral("Ошибка записи в порт %1: %2").arg(m_settings.portName, m_port.errorString()));
+    throw TransportError(msg::serial::kWriteFailed.arg(m_settings.portName, m_port.errorString()));
   const int timeout = timing::writeTimeoutMs(int(bytes.size()));
   while (m_port.bytesToWrite() > 0) {
     if (!m_port.waitForBytesWritten(timeout)) {
       failIfGone();
-      throw TransportError(QStringLiteral("Ошибка записи в порт %1: %2").arg(m_settings.portName, m_port.errorString()));
+      throw TransportError(msg::serial::kWriteFailed.arg(m_settings.portName, m_port.errorString()));
     }
   }
 }

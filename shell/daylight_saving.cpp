@@ -3,6 +3,7 @@
 #include <array>
 
 #include "shell/app_info.h"
+#include "shell/winter_time_place.h"
 
 namespace vmk {
 
@@ -28,11 +29,10 @@ const QString kWinterTimeKey = QStringLiteral("WinterTime");
 
 }  // namespace
 
-WinterTimeSettings::WinterTimeSettings()
-    : m_settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Varnet")) {}
+WinterTimeSettings::WinterTimeSettings() : m_settings(openWinterTimeSettings()) {}
 
 std::optional<bool> WinterTimeSettings::read() {
-  const QVariant v = m_settings.value(kWinterTimeKey);
+  const QVariant v = m_settings->value(kWinterTimeKey);
   if (!v.isValid()) return std::nullopt;
   bool ok = false;
   const int n = v.toInt(&ok);
@@ -41,9 +41,9 @@ std::optional<bool> WinterTimeSettings::read() {
 }
 
 bool WinterTimeSettings::write(bool value) {
-  m_settings.setValue(kWinterTimeKey, value ? 1 : 0);
-  m_settings.sync();
-  return m_settings.status() == QSettings::NoError;
+  m_settings->setValue(kWinterTimeKey, value ? 1 : 0);
+  m_settings->sync();
+  return m_settings->status() == QSettings::NoError;
 }
 
 bool isWinterTime(const QDateTime& now) {

@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QSettings>
+#include <memory>
 #include <optional>
 
 #include "model/clock.h"
@@ -23,8 +24,8 @@ class BoolStore {
   virtual bool write(bool value) = 0;
 };
 
-// The real store: organisation "Varnet", value "WinterTime" (1 = winter),
-// in the system's native settings format.
+// The real store: value "WinterTime" (1 = winter) of organisation
+// "Varnet" in the system's native settings (shell/winter_time_place.h).
 class WinterTimeSettings : public BoolStore {
  public:
   WinterTimeSettings();
@@ -32,7 +33,7 @@ class WinterTimeSettings : public BoolStore {
   bool write(bool value) override;
 
  private:
-  QSettings m_settings;
+  std::unique_ptr<QSettings> m_settings;
 };
 
 // True unless `now` lies in one of the summer periods of the table (each

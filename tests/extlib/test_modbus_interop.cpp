@@ -5,6 +5,7 @@
 
 #include "extlib/modbus_library.h"
 #include "device/serial_port.h"
+#include "device/system_link.h"
 #include "extlib/transport_error.h"
 
 using namespace vmk;
@@ -28,7 +29,7 @@ class TestModbusInterop : public QObject {
     // get through.
     PortSettings settings;
     settings.portName = QString::fromLocal8Bit(line.mid(6).trimmed());
-    m_link = makeQSerialLink(settings);
+    m_link = makeSystemLink(settings);
     QVERIFY2(m_link->open(), qPrintable(m_link->errorString()));
   }
 
