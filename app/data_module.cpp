@@ -15,6 +15,7 @@
 #include "app/compare_window.h"
 #include "app/osc_view_binding.h"
 #include "app/param_bindings.h"
+#include "app/pictures.h"
 #include "app/qt_prompts.h"
 #include "app/traffic_window.h"
 #include "device/program_dir.h"
@@ -89,7 +90,7 @@ DataModule::DataModule(Options options, QObject* parent)
     connect(tag == 1 ? &m_ws->Grid1 : &m_ws->grdSett, &TextGrid::rowSelected, this,
             [this, tag](int row) { run(QStringLiteral("Grid1SelectCell"), Trigger{tag, row}); });
 
-  for (int i = 0; i <= 8; ++i) m_colorList << QIcon(QStringLiteral(":/icons/%1.svg").arg(i));
+  for (int i = 0; i <= 8; ++i) m_colorList << toolbarIcon(i);
 
   RefreshTimer.setObjectName(QStringLiteral("RefreshTimer"));
   RefreshTimer.stop();

@@ -5,9 +5,9 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QSvgRenderer>
-#include <QPainter>
 #include <QVBoxLayout>
+
+#include "app/pictures.h"
 
 namespace vmk {
 
@@ -18,13 +18,7 @@ TSplashFrm::TSplashFrm(int durationMs, QWidget* parent)
   m_picture = new QLabel(this);
   m_picture->setObjectName(QStringLiteral("Image1"));
   m_picture->setScaledContents(true);
-  QPixmap pixmap(size());
-  pixmap.fill(Qt::black);
-  {
-    QPainter painter(&pixmap);
-    QSvgRenderer(QStringLiteral(":/icons/splash.svg")).render(&painter);
-  }
-  m_picture->setPixmap(pixmap);
+  m_picture->setPixmap(splashPicture(size()));
   m_picture->installEventFilter(this);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);

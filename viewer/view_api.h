@@ -4,9 +4,11 @@
 // window handle; texts are length-prefixed Windows-1251: a length byte, then
 // up to 255 characters.
 
+#include <QtGlobal>
 #include <cstdint>
 
-#define VIEW_EXPORT __attribute__((visibility("default")))
+// Exported from the library (dllexport on Windows, default visibility elsewhere).
+#define VIEW_EXPORT Q_DECL_EXPORT
 
 extern "C" {
 

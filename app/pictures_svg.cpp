@@ -1,0 +1,18 @@
+#include "app/pictures.h"
+
+#include <QPainter>
+#include <QSvgRenderer>
+
+namespace vmk {
+
+QIcon toolbarIcon(int index) { return QIcon(QStringLiteral(":/icons/%1.svg").arg(index)); }
+
+QPixmap splashPicture(const QSize& size) {
+  QPixmap pixmap(size);
+  pixmap.fill(Qt::black);
+  QPainter painter(&pixmap);
+  QSvgRenderer(QStringLiteral(":/icons/splash.svg")).render(&painter);
+  return pixmap;
+}
+
+}  // namespace vmk
