@@ -167,22 +167,31 @@ void WinSerialLink::write(const QByteArray& bytes) {
 
 QByteArray WinSerialLink::read(int timeoutMs) {
   failIfGone();
-  // With bytes waiting, ReadFile returns them at once; without, it waits
-  // for the first one at most timeoutMs and returns what has come. A time
-  // of 0 only takes what is there.
-  const bool set = timeoutMs > 0 ? setTimeouts(MAXDWORD, MAXDWORD, DWORD(timeoutMs), m_timeouts[3])
-                                 : setTimeouts(MAXDWORD, 0, 0, m_timeouts[3]);
-  if (!set) {
-    m_error = lastError();
-    fail(m_error);
-  }
   QByteArray data(4096, Qt::Uninitialized);
+  qsizetype have = 0;
+  // The first byte within timeoutMs (one byte asked for, so that the read
+  // returns the moment it is in), then at once whatever came with it. A
+  // single read "for what is there, else wait" returns only at the time-out
+  // under Wine.
+  if (timeoutMs > 0) {
+    DWORD got = 0;
+    if (!setTimeouts(0, 0, DWORD(timeoutMs), m_timeouts[3]) || !::ReadFile(m_handle, data.data(), 1, &got, nullptr)) {
+      m_error = lastError();
+      fail(m_error);
+    }
+    if (got == 0) {
+      reportLineErrors();
+      return {};
+    }
+    have = 1;
+  }
   DWORD got = 0;
-  if (!::ReadFile(m_handle, data.data(), DWORD(data.size()), &got, nullptr)) {
+  if (!setTimeouts(MAXDWORD, 0, 0, m_timeouts[3]) ||
+      !::ReadFile(m_handle, data.data() + have, DWORD(data.size() - have), &got, nullptr)) {
     m_error = lastError();
     fail(m_error);
   }
-  data.resize(qsizetype(got));
+  data.resize(have + qsizetype(got));
   reportLineErrors();
   return data;
 }

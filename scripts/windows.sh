@@ -26,6 +26,14 @@ build=$top/build-win
 host_build=$top/build
 run_low=(nice -n 10)
 
+# A cross build against the toolchain: Qt's toolchain file (it makes the
+# cache's packages findable) over ours (the compilers).
+qt_toolchain=(
+  -DCMAKE_TOOLCHAIN_FILE="$prefix/lib/cmake/Qt6/qt.toolchain.cmake"
+  -DQT_CHAINLOAD_TOOLCHAIN_FILE="$toolchain_file"
+  -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+)
+
 say() { printf '== %s\n' "$*"; }
 elapsed() { local s=$1; printf '%dh %02dm %02ds' $((s / 3600)) $((s % 3600 / 60)) $((s % 60)); }
 
@@ -160,10 +168,8 @@ toolchain_qcustomplot() {
   # Debian's patches give the Qt 6 build and the CMake package files.
   (cd "$src" && apply_patches "$src/debian" "$(grep -v '^#' "$src/debian/patches/series")")
   rmdir "$work/qcustomplot-unpack"
-  cmake -G Ninja -S "$src" -B "$bld" -DCMAKE_TOOLCHAIN_FILE="$toolchain_file" \
-    -DCMAKE_BUILD_TYPE=Release -DUSE_QT_VERSION=6 -DCMAKE_PREFIX_PATH="$prefix" \
-    -DCMAKE_INSTALL_PREFIX="$prefix" -DQT_HOST_PATH=/usr \
-    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake >"$bld.configure.log"
+  cmake -G Ninja -S "$src" -B "$bld" "${qt_toolchain[@]}" \
+    -DCMAKE_BUILD_TYPE=Release -DUSE_QT_VERSION=6 -DCMAKE_INSTALL_PREFIX="$prefix" >"$bld.configure.log"
   "${run_low[@]}" ninja -C "$bld" -j "$jobs" install >"$bld.log"
   echo $(($(date +%s) - start)) >"$prefix/.seconds-qcustomplot"
   echo "$want" >"$stamp"
@@ -179,9 +185,91 @@ toolchain() {
   say "toolchain: ready in $(elapsed $(($(date +%s) - start))) (this run)"
 }
 
+# The native build: xlsxpack zips the report templates of the cross build;
+# vmksim and vmkctl are the other side of the tests under Wine.
+build_host() {
+  local launcher=()
+  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR=$top
+  [ -f "$host_build/build.ninja" ] ||
+    cmake -S "$top" -B "$host_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
+  "${run_low[@]}" cmake --build "$host_build" --parallel "$jobs" --target xlsxpack vmksim vmkctl
+}
+
+build() {
+  [ -f "$prefix/.stamp-qcustomplot" ] || { echo "No toolchain in $prefix: run $0 toolchain" >&2; exit 1; }
+  say "build: the native xlsxpack, vmksim and vmkctl ($host_build)"
+  build_host
+  say "build: the Windows programs ($build)"
+  local launcher=()
+  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR=$top
+  cmake -S "$top" -B "$build" -G Ninja "${qt_toolchain[@]}" -DCMAKE_BUILD_TYPE=Release \
+    -DVMK_HOST_XLSXPACK="$host_build/bin/xlsxpack" "${launcher[@]}" >/dev/null
+  "${run_low[@]}" cmake --build "$build" --parallel "$jobs"
+}
+
+# The DLLs `file` loads that come with the program: Qt's, QCustomPlot's and
+# the MinGW runtime's (the system's own are left to the system).
+dll_dirs=("$prefix/bin" "/usr/lib/gcc/x86_64-w64-mingw32/$(x86_64-w64-mingw32-gcc-posix -dumpversion)-posix"
+          /usr/x86_64-w64-mingw32/lib)
+copy_dlls() {
+  local dest=$1 file=$2 dll dir
+  for dll in $(x86_64-w64-mingw32-objdump -p "$file" | sed -n 's/^\s*DLL Name: //p'); do
+    [ -e "$dest/$dll" ] && continue
+    for dir in "${dll_dirs[@]}"; do
+      if [ -f "$dir/$dll" ]; then
+        cp "$dir/$dll" "$dest/$dll"
+        copy_dlls "$dest" "$dest/$dll"
+        break
+      fi
+    done
+  done
+}
+
+version() { sed -n 's/^project(vmkconf VERSION \([0-9.]*\).*/\1/p' "$top/CMakeLists.txt"; }
+
+package() {
+  local dist=$build/dist stage=$build/dist/vmkconf v
+  v=$(version)
+  say "package: the program folder ($stage)"
+  rm -rf "$dist"
+  mkdir -p "$stage"
+  cmake --install "$build" --prefix "$stage" >/dev/null
+  # Qt's plugins: the windows platform and the offscreen one (tests,
+  # screenshots), the native style.
+  mkdir -p "$stage/plugins/platforms" "$stage/plugins/styles" "$stage/translations"
+  cp "$prefix/plugins/platforms/qwindows.dll" "$prefix/plugins/platforms/qoffscreen.dll" "$stage/plugins/platforms/"
+  cp "$prefix/plugins/styles/"qwindowsvistastyle.dll "$stage/plugins/styles/"
+  local f
+  for f in "$stage"/*.exe "$stage"/*.dll "$stage"/plugins/*/*.dll; do copy_dlls "$stage" "$f"; done
+  # Qt's Russian texts (platform-independent: Debian's own file).
+  cp /usr/share/qt6/translations/qtbase_ru.qm "$stage/translations/"
+  printf '[Paths]\nPrefix=.\nPlugins=plugins\nTranslations=translations\n' >"$stage/qt.conf"
+
+  say "package: the zip ($dist/vmkconf-$v-win64.zip)"
+  (cd "$dist" && rm -f "vmkconf-$v-win64.zip" && zip -qr -X "vmkconf-$v-win64.zip" vmkconf)
+
+  say "package: the installer ($dist/vmkconf-$v-setup.exe)"
+  # The uninstaller removes these files, then the folders when empty.
+  (cd "$stage" && find . -type f | sort | sed 's|^\./||; s|/|\\|g; s|.*|  Delete "$INSTDIR\\&"|'
+   cd "$stage" && find . -mindepth 1 -type d | sort -r | sed 's|^\./||; s|/|\\|g; s|.*|  RMDir "$INSTDIR\\&"|') >"$dist/files.nsh"
+  makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$v" -DSTAGE="$stage" -DFILES="$dist/files.nsh" \
+    -DOUTFILE="$dist/vmkconf-$v-setup.exe" "$top/packaging/windows/vmkconf.nsi"
+  ls -l "$dist"/*.zip "$dist"/*.exe
+}
+
+run_tests() {
+  [ -f "$build/dist/vmkconf/vmkctl.exe" ] || { echo "No Windows programs: run $0 build and $0 package" >&2; exit 1; }
+  bash "$top/tests/windows/run.sh" "$build/dist" "$host_build"
+}
+
 case "$stage" in
   deps) deps ;;
   toolchain) deps && toolchain ;;
-  all) deps && toolchain ;;
+  build) deps && build ;;
+  package) package ;;
+  test) deps && run_tests ;;
+  all) deps && toolchain && build && package && run_tests ;;
   *) echo "usage: $0 [all|deps|toolchain|build|package|test]" >&2; exit 2 ;;
 esac
