@@ -1,5 +1,7 @@
 #include "ctl/help.h"
 
+#include "device/program_dir.h"
+#include "device/system_link.h"
 #include "shell/command_registry.h"
 
 namespace vmk::ctl {
@@ -13,11 +15,11 @@ const QString kHead = QStringLiteral(
     "              [--timeout T] [--json] [--trace] COMMAND ...\n"
     "\n"
     "Global options (before the command):\n"
-    "  --port NAME        serial port, e.g. /dev/ttyUSB0 or a pseudo-terminal path\n"
+    "  --port NAME        serial port, %1\n"
     "  --connector C      front (RS232, address 1) or rear (RS485, addresses 1..32);\n"
     "                     default front. The port settings come from Front.ini or\n"
     "                     Rear.ini beside the program (an installed copy: in\n"
-    "                     ~/.config/vmkconf), as in the window.\n"
+    "                     %2), as in the window.\n"
     "  --baud N           line rate, overriding the ini file\n"
     "  --address N        device address 1..32 (rear connector; default 1)\n"
     "  --timeout T        reply time-out 1..255, in units of 10 ms\n"
@@ -60,7 +62,7 @@ QString helpOf(const CliCommand& c) {
 }  // namespace
 
 QString generalHelp(const CommandRegistry& registry) {
-  QString text = kHead;
+  QString text = kHead.arg(portNameExample(), userConfigDirShown());
   for (const CliCommand& c : registry.cliCommands()) text += commandLine(c);
   return text + kTail;
 }

@@ -35,6 +35,8 @@ bool isInstalledProgramDir(const QString& programDir);
 // The per-user folder of the ini files: ~/.config/vmkconf, on Windows
 // %APPDATA%\vmkconf (not made here).
 QString userConfigDir();
+// The same as help texts name it: "~/.config/vmkconf", "%APPDATA%\vmkconf".
+QString userConfigDirShown();
 
 // The path of a file the program only reads (calibr.ini): for an installed
 // copy the user's own in userConfigDir() when there is one, else the one

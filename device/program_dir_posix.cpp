@@ -32,6 +32,8 @@ QString userConfigDir() {
   return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/vmkconf");
 }
 
+QString userConfigDirShown() { return QStringLiteral("~/.config/vmkconf"); }
+
 bool isInstalledProgramDir(const QString& programDir) {
   return withSlash(programDir).endsWith(installedTail());
 }

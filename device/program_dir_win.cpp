@@ -40,6 +40,8 @@ QString userConfigDir() {
   return base + QStringLiteral("/vmkconf");
 }
 
+QString userConfigDirShown() { return QStringLiteral("%APPDATA%\\vmkconf"); }
+
 // Installed: under the system's program folders (Program Files, and the
 // one of 32-bit programs), which users may not write to.
 bool isInstalledProgramDir(const QString& programDir) {

@@ -16,6 +16,10 @@ namespace vmk {
 // full path, e.g. a pseudo-terminal).
 std::unique_ptr<SerialLink> makeSystemLink(const PortSettings& settings);
 
+// How help texts give an example of a port: "e.g. /dev/ttyUSB0 or a
+// pseudo-terminal path", "e.g. COM1".
+QString portNameExample();
+
 // The serial ports the system knows (on Windows in the order "COM2" before
 // "COM10").
 QStringList systemPortNames();

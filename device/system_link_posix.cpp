@@ -36,6 +36,8 @@ std::unique_ptr<SerialLink> makeSystemLink(const PortSettings& settings) {
   return std::make_unique<QSerialLink>(toQt(settings));
 }
 
+QString portNameExample() { return QStringLiteral("e.g. /dev/ttyUSB0 or a pseudo-terminal path"); }
+
 QStringList systemPortNames() {
   QStringList names;
   for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) names << info.portName();

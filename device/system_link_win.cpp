@@ -37,6 +37,8 @@ std::unique_ptr<SerialLink> makeSystemLink(const PortSettings& settings) {
   return std::make_unique<WinSerialLink>(toWin(settings));
 }
 
+QString portNameExample() { return QStringLiteral("e.g. COM1"); }
+
 QStringList systemPortNames() {
   // The serial ports the drivers announce: the values of SERIALCOMM, each
   // a port name ("\Device\Serial0" = "COM1"). Its value names hold

@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <memory>
 
+#include "device/program_dir.h"
 #include "device/session.h"
 #include "model/message_log.h"
 #include "model/messages.h"
@@ -194,7 +195,7 @@ const QString kCalibrateHelp = QStringLiteral(
     "injected value) the coefficient R x K / value is computed and written when it\n"
     "is 1..254 (exit code 3 when it is not). With --auto the point is adjusted\n"
     "automatically against its reference (calibr.ini beside the program or, for an\n"
-    "installed copy, in ~/.config/vmkconf when there is one there; default\n"
+    "installed copy, in %1 when there is one there; default\n"
     "500, or R) until ten readings lie within its tolerance (exit code 1 after 50\n"
     "writes without). K is the factor of the window's \"Коэффициент\" (1..1000,\n"
     "default 205). Prints the lines of the service memo and of the window's log,\n"
@@ -210,7 +211,7 @@ void declareServiceCliCommands(CommandRegistry& registry) {
   registry.add(CliCommand{{QStringLiteral("calibrate")},
                           QStringLiteral("calibrate --point N [--auto] [--reference R] [--k K] --password P"),
                           QStringLiteral("calibrate one measuring point"),
-                          kCalibrateHelp, runCalibrate});
+                          kCalibrateHelp.arg(userConfigDirShown()), runCalibrate});
 }
 
 }  // namespace vmk
