@@ -164,5 +164,32 @@ if [ -n "$shots" ]; then
   check "screenshot of vmkosc.exe" test -s "$shots/windows-vmkosc.png"
 fi
 
+# The exchange figures: the identity reads (info) and the setup reads
+# (params get) at 9600 bit/s against a simulator that takes the wire's
+# time, Linux beside Wine, from the response times vmkctl --trace gives.
+start_sim "$work/paced" --addresses 1 --pace --baud 9600
+ln -sf "$(readlink -f "$work/paced")" "$WINEPREFIX/dosdevices/com6"
+figures() {  # figures LABEL RUNS COMMAND...
+  local label=$1 runs=$2 lin_sum="" win_sum="" i
+  shift 2
+  for i in $(seq "$runs"); do
+    lin --port "$work/paced" --baud 9600 --trace "$@" 2>&1 >/dev/null
+  done | awk -v baud=9600 -v turnaround=5 -v bits=10 -f "$here/exchange_figures.awk" >fig.lin
+  for i in $(seq "$runs"); do
+    "$wine" "$portable/vmkctl.exe" --port COM6 --baud 9600 --trace "$@" 2>&1 >/dev/null | tr -d '\r'
+  done | awk -v baud=9600 -v turnaround=5 -v bits=10 -f "$here/exchange_figures.awk" >fig.win
+  read -r n bytes lin_ms wire lin_ratio <fig.lin
+  read -r wn wbytes win_ms wwire win_ratio <fig.win
+  printf '%-22s %9s %7s %12s %18s %18s\n' "$label" "$n" "$bytes" "$wire" "$lin_ms ($lin_ratio)" \
+    "$win_ms ($win_ratio)"
+  [ "$n" = "$wn" ] && [ "$bytes" = "$wbytes" ]
+}
+echo
+echo "Exchange figures, 9600 bit/s, vmksim --pace (turnaround 5 ms); ratio = measured / (wire + turnaround):"
+printf '%-22s %9s %7s %12s %18s %18s\n' "" exchanges bytes "wire+turn ms" "Linux ms (ratio)" "Wine ms (ratio)"
+check "figures: identity reads, the same exchanges" figures "identity (info) x5" 5 info
+check "figures: setup reads, the same exchanges" figures "setup (params get) x3" 3 params get -o figures.ust
+echo
+
 echo "Wine tests: $passed passed, $failures failed"
 [ "$failures" -eq 0 ]
