@@ -248,6 +248,14 @@ package() {
   cp /usr/share/qt6/translations/qtbase_ru.qm "$stage/translations/"
   printf '[Paths]\nPrefix=.\nPlugins=plugins\nTranslations=translations\n' >"$stage/qt.conf"
 
+  # The test of the Windows seams (tests/windows/), to run beside the
+  # programs: with the DLLs it needs more than they do.
+  rm -rf "$dist/tests.tmp" && cp -r "$stage" "$dist/tests.tmp" && mkdir -p "$dist/tests"
+  cp "$build/bin/test_windows_seams.exe" "$dist/tests.tmp/"
+  copy_dlls "$dist/tests.tmp" "$dist/tests.tmp/test_windows_seams.exe"
+  for f in "$dist/tests.tmp"/*; do [ -e "$stage/${f##*/}" ] || mv "$f" "$dist/tests/"; done
+  rm -rf "$dist/tests.tmp"
+
   say "package: the zip ($dist/vmkconf-$v-win64.zip)"
   (cd "$dist" && rm -f "vmkconf-$v-win64.zip" && zip -qr -X "vmkconf-$v-win64.zip" vmkconf)
 

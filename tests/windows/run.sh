@@ -5,7 +5,8 @@
 # daylight-saving registry value; the installer installed and removed
 # silently. A Wine prefix of its own in a temporary folder, WINEDEBUG=-all.
 #   tests/windows/run.sh DIST HOST_BUILD [SCREENSHOTS]
-# DIST holds vmkconf/ (the program folder) and the installer; HOST_BUILD
+# DIST holds vmkconf/ (the program folder), the installer and tests/ (the
+# test of the Windows seams and the DLLs it needs besides); HOST_BUILD
 # the native build with vmksim and vmkctl. With SCREENSHOTS (a folder),
 # also pictures of vmkconf.exe connected and of vmkosc.exe, made under Xvfb
 # with Qt's windows platform: windows-vmkconf.png, windows-vmkosc.png.
@@ -68,8 +69,20 @@ ln -sf "$(readlink -f "$work/bus")" "$WINEPREFIX/dosdevices/com5"
 # A portable copy: the program folder as the zip holds it.
 portable=$WINEPREFIX/drive_c/vmkconf
 cp -r "$dist/vmkconf" "$portable"
+cp "$dist"/tests/* "$portable/"
 win() { "$wine" "$portable/$1" "${@:2}" 2>&1 | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 lin() { "$host/bin/vmkctl" "$@" 2>&1; }
+
+# The Windows seams on their own: the serial link on COM5, the port list
+# (with two ports more in the registry), folders, registry, tables.
+for port in 2 12; do
+  "$wine" reg add 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' /v "\\Device\\VmkTest$port" /t REG_SZ /d "COM$port" /f >/dev/null 2>&1
+done
+VMK_TEST_PORT=COM5 win test_windows_seams.exe >seams.out
+rc=$?
+check "test_windows_seams.exe" test "$rc" -eq 0
+[ "$rc" -eq 0 ] || grep -E '^(FAIL|   Loc|   Actual|   Expected)' seams.out
+grep '^Totals' seams.out
 
 # vmkctl.exe against the Linux vmkctl on the same bus.
 win vmkctl.exe --help >help.win
@@ -118,6 +131,7 @@ check "vmkconf.exe: polls the bus offscreen" test -s shots/page0-tshPolling.png
 
 # The daylight-saving notice keeps its state in the registry: a run of the
 # configurator writes it (1, winter: every date after the table).
+"$wine" reg delete 'HKLM\Software\Varnet' /v WinterTime /f >/dev/null 2>&1
 "$wine" "$portable/vmkconf.exe" -platform offscreen >/dev/null 2>&1 &
 conf=$!
 for i in $(seq 60); do
