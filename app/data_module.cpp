@@ -30,15 +30,12 @@
 #include "shell/port_commands.h"
 #include "shell/service_commands.h"
 
-// Resources of a static library are registered by hand.
-static void initGuiResources() { Q_INIT_RESOURCE(icons); }
-
 namespace vmk {
 
 DataModule::DataModule(Options options, QObject* parent)
     : QObject(parent), m_options(std::move(options)) {
   setObjectName(QStringLiteral("DM"));
-  initGuiResources();
+  registerPictures();
   if (m_options.prompts) {
     m_prompts = m_options.prompts;
   } else {

@@ -10,6 +10,10 @@
 
 namespace vmk {
 
+// Registers the pictures' resources (those of a static library are
+// registered by hand); before the first picture is asked for.
+void registerPictures();
+
 // Toolbar icon `index` (0..8, the `ImageIndex` of the actions).
 QIcon toolbarIcon(int index);
 

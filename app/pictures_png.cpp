@@ -2,7 +2,12 @@
 
 #include <QPainter>
 
+// Outside the namespace, as Q_INIT_RESOURCE wants.
+static void registerIcons() { Q_INIT_RESOURCE(icon_pngs); }
+
 namespace vmk {
+
+void registerPictures() { registerIcons(); }
 
 QIcon toolbarIcon(int index) { return QIcon(QStringLiteral(":/icons/%1.png").arg(index)); }
 

@@ -3,7 +3,12 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+// Outside the namespace, as Q_INIT_RESOURCE wants.
+static void registerIcons() { Q_INIT_RESOURCE(icons); }
+
 namespace vmk {
+
+void registerPictures() { registerIcons(); }
 
 QIcon toolbarIcon(int index) { return QIcon(QStringLiteral(":/icons/%1.svg").arg(index)); }
 
