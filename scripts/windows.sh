@@ -212,7 +212,7 @@ build() {
 
 # The DLLs `file` loads that come with the program: Qt's, QCustomPlot's and
 # the MinGW runtime's (the system's own are left to the system).
-dll_dirs=("$prefix/bin" "/usr/lib/gcc/x86_64-w64-mingw32/$(x86_64-w64-mingw32-gcc-posix -dumpversion)-posix"
+dll_dirs=("$prefix/bin" "/usr/lib/gcc/x86_64-w64-mingw32/$(x86_64-w64-mingw32-gcc-posix -dumpversion)"
           /usr/x86_64-w64-mingw32/lib)
 copy_dlls() {
   local dest=$1 file=$2 dll dir
@@ -244,6 +244,8 @@ package() {
   cp "$prefix/plugins/styles/"qwindowsvistastyle.dll "$stage/plugins/styles/"
   local f
   for f in "$stage"/*.exe "$stage"/*.dll "$stage"/plugins/*/*.dll; do copy_dlls "$stage" "$f"; done
+  # Symbols are of no use on the user's PC (libstdc++ alone carries 20 MB).
+  find "$stage" -name '*.exe' -o -name '*.dll' | xargs x86_64-w64-mingw32-strip --strip-unneeded
   # Qt's Russian texts (platform-independent: Debian's own file).
   cp /usr/share/qt6/translations/qtbase_ru.qm "$stage/translations/"
   printf '[Paths]\nPrefix=.\nPlugins=plugins\nTranslations=translations\n' >"$stage/qt.conf"
@@ -254,6 +256,7 @@ package() {
   cp "$build/bin/test_windows_seams.exe" "$dist/tests.tmp/"
   copy_dlls "$dist/tests.tmp" "$dist/tests.tmp/test_windows_seams.exe"
   for f in "$dist/tests.tmp"/*; do [ -e "$stage/${f##*/}" ] || mv "$f" "$dist/tests/"; done
+  x86_64-w64-mingw32-strip --strip-unneeded "$dist/tests/"*
   rm -rf "$dist/tests.tmp"
 
   say "package: the zip ($dist/vmkconf-$v-win64.zip)"
