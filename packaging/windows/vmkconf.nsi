@@ -8,7 +8,9 @@
 ; exactly the files it installed (FILES lists them), leaving the user's.
 ; "/S" installs and uninstalls silently.
 
-Unicode true
+; A 64-bit installer for the 64-bit programs (it runs where a 32-bit one
+; may not: a 64-bit-only Wine).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
