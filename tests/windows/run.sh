@@ -140,6 +140,13 @@ check "osc: the .dat is Linux's, byte for byte" same osc-win.dat osc-lin.dat
 win vmkconf.exe -platform offscreen --screenshots shots --screenshot-poll COM5 >vmkconf.out
 check "vmkconf.exe: polls the bus offscreen" test -s shots/page0-tshPolling.png
 
+# The zip runs from any folder: unpacked under a name with spaces and
+# Cyrillic letters.
+unpacked="$WINEPREFIX/drive_c/Мои программы"
+mkdir -p "$unpacked" && (cd "$unpacked" && unzip -q "$(ls "$dist"/vmkconf-*-win64.zip)")
+"$wine" "$unpacked/vmkconf/vmkctl.exe" --port COM5 --connector rear poll 2>&1 | tr -d '\r' >poll.zip
+check "zip: vmkctl.exe polls from an unpacked copy" same poll.zip poll.lin
+
 # The daylight-saving notice keeps its state in the registry: a run of the
 # configurator writes it (1, winter: every date after the table).
 "$wine" reg delete 'HKLM\Software\Varnet' /v WinterTime /f >/dev/null 2>&1
@@ -165,12 +172,16 @@ check "installer: vmkctl.exe polls from Program Files" same poll.installed poll.
 check "installer: a Start-menu entry" test -f "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/ВМК-01/Конфигуратор ВМК.lnk"
 "$wine" reg query 'HKLM\Software\Classes\.cfg' 2>/dev/null | tr -d '\r' >cfg.reg
 check "installer: .cfg opens in the viewer" grep -q 'vmkconf.comtrade' cfg.reg
+"$wine" "$installed/vmkconf.exe" -platform offscreen --screenshots installed-shots --screenshot-poll COM5 >/dev/null 2>&1
+check "installer: vmkconf.exe polls from Program Files" test -s installed-shots/page0-tshPolling.png
 echo "a note of the user's" >"$installed/notes.txt"
+appdata=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/vmkconf
+mkdir -p "$appdata" && echo "[Port1]" >"$appdata/Front.ini"
 "$wine" "$installed/uninstall.exe" /S >/dev/null 2>&1
 "$wineserver" -w
 for i in $(seq 30); do [ -f "$installed/vmkconf.exe" ] || break; sleep 1; done
 check "uninstaller: the programs are gone" test ! -e "$installed/vmkconf.exe" -a ! -e "$installed/plugins"
-check "uninstaller: the user's file stays" test -f "$installed/notes.txt"
+check "uninstaller: the user's files stay" test -f "$installed/notes.txt" -a -f "$appdata/Front.ini"
 check "uninstaller: the Start-menu folder is gone" test ! -e "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/ВМК-01"
 
 if [ -n "$shots" ]; then
