@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "extlib/qserial_link.h"
+#include "extlib/tcp_link.h"
 #include "extlib/transport_error.h"
 
 namespace vmk {
@@ -50,6 +51,18 @@ std::unique_ptr<SerialLink> makeQSerialLink(const PortSettings& settings) {
   return std::make_unique<QSerialLink>(toQt(settings));
 }
 
+std::unique_ptr<SerialLink> makeLink(const PortSettings& settings) {
+  if (settings.link == PortSettings::Link::Serial) return makeQSerialLink(settings);
+  TcpLinkSettings t;
+  t.host = settings.host;
+  t.port = quint16(settings.tcpPort);
+  t.mode = settings.tcpMode == PortSettings::TcpMode::ModbusTcp ? TcpLinkSettings::Mode::ModbusTcp
+                                                                : TcpLinkSettings::Mode::RtuOverTcp;
+  t.byteTimeUs = lineByteTimeUs(toQt(settings));
+  t.name = settings.linkName();
+  return std::make_unique<TcpLink>(t);
+}
+
 SerialPort::SerialPort(LinkFactory factory, QObject* parent)
     : QObject(parent), m_factory(std::move(factory)) {}
 
@@ -64,9 +77,9 @@ bool SerialPort::isOpen() const { return m_link && m_link->isOpen(); }
 bool SerialPort::open() {
   if (isOpen()) return true;
   m_link.reset();
-  std::unique_ptr<SerialLink> link = m_factory ? m_factory(m_settings) : makeQSerialLink(m_settings);
+  std::unique_ptr<SerialLink> link = m_factory ? m_factory(m_settings) : makeLink(m_settings);
   if (!link) {
-    m_error = QStringLiteral("Порт %1 недоступен").arg(m_settings.portName);
+    m_error = QStringLiteral("Порт %1 недоступен").arg(m_settings.linkName());
     return false;
   }
   if (!link->open()) {
@@ -92,7 +105,7 @@ void SerialPort::close() {
 }
 
 SerialLink& SerialPort::link() {
-  if (!isOpen()) throw TransportError(QStringLiteral("Порт %1 закрыт").arg(m_settings.portName));
+  if (!isOpen()) throw TransportError(QStringLiteral("Порт %1 закрыт").arg(m_settings.linkName()));
   return *m_link;
 }
 

@@ -174,7 +174,8 @@ class TestLayering : public QObject {
     QTest::newRow("sim") << "sim" << QStringList{"sim"}
                          << QStringList{"extlib/crc16.h",       "extlib/charset.h",
                                         "extlib/wire_table.h",  "extlib/registers.h",
-                                        "extlib/serial_link.h", "extlib/transport_error.h"};
+                                        "extlib/serial_link.h", "extlib/transport_error.h",
+                                        "extlib/mbap.h"};
     QTest::newRow("viewer") << "viewer" << QStringList{"viewer", "ranges"} << none;
     QTest::newRow("ranges") << "ranges" << QStringList{"ranges"}
                             << QStringList{"extlib/registers.h"};
