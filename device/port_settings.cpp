@@ -117,7 +117,10 @@ bool loadPortSettings(const QString& iniPath, PortSettings& settings) {
   fromName(ini.value(kSection, QStringLiteral("Parity")).trimmed(), kParity, s.parity);
   fromName(ini.value(kSection, QStringLiteral("FlowControl")).trimmed(), kFlow, s.flowControl);
 
-  fromName(ini.value(kSection, QStringLiteral("Link")).trimmed(), kLink, s.link);
+  // A file that does not name the network is a serial port's, whatever
+  // the settings were before (Rear.ini over TCP, then an old Front.ini).
+  if (!fromName(ini.value(kSection, QStringLiteral("Link")).trimmed(), kLink, s.link))
+    s.link = PortSettings::Link::Serial;
   const QString host = ini.value(kSection, QStringLiteral("Host")).trimmed();
   if (!host.isEmpty()) s.host = host;
   const int tcpPort = ini.value(kSection, QStringLiteral("TcpPort")).trimmed().toInt(&ok);

@@ -3,7 +3,8 @@
 // "Port1" with the keys Port, BaudRate, CustomBaudRate, StopBits, DataBits,
 // Parity, FlowControl, and for a link over the network Link (COM or TCP),
 // Host, TcpPort and TcpMode (RtuOverTcp or ModbusTcp). A file without Link
-// is a serial port. A missing file or key keeps the current setting.
+// (or with another value than TCP) is a serial port, whatever the settings
+// were; any other missing file or key keeps the current setting.
 
 #include <QString>
 

@@ -168,6 +168,15 @@ class TestPortSettings : public QObject {
     PortSettings back;
     QVERIFY(loadPortSettings(path, back));
     QVERIFY(back == s);
+
+    // A file of today over settings of the network: a serial port, the
+    // server remembered.
+    const QString old = dir.filePath(QStringLiteral("Front.ini"));
+    QVERIFY(writeAll(old, "[Port1]\nPort=COM4\n"));
+    PortSettings over = overNet(PortSettings(), "10.1.1.1", 4001, P::TcpMode::ModbusTcp);
+    QVERIFY(loadPortSettings(old, over));
+    QCOMPARE(over.linkName(), QStringLiteral("COM4"));
+    QCOMPARE(over.hostAndPort(), QStringLiteral("10.1.1.1:4001"));
   }
 
   void linkNames_data() {
