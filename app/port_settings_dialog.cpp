@@ -94,11 +94,16 @@ PortSettingsDialog::PortSettingsDialog(const PortSettings& settings, QWidget* pa
                        QStringLiteral("Modbus TCP (шлюз)")});
   m_tcpMode->setCurrentIndex(int(settings.tcpMode));
 
+  // The rate is the line's: the COM port's, or over the network that of
+  // the RS485 line behind the server, which times the replies.
+  auto* lineForm = new QFormLayout;
+  lineForm->addRow(QStringLiteral("Baud rate"), m_baud);
+  lineForm->addRow(QStringLiteral("Custom baud rate"), m_customBaud);
+  m_baud->setToolTip(QStringLiteral("Скорость линии: COM-порта или линии RS485 за сервером"));
+
   auto* serialBox = new QGroupBox(QStringLiteral("COM-порт"), this);
   auto* serialForm = new QFormLayout(serialBox);
   serialForm->addRow(QStringLiteral("Port"), m_port);
-  serialForm->addRow(QStringLiteral("Baud rate"), m_baud);
-  serialForm->addRow(QStringLiteral("Custom baud rate"), m_customBaud);
   serialForm->addRow(QStringLiteral("Data bits"), m_dataBits);
   serialForm->addRow(QStringLiteral("Parity"), m_parity);
   serialForm->addRow(QStringLiteral("Stop bits"), m_stopBits);
@@ -120,6 +125,7 @@ PortSettingsDialog::PortSettingsDialog(const PortSettings& settings, QWidget* pa
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(links);
+  layout->addLayout(lineForm);
   layout->addWidget(serialBox);
   layout->addWidget(networkBox);
   layout->addWidget(buttons);

@@ -1,11 +1,11 @@
 #pragma once
-// The port settings dialog: the link, "COM-порт" or "Сеть (TCP)"; for the
-// serial port its name (the system's ports, or any typed name such as a
-// pseudo-terminal path), baud rate with "Custom", data bits, parity, stop
+// The port settings dialog: the link, "COM-порт" or "Сеть (TCP)", and the
+// line's baud rate with "Custom" (over the network that of the RS485 line
+// behind the server); for the serial port its name (the system's ports, or
+// any typed name such as a pseudo-terminal path), data bits, parity, stop
 // bits and flow control; over the network the host, the TCP port and the
 // mode (RTU over TCP to a serial device server, or Modbus TCP to a
-// gateway), the baud rate then being that of the RS485 line behind the
-// server. The fields of the other link are kept but disabled.
+// gateway). The fields of the other link are kept but disabled.
 
 #include <QDialog>
 

@@ -89,13 +89,12 @@ void actPort(Workspace& ws, int tag) {
 }
 
 void showConnector(Workspace& ws) {
-  QString text = ws.pages.action(kFront).checked ? m::kFrontConnector : m::kRearConnector;
+  const bool front = ws.pages.action(kFront).checked;
   const PortSettings& s = ws.session.Port1.settings();
-  if (s.link == PortSettings::Link::Tcp) {
-    text = m::kOverNetwork.arg(text, s.hostAndPort());
-    if (s.tcpMode == PortSettings::TcpMode::ModbusTcp) text += m::kModbusTcpNote;
-  }
-  ws.status.setText(kPanelConnector, text);
+  if (s.link == PortSettings::Link::Tcp)
+    ws.status.setText(kPanelConnector, (front ? m::kFrontOverNetwork : m::kRearOverNetwork).arg(s.hostAndPort()));
+  else
+    ws.status.setText(kPanelConnector, front ? m::kFrontConnector : m::kRearConnector);
 }
 
 void Port1AfterOpen(Workspace& ws) {

@@ -32,7 +32,8 @@ constexpr int kImagePortClosed = 8;
 void actPort(Workspace& ws, int tag);
 
 // Status panel 1: the chosen connector ("Связь через задний порт"), over
-// the network with the server's host and port.
+// the network the connector and the server's host and port ("Задний порт:
+// 10.0.0.5:4001").
 void showConnector(Workspace& ws);
 
 // `Port1AfterOpen`, `Port1BeforeClose`: status panel 0 (the port's name,

@@ -59,11 +59,11 @@ class TestPortCommands : public QObject {
                                  << QStringLiteral("Связь через задний порт") << QStringLiteral("Порт COM2 открыт");
     QTest::newRow("serial device server")
         << QByteArray("[Port1]\nPort=COM2\nLink=TCP\nHost=10.0.0.5\nTcpPort=4001\n")
-        << QStringLiteral("Связь через задний порт по сети 10.0.0.5:4001")
+        << QStringLiteral("Задний порт: 10.0.0.5:4001")
         << QStringLiteral("Порт tcp://10.0.0.5:4001 открыт");
     QTest::newRow("Modbus TCP gateway")
         << QByteArray("[Port1]\nLink=TCP\nHost=gw.local\nTcpMode=ModbusTcp\n")
-        << QStringLiteral("Связь через задний порт по сети gw.local:502 (Modbus TCP)")
+        << QStringLiteral("Задний порт: gw.local:502")
         << QStringLiteral("Порт mbtcp://gw.local:502 открыт");
   }
   void statusPanelsNameTheLink() {
