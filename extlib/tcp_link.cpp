@@ -78,11 +78,15 @@ void TcpLink::write(const QByteArray& bytes) {
 
 void TcpLink::takeArrived() {
   // The bytes still with the system are fetched too: a discard must not
-  // leave a late reply to be read after the next request.
+  // leave a late reply to be read after the next request. A server that
+  // babbles without end does not hold the discard: a few rounds do.
+  constexpr int kRounds = 16;
+  int round = 0;
   do {
     const QByteArray got = m_socket.readAll();
     if (gateway()) m_pending += got;
-  } while (m_socket.state() == QAbstractSocket::ConnectedState && m_socket.waitForReadyRead(0));
+  } while (++round < kRounds && m_socket.state() == QAbstractSocket::ConnectedState &&
+           m_socket.waitForReadyRead(0));
 }
 
 QByteArray TcpLink::takeReply() {
