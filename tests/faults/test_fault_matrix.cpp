@@ -23,6 +23,7 @@
 #include "extlib/registers.h"
 #include "extlib/tcp_link.h"
 #include "extlib/timing.h"
+#include "extlib/wire_table.h"
 #include "journals/messages.h"
 #include "link/messages.h"
 #include "model/messages.h"
@@ -111,6 +112,8 @@ const char* kindName(LinkKind k) {
 // Over TCP a reply has 100 ms (the default) rather than 10: the server is a
 // thread of a busy test process.
 constexpr int kNetTry = timing::kDefaultTry;
+// The line behind the server runs at the settings' 9600 bit/s.
+constexpr int kByteUs9600 = 1042;
 
 // The window over the simulated bus, with one device at address 1 (and,
 // for the rear connector, two more).
@@ -148,7 +151,12 @@ struct World {
     // A silent line costs 10 ms, not 100.
     ws().session.modbus.SetTry(net ? kNetTry : 1);
   }
-  int timeoutMs() { return timing::firstByteTimeoutMs(ws().session.modbus.GetTry()); }
+  // The time-out of a request, through a gateway with the longest reply's
+  // time on the line behind it.
+  int timeoutMs() {
+    const int held = net && net->gateway() ? timing::heldReplyMs(wire::kMaxFrameLength, kByteUs9600) : 0;
+    return timing::firstByteTimeoutMs(ws().session.modbus.GetTry()) + held;
+  }
   ~World() {
     window.reset();
     dm.reset();
