@@ -11,9 +11,12 @@
 #include <QtTest>
 #include <cmath>
 
+#include "oscview/osc_analysis_panel.h"
 #include "oscview/osc_math.h"
 #include "oscview/osc_window.h"
+#include "oscview/phasor_diagram.h"
 #include "oscview/qcustomplot_include.h"
+#include "tests/oscview/comtrade_gen.h"
 
 using namespace vmk::oscview;
 
@@ -37,8 +40,9 @@ QByteArray dat() {
 struct Pair {
   QTemporaryDir dir;
   QString cfgPath = dir.filePath("t.cfg");
-  Pair(const QByteArray& c = cfg(), const QByteArray& d = dat()) {
-    QFile a(cfgPath), b(dir.filePath("t.dat"));
+  Pair(const QByteArray& c = cfg(), const QByteArray& d = dat(), const QString& name = QStringLiteral("t")) {
+    cfgPath = dir.filePath(name + ".cfg");
+    QFile a(cfgPath), b(dir.filePath(name + ".dat"));
     a.open(QIODevice::WriteOnly);
     a.write(c);
     b.open(QIODevice::WriteOnly);
@@ -61,7 +65,8 @@ class TestOscWindow : public QObject {
     OscViewWindow w;
     w.setShowErrors(false);
     QCOMPARE(w.open(p.cfgPath), QString());
-    QVERIFY(w.windowTitle().endsWith(QStringLiteral("t.cfg")));
+    QCOMPARE(w.windowTitle(),
+             QStringLiteral("Просмотр осциллограммы - t.cfg - Test, Gen, 01/01/2020,00:00:00.000000"));
     QCOMPARE(w.plot()->graphCount(), 3);
     QCOMPARE(w.plot()->graph(0)->name(), QStringLiteral("IA"));
     QCOMPARE(w.plot()->graph(0)->pen().color(), QColor(0, 0, 128));
@@ -150,12 +155,14 @@ class TestOscWindow : public QObject {
     QCOMPARE(rows.size(), 1 + 4);  // samples 98..101
     QCOMPARE(rows[0], (QStringList{"t, мс", "IA, A", "Start \"K1\"", "D2"}));
     for (const QStringList& row : rows) QCOMPARE(row.size(), rows[0].size());
-    const QVector<double>& ia = w.recording().values[0];
-    QCOMPARE(rows[1], (QStringList{"-2.0000", QString::number(ia[98], 'g', 10), "0", "0"}));
-    QCOMPARE(rows[4], (QStringList{"1.0000", QString::number(ia[101], 'g', 10), "1", "1"}));
-    QVERIFY(std::abs(ia[101] - sample(101)) < 1e-5);
+    const Recording& rec = w.recording();
+    QCOMPARE(rows[1], (QStringList{"-2.0000", QString::number(rec.value(0, 98), 'g', 10), "0", "0"}));
+    QCOMPARE(rows[4], (QStringList{"1.0000", QString::number(rec.value(0, 101), 'g', 10), "1", "1"}));
+    QVERIFY(std::abs(rec.value(0, 101) - sample(101)) < 1e-5);
   }
 
+  // The PNG: a heading, the plot, then the cursor table (rows of text
+  // below the plot's height).
   void theViewSavesAsPng() {
     Pair p;
     OscViewWindow w;
@@ -166,6 +173,122 @@ class TestOscWindow : public QObject {
     QImage image(path);
     QVERIFY(!image.isNull());
     QVERIFY(image.width() > 100);
+    const int plotHeight = std::max(450, w.plot()->height());
+    QVERIFY(image.height() > plotHeight + 3 * 20);
+    auto inked = [&image](int from, int to) {
+      for (int y = from; y < to; ++y)
+        for (int x = 0; x < image.width(); ++x)
+          if (image.pixel(x, y) != qRgb(255, 255, 255)) return true;
+      return false;
+    };
+    QVERIFY(inked(0, 20));                                   // the heading
+    QVERIFY(inked(image.height() - 60, image.height() - 1));  // the table's last rows
+  }
+
+  // Found by trying the viewer: it opens within the screen; a double-click
+  // fits without moving cursor 1; lanes stay at least 16 pixels apart.
+  void firstUseMends() {
+    Pair p;
+    OscViewWindow w;
+    w.setShowErrors(false);
+    QVERIFY(w.screen()->availableGeometry().contains(w.geometry()));
+    QCOMPARE(w.open(p.cfgPath), QString());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.setCursorTime(0, 30);
+    w.zoomTime(0, 50);
+    const QPoint at = w.plot()->axisRect()->rect().center();
+    QTest::mouseDClick(w.plot(), Qt::LeftButton, {}, at);
+    QCOMPARE(w.cursorTime(0), 30.0);
+    QCOMPARE(w.plot()->timeAxis()->range().upper, 299.0);
+    QTest::mouseClick(w.plot(), Qt::LeftButton, {}, at);
+    QVERIFY(w.cursorTime(0) != 30.0);  // a single click still moves it
+
+    QCPAxis* lanes = w.plot()->graph(1)->valueAxis();
+    QVERIFY(lanes->coordToPixel(0) - lanes->coordToPixel(1) >= 16);
+  }
+
+  // A second recording beside the first: its own rectangle and rows, its
+  // trigger on the first's, then moved by the shift.
+  void comparesTwoRecordings() {
+    Pair first;
+    Pair second(QByteArray(cfg()).replace("00:00:00.100000", "00:00:00.050000"), dat(), QStringLiteral("u"));
+    OscViewWindow w;
+    w.setShowErrors(false);
+    QCOMPARE(w.open(first.cfgPath), QString());
+    QCOMPARE(w.openSecond(second.cfgPath), QString());
+    QCOMPARE(w.recordingCount(), 2);
+    QCOMPARE(w.plot()->graphCount(), 6);
+    QCOMPARE(w.valuesTable()->rowCount(), 6);
+    QCOMPARE(cell(w, 3, 0), QStringLiteral("2: IA"));
+    QVERIFY(w.windowTitle().contains(QStringLiteral("t.cfg - u.cfg")));
+    // The second's trigger is its sample 50: at 30 ms its sample 80.
+    w.setCursorTime(0, 30);
+    QCOMPARE(cell(w, 3, 1), QString::number(sample(80), 'f', 2));
+    w.setSecondShift(5);
+    QCOMPARE(cell(w, 3, 1), QString::number(sample(75), 'f', 2));
+    // Both fit: the second runs from -50 + 5 to 349 + 5 ms.
+    w.fitAll();
+    QCOMPARE(w.plot()->timeAxis()->range().upper, 354.0);
+  }
+
+  // The analysis tab of a binary three-phase recording: the group found by
+  // the phases, the sequence table, the harmonics of the selected channel,
+  // the diagram's arrows; angles from the reference.
+  void analysisTabShowsTheGroup() {
+    vmk::testgen::Gen g;
+    g.form = "BINARY";
+    g.rates = {{1600, 320}};
+    g.digital = 2;
+    g.custom = [](int c, int s) {
+      return std::round(1000 * std::cos(2 * M_PI * 50 * s / 1600.0 - c * 2 * M_PI / 3));
+    };
+    Pair p(g.cfg(), g.dat());
+    OscViewWindow w;
+    w.setShowErrors(false);
+    QCOMPARE(w.open(p.cfgPath), QString());
+    w.setCursorTime(0, 100);
+    AnalysisPanel* a = w.analysisPanel();
+    QCOMPARE(a->sequenceTable()->rowCount(), 3);
+    QCOMPARE(a->harmonicsTable()->rowCount(), kMaxHarmonic);
+    QCOMPARE(a->diagram()->arrows().size(), 6);
+    // IA: raw crest 1000 × a 0.5 is 500 A, 353.55 A RMS; IB 120° behind.
+    const AnalysisAt& at = a->analysis();
+    QVERIFY(std::abs(std::abs(at.channels[0].fundamental) - 500 / std::sqrt(2.0)) < 0.5);
+    QVERIFY(std::abs(at.relativeDeg(at.channels[1].fundamental) + 120) < 0.1);
+    QCOMPARE(a->channelTable()->item(0, 3)->text(), QStringLiteral("0.0"));
+    a->selectChannel(2);
+    QVERIFY(a->harmonicsTable()->horizontalHeaderItem(1)->text().startsWith(QStringLiteral("IC")));
+    QVERIFY(w.saveAnalysisCsv(p.dir.filePath("a.csv")));
+    QFile csv(p.dir.filePath("a.csv"));
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    QVERIFY(csv.readAll().contains("Симметричные составляющие IA/IB/IC"));
+  }
+
+  void vmkoscPrintsHelpAndInfo() {
+    QProcess help;
+    help.start(QStringLiteral(VMKOSC_PATH), {QStringLiteral("--help")});
+    QVERIFY(help.waitForFinished(30000));
+    QCOMPARE(help.exitCode(), 0);
+    QVERIFY(help.readAllStandardOutput().contains("--info FILE"));
+
+    Pair p;
+    QProcess info;
+    info.start(QStringLiteral(VMKOSC_PATH), {QStringLiteral("--info"), p.cfgPath, QStringLiteral("--at"), QStringLiteral("30")});
+    QVERIFY(info.waitForFinished(30000));
+    QCOMPARE(info.exitCode(), 0);
+    const QString out = QString::fromUtf8(info.readAllStandardOutput());
+    QVERIFY2(out.contains(QStringLiteral("Станция: Test")), qPrintable(out));
+    QVERIFY(out.contains(QStringLiteral("Ревизия: 1999; данные: ASCII")));
+    QVERIFY(out.contains(QStringLiteral("Отсчётов: 400")));
+    QVERIFY(out.contains(QStringLiteral("Анализ: 30.000 мс от пуска")));
+    // IA: 100 A amplitude, 70.711 A RMS.
+    QVERIFY2(out.contains(QStringLiteral("\nIA\t")) && out.contains(QStringLiteral("\t70.71")), qPrintable(out));
+
+    QProcess bad;
+    bad.start(QStringLiteral(VMKOSC_PATH), {QStringLiteral("--bogus")});
+    QVERIFY(bad.waitForFinished(30000));
+    QCOMPARE(bad.exitCode(), 2);
   }
 };
 

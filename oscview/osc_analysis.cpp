@@ -1,0 +1,212 @@
+#include "oscview/osc_analysis.h"
+
+#include <QRegularExpression>
+#include <algorithm>
+#include <cmath>
+
+#include "oscview/osc_math.h"
+
+namespace vmk::oscview {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+const std::complex<double> kNaN{std::nan(""), std::nan("")};
+
+double wrapDeg(double deg) {
+  deg = std::fmod(deg, 360.0);
+  if (deg <= -180) deg += 360;
+  if (deg > 180) deg -= 360;
+  return deg;
+}
+
+// The phase of a channel, 0..2, and the key of the group it belongs to;
+// -1 when it is no phase of a three-phase set.
+int phaseOf(const AnalogChannel& ch, QString& key) {
+  static const QStringList letters{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
+  static const QStringList numbers{QStringLiteral("L1"), QStringLiteral("L2"), QStringLiteral("L3")};
+  const QString ph = ch.phase.trimmed().toUpper();
+  int p = std::max(letters.indexOf(ph), numbers.indexOf(ph));
+  if (p >= 0) {
+    key = QStringLiteral("ph|") + ch.unit.toUpper() + QLatin1Char('|') + ch.component;
+    return p;
+  }
+  // By the id: a quantity letter, then the phase, at the end.
+  static const QRegularExpression id(QStringLiteral("(?:^|[^\\w])([IUV])[ _]?(A|B|C|L1|L2|L3)$"),
+                                     QRegularExpression::CaseInsensitiveOption);
+  const QRegularExpressionMatch m = id.match(ch.id.trimmed());
+  if (!m.hasMatch()) return -1;
+  const QString phase = m.captured(2).toUpper();
+  p = std::max(letters.indexOf(phase), numbers.indexOf(phase));
+  key = QStringLiteral("id|") + m.captured(1).toUpper() + QLatin1Char('|') + ch.unit.toUpper();
+  return p;
+}
+
+}  // namespace
+
+Phasor Phasor::of(std::complex<double> z) {
+  if (std::isnan(z.real()) || std::isnan(z.imag())) return {};
+  return {std::abs(z), std::abs(z) > 0 ? wrapDeg(std::arg(z) * 180 / kPi) : 0.0};
+}
+
+double ZeroCrossingHz(const Recording& rec, int c, qsizetype s) {
+  if (c < 0 || c >= rec.values.size() || s < 0 || s >= rec.sampleCount()) return std::nan("");
+  const double endMs = rec.timeMs(s);
+  const qsizetype from = rec.times.lowerBound(endMs - 5000.0 / rec.lineFrequency);
+  double mean = 0, peak = 0;
+  int n = 0;
+  for (qsizetype k = from; k <= s; ++k) {
+    const double v = rec.value(c, k);
+    if (std::isnan(v)) continue;
+    mean += v;
+    ++n;
+  }
+  if (n < 4) return std::nan("");
+  mean /= n;
+  for (qsizetype k = from; k <= s; ++k) {
+    const double v = rec.value(c, k) - mean;
+    if (!std::isnan(v)) peak = std::max(peak, std::abs(v));
+  }
+  if (peak <= 0) return std::nan("");
+  // A rising crossing counts once the signal was below -10 % of its peak,
+  // so that a harmonic's ripple near zero is not taken for a cycle.
+  bool armed = false;
+  double first = 0, last = 0;
+  int crossings = 0;
+  double before = std::nan("");
+  for (qsizetype k = from; k <= s; ++k) {
+    const double v = rec.value(c, k) - mean;
+    if (std::isnan(v)) {
+      before = v;
+      continue;
+    }
+    if (v < -0.1 * peak) armed = true;
+    if (armed && v >= 0 && !std::isnan(before) && before < 0) {
+      const double t0 = rec.timeMs(k - 1), t1 = rec.timeMs(k);
+      const double t = t0 + (t1 - t0) * (-before) / (v - before);
+      if (crossings++ == 0) first = t;
+      last = t;
+      armed = false;
+    }
+    before = v;
+  }
+  if (crossings < 2 || last <= first) return std::nan("");
+  return 1000.0 * (crossings - 1) / (last - first);
+}
+
+CycleWindow WindowAt(const Recording& rec, qsizetype s, double hz) {
+  CycleWindow w;
+  if (s < 0 || s >= rec.sampleCount()) return w;
+  w.hz = hz > 0 ? hz : rec.lineFrequency;
+  w.atMs = rec.timeMs(s);
+  const double rate = rec.times.rateAt(s);
+  w.count = std::max<qsizetype>(2, qsizetype(std::llround(rate / w.hz)));
+  w.count = std::min<qsizetype>(w.count, rec.sampleCount());
+  w.first = std::max<qsizetype>(0, s - w.count + 1);
+  if (w.first + w.count > rec.sampleCount()) w.first = rec.sampleCount() - w.count;
+  return w;
+}
+
+std::complex<double> HarmonicPhasor(const Recording& rec, int c, const CycleWindow& w, int h) {
+  if (c < 0 || c >= rec.values.size() || w.count < 2 || 2 * h >= w.count) return kNaN;
+  const double omega = 2 * kPi * h * w.hz / 1000.0;  // per ms
+  std::complex<double> sum = 0;
+  for (qsizetype k = w.first; k < w.first + w.count; ++k) {
+    const double v = rec.value(c, k);
+    if (std::isnan(v)) return kNaN;
+    sum += v * std::polar(1.0, -omega * (rec.timeMs(k) - w.atMs));
+  }
+  return sum * (std::sqrt(2.0) / double(w.count));
+}
+
+ChannelFigures Analyse(const Recording& rec, int c, qsizetype s, const CycleWindow& w) {
+  ChannelFigures f;
+  f.rms = CycleRms(rec, c, int(s));
+  f.hz = ZeroCrossingHz(rec, c, s);
+  f.fundamental = HarmonicPhasor(rec, c, w, 1);
+  const double base = std::abs(f.fundamental);
+  double sum = 0;
+  bool any = false;
+  f.harmonicPercent.fill(std::nan(""));
+  for (int h = 2; h <= kMaxHarmonic; ++h) {
+    const std::complex<double> x = HarmonicPhasor(rec, c, w, h);
+    if (std::isnan(x.real()) || !(base > 0)) continue;
+    f.harmonicPercent[std::size_t(h)] = 100 * std::abs(x) / base;
+    sum += std::norm(x);
+    any = true;
+  }
+  if (any) f.thd = 100 * std::sqrt(sum) / base;
+  return f;
+}
+
+Sequence Symmetrical(std::complex<double> a, std::complex<double> b, std::complex<double> c) {
+  const std::complex<double> op = std::polar(1.0, 2 * kPi / 3);
+  const std::complex<double> op2 = op * op;
+  return {(a + op * b + op2 * c) / 3.0, (a + op2 * b + op * c) / 3.0, a + b + c};
+}
+
+QList<PhaseGroup> PhaseGroups(const Recording& rec) {
+  QList<QString> keys;
+  QList<PhaseGroup> groups;
+  for (int c = 0; c < rec.analog.size(); ++c) {
+    QString key;
+    const int p = phaseOf(rec.analog[c], key);
+    if (p < 0) continue;
+    qsizetype g = keys.indexOf(key);
+    if (g < 0) {
+      keys << key;
+      groups << PhaseGroup{};
+      g = groups.size() - 1;
+    }
+    int& slot = p == 0 ? groups[g].a : p == 1 ? groups[g].b : groups[g].c;
+    if (slot < 0) slot = c;
+  }
+  QList<PhaseGroup> out;
+  for (PhaseGroup& g : groups)
+    if (g.valid()) {
+      g.name = AnalogName(rec, g.a) + QLatin1Char('/') + AnalogName(rec, g.b) + QLatin1Char('/') + AnalogName(rec, g.c);
+      out << g;
+    }
+  return out;
+}
+
+int DefaultReference(const Recording& rec) {
+  const QList<PhaseGroup> groups = PhaseGroups(rec);
+  if (!groups.isEmpty()) return groups.first().a;
+  return rec.analog.isEmpty() ? -1 : 0;
+}
+
+double AnalysisAt::relativeDeg(std::complex<double> z) const {
+  const Phasor p = Phasor::of(z);
+  if (std::isnan(p.deg)) return p.deg;
+  if (reference < 0 || reference >= channels.size()) return p.deg;
+  const Phasor ref = Phasor::of(channels[reference].fundamental);
+  if (std::isnan(ref.deg) || !(ref.rms > 0)) return p.deg;
+  return wrapDeg(p.deg - ref.deg);
+}
+
+AnalysisAt AnalyseAt(const Recording& rec, double ms, int reference, const QList<PhaseGroup>& groups) {
+  AnalysisAt a;
+  a.ms = ms;
+  a.sample = rec.times.nearest(ms);
+  a.reference = reference;
+  a.groups = groups;
+  if (a.sample < 0) return a;
+  // The cycle's length from the reference channel's frequency when it is
+  // near the line's.
+  double hz = ZeroCrossingHz(rec, reference, a.sample);
+  if (!(hz > 0.8 * rec.lineFrequency && hz < 1.2 * rec.lineFrequency)) hz = rec.lineFrequency;
+  a.window = WindowAt(rec, a.sample, hz);
+  for (int c = 0; c < rec.analog.size(); ++c) a.channels << Analyse(rec, c, a.sample, a.window);
+  for (const PhaseGroup& g : groups) {
+    if (!g.valid() || g.a >= a.channels.size() || g.b >= a.channels.size() || g.c >= a.channels.size()) {
+      a.sequences << Sequence{kNaN, kNaN, kNaN};
+      continue;
+    }
+    a.sequences << Symmetrical(a.channels[g.a].fundamental, a.channels[g.b].fundamental,
+                               a.channels[g.c].fundamental);
+  }
+  return a;
+}
+
+}  // namespace vmk::oscview

@@ -1,0 +1,94 @@
+#pragma once
+// Fault analysis at a cursor: per analog channel the fundamental phasor by
+// a one-cycle DFT (RMS magnitude, angle), the frequency from the zero
+// crossings, the harmonics 2..15 in % of the fundamental and the THD; per
+// three-phase group the symmetrical components. The cycle is the one that
+// ends at the cursor's sample, as the RMS column's; its length follows the
+// frequency measured on the reference channel, so that a 49 or 51 Hz fault
+// is still taken over one whole cycle (to the nearest sample).
+
+#include <QList>
+#include <QString>
+#include <array>
+#include <complex>
+
+#include "oscview/comtrade_file.h"
+
+namespace vmk::oscview {
+
+constexpr int kMaxHarmonic = 15;
+
+struct Phasor {
+  double rms = std::nan("");  // magnitude, RMS
+  double deg = std::nan("");  // angle, degrees in (-180, 180]
+  static Phasor of(std::complex<double> z);
+};
+
+// The samples a DFT takes: `count` from `first`, one cycle of `hz`, and the
+// moment its angles are measured from.
+struct CycleWindow {
+  qsizetype first = 0;
+  qsizetype count = 0;
+  double hz = 50;
+  double atMs = 0;
+};
+
+struct ChannelFigures {
+  double rms = std::nan("");   // over the cycle (osc_math's CycleRms)
+  std::complex<double> fundamental{std::nan(""), 0};  // RMS phasor, angle from the window's moment
+  double hz = std::nan("");    // from zero crossings
+  std::array<double, kMaxHarmonic + 1> harmonicPercent{};  // [2..15]; NaN above the sampling's reach
+  double thd = std::nan("");   // % of the fundamental
+};
+
+struct PhaseGroup {
+  int a = -1, b = -1, c = -1;  // analog channels
+  QString name;                // "IA/IB/IC"
+  bool valid() const { return a >= 0 && b >= 0 && c >= 0; }
+};
+
+struct Sequence {
+  std::complex<double> positive, negative, zero3;  // I1, I2, 3I0
+};
+
+// The frequency of channel `c` from its rising zero crossings over up to
+// five cycles of the line frequency that end at sample `s` (the mean taken
+// out); NaN when fewer than two crossings lie there.
+double ZeroCrossingHz(const Recording& rec, int c, qsizetype s);
+
+// One cycle of `hz` ending at sample `s` (the first cycle near the start).
+CycleWindow WindowAt(const Recording& rec, qsizetype s, double hz);
+
+// The RMS phasor of harmonic `h` of channel `c` over `w`: for
+// √2·M·cos(2πh·f·t + φ), M∠φ with t from w.atMs. NaN when a value is
+// missing or the harmonic is beyond half the samples of the cycle.
+std::complex<double> HarmonicPhasor(const Recording& rec, int c, const CycleWindow& w, int h);
+
+ChannelFigures Analyse(const Recording& rec, int c, qsizetype s, const CycleWindow& w);
+
+Sequence Symmetrical(std::complex<double> a, std::complex<double> b, std::complex<double> c);
+
+// Three-phase groups: by the `ph` field (A/B/C, L1/L2/L3) and the unit,
+// else by the ids (IA, "Ток Ib", U_C ...).
+QList<PhaseGroup> PhaseGroups(const Recording& rec);
+
+// The reference channel by default: the first group's phase A, else the
+// first analog channel; -1 when there is none.
+int DefaultReference(const Recording& rec);
+
+// Everything at one cursor.
+struct AnalysisAt {
+  double ms = 0;
+  qsizetype sample = -1;
+  CycleWindow window;
+  int reference = -1;
+  QList<ChannelFigures> channels;  // per analog channel
+  QList<PhaseGroup> groups;
+  QList<Sequence> sequences;  // per group
+  // An angle relative to the reference channel's fundamental.
+  double relativeDeg(std::complex<double> z) const;
+};
+
+AnalysisAt AnalyseAt(const Recording& rec, double ms, int reference, const QList<PhaseGroup>& groups);
+
+}  // namespace vmk::oscview
