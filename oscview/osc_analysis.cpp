@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "oscview/osc_math.h"
 
@@ -107,29 +108,75 @@ CycleWindow WindowAt(const Recording& rec, qsizetype s, double hz) {
   return w;
 }
 
-std::complex<double> HarmonicPhasor(const Recording& rec, int c, const CycleWindow& w, int h) {
-  if (c < 0 || c >= rec.values.size() || w.count < 2 || 2 * h >= w.count) return kNaN;
-  const double omega = 2 * kPi * h * w.hz / 1000.0;  // per ms
-  std::complex<double> sum = 0;
+Harmonics HarmonicPhasors(const Recording& rec, int c, const CycleWindow& w) {
+  Harmonics out;
+  out.fill(kNaN);
+  if (c < 0 || c >= rec.values.size() || w.count < 3) return out;
+  // Unknowns: the mean, then cos and sin of each harmonic that the
+  // cycle's samples can hold.
+  const int top = int(std::min<qsizetype>(kMaxHarmonic, (w.count - 1) / 2));
+  const int n = 1 + 2 * top;
+  std::vector<double> ata(std::size_t(n * n), 0.0), aty(std::size_t(n), 0.0), row(std::size_t(n), 0.0);
+  const double omega = 2 * kPi * w.hz / 1000.0;  // per ms
   for (qsizetype k = w.first; k < w.first + w.count; ++k) {
     const double v = rec.value(c, k);
-    if (std::isnan(v)) return kNaN;
-    sum += v * std::polar(1.0, -omega * (rec.timeMs(k) - w.atMs));
+    if (std::isnan(v)) return out;
+    const double t = rec.timeMs(k) - w.atMs;
+    row[0] = 1;
+    for (int h = 1; h <= top; ++h) {
+      row[std::size_t(2 * h - 1)] = std::cos(h * omega * t);
+      row[std::size_t(2 * h)] = std::sin(h * omega * t);
+    }
+    for (int i = 0; i < n; ++i) {
+      aty[std::size_t(i)] += row[std::size_t(i)] * v;
+      for (int j = 0; j < n; ++j) ata[std::size_t(i * n + j)] += row[std::size_t(i)] * row[std::size_t(j)];
+    }
   }
-  return sum * (std::sqrt(2.0) / double(w.count));
+  // Gaussian elimination with partial pivoting.
+  for (int col = 0; col < n; ++col) {
+    int pivot = col;
+    for (int r = col + 1; r < n; ++r)
+      if (std::abs(ata[std::size_t(r * n + col)]) > std::abs(ata[std::size_t(pivot * n + col)])) pivot = r;
+    if (std::abs(ata[std::size_t(pivot * n + col)]) < 1e-9 * double(w.count)) return out;
+    if (pivot != col) {
+      for (int j = 0; j < n; ++j) std::swap(ata[std::size_t(col * n + j)], ata[std::size_t(pivot * n + j)]);
+      std::swap(aty[std::size_t(col)], aty[std::size_t(pivot)]);
+    }
+    for (int r = col + 1; r < n; ++r) {
+      const double f = ata[std::size_t(r * n + col)] / ata[std::size_t(col * n + col)];
+      for (int j = col; j < n; ++j) ata[std::size_t(r * n + j)] -= f * ata[std::size_t(col * n + j)];
+      aty[std::size_t(r)] -= f * aty[std::size_t(col)];
+    }
+  }
+  std::vector<double> x(std::size_t(n), 0.0);
+  for (int r = n - 1; r >= 0; --r) {
+    double sum = aty[std::size_t(r)];
+    for (int j = r + 1; j < n; ++j) sum -= ata[std::size_t(r * n + j)] * x[std::size_t(j)];
+    x[std::size_t(r)] = sum / ata[std::size_t(r * n + r)];
+  }
+  // a·cos + b·sin = √2·M·cos(hωt + φ): M∠φ = (a - jb) / √2.
+  for (int h = 1; h <= top; ++h)
+    out[std::size_t(h)] = std::complex<double>(x[std::size_t(2 * h - 1)], -x[std::size_t(2 * h)]) / std::sqrt(2.0);
+  return out;
+}
+
+std::complex<double> HarmonicPhasor(const Recording& rec, int c, const CycleWindow& w, int h) {
+  if (h < 1 || h > kMaxHarmonic) return kNaN;
+  return HarmonicPhasors(rec, c, w)[std::size_t(h)];
 }
 
 ChannelFigures Analyse(const Recording& rec, int c, qsizetype s, const CycleWindow& w) {
   ChannelFigures f;
   f.rms = CycleRms(rec, c, int(s));
   f.hz = ZeroCrossingHz(rec, c, s);
-  f.fundamental = HarmonicPhasor(rec, c, w, 1);
+  const Harmonics all = HarmonicPhasors(rec, c, w);
+  f.fundamental = all[1];
   const double base = std::abs(f.fundamental);
   double sum = 0;
   bool any = false;
   f.harmonicPercent.fill(std::nan(""));
   for (int h = 2; h <= kMaxHarmonic; ++h) {
-    const std::complex<double> x = HarmonicPhasor(rec, c, w, h);
+    const std::complex<double> x = all[std::size_t(h)];
     if (std::isnan(x.real()) || !(base > 0)) continue;
     f.harmonicPercent[std::size_t(h)] = 100 * std::abs(x) / base;
     sum += std::norm(x);

@@ -1,11 +1,14 @@
 #pragma once
 // Fault analysis at a cursor: per analog channel the fundamental phasor by
-// a one-cycle DFT (RMS magnitude, angle), the frequency from the zero
-// crossings, the harmonics 2..15 in % of the fundamental and the THD; per
-// three-phase group the symmetrical components. The cycle is the one that
-// ends at the cursor's sample, as the RMS column's; its length follows the
-// frequency measured on the reference channel, so that a 49 or 51 Hz fault
-// is still taken over one whole cycle (to the nearest sample).
+// a one-cycle Fourier analysis (RMS magnitude, angle), the frequency from
+// the zero crossings, the harmonics 2..15 in % of the fundamental and the
+// THD; per three-phase group the symmetrical components. The cycle is the
+// one that ends at the cursor's sample, as the RMS column's; its length
+// follows the frequency measured on the reference channel. The mean and
+// the harmonics of that frequency are fitted to the cycle's samples by
+// least squares: where the cycle is a whole number of samples (50 Hz at
+// 1600 or 4000 Hz) this is the one-cycle DFT itself, and at 49 or 51 Hz,
+// where it is not, the fit keeps the DFT's leakage out of the phasors.
 
 #include <QList>
 #include <QString>
@@ -59,9 +62,11 @@ double ZeroCrossingHz(const Recording& rec, int c, qsizetype s);
 // One cycle of `hz` ending at sample `s` (the first cycle near the start).
 CycleWindow WindowAt(const Recording& rec, qsizetype s, double hz);
 
-// The RMS phasor of harmonic `h` of channel `c` over `w`: for
-// √2·M·cos(2πh·f·t + φ), M∠φ with t from w.atMs. NaN when a value is
+// The RMS phasors of harmonics 1..15 ([0] unused) of channel `c` over `w`:
+// for √2·M·cos(2πh·f·t + φ), M∠φ with t from w.atMs. NaN when a value is
 // missing or the harmonic is beyond half the samples of the cycle.
+using Harmonics = std::array<std::complex<double>, kMaxHarmonic + 1>;
+Harmonics HarmonicPhasors(const Recording& rec, int c, const CycleWindow& w);
 std::complex<double> HarmonicPhasor(const Recording& rec, int c, const CycleWindow& w, int h);
 
 ChannelFigures Analyse(const Recording& rec, int c, qsizetype s, const CycleWindow& w);

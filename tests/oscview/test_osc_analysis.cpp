@@ -2,8 +2,10 @@
 // parts: positive, negative and zero sequence phasors, a 3rd and a 5th
 // harmonic. The phases are those parts added up, so the expected phasors,
 // sequence components and THD come from the construction, not from the
-// formulas under test. At 50 Hz within 0.1 % and 0.1°; at 49 and 51 Hz
-// within the bounds the table gives (the test prints the errors).
+// formulas under test. Phasors within 0.1 % and 0.1°, sequence components
+// and THD within 0.5 %, at 50 Hz and off it at 49 and 51 Hz, where a plain
+// one-cycle DFT of the nearest whole number of samples was 0.5 % and 1.4°
+// off (3 % in the negative sequence); the test prints the errors.
 
 #include <QtTest>
 #include <complex>
@@ -48,18 +50,13 @@ class TestOscAnalysis : public QObject {
  private Q_SLOTS:
   void analysisAgainstAKnownSet_data() {
     QTest::addColumn<double>("hz");
-    QTest::addColumn<double>("magnitudePercent");  // phasors and sequences
-    QTest::addColumn<double>("angleDeg");
-    QTest::addColumn<double>("thdPercent");         // of the THD
-    QTest::newRow("50 Hz") << 50.0 << 0.1 << 0.1 << 0.5;
-    QTest::newRow("49 Hz") << 49.0 << 0.5 << 0.3 << 3.0;
-    QTest::newRow("51 Hz") << 51.0 << 0.5 << 0.3 << 3.0;
+    QTest::newRow("50 Hz") << 50.0;
+    QTest::newRow("49 Hz") << 49.0;
+    QTest::newRow("51 Hz") << 51.0;
   }
   void analysisAgainstAKnownSet() {
     QFETCH(double, hz);
-    QFETCH(double, magnitudePercent);
-    QFETCH(double, angleDeg);
-    QFETCH(double, thdPercent);
+    const double magnitudePercent = 0.1, angleDeg = 0.1, sequencePercent = 0.5, thdPercent = 0.5;
     // IA, IB, IC at 4000 Hz, 0.2 s, stored as float32.
     Gen g;
     g.revision = 2013;
@@ -98,7 +95,7 @@ class TestOscAnalysis : public QObject {
     qInfo("%.0f Hz: magnitude %.4f %%, sequence %.4f %%, angle %.4f deg, THD %.3f %%, frequency %.5f Hz", hz,
           worstMag, worstSeq, worstAngle, worstThd, worstHz);
     QVERIFY2(worstMag < magnitudePercent, qPrintable(QString::number(worstMag)));
-    QVERIFY2(worstSeq < magnitudePercent * 5, qPrintable(QString::number(worstSeq)));
+    QVERIFY2(worstSeq < sequencePercent, qPrintable(QString::number(worstSeq)));
     QVERIFY2(worstAngle < angleDeg, qPrintable(QString::number(worstAngle)));
     QVERIFY2(worstThd < thdPercent, qPrintable(QString::number(worstThd)));
     QVERIFY2(worstHz < 0.01, qPrintable(QString::number(worstHz)));
