@@ -52,47 +52,53 @@ Phasor Phasor::of(std::complex<double> z) {
 
 double ZeroCrossingHz(const Recording& rec, int c, qsizetype s) {
   if (c < 0 || c >= rec.values.size() || s < 0 || s >= rec.sampleCount()) return std::nan("");
-  const double endMs = rec.timeMs(s);
-  const qsizetype from = rec.times.lowerBound(endMs - 5000.0 / rec.lineFrequency);
-  double mean = 0, peak = 0;
-  int n = 0;
-  for (qsizetype k = from; k <= s; ++k) {
-    const double v = rec.value(c, k);
-    if (std::isnan(v)) continue;
-    mean += v;
-    ++n;
+  const double cycleMs = 1000.0 / rec.lineFrequency;
+  const qsizetype perCycle = std::max<qsizetype>(2, qsizetype(std::llround(rec.times.rateAt(s) * cycleMs / 1000.0)));
+  const qsizetype from = std::max<qsizetype>(0, rec.times.lowerBound(rec.timeMs(s) - 5 * cycleMs) - perCycle);
+  // The signal less its mean over the cycle before each sample: a DC
+  // offset or step moves the crossings for one cycle at most.
+  std::vector<double> x;
+  x.reserve(std::size_t(s - from + 1));
+  for (qsizetype k = from; k <= s; ++k) x.push_back(rec.value(c, k));
+  std::vector<double> centred(x.size(), std::nan(""));
+  double sum = 0, peak = 0;
+  int inSum = 0;
+  const std::size_t n = std::size_t(perCycle);
+  for (std::size_t k = 0; k < x.size(); ++k) {
+    if (!std::isnan(x[k])) sum += x[k], ++inSum;
+    if (k >= n && !std::isnan(x[k - n])) sum -= x[k - n], --inSum;
+    if (k + 1 >= n && inSum > 0 && !std::isnan(x[k])) {
+      centred[k] = x[k] - sum / inSum;
+      peak = std::max(peak, std::abs(centred[k]));
+    }
   }
-  if (n < 4) return std::nan("");
-  mean /= n;
-  for (qsizetype k = from; k <= s; ++k) {
-    const double v = rec.value(c, k) - mean;
-    if (!std::isnan(v)) peak = std::max(peak, std::abs(v));
-  }
-  if (peak <= 0) return std::nan("");
+  if (!(peak > 0)) return std::nan("");
   // A rising crossing counts once the signal was below -10 % of its peak,
-  // so that a harmonic's ripple near zero is not taken for a cycle.
+  // so that a harmonic's ripple near zero is not taken for a cycle; the
+  // median period leaves out a cycle a step disturbed.
   bool armed = false;
-  double first = 0, last = 0;
-  int crossings = 0;
-  double before = std::nan("");
-  for (qsizetype k = from; k <= s; ++k) {
-    const double v = rec.value(c, k) - mean;
-    if (std::isnan(v)) {
-      before = v;
+  double last = std::nan("");
+  std::vector<double> periods;
+  for (std::size_t k = 1; k < centred.size(); ++k) {
+    const double a = centred[k - 1], b = centred[k];
+    if (std::isnan(b)) {
+      armed = false;
       continue;
     }
-    if (v < -0.1 * peak) armed = true;
-    if (armed && v >= 0 && !std::isnan(before) && before < 0) {
-      const double t0 = rec.timeMs(k - 1), t1 = rec.timeMs(k);
-      const double t = t0 + (t1 - t0) * (-before) / (v - before);
-      if (crossings++ == 0) first = t;
+    if (b < -0.1 * peak) armed = true;
+    if (armed && !std::isnan(a) && a < 0 && b >= 0) {
+      const double t0 = rec.timeMs(from + qsizetype(k) - 1), t1 = rec.timeMs(from + qsizetype(k));
+      const double t = t0 + (t1 - t0) * (-a) / (b - a);
+      if (!std::isnan(last)) periods.push_back(t - last);
       last = t;
       armed = false;
     }
-    before = v;
   }
-  if (crossings < 2 || last <= first) return std::nan("");
-  return 1000.0 * (crossings - 1) / (last - first);
+  if (periods.empty()) return std::nan("");
+  std::sort(periods.begin(), periods.end());
+  const std::size_t m = periods.size();
+  const double median = m % 2 ? periods[m / 2] : (periods[m / 2 - 1] + periods[m / 2]) / 2;
+  return median > 0 ? 1000.0 / median : std::nan("");
 }
 
 CycleWindow WindowAt(const Recording& rec, qsizetype s, double hz) {
