@@ -98,7 +98,11 @@ double ZeroCrossingHz(const Recording& rec, int c, qsizetype s) {
   std::sort(periods.begin(), periods.end());
   const std::size_t m = periods.size();
   const double median = m % 2 ? periods[m / 2] : (periods[m / 2 - 1] + periods[m / 2]) / 2;
-  return median > 0 ? 1000.0 / median : std::nan("");
+  // Periods that differ (a decaying DC offset moves the crossings) give no
+  // frequency: the cycles in the middle must agree within 1 %.
+  const std::size_t cut = m >= 4 ? 1 : 0;
+  if (!(median > 0) || (periods[m - 1 - cut] - periods[cut]) > 0.01 * median) return std::nan("");
+  return 1000.0 / median;
 }
 
 CycleWindow WindowAt(const Recording& rec, qsizetype s, double hz) {
@@ -223,6 +227,17 @@ QList<PhaseGroup> PhaseGroups(const Recording& rec) {
   return out;
 }
 
+QString Quantity(const Recording& rec, const PhaseGroup& group) {
+  if (group.a < 0 || group.a >= rec.analog.size()) return QStringLiteral("I");
+  const AnalogChannel& ch = rec.analog[group.a];
+  const QString unit = ch.unit.toUpper();
+  const QString id = ch.id.trimmed().toUpper();
+  if (unit.endsWith(QLatin1Char('V')) || unit.endsWith(QChar(u'В')) || id.startsWith(QLatin1Char('U')) ||
+      id.startsWith(QLatin1Char('V')))
+    return QStringLiteral("U");
+  return QStringLiteral("I");
+}
+
 int DefaultReference(const Recording& rec) {
   const QList<PhaseGroup> groups = PhaseGroups(rec);
   if (!groups.isEmpty()) return groups.first().a;
@@ -245,10 +260,22 @@ AnalysisAt AnalyseAt(const Recording& rec, double ms, int reference, const QList
   a.reference = reference;
   a.groups = groups;
   if (a.sample < 0) return a;
-  // The cycle's length from the reference channel's frequency when it is
-  // near the line's.
-  double hz = ZeroCrossingHz(rec, reference, a.sample);
-  if (!(hz > 0.8 * rec.lineFrequency && hz < 1.2 * rec.lineFrequency)) hz = rec.lineFrequency;
+  // The cycle's length from the frequency of a voltage (no DC offset there)
+  // when the recording has a three-phase set of them, else of the
+  // reference channel; the line's when neither gives one near it.
+  QList<int> sources;
+  for (const PhaseGroup& g : PhaseGroups(rec))
+    if (Quantity(rec, g) == QLatin1String("U")) sources << g.a;
+  sources << reference;
+  double hz = rec.lineFrequency;
+  for (int c : sources) {
+    const double f = ZeroCrossingHz(rec, c, a.sample);
+    if (f > 0.8 * rec.lineFrequency && f < 1.2 * rec.lineFrequency) {
+      hz = f;
+      a.frequencyChannel = c;
+      break;
+    }
+  }
   a.window = WindowAt(rec, a.sample, hz);
   for (int c = 0; c < rec.analog.size(); ++c) a.channels << Analyse(rec, c, a.sample, a.window);
   for (const PhaseGroup& g : groups) {

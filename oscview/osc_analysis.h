@@ -4,7 +4,7 @@
 // the zero crossings, the harmonics 2..15 in % of the fundamental and the
 // THD; per three-phase group the symmetrical components. The cycle is the
 // one that ends at the cursor's sample, as the RMS column's; its length
-// follows the frequency measured on the reference channel. The mean and
+// follows the frequency measured on a voltage, else the reference channel. The mean and
 // the harmonics of that frequency are fitted to the cycle's samples by
 // least squares: where the cycle is a whole number of samples (50 Hz at
 // 1600 or 4000 Hz) this is the one-cycle DFT itself, and at 49 or 51 Hz,
@@ -55,8 +55,9 @@ struct Sequence {
 };
 
 // The frequency of channel `c` from its rising zero crossings over up to
-// five cycles of the line frequency that end at sample `s` (the mean taken
-// out); NaN when fewer than two crossings lie there.
+// five cycles of the line frequency that end at sample `s` (each sample
+// less the mean of the cycle before it); the median period. NaN when fewer
+// than two crossings lie there, or the periods differ by more than 1 %.
 double ZeroCrossingHz(const Recording& rec, int c, qsizetype s);
 
 // One cycle of `hz` ending at sample `s` (the first cycle near the start).
@@ -77,6 +78,10 @@ Sequence Symmetrical(std::complex<double> a, std::complex<double> b, std::comple
 // else by the ids (IA, "Ток Ib", U_C ...).
 QList<PhaseGroup> PhaseGroups(const Recording& rec);
 
+// "I" for a group of currents, "U" for voltages (by the unit, else the id):
+// the components are named I1, I2, 3I0 or U1, U2, 3U0.
+QString Quantity(const Recording& rec, const PhaseGroup& group);
+
 // The reference channel by default: the first group's phase A, else the
 // first analog channel; -1 when there is none.
 int DefaultReference(const Recording& rec);
@@ -87,6 +92,7 @@ struct AnalysisAt {
   qsizetype sample = -1;
   CycleWindow window;
   int reference = -1;
+  int frequencyChannel = -1;       // whose frequency set the cycle; -1: the line's
   QList<ChannelFigures> channels;  // per analog channel
   QList<PhaseGroup> groups;
   QList<Sequence> sequences;  // per group

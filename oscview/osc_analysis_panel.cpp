@@ -72,7 +72,9 @@ AnalysisPanel::AnalysisPanel(QWidget* parent) : QWidget(parent) {
   m_sequence = table(QStringLiteral("tblSequence"),
                      {QStringLiteral("Составляющая"), QStringLiteral("Модуль"), QStringLiteral("Угол, °")});
   m_harmonics = table(QStringLiteral("tblHarmonics"), {QStringLiteral("Гарм."), QStringLiteral("% первой")});
-  m_sequence->setMaximumHeight(20 * 4 + 8);
+  m_sequence->setFixedHeight(20 * 4 + 8);
+  // The harmonics 2..15 and the THD without scrolling.
+  m_harmonics->setMinimumHeight(20 * kMaxHarmonic + 30);
   m_diagram = new PhasorDiagram;
 
   auto* left = new QVBoxLayout;
@@ -84,8 +86,8 @@ AnalysisPanel::AnalysisPanel(QWidget* parent) : QWidget(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->addLayout(choices);
-  layout->addWidget(m_channels, 2);
-  layout->addLayout(bottom, 3);
+  layout->addWidget(m_channels, 1);
+  layout->addLayout(bottom, 0);
 
   auto changed = [this] {
     if (!m_filling) recompute();
@@ -201,15 +203,16 @@ void AnalysisPanel::recompute() {
     m_sequence->setRowCount(0);
   } else {
     const Sequence& s = m_at.sequences.first();
-    const std::pair<QString, std::complex<double>> parts[] = {
-        {QStringLiteral("Прямая 1"), s.positive}, {QStringLiteral("Обратная 2"), s.negative},
-        {QStringLiteral("Нулевая 3·0"), s.zero3}};
+    const QString q = Quantity(*rec, group);
+    const QString names[] = {q + QLatin1Char('1'), q + QLatin1Char('2'), QLatin1Char('3') + q + QLatin1Char('0')};
+    const std::pair<QString, std::complex<double>> parts[] = {{QStringLiteral("Прямая ") + names[0], s.positive},
+                                                              {QStringLiteral("Обратная ") + names[1], s.negative},
+                                                              {QStringLiteral("Нулевая ") + names[2], s.zero3}};
     for (int k = 0; k < 3; ++k)
       setRow(m_sequence, k, {parts[k].first, Figure(std::abs(parts[k].second), 2), Figure(m_at.relativeDeg(parts[k].second), 1)});
     const int phases[] = {group.a, group.b, group.c};
     for (int p = 0; p < 3; ++p)
       arrows << DiagramArrow{AnalogName(*rec, phases[p]), std::polar(std::abs(m_at.channels[phases[p]].fundamental), m_at.relativeDeg(m_at.channels[phases[p]].fundamental) * M_PI / 180), kPhaseColour[p], false};
-    const QString names[] = {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3·0")};
     for (int k = 0; k < 3; ++k)
       arrows << DiagramArrow{names[k], std::polar(std::abs(parts[k].second), m_at.relativeDeg(parts[k].second) * M_PI / 180), QColor(120, 120, 120), true};
   }

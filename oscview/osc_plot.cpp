@@ -26,12 +26,11 @@ QColor analogColour(const AnalogChannel& c, int index) {
 const QColor kCursorColour[2] = {QColor(200, 0, 200), QColor(0, 140, 160)};
 constexpr int kLanePixels = 16;  // the least height of a lane
 constexpr int kAllLanesUpTo = 16;
+constexpr int kMostUnitRects = 3;
 
-// The axis's unit label: "I, А" for currents (this family's files).
-QString unitLabel(const Recording& rec) {
-  QStringList units;
-  for (const AnalogChannel& c : rec.analog)
-    if (!units.contains(c.unit)) units << c.unit;
+// An axis's label: "I, А" for currents (this family's files, which give
+// "A" or nothing), else the units.
+QString unitLabel(const QStringList& units) {
   if (units.isEmpty() || units == QStringList{QStringLiteral("A")} || units == QStringList{QString()})
     return QStringLiteral("I, А");
   return units.join(QStringLiteral(", "));
@@ -60,7 +59,8 @@ void OscPlot::clearAll() {
   // Every rectangle but the first (which holds the legend) goes.
   for (const Rects& r : m_rects) {
     if (r.digital) plotLayout()->remove(r.digital);
-    if (r.analog && r.analog != axisRect()) plotLayout()->remove(r.analog);
+    for (QCPAxisRect* a : r.analog)
+      if (a != axisRect()) plotLayout()->remove(a);
   }
   plotLayout()->simplify();
   m_rects.clear();
@@ -76,9 +76,10 @@ void OscPlot::setRecordings(const QList<Shown>& shown) {
   legend->setVisible(analog > 0 && analog <= 12);
   // The time axes move together.
   QList<QCPAxis*> axes;
-  for (const Rects& r : m_rects)
-    for (QCPAxisRect* rect : {r.analog, r.digital})
-      if (rect) axes << rect->axis(QCPAxis::atBottom);
+  for (const Rects& r : m_rects) {
+    for (QCPAxisRect* rect : r.analog) axes << rect->axis(QCPAxis::atBottom);
+    if (r.digital) axes << r.digital->axis(QCPAxis::atBottom);
+  }
   for (QCPAxis* a : axes) {
     a->setLabel(QString());
     disconnect(a, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, nullptr);
@@ -97,13 +98,31 @@ void OscPlot::addRecording(int which) {
   const Recording& rec = *m_shown[which].rec;
   const QString prefix = which > 0 ? QStringLiteral("%1: ").arg(which + 1) : QString();
   Rects rects;
-  rects.analog = which == 0 ? axisRect() : new QCPAxisRect(this);
-  if (which > 0) plotLayout()->addElement(plotLayout()->rowCount(), 0, rects.analog);
-  QCPAxis* ax = rects.analog->axis(QCPAxis::atBottom);
-  QCPAxis* ay = rects.analog->axis(QCPAxis::atLeft);
-  ay->setLabel(prefix + unitLabel(rec));
+  // One rectangle per unit, in the order the units first come.
+  QList<QStringList> unitsOf;
+  QList<int> rectOf;
+  for (const AnalogChannel& ch : rec.analog) {
+    qsizetype r = rects.units.indexOf(ch.unit);
+    if (r < 0 && rects.units.size() < kMostUnitRects) {
+      rects.units << ch.unit;
+      unitsOf << QStringList{ch.unit};
+      r = rects.units.size() - 1;
+    } else if (r < 0) {
+      r = kMostUnitRects - 1;
+      if (!unitsOf[r].contains(ch.unit)) unitsOf[r] << ch.unit;
+    }
+    rectOf << int(r);
+  }
+  if (unitsOf.isEmpty()) unitsOf << QStringList{};
+  for (int r = 0; r < unitsOf.size(); ++r) {
+    QCPAxisRect* rect = which == 0 && r == 0 ? axisRect() : new QCPAxisRect(this);
+    if (rect != axisRect()) plotLayout()->addElement(plotLayout()->rowCount(), 0, rect);
+    rect->axis(QCPAxis::atLeft)->setLabel(prefix + unitLabel(unitsOf[r]));
+    rects.analog << rect;
+  }
   for (int c = 0; c < rec.analog.size(); ++c) {
-    QCPGraph* g = addGraph(ax, ay);
+    QCPAxisRect* rect = rects.analog[rectOf[c]];
+    QCPGraph* g = addGraph(rect->axis(QCPAxis::atBottom), rect->axis(QCPAxis::atLeft));
     g->setName(prefix + AnalogName(rec, c));
     g->setPen(QPen(analogColour(rec.analog[c], c), 1));
     // Plain lines draw many times faster than smoothed ones and look the
@@ -132,6 +151,14 @@ void OscPlot::addRecording(int which) {
       g->setAntialiased(false);
       m_traces << Trace{which, c, true, base, g};
       names->addTick(base + kLaneHigh / 2, QStringLiteral("%1 %2").arg(c + 1).arg(DigitalName(rec, c)));
+      // A faint rule under each lane keeps neighbours apart.
+      auto* rule = new QCPItemStraightLine(this);
+      rule->setClipAxisRect(rects.digital);
+      rule->point1->setAxes(dx, dy);
+      rule->point2->setAxes(dx, dy);
+      rule->point1->setCoords(0, base - 0.2);
+      rule->point2->setCoords(1, base - 0.2);
+      rule->setPen(QPen(QColor(215, 215, 225), 1));
     }
     dy->setTicker(names);
     dy->setSubTicks(false);
@@ -140,7 +167,7 @@ void OscPlot::addRecording(int which) {
     dy->setRange(-0.3, lanes - 0.1);
     rects.digital->setMinimumSize(0, lanes * kLanePixels + 8);
   }
-  for (QCPAxisRect* r : {rects.analog, rects.digital}) {
+  for (QCPAxisRect* r : rects.analog + QList<QCPAxisRect*>{rects.digital}) {
     if (!r) continue;
     r->setRangeDrag(Qt::Horizontal);
     r->setRangeZoom(Qt::Horizontal);
@@ -148,7 +175,8 @@ void OscPlot::addRecording(int which) {
     addMarkers(r);
   }
   const int row = plotLayout()->rowCount();
-  plotLayout()->setRowStretchFactor(row - (rects.digital ? 2 : 1), 3);
+  const int first = row - int(rects.analog.size()) - (rects.digital ? 1 : 0);
+  for (int r = 0; r < rects.analog.size(); ++r) plotLayout()->setRowStretchFactor(first + r, 3.0 / rects.analog.size() + 0.5);
   if (rects.digital) plotLayout()->setRowStretchFactor(row - 1, std::max(1.0, lanes / 6.0));
   m_rects << rects;
 }
@@ -193,17 +221,21 @@ void OscPlot::fitAll() {
     from = any ? std::min(from, a) : a;
     to = any ? std::max(to, b) : b;
     any = true;
-    double lo = 0, hi = 0;
-    for (const AnalogSamples& v : rec.values) {
-      double l, h;
-      v.range(0, v.size(), l, h);
-      if (!std::isnan(l)) {
-        lo = std::min(lo, l);
-        hi = std::max(hi, h);
+    // Each rectangle to the values of its channels.
+    for (QCPAxisRect* rect : m_rects[k].analog) {
+      double lo = 0, hi = 0;
+      for (const Trace& t : m_traces) {
+        if (t.which != k || t.digital || t.graph->valueAxis() != rect->axis(QCPAxis::atLeft)) continue;
+        double l, h;
+        rec.values[t.channel].range(0, rec.sampleCount(), l, h);
+        if (!std::isnan(l)) {
+          lo = std::min(lo, l);
+          hi = std::max(hi, h);
+        }
       }
+      const double pad = std::max((hi - lo) * 0.05, 1e-3);
+      rect->axis(QCPAxis::atLeft)->setRange(lo - pad, hi + pad);
     }
-    const double pad = std::max((hi - lo) * 0.05, 1e-3);
-    m_rects[k].analog->axis(QCPAxis::atLeft)->setRange(lo - pad, hi + pad);
   }
   if (!any) return;
   timeAxis()->setRange(from, to > from ? to : from + 1);

@@ -1,9 +1,10 @@
 #pragma once
 // The plot of one or two recordings on one time axis (ms from the first
 // one's trigger; the second moved by its shift): per recording a rectangle
-// of its analog channels and one of lanes for its digital channels (those
-// that change, or all when there are at most 16), the trigger and the two
-// cursors across all. Each replot draws the samples in view, reduced to
+// of analog channels per unit (currents apart from kilovolts; at most
+// three, the rest with the third), one of lanes for its digital channels
+// (those that change, or all when there are at most 16), the trigger and
+// the two cursors across all. Each replot draws the samples in view, reduced to
 // min/max per pixel column when they are many.
 
 #include <QList>
@@ -33,7 +34,8 @@ class OscPlot : public QCustomPlot {
   void fitAll();
   void zoomTime(double fromMs, double toMs);
   QCPAxis* timeAxis() const;
-  QCPAxisRect* analogRect(int which) const { return m_rects.value(which).analog; }
+  // The analog rectangles of recording `which`, one per unit.
+  QList<QCPAxisRect*> analogRects(int which) const { return m_rects.value(which).analog; }
   // The digital channels drawn as lanes of recording `which`.
   QList<int> lanes(int which) const { return m_rects.value(which).lanes; }
 
@@ -48,7 +50,8 @@ class OscPlot : public QCustomPlot {
     QCPGraph* graph;
   };
   struct Rects {
-    QCPAxisRect* analog = nullptr;
+    QList<QCPAxisRect*> analog;
+    QList<QString> units;  // of each analog rectangle
     QCPAxisRect* digital = nullptr;
     QList<int> lanes;
   };

@@ -60,10 +60,13 @@ QString InfoText(const Recording& rec, const QString& fileName) {
 QList<QStringList> AnalysisRows(const Recording& rec, const AnalysisAt& at) {
   QList<QStringList> rows;
   const QString ref = at.reference >= 0 ? AnalogName(rec, at.reference) : QStringLiteral("-");
-  rows << QStringList{QStringLiteral("Анализ: %1 мс от пуска, отсчёт %2, период %3 Гц по %4 отсчётам, опорный канал %5")
+  const QString source = at.frequencyChannel >= 0 ? QStringLiteral("по %1").arg(AnalogName(rec, at.frequencyChannel))
+                                                  : QStringLiteral("частота сети");
+  rows << QStringList{QStringLiteral("Анализ: %1 мс от пуска, отсчёт %2, период %3 Гц (%4) по %5 отсчётам, опорный канал %6")
                           .arg(at.ms, 0, 'f', 3)
                           .arg(at.sample + 1)
                           .arg(at.window.hz, 0, 'f', 3)
+                          .arg(source)
                           .arg(at.window.count)
                           .arg(ref)};
   rows << QStringList{QStringLiteral("Канал"), QStringLiteral("Действ."), QStringLiteral("Первая гарм."),
@@ -77,10 +80,12 @@ QList<QStringList> AnalysisRows(const Recording& rec, const AnalysisAt& at) {
     const Sequence& s = at.sequences[g];
     rows << QStringList{QStringLiteral("Симметричные составляющие %1").arg(at.groups[g].name)};
     rows << QStringList{QStringLiteral("Составляющая"), QStringLiteral("Модуль"), QStringLiteral("Угол, °")};
-    const std::pair<const char*, std::complex<double>> parts[] = {
-        {"Прямая (1)", s.positive}, {"Обратная (2)", s.negative}, {"Нулевая (3·0)", s.zero3}};
+    const QString q = Quantity(rec, at.groups[g]);
+    const std::pair<QString, std::complex<double>> parts[] = {{QStringLiteral("Прямая ") + q + QLatin1Char('1'), s.positive},
+                                                              {QStringLiteral("Обратная ") + q + QLatin1Char('2'), s.negative},
+                                                              {QStringLiteral("Нулевая 3") + q + QLatin1Char('0'), s.zero3}};
     for (const auto& [name, z] : parts)
-      rows << QStringList{QString::fromUtf8(name), Figure(Phasor::of(z).rms, 3), Figure(at.relativeDeg(z), 2)};
+      rows << QStringList{name, Figure(Phasor::of(z).rms, 3), Figure(at.relativeDeg(z), 2)};
   }
   rows << QStringList{QStringLiteral("Гармоники, % первой")};
   QStringList head{QStringLiteral("Канал")};

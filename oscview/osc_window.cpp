@@ -125,13 +125,13 @@ void OscViewWindow::build() {
     QCPAxis* x = m_plot->timeAxis();
     const double a = x->pixelToCoord(r.left()), b = x->pixelToCoord(r.right());
     if (std::abs(b - a) > 1e-6) x->setRange(std::min(a, b), std::max(a, b));
-    for (int k = 0; k < m_shown.size(); ++k) {
-      QCPAxisRect* rect = m_plot->analogRect(k);
-      if (!rect || !rect->rect().contains(r.center())) continue;
-      QCPAxis* y = rect->axis(QCPAxis::atLeft);
-      const double c = y->pixelToCoord(r.top()), d = y->pixelToCoord(r.bottom());
-      if (std::abs(d - c) > 1e-9) y->setRange(std::min(c, d), std::max(c, d));
-    }
+    for (int k = 0; k < m_shown.size(); ++k)
+      for (QCPAxisRect* rect : m_plot->analogRects(k)) {
+        if (!rect->rect().contains(r.center())) continue;
+        QCPAxis* y = rect->axis(QCPAxis::atLeft);
+        const double c = y->pixelToCoord(r.top()), d = y->pixelToCoord(r.bottom());
+        if (std::abs(d - c) > 1e-9) y->setRange(std::min(c, d), std::max(c, d));
+      }
     m_plot->replot();
   });
 
