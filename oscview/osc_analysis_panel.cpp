@@ -175,6 +175,22 @@ PhaseGroup AnalysisPanel::chosenGroup() const {
 }
 
 void AnalysisPanel::recompute() {
+  m_stale = true;
+  if (isVisible()) refresh();
+}
+
+void AnalysisPanel::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (m_stale) refresh();
+}
+
+const AnalysisAt& AnalysisPanel::analysis() {
+  if (m_stale) refresh();
+  return m_at;
+}
+
+void AnalysisPanel::refresh() {
+  m_stale = false;
   const Recording* rec = recording();
   m_at = AnalysisAt{};
   if (!rec || rec->sampleCount() == 0) {
@@ -233,9 +249,9 @@ void AnalysisPanel::recompute() {
   setRow(m_harmonics, kMaxHarmonic - 1, {QStringLiteral("THD"), Figure(f.thd, 2)});
 }
 
-QList<QStringList> AnalysisPanel::rows() const {
+QList<QStringList> AnalysisPanel::rows() {
   const Recording* rec = recording();
-  return rec ? AnalysisRows(*rec, m_at) : QList<QStringList>{};
+  return rec ? AnalysisRows(*rec, analysis()) : QList<QStringList>{};
 }
 
 }  // namespace vmk::oscview

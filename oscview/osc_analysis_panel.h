@@ -34,9 +34,9 @@ class AnalysisPanel : public QWidget {
   void setGroup(const PhaseGroup& group);
   void selectChannel(int channel);
 
-  const AnalysisAt& analysis() const { return m_at; }
-  // Every number of the analysis shown (for the clipboard and CSV).
-  QList<QStringList> rows() const;
+  const AnalysisAt& analysis();
+  // Every number of the analysis (for the clipboard and CSV).
+  QList<QStringList> rows();
 
   QTableWidget* channelTable() const { return m_channels; }
   QTableWidget* sequenceTable() const { return m_sequence; }
@@ -45,7 +45,10 @@ class AnalysisPanel : public QWidget {
 
  private:
   void fillChoices();
+  // The analysis is made when the tab is shown (or its numbers asked for).
   void recompute();
+  void refresh();
+  void showEvent(QShowEvent* event) override;
   const Recording* recording() const;
   PhaseGroup chosenGroup() const;
 
@@ -53,6 +56,7 @@ class AnalysisPanel : public QWidget {
   double m_cursorMs[2] = {0, 0};
   AnalysisAt m_at;
   bool m_filling = false;
+  bool m_stale = true;
   QComboBox* m_cursor = nullptr;
   QComboBox* m_which = nullptr;
   QComboBox* m_reference = nullptr;

@@ -147,7 +147,7 @@ void OscPlot::addRecording(int which) {
       g->setName(prefix + DigitalName(rec, c));
       g->removeFromLegend();
       g->setLineStyle(QCPGraph::lsStepLeft);
-      g->setPen(QPen(QColor(0, 0, 128), 1.5));
+      g->setPen(QPen(QColor(0, 0, 128), 1));
       g->setAntialiased(false);
       m_traces << Trace{which, c, true, base, g};
       names->addTick(base + kLaneHigh / 2, QStringLiteral("%1 %2").arg(c + 1).arg(DigitalName(rec, c)));
@@ -253,13 +253,24 @@ void OscPlot::reduce() {
   QList<double> shifts;
   for (const Shown& s : m_shown) shifts << s.shiftMs;
   if (range == m_reducedRange && width == m_reducedWidth && shifts == m_reducedShift) return;
+  if (shifts != m_reducedShift)
+    for (Trace& t : m_traces) t.whole = false;
   m_reducedRange = range;
   m_reducedWidth = width;
   m_reducedShift = shifts;
-  for (const Trace& t : m_traces) {
+  for (Trace& t : m_traces) {
     const Shown& s = m_shown[t.which];
-    Curve c = t.digital ? DigitalCurve(*s.rec, t.channel, range.lower, range.upper, width, s.shiftMs)
-                        : AnalogCurve(*s.rec, t.channel, range.lower, range.upper, width, s.shiftMs);
+    if (s.rec->sampleCount() == 0) continue;
+    // A short recording is given whole, once: the plot clips it itself.
+    const bool whole = s.rec->sampleCount() <= 2 * width;
+    if (whole && t.whole) continue;
+    t.whole = whole;
+    QCPRange all;
+    if (whole)
+      all = QCPRange(s.rec->timeMs(0) + s.shiftMs - 1, s.rec->timeMs(s.rec->sampleCount() - 1) + s.shiftMs + 1);
+    const QCPRange r = whole ? all : range;
+    Curve c = t.digital ? DigitalCurve(*s.rec, t.channel, r.lower, r.upper, width, s.shiftMs)
+                        : AnalogCurve(*s.rec, t.channel, r.lower, r.upper, width, s.shiftMs);
     if (t.digital)
       for (double& v : c.values) v = t.base + v * kLaneHigh;
     t.graph->setData(c.keys, c.values, true);

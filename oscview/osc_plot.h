@@ -48,6 +48,7 @@ class OscPlot : public QCustomPlot {
     bool digital;
     double base;  // a lane's "0"
     QCPGraph* graph;
+    bool whole = false;  // holds every sample
   };
   struct Rects {
     QList<QCPAxisRect*> analog;

@@ -86,8 +86,8 @@ double AnalogSamples::at(qsizetype s) const {
 
 void AnalogSamples::finish() {
   const qsizetype blocks = (m_size + kBlock - 1) / kBlock;
-  m_blockMin.assign(std::size_t(blocks), kNaN);
-  m_blockMax.assign(std::size_t(blocks), kNaN);
+  m_blockMin.assign(std::size_t(blocks), std::nan(""));
+  m_blockMax.assign(std::size_t(blocks), std::nan(""));
   for (qsizetype b = 0; b < blocks; ++b) {
     double lo = std::nan(""), hi = std::nan("");
     const qsizetype end = std::min(m_size, (b + 1) * kBlock);
@@ -97,8 +97,8 @@ void AnalogSamples::finish() {
       if (!(v >= lo)) lo = v;
       if (!(v <= hi)) hi = v;
     }
-    m_blockMin[std::size_t(b)] = float(lo);
-    m_blockMax[std::size_t(b)] = float(hi);
+    m_blockMin[std::size_t(b)] = lo;
+    m_blockMax[std::size_t(b)] = hi;
   }
 }
 

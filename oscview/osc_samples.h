@@ -52,7 +52,7 @@ class AnalogSamples {
   std::vector<std::uint8_t> m_bytes;
   double m_scale = 1, m_offset = 0;
   bool m_marks = true;
-  std::vector<float> m_blockMin, m_blockMax;
+  std::vector<double> m_blockMin, m_blockMax;
 };
 
 class DigitalSamples {

@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 #include <atomic>
 #include <cmath>
+#include <memory>
 
 #include "oscview/osc_analysis_panel.h"
 #include "oscview/osc_math.h"
@@ -198,19 +199,25 @@ LoadResult OscViewWindow::load(const QString& path) {
       return !cancel.load();
     });
   });
-  QProgressDialog progress(QStringLiteral("Чтение %1...").arg(QFileInfo(path).fileName()), QStringLiteral("Отмена"), 0,
-                           100, this);
-  progress.setObjectName(QStringLiteral("dlgOscProgress"));
-  progress.setWindowModality(Qt::WindowModal);
-  progress.setMinimumDuration(kProgressAfterMs);
-  progress.setAutoReset(false);
-  progress.setValue(0);
-  connect(&progress, &QProgressDialog::canceled, this, [&cancel] { cancel = true; });
+  // The dialog is made only for a reading that lasts.
+  std::unique_ptr<QProgressDialog> progress;
   QEventLoop loop;
   connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
   QTimer tick;
-  connect(&tick, &QTimer::timeout, this, [&] { progress.setValue(percent); });
-  tick.start(50);
+  connect(&tick, &QTimer::timeout, this, [&] {
+    if (!progress) {
+      progress = std::make_unique<QProgressDialog>(QStringLiteral("Чтение %1...").arg(QFileInfo(path).fileName()),
+                                                   QStringLiteral("Отмена"), 0, 100, this);
+      progress->setObjectName(QStringLiteral("dlgOscProgress"));
+      progress->setWindowModality(Qt::WindowModal);
+      progress->setMinimumDuration(0);
+      progress->setAutoReset(false);
+      connect(progress.get(), &QProgressDialog::canceled, this, [&cancel] { cancel = true; });
+      tick.setInterval(50);
+    }
+    progress->setValue(percent);
+  });
+  tick.start(kProgressAfterMs);
   worker->start();
   m_loading = true;
   loop.exec();
@@ -273,8 +280,9 @@ void OscViewWindow::showAll() {
   m_analysis->setRecordings(m_shown);
   fillTable();
   const double first = rec.sampleCount() ? rec.timeMs(0) : 0;
-  setCursorTime(0, std::max(first, 0.0));
-  setCursorTime(1, std::max(first, 0.0) + 1000.0 / rec.lineFrequency);
+  placeCursor(0, std::max(first, 0.0));
+  placeCursor(1, std::max(first, 0.0) + 1000.0 / rec.lineFrequency);
+  updateCursors();
   fitAll();
 }
 
@@ -309,11 +317,15 @@ void OscViewWindow::fitAll() { m_plot->fitAll(); }
 
 void OscViewWindow::zoomTime(double fromMs, double toMs) { m_plot->zoomTime(fromMs, toMs); }
 
-void OscViewWindow::setCursorTime(int which, double ms) {
-  if (which < 0 || which > 1) return;
+void OscViewWindow::placeCursor(int which, double ms) {
   const qsizetype s = recording().times.nearest(ms);
   m_cursor[which] = s < 0 ? ms : recording().timeMs(s);
   m_plot->setCursor(which, m_cursor[which]);
+}
+
+void OscViewWindow::setCursorTime(int which, double ms) {
+  if (which < 0 || which > 1) return;
+  placeCursor(which, ms);
   updateCursors();
   m_plot->replot();
 }

@@ -80,6 +80,7 @@ class OscViewWindow : public QMainWindow {
   LoadResult load(const QString& path);
   void showAll();
   void fillTable();
+  void placeCursor(int which, double ms);
   void updateCursors();
   QString heading() const;
   void openDialog(bool second);

@@ -37,6 +37,7 @@ void PhasorDiagram::paintEvent(QPaintEvent*) {
   QFont small = font();
   small.setPointSizeF(small.pointSizeF() * 0.85);
   p.setFont(small);
+  int dashed = 0;
   for (const DiagramArrow& a : m_arrows) {
     if (!std::isfinite(std::abs(a.value))) continue;
     const std::complex<double> z = a.value / largest * radius;
@@ -50,7 +51,11 @@ void PhasorDiagram::paintEvent(QPaintEvent*) {
       for (double side : {2.7, -2.7})
         p.drawLine(tip, tip + QPointF(8 * std::cos(angle + side), -8 * std::sin(angle + side)));
     }
-    const QPointF label = centre + QPointF((std::abs(z) + 14) * std::cos(angle), -(std::abs(z) + 14) * std::sin(angle));
+    // Dashed arrows' labels step aside, so that components along a phase
+    // stay readable.
+    const double aside = a.dashed ? 14.0 * (dashed++ - 1) : 0;
+    const QPointF label = centre + QPointF((std::abs(z) + 14) * std::cos(angle) - aside * std::sin(angle),
+                                           -(std::abs(z) + 14) * std::sin(angle) - aside * std::cos(angle));
     p.setPen(a.colour);
     p.drawText(QRectF(label - QPointF(40, 9), QSizeF(80, 18)), Qt::AlignCenter, a.name);
   }

@@ -433,6 +433,8 @@ class TestComtradeFile : public QObject {
     cfg.close();
     QCOMPARE(LoadComtrade(cfg.fileName()).error,
              QStringLiteral("Файл конфигурации bad.cfg, строка 2: число каналов не сходится"));
+    // The viewer's "Отмена" while reading.
+    QCOMPARE(LoadComtrade(dir.filePath("rec.CFF"), [](int) { return false; }).error, QStringLiteral("Чтение прервано"));
   }
 
   void refusesMissingAndOversizedFiles() {

@@ -13,6 +13,7 @@
 
 #include "oscview/osc_analysis_panel.h"
 #include "oscview/osc_math.h"
+#include "oscview/osc_reduce.h"
 #include "oscview/osc_window.h"
 #include "oscview/phasor_diagram.h"
 #include "oscview/qcustomplot_include.h"
@@ -247,6 +248,9 @@ class TestOscWindow : public QObject {
     OscViewWindow w;
     w.setShowErrors(false);
     QCOMPARE(w.open(p.cfgPath), QString());
+    w.tabs()->setCurrentIndex(1);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.setCursorTime(0, 100);
     AnalysisPanel* a = w.analysisPanel();
     QCOMPARE(a->sequenceTable()->rowCount(), 3);
@@ -263,6 +267,39 @@ class TestOscWindow : public QObject {
     QFile csv(p.dir.filePath("a.csv"));
     QVERIFY(csv.open(QIODevice::ReadOnly));
     QVERIFY(csv.readAll().contains("Симметричные составляющие IA/IB/IC"));
+  }
+
+  // A long recording draws as each pixel column's min and max: no more
+  // points than two a column, and the extremes of the samples kept.
+  void aLongRecordingDrawsPerPixelColumn() {
+    vmk::testgen::Gen g;
+    g.revision = 2013;
+    g.form = "BINARY32";
+    g.rates = {{10000, 200000}};
+    g.analog = 1;
+    g.digital = 1;
+    const LoadResult r = ParseComtrade(g.cfg(), g.dat());
+    QVERIFY2(r.ok(), qPrintable(r.error));
+    const Recording& rec = r.recording;
+    for (const auto& [from, to] : {std::pair{-10.0, 19989.9}, std::pair{1000.0, 1400.0}, std::pair{5.0, 9.0}}) {
+      const Curve a = AnalogCurve(rec, 0, from, to, 500);
+      const Curve d = DigitalCurve(rec, 0, from, to, 500);
+      QVERIFY(a.keys.size() <= 2 * 500 + 2 && d.keys.size() <= 2 * 500 + 2);
+      double lo = 1e300, hi = -1e300;
+      bool on = false, off = false;
+      // The samples in view and one either side, that the line reaches the edges.
+      const qsizetype first = std::max<qsizetype>(0, rec.times.lowerBound(from) - 1);
+      const qsizetype last = std::min<qsizetype>(rec.sampleCount(), rec.times.lowerBound(to) + 1);
+      for (qsizetype s = first; s < last; ++s) {
+        const double v = rec.value(0, s);
+        if (!std::isnan(v)) lo = std::min(lo, v), hi = std::max(hi, v);
+        (rec.state(0, s) ? on : off) = true;
+      }
+      QCOMPARE(*std::min_element(a.values.begin(), a.values.end()), lo);
+      QCOMPARE(*std::max_element(a.values.begin(), a.values.end()), hi);
+      QCOMPARE(d.values.contains(1.0), on);
+      QCOMPARE(d.values.contains(0.0), off);
+    }
   }
 
   void vmkoscPrintsHelpAndInfo() {
