@@ -15,6 +15,7 @@
 #include <QProgressDialog>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QScrollArea>
 #include <QScreen>
 #include <QSplitter>
 #include <QTabWidget>
@@ -48,6 +49,18 @@ qsizetype sampleIn(const Shown& s, double ms) {
   const double step = 1000.0 / std::max(1.0, rec.times.rateAt(0));
   if (t < rec.timeMs(0) - step || t > rec.timeMs(rec.sampleCount() - 1) + step) return -1;
   return rec.times.nearest(t);
+}
+
+// `w` in a frameless scroll area: many digital lanes, or the analysis's
+// tables on a low screen, scroll instead of making the window taller than
+// the screen.
+QScrollArea* scrolled(QWidget* w) {
+  auto* area = new QScrollArea;
+  area->setObjectName(QStringLiteral("sa") + w->objectName());
+  area->setFrameShape(QFrame::NoFrame);
+  area->setWidgetResizable(true);
+  area->setWidget(w);
+  return area;
 }
 
 }  // namespace
@@ -105,6 +118,7 @@ void OscViewWindow::build() {
       m_skipRelease = false;
       return;
     }
+    m_clickedCursor = -1;  // a drag leaves nothing for a double-click to put back
     if ((e->pos() - m_pressAt).manhattanLength() > 3 || recording().sampleCount() == 0) return;
     const int which = e->button() == Qt::RightButton ? 1 : e->button() == Qt::LeftButton ? 0 : -1;
     if (which < 0) return;
@@ -160,12 +174,12 @@ void OscViewWindow::build() {
   m_tabs = new QTabWidget;
   m_tabs->setObjectName(QStringLiteral("tabsSide"));
   m_tabs->addTab(values, QStringLiteral("Значения"));
-  m_tabs->addTab(m_analysis, QStringLiteral("Анализ"));
+  m_tabs->addTab(scrolled(m_analysis), QStringLiteral("Анализ"));
   m_tabs->addTab(m_description, QStringLiteral("Описание"));
   m_tabs->setTabVisible(2, false);
 
   auto* split = new QSplitter;
-  split->addWidget(m_plot);
+  split->addWidget(scrolled(m_plot));
   split->addWidget(m_tabs);
   split->setStretchFactor(0, 1);
   split->setSizes({760, 520});
@@ -374,14 +388,18 @@ QString OscViewWindow::heading() const {
 }
 
 QImage OscViewWindow::picture() {
-  const int width = std::max(900, m_plot->width());
-  const int plotHeight = std::max(450, m_plot->height());
   QFont plain = font();
   QFont bold = plain;
   bold.setBold(true);
   const QFontMetrics fm(plain);
   const int line = fm.height() + 4;
   const QStringList head = heading().split(QLatin1Char('\n')) + m_cursorText->text().split(QLatin1Char('\n'));
+  // As wide as the heading's longest line (the first is bold).
+  int headWidth = 0;
+  for (int i = 0; i < head.size(); ++i)
+    headWidth = std::max(headWidth, QFontMetrics(i == 0 ? bold : plain).horizontalAdvance(head[i]) + 16);
+  const int width = std::max({900, m_plot->width(), headWidth});
+  const int plotHeight = std::max(450, m_plot->height());
   const int headHeight = line * int(head.size()) + 8;
   const int rows = m_table->rowCount() + 1;
   const int tableHeight = line * rows + 12;

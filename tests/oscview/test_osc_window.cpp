@@ -163,9 +163,16 @@ class TestOscWindow : public QObject {
   }
 
   // The PNG: a heading, the plot, then the cursor table (rows of text
-  // below the plot's height).
+  // below the plot's height); a long heading widens the picture rather
+  // than running off its edge.
+  void theViewSavesAsPng_data() {
+    QTest::addColumn<QByteArray>("station");
+    QTest::newRow("short") << QByteArray("Test");
+    QTest::newRow("long") << QByteArray("Substation 110 kV North, line 2, bay 5, ").repeated(4);
+  }
   void theViewSavesAsPng() {
-    Pair p;
+    QFETCH(QByteArray, station);
+    Pair p(QByteArray(cfg()).replace("Test,", station + ','));
     OscViewWindow w;
     w.open(p.cfgPath);
     w.resize(900, 600);
@@ -184,29 +191,85 @@ class TestOscWindow : public QObject {
     };
     QVERIFY(inked(0, 20));                                   // the heading
     QVERIFY(inked(image.height() - 60, image.height() - 1));  // the table's last rows
+    for (int y = 0; y < 20; ++y)
+      for (int x = image.width() - 8; x < image.width(); ++x) QCOMPARE(image.pixel(x, y), qRgb(255, 255, 255));
   }
 
-  // Found by trying the viewer: it opens within the screen; a double-click
-  // fits without moving cursor 1; lanes stay at least 16 pixels apart.
+  // Found by trying the viewer, on one recording, on 64 digital channels
+  // that all change, and on two recordings, each with a side tab: the
+  // window stays within the screen once the recording shows; lanes stay at
+  // least 16 pixels apart; a double-click (press, release, press, double,
+  // release) fits the view and leaves cursor 1 where it was, also after a
+  // click that moved it and a drag; a single click still moves it.
+  void firstUseMends_data() {
+    QTest::addColumn<int>("lanes");  // digital channels of a binary recording; 0: the pair
+    QTest::addColumn<bool>("two");
+    QTest::addColumn<int>("tab");
+    QTest::newRow("pair, values") << 0 << false << 0;
+    QTest::newRow("pair, analysis") << 0 << false << 1;
+    QTest::newRow("64 lanes, analysis") << 64 << false << 1;
+    QTest::newRow("two recordings, values") << 0 << true << 0;
+  }
   void firstUseMends() {
-    Pair p;
+    QFETCH(int, lanes);
+    QFETCH(bool, two);
+    QFETCH(int, tab);
+    vmk::testgen::Gen g;
+    g.form = "BINARY";
+    g.rates = {{1000, 300}};
+    g.digital = lanes;
+    Pair p = lanes ? Pair(g.cfg(), g.dat()) : Pair();
+    Pair second(QByteArray(cfg()).replace("00:00:00.100000", "00:00:00.050000"), dat(), QStringLiteral("u"));
     OscViewWindow w;
     w.setShowErrors(false);
-    QVERIFY(w.screen()->availableGeometry().contains(w.geometry()));
+    const QRect screen = w.screen()->availableGeometry();
+    QVERIFY(screen.contains(w.frameGeometry()));
     QCOMPARE(w.open(p.cfgPath), QString());
+    if (two) QCOMPARE(w.openSecond(second.cfgPath), QString());
+    w.tabs()->setCurrentIndex(tab);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCoreApplication::processEvents();
+    QVERIFY2(screen.contains(w.frameGeometry()),
+             qPrintable(QStringLiteral("%1x%2 on %3x%4").arg(w.frameGeometry().width()).arg(w.frameGeometry().height())
+                            .arg(screen.width()).arg(screen.height())));
+
+    QCPAxis* laneAxis = w.plot()->graph(int(w.recording().analog.size()))->valueAxis();
+    QVERIFY(laneAxis->coordToPixel(0) - laneAxis->coordToPixel(1) >= 16);
+
+    OscPlot* plot = w.plot();
+    auto doubleClick = [plot](QPoint at) {
+      QTest::mouseClick(plot, Qt::LeftButton, {}, at);
+      QTest::mousePress(plot, Qt::LeftButton, {}, at);
+      QTest::mouseDClick(plot, Qt::LeftButton, {}, at);
+      QTest::mouseRelease(plot, Qt::LeftButton, {}, at);
+    };
+    auto fitted = [&w] {
+      const QCPRange shown = w.plot()->timeAxis()->range();
+      w.fitAll();
+      return shown == w.plot()->timeAxis()->range();
+    };
     w.setCursorTime(0, 30);
     w.zoomTime(0, 50);
-    const QPoint at = w.plot()->axisRect()->rect().center();
-    QTest::mouseDClick(w.plot(), Qt::LeftButton, {}, at);
+    const QPoint at = plot->axisRect()->rect().center();
+    doubleClick(at);
     QCOMPARE(w.cursorTime(0), 30.0);
-    QCOMPARE(w.plot()->timeAxis()->range().upper, 299.0);
-    QTest::mouseClick(w.plot(), Qt::LeftButton, {}, at);
-    QVERIFY(w.cursorTime(0) != 30.0);  // a single click still moves it
-
-    QCPAxis* lanes = w.plot()->graph(1)->valueAxis();
-    QVERIFY(lanes->coordToPixel(0) - lanes->coordToPixel(1) >= 16);
+    QVERIFY(fitted());
+    QTest::mouseClick(plot, Qt::LeftButton, {}, at);
+    const double clicked = w.cursorTime(0);
+    QVERIFY(clicked != 30.0);  // a single click still moves it
+    // A drag, then a double-click whose first click moved a little: the
+    // cursor stays where the last click put it.
+    w.zoomTime(0, 50);
+    QTest::mousePress(plot, Qt::LeftButton, {}, at + QPoint(40, 0));
+    QTest::mouseRelease(plot, Qt::LeftButton, {}, at + QPoint(50, 0));
+    QTest::mousePress(plot, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(plot, Qt::LeftButton, {}, at + QPoint(5, 0));
+    QTest::mousePress(plot, Qt::LeftButton, {}, at + QPoint(5, 0));
+    QTest::mouseDClick(plot, Qt::LeftButton, {}, at + QPoint(5, 0));
+    QTest::mouseRelease(plot, Qt::LeftButton, {}, at + QPoint(5, 0));
+    QCOMPARE(w.cursorTime(0), clicked);
+    QVERIFY(fitted());
   }
 
   // A second recording beside the first: its own rectangle and rows, its
