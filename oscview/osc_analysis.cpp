@@ -260,13 +260,24 @@ AnalysisAt AnalyseAt(const Recording& rec, double ms, int reference, const QList
   a.reference = reference;
   a.groups = groups;
   if (a.sample < 0) return a;
-  // The cycle's length from the frequency of a voltage (no DC offset there)
-  // when the recording has a three-phase set of them, else of the
-  // reference channel; the line's when neither gives one near it.
-  QList<int> sources;
+  // The cycle's length from the frequency of a voltage (no DC offset
+  // there): first those within 10 % of the largest, in phase order, since
+  // a faulted phase's voltage falls and its crossings move with the fall;
+  // then the others; then the reference channel; the line's when none
+  // gives one near it.
+  QList<int> voltages;
+  QList<double> rms;
+  double largest = 0;
   for (const PhaseGroup& g : PhaseGroups(rec))
-    if (Quantity(rec, g) == QLatin1String("U")) sources << g.a;
-  sources << reference;
+    if (Quantity(rec, g) == QLatin1String("U"))
+      for (int c : {g.a, g.b, g.c}) {
+        voltages << c;
+        rms << CycleRms(rec, c, int(a.sample));
+        if (rms.last() > largest) largest = rms.last();
+      }
+  QList<int> sources, fallen;
+  for (int i = 0; i < voltages.size(); ++i) (rms[i] >= 0.9 * largest ? sources : fallen) << voltages[i];
+  sources << fallen << reference;
   double hz = rec.lineFrequency;
   for (int c : sources) {
     const double f = ZeroCrossingHz(rec, c, a.sample);

@@ -4,11 +4,12 @@
 // the zero crossings, the harmonics 2..15 in % of the fundamental and the
 // THD; per three-phase group the symmetrical components. The cycle is the
 // one that ends at the cursor's sample, as the RMS column's; its length
-// follows the frequency measured on a voltage, else the reference channel. The mean and
-// the harmonics of that frequency are fitted to the cycle's samples by
-// least squares: where the cycle is a whole number of samples (50 Hz at
-// 1600 or 4000 Hz) this is the one-cycle DFT itself, and at 49 or 51 Hz,
-// where it is not, the fit keeps the DFT's leakage out of the phasors.
+// follows the frequency measured on a voltage (a healthy one: within 10 %
+// of the largest), else the reference channel. The mean and the harmonics
+// of that frequency are fitted to the cycle's samples by least squares:
+// where the cycle is a whole number of samples (50 Hz at 1600 or 4000 Hz)
+// this is the one-cycle DFT itself, and at 49 or 51 Hz, where it is not,
+// the fit keeps the DFT's leakage out of the phasors.
 
 #include <QList>
 #include <QString>

@@ -106,6 +106,52 @@ class TestOscAnalysis : public QObject {
     QVERIFY(text.contains(QStringLiteral("Симметричные составляющие IA/IB/IC")));
     QVERIFY(text.contains(QStringLiteral("\t0.00\t")));
   }
+
+  // The cycle's length comes from the frequency of the largest voltage:
+  // in a fault the faulted phases' voltages fall, and their crossings move
+  // with the fall (47.5 Hz was taken from a 50 Hz voltage 20 ms after it
+  // fell); the faulted current, with its decaying DC offset, is no measure
+  // of it either. Cursors 20 and 60 ms after the fall.
+  void theCycleFollowsAHealthyVoltage_data() {
+    QTest::addColumn<double>("afterMs");
+    QTest::addColumn<int>("fallen");  // the voltages that fall: UA, or UA and UB
+    QTest::addColumn<QList<int>>("sources");
+    QTest::newRow("none fell") << 20.0 << 0 << QList<int>{3};
+    QTest::newRow("UA fell, 20 ms") << 20.0 << 1 << QList<int>{4, 5};
+    QTest::newRow("UA fell, 60 ms") << 60.0 << 1 << QList<int>{4, 5};
+    QTest::newRow("UA and UB fell, 20 ms") << 20.0 << 2 << QList<int>{5};
+  }
+  void theCycleFollowsAHealthyVoltage() {
+    QFETCH(double, afterMs);
+    QFETCH(int, fallen);
+    QFETCH(QList<int>, sources);
+    const double hz = 49, faultMs = 100;
+    Gen g;
+    g.revision = 2013;
+    g.form = "FLOAT32";
+    g.rates = {{4000, 800}};
+    g.analog = 6;
+    g.digital = 0;
+    g.custom = [&g, hz, faultMs, fallen](int c, int s) {
+      const double t = s / 4.0, w = 2 * kPi * hz / 1000, phi = -2 * kPi / 3 * (c % 3);
+      double v = std::sqrt(2.0) * (c < 3 ? 1000 : 63.5) * std::cos(w * t + phi);
+      if (t >= faultMs && c == 0) v = std::sqrt(2.0) * 3000 * (std::cos(w * t) - std::exp(-(t - faultMs) / 40));
+      if (t >= faultMs && c >= 3 && c < 3 + fallen) v *= 0.3;
+      return (v - g.b(c)) / g.a(c);
+    };
+    QByteArray cfg = g.cfg();
+    for (int c = 4; c <= 6; ++c) {
+      const QByteArray phase(1, "ABC"[(c - 1) % 3]);
+      cfg.replace(QByteArray::number(c) + ",I" + phase + ',' + phase + ",,A,",
+                  QByteArray::number(c) + ",U" + phase + ',' + phase + ",,kV,");
+    }
+    const LoadResult r = ParseComtrade(cfg, g.dat());
+    QVERIFY2(r.ok(), qPrintable(r.error));
+    QCOMPARE(PhaseGroups(r.recording).size(), 2);
+    const AnalysisAt at = AnalyseAt(r.recording, faultMs + afterMs - g.timeMs(40), 0, PhaseGroups(r.recording));
+    QVERIFY2(sources.contains(at.frequencyChannel), qPrintable(QString::number(at.frequencyChannel)));
+    QVERIFY2(std::abs(at.window.hz - hz) < 0.01, qPrintable(QString::number(at.window.hz)));
+  }
 };
 
 QTEST_GUILESS_MAIN(TestOscAnalysis)
