@@ -27,6 +27,7 @@ const QColor kCursorColour[2] = {QColor(200, 0, 200), QColor(0, 140, 160)};
 constexpr int kLanePixels = 16;  // the least height of a lane
 constexpr int kAllLanesUpTo = 16;
 constexpr int kMostUnitRects = 3;
+constexpr int kMostKeyed = 8;  // a rectangle with more channels shows no key
 
 // An axis's label: "I, А" for currents (this family's files, which give
 // "A" or nothing), else the units.
@@ -42,8 +43,7 @@ OscPlot::OscPlot(QWidget* parent) : QCustomPlot(parent) {
   setObjectName(QStringLiteral("plot"));
   setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
   setSelectionRectMode(QCP::srmNone);
-  legend->setVisible(true);
-  legend->setFont(QFont(font().family(), 8));
+  setAutoAddPlottableToLegend(false);
   m_margins = new QCPMarginGroup(this);
   connect(this, &QCustomPlot::beforeReplot, this, &OscPlot::reduce);
 }
@@ -71,9 +71,6 @@ void OscPlot::setRecordings(const QList<Shown>& shown) {
   clearAll();
   m_shown = shown;
   for (int k = 0; k < m_shown.size(); ++k) addRecording(k);
-  int analog = 0;
-  for (const Shown& s : m_shown) analog += int(s.rec->analog.size());
-  legend->setVisible(analog > 0 && analog <= 12);
   // The time axes move together.
   QList<QCPAxis*> axes;
   for (const Rects& r : m_rects) {
@@ -114,17 +111,31 @@ void OscPlot::addRecording(int which) {
     rectOf << int(r);
   }
   if (unitsOf.isEmpty()) unitsOf << QStringList{};
+  // Each rectangle keys its own channels in its top right corner (the
+  // first rectangle with the plot's own legend).
+  QList<QCPLegend*> keys;
   for (int r = 0; r < unitsOf.size(); ++r) {
     QCPAxisRect* rect = which == 0 && r == 0 ? axisRect() : new QCPAxisRect(this);
     if (rect != axisRect()) plotLayout()->addElement(plotLayout()->rowCount(), 0, rect);
     rect->axis(QCPAxis::atLeft)->setLabel(prefix + unitLabel(unitsOf[r]));
     rects.analog << rect;
+    QCPLegend* key = rect == axisRect() ? legend : new QCPLegend;
+    if (key != legend) {
+      rect->insetLayout()->addElement(key, Qt::AlignTop | Qt::AlignRight);
+      key->setLayer(legend->layer());
+    }
+    key->setFont(QFont(font().family(), 7));
+    key->setBrush(QColor(255, 255, 255, 215));
+    key->setRowSpacing(-2);
+    key->setVisible(rectOf.count(r) <= kMostKeyed);
+    keys << key;
   }
   for (int c = 0; c < rec.analog.size(); ++c) {
     QCPAxisRect* rect = rects.analog[rectOf[c]];
     QCPGraph* g = addGraph(rect->axis(QCPAxis::atBottom), rect->axis(QCPAxis::atLeft));
     g->setName(prefix + AnalogName(rec, c));
     g->setPen(QPen(analogColour(rec.analog[c], c), 1));
+    g->addToLegend(keys[rectOf[c]]);
     // Plain lines draw many times faster than smoothed ones and look the
     // same at this density.
     g->setAntialiased(false);
@@ -145,7 +156,6 @@ void OscPlot::addRecording(int which) {
       const double base = lanes - 1 - i;
       QCPGraph* g = addGraph(dx, dy);
       g->setName(prefix + DigitalName(rec, c));
-      g->removeFromLegend();
       g->setLineStyle(QCPGraph::lsStepLeft);
       g->setPen(QPen(QColor(0, 0, 128), 1));
       g->setAntialiased(false);

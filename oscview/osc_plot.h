@@ -2,7 +2,8 @@
 // The plot of one or two recordings on one time axis (ms from the first
 // one's trigger; the second moved by its shift): per recording a rectangle
 // of analog channels per unit (currents apart from kilovolts; at most
-// three, the rest with the third), one of lanes for its digital channels
+// three, the rest with the third; each keys its channels when they are
+// few), one of lanes for its digital channels
 // (those that change, or all when there are at most 16), the trigger and
 // the two cursors across all. Each replot draws the samples in view, reduced to
 // min/max per pixel column when they are many.

@@ -23,11 +23,23 @@ class PhasorDiagram : public QWidget {
   void setArrows(const QList<DiagramArrow>& arrows);
   const QList<DiagramArrow>& arrows() const { return m_arrows; }
   QSize sizeHint() const override { return {240, 240}; }
+  // Where each drawn arrow's name goes at the present size, in the arrows'
+  // order: beyond its tip, or stepped aside from the names placed before
+  // it, so that no two overlap.
+  QList<QRectF> labelRects() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  struct Layout {
+    QPointF centre;
+    double radius = 0;
+    double largest = 0;
+  };
+  Layout layout() const;
+  QFont labelFont() const;
+
   QList<DiagramArrow> m_arrows;
 };
 

@@ -286,6 +286,19 @@ class TestOscWindow : public QObject {
     QCOMPARE(w.valuesTable()->rowCount(), 6);
     QCOMPARE(cell(w, 3, 0), QStringLiteral("2: IA"));
     QVERIFY(w.windowTitle().contains(QStringLiteral("t.cfg - u.cfg")));
+    // Each analog rectangle keys its own channels, inside it.
+    for (int k = 0; k < 2; ++k)
+      for (QCPAxisRect* rect : w.plot()->analogRects(k)) {
+        QCPLegend* key = nullptr;
+        for (int e = 0; e < rect->insetLayout()->elementCount(); ++e)
+          if (auto* l = qobject_cast<QCPLegend*>(rect->insetLayout()->elementAt(e))) key = l;
+        QVERIFY(key && key->visible());
+        QCOMPARE(key->itemCount(), int(rect->graphs().size()));
+        for (int i = 0; i < key->itemCount(); ++i) {
+          auto* item = qobject_cast<QCPPlottableLegendItem*>(key->item(i));
+          QVERIFY(item && item->plottable()->valueAxis() == rect->axis(QCPAxis::atLeft));
+        }
+      }
     // The second's trigger is its sample 50: at 30 ms its sample 80.
     w.setCursorTime(0, 30);
     QCOMPARE(cell(w, 3, 1), QString::number(sample(80), 'f', 2));
@@ -304,8 +317,9 @@ class TestOscWindow : public QObject {
     g.form = "BINARY";
     g.rates = {{1600, 320}};
     g.digital = 2;
-    g.custom = [](int c, int s) {
-      return std::round(1000 * std::cos(2 * M_PI * 50 * s / 1600.0 - c * 2 * M_PI / 3));
+    // A balanced set of 500 A crests (each channel's a differs).
+    g.custom = [&g](int c, int s) {
+      return std::round(500 / g.a(c) * std::cos(2 * M_PI * 50 * s / 1600.0 - c * 2 * M_PI / 3));
     };
     Pair p(g.cfg(), g.dat());
     OscViewWindow w;
@@ -319,7 +333,24 @@ class TestOscWindow : public QObject {
     QCOMPARE(a->sequenceTable()->rowCount(), 3);
     QCOMPARE(a->harmonicsTable()->rowCount(), kMaxHarmonic);
     QCOMPARE(a->diagram()->arrows().size(), 6);
-    // IA: raw crest 1000 × a 0.5 is 500 A, 353.55 A RMS; IB 120° behind.
+    // The arrows' names apart: here I1 lies on IA and I2 and 3I0 are nil
+    // at the centre; in a fault on phase A (as a recording showed it) 3I0
+    // lies near IA and I2 near I1.
+    const QList<DiagramArrow> fault{{"IA", std::polar(2965.0, 0.0), Qt::blue},
+                                    {"IB", std::polar(450.0, -80 * M_PI / 180), Qt::green},
+                                    {"IC", std::polar(450.0, 160 * M_PI / 180), Qt::red},
+                                    {"I1", std::polar(1234.0, 9 * M_PI / 180), Qt::gray, true},
+                                    {"I2", std::polar(879.0, -6.3 * M_PI / 180), Qt::gray, true},
+                                    {"3I0", std::polar(2636.0, -6.3 * M_PI / 180), Qt::gray, true}};
+    for (int set = 0; set < 2; ++set) {
+      if (set == 1) a->diagram()->setArrows(fault);
+      const QList<QRectF> labels = a->diagram()->labelRects();
+      QCOMPARE(labels.size(), 6);
+      for (int i = 0; i < labels.size(); ++i)
+        for (int j = i + 1; j < labels.size(); ++j)
+          QVERIFY2(!labels[i].intersects(labels[j]), qPrintable(QStringLiteral("set %1: %2 %3").arg(set).arg(i).arg(j)));
+    }
+    // IA: 500 A crest, 353.55 A RMS; IB 120° behind.
     const AnalysisAt& at = a->analysis();
     QVERIFY(std::abs(std::abs(at.channels[0].fundamental) - 500 / std::sqrt(2.0)) < 0.5);
     QVERIFY(std::abs(at.relativeDeg(at.channels[1].fundamental) + 120) < 0.1);
