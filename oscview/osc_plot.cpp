@@ -126,7 +126,11 @@ void OscPlot::addRecording(int which) {
     }
     key->setFont(QFont(font().family(), 7));
     key->setBrush(QColor(255, 255, 255, 215));
-    key->setRowSpacing(-2);
+    // In rows of four: a short rectangle keeps most of its height.
+    key->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+    key->setWrap(4);
+    key->setColumnSpacing(4);
+    key->setIconSize(18, 8);
     key->setVisible(rectOf.count(r) <= kMostKeyed);
     keys << key;
   }
