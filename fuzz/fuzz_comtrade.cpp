@@ -2,12 +2,17 @@
 // data file, split at the first 0x1D byte of the input; or, for an input
 // that begins with "--- file type", a 2013 single file (.cff). A recording
 // it takes must hold as many values as it says it has samples and
-// channels, times that do not go back, and every sample readable.
+// channels, times that do not go back, and every sample readable; its
+// summary and the analysis at the trigger and at the last sample (the
+// cycle's length comes from the file's rates and line frequency) must
+// come out without a fault.
 
 #include <QByteArray>
 #include <cmath>
 
 #include "oscview/comtrade_file.h"
+#include "oscview/osc_analysis.h"
+#include "oscview/osc_report.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
@@ -34,5 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int c = 0; c < rec.values.size(); ++c) sum += std::isnan(rec.value(c, s)) ? 0 : 1;
     for (int c = 0; c < rec.states.size(); ++c) sum += rec.state(c, s);
   }
-  return sum < 0;
+  const int reference = vmk::oscview::DefaultReference(rec);
+  const QList<vmk::oscview::PhaseGroup> groups = vmk::oscview::PhaseGroups(rec);
+  QString text = vmk::oscview::InfoText(rec, QStringLiteral("f"));
+  for (double ms : {0.0, rec.sampleCount() ? rec.timeMs(rec.sampleCount() - 1) : 0.0})
+    text += vmk::oscview::RowsAsText(vmk::oscview::AnalysisRows(rec, vmk::oscview::AnalyseAt(rec, ms, reference, groups)));
+  return sum < 0 || text.isEmpty();
 }
