@@ -10,6 +10,9 @@ namespace vmk::oscview::detail {
 
 namespace {
 
+constexpr double kMinLineHz = 10;
+constexpr double kMaxLineHz = 1000;
+
 class CfgReader {
  public:
   CfgReader(const QStringList& lines, const QString& name) : m_lines(lines), m_name(name) {}
@@ -170,7 +173,12 @@ Layout ParseCfgLines(const QStringList& l, const QString& name, Recording& rec) 
 
   rec.lineFrequency = r.real(r.line(i), i + 1, "частота сети");
   ++i;
-  if (rec.lineFrequency <= 0) rec.lineFrequency = 50;
+  // Recorders write 0 when they do not know it. A value no network runs at
+  // (railway 16.7 Hz to aircraft 400 Hz lie well inside) is taken the same
+  // way: as the cycle of the analysis it would make one cycle of a
+  // 0.01 Hz "line" span the whole file and hold the window for seconds at
+  // every cursor move.
+  if (!(rec.lineFrequency >= kMinLineHz && rec.lineFrequency <= kMaxLineHz)) rec.lineFrequency = 50;
   const int nrates = r.integer(r.line(i), i + 1, "число частот дискретизации", 0, 999);
   ++i;
   // nrates 0: the time-stamp form, with one line "0,last sample".

@@ -36,6 +36,10 @@ namespace vmk::oscview {
 
 namespace {
 
+QStringList nonBlank(const QStringList& texts) {
+  return texts.filter(QRegularExpression(QStringLiteral("\\S")));
+}
+
 const QString kTitle = QStringLiteral("Просмотр осциллограммы");
 constexpr int kProgressAfterMs = 400;  // a reading shorter than this shows no progress
 
@@ -275,7 +279,7 @@ void OscViewWindow::showAll() {
   const Recording& rec = recording();
   QStringList title{kTitle};
   for (const Shown& s : m_shown) title << s.fileName;
-  const QString about = QStringList{rec.station, rec.device, rec.firstStamp}.filter(QRegularExpression(QStringLiteral("\\S"))).join(QStringLiteral(", "));
+  const QString about = nonBlank({rec.station, rec.device, rec.firstStamp}).join(QStringLiteral(", "));
   if (!about.isEmpty()) title << about;
   setWindowTitle(title.join(QStringLiteral(" - ")));
   m_shift->setEnabled(m_shown.size() > 1);
@@ -378,9 +382,12 @@ QString OscViewWindow::heading() const {
   QStringList lines;
   for (int k = 0; k < m_shown.size(); ++k) {
     const Recording& r = *m_shown[k].rec;
-    QString line = QStringLiteral("%1%2 - %3, %4; первый отсчёт %5, пуск %6")
-                       .arg(m_shown.size() > 1 ? QStringLiteral("%1: ").arg(k + 1) : QString(), m_shown[k].fileName,
-                            r.station, r.device, r.firstStamp, r.triggerStamp);
+    // Station and device where the file names them: a heading of a file
+    // without them reads "FILE; первый отсчёт ...", not "FILE - , ; ...".
+    const QString about = nonBlank({r.station, r.device}).join(QStringLiteral(", "));
+    QString line = (m_shown.size() > 1 ? QStringLiteral("%1: ").arg(k + 1) : QString()) + m_shown[k].fileName;
+    if (!about.isEmpty()) line += QStringLiteral(" - ") + about;
+    line += QStringLiteral("; первый отсчёт %1, пуск %2").arg(r.firstStamp, r.triggerStamp);
     if (k > 0) line += QStringLiteral(", сдвиг %1 мс").arg(m_shown[k].shiftMs, 0, 'f', 3);
     lines << line;
   }

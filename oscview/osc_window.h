@@ -66,6 +66,8 @@ class OscViewWindow : public QMainWindow {
   // The picture: a heading (station, device, start, files), the plot and
   // the cursor table.
   QImage picture();
+  // The heading of the saved picture: a line per recording.
+  QString heading() const;
   bool savePng(const QString& path);
   bool saveCsv(const QString& path);
   bool saveAnalysisCsv(const QString& path);
@@ -82,7 +84,6 @@ class OscViewWindow : public QMainWindow {
   void fillTable();
   void placeCursor(int which, double ms);
   void updateCursors();
-  QString heading() const;
   void openDialog(bool second);
   void pngDialog();
   void csvDialog();

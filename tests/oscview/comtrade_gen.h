@@ -28,6 +28,7 @@ struct Gen {
   int analog = 3;
   int digital = 18;           // two words in the binary forms
   QByteArray station = "North", device = "Rec 7";
+  QByteArray lineHz = "50";
   // Raw numbers of the test's own instead of the default ones.
   std::function<double(int c, int s)> custom;
 
@@ -87,7 +88,7 @@ struct Gen {
     }
     for (int c = 0; c < digital; ++c)
       line(QByteArray::number(c + 1) + ",D" + QByteArray::number(c + 1) + (revision == 1991 ? ",0" : ",,,0"));
-    line("50");
+    line(lineHz);
     line(QByteArray::number(rates.size()));
     if (rates.isEmpty()) line("0," + QByteArray::number(samples));
     for (const Rate& r : rates) line(QByteArray::number(r.hz) + ',' + QByteArray::number(r.last));

@@ -241,6 +241,28 @@ class TestComtradeFile : public QObject {
 
   // The configuration's text: this family's Windows-1251, UTF-8 with a
   // byte-order mark, another tool's Latin-1, and upper case file names.
+  // A line frequency no network runs at is taken as 50 Hz, as a missing one
+  // is; the analysis cycle never spans the whole file.
+  void takesAnUnknownLineFrequencyAs50_data() {
+    QTest::addColumn<QByteArray>("written");
+    QTest::addColumn<double>("taken");
+    QTest::newRow("60 Hz") << QByteArray("60") << 60.0;
+    QTest::newRow("railway") << QByteArray("16.7") << 16.7;
+    QTest::newRow("not known") << QByteArray("0") << 50.0;
+    QTest::newRow("negative") << QByteArray("-50") << 50.0;
+    QTest::newRow("a hundredth") << QByteArray("0.01") << 50.0;
+    QTest::newRow("a gigahertz") << QByteArray("1e9") << 50.0;
+  }
+  void takesAnUnknownLineFrequencyAs50() {
+    QFETCH(QByteArray, written);
+    QFETCH(double, taken);
+    Gen g;
+    g.lineHz = written;
+    const LoadResult r = ParseComtrade(g.cfg(), g.dat());
+    QVERIFY2(r.ok(), qPrintable(r.error));
+    QCOMPARE(r.recording.lineFrequency, taken);
+  }
+
   void readsEachTextEncoding_data() {
     QTest::addColumn<QByteArray>("station");
     QTest::addColumn<QString>("reads");

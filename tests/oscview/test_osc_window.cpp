@@ -166,15 +166,19 @@ class TestOscWindow : public QObject {
   // below the plot's height); a long heading widens the picture rather
   // than running off its edge.
   void theViewSavesAsPng_data() {
-    QTest::addColumn<QByteArray>("station");
-    QTest::newRow("short") << QByteArray("Test");
-    QTest::newRow("long") << QByteArray("Substation 110 kV North, line 2, bay 5, ").repeated(4);
+    QTest::addColumn<QByteArray>("station");  // station and device
+    QTest::addColumn<QString>("heading");
+    QTest::newRow("short") << QByteArray("Test,Gen") << QStringLiteral("t.cfg - Test, Gen; первый отсчёт 01/01/2020");
+    QTest::newRow("long") << QByteArray("Substation 110 kV North; line 2; bay 5; ").repeated(4) + ",Gen" << QString();
+    QTest::newRow("nameless") << QByteArray(",") << QStringLiteral("t.cfg; первый отсчёт 01/01/2020");
   }
   void theViewSavesAsPng() {
     QFETCH(QByteArray, station);
-    Pair p(QByteArray(cfg()).replace("Test,", station + ','));
+    QFETCH(QString, heading);
+    Pair p(QByteArray(cfg()).replace("Test,Gen,", station + ','));
     OscViewWindow w;
     w.open(p.cfgPath);
+    if (!heading.isEmpty()) QVERIFY2(w.heading().startsWith(heading), qPrintable(w.heading()));
     w.resize(900, 600);
     const QString path = p.dir.filePath("view.png");
     QVERIFY(w.savePng(path));
