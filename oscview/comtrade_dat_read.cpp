@@ -60,6 +60,15 @@ class DataReader {
     if (!m_progress(int(100 * s / std::max<qsizetype>(1, m_count)))) refuse(QStringLiteral("Чтение прервано"));
   }
 
+  static bool space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+  // [from, to) without the white space around it, as QByteArrayView::trimmed.
+  static QByteArrayView trimmedField(const char* from, const char* to) {
+    while (from < to && space(*from)) ++from;
+    while (to > from && space(to[-1])) --to;
+    return QByteArrayView(from, to - from);
+  }
+
   static bool blank(QByteArrayView line) {
     for (char c : line)
       if (c != ' ' && c != '\t' && c != '\r') return false;
@@ -93,18 +102,23 @@ class DataReader {
       if (blank(line)) continue;
       if (line.endsWith('\r')) line.chop(1);
       report(s);
+      // Fields are a few characters each: a plain scan for the comma and
+      // the blanks around it costs less than a library search per field,
+      // which weighed a third of the reading of a large file.
       int field = 0;
-      qsizetype from = 0;
+      const char* at = line.data();
+      const char* const lineEnd = at + line.size();
       while (true) {
-        qsizetype comma = line.indexOf(',', from);
-        const QByteArrayView f = line.sliced(from, (comma < 0 ? line.size() : comma) - from).trimmed();
+        const char* comma = at;
+        while (comma < lineEnd && *comma != ',') ++comma;
+        const QByteArrayView f = trimmedField(at, comma);
         if (field >= fields) refuseLine(lineNo, QStringLiteral("больше %1 полей").arg(fields));
         if (!asciiField(f, field, s))
           refuseLine(lineNo,
                      QStringLiteral("поле %1 «%2» не число").arg(field + 1).arg(QString::fromLatin1(f.toByteArray())));
         ++field;
-        if (comma < 0) break;
-        from = comma + 1;
+        if (comma == lineEnd) break;
+        at = comma + 1;
       }
       if (field != fields) refuseLine(lineNo, QStringLiteral("%1 полей вместо %2").arg(field).arg(fields));
       ++s;
