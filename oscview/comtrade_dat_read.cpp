@@ -89,9 +89,13 @@ class DataReader {
   }
 
   void readAscii() {
-    const qsizetype lines = countLines();
-    allocate(lines, AnalogSamples::Form::Int32);
     const int fields = 2 + m_lay.analog + m_lay.digital;
+    // A line holds at least its commas and its end, so a count the file's
+    // size can hold is taken as it stands and checked as the lines are
+    // read; any other is counted first. Counting costs a pass over the file.
+    const bool sizeHoldsDeclared = m_lay.declared > 0 && m_lay.declared <= m_dat.size() / fields + 1;
+    const qsizetype lines = sizeHoldsDeclared ? qsizetype(m_lay.declared) : countLines();
+    allocate(lines, AnalogSamples::Form::Int32);
     qsizetype pos = 0, lineNo = 0, s = 0;
     while (pos < m_dat.size() && s < m_count) {
       qsizetype end = m_dat.indexOf('\n', pos);
@@ -123,8 +127,9 @@ class DataReader {
       if (field != fields) refuseLine(lineNo, QStringLiteral("%1 полей вместо %2").arg(field).arg(fields));
       ++s;
     }
-    if (m_lay.declared > 0 && lines < m_lay.declared)
-      refuse(QStringLiteral("В файле данных %1 отсчётов, в файле конфигурации %2").arg(lines).arg(m_lay.declared));
+    if (s == 0) refuse(QStringLiteral("В файле данных нет отсчётов"));
+    if (m_lay.declared > 0 && s < m_lay.declared)
+      refuse(QStringLiteral("В файле данных %1 отсчётов, в файле конфигурации %2").arg(s).arg(m_lay.declared));
   }
 
   // One field of sample `s`; false when it is no number it may be.
