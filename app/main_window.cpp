@@ -104,13 +104,14 @@ void MainWindow::buildStatusBar() {
     m_panels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_sbar->addWidget(m_panels[i]);
   }
-  // Panel 0 is too narrow for a long port name with "открыт"/"закрыт" at
-  // its end: its whole text is its tooltip too.
-  m_panels[0]->setToolTip(status.text(0));
+  // Panels 0 and 1 are too narrow for a long port name with
+  // "открыт"/"закрыт" at its end, or a server's long host name: their whole
+  // text is their tooltip too.
+  for (int panel : {0, 1}) m_panels[panel]->setToolTip(status.text(panel));
   connect(&status, &StatusPanels::textChanged, this, [this](int panel, const QString& text) {
     if (panel < 0 || panel >= StatusPanels::kCount) return;
     m_panels[panel]->setText(text);
-    if (panel == 0) m_panels[panel]->setToolTip(text);
+    if (panel <= 1) m_panels[panel]->setToolTip(text);
   });
 
   m_progress = new QProgressBar(m_sbar);

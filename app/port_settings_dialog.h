@@ -1,13 +1,19 @@
 #pragma once
-// The port settings dialog: port name (the system's ports, or any typed
-// name such as a pseudo-terminal path), baud rate with "Custom", data bits,
-// parity, stop bits and flow control.
+// The port settings dialog: the link, "COM-порт" or "Сеть (TCP)", and the
+// line's baud rate with "Custom" (over the network that of the RS485 line
+// behind the server); for the serial port its name (the system's ports, or
+// any typed name such as a pseudo-terminal path), data bits, parity, stop
+// bits and flow control; over the network the host, the TCP port and the
+// mode (RTU over TCP to a serial device server, or Modbus TCP to a
+// gateway). The fields of the other link are kept but disabled.
 
 #include <QDialog>
 
 #include "device/port_settings.h"
 
 class QComboBox;
+class QLineEdit;
+class QRadioButton;
 class QSpinBox;
 
 namespace vmk {
@@ -23,10 +29,16 @@ class PortSettingsDialog : public QDialog {
   // The rates of the "BaudRate" key; 0 stands for "Custom".
   static const QList<int>& baudRates();
 
+  // "OK" with the network chosen and no host: the host field takes the
+  // focus and the dialog stays.
+  void accept() override;
+
  private:
-  void updateCustomRate();
+  void updateFields();
 
   PortSettings m_base;
+  QRadioButton* m_serial;
+  QRadioButton* m_network;
   QComboBox* m_port;
   QComboBox* m_baud;
   QSpinBox* m_customBaud;
@@ -34,6 +46,9 @@ class PortSettingsDialog : public QDialog {
   QComboBox* m_parity;
   QComboBox* m_stopBits;
   QComboBox* m_flow;
+  QLineEdit* m_host;
+  QSpinBox* m_tcpPort;
+  QComboBox* m_tcpMode;
 };
 
 }  // namespace vmk

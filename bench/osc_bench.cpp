@@ -1,7 +1,7 @@
 // vmkbench's oscillogram figures: the whole download through the real
 // operation against vmksim --pace, the time to make and write both files
 // of 6000 rows, and the viewer's load-and-first-paint of such a pair and
-// one redraw after a zoom.
+// one redraw after a zoom; then the viewer on a large recording.
 
 #include "bench/osc_bench.h"
 
@@ -182,6 +182,7 @@ int runOscillogram(const QString& program, bool quick) {
   rc |= runOscFiles(dir.path());
   const QString pair = dir.filePath(QStringLiteral("bench115200.cfg"));
   rc |= runOscViewer(pair);
+  rc |= runOscLarge();
   return rc;
 }
 

@@ -9,4 +9,7 @@ namespace vmk::bench {
 // real operation, the writing of both files, the viewer's load and redraw.
 int runOscillogram(const QString& vmksim, bool quick);
 
+// The viewer on a large recording in each data form (bench/osc_large_bench.cpp).
+int runOscLarge();
+
 }  // namespace vmk::bench

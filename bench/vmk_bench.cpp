@@ -1,14 +1,18 @@
 // vmkbench: times exchanges with `vmksim --pace` over a pseudo-terminal and
 // sets them against the time the bytes need on the wire plus the device's
 // turnaround; then times 200 reads of 9 registers with our master and with
-// libmodbus against the same simulator; then the journal readings at
+// libmodbus against the same simulator; the same exchanges over TCP to
+// `vmksim --pace --tcp` as a serial device server and as a Modbus TCP
+// gateway, against the serial line's figures, and each link's own cost per
+// exchange against an unpaced vmksim; then the journal readings at
 // 9600 bit/s as the window runs them (port bracket, decoding, grid); last
 // the master's own cost per exchange on an in-memory link, with and without
 // observers of its frames; and the cost of reading a written register back
 // (the verified write of parameters and settings) against the write alone.
 //
-//   vmkbench [--quick] [--writes] [--in-process] [--vmksim PATH]
+//   vmkbench [--quick] [--writes] [--links] [--in-process] [--vmksim PATH]
 //   --quick       leave out the 250-block download at 9600 bit/s (about a minute)
+//   --links       only the figures of the three kinds of link
 //   --writes      only the setting write with and without its read-back
 //   --in-process  only the in-memory timing
 
@@ -24,12 +28,14 @@
 #include <cstdio>
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "bench/osc_bench.h"
 #include "bench/report_bench.h"
 #include "device/device_client.h"
+#include "device/serial_port.h"
 #include "device/session.h"
 #include "journals/alarm_list.h"
 #include "journals/event_journal.h"
@@ -53,28 +59,47 @@ namespace {
 
 constexpr int kTurnaroundMs = 5;
 
-// vmksim on a pseudo-terminal, stopped by its own pid.
+// The kinds of link: the serial line (a pseudo-terminal), RTU over TCP to a
+// serial device server, Modbus TCP to a gateway.
+enum class Link { Serial, RtuOverTcp, ModbusTcp };
+constexpr Link kLinks[] = {Link::Serial, Link::RtuOverTcp, Link::ModbusTcp};
+const char* linkName(Link l) {
+  return l == Link::Serial ? "serial line" : l == Link::RtuOverTcp ? "RTU over TCP" : "Modbus TCP";
+}
+
+// vmksim on a pseudo-terminal (or over TCP on 127.0.0.1), paced at `baud`
+// with the bench's turnaround, stopped by its own pid.
 class Simulator {
  public:
-  bool start(const QString& program, int baud, const QStringList& extra = {}) {
+  bool start(const QString& program, int baud, const QStringList& extra = {}, Link link = Link::Serial) {
     m_path = m_dir.filePath(QStringLiteral("bus"));
-    m_process.start(program, QStringList{"--link", m_path, "--addresses", "1", "--pace", "--baud",
-                                         QString::number(baud), "--turnaround-ms",
-                                         QString::number(kTurnaroundMs)} +
-                                 extra);
+    const QStringList where = link == Link::Serial ? QStringList{"--link", m_path}
+                              : link == Link::RtuOverTcp ? QStringList{"--tcp", "127.0.0.1:0"}
+                                                         : QStringList{"--tcp", "127.0.0.1:0", "--mbap"};
+    const QStringList pace = extra.contains(QStringLiteral("--unpaced"))
+                                 ? QStringList{}
+                                 : QStringList{"--pace", "--turnaround-ms", QString::number(kTurnaroundMs)};
+    QStringList rest = extra;
+    rest.removeAll(QStringLiteral("--unpaced"));
+    m_process.start(program, where + QStringList{"--addresses", "1", "--baud", QString::number(baud)} + pace + rest);
     if (!m_process.waitForStarted(10000)) return false;
     QByteArray out;
     while (!out.contains('\n')) {
       if (!m_process.waitForReadyRead(10000)) return false;
       out += m_process.readAllStandardOutput();
     }
-    return out.startsWith("ready ");
+    if (!out.startsWith("ready ")) return false;
+    if (link != Link::Serial)
+      m_path = QStringLiteral("%1://%2").arg(QLatin1String(link == Link::ModbusTcp ? "mbtcp" : "tcp"),
+                                             QString::fromLatin1(out.mid(6).trimmed()));
+    return true;
   }
   ~Simulator() {
     m_process.terminate();
     if (!m_process.waitForFinished(5000)) m_process.kill();
     m_process.waitForFinished(5000);
   }
+  // The pseudo-terminal's path, or tcp:// or mbtcp:// with the port bound.
   QString path() const { return m_path; }
 
  private:
@@ -191,6 +216,113 @@ int runBaud(const QString& program, int baud, bool quick) {
   if (oursFailed || theirsFailed)
     std::printf("  FAILED reads: ours %d, libmodbus %d\n", oursFailed, theirsFailed);
   return oursFailed || theirsFailed ? 1 : 0;
+}
+
+// The link the program opens for the simulator at `baud`.
+std::unique_ptr<vmk::SerialLink> linkTo(const Simulator& sim, int baud) {
+  vmk::PortSettings settings;
+  vmk::setLinkName(settings, sim.path());
+  settings.baudRate = 0;
+  settings.customBaudRate = baud;
+  settings.flowControl = vmk::PortSettings::FlowControl::None;
+  return vmk::makeLink(settings);
+}
+
+// The exchanges of runBaud over each kind of link at one rate, against
+// vmksim --pace: each the median of 15 (the reads: 50 in a row), as ratios
+// to wire time plus turnaround. A gateway passes a reply on once it has
+// crossed the line whole, so its wire time is the line's too.
+int runLinks(const QString& program, int baud) {
+  struct Exchange {
+    const char* what;
+    int runs;
+    int bytes;  // request + reply
+    std::function<bool(vmk::ModbusLibrary&, vmk::SerialLink&)> once;
+  };
+  const std::vector<Exchange> exchanges{
+      {"identity block (9 regs)", 15, 8 + 23,
+       [](vmk::ModbusLibrary& m, vmk::SerialLink& l) { vmk::ReplyFrame r; m.SetQuery(l, 1, 3, 0, 9, r); return r.length() == 23; }},
+      {"setup block (23 regs)", 15, 8 + 51,
+       [](vmk::ModbusLibrary& m, vmk::SerialLink& l) { vmk::ReplyFrame r; m.SetQuery(l, 1, 3, 64, 23, r); return r.length() == 51; }},
+      {"oscillogram block", 15, 7 + 247,
+       [](vmk::ModbusLibrary& m, vmk::SerialLink& l) {
+         vmk::ReplyFrame r;
+         m.GetBLockInterruption(l, 1, 0, 100, r);
+         return r.length() == 247;
+       }},
+  };
+  constexpr int kReads = 50;
+  std::printf("\nthe kinds of link, vmksim --pace at %d bit/s, turnaround %d ms: measured / (wire+turn)\n", baud,
+              kTurnaroundMs);
+  std::printf("  %-26s %12s %12s %12s %9s %9s\n", "exchange", linkName(Link::Serial), linkName(Link::RtuOverTcp),
+              linkName(Link::ModbusTcp), "RTU/ser", "MBAP/ser");
+  std::vector<std::vector<double>> ratio(exchanges.size() + 1);
+  bool all = true;
+  for (Link kind : kLinks) {
+    Simulator sim;
+    if (!sim.start(program, baud, {}, kind)) {
+      std::fprintf(stderr, "vmkbench: vmksim did not start\n");
+      return 1;
+    }
+    const std::unique_ptr<vmk::SerialLink> link = linkTo(sim, baud);
+    if (!link->open()) {
+      std::fprintf(stderr, "vmkbench: %s\n", qPrintable(link->errorString()));
+      return 1;
+    }
+    vmk::ModbusLibrary modbus;
+    bool ok = false;
+    for (std::size_t i = 0; i < exchanges.size(); ++i) {
+      const double ms = median([&] { return exchanges[i].once(modbus, *link); }, exchanges[i].runs, ok);
+      ratio[i].push_back(ms / wireMs(exchanges[i].bytes, baud, 1));
+      all = all && ok;
+    }
+    const double ms = timed([&] {
+      bool good = true;
+      for (int n = 0; n < kReads; ++n) good = exchanges[0].once(modbus, *link) && good;
+      return good;
+    }, ok);
+    ratio.back().push_back(ms / wireMs(kReads * exchanges[0].bytes, baud, kReads));
+    all = all && ok;
+    link->close();
+  }
+  for (std::size_t i = 0; i <= exchanges.size(); ++i) {
+    const char* what = i < exchanges.size() ? exchanges[i].what : "50 reads of 9 registers";
+    const std::vector<double>& r = ratio[i];
+    std::printf("  %-26s %12.3f %12.3f %12.3f %9.4f %9.4f\n", what, r[0], r[1], r[2], r[1] / r[0], r[2] / r[0]);
+  }
+  if (!all) std::printf("  FAILED exchanges\n");
+  return all ? 0 : 1;
+}
+
+// Each link's own cost per exchange: 2000 reads of 9 registers against an
+// unpaced vmksim (no line time, no turnaround) on this machine, the best of
+// 3; the master alone on an in-memory link beside them (--in-process).
+int runLinkCost(const QString& program) {
+  constexpr int kReads = 2000;
+  std::printf("\neach link's cost per exchange, unpaced vmksim on this machine, %d reads of 9 registers\n", kReads);
+  bool all = true;
+  for (Link kind : kLinks) {
+    Simulator sim;
+    if (!sim.start(program, 115200, {"--unpaced"}, kind)) return 1;
+    const std::unique_ptr<vmk::SerialLink> link = linkTo(sim, 115200);
+    if (!link->open()) return 1;
+    vmk::ModbusLibrary modbus;
+    vmk::ReplyFrame r;
+    double best = 1e9;
+    int failed = 0;
+    for (int run = 0; run < 3; ++run) {
+      QElapsedTimer t;
+      t.start();
+      for (int i = 0; i < kReads; ++i) {
+        modbus.SetQuery(*link, 1, 3, 0, 9, r);
+        failed += r.length() == 23 ? 0 : 1;
+      }
+      best = std::min(best, t.nsecsElapsed() / 1e3 / kReads);
+    }
+    std::printf("  %-26s %10.1f us per exchange%s\n", linkName(kind), best, failed ? "  (FAILED)" : "");
+    all = all && !failed;
+  }
+  return all ? 0 : 1;
 }
 
 // The three journal readings, each the median of 5 runs, against wire time
@@ -420,8 +552,15 @@ int main(int argc, char** argv) {
   if (args.contains(QStringLiteral("--in-process"))) return runInProcess();
   QString program = QStringLiteral(VMKSIM_PATH);
   if (const auto i = args.indexOf(QStringLiteral("--vmksim")); i >= 0 && i + 1 < args.size()) program = args[i + 1];
+  // --links: the figures of the three kinds of link alone.
+  if (args.contains(QStringLiteral("--links"))) {
+    int rc = 0;
+    for (int baud : {9600, 115200}) rc |= runLinks(program, baud);
+    rc |= runLinkCost(program);
+    return rc | runInProcess();
+  }
   if (args.contains(QStringLiteral("--help"))) {
-    std::printf("vmkbench [--quick] [--oscillogram] [--reports] [--writes] [--in-process] [--vmksim PATH]\n"
+    std::printf("vmkbench [--quick] [--oscillogram] [--reports] [--writes] [--links] [--in-process] [--vmksim PATH]\n"
                 "Times our master against vmksim --pace at 9600 and 115200 bit/s, and 200\n"
                 "reads of 9 registers with our master and with libmodbus, and the journal\n"
                 "readings (events, statistics, alarm list), a setting written with and without\n"
@@ -431,6 +570,9 @@ int main(int argc, char** argv) {
                 "--quick leaves out the 250-block download at 9600 bit/s; --oscillogram runs\n"
                 "the oscillogram figures alone. Last the device report's five reads at 9600\n"
                 "bit/s and the making and writing of its workbook; --reports runs them alone.\n"
+                "The same exchanges over the serial line, RTU over TCP and Modbus TCP against\n"
+                "vmksim --pace (--tcp) at both rates, and each link's cost per exchange against\n"
+                "an unpaced vmksim; --links runs them alone.\n"
                 "--in-process times only the master's own cost per exchange, without a line,\n"
                 "with and without observers of its frames (also run last).\n");
     return 0;
@@ -452,6 +594,8 @@ int main(int argc, char** argv) {
   rc |= runCalibration(program, 9600);
   rc |= vmk::bench::runOscillogram(program, quick);
   rc |= vmk::bench::runReports(program);
+  for (int baud : {9600, 115200}) rc |= runLinks(program, baud);
+  rc |= runLinkCost(program);
   rc |= runInProcess();
   return rc;
 }

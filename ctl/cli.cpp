@@ -25,7 +25,8 @@ namespace {
 void setUpPort(Session& s, const CommandLine& line, const QString& programDir) {
   PortSettings& p = s.Port1.settings();
   loadConnectorSettings(p, programDir, line.rear() ? Connector::Rear : Connector::Front);
-  if (line.global.port) p.portName = *line.global.port;
+  // A name the command line took (parseCommandLine checked tcp:// names).
+  if (line.global.port) setLinkName(p, *line.global.port);
   if (line.global.baud) {
     p.baudRate = 0;  // "Custom"
     p.customBaudRate = *line.global.baud;

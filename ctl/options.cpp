@@ -1,5 +1,7 @@
 #include "ctl/options.h"
 
+#include "device/port_settings.h"
+
 namespace vmk::ctl {
 
 namespace {
@@ -55,6 +57,12 @@ CommandLine parseCommandLine(const QStringList& args) {
     } else {
       line.command << a;
     }
+  }
+  if (line.global.port) {
+    PortSettings probe;
+    if (!setLinkName(probe, *line.global.port))
+      throw UsageError{QStringLiteral("--port %1: give tcp://HOST:PORT or mbtcp://HOST:PORT with a port 1..65535")
+                           .arg(*line.global.port)};
   }
   if (line.global.address && (*line.global.address < 1 || *line.global.address > 32))
     throw UsageError{QStringLiteral("--address is 1..32")};

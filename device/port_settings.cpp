@@ -1,6 +1,7 @@
 #include "device/port_settings.h"
 
 #include <QFile>
+#include <QUrl>
 #include <algorithm>
 #include <array>
 
@@ -43,8 +44,52 @@ constexpr std::array<std::pair<const char*, P::StopBits>, 3> kStopBits{{
 constexpr std::array<std::pair<const char*, P::FlowControl>, 4> kFlow{{
     {"Hardware", P::FlowControl::Hardware}, {"Software", P::FlowControl::Software},
     {"None", P::FlowControl::None}, {"Custom", P::FlowControl::Custom}}};
+constexpr std::array<std::pair<const char*, P::Link>, 2> kLink{{
+    {"COM", P::Link::Serial}, {"TCP", P::Link::Tcp}}};
+constexpr std::array<std::pair<const char*, P::TcpMode>, 2> kTcpMode{{
+    {"RtuOverTcp", P::TcpMode::RtuOverTcp}, {"ModbusTcp", P::TcpMode::ModbusTcp}}};
+constexpr std::array<std::pair<const char*, P::TcpMode>, 2> kSchemes{{
+    {"tcp", P::TcpMode::RtuOverTcp}, {"mbtcp", P::TcpMode::ModbusTcp}}};
+
+constexpr int kMaxTcpPort = 65535;
+
+bool validTcpPort(int port) { return port >= 1 && port <= kMaxTcpPort; }
+
+// The keys of a network link: written only for one, or to keep a file that
+// has them current, so that a serial port's file stays as it always was.
+const char* const kNetworkKeys[] = {"Link", "Host", "TcpPort", "TcpMode"};
 
 }  // namespace
+
+QString PortSettings::hostAndPort() const {
+  // An IPv6 address is bracketed, as in a URL.
+  const QString h = host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QLatin1Char(']') : host;
+  return QStringLiteral("%1:%2").arg(h).arg(tcpPort);
+}
+
+QString PortSettings::linkName() const {
+  if (link == Link::Serial) return portName;
+  return toName(tcpMode, kSchemes) + QStringLiteral("://") + hostAndPort();
+}
+
+bool setLinkName(PortSettings& settings, const QString& name) {
+  const QString scheme = name.section(QStringLiteral("://"), 0, 0);
+  PortSettings::TcpMode mode{};
+  if (!name.contains(QStringLiteral("://")) || !fromName(scheme, kSchemes, mode)) {
+    settings.link = PortSettings::Link::Serial;
+    settings.portName = name;
+    return true;
+  }
+  const QUrl url(name, QUrl::StrictMode);
+  if (!url.isValid() || url.host().isEmpty() || !validTcpPort(url.port()) ||
+      !url.path().isEmpty() || !url.userInfo().isEmpty() || url.hasQuery() || url.hasFragment())
+    return false;
+  settings.link = PortSettings::Link::Tcp;
+  settings.tcpMode = mode;
+  settings.host = url.host();
+  settings.tcpPort = url.port();
+  return true;
+}
 
 bool loadPortSettings(const QString& iniPath, PortSettings& settings) {
   IniFile ini;
@@ -73,6 +118,16 @@ bool loadPortSettings(const QString& iniPath, PortSettings& settings) {
   fromName(ini.value(kSection, QStringLiteral("StopBits")).trimmed(), kStopBits, s.stopBits);
   fromName(ini.value(kSection, QStringLiteral("Parity")).trimmed(), kParity, s.parity);
   fromName(ini.value(kSection, QStringLiteral("FlowControl")).trimmed(), kFlow, s.flowControl);
+
+  // A file that does not name the network is a serial port's, whatever
+  // the settings were before (Rear.ini over TCP, then an old Front.ini).
+  if (!fromName(ini.value(kSection, QStringLiteral("Link")).trimmed(), kLink, s.link))
+    s.link = PortSettings::Link::Serial;
+  const QString host = ini.value(kSection, QStringLiteral("Host")).trimmed();
+  if (!host.isEmpty()) s.host = host;
+  const int tcpPort = ini.value(kSection, QStringLiteral("TcpPort")).trimmed().toInt(&ok);
+  if (ok && validTcpPort(tcpPort)) s.tcpPort = tcpPort;
+  fromName(ini.value(kSection, QStringLiteral("TcpMode")).trimmed(), kTcpMode, s.tcpMode);
   settings = s;
   return true;
 }
@@ -93,6 +148,15 @@ bool savePortSettings(const QString& iniPath, const PortSettings& settings) {
   ini.setValue(kSection, QStringLiteral("DataBits"), QString::number(settings.dataBits));
   ini.setValue(kSection, QStringLiteral("Parity"), toName(settings.parity, kParity));
   ini.setValue(kSection, QStringLiteral("FlowControl"), toName(settings.flowControl, kFlow));
+  const bool hasNetworkKeys = std::any_of(std::begin(kNetworkKeys), std::end(kNetworkKeys), [&](const char* key) {
+    return ini.contains(kSection, QLatin1String(key));
+  });
+  if (settings.link == PortSettings::Link::Tcp || hasNetworkKeys) {
+    ini.setValue(kSection, QStringLiteral("Link"), toName(settings.link, kLink));
+    ini.setValue(kSection, QStringLiteral("Host"), settings.host);
+    ini.setValue(kSection, QStringLiteral("TcpPort"), QString::number(settings.tcpPort));
+    ini.setValue(kSection, QStringLiteral("TcpMode"), toName(settings.tcpMode, kTcpMode));
+  }
   return ini.save(iniPath);
 }
 

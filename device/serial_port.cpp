@@ -1,9 +1,37 @@
 #include "device/serial_port.h"
 
+#include <cstdint>
+
 #include "device/system_link.h"
+#include "extlib/tcp_link.h"
 #include "extlib/transport_error.h"
 
 namespace vmk {
+
+namespace {
+
+// The time of one byte on the RS485 line behind a server: start bit, data
+// bits, parity bit, stop bits.
+int lineByteTimeUs(const PortSettings& s) {
+  int bits = 1 + s.dataBits + (s.parity == PortSettings::Parity::None ? 0 : 1);
+  bits += s.stopBits == PortSettings::StopBits::One ? 1 : 2;
+  const int baud = s.effectiveBaudRate() > 0 ? s.effectiveBaudRate() : 9600;
+  return int((std::int64_t(bits) * 1'000'000 + baud - 1) / baud);
+}
+
+}  // namespace
+
+std::unique_ptr<SerialLink> makeLink(const PortSettings& settings) {
+  if (settings.link == PortSettings::Link::Serial) return makeSystemLink(settings);
+  TcpLinkSettings t;
+  t.host = settings.host;
+  t.port = quint16(settings.tcpPort);
+  t.mode = settings.tcpMode == PortSettings::TcpMode::ModbusTcp ? TcpLinkSettings::Mode::ModbusTcp
+                                                                : TcpLinkSettings::Mode::RtuOverTcp;
+  t.byteTimeUs = lineByteTimeUs(settings);
+  t.name = settings.linkName();
+  return std::make_unique<TcpLink>(t);
+}
 
 SerialPort::SerialPort(LinkFactory factory, QObject* parent)
     : QObject(parent), m_factory(std::move(factory)) {}
@@ -19,9 +47,9 @@ bool SerialPort::isOpen() const { return m_link && m_link->isOpen(); }
 bool SerialPort::open() {
   if (isOpen()) return true;
   m_link.reset();
-  std::unique_ptr<SerialLink> link = m_factory ? m_factory(m_settings) : makeSystemLink(m_settings);
+  std::unique_ptr<SerialLink> link = m_factory ? m_factory(m_settings) : makeLink(m_settings);
   if (!link) {
-    m_error = QStringLiteral("Порт %1 недоступен").arg(m_settings.portName);
+    m_error = QStringLiteral("Порт %1 недоступен").arg(m_settings.linkName());
     return false;
   }
   if (!link->open()) {
@@ -47,7 +75,7 @@ void SerialPort::close() {
 }
 
 SerialLink& SerialPort::link() {
-  if (!isOpen()) throw TransportError(QStringLiteral("Порт %1 закрыт").arg(m_settings.portName));
+  if (!isOpen()) throw TransportError(QStringLiteral("Порт %1 закрыт").arg(m_settings.linkName()));
   return *m_link;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // `Port1`: the one serial port of the program, its settings and the link it
 // opens. The link comes from a factory so that the same code runs over a
-// real port, a pseudo-terminal or the in-process simulated bus.
+// real port, a pseudo-terminal, a TCP connection to a serial device server
+// or a Modbus TCP gateway, or the in-process simulated bus.
 
 #include <QObject>
 #include <functional>
@@ -12,12 +13,17 @@
 
 namespace vmk {
 
+// The link of the settings: the system's serial port (makeSystemLink), or
+// over the network a TCP connection in the chosen mode, timed by the line
+// rate of the settings.
+std::unique_ptr<SerialLink> makeLink(const PortSettings& settings);
+
 class SerialPort : public QObject {
   Q_OBJECT
  public:
   using LinkFactory = std::function<std::unique_ptr<SerialLink>(const PortSettings&)>;
 
-  // Without a factory the port opens the system's port (makeSystemLink).
+  // Without a factory the port opens the link of its settings (makeLink).
   explicit SerialPort(LinkFactory factory = {}, QObject* parent = nullptr);
   ~SerialPort() override;
 

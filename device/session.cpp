@@ -10,7 +10,7 @@ void Session::openPort() {
   if (Port1.isOpen()) return;
   if (!Port1.open())
     throw Error(QStringLiteral("Ошибка открытия порта %1: %2")
-                    .arg(Port1.settings().portName, Port1.errorString()));
+                    .arg(Port1.settings().linkName(), Port1.errorString()));
 }
 
 void Session::closePort() { Port1.close(); }

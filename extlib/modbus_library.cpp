@@ -153,6 +153,8 @@ ReplyStatus ModbusLibrary::exchange(SerialLink& port, const QByteArray& request,
   QElapsedTimer clock;
   clock.start();
   qint64 deadline = timing::firstByteTimeoutMs(m_try);
+  if (port.holdsWholeReplies())
+    deadline += timing::heldReplyMs(std::max(replyLength, kExceptionLength), byteTime);
   qint64 hardDeadline = -1;
   QByteArray in;
   Scan s;

@@ -88,12 +88,13 @@ void QSerialLink::discardInput() {
   m_port.readAll();
 }
 
-int QSerialLink::byteTimeUs() const {
-  // Start bit, data bits, parity bit, stop bits.
-  int bits = 1 + int(m_settings.dataBits) + (m_settings.parity == QSerialPort::NoParity ? 0 : 1);
-  bits += m_settings.stopBits == QSerialPort::OneStop ? 1 : 2;
-  const qint32 baud = m_settings.baudRate > 0 ? m_settings.baudRate : 9600;
+int lineByteTimeUs(const QSerialLinkSettings& settings) {
+  int bits = 1 + int(settings.dataBits) + (settings.parity == QSerialPort::NoParity ? 0 : 1);
+  bits += settings.stopBits == QSerialPort::OneStop ? 1 : 2;
+  const qint32 baud = settings.baudRate > 0 ? settings.baudRate : 9600;
   return int((std::int64_t(bits) * 1'000'000 + baud - 1) / baud);
 }
+
+int QSerialLink::byteTimeUs() const { return lineByteTimeUs(m_settings); }
 
 }  // namespace vmk

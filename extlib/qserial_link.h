@@ -19,6 +19,10 @@ struct QSerialLinkSettings {
   QSerialPort::FlowControl flowControl = QSerialPort::NoFlowControl;
 };
 
+// Time of one byte on a line of these settings, in microseconds: start bit,
+// data bits, parity bit, stop bits.
+int lineByteTimeUs(const QSerialLinkSettings& settings);
+
 class QSerialLink : public SerialLink {
  public:
   explicit QSerialLink(QSerialLinkSettings settings);

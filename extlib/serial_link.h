@@ -1,7 +1,9 @@
 #pragma once
 // The byte transport under the protocol library: a real serial port, a
-// pseudo-terminal, or an in-memory link to the simulated bus. The protocol
-// code never knows which one it has.
+// pseudo-terminal, a TCP connection to a serial device server or a Modbus
+// TCP gateway, or an in-memory link to the simulated bus. The protocol code
+// never knows which one it has: every link takes RTU frames and hands back
+// RTU bytes.
 
 #include <QByteArray>
 #include <QString>
@@ -33,6 +35,11 @@ class SerialLink {
   // the configured rate); 0 for links without a line rate.
   virtual int byteTimeUs() const { return 0; }
 
+  // True for a link that hands out a reply only once the whole of it has
+  // crossed the line behind it (a Modbus TCP gateway): its first byte comes
+  // the reply's line time later than on the line (timing::heldReplyMs).
+  virtual bool holdsWholeReplies() const { return false; }
+
   // Line errors the driver reports while the link is open, as a bit set:
   // 0 frame, 1 parity, 2 overrun, 3 break, 4 I/O, 5 mode, 6 receive
   // overflow, 7 transmit full. Links without a driver never call it.
@@ -40,7 +47,8 @@ class SerialLink {
   virtual void setLineErrorHandler(LineErrorHandler handler) { (void)handler; }
 
   // True once the driver has said the line is gone (the device vanished,
-  // the other side of a pseudo-terminal closed): every later write and read
+  // the other side of a pseudo-terminal closed, the server closed or reset
+  // the connection): every later write and read
   // throws TransportError, and its line errors are not worth a word of
   // their own - the operation that meets the failure says it.
   virtual bool failed() const { return false; }

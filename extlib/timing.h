@@ -14,6 +14,13 @@ constexpr int kDefaultTry = 10;
 
 constexpr int firstByteTimeoutMs(int tryValue) { return tryValue * kTryUnitMs; }
 
+// A Modbus TCP gateway passes a reply on only once the whole of it has
+// crossed the RS485 line behind it: its first byte comes that much later
+// than on the line itself (`replyBytes` at `byteTimeUs` each).
+constexpr int heldReplyMs(int replyBytes, int byteTimeUs) {
+  return int((std::int64_t(replyBytes) * byteTimeUs + 999) / 1000);
+}
+
 // Once the first byte is in, the rest of the reply may take as long as its
 // length needs at the line rate, plus this margin for driver buffering and
 // the device's own gaps between bytes.
@@ -28,5 +35,12 @@ constexpr int restOfReplyMs(int bytes, int byteTimeUs) {
 constexpr int kWriteMsPerByte = 10;
 constexpr int kWriteConstantMs = 100;
 constexpr int writeTimeoutMs(int bytes) { return bytes * kWriteMsPerByte + kWriteConstantMs; }
+
+// Connecting to a serial device server or a gateway: on a station LAN or a
+// VPN a connection is made in well under a second, and Linux sends a lost
+// first SYN again after 1 s, so 2 s take one lost SYN and a slow round trip,
+// while a wrong or switched-off host fails in 2 s rather than the system's
+// two minutes. A refused connection fails at once.
+constexpr int kConnectTimeoutMs = 2000;
 
 }  // namespace vmk::timing

@@ -2,12 +2,15 @@
 // sequence of frames (most with a correct CRC, so that they reach the
 // device's dispatch) and must answer each with silence, a good reply of
 // the length the wire table gives, or an exception reply, its CRC correct.
+// The same bytes as an MBAP frame (a gateway's request or reply): a frame
+// the header measures whole turns into an RTU frame and back unchanged.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <QDateTime>
 
 #include "extlib/crc16.h"
+#include "extlib/mbap.h"
 #include "extlib/wire_table.h"
 #include "fuzz/qt_app.h"
 #include "sim/bus.h"
@@ -42,6 +45,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray reply = bus.handle(frame);
     // Every good frame the bus answers is one the framing would take whole.
     if (!reply.isEmpty() && body.size() >= 2 && withCrc && !replyFits(body, reply)) __builtin_trap();
+    const int length = mbap::frameLength(body);
+    if (length > 0 && body.size() >= length) {
+      const QByteArray whole = body.left(length);
+      const QByteArray rtu = mbap::toRtu(whole);
+      if (!wire::hasValidCrc(rtu) || mbap::fromRtu(rtu, mbap::transactionId(whole)) != whole) __builtin_trap();
+    }
   }
   return 0;
 }

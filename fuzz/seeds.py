@@ -156,6 +156,46 @@ def comtrade():
                '09/12/26,10:00:00.000000\r\n09/12/26,10:00:00.500000\r\nASCII\r\n')
     dat91 = '00000001,-000000000,00000015,1\r\n00000002,000000625,-0000015,0\r\n'
     write('fuzz_comtrade', 'c1991_1251', (cfg1991 + '\x1d' + dat91).encode('cp1251'))
+    # The binary forms, several rates, the time-stamp form and the single
+    # 2013 file, each with a missing value and two words of digital channels.
+    forms = {'BINARY': ('<h', -0x8000), 'BINARY32': ('<i', -0x80000000), 'FLOAT32': ('<f', float('nan'))}
+
+    def cfg(revision, form, rates, timemult='1'):
+        lines = ['North,Rec 7,%d' % revision, '20,2A,18D',
+                 '1,IA,A,,A,0.5,0,0,-99999,99999,1000,1,P', '2,IB,B,,A,1.5,1,0,-99999,99999,1000,1,S']
+        lines += ['%d,D%d,,,0' % (c, c) for c in range(1, 19)]
+        lines += ['50', str(len(rates))] + (['%g,%d' % r for r in rates] or ['0,4'])
+        lines += ['24/12/2010,13:45:00.000000', '24/12/2010,13:45:00.001000', form, timemult]
+        if revision == 2013:
+            lines += ['+3h,+3h', '4,0']
+        return '\r\n'.join(lines) + '\r\n'
+
+    def binary(form):
+        pack, missing = forms[form]
+        out = b''
+        for n in range(4):
+            out += struct.pack('<II', n + 1, n * 250)
+            out += struct.pack(pack, missing if n == 2 else n * 100 - 150) + struct.pack(pack, 7 - n)
+            out += struct.pack('<HH', 0x5555 >> n, n & 3)
+        return out
+
+    for form in forms:
+        write('fuzz_comtrade', 'b2013_' + form.lower(), cfg(2013, form, [(4000, 4)]).encode() + b'\x1d' + binary(form))
+    write('fuzz_comtrade', 'b1999_two_rates', cfg(1999, 'BINARY', [(4000, 2), (1000, 4)]).encode() + b'\x1d' +
+          binary('BINARY'))
+    write('fuzz_comtrade', 'b2013_stamps', cfg(2013, 'BINARY32', [], '2').encode() + b'\x1d' + binary('BINARY32'))
+    ascii13 = ''.join('%d,%d,%s,%d%s\r\n' % (n + 1, n * 250, '' if n == 2 else str(n * 10 - 5), n,
+                                              ''.join(',%d' % ((n >> (c % 2)) & 1) for c in range(18)))
+                      for n in range(4))
+    write('fuzz_comtrade', 'a2013_missing_stamps', (cfg(2013, 'ASCII', [], '1') + '\x1d' + ascii13).encode('utf-8'))
+    cff = ('--- file type: CFG ---\r\n' + cfg(2013, 'ASCII', [(4000, 4)]) + '--- file type: INF ---\r\n[Public]\r\n'
+           '--- file type: HDR ---\r\nFault\r\n--- file type: DAT ASCII ---\r\n' + ascii13)
+    write('fuzz_comtrade', 'cff_ascii', cff.encode('utf-8'))
+    data = binary('FLOAT32')
+    cffb = (('--- file type: CFG ---\r\n' + cfg(2013, 'FLOAT32', [(4000, 4)]) +
+             '--- file type: DAT FLOAT32: %d ---\r\n' % len(data)).encode() + data +
+            b'\r\n--- file type: HDR ---\r\nFault\r\n')
+    write('fuzz_comtrade', 'cff_float32', cffb)
 
 
 def workbook():

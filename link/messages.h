@@ -13,6 +13,10 @@ inline const QString kPortOpenHint = QStringLiteral("Порт открыт");   
 inline const QString kPortClosedHint = QStringLiteral("Порт закрыт");
 inline const QString kFrontConnector = QStringLiteral("Связь через передний порт");  // panel 1
 inline const QString kRearConnector = QStringLiteral("Связь через задний порт");
+// Panel 1 for a connector reached over the network, with the server's
+// "HOST:PORT" (short enough for the panel; panel 0 names the mode).
+inline const QString kFrontOverNetwork = QStringLiteral("Передний порт: %1");
+inline const QString kRearOverNetwork = QStringLiteral("Задний порт: %1");
 inline const QString kPortOpenError = QStringLiteral("Ошибка открытия порта");
 inline const QString kPortCloseError = QStringLiteral("Ошибка закрытия порта");
 inline const QString kPortSettingsNotSaved =

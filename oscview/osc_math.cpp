@@ -7,29 +7,21 @@
 
 namespace vmk::oscview {
 
-int SampleAt(const Recording& rec, double ms) {
-  const QVector<double>& t = rec.timeMs;
-  if (t.isEmpty()) return -1;
-  const auto it = std::lower_bound(t.begin(), t.end(), ms);
-  if (it == t.begin()) return 0;
-  if (it == t.end()) return int(t.size()) - 1;
-  const int after = int(it - t.begin());
-  return (t[after] - ms) < (ms - t[after - 1]) ? after : after - 1;
-}
+int SampleAt(const Recording& rec, double ms) { return int(rec.times.nearest(ms)); }
 
 double CycleRms(const Recording& rec, int c, int s) {
   if (c < 0 || c >= rec.values.size() || s < 0 || s >= rec.sampleCount()) return std::nan("");
   const double cycleMs = 1000.0 / rec.lineFrequency;
-  const QVector<double>& t = rec.timeMs;
+  const TimeAxis& t = rec.times;
   // The cycle (t[s] - cycle, t[s]]; at the start, the first cycle.
-  double end = t[s];
-  if (end - cycleMs < t.first() - 1e-9) end = t.first() + cycleMs - 1e-9;
+  double end = t.at(s);
+  if (end - cycleMs < t.at(0) - 1e-9) end = t.at(0) + cycleMs - 1e-9;
   const double begin = end - cycleMs;
   double sum = 0;
   int n = 0;
-  for (int k = SampleAt(rec, begin); k < rec.sampleCount() && t[k] <= end + 1e-9; ++k) {
-    if (t[k] <= begin + 1e-9) continue;
-    const double v = rec.values[c][k];
+  for (int k = SampleAt(rec, begin); k < rec.sampleCount() && t.at(k) <= end + 1e-9; ++k) {
+    if (t.at(k) <= begin + 1e-9) continue;
+    const double v = rec.value(c, k);
     if (std::isnan(v)) continue;
     sum += v * v;
     ++n;
@@ -61,15 +53,15 @@ QByteArray SamplesCsv(const Recording& rec, double t1, double t2) {
   QByteArray out("\xEF\xBB\xBF");
   out += csvRecord(header).toUtf8();
   for (int s = 0; s < rec.sampleCount(); ++s) {
-    const double t = rec.timeMs[s];
+    const double t = rec.timeMs(s);
     if (t < t1 - 1e-9 || t > t2 + 1e-9) continue;
     QByteArray row = QByteArray::number(t, 'f', 4);
     for (int c = 0; c < rec.values.size(); ++c) {
       row += ',';
-      const double v = rec.values[c][s];
+      const double v = rec.value(c, s);
       if (!std::isnan(v)) row += QByteArray::number(v, 'g', 10);
     }
-    for (int c = 0; c < rec.states.size(); ++c) row += rec.states[c][s] ? ",1" : ",0";
+    for (int c = 0; c < rec.states.size(); ++c) row += rec.state(c, s) ? ",1" : ",0";
     out += row + "\r\n";
   }
   return out;

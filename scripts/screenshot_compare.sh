@@ -7,11 +7,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-$top/docs/screenshots}")
 build=$(realpath -m "${2:-$top/build}")
-if [ ! -f "$build/build.ninja" ]; then
-  bash "$top/scripts/build.sh" "$build"
-else
-  cmake --build "$build" --target test_compare_window
-fi
+bash "$top/scripts/build_targets.sh" "$build" test_compare_window
 mkdir -p "$out"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

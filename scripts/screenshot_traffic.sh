@@ -11,11 +11,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-$top/docs/screenshots}")
 build=$(realpath -m "${2:-$top/build}")
 bash "$top/scripts/deps.sh"
-if [ ! -f "$build/build.ninja" ]; then
-  bash "$top/scripts/build.sh" "$build"
-else
-  cmake --build "$build" --target vmkconf vmksim About
-fi
+bash "$top/scripts/build_targets.sh" "$build" vmkconf vmksim About
 
 work=$(mktemp -d)
 link="$work/bus.pty"

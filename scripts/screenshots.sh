@@ -7,11 +7,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-$top/screenshots}")
 build=$(realpath -m "${2:-$top/build}")
 bash "$top/scripts/deps.sh"
-if [ ! -f "$build/build.ninja" ]; then
-  bash "$top/scripts/build.sh" "$build"
-else
-  cmake --build "$build" --target vmkconf About
-fi
+bash "$top/scripts/build_targets.sh" "$build" vmkconf About
 mkdir -p "$out"
 # Run from an empty folder: the program may write its port settings beside
 # the working files, never into the source tree.

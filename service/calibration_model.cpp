@@ -144,7 +144,7 @@ void CalibrationModel::Button1Click() {
 
 void CalibrationModel::btConnectClick() {
   if (m_busy) return;
-  const QString name = m_session.Port1.settings().portName;
+  const QString name = m_session.Port1.settings().linkName();
   if (!m_session.Port1.open()) {
     m.append(svc::kCannotOpenPort);
     m_prompts.box(MessageBox{m_options.messageCaption, BoxIcon::Information, svc::kCannotOpenPort,
@@ -175,7 +175,7 @@ void CalibrationModel::btConnectClick() {
 void CalibrationModel::btDisconnectClick() {
   if (m_busy) return;
   m_session.Port1.close();
-  m.append(svc::portClosedLine(m_session.Port1.settings().portName));
+  m.append(svc::portClosedLine(m_session.Port1.settings().linkName()));
   m_adjustActive = false;
   UpdateButtons(0);
 }

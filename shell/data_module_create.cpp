@@ -31,7 +31,7 @@ void DataModuleCreate(Workspace& ws, const QString& programDir) {
     ws.ProgramDir += QLatin1Char('/');
   startupPortTest(ws);
   ws.session.closePort();
-  ws.status.setText(1, msg::link::kFrontConnector);
+  showConnector(ws);
   ws.session.DeviceAddress = 0;
   BlockTabSheet(ws, true);
   ws.AutoRefreshOn = false;

@@ -62,9 +62,11 @@ void actPort(Workspace& ws, int tag) {
       break;
     case kTagSettingPort:
       if (ws.prompts.portSettings(port.settings())) reopenIfOpen(ws);
+      showConnector(ws);
       break;
     case kTagLoadSetPort:
       loadConnector(ws, Connector::Rear);
+      showConnector(ws);
       break;
     case kTagSaveSetPort:
       saveInto(ws, connectorIniPath(ws.ProgramDir, Connector::Rear));
@@ -72,13 +74,13 @@ void actPort(Workspace& ws, int tag) {
     case kTagFrontPort:
       chooseConnector(ws, Connector::Front);
       loadConnector(ws, Connector::Front);
-      ws.status.setText(kPanelConnector, m::kFrontConnector);
+      showConnector(ws);
       ws.session.DeviceAddress = kFrontAddress;  // one device at the front connector
       break;
     case kTagReaPort:
       chooseConnector(ws, Connector::Rear);
       loadConnector(ws, Connector::Rear);
-      ws.status.setText(kPanelConnector, m::kRearConnector);
+      showConnector(ws);
       break;
     default:
       break;
@@ -86,13 +88,22 @@ void actPort(Workspace& ws, int tag) {
   ws.pages.setMenuEnabled(kMenuPortSetup, !ws.pages.action(kFront).checked);
 }
 
+void showConnector(Workspace& ws) {
+  const bool front = ws.pages.action(kFront).checked;
+  const PortSettings& s = ws.session.Port1.settings();
+  if (s.link == PortSettings::Link::Tcp)
+    ws.status.setText(kPanelConnector, (front ? m::kFrontOverNetwork : m::kRearOverNetwork).arg(s.hostAndPort()));
+  else
+    ws.status.setText(kPanelConnector, front ? m::kFrontConnector : m::kRearConnector);
+}
+
 void Port1AfterOpen(Workspace& ws) {
-  ws.status.setText(kPanelPort, m::kPortOpened.arg(ws.session.Port1.settings().portName));
+  ws.status.setText(kPanelPort, m::kPortOpened.arg(ws.session.Port1.settings().linkName()));
   ws.pages.setImage(kOCPort, kImagePortOpen);
 }
 
 void Port1BeforeClose(Workspace& ws) {
-  ws.status.setText(kPanelPort, m::kPortClosed.arg(ws.session.Port1.settings().portName));
+  ws.status.setText(kPanelPort, m::kPortClosed.arg(ws.session.Port1.settings().linkName()));
   ws.pages.setImage(kOCPort, kImagePortClosed);
 }
 

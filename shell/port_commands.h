@@ -31,7 +31,13 @@ constexpr int kImagePortClosed = 8;
 // (tag 1) throws Error when the port cannot be opened.
 void actPort(Workspace& ws, int tag);
 
-// `Port1AfterOpen`, `Port1BeforeClose`: status panel 0 and ActOCPort's image.
+// Status panel 1: the chosen connector ("Связь через задний порт"), over
+// the network the connector and the server's host and port ("Задний порт:
+// 10.0.0.5:4001").
+void showConnector(Workspace& ws);
+
+// `Port1AfterOpen`, `Port1BeforeClose`: status panel 0 (the port's name,
+// tcp://HOST:PORT over the network) and ActOCPort's image.
 void Port1AfterOpen(Workspace& ws);
 void Port1BeforeClose(Workspace& ws);
 // "ceFrame, ceRxParity, ..., ceTxFull" for bits 0..7 of a line-error set.

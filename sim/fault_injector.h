@@ -1,7 +1,9 @@
 #pragma once
 // Misbehaviour on request, for the in-process link and for vmksim: replies
 // dropped, corrupted (one byte changed, so the CRC no longer fits),
-// truncated, delayed, or every reply dropped after the first N requests.
+// truncated, delayed, or every reply dropped after the first N requests;
+// over TCP also the connection reset at a request, or a gateway's reply
+// under a wrong transaction id.
 
 #include <QByteArray>
 
@@ -15,6 +17,11 @@ struct FaultPlan {
   double truncate = 0;  // probability that a reply stops short
   int delayMs = 0;      // extra time before every reply
   int silentAfter = -1; // answer only the first N requests (-1: all)
+  // Over TCP (vmksim --tcp), by request number from 1 (0: never): the
+  // connection is reset instead of answering that request; a gateway
+  // answers that request under another transaction id.
+  int resetAt = 0;
+  int wrongTransactionAt = 0;
   std::uint64_t seed = 1;
 };
 
@@ -29,6 +36,11 @@ class FaultInjector {
     m_requests = 0;
   }
   int requests() const { return m_requests; }
+  // The network faults of the request apply() counts next.
+  bool resetsNext() const { return m_plan.resetAt > 0 && m_requests + 1 == m_plan.resetAt; }
+  bool wrongTransactionNext() const {
+    return m_plan.wrongTransactionAt > 0 && m_requests + 1 == m_plan.wrongTransactionAt;
+  }
 
   // Counts one request and returns what of its reply goes on the line
   // (empty: nothing).

@@ -1,6 +1,7 @@
 #include "sim/line_server.h"
 
 #include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <ctime>
 
 #include "extlib/crc16.h"
+#include "extlib/mbap.h"
 #include "extlib/wire_table.h"
 
 namespace vmk::sim {
@@ -31,7 +33,10 @@ namespace {
 
 bool writeAll(int fd, const char* data, qsizetype size) {
   while (size > 0) {
-    const ssize_t n = ::write(fd, data, std::size_t(size));
+    // A client gone from a socket must not end the process with SIGPIPE
+    // (the tests serve on a thread of their own process).
+    ssize_t n = ::send(fd, data, std::size_t(size), MSG_NOSIGNAL);
+    if (n < 0 && errno == ENOTSOCK) n = ::write(fd, data, std::size_t(size));
     if (n < 0) {
       if (errno == EINTR) continue;
       if (errno == EAGAIN) {
@@ -91,11 +96,13 @@ int LineServer::serve(int fd, const volatile std::sig_atomic_t& stop, int wakeFd
     if (stop) break;
     if (ready < 0) {
       if (errno == EINTR) continue;
-      return 1;
+      return kEnded;
     }
     if (fds[0].revents & POLLIN) {
       const ssize_t n = ::read(fd, chunk, sizeof chunk);
-      if (n < 0 && errno != EINTR && errno != EAGAIN && errno != EIO) return 1;
+      if (n < 0 && errno != EINTR && errno != EAGAIN && errno != EIO) return kEnded;
+      // A connection the client closed (a pseudo-terminal says EIO instead).
+      if (n == 0) return kEnded;
       if (n > 0) {
         const std::int64_t now = monotonicUs();
         if (buffer.isEmpty()) firstUs = m_options.serialLine ? now - n * m_byteUs : now;
@@ -117,7 +124,7 @@ int LineServer::serve(int fd, const volatile std::sig_atomic_t& stop, int wakeFd
         const QByteArray frame = buffer.left(length);
         if (wire::hasValidCrc(frame)) {
           buffer.remove(0, length);
-          handleFrame(fd, frame, firstUs, stop);
+          if (!handleFrame(fd, frame, firstUs, stop)) return kReset;
           firstUs = lastUs = monotonicUs();
         } else {
           // Not a frame after all: look for one a byte further on.
@@ -134,33 +141,102 @@ int LineServer::serve(int fd, const volatile std::sig_atomic_t& stop, int wakeFd
       // The line went quiet: a frame of unknown length ends here; anything
       // else is noise, dropped a byte at a time in case a frame follows.
       if (length < 0 && wire::hasValidCrc(buffer)) {
-        handleFrame(fd, buffer, firstUs, stop);
+        if (!handleFrame(fd, buffer, firstUs, stop)) return kReset;
         buffer.clear();
       } else {
         dropNoise(buffer, 1);
       }
     }
   }
-  return 0;
+  return kStopped;
 }
 
-void LineServer::handleFrame(int fd, const QByteArray& frame, std::int64_t firstByteUs,
-                             const volatile std::sig_atomic_t& stop) {
+LineServer::Answer LineServer::answer(const QByteArray& frame, std::int64_t firstByteUs) {
   if (m_options.verbose) logFrame("->", frame);
   const bool faulty = m_options.faultyAddresses.isEmpty() ||
                       m_options.faultyAddresses.contains(int(std::uint8_t(frame[0])));
-  const QByteArray reply = faulty ? m_faults.apply(m_bus.handle(frame)) : m_bus.handle(frame);
-  if (m_options.verbose) logFrame(reply.isEmpty() ? "<- (silence)" : "<-", reply);
-  if (reply.isEmpty()) return;
-  std::int64_t start = monotonicUs();
-  if (m_options.pace) start = std::max(start, firstByteUs + std::int64_t(frame.size()) * m_byteUs);
-  start += std::int64_t(m_options.turnaroundMs + (faulty ? m_faults.plan().delayMs : 0)) * 1000;
+  Answer a;
+  a.reset = faulty && m_faults.resetsNext();
+  a.wrongTransaction = faulty && m_faults.wrongTransactionNext();
+  const QByteArray reply = m_bus.handle(frame);
+  a.reply = faulty ? m_faults.apply(reply) : reply;
+  if (a.reset) {
+    if (m_options.verbose) std::fprintf(stderr, "<- (connection reset)\n");
+    a.reply.clear();
+    return a;
+  }
+  if (m_options.verbose) logFrame(a.reply.isEmpty() ? "<- (silence)" : "<-", a.reply);
+  // The request reaches the line across the network, and takes its time
+  // on the line when paced.
+  const std::int64_t netUs = std::int64_t(m_options.netDelayMs) * 1000;
+  a.startUs = std::max(monotonicUs(), firstByteUs + netUs +
+                                          (m_options.pace ? std::int64_t(frame.size()) * m_byteUs : 0));
+  a.startUs += std::int64_t(m_options.turnaroundMs + (faulty ? m_faults.plan().delayMs : 0)) * 1000;
+  return a;
+}
+
+bool LineServer::handleFrame(int fd, const QByteArray& frame, std::int64_t firstByteUs,
+                             const volatile std::sig_atomic_t& stop) {
+  const Answer a = answer(frame, firstByteUs);
+  if (a.reset) return false;
+  if (a.reply.isEmpty()) return true;
+  // Each byte reaches the client the network's delay after it left the line.
+  const std::int64_t start = a.startUs + std::int64_t(m_options.netDelayMs) * 1000;
   if (m_options.pace) {
-    sendPaced(fd, reply, start, stop);
+    sendPaced(fd, a.reply, start, stop);
   } else {
     sleepUntilUs(start);
-    writeAll(fd, reply.constData(), reply.size());
+    writeAll(fd, a.reply.constData(), a.reply.size());
   }
+  return true;
+}
+
+bool LineServer::handleGatewayFrame(int fd, const QByteArray& frame, std::int64_t arrivalUs) {
+  const QByteArray rtu = mbap::toRtu(frame);
+  const Answer a = answer(rtu, arrivalUs);
+  if (a.reset) return false;
+  // The gateway passes on only a reply it received whole; a spoilt one it
+  // drops, as silence.
+  if (!wire::hasValidCrc(a.reply)) return true;
+  std::int64_t due = a.startUs + std::int64_t(m_options.netDelayMs) * 1000;
+  if (m_options.pace) due += std::int64_t(a.reply.size()) * m_byteUs;
+  sleepUntilUs(due);
+  const std::uint16_t id = mbap::transactionId(frame);
+  const QByteArray out = mbap::fromRtu(a.reply, a.wrongTransaction ? std::uint16_t(id + 1) : id);
+  writeAll(fd, out.constData(), out.size());
+  return true;
+}
+
+int LineServer::serveGateway(int fd, const volatile std::sig_atomic_t& stop, int wakeFd) {
+  QByteArray buffer;
+  char chunk[512];
+  while (!stop) {
+    pollfd fds[2] = {{fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+    const int ready = ::poll(fds, wakeFd >= 0 ? 2 : 1, -1);
+    if (stop) break;
+    if (ready < 0) {
+      if (errno == EINTR) continue;
+      return kEnded;
+    }
+    if (!(fds[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (n <= 0) return kEnded;
+    const std::int64_t arrival = monotonicUs();
+    buffer.append(chunk, n);
+    for (;;) {
+      const int length = mbap::frameLength(buffer);
+      if (length < 0) {
+        if (m_options.verbose) logFrame("? (not an MBAP header, connection dropped)", buffer);
+        return kEnded;
+      }
+      if (length == 0 || buffer.size() < length) break;
+      const QByteArray frame = buffer.left(length);
+      buffer.remove(0, length);
+      if (!handleGatewayFrame(fd, frame, arrival)) return kReset;
+    }
+  }
+  return kStopped;
 }
 
 bool LineServer::sendPaced(int fd, const QByteArray& bytes, std::int64_t startUs,

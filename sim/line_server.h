@@ -1,7 +1,10 @@
 #pragma once
-// Serves a simulated bus on a byte stream (a pseudo-terminal or a serial
-// device): finds the request frames in what arrives, hands each to the
-// bus, and writes the reply back, optionally paced at the line rate.
+// Serves a simulated bus on a byte stream (a pseudo-terminal, a serial
+// device or a TCP connection): finds the request frames in what arrives,
+// hands each to the bus, and writes the reply back, optionally paced at the
+// line rate. On a TCP connection it is a serial device server (RTU frames
+// as on the line, serve) or a Modbus TCP gateway (MBAP frames,
+// serveGateway) with the RS485 line of the bus behind it.
 
 #include <QByteArray>
 #include <QList>
@@ -30,6 +33,16 @@ class LineServer {
     bool serialLine = false;
     // The faults hit the replies of these addresses only (empty: all).
     QList<int> faultyAddresses;
+    // Behind a network: each way across it takes this long, besides the
+    // line.
+    int netDelayMs = 0;
+  };
+
+  // How serving a stream ended.
+  enum End : int {
+    kStopped = 0,  // `stop` was set
+    kEnded = 1,    // the stream failed or the other side closed it
+    kReset = 2,    // a fault asks for the connection to be reset
   };
 
   LineServer(Bus& bus, FaultInjector& faults, const Options& options);
@@ -42,12 +55,28 @@ class LineServer {
 
   // Serves `fd` until `stop` becomes non-zero or the stream fails; `wakeFd`
   // (or -1) is a descriptor that becomes readable when stop is set.
-  // Returns 0 on a stop, 1 on a stream failure.
   int serve(int fd, const volatile std::sig_atomic_t& stop, int wakeFd);
+  // Serves `fd` as a Modbus TCP gateway: each MBAP request goes to the bus
+  // as its RTU frame, and a reply that came back whole (CRC good) goes back
+  // in an MBAP header with the request's transaction id. Paced, the reply
+  // leaves once it has crossed the line whole. A header that is none ends
+  // the connection, as a gateway drops a client out of step.
+  int serveGateway(int fd, const volatile std::sig_atomic_t& stop, int wakeFd);
 
  private:
-  void handleFrame(int fd, const QByteArray& frame, std::int64_t firstByteUs,
+  // The bus's reply to one request, what the faults made of it, and when
+  // its first byte is due on the line.
+  struct Answer {
+    QByteArray reply;
+    std::int64_t startUs = 0;
+    bool reset = false;             // reset the connection instead
+    bool wrongTransaction = false;  // a gateway answers under another id
+  };
+  Answer answer(const QByteArray& frame, std::int64_t firstByteUs);
+  // Returns false when the connection is to be reset.
+  bool handleFrame(int fd, const QByteArray& frame, std::int64_t firstByteUs,
                    const volatile std::sig_atomic_t& stop);
+  bool handleGatewayFrame(int fd, const QByteArray& frame, std::int64_t arrivalUs);
   void dropNoise(QByteArray& buffer, qsizetype count);
   bool sendPaced(int fd, const QByteArray& bytes, std::int64_t startUs,
                  const volatile std::sig_atomic_t& stop);

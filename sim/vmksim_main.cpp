@@ -1,5 +1,5 @@
-// vmksim: a simulated bus of ВМК-01 devices on a pseudo-terminal or a
-// serial device. See `vmksim --help`.
+// vmksim: a simulated bus of ВМК-01 devices on a pseudo-terminal, a serial
+// device or TCP. See `vmksim --help`.
 
 #include <fcntl.h>
 #include <pty.h>
@@ -18,6 +18,7 @@
 #include "sim/bus.h"
 #include "sim/fault_injector.h"
 #include "sim/line_server.h"
+#include "sim/tcp_server.h"
 
 namespace sim = vmk::sim;
 
@@ -149,9 +150,13 @@ int main(int argc, char** argv) {
       "A simulated RS485 bus of ВМК-01 devices speaking the wire protocol of\n"
       "docs/wire-protocol.md (Modbus RTU with the device's own functions).\n"
       "It serves on a pseudo-terminal reached through the symlink given with\n"
-      "--link, or on a serial device given with --port. Once the line can be\n"
-      "opened it prints exactly one line \"ready PATH\" on stdout; it serves\n"
-      "until SIGINT or SIGTERM and then removes the symlink.\n"
+      "--link, on a serial device given with --port, or over TCP with --tcp\n"
+      "as a serial device server (RTU frames, CRC included, as on the line) or,\n"
+      "with --mbap, as a Modbus TCP gateway (MBAP header, no CRC; the unit id\n"
+      "is the device address), one client at a time, one after another. Once\n"
+      "the line can be opened it prints exactly one line \"ready PATH\" (over\n"
+      "TCP \"ready HOST:PORT\", the port bound) on stdout; it serves until\n"
+      "SIGINT or SIGTERM and then removes the symlink.\n"
       "Requests are found in the byte stream by the length their function\n"
       "code gives; a function of unknown length ends at 3.5 character times\n"
       "(at least 10 ms) of silence. Bad CRC, absent address: no reply.\n"
@@ -162,6 +167,9 @@ int main(int argc, char** argv) {
   p.addOptions({
       {"link", "Create a pseudo-terminal and a symlink to it at <path> (an old symlink there is replaced).", "path"},
       {"port", "Serve on this serial device instead of a pseudo-terminal.", "device"},
+      {"tcp", "Serve over TCP on HOST:PORT instead, e.g. 127.0.0.1:5020; a port alone listens on 127.0.0.1 (port 0: one the system chooses; the ready line names it). 0.0.0.0:PORT is reached from other machines too.", "host:port"},
+      {"mbap", "With --tcp: be a Modbus TCP gateway (MBAP frames) rather than a serial device server (RTU frames)."},
+      {"net-delay-ms", "With --tcp: each way across the network takes this long besides the line (with --pace the line is the RS485 behind the server).", "n"},
       {"addresses", "Device addresses, e.g. 1-3,5 or 1,2,3:3 (\":N\" gives that device variant N). Default 1.", "list", "1"},
       {"variant", "Variant of every device without its own, 1..3 (3: no journals, phases A and C). Default 1.", "n", "1"},
       {"baud", "Line rate in bit/s for --pace and --port. Default 9600.", "n", "9600"},
@@ -173,6 +181,8 @@ int main(int argc, char** argv) {
       {"truncate", "Probability that a reply stops short.", "p"},
       {"delay-ms", "Extra delay before every reply.", "n"},
       {"silent-after", "Answer only the first N requests, then stay silent.", "n"},
+      {"reset-at", "With --tcp: reset the connection instead of answering request N (counted from 1 since the start).", "n"},
+      {"wrong-tid-at", "With --mbap: answer request N under a wrong transaction id.", "n"},
       {"faulty", "The faults above hit only the devices at these addresses, e.g. 3 or 2,5. Default: all.", "list"},
       {"clock-unset", "The devices at these addresses (e.g. 4 or 2,5) have lost their clock: it reads all zero until a clock set (vmkctl command sync) sets it.", "list"},
       {"inject", "Test currents the calibration rig injects, per measuring point 1..8 (device units), e.g. 1=500,5=2000. Default 500 each.", "list"},
@@ -181,7 +191,12 @@ int main(int argc, char** argv) {
   });
   p.process(app);
 
-  if (p.isSet("link") == p.isSet("port")) fail(QStringLiteral("give either --link PATH or --port DEVICE (see --help)"));
+  if (int(p.isSet("link")) + int(p.isSet("port")) + int(p.isSet("tcp")) != 1)
+    fail(QStringLiteral("give one of --link PATH, --port DEVICE or --tcp HOST:PORT (see --help)"));
+  if (!p.isSet("tcp"))
+    for (const char* option : {"mbap", "net-delay-ms", "reset-at", "wrong-tid-at"})
+      if (p.isSet(option)) fail(QStringLiteral("--%1 goes with --tcp").arg(QLatin1String(option)));
+  if (p.isSet("wrong-tid-at") && !p.isSet("mbap")) fail(QStringLiteral("--wrong-tid-at goes with --mbap"));
   const int variant = integer(p, "variant", 1, 1, 3);
   const auto slots = parseAddresses(p.value("addresses"), variant);
   if (!slots) fail(QStringLiteral("--addresses: a list of addresses 1..32 such as 1-3,5 or 1,2:3"));
@@ -192,6 +207,7 @@ int main(int argc, char** argv) {
   options.turnaroundMs = integer(p, "turnaround-ms", options.pace ? 5 : 0, 0, 10'000);
   options.verbose = p.isSet("verbose");
   options.faultyAddresses = addressList(p, "faulty");
+  options.netDelayMs = integer(p, "net-delay-ms", 0, 0, 60'000);
 
   bool seedOk = false;
   const std::uint64_t seed = p.value("seed").toULongLong(&seedOk);
@@ -203,6 +219,8 @@ int main(int argc, char** argv) {
   plan.truncate = probability(p, "truncate");
   plan.delayMs = integer(p, "delay-ms", 0, 0, 60'000);
   plan.silentAfter = integer(p, "silent-after", -1, 0, 1'000'000'000);
+  plan.resetAt = integer(p, "reset-at", 0, 1, 1'000'000'000);
+  plan.wrongTransactionAt = integer(p, "wrong-tid-at", 0, 1, 1'000'000'000);
 
   sim::Bus bus;
   QList<std::pair<int, double>> injections, gains;
@@ -235,6 +253,22 @@ int main(int argc, char** argv) {
   sigaction(SIGINT, &sa, nullptr);
   sigaction(SIGTERM, &sa, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
+
+  sim::LineServer server(bus, faults, options);
+  if (p.isSet("tcp")) {
+    sim::TcpServer::Options net;
+    // A port alone listens on the loopback address only.
+    const QString where = p.value("tcp").contains(QLatin1Char(':')) ? p.value("tcp")
+                                                                    : QStringLiteral("127.0.0.1:") + p.value("tcp");
+    if (!sim::parseHostPort(where, net.host, net.port))
+      fail(QStringLiteral("--tcp takes HOST:PORT, e.g. 127.0.0.1:5020"));
+    net.gateway = p.isSet("mbap");
+    sim::TcpServer tcp(server, net);
+    if (!tcp.listen()) fail(tcp.errorString());
+    std::printf("ready %s\n", qPrintable(tcp.address()));
+    std::fflush(stdout);
+    return tcp.serve(g_stop, g_wake[0]);
+  }
 
   int fd = -1;
   int slave = -1;
@@ -273,8 +307,7 @@ int main(int argc, char** argv) {
   std::printf("ready %s\n", readyPath.constData());
   std::fflush(stdout);
 
-  sim::LineServer server(bus, faults, options);
-  const int rc = server.serve(fd, g_stop, g_wake[0]);
+  const int rc = server.serve(fd, g_stop, g_wake[0]) == sim::LineServer::kStopped ? 0 : 1;
   if (!linkPath.isEmpty()) ::unlink(linkPath.constData());
   if (slave >= 0) ::close(slave);
   ::close(fd);

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScopeGuard>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -218,6 +219,47 @@ class TestDialogs : public QObject {
     QCOMPARE(out.customBaudRate, 31250);
     QCOMPARE(out.parity, PortSettings::Parity::Even);
     QVERIFY(!dialog.findChild<QSpinBox*>("seCustomBaudRate")->isEnabled());
+  }
+
+  // "Сеть (TCP)" takes the host, the TCP port and the mode; the serial
+  // line's own fields rest (the rate stays: the RS485 line behind the
+  // server), and "OK" without a host keeps the dialog open.
+  void portDialogChoosesTheNetwork_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("linkName");
+    QTest::newRow("serial device server") << int(PortSettings::TcpMode::RtuOverTcp)
+                                          << QStringLiteral("tcp://192.168.0.10:4001");
+    QTest::newRow("Modbus TCP gateway") << int(PortSettings::TcpMode::ModbusTcp)
+                                        << QStringLiteral("mbtcp://192.168.0.10:4001");
+  }
+  void portDialogChoosesTheNetwork() {
+    QFETCH(int, mode);
+    QFETCH(QString, linkName);
+    PortSettings s;
+    s.portName = QStringLiteral("COM3");
+    PortSettingsDialog dialog(s);
+    auto* host = dialog.findChild<QLineEdit*>("edHost");
+    QVERIFY(!host->isEnabled());
+    dialog.findChild<QRadioButton*>("rbNetwork")->setChecked(true);
+    QVERIFY(host->isEnabled());
+    QVERIFY(!dialog.findChild<QComboBox*>("cbPort")->isEnabled());
+    QVERIFY(!dialog.findChild<QComboBox*>("cbParity")->isEnabled());
+    QVERIFY(dialog.findChild<QComboBox*>("cbBaudRate")->isEnabled());
+    dialog.show();
+    dialog.accept();
+    QVERIFY2(dialog.isVisible(), "no host: the dialog stays");
+    host->setText(QStringLiteral(" 192.168.0.10 "));
+    dialog.findChild<QSpinBox*>("seTcpPort")->setValue(4001);
+    dialog.findChild<QComboBox*>("cbTcpMode")->setCurrentIndex(mode);
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    const PortSettings out = dialog.settings();
+    QCOMPARE(out.linkName(), linkName);
+    QCOMPARE(out.portName, QStringLiteral("COM3"));  // kept for the way back
+    // Opened again, it shows the network chosen.
+    PortSettingsDialog again(out);
+    QVERIFY(again.findChild<QRadioButton*>("rbNetwork")->isChecked());
+    QVERIFY(again.settings() == out);
   }
 };
 

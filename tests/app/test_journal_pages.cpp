@@ -296,7 +296,8 @@ class TestJournalPages : public QObject {
     auto* viewer = p.f.dm->oscView()->window();
     QVERIFY(viewer && viewer->isVisible());
     QCOMPARE(viewer->recording().sampleCount(), 6000);
-    QVERIFY(viewer->windowTitle().endsWith(QStringLiteral("one.cfg")));
+    // The file, then the station, device and start the recording names.
+    QVERIFY2(viewer->windowTitle().contains(QStringLiteral(" - one.cfg - ")), qPrintable(viewer->windowTitle()));
     // Another row was not downloaded.
     p.f.ws().grdAlarm.setCurrentRow(0);
     Q_EMIT popup->aboutToShow();

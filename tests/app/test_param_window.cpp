@@ -196,6 +196,12 @@ void TestParamWindow::thePortPanelShowsItsWholeTextAsATooltip() {
   app.ws().status.setText(0, longName);
   QCOMPARE(panel->text(), longName);
   QCOMPARE(panel->toolTip(), longName);
+  // So does panel 1, with a server's long host name.
+  auto* connector = app.window->findChild<QLabel*>(QStringLiteral("SBarPanel1"));
+  const QString server = QStringLiteral("Задний порт: relay-gateway.substation-7.local:4001");
+  app.ws().status.setText(1, server);
+  QCOMPARE(connector->text(), server);
+  QCOMPARE(connector->toolTip(), server);
 }
 
 QTEST_MAIN(TestParamWindow)

@@ -21,7 +21,9 @@
 #include "app/data_module.h"
 #include "app/main_window.h"
 #include "extlib/registers.h"
+#include "extlib/tcp_link.h"
 #include "extlib/timing.h"
+#include "extlib/wire_table.h"
 #include "journals/messages.h"
 #include "link/messages.h"
 #include "model/messages.h"
@@ -32,6 +34,7 @@
 #include "shell/compare_commands.h"
 #include "shell/page_rules.h"
 #include "tests/support/device_fixture.h"
+#include "tests/support/net_server.h"
 
 using namespace vmk;
 using namespace vmk::test;
@@ -78,10 +81,45 @@ class MemoryStore : public BoolStore {
   bool write(bool) override { return true; }
 };
 
+// The network faults, as the matrix names them.
+enum class NetFault { Refused, Reset, NeverAnswers, WrongTransaction };
+const NetFault kNetFaults[] = {NetFault::Refused, NetFault::Reset, NetFault::NeverAnswers,
+                               NetFault::WrongTransaction};
+
+const char* netFaultName(NetFault f) {
+  switch (f) {
+    case NetFault::Refused: return "connection refused";
+    case NetFault::Reset: return "connection reset";
+    case NetFault::NeverAnswers: return "accepts and never answers";
+    case NetFault::WrongTransaction: return "wrong transaction id";
+  }
+  return "";
+}
+
+// The link of a world: the in-process line, or TCP to the bus served as
+// vmksim --tcp serves it.
+enum class LinkKind { Line, RtuOverTcp, ModbusTcp };
+
+const char* kindName(LinkKind k) {
+  switch (k) {
+    case LinkKind::Line: return "line";
+    case LinkKind::RtuOverTcp: return "RTU over TCP";
+    case LinkKind::ModbusTcp: return "Modbus TCP";
+  }
+  return "";
+}
+
+// Over TCP a reply has 100 ms (the default) rather than 10: the server is a
+// thread of a busy test process.
+constexpr int kNetTry = timing::kDefaultTry;
+// The line behind the server runs at the settings' 9600 bit/s.
+constexpr int kByteUs9600 = 1042;
+
 // The window over the simulated bus, with one device at address 1 (and,
 // for the rear connector, two more).
 struct World {
   DeviceFixture devices{QDateTime(QDate(2013, 1, 15), QTime(10, 0))};
+  std::unique_ptr<NetServer> net;
   YesPrompts prompts;
   MemoryStore store;
   QTemporaryDir programDir;
@@ -89,7 +127,7 @@ struct World {
   std::unique_ptr<DataModule> dm;
   std::unique_ptr<MainWindow> window;
 
-  World() {
+  explicit World(LinkKind kind = LinkKind::Line) {
     devices.add(1);
     DataModuleOptions options;
     options.prompts = &prompts;
@@ -99,12 +137,25 @@ struct World {
     // The viewer library beside the program: the download writes its .cfg.
     QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/libView.so"),
                 programDir.filePath(QStringLiteral("libView.so")));
-    options.linkFactory = devices.linkFactory();
+    if (kind == LinkKind::Line) {
+      options.linkFactory = devices.linkFactory();
+    } else {
+      // The program's own link of its settings, from Front.ini as the
+      // window loads it at start.
+      net = std::make_unique<NetServer>(devices.bus, kind == LinkKind::ModbusTcp);
+      savePortSettings(QDir(programDir.path()).filePath(QStringLiteral("Front.ini")), net->settings());
+    }
     dm = std::make_unique<DataModule>(options);
     window = std::make_unique<MainWindow>(*dm);
     dm->create();
     // A silent line costs 10 ms, not 100.
-    ws().session.modbus.SetTry(1);
+    ws().session.modbus.SetTry(net ? kNetTry : 1);
+  }
+  // The time-out of a request, through a gateway with the longest reply's
+  // time on the line behind it.
+  int timeoutMs() {
+    const int held = net && net->gateway() ? timing::heldReplyMs(wire::kMaxFrameLength, kByteUs9600) : 0;
+    return timing::firstByteTimeoutMs(ws().session.modbus.GetTry()) + held;
   }
   ~World() {
     window.reset();
@@ -292,7 +343,18 @@ struct Operation {
   // failure in the folder's index (checked by batchIndexProblems rather
   // than against a whole run), and a second run completes the folder.
   QString batchFolder = {};
+  // Over TCP: the boxes when the connection is refused at the operation's
+  // own connect (nothing: kOpenRefused once), and when the server answers
+  // nothing from the first request on (nothing: the failBoxes).
+  std::optional<QStringList> refusedBoxes = {};
+  std::optional<QStringList> muteBoxes = {};
 };
+
+// The operations run over TCP as well: where a connection is made, read
+// long and written, and where a batch goes on after a failure.
+const QStringList kOverTcp{QStringLiteral("polling (rear, 32 addresses)"), QStringLiteral("event journal"),
+                           QStringLiteral("oscillogram download"), QStringLiteral("parameter write"),
+                           QStringLiteral("batch extraction (oscillogram struck)")};
 
 // In an expected list of boxes: the boxes of a whole run.
 const QString kHealthy = QStringLiteral("<the boxes of a whole run>");
@@ -307,6 +369,9 @@ QStringList expand(const QStringList& expected, const QStringList& healthy) {
 }
 
 const QString kGone = QStringLiteral("Порт недоступен");
+// In an expected list of boxes: "Ошибка открытия порта NAME: сервер
+// отказал в соединении".
+const QString kOpenRefused = QStringLiteral("<the connection refused>");
 
 QList<Operation> operations() {
   QList<Operation> ops;
@@ -331,7 +396,9 @@ QList<Operation> operations() {
                 w.ws().pages.setChecked(QStringLiteral("actFrontPort"), false);
                 w.ws().pages.setChecked(QStringLiteral("actReaPort"), true);
               },
-              link, gone, false, 2});
+              // A network where nobody answers lists every address silent,
+              // as it always did.
+              link, gone, false, 2, {}, {}, {}, {}, QStringList{}});
   ops.append({QStringLiteral("connection"), QStringLiteral("actGetStartInfo"), {},
               [](World& w) {
                 w.connect();
@@ -431,6 +498,8 @@ QList<Operation> operations() {
                 {msg::journals::kOscConfirm, msg::kLinkError},
                 {msg::journals::kOscConfirm, msg::kLinkError},
                 true};
+  // The question comes before the port is opened.
+  osc.refusedBoxes = QStringList{msg::journals::kOscConfirm, kOpenRefused};
   ops.append(osc);
   ops.append({QStringLiteral("device report"), QStringLiteral("actPrint"), {},
               [](World& w) {
@@ -510,6 +579,8 @@ QList<Operation> operations() {
   Operation batchOsc{QStringLiteral("batch extraction (oscillogram struck)"), QStringLiteral("actCollectAll"),
                      {}, batchArrange, {batchSummary.arg(1)}, link, true};
   batchOsc.batchFolder = batchDir;
+  // A bus where nobody answers has no device to collect.
+  batchOsc.muteBoxes = QStringList{QStringLiteral("Устройств: 0, с ошибками: 0. Сводка: <files>/batch/index.txt")};
   ops.append(batchOsc);
   // The middle counter of the statistics: that journal fails, the alarm
   // list and the oscillograms follow.
@@ -562,19 +633,33 @@ QStringList runOnce(World& w, const Operation& op, qint64* ms = nullptr) {
   return boxes;
 }
 
-const Baseline& baselineOf(const Operation& op) {
-  auto it = baselines().find(op.label);
+const Baseline& baselineOf(const Operation& op, LinkKind kind = LinkKind::Line) {
+  const QString key = op.label + QLatin1Char('/') + QLatin1String(kindName(kind));
+  auto it = baselines().find(key);
   if (it != baselines().end()) return *it;
-  World w;
+  World w(kind);
   op.arrange(w);
   Baseline b;
   b.before = cellsOf(w);
   w.devices.forgetRequests();
+  if (w.net) w.net->setFaults({});
   b.boxes = runOnce(w, op, &b.ms);
-  b.requests = int(w.devices.requests().size());
+  b.requests = w.net ? w.net->requests() : int(w.devices.requests().size());
   b.requestFrames = w.devices.requests();
   b.after = cellsOf(w);
-  return *baselines().insert(op.label, b);
+  return *baselines().insert(key, b);
+}
+
+// The request a fault strikes in a whole run: the middle one, or where the
+// operation says.
+int strikeOf(const Operation& o, const Baseline& healthy) {
+  if (o.strikeAt) {
+    for (int i = 0; i < healthy.requestFrames.size(); ++i)
+      if (o.strikeAt(healthy.requestFrames[i])) return i + 1;
+    return 0;
+  }
+  return o.strikeFromEnd > 0 ? healthy.requests - o.strikeFromEnd + 1
+                             : std::max(1, (healthy.requests + 1) / 2);
 }
 
 }  // namespace
@@ -611,14 +696,8 @@ class TestFaultMatrix : public QObject {
     const Cells before = cellsOf(w);
     w.devices.forgetRequests();
     // The middle request of a whole run; a runaway operation is stopped.
-    int strike = o.strikeFromEnd > 0 ? healthy.requests - o.strikeFromEnd + 1
-                                     : std::max(1, (healthy.requests + 1) / 2);
-    if (o.strikeAt) {
-      strike = 0;
-      for (int i = 0; i < healthy.requestFrames.size() && !strike; ++i)
-        if (o.strikeAt(healthy.requestFrames[i])) strike = i + 1;
-      QVERIFY2(strike > 0, "a whole run makes the request to strike");
-    }
+    const int strike = strikeOf(o, healthy);
+    QVERIFY2(strike > 0, "a whole run makes the request to strike");
     const int cap = 4 * healthy.requests + 20;
     bool runaway = false;
     LinkPlan& plan = w.devices.plan;
@@ -644,18 +723,7 @@ class TestFaultMatrix : public QObject {
 
     qint64 ms = 0;
     const QStringList boxes = runOnce(w, o, &ms);
-    const int made = int(plan.requests.size());
-    const Cells after = cellsOf(w);
-
     QVERIFY2(!runaway, "the operation went on asking after the line failed");
-    // The time-out of each request asked, the rest of a reply cut short,
-    // and a healthy run's own time.
-    const qint64 budget = 2 * healthy.ms + made * (timing::firstByteTimeoutMs(1) +
-                                                   timing::kReplyMarginMs + 20) + 1500;
-    QVERIFY2(ms <= budget, qPrintable(QStringLiteral("%1 ms, budget %2 ms").arg(ms).arg(budget)));
-    QVERIFY2(!w.session().Port1.isOpen(), "the port is closed afterwards");
-    QVERIFY2(!w.session().isBusy(), "the busy flag is released");
-    QVERIFY(w.ws().pages.isWindowEnabled());
 
     const bool recovers = readable(f) || (o.retries && f != LineFault::SilentAfter && f != LineFault::Vanish);
     const QStringList expected = recovers ? healthy.boxes
@@ -664,50 +732,151 @@ class TestFaultMatrix : public QObject {
                                               ? *o.silentBoxes
                                               : o.failBoxes,
                                           healthy.boxes);
-    QVERIFY2(boxes == expected, qPrintable(boxes.join(QStringLiteral(" | ")) +
-                                           QStringLiteral("  expected: ") +
-                                           expected.join(QStringLiteral(" | "))));
-    const bool batch = !o.batchFolder.isEmpty();
-    // A failed batch's index records the failure: checked on its own.
-    const QStringList wrong = batch && !recovers
-                                  ? madeUp(before, withoutIndex(healthy.after, o.batchFolder),
-                                           withoutIndex(after, o.batchFolder))
-                                  : madeUp(before, healthy.after, after);
-    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.mid(0, 6).join(QStringLiteral("; "))));
-    if (recovers) QVERIFY(after == healthy.after);
-    if (batch) {
-      const QStringList index = batchIndexProblems(w.file(o.batchFolder), !recovers);
-      QVERIFY2(index.isEmpty(), qPrintable(index.mid(0, 4).join(QStringLiteral("; "))));
-    }
-    // A file the failed run replaced would be its own, not the old one.
-    for (auto it = before.cbegin(); it != before.cend(); ++it)
-      if (it.key().startsWith(QLatin1String("file ")) && !recovers)
-        QCOMPARE(after.value(it.key()), it.value());
+    checkRun(w, o, healthy, before, {boxes, expected, ms, int(plan.requests.size()), recovers});
+    if (QTest::currentTestFailed()) return;
 
     // The line is healthy again (the adapter plugged back in).
     plan.fault = nullptr;
     plan.gone = false;
+    checkHealthyAgain(w, o, healthy);
+  }
+
+  // What a faulted run showed and cost, and what it owed.
+  struct Run {
+    QStringList boxes;
+    QStringList expected;
+    qint64 ms;
+    int requests;   // made during the run
+    bool recovers;  // the master or the operation saw through the fault
+    // A batch that never began (its port would not open) writes no index.
+    bool batchBegan = true;
+  };
+
+  // The checks of every case after the faulted run.
+  void checkRun(World& w, const Operation& o, const Baseline& healthy, const Cells& before,
+                const Run& run) {
+    const Cells after = cellsOf(w);
+    // The time-out of each request asked, the rest of a reply cut short,
+    // and a healthy run's own time.
+    const qint64 budget = 2 * healthy.ms + run.requests * (w.timeoutMs() + timing::kReplyMarginMs + 20) + 1500;
+    QVERIFY2(run.ms <= budget, qPrintable(QStringLiteral("%1 ms, budget %2 ms").arg(run.ms).arg(budget)));
+    QVERIFY2(!w.session().Port1.isOpen(), "the port is closed afterwards");
+    QVERIFY2(!w.session().isBusy(), "the busy flag is released");
+    QVERIFY(w.ws().pages.isWindowEnabled());
+
+    QVERIFY2(run.boxes == run.expected, qPrintable(run.boxes.join(QStringLiteral(" | ")) +
+                                                   QStringLiteral("  expected: ") +
+                                                   run.expected.join(QStringLiteral(" | "))));
+    const bool batch = !o.batchFolder.isEmpty();
+    // A failed batch's index records the failure: checked on its own.
+    const QStringList wrong = batch && !run.recovers
+                                  ? madeUp(before, withoutIndex(healthy.after, o.batchFolder),
+                                           withoutIndex(after, o.batchFolder))
+                                  : madeUp(before, healthy.after, after);
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.mid(0, 6).join(QStringLiteral("; "))));
+    if (run.recovers) QVERIFY(after == healthy.after);
+    if (batch && run.batchBegan) {
+      const QStringList index = batchIndexProblems(w.file(o.batchFolder), !run.recovers);
+      QVERIFY2(index.isEmpty(), qPrintable(index.mid(0, 4).join(QStringLiteral("; "))));
+    }
+    // A file the failed run replaced would be its own, not the old one.
+    for (auto it = before.cbegin(); it != before.cend(); ++it)
+      if (it.key().startsWith(QLatin1String("file ")) && !run.recovers)
+        QCOMPARE(after.value(it.key()), it.value());
+  }
+
+  // The same operation on the healed link: the boxes of a whole run, the
+  // port closed, and a batch folder completed.
+  void checkHealthyAgain(World& w, const Operation& o, const Baseline& healthy) {
     w.prompts.forget();
     o.arrange(w);
     const QStringList again = runOnce(w, o);
     QVERIFY2(again == healthy.boxes, qPrintable(again.join(QStringLiteral(" | "))));
     QVERIFY(!w.session().Port1.isOpen());
     QVERIFY(!w.session().isBusy());
-    if (batch) {
-      // The second run over the folder completes it: every file as a whole
-      // run writes it, and an index that records no failure.
-      const Cells completed = withoutIndex(filesIn(cellsOf(w), o.batchFolder), o.batchFolder);
-      const Cells whole = withoutIndex(filesIn(healthy.after, o.batchFolder), o.batchFolder);
-      QVERIFY(!whole.isEmpty());
-      QStringList differing;
-      for (const Cells* m : {&whole, &completed})
-        for (auto it = m->cbegin(); it != m->cend(); ++it)
-          if (whole.value(it.key()) != completed.value(it.key()) && !differing.contains(it.key()))
-            differing << it.key();
-      QVERIFY2(differing.isEmpty(), qPrintable(differing.mid(0, 6).join(QStringLiteral("; "))));
-      const QStringList index = batchIndexProblems(w.file(o.batchFolder), false);
-      QVERIFY2(index.isEmpty(), qPrintable(index.mid(0, 4).join(QStringLiteral("; "))));
+    if (o.batchFolder.isEmpty()) return;
+    // The second run over the folder completes it: every file as a whole
+    // run writes it, and an index that records no failure.
+    const Cells completed = withoutIndex(filesIn(cellsOf(w), o.batchFolder), o.batchFolder);
+    const Cells whole = withoutIndex(filesIn(healthy.after, o.batchFolder), o.batchFolder);
+    QVERIFY(!whole.isEmpty());
+    QStringList differing;
+    for (const Cells* m : {&whole, &completed})
+      for (auto it = m->cbegin(); it != m->cend(); ++it)
+        if (whole.value(it.key()) != completed.value(it.key()) && !differing.contains(it.key()))
+          differing << it.key();
+    QVERIFY2(differing.isEmpty(), qPrintable(differing.mid(0, 6).join(QStringLiteral("; "))));
+    const QStringList index = batchIndexProblems(w.file(o.batchFolder), false);
+    QVERIFY2(index.isEmpty(), qPrintable(index.mid(0, 4).join(QStringLiteral("; "))));
+  }
+
+  // An operation where the link matters, over TCP, against a fault of the
+  // network: refused (at the operation's own connect), reset at the struck
+  // request, a server that takes the connection and answers nothing, a
+  // gateway's reply under a wrong transaction id at the struck request.
+  void runNetCase() {
+    QFETCH(int, op);
+    QFETCH(int, fault);
+    QFETCH(int, kind);
+    const Operation o = operations()[op];
+    const NetFault f = NetFault(fault);
+    const LinkKind k = LinkKind(kind);
+    const Baseline& healthy = baselineOf(o, k);
+    QVERIFY2(healthy.requests > 0, "the operation talks to the device");
+    QVERIFY2(!healthy.boxes.contains(msg::kLinkError), qPrintable(healthy.boxes.join('|')));
+
+    World w(k);
+    o.arrange(w);
+    const Cells before = cellsOf(w);
+    w.devices.forgetRequests();
+    const int strike = strikeOf(o, healthy);
+    QVERIFY2(strike > 0, "a whole run makes the request to strike");
+    sim::FaultPlan plan;
+    PortSettings& settings = w.session().Port1.settings();
+    const int port = settings.tcpPort;
+    switch (f) {
+      case NetFault::Refused: settings.tcpPort = refusingPort(); break;
+      case NetFault::Reset: plan.resetAt = strike; break;
+      case NetFault::NeverAnswers: plan.silentAfter = 0; break;
+      case NetFault::WrongTransaction: plan.wrongTransactionAt = strike; break;
     }
+    w.net->setFaults(plan);
+    const QString name = settings.linkName();
+
+    qint64 ms = 0;
+    const QStringList boxes = runOnce(w, o, &ms);
+    const int made = w.net->requests();
+    QVERIFY2(made <= 4 * healthy.requests + 20, "the operation went on asking after the link failed");
+
+    // A reset is a port failure as a vanished port is, a wrong transaction
+    // a reply lost; the refused connection is the port that would not open.
+    const auto goneAs = [&](const QString& text) {
+      QStringList out = o.goneBoxes;
+      for (QString& b : out)
+        if (b == kGone) b = text;
+      return out;
+    };
+    const bool recovers = f == NetFault::WrongTransaction && o.retries;
+    QStringList expected;
+    switch (f) {
+      case NetFault::Refused:
+        expected = o.refusedBoxes.value_or(QStringList{kOpenRefused});
+        expected.replaceInStrings(kOpenRefused, QStringLiteral("Ошибка открытия порта %1: %2").arg(name, tcp_reason::kRefused));
+        break;
+      case NetFault::Reset:
+        expected = goneAs(QStringLiteral("Порт %1 недоступен: %2").arg(name, tcp_reason::kClosed));
+        break;
+      case NetFault::NeverAnswers: expected = o.muteBoxes.value_or(o.failBoxes); break;
+      case NetFault::WrongTransaction: expected = recovers ? healthy.boxes : o.failBoxes; break;
+    }
+    checkRun(w, o, healthy, before,
+             {boxes, expand(expected, healthy.boxes), ms, made, recovers, f != NetFault::Refused});
+    if (QTest::currentTestFailed()) return;
+
+    // The server takes connections and answers again.
+    settings.tcpPort = port;
+    w.net->setFaults({});
+    checkHealthyAgain(w, o, healthy);
   }
 
  private Q_SLOTS:
@@ -753,6 +922,22 @@ class TestFaultMatrix : public QObject {
     addCases({QStringLiteral("batch"), QStringLiteral("comparison")});
   }
   void batchAndComparison() { runCase(); }
+  void network_data() {
+    QTest::addColumn<int>("op");
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<int>("kind");
+    const QList<Operation> ops = operations();
+    for (int i = 0; i < ops.size(); ++i) {
+      if (!kOverTcp.contains(ops[i].label)) continue;
+      for (LinkKind k : {LinkKind::RtuOverTcp, LinkKind::ModbusTcp})
+        for (NetFault f : kNetFaults) {
+          if (f == NetFault::WrongTransaction && k != LinkKind::ModbusTcp) continue;
+          QTest::addRow("%s / %s / %s", qPrintable(ops[i].label), kindName(k), netFaultName(f))
+              << i << int(f) << int(k);
+        }
+    }
+  }
+  void network() { runNetCase(); }
 };
 
 QTEST_MAIN(TestFaultMatrix)

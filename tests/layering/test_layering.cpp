@@ -174,7 +174,8 @@ class TestLayering : public QObject {
     QTest::newRow("sim") << "sim" << QStringList{"sim"}
                          << QStringList{"extlib/crc16.h",       "extlib/charset.h",
                                         "extlib/wire_table.h",  "extlib/registers.h",
-                                        "extlib/serial_link.h", "extlib/transport_error.h"};
+                                        "extlib/serial_link.h", "extlib/transport_error.h",
+                                        "extlib/mbap.h"};
     // Windows-1251 by the one table, in the libraries too.
     const QStringList table{"extlib/cp1251_table.h"};
     QTest::newRow("viewer") << "viewer" << QStringList{"viewer", "ranges"} << table;

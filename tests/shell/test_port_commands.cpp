@@ -49,6 +49,44 @@ class TestPortCommands : public QObject {
  private Q_SLOTS:
   void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
+  // Panels 0 and 1 name the link: the serial port, or the server's host
+  // and port.
+  void statusPanelsNameTheLink_data() {
+    QTest::addColumn<QByteArray>("rearIni");
+    QTest::addColumn<QString>("panel1");
+    QTest::addColumn<QString>("panel0");
+    QTest::newRow("serial port") << QByteArray("[Port1]\nPort=COM2\n")
+                                 << QStringLiteral("Связь через задний порт") << QStringLiteral("Порт COM2 открыт");
+    QTest::newRow("serial device server")
+        << QByteArray("[Port1]\nPort=COM2\nLink=TCP\nHost=10.0.0.5\nTcpPort=4001\n")
+        << QStringLiteral("Задний порт: 10.0.0.5:4001")
+        << QStringLiteral("Порт tcp://10.0.0.5:4001 открыт");
+    QTest::newRow("Modbus TCP gateway")
+        << QByteArray("[Port1]\nLink=TCP\nHost=gw.local\nTcpMode=ModbusTcp\n")
+        << QStringLiteral("Задний порт: gw.local:502")
+        << QStringLiteral("Порт mbtcp://gw.local:502 открыт");
+  }
+  void statusPanelsNameTheLink() {
+    QFETCH(QByteArray, rearIni);
+    QFETCH(QString, panel1);
+    QFETCH(QString, panel0);
+    Fixture f;
+    QVERIFY(writeAll(f.file("Rear.ini"), rearIni));
+    portStartupCheck(f.ws);
+    actPort(f.ws, kTagReaPort);
+    QCOMPARE(f.ws.status.text(1), panel1);
+    actPort(f.ws, kTagOpenPort);
+    QCOMPARE(f.ws.status.text(0), panel0);
+    // Loading the file again says it again.
+    f.ws.status.setText(1, QString());
+    actPort(f.ws, kTagLoadSetPort);
+    QCOMPARE(f.ws.status.text(1), panel1);
+    // The front connector's own file (of today) names a serial port.
+    QVERIFY(writeAll(f.file("Front.ini"), "[Port1]\nPort=COM1\n"));
+    actPort(f.ws, kTagFrontPort);
+    QCOMPARE(f.ws.status.text(1), QStringLiteral("Связь через передний порт"));
+  }
+
   void connectorChoice() {
     Fixture f;
     QVERIFY(writeAll(f.file("Front.ini"), "[Port1]\nPort=COM1\nBaudRate=9600\n"));

@@ -1,7 +1,8 @@
 #pragma once
 // Runs vmksim for a test: starts it on a pseudo-terminal in a fresh temporary
-// folder, waits for its "ready PATH" line, and stops it by its own process
-// id (SIGTERM, then SIGKILL) when the test is done.
+// folder (or over TCP on a port the system chooses), waits for its "ready
+// PATH" line, and stops it by its own process id (SIGTERM, then SIGKILL)
+// when the test is done.
 
 #include <QProcess>
 #include <QStringList>
@@ -46,20 +47,19 @@ class SimProcess {
   bool start(const QStringList& args, int timeoutMs = 15000) {
     if (!m_dir.isValid()) return false;
     m_path = m_dir.filePath(QStringLiteral("bus"));
-    m_process.setProgram(QStringLiteral(VMKSIM_PATH));
-    m_process.setArguments(args + QStringList{QStringLiteral("--link"), m_path});
-    m_process.setProcessChannelMode(QProcess::SeparateChannels);
-    m_process.start();
-    if (!m_process.waitForStarted(timeoutMs)) return false;
-    QByteArray out;
-    while (!out.contains('\n')) {
-      if (!m_process.waitForReadyRead(timeoutMs)) return false;
-      out += m_process.readAllStandardOutput();
-    }
-    return out.startsWith("ready " + m_path.toLocal8Bit());
+    const QByteArray ready = launch(args + QStringList{QStringLiteral("--link"), m_path}, timeoutMs);
+    return ready == m_path.toLocal8Bit();
+  }
+  // The same over TCP on 127.0.0.1 (`args` may hold --mbap): path() is then
+  // "127.0.0.1:PORT".
+  bool startTcp(const QStringList& args, int timeoutMs = 15000) {
+    m_path = QString::fromLocal8Bit(launch(args + QStringList{QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:0")},
+                                           timeoutMs));
+    return m_path.startsWith(QLatin1String("127.0.0.1:")) && port() > 0;
   }
 
   QString path() const { return m_path; }
+  int port() const { return m_path.section(QLatin1Char(':'), -1).toInt(); }
   qint64 pid() const { return m_process.processId(); }
   QByteArray errors() { return m_process.readAllStandardError(); }
 
@@ -77,6 +77,22 @@ class SimProcess {
   }
 
  private:
+  // Starts vmksim; what its ready line names (empty when it never said).
+  QByteArray launch(const QStringList& args, int timeoutMs) {
+    m_process.setProgram(QStringLiteral(VMKSIM_PATH));
+    m_process.setArguments(args);
+    m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    m_process.start();
+    if (!m_process.waitForStarted(timeoutMs)) return {};
+    QByteArray out;
+    while (!out.contains('\n')) {
+      if (!m_process.waitForReadyRead(timeoutMs)) return {};
+      out += m_process.readAllStandardOutput();
+    }
+    if (!out.startsWith("ready ")) return {};
+    return out.mid(6, out.indexOf('\n') - 6).trimmed();
+  }
+
   QTemporaryDir m_dir;
   QString m_path;
   QProcess m_process;

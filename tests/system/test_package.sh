@@ -61,6 +61,8 @@ for f in usr/bin/vmkconf usr/bin/vmkctl usr/bin/vmksim usr/bin/vmkosc \
   [ -e "$root/$f" ] || fail "$f not installed"
 done
 grep -q '^MimeType=application/x-comtrade-cfg;' "$root/usr/share/applications/vmkosc.desktop" || fail "viewer opens no .cfg"
+grep -q '^MimeType=.*application/x-comtrade-cff;' "$root/usr/share/applications/vmkosc.desktop" || fail "viewer opens no .cff"
+grep -q 'glob pattern="\*\.cff"' "$root/usr/share/mime/packages/vmkosc.xml" || fail "no file type for .cff"
 
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8
 mkdir -p "$HOME"

@@ -1,5 +1,6 @@
 // vmksim against independent Modbus masters: libmodbus and mbpoll read and
-// write its registers over a real pseudo-terminal.
+// write its registers over a real pseudo-terminal, and read the identity
+// block of vmksim --mbap, a Modbus TCP gateway, with their TCP clients.
 
 #include <modbus.h>
 
@@ -13,8 +14,12 @@
 namespace {
 
 struct Client {
+  // A pseudo-terminal's path, or "HOST:PORT" of a Modbus TCP server.
   explicit Client(const QString& path, int slave) {
-    ctx = modbus_new_rtu(path.toLocal8Bit().constData(), 9600, 'N', 8, 1);
+    ctx = path.startsWith(QLatin1Char('/'))
+              ? modbus_new_rtu(path.toLocal8Bit().constData(), 9600, 'N', 8, 1)
+              : modbus_new_tcp(path.section(QLatin1Char(':'), 0, 0).toLatin1().constData(),
+                               path.section(QLatin1Char(':'), 1).toInt());
     if (!ctx) return;
     modbus_set_slave(ctx, slave);
     modbus_set_response_timeout(ctx, 1, 0);
@@ -34,23 +39,34 @@ struct Client {
 class TestVmksimLibmodbus : public QObject {
   Q_OBJECT
   vmk::test::SimProcess m_sim;
+  vmk::test::SimProcess m_gateway;  // the same bus as a Modbus TCP gateway
 
  private Q_SLOTS:
   void initTestCase() {
-    QVERIFY2(m_sim.start({"--addresses", "1,2,3:3", "--seed", "5"}), m_sim.errors().constData());
+    const QStringList bus{"--addresses", "1,2,3:3", "--seed", "5"};
+    QVERIFY2(m_sim.start(bus), m_sim.errors().constData());
+    QVERIFY2(m_gateway.startTcp(bus + QStringList{"--mbap"}), m_gateway.errors().constData());
   }
-  void cleanupTestCase() { QVERIFY(m_sim.stop()); }
+  void cleanupTestCase() {
+    QVERIFY(m_sim.stop());
+    QVERIFY(m_gateway.stop());
+  }
 
   void readsTheIdentityBlock_data() {
+    QTest::addColumn<bool>("overTcp");
     QTest::addColumn<int>("slave");
     QTest::addColumn<QString>("name");
-    QTest::newRow("variant 1") << 1 << QStringLiteral("ВМК-01.01 ");
-    QTest::newRow("variant 3") << 3 << QStringLiteral("ВМК-03.01 ");
+    for (bool tcp : {false, true}) {
+      const char* link = tcp ? "Modbus TCP" : "RTU";
+      QTest::addRow("%s / variant 1", link) << tcp << 1 << QStringLiteral("ВМК-01.01 ");
+      QTest::addRow("%s / variant 3", link) << tcp << 3 << QStringLiteral("ВМК-03.01 ");
+    }
   }
   void readsTheIdentityBlock() {
+    QFETCH(bool, overTcp);
     QFETCH(int, slave);
     QFETCH(QString, name);
-    Client c(m_sim.path(), slave);
+    Client c((overTcp ? m_gateway : m_sim).path(), slave);
     QVERIFY(c.connected);
     std::uint16_t regs[9] = {};
     QCOMPARE(modbus_read_registers(c.ctx, 0, 9, regs), 9);
@@ -104,12 +120,20 @@ class TestVmksimLibmodbus : public QObject {
     QCOMPARE(v, std::uint16_t(1));
   }
 
+  void mbpollShowsTheIdentityRegisters_data() {
+    QTest::addColumn<bool>("overTcp");
+    QTest::newRow("RTU") << false;
+    QTest::newRow("Modbus TCP") << true;
+  }
   void mbpollShowsTheIdentityRegisters() {
+    QFETCH(bool, overTcp);
     const QString mbpoll = QStandardPaths::findExecutable(QStringLiteral("mbpoll"));
     if (mbpoll.isEmpty()) QSKIP("mbpoll is not installed (scripts/deps.sh installs it)");
+    const QStringList read{"-a", "1", "-t", "4", "-r", "1", "-c", "9", "-1", "-o", "1"};
+    const QStringList link = overTcp ? QStringList{"-m", "tcp", "-p", QString::number(m_gateway.port()), "127.0.0.1"}
+                                     : QStringList{"-m", "rtu", "-b", "9600", "-P", "none", m_sim.path()};
     QProcess p;
-    p.start(mbpoll, {"-m", "rtu", "-a", "1", "-b", "9600", "-P", "none", "-t", "4", "-r", "1", "-c", "9",
-                     "-1", "-o", "1", m_sim.path()});
+    p.start(mbpoll, link.mid(0, link.size() - 1) + read + link.mid(link.size() - 1));
     QVERIFY(p.waitForFinished(15000));
     const QByteArray out = p.readAllStandardOutput();
     QCOMPARE(p.exitCode(), 0);
