@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev qt6-svg-dev libgl-dev
   qt6-qpa-plugins qt6-translations-l10n
-  libmodbus-dev libsimpleini-dev libquazip1-qt6-dev
+  libmodbus-dev libsimpleini-dev libquazip1-qt6-dev zlib1g-dev
   socat mbpoll xvfb xauth fonts-dejavu-core
   python3 python3-openpyxl
   libqcustomplot-dev libqcustomplot2.1-qt6
