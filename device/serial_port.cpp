@@ -1,25 +1,11 @@
 #include "device/serial_port.h"
 
-#include <cstdint>
-
 #include "device/system_link.h"
 #include "extlib/tcp_link.h"
+#include "extlib/timing.h"
 #include "extlib/transport_error.h"
 
 namespace vmk {
-
-namespace {
-
-// The time of one byte on the RS485 line behind a server: start bit, data
-// bits, parity bit, stop bits.
-int lineByteTimeUs(const PortSettings& s) {
-  int bits = 1 + s.dataBits + (s.parity == PortSettings::Parity::None ? 0 : 1);
-  bits += s.stopBits == PortSettings::StopBits::One ? 1 : 2;
-  const int baud = s.effectiveBaudRate() > 0 ? s.effectiveBaudRate() : 9600;
-  return int((std::int64_t(bits) * 1'000'000 + baud - 1) / baud);
-}
-
-}  // namespace
 
 std::unique_ptr<SerialLink> makeLink(const PortSettings& settings) {
   if (settings.link == PortSettings::Link::Serial) return makeSystemLink(settings);
@@ -28,7 +14,10 @@ std::unique_ptr<SerialLink> makeLink(const PortSettings& settings) {
   t.port = quint16(settings.tcpPort);
   t.mode = settings.tcpMode == PortSettings::TcpMode::ModbusTcp ? TcpLinkSettings::Mode::ModbusTcp
                                                                 : TcpLinkSettings::Mode::RtuOverTcp;
-  t.byteTimeUs = lineByteTimeUs(settings);
+  // The RS485 line behind the server times the replies.
+  t.byteTimeUs = timing::lineByteTimeUs(settings.effectiveBaudRate(), settings.dataBits,
+                                        settings.parity != PortSettings::Parity::None,
+                                        settings.stopBits == PortSettings::StopBits::One);
   t.name = settings.linkName();
   return std::make_unique<TcpLink>(t);
 }

@@ -89,10 +89,8 @@ void QSerialLink::discardInput() {
 }
 
 int lineByteTimeUs(const QSerialLinkSettings& settings) {
-  int bits = 1 + int(settings.dataBits) + (settings.parity == QSerialPort::NoParity ? 0 : 1);
-  bits += settings.stopBits == QSerialPort::OneStop ? 1 : 2;
-  const qint32 baud = settings.baudRate > 0 ? settings.baudRate : 9600;
-  return int((std::int64_t(bits) * 1'000'000 + baud - 1) / baud);
+  return timing::lineByteTimeUs(settings.baudRate, int(settings.dataBits), settings.parity != QSerialPort::NoParity,
+                                settings.stopBits == QSerialPort::OneStop);
 }
 
 int QSerialLink::byteTimeUs() const { return lineByteTimeUs(m_settings); }

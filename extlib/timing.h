@@ -21,6 +21,15 @@ constexpr int heldReplyMs(int replyBytes, int byteTimeUs) {
   return int((std::int64_t(replyBytes) * byteTimeUs + 999) / 1000);
 }
 
+// The time of one byte on the line in microseconds, rounded up: a start
+// bit, the data bits, a parity bit if any, the stop bits (one and a half
+// count as two). A rate of 0 or less is taken as 9600 bit/s.
+constexpr int lineByteTimeUs(int baud, int dataBits, bool parity, bool oneStopBit) {
+  const int bits = 1 + dataBits + (parity ? 1 : 0) + (oneStopBit ? 1 : 2);
+  const std::int64_t rate = baud > 0 ? baud : 9600;
+  return int((std::int64_t(bits) * 1'000'000 + rate - 1) / rate);
+}
+
 // Once the first byte is in, the rest of the reply may take as long as its
 // length needs at the line rate, plus this margin for driver buffering and
 // the device's own gaps between bytes.

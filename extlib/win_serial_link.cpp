@@ -202,11 +202,9 @@ void WinSerialLink::discardInput() {
 }
 
 int WinSerialLink::byteTimeUs() const {
-  // Start bit, data bits, parity bit, stop bits.
-  int bits = 1 + m_settings.dataBits + (m_settings.parity == WinSerialSettings::Parity::None ? 0 : 1);
-  bits += m_settings.stopBits == WinSerialSettings::StopBits::One ? 1 : 2;
-  const int baud = m_settings.baudRate > 0 ? m_settings.baudRate : 9600;
-  return int((std::int64_t(bits) * 1'000'000 + baud - 1) / baud);
+  return timing::lineByteTimeUs(m_settings.baudRate, m_settings.dataBits,
+                                m_settings.parity != WinSerialSettings::Parity::None,
+                                m_settings.stopBits == WinSerialSettings::StopBits::One);
 }
 
 }  // namespace vmk
