@@ -187,19 +187,20 @@ toolchain() {
 }
 
 # The native build: xlsxpack zips the report templates of the cross build;
-# vmksim and vmkctl are the other side of the tests under Wine.
+# vmksim and vmkctl are the other side of the tests under Wine, and vmkctl
+# writes an oscillogram's .cfg only with the View library beside it.
 build_host() {
   local launcher=()
   command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   export CCACHE_BASEDIR=$top
   [ -f "$host_build/build.ninja" ] ||
     cmake -S "$top" -B "$host_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
-  "${run_low[@]}" cmake --build "$host_build" --parallel "$jobs" --target xlsxpack vmksim vmkctl
+  "${run_low[@]}" cmake --build "$host_build" --parallel "$jobs" --target xlsxpack vmksim vmkctl View
 }
 
 build() {
   [ -f "$prefix/.stamp-qcustomplot" ] || { echo "No toolchain in $prefix: run $0 toolchain" >&2; exit 1; }
-  say "build: the native xlsxpack, vmksim and vmkctl ($host_build)"
+  say "build: the native xlsxpack, vmksim, vmkctl and View ($host_build)"
   build_host
   say "build: the Windows programs ($build)"
   local launcher=()
