@@ -1,13 +1,7 @@
 #include "sim/line_server.h"
 
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <ctime>
 
 #include "extlib/crc16.h"
 #include "extlib/mbap.h"
@@ -15,42 +9,7 @@
 
 namespace vmk::sim {
 
-std::int64_t monotonicUs() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return std::int64_t(ts.tv_sec) * 1'000'000 + ts.tv_nsec / 1000;
-}
-
-void sleepUntilUs(std::int64_t us) {
-  timespec ts{};
-  ts.tv_sec = time_t(us / 1'000'000);
-  ts.tv_nsec = long(us % 1'000'000) * 1000;
-  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
-  }
-}
-
 namespace {
-
-bool writeAll(int fd, const char* data, qsizetype size) {
-  while (size > 0) {
-    // A client gone from a socket must not end the process with SIGPIPE
-    // (the tests serve on a thread of their own process).
-    ssize_t n = ::send(fd, data, std::size_t(size), MSG_NOSIGNAL);
-    if (n < 0 && errno == ENOTSOCK) n = ::write(fd, data, std::size_t(size));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      if (errno == EAGAIN) {
-        pollfd p{fd, POLLOUT, 0};
-        ::poll(&p, 1, 100);
-        continue;
-      }
-      return false;
-    }
-    data += n;
-    size -= n;
-  }
-  return true;
-}
 
 void logFrame(const char* dir, const QByteArray& frame) {
   std::fprintf(stderr, "%s %s\n", dir, frame.toHex(' ').constData());
@@ -80,7 +39,7 @@ LineServer::LineServer(Bus& bus, FaultInjector& faults, const Options& options)
 
 std::int64_t LineServer::gapUs() const { return std::max<std::int64_t>(m_byteUs * 35 / 10, std::int64_t(10000)); }
 
-int LineServer::serve(int fd, const volatile std::sig_atomic_t& stop, int wakeFd) {
+int LineServer::serve(Stream& line, const volatile std::sig_atomic_t& stop) {
   QByteArray buffer;
   std::int64_t firstUs = 0;  // arrival of the first byte in the buffer
   std::int64_t lastUs = 0;   // arrival of the last byte
@@ -91,18 +50,12 @@ int LineServer::serve(int fd, const volatile std::sig_atomic_t& stop, int wakeFd
       const std::int64_t left = lastUs + gapUs() - monotonicUs();
       timeoutMs = int(std::max<std::int64_t>(0, (left + 999) / 1000));
     }
-    pollfd fds[2] = {{fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
-    const int ready = ::poll(fds, wakeFd >= 0 ? 2 : 1, timeoutMs);
-    if (stop) break;
-    if (ready < 0) {
-      if (errno == EINTR) continue;
-      return kEnded;
-    }
-    if (fds[0].revents & POLLIN) {
-      const ssize_t n = ::read(fd, chunk, sizeof chunk);
-      if (n < 0 && errno != EINTR && errno != EAGAIN && errno != EIO) return kEnded;
-      // A connection the client closed (a pseudo-terminal says EIO instead).
-      if (n == 0) return kEnded;
+    const Stream::Wait w = line.wait(timeoutMs);
+    if (w == Stream::Wait::Stopped || stop) break;
+    if (w == Stream::Wait::Failed) return kEnded;
+    if (w == Stream::Wait::Readable) {
+      const qint64 n = line.read(chunk, sizeof chunk);
+      if (n == Stream::kFailed || n == Stream::kClosed) return kEnded;
       if (n > 0) {
         const std::int64_t now = monotonicUs();
         if (buffer.isEmpty()) firstUs = m_options.serialLine ? now - n * m_byteUs : now;
@@ -111,10 +64,9 @@ int LineServer::serve(int fd, const volatile std::sig_atomic_t& stop, int wakeFd
         // No request is longer than the longest frame; older bytes are noise.
         if (buffer.size() > 2 * wire::kMaxFrameLength) dropNoise(buffer, buffer.size() - 2 * wire::kMaxFrameLength);
       }
-    } else if (fds[0].revents & (POLLHUP | POLLERR)) {
+    } else if (w == Stream::Wait::Hangup) {
       // Nobody has the other end open; wait for someone to.
-      struct timespec ts{0, 20'000'000};
-      nanosleep(&ts, nullptr);
+      sleepUntilUs(monotonicUs() + 20'000);
     }
 
     // Take every whole frame out of the buffer.
@@ -124,7 +76,7 @@ int LineServer::serve(int fd, const volatile std::sig_atomic_t& stop, int wakeFd
         const QByteArray frame = buffer.left(length);
         if (wire::hasValidCrc(frame)) {
           buffer.remove(0, length);
-          if (!handleFrame(fd, frame, firstUs, stop)) return kReset;
+          if (!handleFrame(line, frame, firstUs, stop)) return kReset;
           firstUs = lastUs = monotonicUs();
         } else {
           // Not a frame after all: look for one a byte further on.
@@ -141,7 +93,7 @@ int LineServer::serve(int fd, const volatile std::sig_atomic_t& stop, int wakeFd
       // The line went quiet: a frame of unknown length ends here; anything
       // else is noise, dropped a byte at a time in case a frame follows.
       if (length < 0 && wire::hasValidCrc(buffer)) {
-        if (!handleFrame(fd, buffer, firstUs, stop)) return kReset;
+        if (!handleFrame(line, buffer, firstUs, stop)) return kReset;
         buffer.clear();
       } else {
         dropNoise(buffer, 1);
@@ -175,7 +127,7 @@ LineServer::Answer LineServer::answer(const QByteArray& frame, std::int64_t firs
   return a;
 }
 
-bool LineServer::handleFrame(int fd, const QByteArray& frame, std::int64_t firstByteUs,
+bool LineServer::handleFrame(Stream& line, const QByteArray& frame, std::int64_t firstByteUs,
                              const volatile std::sig_atomic_t& stop) {
   const Answer a = answer(frame, firstByteUs);
   if (a.reset) return false;
@@ -183,15 +135,15 @@ bool LineServer::handleFrame(int fd, const QByteArray& frame, std::int64_t first
   // Each byte reaches the client the network's delay after it left the line.
   const std::int64_t start = a.startUs + std::int64_t(m_options.netDelayMs) * 1000;
   if (m_options.pace) {
-    sendPaced(fd, a.reply, start, stop);
+    sendPaced(line, a.reply, start, stop);
   } else {
     sleepUntilUs(start);
-    writeAll(fd, a.reply.constData(), a.reply.size());
+    line.writeAll(a.reply.constData(), a.reply.size());
   }
   return true;
 }
 
-bool LineServer::handleGatewayFrame(int fd, const QByteArray& frame, std::int64_t arrivalUs) {
+bool LineServer::handleGatewayFrame(Stream& line, const QByteArray& frame, std::int64_t arrivalUs) {
   const QByteArray rtu = mbap::toRtu(frame);
   const Answer a = answer(rtu, arrivalUs);
   if (a.reset) return false;
@@ -203,24 +155,20 @@ bool LineServer::handleGatewayFrame(int fd, const QByteArray& frame, std::int64_
   sleepUntilUs(due);
   const std::uint16_t id = mbap::transactionId(frame);
   const QByteArray out = mbap::fromRtu(a.reply, a.wrongTransaction ? std::uint16_t(id + 1) : id);
-  writeAll(fd, out.constData(), out.size());
+  line.writeAll(out.constData(), out.size());
   return true;
 }
 
-int LineServer::serveGateway(int fd, const volatile std::sig_atomic_t& stop, int wakeFd) {
+int LineServer::serveGateway(Stream& line, const volatile std::sig_atomic_t& stop) {
   QByteArray buffer;
   char chunk[512];
   while (!stop) {
-    pollfd fds[2] = {{fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
-    const int ready = ::poll(fds, wakeFd >= 0 ? 2 : 1, -1);
-    if (stop) break;
-    if (ready < 0) {
-      if (errno == EINTR) continue;
-      return kEnded;
-    }
-    if (!(fds[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-    const ssize_t n = ::read(fd, chunk, sizeof chunk);
-    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    const Stream::Wait w = line.wait(-1);
+    if (w == Stream::Wait::Stopped || stop) break;
+    if (w == Stream::Wait::Failed) return kEnded;
+    if (w == Stream::Wait::Quiet) continue;
+    const qint64 n = line.read(chunk, sizeof chunk);
+    if (n == Stream::kNothing) continue;
     if (n <= 0) return kEnded;
     const std::int64_t arrival = monotonicUs();
     buffer.append(chunk, n);
@@ -233,13 +181,13 @@ int LineServer::serveGateway(int fd, const volatile std::sig_atomic_t& stop, int
       if (length == 0 || buffer.size() < length) break;
       const QByteArray frame = buffer.left(length);
       buffer.remove(0, length);
-      if (!handleGatewayFrame(fd, frame, arrival)) return kReset;
+      if (!handleGatewayFrame(line, frame, arrival)) return kReset;
     }
   }
   return kStopped;
 }
 
-bool LineServer::sendPaced(int fd, const QByteArray& bytes, std::int64_t startUs,
+bool LineServer::sendPaced(Stream& line, const QByteArray& bytes, std::int64_t startUs,
                            const volatile std::sig_atomic_t& stop) {
   // Byte k is whole on the line at start + (k + 1) byte times; when late,
   // everything due goes out at once, so the lateness does not add up.
@@ -250,7 +198,7 @@ bool LineServer::sendPaced(int fd, const QByteArray& bytes, std::int64_t startUs
     const qsizetype upTo =
         std::min<qsizetype>(bytes.size(), (monotonicUs() - startUs) / std::max<std::int64_t>(m_byteUs, 1));
     const qsizetype n = std::max<qsizetype>(upTo - sent, 1);
-    if (!writeAll(fd, bytes.constData() + sent, n)) return false;
+    if (!line.writeAll(bytes.constData() + sent, n)) return false;
     sent += n;
   }
   return true;

@@ -13,6 +13,7 @@
 
 #include "sim/bus.h"
 #include "sim/fault_injector.h"
+#include "sim/stream.h"
 
 namespace vmk::sim {
 
@@ -53,15 +54,14 @@ class LineServer {
   // tell: 3.5 character times, at least 10 ms.
   std::int64_t gapUs() const;
 
-  // Serves `fd` until `stop` becomes non-zero or the stream fails; `wakeFd`
-  // (or -1) is a descriptor that becomes readable when stop is set.
-  int serve(int fd, const volatile std::sig_atomic_t& stop, int wakeFd);
-  // Serves `fd` as a Modbus TCP gateway: each MBAP request goes to the bus
+  // Serves `line` until `stop` becomes non-zero or the stream fails.
+  int serve(Stream& line, const volatile std::sig_atomic_t& stop);
+  // Serves `line` as a Modbus TCP gateway: each MBAP request goes to the bus
   // as its RTU frame, and a reply that came back whole (CRC good) goes back
   // in an MBAP header with the request's transaction id. Paced, the reply
   // leaves once it has crossed the line whole. A header that is none ends
   // the connection, as a gateway drops a client out of step.
-  int serveGateway(int fd, const volatile std::sig_atomic_t& stop, int wakeFd);
+  int serveGateway(Stream& line, const volatile std::sig_atomic_t& stop);
 
  private:
   // The bus's reply to one request, what the faults made of it, and when
@@ -74,11 +74,11 @@ class LineServer {
   };
   Answer answer(const QByteArray& frame, std::int64_t firstByteUs);
   // Returns false when the connection is to be reset.
-  bool handleFrame(int fd, const QByteArray& frame, std::int64_t firstByteUs,
+  bool handleFrame(Stream& line, const QByteArray& frame, std::int64_t firstByteUs,
                    const volatile std::sig_atomic_t& stop);
-  bool handleGatewayFrame(int fd, const QByteArray& frame, std::int64_t arrivalUs);
+  bool handleGatewayFrame(Stream& line, const QByteArray& frame, std::int64_t arrivalUs);
   void dropNoise(QByteArray& buffer, qsizetype count);
-  bool sendPaced(int fd, const QByteArray& bytes, std::int64_t startUs,
+  bool sendPaced(Stream& line, const QByteArray& bytes, std::int64_t startUs,
                  const volatile std::sig_atomic_t& stop);
 
   Bus& m_bus;
@@ -86,10 +86,5 @@ class LineServer {
   Options m_options;
   std::int64_t m_byteUs;
 };
-
-// Monotonic time in microseconds.
-std::int64_t monotonicUs();
-// Sleeps until the monotonic time `us`.
-void sleepUntilUs(std::int64_t us);
 
 }  // namespace vmk::sim

@@ -10,6 +10,7 @@
 
 #include <QString>
 #include <csignal>
+#include <cstdint>
 
 #include "sim/line_server.h"
 
@@ -37,14 +38,15 @@ class TcpServer {
   QString address() const;
 
   // Serves clients until `stop` becomes non-zero; `wakeFd` (or -1) becomes
-  // readable when it is set. Then it stops listening. Returns 0.
+  // readable when it is set (on Windows, where there is none, the flag is
+  // looked at ten times a second). Then it stops listening. Returns 0.
   int serve(const volatile std::sig_atomic_t& stop, int wakeFd);
 
  private:
   LineServer& m_line;
   Options m_options;
   QString m_error;
-  int m_listenFd = -1;
+  std::intptr_t m_listen = -1;  // the listening socket (a SOCKET on Windows)
   int m_port = 0;
 };
 

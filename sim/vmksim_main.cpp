@@ -1,12 +1,6 @@
 // vmksim: a simulated bus of ВМК-01 devices on a pseudo-terminal, a serial
 // device or TCP. See `vmksim --help`.
 
-#include <fcntl.h>
-#include <pty.h>
-#include <sys/stat.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -19,24 +13,13 @@
 #include "sim/fault_injector.h"
 #include "sim/line_server.h"
 #include "sim/tcp_server.h"
+#include "sim/vmksim_platform.h"
 
 namespace sim = vmk::sim;
 
 namespace {
 
-volatile std::sig_atomic_t g_stop = 0;
-int g_wake[2] = {-1, -1};
-
-void onSignal(int) {
-  g_stop = 1;
-  const char c = 1;
-  [[maybe_unused]] auto n = ::write(g_wake[1], &c, 1);
-}
-
-[[noreturn]] void fail(const QString& text) {
-  std::fprintf(stderr, "vmksim: %s\n", qPrintable(text));
-  std::exit(2);
-}
+using vmk::sim::platform::fail;
 
 struct Slot {
   int address;
@@ -80,34 +63,6 @@ std::optional<QList<std::pair<int, double>>> parsePointValues(const QString& tex
   }
   if (out.isEmpty()) return std::nullopt;
   return out;
-}
-
-speed_t speedOf(int baud) {
-  switch (baud) {
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    default: return B0;
-  }
-}
-
-void makeRaw(int fd, int baud) {
-  termios t{};
-  if (tcgetattr(fd, &t) != 0) return;
-  cfmakeraw(&t);
-  t.c_cflag |= CLOCAL | CREAD;
-  t.c_cc[VMIN] = 1;
-  t.c_cc[VTIME] = 0;
-  if (const speed_t s = speedOf(baud); s != B0) {
-    cfsetispeed(&t, s);
-    cfsetospeed(&t, s);
-  }
-  tcsetattr(fd, TCSANOW, &t);
 }
 
 double probability(const QCommandLineParser& p, const QString& name) {
@@ -246,15 +201,8 @@ int main(int argc, char** argv) {
   }
   sim::FaultInjector faults(plan);
 
-  if (::pipe(g_wake) != 0) fail(QStringLiteral("cannot make a pipe"));
-  struct sigaction sa{};
-  sa.sa_handler = onSignal;
-  sigemptyset(&sa.sa_mask);
-  sigaction(SIGINT, &sa, nullptr);
-  sigaction(SIGTERM, &sa, nullptr);
-  std::signal(SIGPIPE, SIG_IGN);
+  sim::platform::catchStopRequests();
 
-  sim::LineServer server(bus, faults, options);
   if (p.isSet("tcp")) {
     sim::TcpServer::Options net;
     // A port alone listens on the loopback address only.
@@ -263,53 +211,22 @@ int main(int argc, char** argv) {
     if (!sim::parseHostPort(where, net.host, net.port))
       fail(QStringLiteral("--tcp takes HOST:PORT, e.g. 127.0.0.1:5020"));
     net.gateway = p.isSet("mbap");
+    sim::LineServer server(bus, faults, options);
     sim::TcpServer tcp(server, net);
     if (!tcp.listen()) fail(tcp.errorString());
     std::printf("ready %s\n", qPrintable(tcp.address()));
     std::fflush(stdout);
-    return tcp.serve(g_stop, g_wake[0]);
+    return tcp.serve(sim::platform::stopFlag(), sim::platform::wakeFd());
   }
 
-  int fd = -1;
-  int slave = -1;
-  QByteArray linkPath;
-  QByteArray readyPath;
-  if (p.isSet("port")) {
-    readyPath = QFile::encodeName(p.value("port"));
-    fd = ::open(readyPath.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) fail(QStringLiteral("cannot open %1: %2").arg(p.value("port"), QString::fromLocal8Bit(strerror(errno))));
-    makeRaw(fd, options.baud);
-    options.serialLine = true;
-  } else {
-    char name[256] = {};
-    if (openpty(&fd, &slave, name, nullptr, nullptr) != 0) fail(QStringLiteral("cannot create a pseudo-terminal"));
-    // Our own end of the slave stays open, so the line survives clients
-    // coming and going.
-    makeRaw(slave, options.baud);
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-    linkPath = QFile::encodeName(QFileInfo(p.value("link")).absoluteFilePath());
-    struct stat st{};
-    if (::lstat(linkPath.constData(), &st) == 0) {
-      if (!S_ISLNK(st.st_mode)) fail(QStringLiteral("%1 exists and is not a symlink; not replacing it").arg(p.value("link")));
-      ::unlink(linkPath.constData());
-    }
-    if (::symlink(name, linkPath.constData()) != 0)
-      fail(QStringLiteral("cannot create %1: %2").arg(p.value("link"), QString::fromLocal8Bit(strerror(errno))));
-    readyPath = QFile::encodeName(p.value("link"));
-  }
-  // Ready only once the path opens.
-  const int probe = ::open(readyPath.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-  if (probe < 0) {
-    if (!linkPath.isEmpty()) ::unlink(linkPath.constData());
-    fail(QStringLiteral("cannot open %1").arg(QString::fromLocal8Bit(readyPath)));
-  }
-  ::close(probe);
-  std::printf("ready %s\n", readyPath.constData());
-  std::fflush(stdout);
-
-  const int rc = server.serve(fd, g_stop, g_wake[0]) == sim::LineServer::kStopped ? 0 : 1;
-  if (!linkPath.isEmpty()) ::unlink(linkPath.constData());
-  if (slave >= 0) ::close(slave);
-  ::close(fd);
-  return rc;
+  return sim::platform::serveLocalLine(bus, faults, options, p.value("link"), p.value("port"));
 }
+
+namespace vmk::sim::platform {
+
+void fail(const QString& text) {
+  std::fprintf(stderr, "vmksim: %s\n", qPrintable(text));
+  std::exit(2);
+}
+
+}  // namespace vmk::sim::platform

@@ -10,6 +10,7 @@
 
 #include "extlib/crc16.h"
 #include "sim/line_server.h"
+#include "sim/stream_posix.h"
 #include "tests/sim/frames.h"
 
 using namespace vmk;
@@ -24,7 +25,10 @@ class Line {
       : m_bus({1, 2}), m_server(m_bus, m_faults, options) {
     socketpair(AF_UNIX, SOCK_STREAM, 0, m_fds);
     [[maybe_unused]] int rc = pipe(m_wake);
-    m_thread = std::thread([this] { m_server.serve(m_fds[0], m_stop, m_wake[0]); });
+    m_thread = std::thread([this] {
+      sim::FdStream line(m_fds[0], m_stop, m_wake[0]);
+      m_server.serve(line, m_stop);
+    });
   }
   ~Line() {
     m_stop = 1;
