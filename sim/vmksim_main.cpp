@@ -13,7 +13,7 @@
 #include "sim/fault_injector.h"
 #include "sim/line_server.h"
 #include "sim/tcp_server.h"
-#include "sim/vmksim_platform.h"
+#include "sim/vmksim_system.h"
 
 namespace sim = vmk::sim;
 
@@ -153,8 +153,8 @@ int main(int argc, char** argv) {
       if (p.isSet(option)) fail(QStringLiteral("--%1 goes with --tcp").arg(QLatin1String(option)));
   if (p.isSet("wrong-tid-at") && !p.isSet("mbap")) fail(QStringLiteral("--wrong-tid-at goes with --mbap"));
   const int variant = integer(p, "variant", 1, 1, 3);
-  const auto slots = parseAddresses(p.value("addresses"), variant);
-  if (!slots) fail(QStringLiteral("--addresses: a list of addresses 1..32 such as 1-3,5 or 1,2:3"));
+  const auto devices = parseAddresses(p.value("addresses"), variant);
+  if (!devices) fail(QStringLiteral("--addresses: a list of addresses 1..32 such as 1-3,5 or 1,2:3"));
 
   sim::LineServer::Options options;
   options.baud = integer(p, "baud", 9600, 50, 4'000'000);
@@ -189,7 +189,7 @@ int main(int argc, char** argv) {
     if (!v) fail(QStringLiteral("--gain: a list of POINT=GAIN with points 1..8, e.g. 2=0.5"));
     gains = *v;
   }
-  for (const Slot& s : *slots) {
+  for (const Slot& s : *devices) {
     sim::Calibration& c = bus.addDevice(s.address, s.variant, seed).calibration();
     for (const auto& [point, value] : injections) c.setInjection(point, int(value));
     for (const auto& [point, value] : gains) c.setGain(point, value);

@@ -3,7 +3,8 @@
 ;            -DFILES=<files.nsh> -DOUTFILE=<setup.exe> vmkconf.nsi
 ; It copies the program folder into Program Files (an installed copy keeps
 ; the user's Front.ini, Rear.ini and calibr.ini in %APPDATA%\vmkconf), adds
-; Start-menu entries for the configurator and the oscillogram viewer, lets
+; Start-menu entries for the configurator, the oscillogram viewer and the
+; simulated devices (vmksim.exe on TCP port 5020), lets
 ; the viewer open .cfg files, and registers an uninstaller that removes
 ; exactly the files it installed (FILES lists them), leaving the user's.
 ; "/S" installs and uninstalls silently.
@@ -41,6 +42,9 @@ Section "Install"
   CreateDirectory "${MENU}"
   CreateShortcut "${MENU}\Конфигуратор ВМК.lnk" "$INSTDIR\vmkconf.exe"
   CreateShortcut "${MENU}\Просмотр осциллограмм ВМК.lnk" "$INSTDIR\vmkosc.exe"
+  ; Three simulated devices for a try without one: the configurator reaches
+  ; them through "Сеть (TCP)" at 127.0.0.1, port 5020.
+  CreateShortcut "${MENU}\Имитатор ВМК (TCP 127.0.0.1, порт 5020).lnk" "$INSTDIR\vmksim.exe" "--tcp 127.0.0.1:5020 --addresses 1,2,3:3"
 
   ; The viewer opens .cfg files: offered for every .cfg, and the one that
   ; opens them when no other program has taken the extension.
@@ -74,6 +78,7 @@ Section "Uninstall"
 
   Delete "${MENU}\Конфигуратор ВМК.lnk"
   Delete "${MENU}\Просмотр осциллограмм ВМК.lnk"
+  Delete "${MENU}\Имитатор ВМК (TCP 127.0.0.1, порт 5020).lnk"
   RMDir "${MENU}"
 
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "OwnsCfg"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows programs under Wine against the Linux simulator: vmkctl.exe
 # on a COM port mapped onto vmksim's pseudo-terminal, checked against the
-# Linux vmkctl on the same bus; vmkconf.exe polling offscreen; the
+# Linux vmkctl on the same bus; vmksim.exe serving over TCP, polled by
+# vmkctl.exe and the Linux vmkctl; vmkconf.exe polling offscreen; the
 # daylight-saving registry value; the installer installed and removed
 # silently. A Wine prefix of its own in a temporary folder, WINEDEBUG=-all.
 #   tests/windows/run.sh DIST HOST_BUILD [SCREENSHOTS]
@@ -135,6 +136,34 @@ win vmkctl.exe --port COM5 osc --entry 0 -o osc-win >/dev/null
 lin --port "$work/bus" osc --entry 0 -o osc-lin >/dev/null
 check "osc: the .cfg is Linux's, byte for byte" same osc-win.cfg osc-lin.cfg
 check "osc: the .dat is Linux's, byte for byte" same osc-win.dat osc-lin.dat
+
+# vmksim.exe serves over TCP (the demo without a device): as a serial
+# device server vmkctl.exe and the Linux vmkctl poll it alike; as a Modbus
+# TCP gateway the Linux vmkctl reads a device's identity through it.
+start_win_sim() {  # start_win_sim NAME OPTIONS...: the port in $win_port
+  local name=$1 i
+  shift
+  "$wine" "$portable/vmksim.exe" --tcp 127.0.0.1:0 "$@" >"$name.out" 2>&1 &
+  sim_pids+=($!)
+  win_port=
+  for i in $(seq 100); do
+    win_port=$(tr -d '\r' <"$name.out" | sed -n 's/^ready 127\.0\.0\.1:\([0-9]*\)$/\1/p')
+    [ -n "$win_port" ] && return 0
+    sleep 0.1
+  done
+  echo "vmksim.exe did not start: $(cat "$name.out")" >&2
+  return 1
+}
+if check "vmksim.exe: listens on TCP" start_win_sim winsim --addresses 1,2,3:3; then
+  win vmkctl.exe --port "tcp://127.0.0.1:$win_port" --connector rear poll >tcppoll.win
+  lin --port "tcp://127.0.0.1:$win_port" --connector rear poll >tcppoll.lin
+  check "vmksim.exe: vmkctl.exe polls it over TCP" same tcppoll.win poll.lin
+  check "vmksim.exe: the Linux vmkctl polls it over TCP" same tcppoll.lin poll.lin
+fi
+if check "vmksim.exe --mbap: listens on TCP" start_win_sim winmbap --mbap --addresses 1,2,3:3; then
+  lin --port "mbtcp://127.0.0.1:$win_port" --connector rear --address 3 info | grep -v '^Дата и время' >info.mbap
+  check "vmksim.exe --mbap: the identity through the gateway" same info.mbap info.lin
+fi
 
 # The configurator polls the bus offscreen and saves its pages.
 win vmkconf.exe -platform offscreen --screenshots shots --screenshot-poll COM5 >vmkconf.out

@@ -14,7 +14,7 @@
 #include <cstring>
 
 #include "sim/stream_posix.h"
-#include "sim/vmksim_platform.h"
+#include "sim/vmksim_system.h"
 
 namespace vmk::sim::platform {
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "sim/vmksim_platform.h"
+#include "sim/vmksim_system.h"
 
 namespace vmk::sim::platform {
 
