@@ -140,11 +140,14 @@ check "osc: the .dat is Linux's, byte for byte" same osc-win.dat osc-lin.dat
 # vmksim.exe serves over TCP (the demo without a device): as a serial
 # device server vmkctl.exe and the Linux vmkctl poll it alike; as a Modbus
 # TCP gateway the Linux vmkctl reads a device's identity through it.
+# A Wine process left running would hold up every "wineserver -w" below:
+# each simulator is stopped once its checks are done.
 start_win_sim() {  # start_win_sim NAME OPTIONS...: the port in $win_port
   local name=$1 i
   shift
   "$wine" "$portable/vmksim.exe" --tcp 127.0.0.1:0 "$@" >"$name.out" 2>&1 &
-  sim_pids+=($!)
+  win_sim=$!
+  sim_pids+=("$win_sim")
   win_port=
   for i in $(seq 100); do
     win_port=$(tr -d '\r' <"$name.out" | sed -n 's/^ready 127\.0\.0\.1:\([0-9]*\)$/\1/p')
@@ -154,16 +157,25 @@ start_win_sim() {  # start_win_sim NAME OPTIONS...: the port in $win_port
   echo "vmksim.exe did not start: $(cat "$name.out")" >&2
   return 1
 }
+stop_win_sim() {
+  kill -TERM "$win_sim" 2>/dev/null
+  wait "$win_sim" 2>/dev/null
+}
 if check "vmksim.exe: listens on TCP" start_win_sim winsim --addresses 1,2,3:3; then
   win vmkctl.exe --port "tcp://127.0.0.1:$win_port" --connector rear poll >tcppoll.win
   lin --port "tcp://127.0.0.1:$win_port" --connector rear poll >tcppoll.lin
   check "vmksim.exe: vmkctl.exe polls it over TCP" same tcppoll.win poll.lin
   check "vmksim.exe: the Linux vmkctl polls it over TCP" same tcppoll.lin poll.lin
 fi
+stop_win_sim
 if check "vmksim.exe --mbap: listens on TCP" start_win_sim winmbap --mbap --addresses 1,2,3:3; then
   lin --port "mbtcp://127.0.0.1:$win_port" --connector rear --address 3 info | grep -v '^Дата и время' >info.mbap
   check "vmksim.exe --mbap: the identity through the gateway" same info.mbap info.lin
 fi
+stop_win_sim
+win vmksim.exe --link com9 >winsim-link.out
+check "vmksim.exe --link: refused, TCP only on Windows" \
+  test "$?" -eq 2 -a "$(grep -c 'serves over TCP only' winsim-link.out)" -eq 1
 
 # The configurator polls the bus offscreen and saves its pages.
 win vmkconf.exe -platform offscreen --screenshots shots --screenshot-poll COM5 >vmkconf.out
