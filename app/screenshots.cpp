@@ -9,6 +9,7 @@
 #include "app/data_module.h"
 #include "app/main_window.h"
 #include "app/splash_form.h"
+#include "device/port_settings.h"
 #include "shell/link_commands.h"
 #include "shell/page_rules.h"
 
@@ -61,7 +62,8 @@ bool saveScreenshots(MainWindow& window, DataModule& dm, const QString& dir) {
 void useRearConnectorForScreenshots(DataModule& dm, const QString& port) {
   if (QAction* rear = dm.action(QStringLiteral("actReaPort"))) rear->trigger();
   PortSettings& settings = dm.session().Port1.settings();
-  settings.portName = port;
+  // A serial port's name, or tcp://HOST:PORT and mbtcp://HOST:PORT.
+  setLinkName(settings, port);
   settings.flowControl = PortSettings::FlowControl::None;
 }
 

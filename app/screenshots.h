@@ -61,7 +61,8 @@ bool saveCalibrationScreenshot(DataModule& dm, const QString& dir);
 bool saveTrafficScreenshots(MainWindow& window, DataModule& dm, const QString& dir);
 
 // Chooses the rear connector through its action and points the port at
-// `port` (a simulated bus), so that the polling of saveScreenshots lists 32
+// `port` (a simulated bus: a pseudo-terminal, a COM port or
+// tcp://HOST:PORT), so that the polling of saveScreenshots lists 32
 // addresses on page 0.
 void useRearConnectorForScreenshots(DataModule& dm, const QString& port);
 
