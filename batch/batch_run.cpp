@@ -33,7 +33,6 @@ namespace vmk::batch {
 
 namespace {
 
-constexpr int kVariantWithoutJournals = 3;
 constexpr int kNetAddresses = 32;
 
 using State = Item::State;
@@ -144,7 +143,7 @@ bool DeviceRun::run(const Connection& c, Outcome& stop) {
     else write(Part::Info, file, (c.report.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
   }
   if (wants(Part::Params) && !params(stop)) return false;
-  const bool journals = m_record.variant != kVariantWithoutJournals;
+  const bool journals = hasJournals(m_s.vmk);
   for (Part p : {Part::Events, Part::Stats}) {
     if (!wants(p)) continue;
     if (cancelled(stop)) return false;

@@ -41,4 +41,15 @@ struct TVMK {
   bool operator==(const TVMK&) const = default;
 };
 
+// The ВМК-03 (variant 3) keeps no journals, has no clock and measures
+// phases A and C only.
+constexpr std::int16_t kVariantWithoutJournals = 3;
+inline bool hasJournals(const TVMK& device) { return device.DeviceVariant != kVariantWithoutJournals; }
+inline bool hasClock(const TVMK& device) { return hasJournals(device); }
+// The calibration points a device has: 1..8, or the odd ones (phases A and
+// C) on a ВМК-03.
+inline bool hasCalibrationPoint(const TVMK& device, int point) {
+  return point >= 1 && point <= 8 && (hasJournals(device) || point % 2 == 1);
+}
+
 }  // namespace vmk

@@ -13,7 +13,6 @@ namespace {
 
 // Status bytes from this value up mean "no answer".
 constexpr int kFirstSilentStatus = 4;
-constexpr int kVariantWithoutClock = 3;
 // The speeds of bits 1..4 of the interface word.
 constexpr int kFirstSpeedBit = 1;
 const char* const kSpeeds[] = {"4800", "9600", "19200", "38400"};
@@ -99,7 +98,7 @@ Connection connectDevice(Session& s, std::uint8_t address, const QDate& today) {
   }
   s.vmk.setup = setup.value;
 
-  c.hasClock = s.vmk.DeviceVariant != kVariantWithoutClock;
+  c.hasClock = hasClock(s.vmk);
   c.deviceTime = MakeDeviceDateTime(s.vmk.setup, today);
   c.report = reportOf(s.vmk, c.hasClock, c.deviceTime);
 

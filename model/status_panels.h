@@ -11,6 +11,15 @@
 
 namespace vmk {
 
+// The panels by what they show.
+namespace panel {
+constexpr int kPort = 0;       // "Порт ... открыт"
+constexpr int kConnector = 1;  // front or rear connector
+constexpr int kDevice = 2;     // the chosen device
+constexpr int kNote = 3;       // auto-refresh, a grid row's caption, "cancelled"
+constexpr int kProgress = 4;   // under the progress bar
+}  // namespace panel
+
 class StatusPanels : public QObject {
   Q_OBJECT
  public:

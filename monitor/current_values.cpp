@@ -103,7 +103,7 @@ void AutoRefresh::actSetTimerRefreshExecute() {
 
   if (m_timer) m_timer->start(int(ms));
   m_on = true;
-  m_status.setText(3, msg::kAutoRefreshEvery.arg(formatFixed(*seconds, 2, m_locale)));
+  m_status.setText(panel::kNote, msg::kAutoRefreshEvery.arg(formatFixed(*seconds, 2, m_locale)));
   m_pages.setImage(kActSetTimer, kImageAutoOn);
   m_pages.setHint(kActSetTimer, msg::kAutoRefreshHintOn);
 }
@@ -111,7 +111,7 @@ void AutoRefresh::actSetTimerRefreshExecute() {
 void AutoRefresh::switchOff() {
   if (m_timer) m_timer->stop();
   m_on = false;
-  m_status.setText(3, msg::kAutoRefreshOff);
+  m_status.setText(panel::kNote, msg::kAutoRefreshOff);
   m_pages.setImage(kActSetTimer, kImageAutoOff);
   m_pages.setHint(kActSetTimer, msg::kAutoRefreshHintOff);
 }

@@ -53,7 +53,7 @@ bool GridEditing::select(int gridTag, int row) {
   if (spec.kind != RowKind::Toggle && spec.kind != RowKind::Password)
     if (const auto v = EditorValue(spec, value, m_locale)) m_curValue = *v;
   m_curRegister = std::uint16_t(reg);
-  m_models.status.setText(3, grid.cell(grid::kCaption, row));
+  m_models.status.setText(panel::kNote, grid.cell(grid::kCaption, row));
   return true;
 }
 

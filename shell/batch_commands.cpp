@@ -110,8 +110,6 @@ const QString kBatchHelp = QStringLiteral(
     "folder and counts. Exit codes: 0 all done, 1 a device failed, a link failure\n"
     "or a cancel, 2 usage, 3 the folder or index cannot be written.\n");
 
-constexpr int kPanelDevice = 2;
-constexpr int kPanelCancelled = 3;
 
 // The main window takes no input while the batch runs; the gauge shows
 // the address. Undone on every way out.
@@ -139,7 +137,7 @@ batch::Result collectAllDevices(Workspace& ws, const QString& dir, const osc::Fu
   Session& s = ws.session;
   PortBracket port(s);
   ws.Memo1.clear();
-  ws.status.setText(kPanelDevice, QString());
+  ws.status.setText(panel::kDevice, QString());
   s.DeviceAddress = 0;
   BlockTabSheet(ws, true);
 
@@ -172,7 +170,7 @@ batch::Result collectAllDevices(Workspace& ws, const QString& dir, const osc::Fu
   if (!r.indexError.isEmpty()) {
     ws.prompts.error(r.indexError);
   } else if (r.outcome == Outcome::Cancelled) {
-    ws.status.setText(kPanelCancelled, msg::kOperationCancelled);
+    ws.status.setText(panel::kNote, msg::kOperationCancelled);
   } else if (r.outcome != Outcome::Done) {
     ws.prompts.error(msg::kLinkError);
   } else {

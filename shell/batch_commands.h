@@ -1,6 +1,7 @@
 #pragma once
-// The batch extraction's commands: vmkctl batch (and, in the window,
-// "Собрать данные со всех устройств...").
+// The batch extraction in the window, "Собрать данные со всех
+// устройств..." (its commands, vmkctl batch and "actCollectAll", are
+// declared in shell/batch_commands.cpp like every subsystem's).
 
 #include <QString>
 
@@ -8,12 +9,7 @@
 
 namespace vmk {
 
-class CommandRegistry;
 class Workspace;
-
-// vmkctl batch, and the window's "actCollectAll" (the folder from
-// Workspace::chooseBatchFolder, then collectAllDevices).
-void declareBatchCommands(CommandRegistry& registry);
 
 // "Собрать данные со всех устройств...": the batch over the chosen
 // connector into `dir`, the window taking no input but its cancel, each

@@ -10,7 +10,7 @@
 #include "model/prompts.h"
 #include "shell/cli_call.h"
 #include "shell/command_registry.h"
-#include "shell/link_commands.h"
+#include "shell/cli_connect.h"
 #include "shell/workspace.h"
 
 namespace vmk {

@@ -1,7 +1,5 @@
 #include "shell/command_registry.h"
 
-#include "shell/batch_commands.h"
-
 namespace vmk {
 
 void CommandRegistry::add(WindowCommand command) { m_window.append(std::move(command)); }

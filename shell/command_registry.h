@@ -96,5 +96,6 @@ void declareReportCommands(CommandRegistry& registry);
 void declareCompareCommands(CommandRegistry& registry);
 void declareChangeLogCommands(CommandRegistry& registry);
 void declareShellCommands(CommandRegistry& registry);
+void declareBatchCommands(CommandRegistry& registry);
 
 }  // namespace vmk

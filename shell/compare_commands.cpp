@@ -13,7 +13,7 @@
 #include "params/compare_sources.h"
 #include "shell/cli_call.h"
 #include "shell/command_registry.h"
-#include "shell/link_commands.h"
+#include "shell/cli_connect.h"
 #include "shell/workspace.h"
 
 namespace vmk {

@@ -35,7 +35,7 @@ void DataModuleCreate(Workspace& ws, const QString& programDir) {
   ws.session.DeviceAddress = 0;
   BlockTabSheet(ws, true);
   ws.AutoRefreshOn = false;
-  ws.status.setText(3, msg::kAutoRefreshOff);
+  ws.status.setText(panel::kNote, msg::kAutoRefreshOff);
   for (TextGrid* grid : {&ws.Grid1, &ws.grdSett}) {
     grid->setColumnWidth(3, 0);
     grid->setColumnWidth(4, 0);

@@ -20,16 +20,12 @@
 #include "model/text_grid.h"
 #include "shell/cli_call.h"
 #include "shell/command_registry.h"
-#include "shell/link_commands.h"
+#include "shell/cli_connect.h"
 #include "shell/workspace.h"
 
 namespace vmk {
 
 namespace {
-
-constexpr int kPanelCancelled = 3;
-// The device variant without journals.
-constexpr int kVariantWithoutJournals = 3;
 
 // The main window takes no input while a journal is read; undone on every
 // way out.
@@ -68,7 +64,7 @@ Outcome journalCommand(CliCall& call, Journal journal) {
 
   const Outcome connected = connectForCommand(call);
   if (connected != Outcome::Done) return connected;
-  if (call.session.vmk.DeviceVariant == kVariantWithoutJournals) {
+  if (!hasJournals(call.session.vmk)) {
     call.prompts.error(msg::journals::kNoJournals);
     return Outcome::InputRefused;
   }
@@ -210,7 +206,7 @@ void actGetDataExecute(Workspace& ws, const QLocale& locale) {
     }
   }
   if (end.outcome == Outcome::Cancelled) {
-    ws.status.setText(kPanelCancelled, msg::kOperationCancelled);
+    ws.status.setText(panel::kNote, msg::kOperationCancelled);
     return;
   }
   if (end.outcome != Outcome::Done) ws.prompts.error(end.error.isEmpty() ? msg::kLinkError : end.error);

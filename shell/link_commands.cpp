@@ -13,6 +13,7 @@
 #include "model/messages.h"
 #include "model/text_list.h"
 #include "shell/cli_call.h"
+#include "shell/cli_connect.h"
 #include "shell/command_registry.h"
 #include "shell/page_rules.h"
 #include "shell/workspace.h"
@@ -20,9 +21,6 @@
 namespace vmk {
 
 namespace {
-
-constexpr int kPanelDevice = 2;
-constexpr int kPanelCancelled = 3;
 
 // The main window takes no input while the addresses are polled (the
 // window leaves only its cancel reachable); the gauge of the rear
@@ -55,30 +53,11 @@ void showConnection(Workspace& ws, const Connection& c) {
   }
   if (!c.ok()) return;  // no line chosen, or a silent device: nothing is reported
   const QString chosen = chosenDeviceText(c);
-  if (!chosen.isEmpty()) ws.status.setText(kPanelDevice, chosen);
+  if (!chosen.isEmpty()) ws.status.setText(panel::kDevice, chosen);
   if (c.clockUndefined()) ws.prompts.error(msg::link::kBadDeviceClock);
   BlockTabSheet(ws, false);
   for (const QString& line : c.report) ws.Memo1.append(line);
   ws.pages.setEnabled(QStringLiteral("actPrint"), true);
-}
-
-// What vmkctl reports of a connection; `silentFails`: a device that does
-// not answer its status is a failure (it is not when polling connects on
-// its own). An undefined device clock is only a warning: the window goes on
-// after its box, and a relay whose clock battery ran down must still be
-// read and have its clock set ("command sync").
-Outcome reportConnection(CliCall& call, const Connection& c, bool silentFails) {
-  if (c.readFailed()) {
-    call.prompts.error(msg::kLinkError);
-    return c.outcome;
-  }
-  if (!c.ok()) {
-    if (!silentFails) return Outcome::Done;
-    call.prompts.error(PollingLine(kNoPollingStatus, c.address));
-    return c.outcome;
-  }
-  if (c.clockUndefined()) call.prompts.warning(msg::link::kBadDeviceClock);
-  return Outcome::Done;
 }
 
 QJsonValue orNull(const QDateTime& moment) {
@@ -152,7 +131,7 @@ bool RearConnectorChosen(const PageState& pages) {
 void forgetDevice(Workspace& ws) {
   ws.Memo1.clear();
   ws.lbRelay.clear();
-  ws.status.setText(kPanelDevice, QString());
+  ws.status.setText(panel::kDevice, QString());
   ws.session.DeviceAddress = 0;
   BlockTabSheet(ws, true);
 }
@@ -172,7 +151,7 @@ void actPollingExecute(Workspace& ws) {
   }
   if (result.outcome == Outcome::Cancelled) {
     s.closePort();
-    ws.status.setText(kPanelCancelled, msg::kOperationCancelled);
+    ws.status.setText(panel::kNote, msg::kOperationCancelled);
     return;
   }
   ws.lbRelay.setSelected(0);
@@ -183,7 +162,7 @@ void actPollingExecute(Workspace& ws) {
 void actGetStartInfoExecute(Workspace& ws) {
   PortBracket port(ws.session);
   ws.Memo1.clear();
-  ws.status.setText(kPanelDevice, QString());
+  ws.status.setText(panel::kDevice, QString());
   // Line i belongs to address i + 1; no selection (-1) gives address 0.
   const auto address = static_cast<std::uint8_t>(ws.lbRelay.selected() + 1);
   showConnection(ws, connectDevice(ws.session, address, ws.clock.now().date()));
@@ -196,13 +175,6 @@ void lbRelayDblClick(Workspace& ws) {
     BlockTabSheet(ws, true);
     ws.prompts.error(msg::link::kNotConnected);
   }
-}
-
-Outcome connectForCommand(CliCall& call, Connection* connection) {
-  const std::uint8_t address = call.rear ? call.address : kFrontAddress;
-  const Connection c = connectDevice(call.session, address, call.clock.now().date());
-  if (connection) *connection = c;
-  return reportConnection(call, c, true);
 }
 
 void declareLinkCommands(CommandRegistry& registry) {

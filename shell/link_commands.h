@@ -2,7 +2,8 @@
 // Polling and connection as the window and vmkctl run them: the window's
 // handlers read the workspace (the chosen connector, the selected list
 // line), run the operations of link/ and show what they found; vmkctl's
-// commands take the address and connector from the command line.
+// commands take the address and connector from the command line (and
+// connect with shell/cli_connect.h, as every vmkctl command does).
 
 #include <cstdint>
 
@@ -11,9 +12,7 @@
 
 namespace vmk {
 
-class CliCall;
 class PageState;
-struct Connection;
 class Workspace;
 
 // The connector the window has chosen: rear when `actReaPort` is checked
@@ -47,15 +46,5 @@ void actGetStartInfoExecute(Workspace& ws);
 // `lbRelayDblClick`: the same connection, but an error raised by it hides
 // the device pages again and shows "Устройство не подключено".
 void lbRelayDblClick(Workspace& ws);
-
-// What every vmkctl command that talks to a device runs first: connects to
-// the command's address (1 on the front connector) as the window does, and
-// shows in the prompts what the window would (a link error, a silent
-// device as its list line "Связи с устройством №N нет"; an undefined
-// device clock as a warning, the window's error box being no reason to
-// stop). Done when connected, whatever the clock reads; the session's
-// record and address are then the device's. `connection`, when given,
-// receives what the connection found.
-Outcome connectForCommand(CliCall& call, Connection* connection = nullptr);
 
 }  // namespace vmk

@@ -19,7 +19,7 @@
 #include "service/password_check.h"
 #include "shell/cli_call.h"
 #include "shell/command_registry.h"
-#include "shell/link_commands.h"
+#include "shell/cli_connect.h"
 
 namespace vmk {
 

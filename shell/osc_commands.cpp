@@ -13,7 +13,7 @@
 #include "shell/cli_call.h"
 #include "shell/command_registry.h"
 #include "shell/journal_commands.h"
-#include "shell/link_commands.h"
+#include "shell/cli_connect.h"
 #include "shell/workspace.h"
 
 namespace vmk {
@@ -22,8 +22,6 @@ namespace {
 
 namespace m = msg::journals;
 
-constexpr int kPanelCancelled = 3;
-constexpr int kVariantWithoutJournals = 3;
 constexpr int kFilterStandard = 1;
 
 // The main window takes no input while the download runs; undone on every
@@ -74,7 +72,7 @@ Outcome oscCommand(CliCall& call) {
 
   const Outcome connected = connectForCommand(call);
   if (connected != Outcome::Done) return connected;
-  if (call.session.vmk.DeviceVariant == kVariantWithoutJournals) {
+  if (!hasJournals(call.session.vmk)) {
     call.prompts.error(m::kNoJournals);
     return Outcome::InputRefused;
   }
@@ -197,7 +195,7 @@ void actGetInterruptExecute(Workspace& ws) {
     }
   }
   if (result.outcome == Outcome::Cancelled) {
-    ws.status.setText(kPanelCancelled, msg::kOperationCancelled);
+    ws.status.setText(panel::kNote, msg::kOperationCancelled);
     return;
   }
   ws.prompts.error(result.error.isEmpty() ? msg::kLinkError : result.error);

@@ -38,7 +38,7 @@ void pgcMainChange(Workspace& ws, int page) {
       break;
     }
     case kPageParam:
-      ws.status.setText(3, QString());
+      ws.status.setText(panel::kNote, QString());
       p.setEnabled(QStringLiteral("ActOpenFile"), true);
       p.setEnabled(QStringLiteral("ActSaveFile"), true);
       break;
@@ -61,7 +61,7 @@ void BlockTabSheet(Workspace& ws, bool block) {
     return;
   }
   for (int page = kPageDinamic; page < kPageCount; ++page) p.setTabVisible(page, true);
-  if (ws.session.vmk.DeviceVariant == 3)
+  if (!hasJournals(ws.session.vmk))
     for (int page = kPageEvents; page < kPageCount; ++page) p.setTabVisible(page, false);
 }
 

@@ -19,7 +19,7 @@
 #include "service/password_check.h"
 #include "shell/cli_call.h"
 #include "shell/command_registry.h"
-#include "shell/link_commands.h"
+#include "shell/cli_connect.h"
 #include "shell/service_commands.h"
 #include "shell/workspace.h"
 
@@ -315,7 +315,7 @@ bool actSetParametrExecute(Workspace& ws, const QLocale& locale) {
   // The device answers at its new address now, and the window talks to it
   // there.
   if (written.movedTo && !ws.status.text(2).isEmpty())
-    ws.status.setText(2, msg::link::kDeviceChosen.arg(*written.movedTo));
+    ws.status.setText(panel::kDevice, msg::link::kDeviceChosen.arg(*written.movedTo));
   // A row the device left unanswered is not in the device: its mark stays
   // and the edits are still to be written, as after a failed write.
   const bool unanswered = written.count(RowWrite::Unanswered) > 0;

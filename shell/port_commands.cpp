@@ -17,8 +17,6 @@ namespace {
 
 namespace m = msg::link;
 
-constexpr int kPanelPort = 0;
-constexpr int kPanelConnector = 1;
 constexpr int kTimeoutMin = 1, kTimeoutMax = 255;
 constexpr int kTimeoutDigits = 5;
 
@@ -92,18 +90,18 @@ void showConnector(Workspace& ws) {
   const bool front = ws.pages.action(kFront).checked;
   const PortSettings& s = ws.session.Port1.settings();
   if (s.link == PortSettings::Link::Tcp)
-    ws.status.setText(kPanelConnector, (front ? m::kFrontOverNetwork : m::kRearOverNetwork).arg(s.hostAndPort()));
+    ws.status.setText(panel::kConnector, (front ? m::kFrontOverNetwork : m::kRearOverNetwork).arg(s.hostAndPort()));
   else
-    ws.status.setText(kPanelConnector, front ? m::kFrontConnector : m::kRearConnector);
+    ws.status.setText(panel::kConnector, front ? m::kFrontConnector : m::kRearConnector);
 }
 
 void Port1AfterOpen(Workspace& ws) {
-  ws.status.setText(kPanelPort, m::kPortOpened.arg(ws.session.Port1.settings().linkName()));
+  ws.status.setText(panel::kPort, m::kPortOpened.arg(ws.session.Port1.settings().linkName()));
   ws.pages.setImage(kOCPort, kImagePortOpen);
 }
 
 void Port1BeforeClose(Workspace& ws) {
-  ws.status.setText(kPanelPort, m::kPortClosed.arg(ws.session.Port1.settings().linkName()));
+  ws.status.setText(panel::kPort, m::kPortClosed.arg(ws.session.Port1.settings().linkName()));
   ws.pages.setImage(kOCPort, kImagePortClosed);
 }
 

@@ -18,14 +18,12 @@
 #include "reports/messages.h"
 #include "shell/cli_call.h"
 #include "shell/command_registry.h"
-#include "shell/link_commands.h"
+#include "shell/cli_connect.h"
 #include "shell/workspace.h"
 
 namespace vmk {
 
 namespace {
-
-constexpr int kVariantWithoutJournals = 3;
 
 QString reportQuestion(const QString& file) {
   namespace m = msg::reports;
@@ -109,7 +107,7 @@ Outcome reportCommand(CliCall& call) {
     values = read.values;
     templatePath = call.programDir + kDeviceTemplate;
   } else {
-    if (call.session.vmk.DeviceVariant == kVariantWithoutJournals) {
+    if (!hasJournals(call.session.vmk)) {
       call.prompts.error(msg::journals::kNoJournals);
       return Outcome::InputRefused;
     }

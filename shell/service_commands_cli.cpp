@@ -18,7 +18,7 @@
 #include "shell/app_info.h"
 #include "shell/cli_call.h"
 #include "shell/command_registry.h"
-#include "shell/link_commands.h"
+#include "shell/cli_connect.h"
 #include "shell/service_commands.h"
 
 namespace vmk {
@@ -105,7 +105,7 @@ Outcome runCalibrate(CliCall& call) {
 
   const Outcome connected = connectForCommand(call);
   if (connected != Outcome::Done) return connected;
-  if (call.session.vmk.DeviceVariant == 3 && point % 2 == 0)
+  if (!hasCalibrationPoint(call.session.vmk, point))
     throw UsageError{QStringLiteral("a device of variant 3 has the points 1, 3, 5 and 7")};
 
   MessageLog mmMess;

@@ -11,6 +11,7 @@
 #include "model/text_list.h"
 #include "shell/cli_call.h"
 #include "shell/command_registry.h"
+#include "shell/cli_connect.h"
 #include "shell/link_commands.h"
 #include "shell/page_rules.h"
 #include "tests/support/device_fixture.h"
