@@ -16,10 +16,7 @@
 #include "extlib/transport_error.h"
 #include "journals/alarm_list.h"
 #include "journals/csv_file.h"
-#include "journals/event_journal.h"
-#include "journals/journal_grids.h"
-#include "journals/journal_json.h"
-#include "journals/statistics.h"
+#include "journals/journal_kinds.h"
 #include "link/connection.h"
 #include "link/polling.h"
 #include "model/job.h"
@@ -59,12 +56,6 @@ QString outcomeWhy(Outcome o) {
     case Outcome::InputRefused: return QStringLiteral("не принято");
   }
   return {};
-}
-
-QStringList rowCells(const TextGrid& grid, int row) {
-  QStringList cells;
-  for (int c = 0; c < grid.columnCount(); ++c) cells << grid.cell(c, row);
-  return cells;
 }
 
 QByteArray jsonBytes(const QJsonObject& o) { return QJsonDocument(o).toJson(QJsonDocument::Indented); }
@@ -204,48 +195,13 @@ bool DeviceRun::journal(Part p, Outcome& stop, QList<AlarmRow>* alarms) {
     add(p, json, State::Skipped);
     return true;
   }
-  note(p == Part::Events ? QStringLiteral("журнал событий")
-                         : p == Part::Stats ? QStringLiteral("статистика") : QStringLiteral("список аварий"));
-  const QLocale locale;
-  Outcome outcome = Outcome::Done;
-  QStringList columns;
-  QJsonArray items;
-  std::map<int, QStringList> rows;
-  QString key;
-  if (p == Part::Events) {
-    TextGrid grid(journals::kEventRows, journals::kEventColumns);
-    const EventReadResult r = readEventJournal(m_s, m_jobs, nullptr, grid, m_o.today, locale);
-    outcome = r.outcome;
-    std::map<int, EventEntry> shown;
-    for (const EventEntry& e : r.records) shown[e.record] = e;
-    for (const auto& [row, e] : shown) {
-      if (row < journals::kEventRows) rows[row] = rowCells(grid, row);
-      items.append(journals::eventJson(e));
-    }
-    columns = journals::eventColumnNames();
-    key = QStringLiteral("events");
-  } else if (p == Part::Stats) {
-    TextGrid grid(journals::kStatRows, journals::kStatColumns);
-    const StatReadResult r = readStatistics(m_s, m_jobs, nullptr, grid);
-    outcome = r.outcome;
-    for (const StatCounter& c : r.counters) {
-      rows[c.index] = rowCells(grid, c.index);
-      items.append(journals::counterJson(c));
-    }
-    columns = journals::statColumnNames();
-    key = QStringLiteral("counters");
-  } else {
-    TextGrid grid(journals::kAlarmRows, journals::kAlarmColumns);
-    const AlarmReadResult r = readAlarmList(m_s, m_jobs, nullptr, grid, m_o.today);
-    outcome = r.outcome;
-    for (const AlarmRow& a : r.rows) {
-      rows[a.entry] = rowCells(grid, a.entry);
-      items.append(journals::alarmJson(a));
-    }
-    if (alarms) *alarms = r.rows;
-    columns = journals::alarmColumnNames();
-    key = QStringLiteral("alarms");
-  }
+  const JournalSpec& spec = journalSpec(p == Part::Events  ? JournalKind::Events
+                                         : p == Part::Stats ? JournalKind::Stats
+                                                            : JournalKind::Alarms);
+  note(spec.caption);
+  const JournalReading r = readJournal(spec, m_s, m_jobs, m_o.today);
+  const Outcome outcome = r.outcome;
+  if (alarms) *alarms = r.alarms;
   // A journal that is not whole is never written: it would read as the
   // whole journal.
   if (outcome != Outcome::Done) return failed(p, csv, outcome, stop);
@@ -256,15 +212,15 @@ bool DeviceRun::journal(Part p, Outcome& stop, QList<AlarmRow>* alarms) {
     return true;
   }
   QList<QStringList> table;
-  for (const auto& [row, cells] : rows) table << cells;
+  for (const auto& [row, cells] : r.rows) table << cells;
   QString why;
-  if (writeCsvFile(m_folder.filePath(csv), columns, table, &why)) {
+  if (writeCsvFile(m_folder.filePath(csv), spec.columnNames(), table, &why)) {
     add(p, csv, State::Written);
   } else {
     add(p, csv, State::Failed, why);
     m_record.failed = true;
   }
-  write(p, json, jsonBytes(QJsonObject{{key, items}}));
+  write(p, json, jsonBytes(QJsonObject{{spec.jsonKey, r.items}}));
   return true;
 }
 

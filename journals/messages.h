@@ -68,4 +68,9 @@ inline const QString kOscDone = QStringLiteral("Данные успешно по
 inline const QString kNoJournals = QStringLiteral("У устройства исполнения 3 нет журналов");
 inline const QString kCsvNotWritten = QStringLiteral("Не удалось записать файл %1: %2");
 
+// --- What the batch says it reads --------------------------------------------
+inline const QString kEventsCaption = QStringLiteral("журнал событий");
+inline const QString kStatsCaption = QStringLiteral("статистика");
+inline const QString kAlarmsCaption = QStringLiteral("список аварий");
+
 }  // namespace vmk::msg::journals

@@ -33,11 +33,11 @@ class PortUse {
 
 }  // namespace
 
-QString templateName(JournalReport kind) {
+QString templateName(JournalKind kind) {
   switch (kind) {
-    case JournalReport::Events: return QStringLiteral("template1.xlsx");
-    case JournalReport::Stats: return QStringLiteral("template2.xlsx");
-    case JournalReport::Alarms: return QStringLiteral("template3.xlsx");
+    case JournalKind::Events: return QStringLiteral("template1.xlsx");
+    case JournalKind::Stats: return QStringLiteral("template2.xlsx");
+    case JournalKind::Alarms: return QStringLiteral("template3.xlsx");
   }
   return {};
 }

@@ -16,7 +16,7 @@ class Session;
 struct SetupFields;
 
 // The templates beside the program.
-QString templateName(JournalReport kind);
+QString templateName(JournalKind kind);
 inline const QString kDeviceTemplate = QStringLiteral("template.xlsx");
 
 struct DeviceReportRead {

@@ -189,15 +189,15 @@ ReportValues groupValues(int group, const RegisterImage& image, const SignalName
   return v;
 }
 
-ReportValues journalValues(JournalReport kind, const TextGrid& grid) {
+ReportValues journalValues(JournalKind kind, const TextGrid& grid) {
   // The columns of "d" and "s"; the events add "i" and the joined states.
-  const int d = kind == JournalReport::Alarms ? 0 : 1;
+  const int d = kind == JournalKind::Alarms ? 0 : 1;
   ReportValues v;
   for (int row = 0; row < grid.rowCount(); ++row) {
     const int n = row + 1;
     v.insert(QStringLiteral("d%1").arg(n), grid.cell(d, row));
     v.insert(QStringLiteral("s%1").arg(n), grid.cell(d + 1, row));
-    if (kind != JournalReport::Events) continue;
+    if (kind != JournalKind::Events) continue;
     v.insert(QStringLiteral("i%1").arg(n), grid.cell(3, row));
     QString states;
     for (int c = 4; c <= 15; ++c) states += grid.cell(c, row);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "device/journal_kind.h"
 #include "device/tvmk.h"
 #include "reports/xlsx_template.h"
 
@@ -79,10 +80,9 @@ ReportValues channelValues(const RegisterImage& image, const SignalNameFn& names
 ReportValues groupValues(int group, const RegisterImage& image, const SignalNameFn& names,
                          const QLocale& locale);
 
-enum class JournalReport { Events, Stats, Alarms };
 // "d<n>", "s<n>" (and for the events "i<n>", "o<n>") of every grid row n - 1,
 // from the grid's texts as they stand.
-ReportValues journalValues(JournalReport kind, const TextGrid& grid);
+ReportValues journalValues(JournalKind kind, const TextGrid& grid);
 
 // Adds `more` to `values` (a name in both takes the later value).
 void addValues(ReportValues& values, const ReportValues& more);

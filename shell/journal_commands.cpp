@@ -5,22 +5,15 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
-#include <map>
-#include <memory>
-#include <set>
 
-#include "journals/alarm_list.h"
 #include "journals/csv_file.h"
-#include "journals/event_journal.h"
-#include "journals/journal_grids.h"
-#include "journals/journal_json.h"
+#include "journals/journal_kinds.h"
 #include "journals/messages.h"
-#include "journals/statistics.h"
 #include "model/messages.h"
-#include "model/text_grid.h"
 #include "shell/cli_call.h"
 #include "shell/command_registry.h"
 #include "shell/cli_connect.h"
+#include "shell/page_rules.h"
 #include "shell/workspace.h"
 
 namespace vmk {
@@ -48,15 +41,7 @@ struct Ending {
 
 // ---- vmkctl -----------------------------------------------------------------
 
-enum class Journal { Events, Stats, Alarms };
-
-QStringList rowCells(const TextGrid& grid, int row) {
-  QStringList cells;
-  for (int c = 0; c < grid.columnCount(); ++c) cells << grid.cell(c, row);
-  return cells;
-}
-
-Outcome journalCommand(CliCall& call, Journal journal) {
+Outcome journalCommand(CliCall& call, const JournalSpec& journal) {
   if (!call.args.isEmpty())
     throw UsageError{QStringLiteral("this command takes no arguments; options: --csv FILE")};
   const std::optional<QString> csv = call.option(QStringLiteral("--csv"));
@@ -69,71 +54,21 @@ Outcome journalCommand(CliCall& call, Journal journal) {
     return Outcome::InputRefused;
   }
 
-  const QDate today = call.clock.now().date();
-  const QLocale locale;
-  Outcome outcome = Outcome::Done;
-  QString error;
-  std::set<int> rows;  // the grid rows this reading wrote
-  QStringList columns;
-  QJsonArray items;
-  std::unique_ptr<TextGrid> grid;
-  QString key;
-  switch (journal) {
-    case Journal::Events: {
-      grid = std::make_unique<TextGrid>(journals::kEventRows, journals::kEventColumns);
-      const EventReadResult r =
-          readEventJournal(call.session, call.jobs, nullptr, *grid, today, locale);
-      outcome = r.outcome;
-      // A later record naming the same row replaced the earlier one.
-      std::map<int, EventEntry> shown;
-      for (const EventEntry& e : r.records) shown[e.record] = e;
-      for (const auto& [row, e] : shown) {
-        rows.insert(row);
-        items.append(journals::eventJson(e));
-      }
-      columns = journals::eventColumnNames();
-      key = QStringLiteral("events");
-      break;
-    }
-    case Journal::Stats: {
-      grid = std::make_unique<TextGrid>(journals::kStatRows, journals::kStatColumns);
-      const StatReadResult r = readStatistics(call.session, call.jobs, nullptr, *grid);
-      outcome = r.outcome;
-      for (const StatCounter& c : r.counters) {
-        rows.insert(c.index);
-        items.append(journals::counterJson(c));
-      }
-      columns = journals::statColumnNames();
-      key = QStringLiteral("counters");
-      break;
-    }
-    case Journal::Alarms: {
-      grid = std::make_unique<TextGrid>(journals::kAlarmRows, journals::kAlarmColumns);
-      const AlarmReadResult r = readAlarmList(call.session, call.jobs, nullptr, *grid, today);
-      outcome = r.outcome;
-      error = r.error;
-      for (const AlarmRow& a : r.rows) {
-        rows.insert(a.entry);
-        items.append(journals::alarmJson(a));
-      }
-      columns = journals::alarmColumnNames();
-      key = QStringLiteral("alarms");
-      break;
-    }
-  }
-  call.data.insert(key, items);
+  const JournalReading r = readJournal(journal, call.session, call.jobs, call.clock.now().date());
+  const Outcome outcome = r.outcome;
+  call.data.insert(journal.jsonKey, r.items);
   call.data.insert(QStringLiteral("complete"), outcome == Outcome::Done);
 
   QList<QStringList> table;
-  for (int row : rows) table << rowCells(*grid, row);
+  for (const auto& [row, cells] : r.rows) table << cells;
   if (outcome != Outcome::Done && outcome != Outcome::Cancelled)
-    call.prompts.error(error.isEmpty() ? msg::kLinkError : error);
+    call.prompts.error(r.error.isEmpty() ? msg::kLinkError : r.error);
 
   // A table that is not whole is never written as a file: it would read as
   // the whole journal. What was read is printed all the same.
   if (csv && outcome == Outcome::Done) {
     QString why;
-    if (!writeCsvFile(*csv, columns, table, &why)) {
+    if (!writeCsvFile(*csv, journal.columnNames(), table, &why)) {
       call.prompts.error(msg::journals::kCsvNotWritten.arg(*csv, why));
       return Outcome::InputRefused;
     }
@@ -145,6 +80,7 @@ Outcome journalCommand(CliCall& call, Journal journal) {
   return outcome;
 }
 
+// vmkctl's help of each journal's verb.
 const QString kEventsHelp = QStringLiteral(
     "vmkctl [global options] events [--csv FILE]\n"
     "\n"
@@ -178,32 +114,29 @@ const QString kAlarmsHelp = QStringLiteral(
     "recorded, its ISO 8601 time (or null) and the ratios. --csv FILE, variant 3\n"
     "and failures as for \"events\".\n");
 
+const QString& helpOf(JournalKind kind) {
+  switch (kind) {
+    case JournalKind::Events: return kEventsHelp;
+    case JournalKind::Stats: return kStatsHelp;
+    case JournalKind::Alarms: return kAlarmsHelp;
+  }
+  return kEventsHelp;
+}
+
 }  // namespace
 
 void actGetDataExecute(Workspace& ws, const QLocale& locale) {
-  Session& s = ws.session;
-  Progress* bar = &ws.status.progress();
-  const QDate today = ws.clock.now().date();
+  const JournalSpec* journal = journalOfPage(ws.pages.activePage());
   Ending end;
   {
     WindowDisabled busy(ws.pages);
-    switch (ws.pages.activePage()) {
-      case kPageEvents:
-        end.outcome = readEventJournal(s, ws.jobs, bar, ws.GrdEvent, today, locale).outcome;
-        break;
-      case kPageStatistic:
-        end.outcome = readStatistics(s, ws.jobs, bar, ws.grdStat).outcome;
-        break;
-      case kPageAlarm: {
-        const AlarmReadResult r = readAlarmList(s, ws.jobs, bar, ws.grdAlarm, today);
-        end = {r.outcome, r.error};
-        break;
-      }
-      default: {
-        PortBracket port(s);
-        return;
-      }
+    if (!journal) {
+      PortBracket port(ws.session);
+      return;
     }
+    const JournalReading r = journal->read(ws.session, ws.jobs, &ws.status.progress(),
+                                           journalGrid(ws, journal->kind), ws.clock.now().date(), locale);
+    end = {r.outcome, r.error};
   }
   if (end.outcome == Outcome::Cancelled) {
     ws.status.setText(panel::kNote, msg::kOperationCancelled);
@@ -221,21 +154,12 @@ void declareJournalCommands(CommandRegistry& registry) {
   registry.add(WindowCommand{QStringLiteral("actGetData"),
                              [](Workspace& ws, const Trigger&) { actGetDataExecute(ws); }});
 
-  registry.add(CliCommand{{QStringLiteral("events")},
-                          QStringLiteral("events [--csv FILE]"),
-                          QStringLiteral("read the event journal"),
-                          kEventsHelp,
-                          [](CliCall& call) { return journalCommand(call, Journal::Events); }});
-  registry.add(CliCommand{{QStringLiteral("stats")},
-                          QStringLiteral("stats [--csv FILE]"),
-                          QStringLiteral("read the statistics counters"),
-                          kStatsHelp,
-                          [](CliCall& call) { return journalCommand(call, Journal::Stats); }});
-  registry.add(CliCommand{{QStringLiteral("alarms")},
-                          QStringLiteral("alarms [--csv FILE]"),
-                          QStringLiteral("read the alarm list"),
-                          kAlarmsHelp,
-                          [](CliCall& call) { return journalCommand(call, Journal::Alarms); }});
+  for (const JournalSpec& journal : journalKinds())
+    registry.add(CliCommand{{journal.verb},
+                            journal.verb + QStringLiteral(" [--csv FILE]"),
+                            journal.summary,
+                            helpOf(journal.kind),
+                            [&journal](CliCall& call) { return journalCommand(call, journal); }});
 }
 
 }  // namespace vmk

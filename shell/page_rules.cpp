@@ -76,6 +76,15 @@ TextGrid* gridForHeaderTag(Workspace& ws, int tag) {
   }
 }
 
+TextGrid& journalGrid(Workspace& ws, JournalKind kind) {
+  switch (kind) {
+    case JournalKind::Events: return ws.GrdEvent;
+    case JournalKind::Stats: return ws.grdStat;
+    case JournalKind::Alarms: break;
+  }
+  return ws.grdAlarm;
+}
+
 void Header1SectionResize(Workspace& ws, int tag, int section, int width) {
   if (TextGrid* grid = gridForHeaderTag(ws, tag))
     grid->setColumnWidth(section, width > 2 ? width - 2 : 0);

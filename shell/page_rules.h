@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include "device/journal_kind.h"
 #include "shell/workspace.h"
 
 namespace vmk {
@@ -26,6 +27,9 @@ void BlockTabSheet(Workspace& ws, bool block);
 // The grid a header control's tag pairs with: 1 Grid1, 2 grdSett,
 // 3 GrdEvent, 4 grdStat, 5 grdAlarm; nullptr for any other tag.
 TextGrid* gridForHeaderTag(Workspace& ws, int tag);
+
+// The grid of a journal's page: GrdEvent, grdStat or grdAlarm.
+TextGrid& journalGrid(Workspace& ws, JournalKind kind);
 
 // `Header1SectionResize`: the paired grid's column `section` becomes
 // `width` - 2 pixels wide (never below 0). Other tags do nothing.

@@ -7,11 +7,8 @@
 
 #include "device/session.h"
 #include "extlib/view_loader.h"
-#include "journals/alarm_list.h"
-#include "journals/event_journal.h"
-#include "journals/journal_grids.h"
+#include "journals/journal_kinds.h"
 #include "journals/messages.h"
-#include "journals/statistics.h"
 #include "model/messages.h"
 #include "model/text_grid.h"
 #include "reports/device_report.h"
@@ -19,6 +16,7 @@
 #include "shell/cli_call.h"
 #include "shell/command_registry.h"
 #include "shell/cli_connect.h"
+#include "shell/page_rules.h"
 #include "shell/workspace.h"
 
 namespace vmk {
@@ -40,15 +38,6 @@ ViewLoad reachSignalNames(ViewLoader& loader) {
 
 SignalNameFn namesOf(ViewLoader& loader) {
   return [&loader](int kind, int index) { return loader.funcName(kind, index).name; };
-}
-
-std::optional<JournalReport> journalOfPage(int page) {
-  switch (page) {
-    case kPageEvents: return JournalReport::Events;
-    case kPageStatistic: return JournalReport::Stats;
-    case kPageAlarm: return JournalReport::Alarms;
-    default: return std::nullopt;
-  }
 }
 
 // ---- vmkctl -----------------------------------------------------------------
@@ -77,11 +66,8 @@ Outcome reportCommand(CliCall& call) {
   const QString file = call.option(QStringLiteral("-o")).value_or(QString());
   if (file.isEmpty()) throw UsageError{QStringLiteral("report needs -o FILE")};
   const QString kind = call.option(QStringLiteral("--kind")).value_or(QStringLiteral("device"));
-  std::optional<JournalReport> journal;
-  if (kind == QLatin1String("events")) journal = JournalReport::Events;
-  else if (kind == QLatin1String("stats")) journal = JournalReport::Stats;
-  else if (kind == QLatin1String("alarms")) journal = JournalReport::Alarms;
-  else if (kind != QLatin1String("device"))
+  const JournalSpec* journal = journalOfVerb(kind);
+  if (!journal && kind != QLatin1String("device"))
     throw UsageError{QStringLiteral("--kind is device, events, stats or alarms")};
 
   const Outcome connected = connectForCommand(call);
@@ -111,34 +97,17 @@ Outcome reportCommand(CliCall& call) {
       call.prompts.error(msg::journals::kNoJournals);
       return Outcome::InputRefused;
     }
-    const QDate today = call.clock.now().date();
-    Outcome outcome = Outcome::Done;
-    QString error;
-    std::optional<TextGrid> grid;
-    switch (*journal) {
-      case JournalReport::Events:
-        grid.emplace(journals::kEventRows, journals::kEventColumns);
-        outcome = readEventJournal(call.session, call.jobs, nullptr, *grid, today, QLocale()).outcome;
-        break;
-      case JournalReport::Stats:
-        grid.emplace(journals::kStatRows, journals::kStatColumns);
-        outcome = readStatistics(call.session, call.jobs, nullptr, *grid).outcome;
-        break;
-      case JournalReport::Alarms: {
-        grid.emplace(journals::kAlarmRows, journals::kAlarmColumns);
-        const AlarmReadResult r = readAlarmList(call.session, call.jobs, nullptr, *grid, today);
-        outcome = r.outcome;
-        error = r.error;
-        break;
-      }
-    }
+    TextGrid grid(journal->rows, journal->columns);
+    const JournalReading r =
+        journal->read(call.session, call.jobs, nullptr, grid, call.clock.now().date(), QLocale());
+    const Outcome outcome = r.outcome;
     // A report of a journal read in part would read as the whole journal.
     if (outcome != Outcome::Done) {
-      if (outcome != Outcome::Cancelled) call.prompts.error(error.isEmpty() ? msg::kLinkError : error);
+      if (outcome != Outcome::Cancelled) call.prompts.error(r.error.isEmpty() ? msg::kLinkError : r.error);
       return outcome;
     }
-    values = journalValues(*journal, *grid);
-    templatePath = call.programDir + templateName(*journal);
+    values = journalValues(journal->kind, grid);
+    templatePath = call.programDir + templateName(journal->kind);
   }
   addValues(values, headerValues(call.session.vmk, call.clock.now()));
   const QString error = writeReport(templatePath, values, file);
@@ -171,7 +140,7 @@ FileDialog reportDialog() {
 void actPrintExecute(Workspace& ws, const QLocale& locale) {
   std::optional<PortBracket> port(std::in_place, ws.session);
   const int page = ws.pages.activePage();
-  const std::optional<JournalReport> journal = journalOfPage(page);
+  const JournalSpec* journal = journalOfPage(page);
   const bool device = page == kPageParam || page == kPageSettings;
   if (!device && !journal) return;
 
@@ -210,11 +179,8 @@ void actPrintExecute(Workspace& ws, const QLocale& locale) {
     values = read.values;
     templatePath = ws.ProgramDir + kDeviceTemplate;
   } else {
-    const TextGrid& grid = *journal == JournalReport::Events ? ws.GrdEvent
-                           : *journal == JournalReport::Stats ? ws.grdStat
-                                                              : ws.grdAlarm;
-    values = journalValues(*journal, grid);
-    templatePath = ws.ProgramDir + templateName(*journal);
+    values = journalValues(journal->kind, journalGrid(ws, journal->kind));
+    templatePath = ws.ProgramDir + templateName(journal->kind);
   }
   addValues(values, headerValues(ws.session.vmk, ws.clock.now()));
   port.reset();

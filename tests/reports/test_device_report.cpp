@@ -446,7 +446,7 @@ void TestDeviceReport::journalReportsTakeTheGridsAsTheyStand() {
   f.print(kPageEvents);
   QVERIFY(f.requests().isEmpty());
   QCOMPARE(f.opens(), opens + 1);
-  QMap<QString, QString> v = f.written(templateName(JournalReport::Events));
+  QMap<QString, QString> v = f.written(templateName(JournalKind::Events));
   QCOMPARE(v.size(), 6 + 4 * 34);
   QCOMPARE(v["d1"], QStringLiteral("e0.1"));
   QCOMPARE(v["s1"], QStringLiteral("e0.2"));
@@ -462,7 +462,7 @@ void TestDeviceReport::journalReportsTakeTheGridsAsTheyStand() {
     for (int c = 0; c < 3; ++c) f.ws.grdStat.setCell(c, row, QStringLiteral("s%1.%2").arg(row).arg(c));
   f.prompts.answerSave(f.file);
   f.print(kPageStatistic);
-  v = f.written(templateName(JournalReport::Stats));
+  v = f.written(templateName(JournalKind::Stats));
   QCOMPARE(v.size(), 6 + 2 * 22);
   QCOMPARE(v["d1"], QStringLiteral("s0.1"));
   QCOMPARE(v["s22"], QStringLiteral("s21.2"));
@@ -471,7 +471,7 @@ void TestDeviceReport::journalReportsTakeTheGridsAsTheyStand() {
     for (int c = 0; c < 5; ++c) f.ws.grdAlarm.setCell(c, row, QStringLiteral("a%1.%2").arg(row).arg(c));
   f.prompts.answerSave(f.file);
   f.print(kPageAlarm);
-  v = f.written(templateName(JournalReport::Alarms));
+  v = f.written(templateName(JournalKind::Alarms));
   QCOMPARE(v.size(), 6 + 2 * 13);
   QCOMPARE(v["d1"], QStringLiteral("a0.0"));
   QCOMPARE(v["s13"], QStringLiteral("a12.1"));
