@@ -10,11 +10,12 @@
 // observers of its frames; and the cost of reading a written register back
 // (the verified write of parameters and settings) against the write alone.
 //
-//   vmkbench [--quick] [--writes] [--links] [--in-process] [--vmksim PATH]
+//   vmkbench [--quick] [--writes] [--links] [--in-process] [--params] [--vmksim PATH]
 //   --quick       leave out the 250-block download at 9600 bit/s (about a minute)
 //   --links       only the figures of the three kinds of link
 //   --writes      only the setting write with and without its read-back
 //   --in-process  only the in-memory timing
+//   --params      only the parameter read and write on the in-process bus
 
 #include <modbus.h>
 
@@ -33,6 +34,7 @@
 #include <vector>
 
 #include "bench/osc_bench.h"
+#include "bench/params_bench.h"
 #include "bench/report_bench.h"
 #include "device/device_client.h"
 #include "device/serial_port.h"
@@ -550,6 +552,8 @@ int main(int argc, char** argv) {
   QStringList args = app.arguments();
   const bool quick = args.contains(QStringLiteral("--quick"));
   if (args.contains(QStringLiteral("--in-process"))) return runInProcess();
+  // --params: reading and writing every parameter and setting row alone.
+  if (args.contains(QStringLiteral("--params"))) return vmk::bench::runParams();
   QString program = QStringLiteral(VMKSIM_PATH);
   if (const auto i = args.indexOf(QStringLiteral("--vmksim")); i >= 0 && i + 1 < args.size()) program = args[i + 1];
   // --links: the figures of the three kinds of link alone.
@@ -574,7 +578,9 @@ int main(int argc, char** argv) {
                 "vmksim --pace (--tcp) at both rates, and each link's cost per exchange against\n"
                 "an unpaced vmksim; --links runs them alone.\n"
                 "--in-process times only the master's own cost per exchange, without a line,\n"
-                "with and without observers of its frames (also run last).\n");
+                "with and without observers of its frames (also run last).\n"
+                "--params times reading every parameter and setting row and writing every\n"
+                "data row back on the in-process simulated bus (also run last).\n");
     return 0;
   }
   // --oscillogram: the oscillogram figures alone.
@@ -597,5 +603,6 @@ int main(int argc, char** argv) {
   for (int baud : {9600, 115200}) rc |= runLinks(program, baud);
   rc |= runLinkCost(program);
   rc |= runInProcess();
+  rc |= vmk::bench::runParams();
   return rc;
 }
