@@ -22,7 +22,7 @@
 #include "model/job.h"
 #include "model/text_grid.h"
 #include "model/text_list.h"
-#include "params/catalogue.h"
+#include "params/param_set.h"
 #include "params/read_params.h"
 #include "params/settings_file.h"
 
@@ -164,16 +164,13 @@ bool DeviceRun::params(Outcome& stop) {
     }
     if (cancelled(stop)) return false;
     note(QStringLiteral("параметры и уставки группы %1").arg(group));
-    TextGrid grid1(int(ParamRows().size()), 5);
-    TextGrid grdSett(int(SettingRows().size()), 5);
-    FillParamList(grid1);
-    FillUstList(grdSett, group);
-    const ParamReadResult read = readParameters(m_s, group, grid1, grdSett, m_s.vmk.setup);
+    ParamSet set(group);
+    const ParamReadResult read = readParameters(m_s, group, set, m_s.vmk.setup);
     if (!read.ok()) {
       if (!failed(Part::Params, file, read.outcome, stop)) return false;
       continue;
     }
-    const SettingsFileResult saved = saveSettingsFile(m_folder.filePath(file), grid1, grdSett);
+    const SettingsFileResult saved = saveSettingsFile(m_folder.filePath(file), set);
     if (saved.ok()) {
       add(Part::Params, file, State::Written);
     } else {

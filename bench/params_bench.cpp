@@ -19,8 +19,8 @@
 #include "device/session.h"
 #include "device/tvmk.h"
 #include "extlib/registers.h"
-#include "model/text_grid.h"
 #include "params/catalogue.h"
+#include "params/param_set.h"
 #include "params/read_params.h"
 #include "params/write_params.h"
 #include "sim/bus.h"
@@ -59,13 +59,11 @@ int runParams() {
   Session session([&bus](const PortSettings&) { return std::make_unique<sim::BusLink>(bus); });
   session.DeviceAddress = 1;
   SetupFields setup;
-  TextGrid grid1(int(ParamRows().size()), 5), grdSett(int(SettingRows().size()), 5);
-  FillParamList(grid1);
-  FillUstList(grdSett, 1);
+  ParamSet set(1);
 
   bool ok = false;
   const double read = bestUs(
-      [&] { return readParameters(session, 1, grid1, grdSett, setup, QLocale::c()).ok(); }, kRuns, ok);
+      [&] { return readParameters(session, 1, set, setup, QLocale::c()).ok(); }, kRuns, ok);
   bool all = ok;
   const double readAlone = bestUs(
       [&] {
@@ -81,11 +79,9 @@ int runParams() {
   // Every data row marked, as after loading a settings file: the device's
   // own values written back, each register read back.
   auto markAll = [&] {
-    for (TextGrid* g : {&grid1, &grdSett}) {
-      const QVector<RowSpec>& rows = RowsOf(g == &grid1 ? 1 : 2);
-      for (int i = 0; i < rows.size(); ++i)
-        if (rows[i].isData()) g->setCell(grid::kMark, i, QStringLiteral("*"));
-    }
+    for (int grid : {1, 2})
+      for (int i = 0; i < ParamSet::rowCount(grid); ++i)
+        if (RowsOf(grid)[i].isData()) set.setMarked(grid, i, true);
   };
   const auto password = Result<QString>::done(QStringLiteral("AAAA"));
   const RangeQuestion writeAnyway = [](const QVector<RangeViolation>&) { return true; };
@@ -95,7 +91,7 @@ int runParams() {
       [&] {
         markAll();
         const ParamWriteResult r =
-            writeParameters(session, password, grid1, grdSett, setup, QLocale::c(), writeAnyway);
+            writeParameters(session, password, set, setup, QLocale::c(), writeAnyway);
         written = r.count(RowWrite::Written);
         words.clear();
         for (const RowWriteResult& row : r.rows)

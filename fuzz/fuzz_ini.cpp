@@ -14,8 +14,7 @@
 #include "extlib/ini_file.h"
 #include "fuzz/qt_app.h"
 #include "model/prompts.h"
-#include "model/text_grid.h"
-#include "params/catalogue.h"
+#include "params/param_set.h"
 #include "params/settings_file.h"
 #include "service/calibration_model.h"
 
@@ -121,10 +120,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       break;
     }
     case 2: {
-      TextGrid grid1(1, 1), grdSett(1, 1);
-      FillParamList(grid1);
-      FillUstList(grdSett, 1 + int(size % 2));
-      loadSettingsFile(writeFile(QStringLiteral("fuzz.ust"), bytes), grid1, grdSett);
+      ParamSet set(1 + int(size % 2));
+      loadSettingsFile(writeFile(QStringLiteral("fuzz.ust"), bytes), set);
       break;
     }
     case 3: {

@@ -22,7 +22,7 @@
 #include "model/job.h"
 #include "model/text_grid.h"
 #include "monitor/live_values.h"
-#include "params/catalogue.h"
+#include "params/param_set.h"
 #include "params/read_params.h"
 
 namespace {
@@ -86,12 +86,10 @@ void runOne(FuzzedDataProvider& in, Session& session) {
     case 12: device.readOscillogramBlock(in.ConsumeIntegral<std::uint8_t>(), in.ConsumeIntegral<std::uint16_t>()); break;
     case 13: connectDevice(session, 1, today); break;
     case 14: {
-      TextGrid grid1(1, 1), grdSett(1, 1);
-      FillParamList(grid1);
       const int group = in.ConsumeIntegralInRange(1, 2);
-      FillUstList(grdSett, group);
+      ParamSet set(group);
       SetupFields setup;
-      readParameters(session, group, grid1, grdSett, setup, locale);
+      readParameters(session, group, set, setup, locale);
       break;
     }
     case 15: readLiveValues(session); break;

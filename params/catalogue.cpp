@@ -1,7 +1,6 @@
 #include "params/catalogue.h"
 
 #include "device/codecs.h"
-#include "model/text_grid.h"
 #include "extlib/modbus_library.h"
 #include "params/decimal_text.h"
 #include "params/messages.h"
@@ -161,6 +160,13 @@ QVector<RowSpec> makeSettingRows() {
 WriteWords refuse(const QString& why) { return WriteWords{{}, why, false}; }
 WriteWords keep() { return WriteWords{{}, {}, true}; }
 
+const QString kAddressRange = QStringLiteral("адрес должен быть от 1 до 255");
+
+// The low `bits` bits of a word.
+std::uint16_t lowBits(std::uint16_t word, int bits) {
+  return bits >= 16 ? word : std::uint16_t(word & ((1u << bits) - 1));
+}
+
 WriteWords oneWord(std::int64_t value) {
   if (value < 0 || value > 0xFFFF)
     return refuse(QStringLiteral("значение %1 не помещается в регистр (допустимо от 0 до 65535)")
@@ -286,8 +292,7 @@ WriteWords WordsFromText(const RowSpec& row, const QString& text, const QLocale&
       // address to something else than what is typed.
       const auto v = parseInteger(text);
       if (!v) return refuse(notNumber);
-      if (*v < 1 || *v > 255)
-        return refuse(QStringLiteral("адрес должен быть от 1 до 255"));
+      if (*v < 1 || *v > 255) return refuse(kAddressRange);
       return oneWord(*v);
     }
     case RowKind::ActiveGroup: {
@@ -336,41 +341,32 @@ WriteWords WordsFromText(const RowSpec& row, const QString& text, const QLocale&
   return refuse(notNumber);
 }
 
+WriteWords WordsOfRead(const RowSpec& row, std::uint16_t word, std::uint16_t next) {
+  switch (row.kind) {
+    case RowKind::Heading:
+    case RowKind::Password: return refuse(kRowNotWritten);
+    case RowKind::Integer:
+    case RowKind::Milliseconds: return oneWord(word);
+    case RowKind::LowByte: {
+      const int address = word & 0xFF;
+      return address < 1 ? refuse(kAddressRange) : oneWord(address);
+    }
+    case RowKind::ActiveGroup:
+    case RowKind::Toggle: return oneWord(word & 1);
+    case RowKind::Bits: return oneWord(lowBits(word, row.bits));
+    case RowKind::WideBits: return WriteWords{{word, lowBits(next, row.bits)}, {}, false};
+    case RowKind::Scaled:
+      return oneWord(scaledAsShown(word, row.readDivisor, row.readDecimals, row.writeScale));
+    case RowKind::Characteristic:
+      return word < CharacteristicNames().size() ? oneWord(word) : keep();
+  }
+  return refuse(kRowNotWritten);
+}
+
+WriteWords WordsOfEmptyRow(const RowSpec& row) { return WordsFromText(row, QString(), QLocale::c()); }
+
 QString ToggledText(const RowSpec& row, const QString& text) {
   return text.startsWith(row.onText.front()) ? row.offText : row.onText;
-}
-
-void ClearTab(TextGrid& grid) { grid.clear(); }
-
-void LayOutRow(TextGrid& grid, const RowSpec& row, int index, int base) {
-  grid.setCell(grid::kCaption, index, row.caption);
-  QString reg;
-  if (row.kind == RowKind::Heading)
-    reg = QStringLiteral("-1");
-  else if (row.kind == RowKind::Password)
-    reg = QString::number(kPasswordRegister);
-  else
-    reg = QString::number(base + row.reg);
-  grid.setCell(grid::kRegister, index, reg);
-}
-
-void FillParamList(TextGrid& grid1) {
-  ClearTab(grid1);
-  const auto& rows = ParamRows();
-  for (int i = 0; i < rows.size(); ++i) LayOutRow(grid1, rows[i], i, 0);
-}
-
-void FillUstList(TextGrid& grdSett, int group) {
-  ClearTab(grdSett);
-  const int base = GroupBase(group);
-  const auto& rows = SettingRows();
-  for (int i = 0; i < rows.size(); ++i) LayOutRow(grdSett, rows[i], i, base);
-}
-
-int rbGroup2Click(TextGrid& grdSett, int group) {
-  const int chosen = group == 2 ? 2 : 1;
-  FillUstList(grdSett, chosen);
-  return chosen;
 }
 
 }  // namespace vmk

@@ -2,8 +2,9 @@
 // The register catalogue of the parameter grid `Grid1` and the setting grid
 // `grdSett`: one table that says, row by row, which register a row shows,
 // under which caption and file key, and how register words, value texts,
-// editor values and written words turn into one another. Reading, editing,
-// writing, the settings file and the report all work through it.
+// editor values and written words turn into one another. Parameter sets
+// (params/param_set.h), the grids that show them, the settings file and the
+// report all work through it.
 
 #include <QLocale>
 #include <QString>
@@ -14,8 +15,6 @@
 #include "extlib/registers.h"
 
 namespace vmk {
-
-class TextGrid;
 
 namespace grid {
 // Columns of both grids.
@@ -109,23 +108,23 @@ struct WriteWords {
   QString why;
   bool kept = false;
   bool ok() const { return why.isEmpty() && !kept; }
+  bool operator==(const WriteWords&) const = default;
 };
+// Only the borders where a text comes in call this: the settings file and
+// an edit of a grid (tests/layering holds them to it); everything else
+// works on the words a parameter set holds.
 WriteWords WordsFromText(const RowSpec& row, const QString& text, const QLocale& locale);
+
+// The words a row read as `word` (and `next`) writes back: exactly what the
+// text TextFromWords shows for them would write, without the text. The
+// address row's low byte, the bits a row shows, the scaled value as shown
+// (rounded to the shown decimals); a characteristic word above 5 is kept.
+WriteWords WordsOfRead(const RowSpec& row, std::uint16_t word, std::uint16_t next);
+// The words of a row that shows no text (never read, or emptied): what an
+// empty text writes.
+WriteWords WordsOfEmptyRow(const RowSpec& row);
 
 // Text after toggling a toggle row by double-click.
 QString ToggledText(const RowSpec& row, const QString& text);
-
-// `ClearTab`: every cell of the grid becomes empty.
-void ClearTab(TextGrid& grid);
-// Writes caption and register columns of one row (group base for settings).
-void LayOutRow(TextGrid& grid, const RowSpec& row, int index, int base);
-// `FillParamList`: empties Grid1 and lays out every row, values empty.
-void FillParamList(TextGrid& grid1);
-// `FillUstList`: empties grdSett and lays out the rows of `group`.
-void FillUstList(TextGrid& grdSett, int group);
-// `rbGroup2Click`: handler of both group radio buttons. Selects `group`
-// (2, anything else is 1), rebuilds the setting grid for it, discarding its
-// values and marks, and returns the group now selected.
-int rbGroup2Click(TextGrid& grdSett, int group);
 
 }  // namespace vmk

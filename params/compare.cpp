@@ -1,16 +1,9 @@
 #include "params/compare.h"
 
-#include "model/text_grid.h"
 #include "params/catalogue.h"
 #include "params/compare_messages.h"
 
 namespace vmk {
-
-std::optional<QString> CompareSide::text(int grid, int row) const {
-  const auto it = texts.constFind(rowKey(grid, row));
-  if (it == texts.constEnd()) return std::nullopt;
-  return *it;
-}
 
 int Comparison::differing() const {
   int n = 0;
@@ -20,18 +13,21 @@ int Comparison::differing() const {
 
 namespace {
 
-// The words a text writes; the reason when it writes none.
-QString convert(const RowSpec& spec, const QString& text, const QLocale& locale,
-                QVector<std::uint16_t>& words) {
-  const WriteWords w = WordsFromText(spec, text, locale);
+// The words a row of a side writes; the reason when it writes none.
+QString convert(const CompareSide& side, int tag, int row, QVector<std::uint16_t>& words) {
+  const WriteWords w = side.values.words(tag, row);
   if (w.kept) return msg::compare::kNoValue;
   if (!w.ok()) return w.why;
   words = w.words;
   return {};
 }
 
-void compareGrid(int tag, const CompareSide& left, const CompareSide& right,
-                 const QLocale& locale, Comparison& out) {
+std::optional<QString> textOf(const CompareSide& side, int tag, int row) {
+  if (!side.holds(tag, row)) return std::nullopt;
+  return side.values.text(tag, row);
+}
+
+void compareGrid(int tag, const CompareSide& left, const CompareSide& right, Comparison& out) {
   const QVector<RowSpec>& rows = RowsOf(tag);
   for (int i = 0; i < rows.size(); ++i) {
     const RowSpec& spec = rows[i];
@@ -40,16 +36,16 @@ void compareGrid(int tag, const CompareSide& left, const CompareSide& right,
     r.grid = tag;
     r.row = i;
     r.caption = spec.caption;
-    r.left = left.text(tag, i);
-    r.right = right.text(tag, i);
+    r.left = textOf(left, tag, i);
+    r.right = textOf(right, tag, i);
     if (!r.left && !r.right) continue;
     if (!r.left || !r.right) {
       r.state = r.left ? RowCompare::OnlyLeft : RowCompare::OnlyRight;
       out.rows << r;
       continue;
     }
-    const QString whyLeft = convert(spec, *r.left, locale, r.leftWords);
-    const QString whyRight = convert(spec, *r.right, locale, r.rightWords);
+    const QString whyLeft = convert(left, tag, i, r.leftWords);
+    const QString whyRight = convert(right, tag, i, r.rightWords);
     if (!whyLeft.isEmpty() || !whyRight.isEmpty()) {
       r.state = RowCompare::Unconvertible;
       QStringList why;
@@ -65,13 +61,14 @@ void compareGrid(int tag, const CompareSide& left, const CompareSide& right,
 
 }  // namespace
 
-Comparison compareSides(const CompareSide& left, const CompareSide& right, CompareGrids grids,
-                        const QLocale& locale) {
+Comparison compareSides(const CompareSide& left, const CompareSide& right, CompareGrids grids) {
   Comparison c;
   c.leftName = left.name;
   c.rightName = right.name;
-  if (grids == CompareGrids::Both) compareGrid(1, left, right, locale, c);
-  compareGrid(2, left, right, locale, c);
+  c.leftValues = left.values;
+  c.rightValues = right.values;
+  if (grids == CompareGrids::Both) compareGrid(1, left, right, c);
+  compareGrid(2, left, right, c);
   return c;
 }
 
@@ -107,17 +104,16 @@ QString stateCaption(RowCompare state, const Comparison& c) {
   return {};
 }
 
-QVector<int> takeOver(const Comparison& c, bool fromRight, TextGrid& grid1, TextGrid& grdSett) {
+QVector<int> takeOver(const Comparison& c, bool fromRight, ParamSet& set) {
   QVector<int> taken;
   const RowCompare onlySource = fromRight ? RowCompare::OnlyRight : RowCompare::OnlyLeft;
+  const ParamSet& source = fromRight ? c.rightValues : c.leftValues;
   for (const CompareRow& r : c.rows) {
     if (r.state != RowCompare::Differs && r.state != onlySource) continue;
-    const std::optional<QString>& text = fromRight ? r.right : r.left;
-    if (!text) continue;
-    TextGrid& grid = r.grid == 2 ? grdSett : grid1;
-    if (r.row >= grid.rowCount()) continue;
-    grid.setCell(grid::kValue, r.row, *text);
-    grid.setCell(grid::kMark, r.row, QStringLiteral("*"));
+    const RowValue& value = source.value(r.grid, r.row);
+    if (value.isNothing()) continue;
+    set.setValue(r.grid, r.row, value);
+    set.setMarked(r.grid, r.row, true);
     taken << CompareSide::rowKey(r.grid, r.row);
   }
   return taken;

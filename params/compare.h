@@ -1,31 +1,29 @@
 #pragma once
-// Two sets of parameters and settings side by side, row by row: the
-// device's two setting groups, the device and a settings file, or two
-// files. Rows are compared by the words they would write, so that "0.50"
-// and "0,5" are one value; a row one side lacks, or whose text does not
-// convert, is said so and never counts as equal.
+// Two parameter sets side by side, row by row: the device's two setting
+// groups, the device and a settings file, or two files. Rows are compared
+// by the words they would write, so that "0.50" and "0,5" are one value; a
+// row one side lacks, or whose text does not convert, is said so and never
+// counts as equal.
 
-#include <QHash>
 #include <QLocale>
 #include <QString>
 #include <QVector>
 #include <cstdint>
 #include <optional>
 
+#include "params/param_set.h"
+
 namespace vmk {
 
-class TextGrid;
-
 // One side: a name for the captions ("Группа 1", "Устройство, группа 2",
-// a file name) and the value text of each row it holds, by grid (1 Grid1,
-// 2 grdSett) and row.
+// a file name) and what it holds; a row that holds nothing is one the side
+// lacks.
 struct CompareSide {
   QString name;
-  QHash<int, QString> texts;  // key: rowKey(grid, row)
+  ParamSet values;
 
   static int rowKey(int grid, int row) { return grid * 1000 + row; }
-  void set(int grid, int row, const QString& text) { texts.insert(rowKey(grid, row), text); }
-  std::optional<QString> text(int grid, int row) const;
+  bool holds(int grid, int row) const { return !values.value(grid, row).isNothing(); }
 };
 
 enum class RowCompare {
@@ -40,7 +38,7 @@ struct CompareRow {
   int grid = 1;
   int row = 0;
   QString caption;
-  std::optional<QString> left, right;
+  std::optional<QString> left, right;  // the texts each side shows
   QVector<std::uint16_t> leftWords, rightWords;  // empty when not converted
   RowCompare state = RowCompare::Equal;
   QString why;  // Unconvertible: which side and why, in Russian
@@ -51,6 +49,7 @@ struct CompareRow {
 struct Comparison {
   QString leftName, rightName;
   QVector<CompareRow> rows;  // every data row either side holds, in grid order
+  ParamSet leftValues, rightValues;  // what the sides hold, to take over from
 
   int differing() const;
   bool equal() const { return differing() == 0; }
@@ -62,19 +61,18 @@ enum class CompareGrids { Both, SettingsOnly };
 // Every data row of the catalogue that either side holds (Grid1 then
 // grdSett), the password row left out.
 Comparison compareSides(const CompareSide& left, const CompareSide& right,
-                        CompareGrids grids = CompareGrids::Both,
-                        const QLocale& locale = QLocale());
+                        CompareGrids grids = CompareGrids::Both);
 
 // The state as a word for the command line and as a caption for the window.
 QString stateWord(RowCompare state);
 QString stateCaption(RowCompare state, const Comparison& c);
 
-// Takes over into the grids the texts of one side (true: the right) for
+// Takes over into `set` the values of one side (true: the right) for
 // exactly the rows that differ (Differs, or only that side holds them),
 // each marked "*" for the next write, which checks them as every write
 // does. A row whose text does not convert is not taken: the view names it
-// and the grid keeps its own. The setting texts go into the group the
-// setting grid shows. Gives the rows taken, as CompareSide::rowKey.
-QVector<int> takeOver(const Comparison& c, bool fromRight, TextGrid& grid1, TextGrid& grdSett);
+// and the set keeps its own. The settings go into the set's group. Gives
+// the rows taken, as CompareSide::rowKey.
+QVector<int> takeOver(const Comparison& c, bool fromRight, ParamSet& set);
 
 }  // namespace vmk

@@ -6,7 +6,6 @@
 #include "device/session.h"
 #include "device/tvmk.h"
 #include "extlib/registers.h"
-#include "model/text_grid.h"
 #include "params/catalogue.h"
 #include "params/compare_messages.h"
 #include "params/read_params.h"
@@ -17,15 +16,13 @@ namespace vmk {
 namespace {
 
 CompareSide groupSide(int group, const RegisterWords& words, const QLocale& locale) {
-  CompareSide side;
-  side.name = msg::compare::kGroup.arg(group);
-  const int base = GroupBase(group);
+  CompareSide side{msg::compare::kGroup.arg(group), ParamSet(group)};
+  side.values.setLocale(locale);
   const QVector<RowSpec>& rows = SettingRows();
   for (int i = 0; i < rows.size(); ++i) {
-    const RowSpec& spec = rows[i];
-    if (!spec.isData()) continue;
-    side.set(2, i, TextFromWords(spec, words.at(base + spec.reg), words.at(base + spec.reg + 1),
-                                 locale));
+    if (!rows[i].isData()) continue;
+    const int r = side.values.registerOf(2, i);
+    side.values.setValue(2, i, RowValue::read(words.at(r), words.at(r + 1)));
   }
   return side;
 }
@@ -45,24 +42,15 @@ Result<std::pair<CompareSide, CompareSide>> readDeviceGroups(Session& session,
 }
 
 Result<CompareSide> readDeviceSide(Session& session, int group, const QLocale& locale) {
-  TextGrid grid1(62, 5), grdSett(32, 5);
-  FillParamList(grid1);
-  FillUstList(grdSett, group);
+  CompareSide side{QString(), ParamSet(group)};
   SetupFields setup = session.vmk.setup;
-  const ParamReadResult read = readParameters(session, group, grid1, grdSett, setup, locale);
+  const ParamReadResult read = readParameters(session, group, side.values, setup, locale);
   if (!read.ok()) return Result<CompareSide>::failed(read.outcome);
-  CompareSide side;
   side.name = msg::compare::kDeviceGroup.arg(read.group);
-  for (const QVector<ParamRow>* rows : {&read.parameters, &read.settings})
-    for (const ParamRow& r : *rows)
-      if (!r.registers.isEmpty()) side.set(r.grid, r.row, r.text);
   return Result<CompareSide>::done(side);
 }
 
 FileSide readFileSide(const QString& path) {
-  TextGrid grid1(62, 5), grdSett(32, 5);
-  FillParamList(grid1);
-  FillUstList(grdSett, 1);
   FileSide out;
   // A name without ".ust" is refused here with the reason: comparing is
   // asked for by name, not picked in the file dialog.
@@ -71,12 +59,11 @@ FileSide readFileSide(const QString& path) {
     out.message = msg::compare::kNotSettingsFile.arg(path);
     return out;
   }
-  const SettingsFileResult loaded = loadSettingsFile(path, grid1, grdSett);
+  const SettingsFileResult loaded = loadSettingsFile(path, out.side.values, MarkLoaded::FileRows);
   out.outcome = loaded.outcome;
   out.message = loaded.message;
   if (!loaded.ok()) return out;
   out.side.name = QFileInfo(path).fileName();
-  for (const FileEntry& e : loaded.entries) out.side.set(e.grid, e.row, e.text);
   return out;
 }
 

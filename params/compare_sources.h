@@ -1,7 +1,7 @@
 #pragma once
 // Where the sides of a comparison come from: the connected device, read
 // fresh (both setting groups, or the parameters and one group), and
-// settings files. None of them touches the window's grids.
+// settings files. None of them touches the window's parameter set.
 
 #include <QLocale>
 #include <QString>

@@ -38,4 +38,9 @@ QString formatScaled(std::int64_t value, int divisor, int decimals, const QLocal
   return out;
 }
 
+std::int64_t scaledAsShown(std::int64_t value, int divisor, int decimals, int scale) {
+  const std::int64_t unit = pow10(decimals);
+  return divideHalfEven(divideHalfEven(value * unit, divisor) * scale, unit);
+}
+
 }  // namespace vmk

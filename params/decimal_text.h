@@ -20,4 +20,9 @@ QLocale gridLocale(const QLocale& locale);
 // separator, rounded half to even ("%.2f" of word / 500).
 QString formatScaled(std::int64_t value, int divisor, int decimals, const QLocale& locale);
 
+// The text formatScaled gives for `value` read back at `scale` (as
+// parseScaled reads it), without the text: value / divisor rounded to
+// `decimals` digits, x scale, each step rounded half to even. value >= 0.
+std::int64_t scaledAsShown(std::int64_t value, int divisor, int decimals, int scale);
+
 }  // namespace vmk

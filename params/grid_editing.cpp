@@ -4,10 +4,11 @@
 
 #include "device/tvmk.h"
 #include "model/status_panels.h"
-#include "model/text_grid.h"
 #include "params/catalogue.h"
 #include "params/decimal_text.h"
 #include "params/messages.h"
+#include "params/param_grid_view.h"
+#include "params/param_set.h"
 #include "params/settings_file.h"
 #include "ranges/value_ranges.h"
 
@@ -30,30 +31,22 @@ QString valueWithUnit(const ranges::ValueRange& range, std::int64_t value, const
 GridEditing::GridEditing(EditModels models, ValueEditor* editor, const QLocale& locale)
     : m_models(models), m_editor(editor), m_locale(locale) {}
 
-TextGrid& GridEditing::gridOf(int gridTag) {
-  return gridTag == 2 ? m_models.grdSett : m_models.Grid1;
-}
-
 void GridEditing::Grid1SelectCell(int gridTag, int row) {
   m_selRow = row;
   select(gridTag, row);
 }
 
 bool GridEditing::select(int gridTag, int row) {
-  const TextGrid& grid = gridOf(gridTag);
-  const auto& rows = RowsOf(gridTag);
-  const QString regText = grid.cell(grid::kRegister, row);
-  const QString value = grid.cell(grid::kValue, row);
-  if (regText.isEmpty() || value.isEmpty() || row < 0 || row >= rows.size()) return false;
-  bool regOk = false;
-  const uint reg = regText.toUInt(&regOk);
-  if (!regOk || reg > 0xFFFF) return false;
+  const ParamSet& set = m_models.params;
+  const QString value = set.text(gridTag, row);
+  const int reg = set.registerOf(gridTag, row);
+  if (value.isEmpty() || reg < 0) return false;
 
-  const RowSpec& spec = rows[row];
+  const RowSpec& spec = RowsOf(gridTag)[row];
   if (spec.kind != RowKind::Toggle && spec.kind != RowKind::Password)
     if (const auto v = EditorValue(spec, value, m_locale)) m_curValue = *v;
   m_curRegister = std::uint16_t(reg);
-  m_models.status.setText(panel::kNote, grid.cell(grid::kCaption, row));
+  m_models.status.setText(panel::kNote, spec.caption);
   return true;
 }
 
@@ -64,10 +57,10 @@ void GridEditing::rowsLoaded(const QString& fileName, const QVector<FileEntry>& 
 }
 
 QString GridEditing::origin(int gridTag, int row) const {
-  const TextGrid& grid = gridTag == 2 ? m_models.grdSett : m_models.Grid1;
-  const bool marked = grid.cell(grid::kMark, row) == QLatin1String("*");
+  const ParamSet& set = m_models.params;
+  const bool marked = set.marked(gridTag, row);
   const auto loaded = m_loadedTexts.constFind(rowKey(gridTag, row));
-  if (marked && loaded != m_loadedTexts.constEnd() && *loaded == grid.cell(grid::kValue, row))
+  if (marked && loaded != m_loadedTexts.constEnd() && *loaded == set.text(gridTag, row))
     return kOriginFile.arg(m_loadedFile);
   return marked ? kOriginGrid : kOriginDevice;
 }
@@ -84,20 +77,19 @@ EditNote GridEditing::noteFor(int gridTag, int row, const QString& text,
 }
 
 EditAnswer GridEditing::Grid1DblClick(int gridTag) {
-  TextGrid& grid = gridOf(gridTag);
+  ParamSet& set = m_models.params;
   const int row = m_selRow;
-  const QString caption = grid.cell(grid::kCaption, row);
-  const QString value = grid.cell(grid::kValue, row);
-  if (caption.isEmpty() || value.isEmpty()) return EditAnswer::Nothing;
+  const QString value = set.text(gridTag, row);
   if (!select(gridTag, row)) return EditAnswer::Nothing;
 
   auto mark = [&](const QString& text) {
-    grid.setCell(grid::kMark, row, QStringLiteral("*"));
+    set.setMarked(gridTag, row, true);
     m_models.ParamsModified = true;
-    grid.setCell(grid::kValue, row, text);
+    putRowText(set, gridTag, row, text);
     return EditAnswer::Changed;
   };
   const RowSpec& spec = RowsOf(gridTag)[row];
+  const QString& caption = spec.caption;
   switch (spec.kind) {
     case RowKind::Heading: return EditAnswer::Nothing;
     case RowKind::Toggle: return mark(ToggledText(spec, value));

@@ -2,7 +2,8 @@
 // Selecting and double-clicking rows of Grid1 and grdSett: the toggle rows
 // switch their text, the password row asks for the change-password window,
 // every other data row goes through the value editor. A changed row gets
-// "*" and sets ParamsModified.
+// "*" and sets ParamsModified. The rows are those of the parameter set the
+// grids show; a changed text goes into the set (putRowText).
 //
 // The workspace holds one GridEditing for the window (the face gives it the
 // viewer library's editor); tests make their own.
@@ -18,15 +19,14 @@
 
 namespace vmk {
 
+class ParamSet;
 class StatusPanels;
-class TextGrid;
 struct FileEntry;
 struct SetupFields;
 
-// What grid editing works on.
+// What grid editing works on: the set the grids show.
 struct EditModels {
-  TextGrid& Grid1;
-  TextGrid& grdSett;
+  ParamSet& params;
   StatusPanels& status;  // panel 3 shows the selected row's caption
   bool& ParamsModified;
   const SetupFields& setup;  // EarthCtSecondary goes to the editor
@@ -72,7 +72,6 @@ class GridEditing {
   std::int32_t CurValue() const { return m_curValue; }
 
  private:
-  TextGrid& gridOf(int gridTag);
   // Steps 2..5 of the selection; false when the row has no register or value.
   bool select(int gridTag, int row);
   // "в файле «a.ust»", "в таблице" or "в устройстве": where the row's text

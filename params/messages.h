@@ -10,8 +10,6 @@ inline const QString kWriteRefused =
     QStringLiteral("Запись отменена, в устройство ничего не записано.\n"
                    "Не могут быть записаны значения:\n");
 inline const QString kRowNotWritten = QStringLiteral("строка не записывается в устройство");
-inline const QString kNoRegister =
-    QStringLiteral("нет номера регистра (прочитайте параметры из устройства)");
 
 // Values outside the ranges of the value editor, before anything is sent.
 inline const QString kOutOfRange =

@@ -6,35 +6,39 @@
 #include "device/session.h"
 #include "device/setup_words.h"
 #include "extlib/registers.h"
-#include "model/text_grid.h"
 #include "params/catalogue.h"
+#include "params/param_set.h"
 
 namespace vmk {
 
 namespace {
 
-// The last Grid1 row each parameter block fills, in reading order: the
-// identity of the device and its transformers, the indicators to the
-// recorder heading, the recorder times, the recorder channels.
+// The last parameter row each block fills, in reading order: the identity
+// of the device and its transformers, the indicators to the recorder
+// heading, the recorder times, the recorder channels.
 constexpr int kLastRowOf[] = {8, 43, 45, 61};
 static_assert(std::size(kLastRowOf) == std::size(reg::kParamBlocks));
 
-// Lays out rows [from, to] afresh and fills them from `words`; gives the
-// data rows. Only the rows of a block that was read change: a reading that
-// fails later leaves the rest of the grid as it stood, edits and marks
+// Puts the words of rows [from, to] into the set, unmarked; gives the data
+// rows. Only the rows of a block that was read change: a reading that
+// fails later leaves the rest of the set as it stood, edits and marks
 // included.
-QVector<ParamRow> fillRows(TextGrid& grid, int tag, int from, int to, int base,
-                           const RegisterWords& words, const QLocale& locale) {
+QVector<ParamRow> fillRows(ParamSet& set, int tag, int from, int to, const RegisterWords& words,
+                           const QLocale& locale) {
   const QVector<RowSpec>& rows = RowsOf(tag);
   QVector<ParamRow> filled;
   for (int i = from; i <= to; ++i) {
     const RowSpec& spec = rows[i];
-    for (int column = 0; column < grid.columnCount(); ++column) grid.setCell(column, i, QString());
-    LayOutRow(grid, spec, i, base);
-    if (spec.kind == RowKind::Heading) continue;
-    ParamRow row{tag, i, spec.caption, {}, {}, {}};
+    set.setMarked(tag, i, false);
+    if (spec.kind == RowKind::Heading) {
+      set.setValue(tag, i, RowValue());
+      continue;
+    }
+    const int r = set.registerOf(tag, i);
+    const RowValue value = RowValue::read(words.at(r), words.at(r + 1));
+    set.setValue(tag, i, value);
+    ParamRow row{tag, i, spec.caption, value.text(spec, locale), {}, {}};
     if (spec.kind != RowKind::Password) {
-      const int r = base + spec.reg;
       row.registers << r;
       row.words << words.at(r);
       if (spec.isTwoRegister()) {
@@ -42,9 +46,6 @@ QVector<ParamRow> fillRows(TextGrid& grid, int tag, int from, int to, int base,
         row.words << words.at(r + 1);
       }
     }
-    row.text = TextFromWords(spec, words.at(base + spec.reg), words.at(base + spec.reg + 1),
-                             locale);
-    grid.setCell(grid::kValue, i, row.text);
     filled << row;
   }
   return filled;
@@ -52,8 +53,8 @@ QVector<ParamRow> fillRows(TextGrid& grid, int tag, int from, int to, int base,
 
 }  // namespace
 
-ParamReadResult readParameters(Session& session, int group, TextGrid& grid1, TextGrid& grdSett,
-                               SetupFields& setup, const QLocale& locale) {
+ParamReadResult readParameters(Session& session, int group, ParamSet& set, SetupFields& setup,
+                               const QLocale& locale) {
   ParamReadResult result;
   result.group = group == 2 ? 2 : 1;
   PortBracket bracket(session);
@@ -69,8 +70,9 @@ ParamReadResult readParameters(Session& session, int group, TextGrid& grid1, Tex
     if (b == 0) {
       StoreSetupWords(setup, words.value);
       result.setupRead = true;
+      set.setLocale(locale);
     }
-    result.parameters << fillRows(grid1, 1, fromRow, kLastRowOf[b], 0, words.value, locale);
+    result.parameters << fillRows(set, 1, fromRow, kLastRowOf[b], words.value, locale);
     fromRow = kLastRowOf[b] + 1;
   }
 
@@ -79,8 +81,9 @@ ParamReadResult readParameters(Session& session, int group, TextGrid& grid1, Tex
     result.outcome = words.outcome;
     return result;
   }
-  result.settings = fillRows(grdSett, 2, 0, int(SettingRows().size()) - 1,
-                             GroupBase(result.group), words.value, locale);
+  set.clearSettings(result.group);
+  result.settings =
+      fillRows(set, 2, 0, ParamSet::rowCount(2) - 1, words.value, locale);
   return result;
 }
 

@@ -6,9 +6,9 @@
 #include <QStringDecoder>
 
 #include "extlib/ini_file.h"
-#include "model/text_grid.h"
 #include "params/catalogue.h"
 #include "params/messages.h"
+#include "params/param_set.h"
 
 namespace vmk {
 
@@ -19,21 +19,22 @@ const QString kSettingSection = QStringLiteral("Уставки");
 
 const QString& sectionOf(int tag) { return tag == 2 ? kSettingSection : kParamSection; }
 
-void storeGrid(IniFile& ini, int tag, const TextGrid& grid) {
+void storeGrid(IniFile& ini, int tag, const ParamSet& set) {
   const QVector<RowSpec>& rows = RowsOf(tag);
   for (int i = 0; i < rows.size(); ++i)
-    if (!rows[i].fileKey.isEmpty())
-      ini.setValue(sectionOf(tag), rows[i].fileKey, grid.cell(grid::kValue, i));
+    if (!rows[i].fileKey.isEmpty()) ini.setValue(sectionOf(tag), rows[i].fileKey, set.text(tag, i));
 }
 
-// The entries of one section that the file holds.
+// The entries of one section that the file holds, with the words of their
+// texts (either decimal separator is read).
 void findEntries(const IniFile& ini, int tag, QVector<FileEntry>& entries) {
   const QVector<RowSpec>& rows = RowsOf(tag);
   for (int i = 0; i < rows.size(); ++i) {
     const QString& key = rows[i].fileKey;
     if (key.isEmpty()) continue;
     if (!ini.contains(sectionOf(tag), key)) continue;
-    entries.append({tag, i, key, ini.value(sectionOf(tag), key)});
+    const QString text = ini.value(sectionOf(tag), key);
+    entries.append({tag, i, key, text, WordsFromText(rows[i], text, QLocale::c())});
   }
 }
 
@@ -59,10 +60,10 @@ IniCodec codecOf(const QByteArray& bytes) {
 
 // Every data row is marked, those the file lacks included, so that the next
 // write sends the whole configuration.
-void markDataRows(TextGrid& grid, const QVector<RowSpec>& rows) {
+void markDataRows(ParamSet& set, int tag) {
+  const QVector<RowSpec>& rows = RowsOf(tag);
   for (int i = 0; i < rows.size(); ++i)
-    if (rows[i].isData() && grid.cell(grid::kRegister, i) != QLatin1String("-1"))
-      grid.setCell(grid::kMark, i, QStringLiteral("*"));
+    if (rows[i].isData()) set.setMarked(tag, i, true);
 }
 
 SettingsFileResult refused(QString message) {
@@ -81,20 +82,18 @@ FileDialog settingsFileDialog() {
   return d;
 }
 
-SettingsFileResult saveSettingsFile(const QString& path, const TextGrid& grid1,
-                                    const TextGrid& grdSett) {
+SettingsFileResult saveSettingsFile(const QString& path, const ParamSet& set) {
   IniFile ini(IniCodec::Windows1251);
   // An existing file is updated, never replaced by a file without its other
   // sections; one that cannot be read is left alone.
   if (QFile::exists(path) && !ini.load(path)) return refused(fileReadError(path, ini.errorString()));
-  storeGrid(ini, 1, grid1);
-  storeGrid(ini, 2, grdSett);
+  storeGrid(ini, 1, set);
+  storeGrid(ini, 2, set);
   if (!ini.save(path)) return refused(fileWriteError(path, ini.errorString()));
   return {};
 }
 
-SettingsFileResult loadSettingsFile(const QString& path, TextGrid& grid1, TextGrid& grdSett,
-                                    MarkLoaded mark) {
+SettingsFileResult loadSettingsFile(const QString& path, ParamSet& set, MarkLoaded mark) {
   const qsizetype dot = path.lastIndexOf(u'.');
   if (dot < 0 || path.mid(dot) != QLatin1String(".ust")) return refused({});
   QFile file(path);
@@ -113,28 +112,24 @@ SettingsFileResult loadSettingsFile(const QString& path, TextGrid& grid1, TextGr
     findEntries(ini, 2, result.entries);
   }
   // An empty file, another program's file, random bytes: nothing to load,
-  // and marking every row would send the grids' texts instead.
+  // and marking every row would send the set's values instead.
   if (result.entries.isEmpty()) return refused(kNoParameters.arg(path));
   for (const FileEntry& e : result.entries) {
-    TextGrid& grid = e.grid == 2 ? grdSett : grid1;
-    grid.setCell(grid::kValue, e.row, e.text);
-    if (mark == MarkLoaded::FileRows) grid.setCell(grid::kMark, e.row, QStringLiteral("*"));
+    set.setValue(e.grid, e.row, RowValue::given(e.text, e.words));
+    if (mark == MarkLoaded::FileRows) set.setMarked(e.grid, e.row, true);
   }
   if (mark == MarkLoaded::AllDataRows) {
-    markDataRows(grid1, ParamRows());
-    markDataRows(grdSett, SettingRows());
+    markDataRows(set, 1);
+    markDataRows(set, 2);
   }
   return result;
 }
 
-QString notValuesMessage(const QString& path, const QVector<FileEntry>& entries,
-                         const QLocale& locale) {
+QString notValuesMessage(const QString& path, const QVector<FileEntry>& entries) {
   QStringList rows;
-  for (const FileEntry& e : entries) {
-    const RowSpec& spec = RowsOf(e.grid)[e.row];
-    const WriteWords w = WordsFromText(spec, e.text, locale);
-    if (!w.ok() && !w.kept) rows << QStringLiteral("«%1» = «%2»: %3").arg(e.key, e.text, w.why);
-  }
+  for (const FileEntry& e : entries)
+    if (!e.words.ok() && !e.words.kept)
+      rows << QStringLiteral("«%1» = «%2»: %3").arg(e.key, e.text, e.words.why);
   if (rows.isEmpty()) return {};
   return kNotValuesLoaded.arg(QFileInfo(path).fileName(), rows.join(u'\n'));
 }

@@ -1,7 +1,9 @@
 #pragma once
-// The settings file (.ust): the value texts of both grids in a Windows-1251
-// ini file with the sections "Параметры" and "Уставки". The file dialogs
-// are the caller's.
+// The settings file (.ust): the value texts of a parameter set in a
+// Windows-1251 ini file with the sections "Параметры" and "Уставки". Saving
+// writes each row's text as the grids show it; loading is a border where
+// texts come in: each text goes into the set with the words the catalogue
+// makes of it. The file dialogs are the caller's.
 
 #include <QLocale>
 #include <QString>
@@ -9,10 +11,11 @@
 
 #include "device/outcome.h"
 #include "model/prompts.h"
+#include "params/catalogue.h"
 
 namespace vmk {
 
-class TextGrid;
+class ParamSet;
 
 // The file dialog of both commands: "Файл параметров и уставок
 // (*.ust)|*.ust", default extension "ust".
@@ -20,10 +23,11 @@ FileDialog settingsFileDialog();
 
 // An entry the file held.
 struct FileEntry {
-  int grid = 1;  // 1 Grid1, 2 grdSett
+  int grid = 1;  // 1 the parameters (Grid1), 2 the settings (grdSett)
   int row = 0;
   QString key;
   QString text;
+  WriteWords words;  // what the catalogue makes of the text
 };
 
 struct SettingsFileResult {
@@ -41,8 +45,7 @@ struct SettingsFileResult {
 // the catalogue's order. Other sections and keys of an existing file are
 // kept; the file is replaced only when completely written. No mark, flag or
 // device changes.
-SettingsFileResult saveSettingsFile(const QString& path, const TextGrid& grid1,
-                                    const TextGrid& grdSett);
+SettingsFileResult saveSettingsFile(const QString& path, const ParamSet& set);
 
 // Which rows loading marks "*": every data row of both grids (the window:
 // the next write sends the whole configuration, the rows the file lacks
@@ -51,19 +54,20 @@ SettingsFileResult saveSettingsFile(const QString& path, const TextGrid& grid1,
 // changes three settings).
 enum class MarkLoaded { AllDataRows, FileRows };
 
-// `ActOpenFile`: each key's text goes into its row (a missing key keeps the
-// row's text) and the rows are marked "*" as `mark` says. The file is
+// `ActOpenFile`: each key's text goes into its row of the set (a missing
+// key keeps the row's value; the settings go to the set's group whatever
+// group they were saved from) and the rows are marked "*" as `mark` says. The file is
 // read as Windows-1251, or as UTF-8 when its bytes are valid UTF-8 and not
 // plain ASCII (a byte-order mark is skipped). A file in which no key of
 // either section is found is refused (InputRefused, with the message) and
-// no row changes. Loaded texts are not checked here; writing checks them.
-SettingsFileResult loadSettingsFile(const QString& path, TextGrid& grid1, TextGrid& grdSett,
+// no row changes. A text that gives no words is loaded as it is; writing
+// refuses it.
+SettingsFileResult loadSettingsFile(const QString& path, ParamSet& set,
                                     MarkLoaded mark = MarkLoaded::AllDataRows);
 
 // The box after loading: every entry whose text is no value its row could
 // write ("«Время МТЗ-2» = «abc»: значение не является числом"), with the
 // file's name; empty when every entry is one.
-QString notValuesMessage(const QString& path, const QVector<FileEntry>& entries,
-                         const QLocale& locale);
+QString notValuesMessage(const QString& path, const QVector<FileEntry>& entries);
 
 }  // namespace vmk

@@ -7,67 +7,48 @@
 #include "device/session.h"
 #include "extlib/registers.h"
 #include "extlib/transport_error.h"
-#include "model/text_grid.h"
 #include "params/catalogue.h"
 #include "params/messages.h"
+#include "params/param_set.h"
 
 namespace vmk {
 
 namespace {
 
-struct PlannedRow {
-  TextGrid* grid;
-  RowWriteResult result;
-};
-
-// Converts every marked row of one grid.
-void plan(TextGrid& grid, int tag, const QLocale& locale, QVector<PlannedRow>& planned) {
+// Plans every marked row of one grid of the set.
+void plan(const ParamSet& set, int tag, QVector<RowWriteResult>& planned) {
   const QVector<RowSpec>& rows = RowsOf(tag);
-  for (int i = 0; i < grid.rowCount(); ++i) {
-    if (grid.cell(grid::kMark, i) != QLatin1String("*")) continue;
+  for (int i = 0; i < rows.size(); ++i) {
+    if (!set.marked(tag, i)) continue;
     RowWriteResult r;
-    r.row.grid = tag;
-    r.row.row = i;
-    r.row.text = grid.cell(grid::kValue, i);
-    r.row.caption = grid.cell(grid::kCaption, i);
-    if (i < rows.size() && r.row.caption.isEmpty()) r.row.caption = rows[i].caption;
-    auto refuse = [&](const QString& why) {
+    r.row = ParamRow{tag, i, rows[i].caption, set.text(tag, i), {}, {}};
+    if (!rows[i].isData()) {
       r.state = RowWrite::Refused;
-      r.why = why;
-      planned.append({&grid, r});
-    };
-    bool regOk = false;
-    const uint first = grid.cell(grid::kRegister, i).toUInt(&regOk);
-    if (i >= rows.size() || !rows[i].isData()) {
-      refuse(kRowNotWritten);
+      r.why = kRowNotWritten;
+      planned.append(r);
       continue;
     }
-    if (!regOk || first + (rows[i].isTwoRegister() ? 1 : 0) > 0xFFFF) {
-      refuse(kNoRegister);
-      continue;
-    }
-    const WriteWords w = WordsFromText(rows[i], r.row.text, locale);
+    const int first = set.registerOf(tag, i);
+    const WriteWords w = set.words(tag, i);
     if (w.kept) {
-      r.row.registers << int(first);
+      r.row.registers << first;
       r.state = RowWrite::Kept;
       r.why = kRowKept;
-      planned.append({&grid, r});
-      continue;
+    } else if (!w.ok()) {
+      r.state = RowWrite::Refused;
+      r.why = w.why;
+    } else {
+      for (int k = 0; k < w.words.size(); ++k) r.row.registers << first + k;
+      r.row.words = w.words;
     }
-    if (!w.ok()) {
-      refuse(w.why);
-      continue;
-    }
-    for (int k = 0; k < w.words.size(); ++k) r.row.registers << int(first) + k;
-    r.row.words = w.words;
-    planned.append({&grid, r});
+    planned.append(r);
   }
 }
 
-QVector<RangeViolation> outsideRanges(const QVector<PlannedRow>& planned, const QLocale& locale) {
+QVector<RangeViolation> outsideRanges(const QVector<RowWriteResult>& planned,
+                                      const QLocale& locale) {
   QVector<RangeViolation> out;
-  for (const PlannedRow& p : planned) {
-    const RowWriteResult& r = p.result;
+  for (const RowWriteResult& r : planned) {
     if (r.state != RowWrite::NotSent) continue;
     const RowSpec& spec = RowsOf(r.row.grid)[r.row.row];
     if (const auto range = outOfRange(spec, r.row.registers.value(0, -1), r.row.words, locale))
@@ -104,18 +85,17 @@ QVector<RangeViolation> notTheDevicesOwn(Session& session, const QVector<RangeVi
 }
 
 // A kept row shows what it stands for: a toggle text with neither letter
-// is emptied, as writing it would have been a guess; the mark goes.
-void passOver(PlannedRow& p) {
-  const RowWriteResult& r = p.result;
+// goes, as writing it would have been a guess; the mark goes.
+void passOver(ParamSet& set, const RowWriteResult& r) {
   if (RowsOf(r.row.grid)[r.row.row].kind == RowKind::Toggle)
-    p.grid->setCell(grid::kValue, r.row.row, QString());
-  p.grid->setCell(grid::kMark, r.row.row, QString());
+    set.setValue(r.row.grid, r.row.row, RowValue());
+  set.setMarked(r.row.grid, r.row.row, false);
 }
 
-ParamWriteResult resultOf(Outcome outcome, const QVector<PlannedRow>& planned) {
+ParamWriteResult resultOf(Outcome outcome, const QVector<RowWriteResult>& planned) {
   ParamWriteResult result;
   result.outcome = outcome;
-  for (const PlannedRow& p : planned) result.rows << p.result;
+  result.rows = planned;
   return result;
 }
 
@@ -128,15 +108,15 @@ int ParamWriteResult::count(RowWrite state) const {
 }
 
 ParamWriteResult writeParameters(Session& session, const Result<QString>& password,
-                                 TextGrid& grid1, TextGrid& grdSett, SetupFields& setup,
-                                 const QLocale& locale, const RangeQuestion& askOutOfRange) {
+                                 ParamSet& set, SetupFields& setup, const QLocale& locale,
+                                 const RangeQuestion& askOutOfRange) {
   if (!password) return resultOf(password.outcome, {});
 
-  QVector<PlannedRow> planned;
-  plan(grid1, 1, locale, planned);
-  plan(grdSett, 2, locale, planned);
-  for (const PlannedRow& p : planned)
-    if (p.result.state == RowWrite::Refused) return resultOf(Outcome::InputRefused, planned);
+  QVector<RowWriteResult> planned;
+  plan(set, 1, planned);
+  plan(set, 2, planned);
+  for (const RowWriteResult& r : planned)
+    if (r.state == RowWrite::Refused) return resultOf(Outcome::InputRefused, planned);
   QVector<RangeViolation> outside = outsideRanges(planned, locale);
   // A relay's own values are never questioned: a copy of its settings
   // into itself must pass as it is.
@@ -157,7 +137,7 @@ ParamWriteResult writeParameters(Session& session, const Result<QString>& passwo
   const ChangeOperation operation(session.changeOperation, kWriteOperation);
   std::optional<DeviceClient> device(std::in_place, session);
   std::optional<int> movedTo;
-  QVector<PlannedRow>::iterator current = planned.begin();
+  QVector<RowWriteResult>::iterator current = planned.begin();
   auto done = [&](Outcome outcome) {
     ParamWriteResult result = resultOf(outcome, planned);
     result.outOfRange = outside;
@@ -166,9 +146,9 @@ ParamWriteResult writeParameters(Session& session, const Result<QString>& passwo
   };
   try {
     for (; current != planned.end(); ++current) {
-      RowWriteResult& r = current->result;
+      RowWriteResult& r = *current;
       if (r.state == RowWrite::Kept) {
-        passOver(*current);
+        passOver(set, r);
         continue;
       }
       Outcome outcome = Outcome::Done;
@@ -184,7 +164,7 @@ ParamWriteResult writeParameters(Session& session, const Result<QString>& passwo
       const bool answered = outcome == Outcome::Done;
       r.state = !answered ? RowWrite::Unanswered : holds ? RowWrite::Written : RowWrite::NotHeld;
       r.outcome = outcome;
-      if (r.state == RowWrite::Written) current->grid->setCell(grid::kMark, r.row.row, QString());
+      if (r.state == RowWrite::Written) set.setMarked(r.row.grid, r.row.row, false);
       // A device takes a new address once it has answered the write of it:
       // the rest of the write and the setup read follow it there.
       if (answered && r.row.registers.value(0) == reg::kAddress) {
@@ -202,8 +182,8 @@ ParamWriteResult writeParameters(Session& session, const Result<QString>& passwo
     return done(Outcome::Done);
   } catch (const TransportError&) {
     if (current != planned.end()) {
-      current->result.state = RowWrite::Unanswered;
-      current->result.outcome = Outcome::PortFailure;
+      current->state = RowWrite::Unanswered;
+      current->outcome = Outcome::PortFailure;
     }
     return done(Outcome::PortFailure);
   }

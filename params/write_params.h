@@ -1,5 +1,5 @@
 #pragma once
-// Writing every row marked "*" in Grid1 and grdSett to the device
+// Writing every row of a parameter set marked "*" to the device
 // (`actSetParametr`), then reading the setup block back.
 
 #include <QLocale>
@@ -16,8 +16,8 @@
 
 namespace vmk {
 
+class ParamSet;
 class Session;
-class TextGrid;
 struct SetupFields;
 
 enum class RowWrite {
@@ -48,7 +48,7 @@ struct ParamWriteResult {
   // outside their ranges were not to be written; the outcome of the setup
   // read or PortFailure otherwise.
   Outcome outcome = Outcome::Done;
-  // Every marked row, Grid1 rows 0..61 then grdSett rows 0..31.
+  // Every marked row, the parameters 0..61 then the settings 0..31.
   QVector<RowWriteResult> rows;
   // The rows outside their engineering ranges (asked about before writing).
   QVector<RangeViolation> outOfRange;
@@ -65,12 +65,12 @@ using RangeQuestion = std::function<bool(const QVector<RangeViolation>&)>;
 
 // 1. `password` is the password check's result: unless it passed, nothing
 //    is sent and its outcome is returned.
-// 2. Every marked row of both grids is converted and checked first: a
-//    register number, a text that is what the row shows (a number, the
-//    row's bit string, a toggle text, a characteristic name) and words that
-//    fit 16 bits. When any row fails, nothing is sent and the port is not
-//    opened (InputRefused; the refused rows say why). A row that stands for
-//    no value (RowWrite::Kept) is passed over, not refused.
+// 2. Every marked row of the set is checked first: its words (a text given
+//    must be what the row shows - a number, the row's bit string, a toggle
+//    text, a characteristic name - and words must fit 16 bits). When any
+//    row fails, nothing is sent and the port is not opened (InputRefused;
+//    the refused rows say why). A row that stands for no value
+//    (RowWrite::Kept) is passed over, not refused.
 // 3. The words of every other row are checked against the engineering
 //    ranges. The registers of the rows outside are read once: a row whose
 //    words the device holds now is its own value and passes. When others
@@ -83,7 +83,7 @@ using RangeQuestion = std::function<bool(const QVector<RangeViolation>&)>;
 //    once and compared with the word sent. A row loses its mark only when
 //    the device answered every write of the row and every register holds
 //    what was sent; otherwise it is NotHeld and keeps its mark. A kept
-//    row loses its mark, and a kept toggle row its text too. Once the
+//    row loses its mark, and a kept toggle row its value too. Once the
 //    device answered the write of a new device address it answers there
 //    (as a device does): the session's DeviceAddress follows it at once, so
 //    the rest of the write and the setup read reach it (`movedTo`).
@@ -93,7 +93,7 @@ using RangeQuestion = std::function<bool(const QVector<RangeViolation>&)>;
 // nothing; the port is closed on every way out. Throws Error when the port
 // cannot be opened.
 ParamWriteResult writeParameters(Session& session, const Result<QString>& password,
-                                 TextGrid& grid1, TextGrid& grdSett, SetupFields& setup,
+                                 ParamSet& set, SetupFields& setup,
                                  const QLocale& locale = QLocale(),
                                  const RangeQuestion& askOutOfRange = {});
 

@@ -164,7 +164,7 @@ std::optional<Comparison> compareGroups(Workspace& ws, const QLocale& locale) {
     ws.prompts.error(msg::kLinkError);
     return std::nullopt;
   }
-  return compareSides(groups.value.first, groups.value.second, CompareGrids::SettingsOnly, locale);
+  return compareSides(groups.value.first, groups.value.second, CompareGrids::SettingsOnly);
 }
 
 std::optional<Comparison> compareDeviceWithFile(Workspace& ws, const QString& path,
@@ -178,21 +178,20 @@ std::optional<Comparison> compareDeviceWithFile(Workspace& ws, const QString& pa
     ws.prompts.error(msg::kLinkError);
     return std::nullopt;
   }
-  return compareSides(device.value, file->side, CompareGrids::Both, locale);
+  return compareSides(device.value, file->side);
 }
 
-std::optional<Comparison> compareFiles(Workspace& ws, const QString& left, const QString& right,
-                                       const QLocale& locale) {
+std::optional<Comparison> compareFiles(Workspace& ws, const QString& left, const QString& right) {
   std::optional<FileSide> a = fileSide(ws.prompts, left);
   if (!a) return std::nullopt;
   std::optional<FileSide> b = fileSide(ws.prompts, right);
   if (!b) return std::nullopt;
   nameApart(*a, *b, left, right);
-  return compareSides(a->side, b->side, CompareGrids::Both, locale);
+  return compareSides(a->side, b->side);
 }
 
 int takeOverIntoGrids(Workspace& ws, const Comparison& c, bool fromRight) {
-  const int n = int(takeOver(c, fromRight, ws.Grid1, ws.grdSett).size());
+  const int n = int(takeOver(c, fromRight, ws.params).size());
   if (n > 0) ws.ParamsModified = true;
   return n;
 }

@@ -24,8 +24,7 @@ std::optional<Comparison> compareGroups(Workspace& ws, const QLocale& locale = Q
 std::optional<Comparison> compareDeviceWithFile(Workspace& ws, const QString& path,
                                                 const QLocale& locale = QLocale());
 // Two settings files.
-std::optional<Comparison> compareFiles(Workspace& ws, const QString& left, const QString& right,
-                                       const QLocale& locale = QLocale());
+std::optional<Comparison> compareFiles(Workspace& ws, const QString& left, const QString& right);
 // Takes the differing rows of one side over into the window's grids as
 // marked rows (ParamsModified is set when any was taken); gives the count.
 int takeOverIntoGrids(Workspace& ws, const Comparison& c, bool fromRight);

@@ -2,7 +2,6 @@
 
 #include "link/messages.h"
 #include "monitor/messages.h"
-#include "params/catalogue.h"
 #include "shell/journal_commands.h"
 #include "shell/command_table.h"
 #include "shell/page_rules.h"
@@ -16,10 +15,10 @@ namespace {
 // opened.
 void startupPortTest(Workspace& ws) { portStartupCheck(ws); }
 
-// Lays out the captions and registers of the parameter and setting grids.
+// The parameter and setting grids show the catalogue's rows, empty.
 void fillCatalogueGrids(Workspace& ws) {
-  FillParamList(ws.Grid1);
-  FillUstList(ws.grdSett, ws.SettingGroup);
+  ws.params.clearParameters();
+  ws.params.clearSettings(ws.SettingGroup);
 }
 
 }  // namespace

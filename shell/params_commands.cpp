@@ -9,9 +9,9 @@
 #include "device/session.h"
 #include "link/messages.h"
 #include "model/messages.h"
-#include "model/text_grid.h"
 #include "params/catalogue.h"
 #include "params/messages.h"
+#include "params/param_set.h"
 #include "params/range_check.h"
 #include "params/read_params.h"
 #include "params/settings_file.h"
@@ -62,16 +62,6 @@ const QString kSetHelp = QStringLiteral(
     "unless --allow-address-change is given: the device then takes the file's\n"
     "address, so on a bus make sure no other device has it.\n");
 
-// The grids of one vmkctl command, laid out as at start.
-struct CliGrids {
-  TextGrid Grid1{62, 5};
-  TextGrid grdSett{32, 5};
-  explicit CliGrids(int group) {
-    FillParamList(Grid1);
-    FillUstList(grdSett, group);
-  }
-};
-
 int groupOf(const CliCall& call) {
   const QString g = call.option(QStringLiteral("--group")).value_or(QStringLiteral("1"));
   if (g == QLatin1String("1")) return 1;
@@ -109,9 +99,8 @@ Outcome paramsGet(CliCall& call) {
 
   const Outcome connected = connectForCommand(call);
   if (connected != Outcome::Done) return connected;
-  CliGrids grids(group);
-  const ParamReadResult read = readParameters(call.session, group, grids.Grid1, grids.grdSett,
-                                              call.session.vmk.setup);
+  ParamSet set(group);
+  const ParamReadResult read = readParameters(call.session, group, set, call.session.vmk.setup);
   if (!read.ok()) {
     call.prompts.error(msg::kLinkError);
     return read.outcome;
@@ -123,7 +112,7 @@ Outcome paramsGet(CliCall& call) {
   call.data.insert(QStringLiteral("parameters"), parameters);
   call.data.insert(QStringLiteral("settings"), settings);
   if (file) {
-    const SettingsFileResult saved = saveSettingsFile(*file, grids.Grid1, grids.grdSett);
+    const SettingsFileResult saved = saveSettingsFile(*file, set);
     if (!saved.ok()) {
       call.prompts.error(saved.message);
       return saved.outcome;
@@ -143,9 +132,8 @@ std::optional<int> fileAddress(const SettingsFileResult& loaded, QString& text) 
   for (const FileEntry& e : loaded.entries) {
     if (e.grid != 1 || ParamRows()[e.row].kind != RowKind::LowByte) continue;
     text = e.text;
-    const WriteWords w = WordsFromText(ParamRows()[e.row], e.text, QLocale());
-    if (!w.ok()) return std::nullopt;
-    return w.words.first() & 0xFF;
+    if (!e.words.ok()) return std::nullopt;
+    return e.words.words.first() & 0xFF;
   }
   return std::nullopt;
 }
@@ -167,9 +155,8 @@ Outcome paramsSet(CliCall& call) {
 
   // The file first: one that cannot be used sends nothing at all. Only the
   // rows it holds are written; a key it lacks leaves the device's value.
-  CliGrids grids(group);
-  const SettingsFileResult loaded =
-      loadSettingsFile(file, grids.Grid1, grids.grdSett, MarkLoaded::FileRows);
+  ParamSet set(group);
+  const SettingsFileResult loaded = loadSettingsFile(file, set, MarkLoaded::FileRows);
   if (!loaded.ok()) {
     call.prompts.error(loaded.message);
     return loaded.outcome;
@@ -204,8 +191,8 @@ Outcome paramsSet(CliCall& call) {
     if (allowOutOfRange) call.prompts.warning(kOutOfRange + rangeList(rows));
     return allowOutOfRange;
   };
-  const ParamWriteResult written = writeParameters(call.session, password, grids.Grid1,
-                                                   grids.grdSett, setup, QLocale(), ask);
+  const ParamWriteResult written =
+      writeParameters(call.session, password, set, setup, QLocale(), ask);
   if (!password) return password.outcome;
   const bool nothingSent =
       written.outcome == Outcome::InputRefused || written.outcome == Outcome::Cancelled;
@@ -291,12 +278,12 @@ Outcome paramsSet(CliCall& call) {
 }  // namespace
 
 EditModels editModels(Workspace& ws) {
-  return EditModels{ws.Grid1, ws.grdSett, ws.status, ws.ParamsModified, ws.session.vmk.setup};
+  return EditModels{ws.params, ws.status, ws.ParamsModified, ws.session.vmk.setup};
 }
 
 bool ActGetParSetExecute(Workspace& ws, const QLocale& locale) {
-  const ParamReadResult read = readParameters(ws.session, ws.SettingGroup, ws.Grid1, ws.grdSett,
-                                              ws.session.vmk.setup, locale);
+  const ParamReadResult read =
+      readParameters(ws.session, ws.SettingGroup, ws.params, ws.session.vmk.setup, locale);
   if (!read.ok()) ws.prompts.error(msg::kLinkError);
   return read.ok();
 }
@@ -311,7 +298,7 @@ bool actSetParametrExecute(Workspace& ws, const QLocale& locale) {
     return ws.prompts.warning(rangeQuestion(rows), {Button::No, Button::Yes}) == Button::Yes;
   };
   const ParamWriteResult written =
-      writeParameters(s, password, ws.Grid1, ws.grdSett, s.vmk.setup, locale, ask);
+      writeParameters(s, password, ws.params, s.vmk.setup, locale, ask);
   // The device answers at its new address now, and the window talks to it
   // there.
   if (written.movedTo && !ws.status.text(2).isEmpty())
@@ -343,7 +330,7 @@ bool actSetParametrExecute(Workspace& ws, const QLocale& locale) {
 bool ActSaveFileExecute(Workspace& ws) {
   const std::optional<QString> path = ws.prompts.saveFile(settingsFileDialog());
   if (!path || path->isEmpty()) return false;
-  const SettingsFileResult saved = saveSettingsFile(*path, ws.Grid1, ws.grdSett);
+  const SettingsFileResult saved = saveSettingsFile(*path, ws.params);
   if (!saved.message.isEmpty()) ws.prompts.error(saved.message);
   return saved.ok();
 }
@@ -351,19 +338,22 @@ bool ActSaveFileExecute(Workspace& ws) {
 bool ActOpenFileExecute(Workspace& ws) {
   const std::optional<QString> path = ws.prompts.openFile(settingsFileDialog());
   if (!path || path->isEmpty()) return false;
-  const SettingsFileResult loaded = loadSettingsFile(*path, ws.Grid1, ws.grdSett);
+  const SettingsFileResult loaded = loadSettingsFile(*path, ws.params);
   if (!loaded.message.isEmpty()) ws.prompts.error(loaded.message);
   if (!loaded.ok()) return false;
   ws.paramEditing.rowsLoaded(*path, loaded.entries);
   // Texts that are no values are named now, once, rather than row by row
   // when they are clicked or written.
-  const QString notValues = notValuesMessage(*path, loaded.entries, QLocale());
+  const QString notValues = notValuesMessage(*path, loaded.entries);
   if (!notValues.isEmpty()) ws.prompts.warning(notValues);
   return true;
 }
 
 void rbGroup2Click(Workspace& ws, int group) {
-  ws.SettingGroup = rbGroup2Click(ws.grdSett, group);
+  // The settings of the other group are not read yet: the grid shows its
+  // rows empty, edits and marks of the group left gone.
+  ws.params.clearSettings(group);
+  ws.SettingGroup = ws.params.group();
 }
 
 void Grid1SelectCell(Workspace& ws, int gridTag, int row) {

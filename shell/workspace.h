@@ -26,6 +26,8 @@
 #include "model/text_list.h"
 #include "monitor/monitor_page.h"
 #include "params/grid_editing.h"
+#include "params/param_grid_view.h"
+#include "params/param_set.h"
 
 namespace vmk {
 
@@ -61,11 +63,15 @@ class Workspace {
   TextList lbRelay;          // device list, page 0
   Progress Gauge1{1, 31};    // polling gauge, page 0
 
+  // The parameters and the settings of group SettingGroup, and their marks;
+  // Grid1 and grdSett show them.
+  ParamSet params{SettingGroup};
   TextGrid Grid1{62, 5};     // parameters
   TextGrid grdSett{32, 5};   // settings of one group
+  ParamGridView paramView{params, Grid1, grdSett};
   // Editing of both grids (SelRow, CurRegister, CurValue); the window gives
   // it the viewer library's value editor.
-  GridEditing paramEditing{EditModels{Grid1, grdSett, status, ParamsModified, session.vmk.setup}};
+  GridEditing paramEditing{EditModels{params, status, ParamsModified, session.vmk.setup}};
   TextGrid GrdEvent{34, 16}; // event journal
   TextGrid grdStat{22, 3};   // statistics
   TextGrid grdAlarm{13, 5};  // alarm list

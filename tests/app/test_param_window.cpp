@@ -56,7 +56,7 @@ void TestParamWindow::catalogueAtStart() {
 
 void TestParamWindow::groupButtonsRebuildTheSettingGrid() {
   test::AppFixture app;
-  app.ws().grdSett.setCell(grid::kMark, 8, QStringLiteral("*"));
+  app.ws().params.setMarked(2, 8, true);
   auto* group2 = app.window->findChild<QRadioButton*>(QStringLiteral("rbGroup2"));
   auto* group1 = app.window->findChild<QRadioButton*>(QStringLiteral("rbGroup1"));
   QVERIFY(group1 && group2);
@@ -71,7 +71,7 @@ void TestParamWindow::groupButtonsRebuildTheSettingGrid() {
 void TestParamWindow::doubleClickWithoutTheLibrary() {
   test::AppFixture app;  // its program folder has no viewer library
   app.dm->run(QStringLiteral("Grid1DblClick"), Trigger{1, 0});  // heading row: nothing
-  app.ws().Grid1.setCell(grid::kValue, 5, QStringLiteral("600"));
+  putRowText(app.ws().params, 1, 5, QStringLiteral("600"));
   app.dm->run(QStringLiteral("Grid1DblClick"), Trigger{1, 5});
   QCOMPARE(app.prompts.boxTexts(), QStringList{QStringLiteral("Ошибка загрзки библиотеки!")});
   QCOMPARE(app.prompts.asked().last().buttons, QList<Button>{Button::Abort});
@@ -83,7 +83,7 @@ void TestParamWindow::doubleClickWithoutTheLibrary() {
 void TestParamWindow::selectingATextThatIsNoValueSaysNothing() {
   // Loading named it already; moving through the grid opens no box.
   test::AppFixture app;
-  app.ws().Grid1.setCell(grid::kValue, 25, QStringLiteral("abc"));
+  putRowText(app.ws().params, 1, 25, QStringLiteral("abc"));
   app.ws().Grid1.setCurrentRow(25);
   QVERIFY(app.prompts.boxTexts().isEmpty());
   QCOMPARE(app.ws().status.text(3), app.ws().Grid1.cell(grid::kCaption, 25));
@@ -150,8 +150,8 @@ void TestParamWindow::selectingTheCurrentRowAgainRunsTheSelection() {
   app.window->show();
   QVERIFY(QTest::qWaitForWindowExposed(app.window.get()));
   Workspace& ws = app.ws();
-  ws.Grid1.setCell(grid::kValue, 5, QStringLiteral("600"));
-  ws.grdSett.setCell(grid::kValue, 8, QStringLiteral("0.250"));
+  putRowText(ws.params, 1, 5, QStringLiteral("600"));
+  putRowText(ws.params, 2, 8, QStringLiteral("0.250"));
 
   clickRow(app, "Grid1", kPageParam, 5);
   QCOMPARE(ws.status.text(3), QStringLiteral("Первичный ток ТТ, A"));
@@ -168,7 +168,7 @@ void TestParamWindow::selectingTheCurrentRowAgainRunsTheSelection() {
   // A read changes the value under the current row; selecting it again
   // takes the new value.
   ws.status.setText(3, QString());
-  ws.Grid1.setCell(grid::kValue, 5, QStringLiteral("750"));
+  putRowText(ws.params, 1, 5, QStringLiteral("750"));
   clickRow(app, "Grid1", kPageParam, 5);
   QCOMPARE(ws.paramEditing.CurValue(), 750);
   QCOMPARE(ws.status.text(3), QStringLiteral("Первичный ток ТТ, A"));

@@ -43,8 +43,8 @@ struct Bench : test::ParamFixture {
     dev.setRegister(reg::kFactoryNumber, 4321);
     connectTo(1);
     log.attach(session, clock);
-    FillParamList(ws.Grid1);
-    FillUstList(ws.grdSett, 1);
+    ws.params.clearParameters();
+    ws.params.clearSettings(1);
     ws.changeLog = &log;
   }
   QString file() const { return log.fileOf(session.vmk.Name, 4321); }
@@ -70,10 +70,10 @@ class TestChangeLog : public QObject {
     Bench b;
     QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
     QVERIFY(b.records().isEmpty());  // reading changes nothing
-    b.ws.grdSett.setCell(grid::kValue, settingRow(6), QStringLiteral("0.40"));
-    b.ws.grdSett.setCell(grid::kMark, settingRow(6), QStringLiteral("*"));
-    b.ws.Grid1.setCell(grid::kValue, 10, QStringLiteral("0110001000000000000011"));
-    b.ws.Grid1.setCell(grid::kMark, 10, QStringLiteral("*"));
+    putRowText(b.ws.params, 2, settingRow(6), QStringLiteral("0.40"));
+    b.ws.params.setMarked(2, settingRow(6), true);
+    putRowText(b.ws.params, 1, 10, QStringLiteral("0110001000000000000011"));
+    b.ws.params.setMarked(1, 10, true);
     b.dev.holdBack(97);
     b.prompts.answerPassword(b.password());
     actSetParametrExecute(b.ws, QLocale::c());
@@ -107,9 +107,9 @@ class TestChangeLog : public QObject {
     QCOMPARE(r[2].change.readValue, std::optional<std::uint16_t>(40));
 
     // The next write knows the value before from the read-back.
-    b.ws.grdSett.setCell(grid::kValue, settingRow(6), QStringLiteral("0.45"));
-    b.ws.grdSett.setCell(grid::kMark, settingRow(6), QStringLiteral("*"));
-    b.ws.Grid1.setCell(grid::kMark, 10, QString());
+    putRowText(b.ws.params, 2, settingRow(6), QStringLiteral("0.45"));
+    b.ws.params.setMarked(2, settingRow(6), true);
+    b.ws.params.setMarked(1, 10, false);
     b.prompts.answerPassword(b.password());
     QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
     QCOMPARE(b.records().size(), 4);

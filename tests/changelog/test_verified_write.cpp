@@ -29,12 +29,12 @@ int settingRow(int offset) {
 struct Bench : test::ParamFixture {
   Bench() {
     test::loadSample(dev);
-    FillParamList(ws.Grid1);
-    FillUstList(ws.grdSett, 1);
+    ws.params.clearParameters();
+    ws.params.clearSettings(1);
   }
   void edit(int row, const QString& text) {
-    ws.grdSett.setCell(grid::kValue, row, text);
-    ws.grdSett.setCell(grid::kMark, row, QStringLiteral("*"));
+    putRowText(ws.params, 2, row, text);
+    ws.params.setMarked(2, row, true);
     ws.ParamsModified = true;
   }
 };
@@ -90,8 +90,8 @@ class TestVerifiedWrite : public QObject {
     b.prompts.answerPassword(test::passwordOf(b.dev));
     SetupFields setup;
     const ParamWriteResult r =
-        writeParameters(b.session, Result<QString>::done(test::passwordOf(b.dev)), b.ws.Grid1,
-                        b.ws.grdSett, setup, QLocale::c());
+        writeParameters(b.session, Result<QString>::done(test::passwordOf(b.dev)), b.ws.params,
+                        setup, QLocale::c());
     QCOMPARE(r.rows.size(), 1);
     QCOMPARE(r.rows[0].state, RowWrite::NotHeld);
     QCOMPARE(r.rows[0].readBack, QVector<ReadBack>{ReadBack::NotRead});
@@ -114,13 +114,13 @@ class TestVerifiedWrite : public QObject {
     QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
     // Indicator 1: 22 characters, the register then register + 1.
     const int row = 10;
-    b.ws.Grid1.setCell(grid::kValue, row, QStringLiteral("0110001000000000000011"));
-    b.ws.Grid1.setCell(grid::kMark, row, QStringLiteral("*"));
+    putRowText(b.ws.params, 1, row, QStringLiteral("0110001000000000000011"));
+    b.ws.params.setMarked(1, row, true);
     b.dev.holdBack(97);
     SetupFields setup;
     const ParamWriteResult r =
-        writeParameters(b.session, Result<QString>::done(test::passwordOf(b.dev)), b.ws.Grid1,
-                        b.ws.grdSett, setup, QLocale::c());
+        writeParameters(b.session, Result<QString>::done(test::passwordOf(b.dev)), b.ws.params,
+                        setup, QLocale::c());
     QCOMPARE(r.rows.size(), 1);
     QCOMPARE(r.rows[0].state, RowWrite::NotHeld);
     QCOMPARE(r.rows[0].readBack, (QVector<ReadBack>{ReadBack::Holds, ReadBack::Differs}));
@@ -133,11 +133,11 @@ class TestVerifiedWrite : public QObject {
     QTemporaryDir dir;
     b.dev.setRegister(64, 1);  // the file keeps the device at its address
     QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
-    b.ws.grdSett.setCell(grid::kValue, settingRow(6), QStringLiteral("0.40"));
+    putRowText(b.ws.params, 2, settingRow(6), QStringLiteral("0.40"));
     // The characteristic of the sample stands for no value; one that does.
-    b.ws.grdSett.setCell(grid::kValue, settingRow(20), CharacteristicNames().at(1));
+    putRowText(b.ws.params, 2, settingRow(20), CharacteristicNames().at(1));
     const QString file = dir.filePath("s.ust");
-    QVERIFY(saveSettingsFile(file, b.ws.Grid1, b.ws.grdSett).ok());
+    QVERIFY(saveSettingsFile(file, b.ws.params).ok());
     b.dev.holdBack(256 + 6);
     QString out, err;
     ctl::CliStreams streams;

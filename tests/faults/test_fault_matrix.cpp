@@ -445,7 +445,7 @@ QList<Operation> operations() {
                 w.page(kPageSettings);
                 w.run(QStringLiteral("ActGetParSet"));
                 // Four settings changed by hand: each a write of its own.
-                TextGrid& g = w.ws().grdSett;
+                const TextGrid& g = w.ws().grdSett;
                 int marked = 0;
                 for (int row = 0; row < g.rowCount() && marked < 4; ++row) {
                   bool number = false;
@@ -455,8 +455,8 @@ QList<Operation> operations() {
                   const bool bits = text.size() > 1 && text.count(QLatin1Char('0')) +
                                                            text.count(QLatin1Char('1')) == text.size();
                   if (!number || bits || g.cell(3, row) == QLatin1String("-1") || v <= 1) continue;
-                  g.setCell(1, row, QString::number(v - 1));
-                  g.setCell(2, row, QStringLiteral("*"));
+                  putRowText(w.ws().params, 2, row, QString::number(v - 1));
+                  w.ws().params.setMarked(2, row, true);
                   ++marked;
                 }
                 w.ws().ParamsModified = true;

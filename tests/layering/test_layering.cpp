@@ -136,6 +136,39 @@ QStringList operationSources() {
   return out;
 }
 
+// Parameters and settings travel as values (params/param_set.h): a display
+// text becomes words only where a text comes in, and only the window's
+// grids show them.
+struct ValueRule {
+  QString name;
+  QRegularExpression code;
+  QStringList folders;  // where the rule holds
+  QStringList allowed;  // the files that may
+};
+
+const QList<ValueRule>& valueRules() {
+  static const QList<ValueRule> rules{
+      // The catalogue's text-to-words call: the settings file and an edit
+      // of a grid are the borders.
+      {"text to words", QRegularExpression(QStringLiteral(R"(\bWordsFromText\s*\()")),
+       kSourceFolders,
+       {"params/catalogue.h", "params/catalogue.cpp", "params/param_grid_view.cpp",
+        "params/settings_file.cpp"}},
+      // No operation or vmkctl verb keeps parameters in a grid: the grid
+      // view is the one file of params/ that knows grids.
+      {"parameter grid", QRegularExpression(QStringLiteral(R"(\bTextGrid\b)")), {"params"},
+       {"params/param_grid_view.h", "params/param_grid_view.cpp"}},
+      // A grid of the parameter grids' size is the window's, in the
+      // workspace.
+      {"parameter grid size",
+       QRegularExpression(QStringLiteral(
+           R"(\bTextGrid\b.*([({]\s*(62|32)\s*,|(ParamRows|SettingRows)\s*\(\s*\)\s*\.\s*size))")),
+       kSourceFolders,
+       {"shell/workspace.h"}},
+  };
+  return rules;
+}
+
 }  // namespace
 
 class TestLayering : public QObject {
@@ -244,6 +277,27 @@ class TestLayering : public QObject {
     QVERIFY2(lines.isEmpty(), qPrintable(rule + QStringLiteral(":\n  ") + lines.join("\n  ")));
     QVERIFY2(fixed.isEmpty(), qPrintable(rule + QStringLiteral(" fixed, remove the exception:\n  ") +
                                          fixed.join("\n  ")));
+  }
+
+  void parametersTravelAsValues_data() {
+    QTest::addColumn<int>("rule");
+    for (int i = 0; i < valueRules().size(); ++i)
+      QTest::newRow(qPrintable(valueRules()[i].name)) << i;
+  }
+  void parametersTravelAsValues() {
+    QFETCH(int, rule);
+    const ValueRule& r = valueRules()[rule];
+    QVERIFY(r.code.isValid());
+    QStringList lines;
+    for (const QString& folder : r.folders)
+      for (const QString& file : sourcesOf(folder)) {
+        if (r.allowed.contains(file)) continue;
+        const QStringList text = linesOf(file);
+        for (int n = 0; n < text.size(); ++n)
+          if (r.code.match(codeOf(text[n])).hasMatch())
+            lines << QStringLiteral("%1:%2: %3").arg(file).arg(n + 1).arg(text[n].trimmed());
+      }
+    QVERIFY2(lines.isEmpty(), qPrintable(r.name + QStringLiteral(":\n  ") + lines.join("\n  ")));
   }
 
   // The rules themselves: what counts as breaking them.

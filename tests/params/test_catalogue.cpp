@@ -46,12 +46,14 @@ class TestCatalogue : public QObject {
   void textAfterEdit();
   void wordsFromText_data();
   void wordsFromText();
+  void wordsOfReadAreTheWordsOfTheTextShown_data();
+  void wordsOfReadAreTheWordsOfTheTextShown();
 };
 
 void TestCatalogue::layoutAfterStart() {
   test::ParamFixture b;
-  FillParamList(b.ws.Grid1);
-  FillUstList(b.ws.grdSett, b.ws.SettingGroup);
+  b.ws.params.clearParameters();
+  b.ws.params.clearSettings(b.ws.SettingGroup);
   QCOMPARE(ParamRows().size(), 62);
   QCOMPARE(SettingRows().size(), 32);
   int headings = 0;
@@ -75,9 +77,9 @@ void TestCatalogue::layoutAfterStart() {
 
 void TestCatalogue::groupSwitchDiscardsValuesAndMarks() {
   test::ParamFixture b;
-  FillUstList(b.ws.grdSett, b.ws.SettingGroup);
-  b.ws.grdSett.setCell(grid::kValue, 8, QStringLiteral("0.25"));
-  b.ws.grdSett.setCell(grid::kMark, 8, QStringLiteral("*"));
+  b.ws.params.clearSettings(b.ws.SettingGroup);
+  putRowText(b.ws.params, 2, 8, QStringLiteral("0.25"));
+  b.ws.params.setMarked(2, 8, true);
   rbGroup2Click(b.ws, 2);
   QCOMPARE(b.ws.SettingGroup, 2);
   QCOMPARE(b.ws.grdSett.cell(grid::kRegister, 8), QStringLiteral("518"));
@@ -85,7 +87,7 @@ void TestCatalogue::groupSwitchDiscardsValuesAndMarks() {
   QCOMPARE(b.ws.grdSett.cell(grid::kCaption, 8), QStringLiteral("Время МТЗ-1, с"));
   QVERIFY(b.ws.grdSett.cell(grid::kValue, 8).isEmpty());
   QVERIFY(b.ws.grdSett.cell(grid::kMark, 8).isEmpty());
-  b.ws.grdSett.setCell(grid::kMark, 8, QStringLiteral("*"));
+  b.ws.params.setMarked(2, 8, true);
   rbGroup2Click(b.ws, 1);
   QCOMPARE(b.ws.grdSett.cell(grid::kRegister, 8), QStringLiteral("262"));
   QVERIFY(b.ws.grdSett.cell(grid::kMark, 8).isEmpty());
@@ -266,6 +268,43 @@ void TestCatalogue::wordsFromText() {
   QList<int> got;
   for (auto x : w.words) got << x;
   QCOMPARE(got, words);
+}
+
+// A parameter set writes the words of a row read from the device without
+// its text; they must be what the text the grid shows would write, for
+// every word of every kind of row.
+void TestCatalogue::wordsOfReadAreTheWordsOfTheTextShown_data() {
+  QTest::addColumn<QString>("row");
+  QSet<QString> shapes;
+  for (const auto& [prefix, rows] : {std::pair{QStringLiteral("P:"), &ParamRows()},
+                                     std::pair{QStringLiteral("S:"), &SettingRows()}})
+    for (const RowSpec& r : *rows) {
+      const QString shape = QStringLiteral("%1 %2 %3 %4 %5 %6")
+                                .arg(int(r.kind))
+                                .arg(r.bits)
+                                .arg(r.readDivisor)
+                                .arg(r.readDecimals)
+                                .arg(r.writeScale)
+                                .arg(r.offText + r.onText);
+      if (!shapes.contains(shape)) {
+        shapes.insert(shape);
+        QTest::newRow(qPrintable(prefix + r.caption)) << prefix + r.caption;
+      }
+    }
+}
+
+void TestCatalogue::wordsOfReadAreTheWordsOfTheTextShown() {
+  QFETCH(QString, row);
+  const RowSpec& s = spec(row);
+  for (int word = 0; word <= 0xFFFF; ++word)
+    for (const int next : {0, 0xFFFF, word ^ 0x5A5A}) {
+      const QString shown = TextFromWords(s, std::uint16_t(word), std::uint16_t(next), kRu);
+      const WriteWords fromText = WordsFromText(s, shown, kRu);
+      const WriteWords ofRead = WordsOfRead(s, std::uint16_t(word), std::uint16_t(next));
+      if (!(ofRead == fromText))
+        QFAIL(qPrintable(QStringLiteral("words %1, %2 shown as «%3»").arg(word).arg(next).arg(shown)));
+      if (!s.isTwoRegister()) break;  // `next` counts for two-register rows only
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCatalogue)

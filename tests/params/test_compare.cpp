@@ -59,20 +59,18 @@ struct Bench : test::ParamFixture {
   QTemporaryDir dir;
   Bench() {
     test::loadSample(dev);
-    FillParamList(ws.Grid1);
-    FillUstList(ws.grdSett, 1);
+    ws.params.clearParameters();
+    ws.params.clearSettings(1);
     ws.pages.setTabVisible(kPageDinamic, true);
   }
   QString path(const QString& name) const { return dir.filePath(name); }
   // A settings file of the device as read, changed by `edit`.
   QString fileOfDevice(const QString& name, const std::function<void(IniFile&)>& edit = {}) {
-    TextGrid g1(62, 5), gs(32, 5);
-    FillParamList(g1);
-    FillUstList(gs, 1);
+    ParamSet set(1);
     SetupFields setup;
-    readParameters(session, 1, g1, gs, setup, QLocale::c());
+    readParameters(session, 1, set, setup, QLocale::c());
     const QString file = path(name);
-    if (!saveSettingsFile(file, g1, gs).ok()) return {};
+    if (!saveSettingsFile(file, set).ok()) return {};
     if (edit) {
       IniFile ini(IniCodec::Windows1251);
       ini.load(file);
@@ -157,7 +155,7 @@ class TestCompare : public QObject {
       ini.setValue(QStringLiteral("Уставки"), QStringLiteral("Ток ЗНЗ"), QStringLiteral("много"));
       ini.removeSection(QStringLiteral("Параметры"));
     });
-    const std::optional<Comparison> c = compareFiles(b.ws, left, right, QLocale::c());
+    const std::optional<Comparison> c = compareFiles(b.ws, left, right);
     QVERIFY(c);
     const QHash<int, RowCompare> s = states(*c);
     // The right file has no parameters at all: each one is the left's only.
@@ -176,7 +174,7 @@ class TestCompare : public QObject {
     QTemporaryDir other;
     const QString twin = other.filePath("left.ust");
     QVERIFY(QFile::copy(left, twin));
-    const std::optional<Comparison> same = compareFiles(b.ws, left, twin, QLocale::c());
+    const std::optional<Comparison> same = compareFiles(b.ws, left, twin);
     QVERIFY(same);
     QCOMPARE(same->rightName, twin);
     // Equal but for the rows that convert to nothing on both sides.
@@ -188,11 +186,11 @@ class TestCompare : public QObject {
     QFile empty(b.path("empty.ust"));
     QVERIFY(empty.open(QIODevice::WriteOnly));
     empty.close();
-    QVERIFY(!compareFiles(b.ws, b.path("empty.ust"), b.fileOfDevice("x.ust"), QLocale::c()));
+    QVERIFY(!compareFiles(b.ws, b.path("empty.ust"), b.fileOfDevice("x.ust")));
     QCOMPARE(b.prompts.boxTexts().size(), 1);
     QVERIFY(b.prompts.boxTexts().first().contains(QStringLiteral("empty.ust")));
     // Asked by name, a file without .ust is refused with a reason.
-    QVERIFY(!compareFiles(b.ws, b.fileOfDevice("y.ust"), b.path("y.txt"), QLocale::c()));
+    QVERIFY(!compareFiles(b.ws, b.fileOfDevice("y.ust"), b.path("y.txt")));
     QCOMPARE(b.prompts.boxTexts().size(), 2);
   }
 

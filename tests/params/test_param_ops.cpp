@@ -65,10 +65,10 @@ class TestParamOps : public QObject {
 void TestParamOps::readFillsBothGrids() {
   test::ParamFixture b;
   test::loadSample(b.dev);
-  FillParamList(b.ws.Grid1);
-  FillUstList(b.ws.grdSett, b.ws.SettingGroup);
-  b.ws.Grid1.setCell(grid::kMark, 5, QStringLiteral("*"));
-  b.ws.grdSett.setCell(grid::kMark, 8, QStringLiteral("*"));
+  b.ws.params.clearParameters();
+  b.ws.params.clearSettings(b.ws.SettingGroup);
+  b.ws.params.setMarked(1, 5, true);
+  b.ws.params.setMarked(2, 8, true);
   b.ws.ParamsModified = true;
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   QCOMPARE(b.registerRequests(),
@@ -137,11 +137,11 @@ void TestParamOps::readFailure() {
   QFETCH(int, filledRows);
   test::ParamFixture b;
   test::loadSample(b.dev);
-  FillParamList(b.ws.Grid1);
-  FillUstList(b.ws.grdSett, b.ws.SettingGroup);
-  b.ws.Grid1.setCell(grid::kValue, 30, QStringLiteral("old"));
-  b.ws.grdSett.setCell(grid::kValue, 8, QStringLiteral("old"));
-  b.ws.grdSett.setCell(grid::kMark, 8, QStringLiteral("*"));
+  b.ws.params.clearParameters();
+  b.ws.params.clearSettings(b.ws.SettingGroup);
+  putRowText(b.ws.params, 1, 30, QStringLiteral("old"));
+  putRowText(b.ws.params, 2, 8, QStringLiteral("old"));
+  b.ws.params.setMarked(2, 8, true);
   b.plan.fault = test::silentFrom(answered + 1, b.plan);
   QVERIFY(!ActGetParSetExecute(b.ws, QLocale::c()));
   QCOMPARE(b.prompts.boxTexts(), QStringList{kLink});
@@ -237,8 +237,8 @@ void TestParamOps::headingAndEmptyRowsNeverEdit() {
   test::loadSample(b.dev);
   test::ScriptedEditor editor;
   GridEditing e(editModels(b.ws), &editor, QLocale::c());
-  FillParamList(b.ws.Grid1);
-  FillUstList(b.ws.grdSett, b.ws.SettingGroup);
+  b.ws.params.clearParameters();
+  b.ws.params.clearSettings(b.ws.SettingGroup);
   e.Grid1SelectCell(1, 5);  // before the first read: no value
   e.Grid1DblClick(1);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
@@ -261,12 +261,12 @@ void TestParamOps::editorNamesWhatTheRowHolds() {
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   // A file put a text that is no value into "Время МТЗ-2" and a time
   // beyond the range into "Время МТЗ-1".
-  b.ws.grdSett.setCell(grid::kValue, 12, QStringLiteral("abc"));
-  b.ws.grdSett.setCell(grid::kValue, 8, QStringLiteral("600.00"));
-  for (int row : {8, 12}) b.ws.grdSett.setCell(grid::kMark, row, QStringLiteral("*"));
+  putRowText(b.ws.params, 2, 12, QStringLiteral("abc"));
+  putRowText(b.ws.params, 2, 8, QStringLiteral("600.00"));
+  for (int row : {8, 12}) b.ws.params.setMarked(2, row, true);
   e.rowsLoaded(QStringLiteral("/tmp/relay/a.ust"),
-               {{2, 8, QStringLiteral("Время МТЗ-1"), QStringLiteral("600.00")},
-                {2, 12, QStringLiteral("Время МТЗ-2"), QStringLiteral("abc")}});
+               {{2, 8, QStringLiteral("Время МТЗ-1"), QStringLiteral("600.00"), {}},
+                {2, 12, QStringLiteral("Время МТЗ-2"), QStringLiteral("abc"), {}}});
 
   e.Grid1SelectCell(1, 4);        // the group-mode toggle row
   e.Grid1SelectCell(2, 12);       // selecting the text says nothing
@@ -291,7 +291,7 @@ void TestParamOps::editorNamesWhatTheRowHolds() {
                           "допустимо от 0.00 до 100.00 с."));
   QVERIFY(!editor.shown[2].note.startEmpty);
   // The same value read from the device is named as the device's.
-  b.ws.grdSett.setCell(grid::kMark, 8, QString());
+  b.ws.params.setMarked(2, 8, false);
   e.Grid1DblClick(2);
   QVERIFY(editor.shown[3].note.text.startsWith(QStringLiteral("Значение в устройстве (600.00 с)")));
   // A value inside its range needs no note.
@@ -346,10 +346,10 @@ void TestParamOps::writeTwoRegisterRow() {
   test::loadSample(b.dev);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   // Indicator 3 (registers 100, 101) and recorder channel 16 (222, 223).
-  b.ws.Grid1.setCell(grid::kValue, 12, QStringLiteral("101010" "0000000011111111"));
-  b.ws.Grid1.setCell(grid::kMark, 12, QStringLiteral("*"));
-  b.ws.Grid1.setCell(grid::kValue, 61, QStringLiteral("0000000000000011" "1000000000000000"));
-  b.ws.Grid1.setCell(grid::kMark, 61, QStringLiteral("*"));
+  putRowText(b.ws.params, 1, 12, QStringLiteral("101010" "0000000011111111"));
+  b.ws.params.setMarked(1, 12, true);
+  putRowText(b.ws.params, 1, 61, QStringLiteral("0000000000000011" "1000000000000000"));
+  b.ws.params.setMarked(1, 61, true);
   b.prompts.answerPassword(QStringLiteral("ABCD"));
   b.forgetRequests();
   QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
@@ -363,8 +363,8 @@ void TestParamOps::writeInputDelay() {
   test::ParamFixture b;
   test::loadSample(b.dev);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
-  b.ws.Grid1.setCell(grid::kValue, 27, QStringLiteral("255"));
-  b.ws.Grid1.setCell(grid::kMark, 27, QStringLiteral("*"));
+  putRowText(b.ws.params, 1, 27, QStringLiteral("255"));
+  b.ws.params.setMarked(1, 27, true);
   b.prompts.answerPassword(QStringLiteral("ABCD"));
   b.forgetRequests();
   QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
@@ -392,8 +392,8 @@ void TestParamOps::writeSilentFinalReadKeepsFlag() {
   test::loadSample(b.dev);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   const TVMK before = b.session.vmk;
-  b.ws.Grid1.setCell(grid::kValue, 5, QStringLiteral("800"));
-  b.ws.Grid1.setCell(grid::kMark, 5, QStringLiteral("*"));
+  putRowText(b.ws.params, 1, 5, QStringLiteral("800"));
+  b.ws.params.setMarked(1, 5, true);
   b.ws.ParamsModified = true;
   b.prompts.answerPassword(QStringLiteral("ABCD"));
   b.forgetRequests();
@@ -411,10 +411,10 @@ void TestParamOps::writeUnansweredRowKeepsMark() {
   test::ParamFixture b;
   test::loadSample(b.dev);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
-  b.ws.Grid1.setCell(grid::kValue, 10, QStringLiteral("000000" "0000000000000001"));
-  b.ws.Grid1.setCell(grid::kMark, 10, QStringLiteral("*"));
-  b.ws.Grid1.setCell(grid::kValue, 5, QStringLiteral("800"));
-  b.ws.Grid1.setCell(grid::kMark, 5, QStringLiteral("*"));
+  putRowText(b.ws.params, 1, 10, QStringLiteral("000000" "0000000000000001"));
+  b.ws.params.setMarked(1, 10, true);
+  putRowText(b.ws.params, 1, 5, QStringLiteral("800"));
+  b.ws.params.setMarked(1, 5, true);
   b.plan.fault = test::silentWritesOf({97});  // the high half of indicator 1
   b.prompts.answerPassword(QStringLiteral("ABCD"));
   b.ws.ParamsModified = true;
@@ -444,10 +444,10 @@ void TestParamOps::writeRefusesBadValuesBeforeSending() {
   test::loadSample(b.dev);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   // A good row before the bad one must not be sent either.
-  b.ws.Grid1.setCell(grid::kValue, 5, QStringLiteral("800"));
-  b.ws.Grid1.setCell(grid::kMark, 5, QStringLiteral("*"));
-  b.ws.grdSett.setCell(grid::kValue, row, text);
-  b.ws.grdSett.setCell(grid::kMark, row, QStringLiteral("*"));
+  putRowText(b.ws.params, 1, 5, QStringLiteral("800"));
+  b.ws.params.setMarked(1, 5, true);
+  putRowText(b.ws.params, 2, row, text);
+  b.ws.params.setMarked(2, row, true);
   b.ws.ParamsModified = true;
   b.prompts.answerPassword(QStringLiteral("ABCD"));
   b.forgetRequests();
@@ -479,7 +479,7 @@ void TestParamOps::writeNeedsPassword() {
   test::ParamFixture b;
   test::loadSample(b.dev);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
-  b.ws.Grid1.setCell(grid::kMark, 5, QStringLiteral("*"));
+  b.ws.params.setMarked(1, 5, true);
   b.prompts.answerPassword(entry);
   b.forgetRequests();
   QVERIFY(!actSetParametrExecute(b.ws, QLocale::c()));
@@ -500,10 +500,10 @@ void TestParamOps::writeFollowsTheDeviceToItsNewAddress() {
   b.dev.setRegister(reg::kAddress, 1);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   b.ws.status.setText(2, QStringLiteral("Выбрано устройство №1"));
-  b.ws.Grid1.setCell(grid::kValue, 1, QStringLiteral("7"));
-  b.ws.Grid1.setCell(grid::kMark, 1, QStringLiteral("*"));
-  b.ws.Grid1.setCell(grid::kValue, 5, QStringLiteral("800"));
-  b.ws.Grid1.setCell(grid::kMark, 5, QStringLiteral("*"));
+  putRowText(b.ws.params, 1, 1, QStringLiteral("7"));
+  b.ws.params.setMarked(1, 1, true);
+  putRowText(b.ws.params, 1, 5, QStringLiteral("800"));
+  b.ws.params.setMarked(1, 5, true);
   if (!answered) b.plan.fault = test::silentWritesOf({reg::kAddress});
   b.prompts.answerPassword(QStringLiteral("AAAA"));
   b.forgetRequests();

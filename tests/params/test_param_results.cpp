@@ -33,15 +33,14 @@ const RowWriteResult* findWrite(const ParamWriteResult& result, int grid, int ro
 }
 
 ParamReadResult read(test::ParamFixture& f, int group = 1) {
-  return readParameters(f.session, group, f.ws.Grid1, f.ws.grdSett, f.session.vmk.setup,
-                        QLocale::c());
+  return readParameters(f.session, group, f.ws.params, f.session.vmk.setup, QLocale::c());
 }
 
 ParamWriteResult write(test::ParamFixture& f, Result<QString> password = Result<QString>::done(
                                                   QStringLiteral("ABCD")),
                        const RangeQuestion& ask = {}) {
-  return writeParameters(f.session, password, f.ws.Grid1, f.ws.grdSett, f.session.vmk.setup,
-                         QLocale::c(), ask);
+  return writeParameters(f.session, password, f.ws.params, f.session.vmk.setup, QLocale::c(),
+                         ask);
 }
 
 const RangeQuestion writeAnyway = [](const QVector<RangeViolation>&) { return true; };
@@ -54,9 +53,10 @@ QList<int> writtenRegisters(const test::ParamFixture& f) {
   return out;
 }
 
-void mark(TextGrid& grid, int row, const QString& text) {
-  grid.setCell(grid::kValue, row, text);
-  grid.setCell(grid::kMark, row, QStringLiteral("*"));
+// A text put into a row of the window's set as an edit puts it, marked.
+void mark(test::ParamFixture& f, int grid, int row, const QString& text) {
+  putRowText(f.ws.params, grid, row, text);
+  f.ws.params.setMarked(grid, row, true);
 }
 
 }  // namespace
@@ -178,10 +178,10 @@ void TestParamResults::writeReportsEachRow() {
   test::ParamFixture f;
   test::loadSample(f.dev);
   QVERIFY(read(f).ok());
-  mark(f.ws.Grid1, 1, QStringLiteral("40"));  // the device takes addresses 1..32 only
-  mark(f.ws.Grid1, 5, QStringLiteral("800"));
-  mark(f.ws.Grid1, 10, QStringLiteral("000000" "0000000000000001"));
-  mark(f.ws.grdSett, 8, QStringLiteral("0.30"));
+  mark(f, 1, 1, QStringLiteral("40"));  // the device takes addresses 1..32 only
+  mark(f, 1, 5, QStringLiteral("800"));
+  mark(f, 1, 10, QStringLiteral("000000" "0000000000000001"));
+  mark(f, 2, 8, QStringLiteral("0.30"));
   f.plan.fault = test::silentWritesOf({97});
   f.forgetRequests();
   const ParamWriteResult r = write(f, Result<QString>::done(QStringLiteral("ABCD")), writeAnyway);
@@ -221,9 +221,9 @@ void TestParamResults::writeRefusedRowsSayWhyAndNothingIsSent() {
   test::ParamFixture f;
   test::loadSample(f.dev);
   QVERIFY(read(f).ok());
-  mark(f.ws.Grid1, 5, QStringLiteral("800"));
-  mark(f.ws.grdSett, 7, QStringLiteral("150.00"));
-  mark(f.ws.grdSett, 17, QStringLiteral("кривая 7"));
+  mark(f, 1, 5, QStringLiteral("800"));
+  mark(f, 2, 7, QStringLiteral("150.00"));
+  mark(f, 2, 17, QStringLiteral("кривая 7"));
   const int opens = f.opens();
   f.forgetRequests();
   const ParamWriteResult r = write(f);
@@ -251,7 +251,7 @@ void TestParamResults::writeWithoutThePasswordSendsNothing() {
   test::ParamFixture f;
   test::loadSample(f.dev);
   QVERIFY(read(f).ok());
-  mark(f.ws.Grid1, 5, QStringLiteral("800"));
+  mark(f, 1, 5, QStringLiteral("800"));
   const int opens = f.opens();
   f.forgetRequests();
   const ParamWriteResult r = write(f, Result<QString>::failed(password));
@@ -267,9 +267,9 @@ void TestParamResults::writePortFailureLeavesTheRestUnsent() {
   test::loadSample(f.dev);
   QVERIFY(read(f).ok());
   const SetupFields before = f.session.vmk.setup;
-  mark(f.ws.Grid1, 5, QStringLiteral("800"));
-  mark(f.ws.Grid1, 6, QStringLiteral("1"));
-  mark(f.ws.Grid1, 7, QStringLiteral("200"));
+  mark(f, 1, 5, QStringLiteral("800"));
+  mark(f, 1, 6, QStringLiteral("1"));
+  mark(f, 1, 7, QStringLiteral("200"));
   f.plan.fault = [](const QByteArray& request) {
     return request.size() > 3 && std::uint8_t(request[3]) == 81 ? test::Fault::Throw
                                                                  : test::Fault::None;
@@ -308,9 +308,9 @@ void TestParamResults::rowsStandingForNoValueAreKept() {
   QVERIFY(read(f).ok());
   const std::uint16_t before = f.dev.registerValue(reg);
   TextGrid& g = grid == 1 ? f.ws.Grid1 : f.ws.grdSett;
-  mark(g, row, text);
-  mark(f.ws.Grid1, 5, QStringLiteral("800"));
-  mark(f.ws.grdSett, 26, QStringLiteral("1.5"));
+  mark(f, grid, row, text);
+  mark(f, 1, 5, QStringLiteral("800"));
+  mark(f, 2, 26, QStringLiteral("1.5"));
   f.forgetRequests();
   const ParamWriteResult r = write(f);
   QCOMPARE(r.outcome, Outcome::Done);
@@ -335,8 +335,8 @@ void TestParamResults::anUnknownCharacteristicIsStillRefused() {
   test::ParamFixture f;
   test::loadSample(f.dev);
   QVERIFY(read(f).ok());
-  mark(f.ws.Grid1, 5, QStringLiteral("800"));
-  mark(f.ws.grdSett, 17, QStringLiteral("зависимая"));  // a typo in a file
+  mark(f, 1, 5, QStringLiteral("800"));
+  mark(f, 2, 17, QStringLiteral("зависимая"));  // a typo in a file
   const int opens = f.opens();
   f.forgetRequests();
   const ParamWriteResult r = write(f);
@@ -408,9 +408,9 @@ void TestParamResults::valuesOutsideTheirRangesAreAskedAbout() {
   test::ParamFixture f;
   test::loadSample(f.dev);
   QVERIFY(read(f).ok());
-  mark(f.ws.Grid1, 5, QStringLiteral("800"));
-  mark(f.ws.grdSett, 8, QStringLiteral("600.00"));
-  mark(f.ws.grdSett, 17, QString());  // kept rows are not asked about
+  mark(f, 1, 5, QStringLiteral("800"));
+  mark(f, 2, 8, QStringLiteral("600.00"));
+  mark(f, 2, 17, QString());  // kept rows are not asked about
   const int opens = f.opens();
   f.forgetRequests();
   QVector<RangeViolation> asked;
@@ -464,7 +464,7 @@ void TestParamResults::aDevicesOwnValueIsNeverAsked() {
   test::loadSample(f.dev);
   QVERIFY(read(f).ok());
   f.dev.setRegister(262, std::uint16_t(held));
-  mark(f.ws.grdSett, 8, QStringLiteral("600.00"));
+  mark(f, 2, 8, QStringLiteral("600.00"));
   f.forgetRequests();
   bool question = false;
   const ParamWriteResult r = write(f, Result<QString>::done(QStringLiteral("ABCD")),

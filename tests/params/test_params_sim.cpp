@@ -41,8 +41,8 @@ void TestParamsSim::readEditWrite() {
   SimBench b;
   b.device().setRegister(256 + 29, 125);  // АПВ 1: 1.25 s
   b.device().setRegister(69, 0);
-  FillParamList(b.ws.Grid1);
-  FillUstList(b.ws.grdSett, b.ws.SettingGroup);
+  b.ws.params.clearParameters();
+  b.ws.params.clearSettings(b.ws.SettingGroup);
   QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
   QCOMPARE(b.session.vmk.setup.DevicePassword, b.password());
   QCOMPARE(b.ws.grdSett.cell(grid::kValue, 26), QStringLiteral("1.25"));
@@ -93,8 +93,8 @@ void TestParamsSim::copyGroupThroughFile() {
 
 void TestParamsSim::readFailsAtStep2() {
   SimBench b;
-  FillParamList(b.ws.Grid1);
-  FillUstList(b.ws.grdSett, b.ws.SettingGroup);
+  b.ws.params.clearParameters();
+  b.ws.params.clearSettings(b.ws.SettingGroup);
   b.plan.fault = test::silentFrom(2, b.plan);
   QVERIFY(!ActGetParSetExecute(b.ws, QLocale::c()));
   QCOMPARE(b.prompts.boxTexts(), QStringList{QStringLiteral("Ошибка связи с устройством!")});

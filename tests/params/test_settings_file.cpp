@@ -103,8 +103,8 @@ void TestSettingsFile::roundTripMarksEveryDataRow() {
   QCOMPARE(b.prompts.asked().last().text, QStringLiteral("Файл параметров и уставок (*.ust)|*.ust"));
   QCOMPARE(marks(b.ws.Grid1), 0);
 
-  FillParamList(b.ws.Grid1);
-  FillUstList(b.ws.grdSett, b.ws.SettingGroup);
+  b.ws.params.clearParameters();
+  b.ws.params.clearSettings(b.ws.SettingGroup);
   b.prompts.answerOpen(path);
   QVERIFY(ActOpenFileExecute(b.ws));
   QStringList expected = params;
@@ -121,10 +121,10 @@ void TestSettingsFile::roundTripMarksEveryDataRow() {
 
 void TestSettingsFile::independentParserReadsKeysInOrder() {
   test::ParamFixture b;
-  FillParamList(b.ws.Grid1);
-  FillUstList(b.ws.grdSett, b.ws.SettingGroup);
-  b.ws.Grid1.setCell(grid::kValue, 45, QStringLiteral("Пуск МТЗ/ЗНЗ"));
-  b.ws.grdSett.setCell(grid::kValue, 26, QStringLiteral("1,25"));
+  b.ws.params.clearParameters();
+  b.ws.params.clearSettings(b.ws.SettingGroup);
+  putRowText(b.ws.params, 1, 45, QStringLiteral("Пуск МТЗ/ЗНЗ"));
+  putRowText(b.ws.params, 2, 26, QStringLiteral("1,25"));
   const QString path = m_dir.filePath(QStringLiteral("python.ust"));
   b.prompts.answerSave(path);
   QVERIFY(ActSaveFileExecute(b.ws));
@@ -189,7 +189,7 @@ void TestSettingsFile::extensionIsCaseSensitive() {
   const QString path = m_dir.filePath(QStringLiteral("upper.UST"));
   writeFile(path, QStringLiteral("[Параметры]\nАдрес устройства=9\n"));
   test::ParamFixture b;
-  FillParamList(b.ws.Grid1);
+  b.ws.params.clearParameters();
   b.prompts.answerOpen(path);
   QVERIFY(!ActOpenFileExecute(b.ws));
   QVERIFY(b.ws.Grid1.cell(grid::kValue, 1).isEmpty());
@@ -279,10 +279,10 @@ void TestSettingsFile::loadGivesTheEntriesFound() {
   const QString path = m_dir.filePath(QStringLiteral("entries.ust"));
   writeFile(path, QStringLiteral("[Параметры]\nАдрес устройства=7\n"
                                  "[Уставки]\nВремя МТЗ-1=0.30\nЧужой ключ=1\n"));
+  ParamSet set(1);
   TextGrid grid1{62, 5}, sett{32, 5};
-  FillParamList(grid1);
-  FillUstList(sett, 1);
-  const SettingsFileResult r = loadSettingsFile(path, grid1, sett);
+  const ParamGridView view(set, grid1, sett);
+  const SettingsFileResult r = loadSettingsFile(path, set);
   QCOMPARE(r.outcome, Outcome::Done);
   QCOMPARE(r.entries.size(), 2);
   QCOMPARE(r.entries[0].grid, 1);
@@ -297,20 +297,20 @@ void TestSettingsFile::loadGivesTheEntriesFound() {
 }
 
 void TestSettingsFile::unusableFilesAreRefused() {
+  ParamSet set(1);
   TextGrid grid1{62, 5}, sett{32, 5};
-  FillParamList(grid1);
-  FillUstList(sett, 1);
+  const ParamGridView view(set, grid1, sett);
   // Not ".ust": refused without a message (the window ignores it).
-  const SettingsFileResult upper = loadSettingsFile(m_dir.filePath(QStringLiteral("a.UST")), grid1, sett);
+  const SettingsFileResult upper = loadSettingsFile(m_dir.filePath(QStringLiteral("a.UST")), set);
   QCOMPARE(upper.outcome, Outcome::InputRefused);
   QVERIFY(upper.message.isEmpty());
   const QString missing = m_dir.filePath(QStringLiteral("missing.ust"));
-  const SettingsFileResult notThere = loadSettingsFile(missing, grid1, sett);
+  const SettingsFileResult notThere = loadSettingsFile(missing, set);
   QCOMPARE(notThere.outcome, Outcome::InputRefused);
   QVERIFY2(notThere.message.startsWith(QStringLiteral("Не удалось прочитать файл ") + missing),
            qPrintable(notThere.message));
   // A folder cannot be written as a file.
-  const SettingsFileResult folder = saveSettingsFile(m_dir.path() + QStringLiteral("/"), grid1, sett);
+  const SettingsFileResult folder = saveSettingsFile(m_dir.path() + QStringLiteral("/"), set);
   QCOMPARE(folder.outcome, Outcome::InputRefused);
   QVERIFY(!folder.message.isEmpty());
   QCOMPARE(marks(grid1) + marks(sett), 0);
@@ -409,7 +409,7 @@ void TestSettingsFile::filesFromOtherEditors() {
   {
     test::ParamFixture b;
     readFactoryDevice(b);
-    b.ws.grdSett.setCell(grid::kValue, 17, QStringLiteral("пологая (РТ-80)"));
+    putRowText(b.ws.params, 2, 17, QStringLiteral("пологая (РТ-80)"));
     b.prompts.answerSave(own);
     QVERIFY(ActSaveFileExecute(b.ws));
     b.prompts.answerOpen(own);
@@ -462,10 +462,10 @@ void TestSettingsFile::windows1251TextIsNeverTakenForUtf8() {
   const QString path = m_dir.filePath(QStringLiteral("letters.ust"));
   writeFile(path, QStringLiteral("[Уставки]\nТип характеристики=РЁ\n"));
   QCOMPARE(QString::fromUtf8(cp1251::encode(QStringLiteral("РЁ"))), QStringLiteral("Ш"));
+  ParamSet set(1);
   TextGrid grid1{62, 5}, sett{32, 5};
-  FillParamList(grid1);
-  FillUstList(sett, 1);
-  QVERIFY(loadSettingsFile(path, grid1, sett).ok());
+  const ParamGridView view(set, grid1, sett);
+  QVERIFY(loadSettingsFile(path, set).ok());
   QCOMPARE(sett.cell(grid::kValue, 17), QStringLiteral("РЁ"));
 }
 
