@@ -40,8 +40,11 @@ bool saveScreenshots(MainWindow& window, DataModule& dm, const QString& dir) {
   const bool connected = dm.ws().session.DeviceAddress != 0;
   for (int page = 0; page < pages->count(); ++page) {
     pages->setCurrentIndex(page);
-    // Page 1 shows one refresh; the journal pages their journal, read.
+    // Page 1 shows one refresh; the parameter pages and the journal pages
+    // what they read.
     if (connected && page == kPageDinamic) dm.action(QStringLiteral("actrefresh"))->trigger();
+    if (connected && (page == kPageParam || page == kPageSettings))
+      dm.action(QStringLiteral("ActGetParSet"))->trigger();
     if (connected && page >= kPageEvents) dm.action(QStringLiteral("actGetData"))->trigger();
     QApplication::processEvents();
     const QString name = QStringLiteral("page%1-%2").arg(page).arg(pages->widget(page)->objectName());

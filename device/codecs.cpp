@@ -16,18 +16,17 @@ std::uint16_t GetRegWord(const ReplyFrame& reply, int k) {
   return std::uint16_t(reply.frameByte(high) << 8 | reply.frameByte(high + 1));
 }
 
-QString IntToBitStr(std::int32_t value) {
-  const auto bits = std::uint32_t(value);
-  QString out(32, QLatin1Char('0'));
-  for (int i = 0; i < 32; ++i)
-    if (bits & (1u << (31 - i))) out[i] = QLatin1Char('1');
-  return out;
-}
+QString IntToBitStr(std::int32_t value) { return LowBitsStr(value, 32); }
 
 QString LowBitsStr(std::int32_t value, int n) {
   if (n < 1) n = 1;
   if (n > 32) n = 32;
-  return IntToBitStr(value).right(n);
+  const auto bits = std::uint32_t(value);
+  // Every parameter row is shown through here: one string, written once.
+  QString out(n, Qt::Uninitialized);
+  QChar* c = out.data();
+  for (int i = 0; i < n; ++i) c[i] = QLatin1Char((bits >> (n - 1 - i)) & 1u ? '1' : '0');
+  return out;
 }
 
 std::uint32_t BitStrToInt(const QString& bits) {

@@ -227,8 +227,8 @@ QString TextFromWords(const RowSpec& row, std::uint16_t word, std::uint16_t next
     case RowKind::Bits: return LowBitsStr(word, row.bits);
     case RowKind::WideBits: return LowBitsStr(next, row.bits) + LowBitsStr(word, 16);
     case RowKind::Milliseconds: return QString::number(std::uint32_t(word) * 10);
-    case RowKind::Scaled:
-      return formatScaled(word, row.readDivisor, row.readDecimals, gridLocale(locale));
+    // formatScaled takes the decimal separator alone: no grid locale to make.
+    case RowKind::Scaled: return formatScaled(word, row.readDivisor, row.readDecimals, locale);
     case RowKind::Characteristic:
       return word < CharacteristicNames().size() ? CharacteristicNames()[word] : QString();
   }

@@ -82,8 +82,7 @@ ParamReadResult readParameters(Session& session, int group, ParamSet& set, Setup
     return result;
   }
   set.clearSettings(result.group);
-  result.settings =
-      fillRows(set, 2, 0, ParamSet::rowCount(2) - 1, words.value, locale);
+  result.settings = fillRows(set, 2, 0, ParamSet::rowCount(2) - 1, words.value, locale);
   return result;
 }
 
