@@ -14,6 +14,8 @@ class QToolBar;
 
 namespace vmk {
 
+struct JournalSpec;
+
 class DataModule;
 class GridPanel;
 class JobCancel;
@@ -59,7 +61,7 @@ class MainWindow : public QMainWindow {
   GridPanel* buildCatalogueGrid(int tag, const QString& header, const QString& gridName,
                                 int valueWidth, int valueColumn);
   QWidget* buildSettingsPage();
-  QWidget* buildJournalPage(int tag);
+  QWidget* buildJournalPage(const JournalSpec& journal);
   void bindPageState();
   void SBarResize();
   void exitApplication();

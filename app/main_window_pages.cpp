@@ -22,6 +22,7 @@
 #include "app/main_window.h"
 #include "app/model_bindings.h"
 #include "journals/journal_grids.h"
+#include "journals/journal_kinds.h"
 #include "shell/page_rules.h"
 
 namespace vmk {
@@ -92,11 +93,9 @@ void MainWindow::buildPages() {
       {buildPollingPage(), QStringLiteral("Связь с устройствами")},
       {buildDinamicPage(), QStringLiteral("Текущие значения")},
       {buildParamPage(), QStringLiteral("Параметры")},
-      {buildSettingsPage(), QStringLiteral("Уставки")},
-      {buildJournalPage(3), QStringLiteral("Журнал событий")},
-      {buildJournalPage(4), QStringLiteral("Журнал статистики")},
-      {buildJournalPage(5), QStringLiteral("Журнал аварий")}};
+      {buildSettingsPage(), QStringLiteral("Уставки")}};
   for (const auto& [page, caption] : pages) m_pages->addTab(page, caption);
+  for (const JournalSpec& journal : journalKinds()) m_pages->addTab(buildJournalPage(journal), journal.window.tab);
 }
 
 QWidget* MainWindow::buildPollingPage() {
@@ -311,54 +310,35 @@ QWidget* MainWindow::buildSettingsPage() {
   return page;
 }
 
-QWidget* MainWindow::buildJournalPage(int tag) {
+QWidget* MainWindow::buildJournalPage(const JournalSpec& journal) {
   Workspace& ws = m_dm.ws();
-  auto sectionsOf = [](const QList<journals::HeaderSection>& from) {
-    QList<GridPanel::Section> out;
-    for (const journals::HeaderSection& s : from) out.append({s.caption, s.width});
-    return out;
-  };
+  const JournalWindow& names = journal.window;
+  QList<GridPanel::Section> sections;
+  for (const journals::HeaderSection& s : journal.sections()) sections.append({s.caption, s.width});
   // The grid's columns start at their design widths; a section the user
-  // drags sizes its column by the header rule (section width - 2).
-  auto designWidths = [](TextGrid& grid, const QList<int>& widths) {
-    for (int c = 0; c < widths.size(); ++c) grid.setColumnWidth(c, widths[c]);
+  // drags sizes its column by the header rule (section width - 2). The
+  // columns under a section keep their design widths too.
+  TextGrid& cells = journalGrid(ws, journal.kind);
+  const QList<int> widths = journal.columnWidths ? journal.columnWidths() : QList<int>{};
+  auto designWidths = [&cells, &widths](qsizetype count) {
+    for (int c = 0; c < count && c < widths.size(); ++c) cells.setColumnWidth(c, widths[c]);
   };
-  GridPanel* grid = nullptr;
-  QProgressBar* g = nullptr;
-  QPushButton* button = nullptr;
-  QWidget* page = nullptr;
-  if (tag == 3) {
-    page = named(new QWidget, "tshEvents");
-    grid = new GridPanel(ws, tag, QStringLiteral("HeaderControl1"), QStringLiteral("GrdEvent"),
-                         sectionsOf(journals::eventSections()));
-    g = gauge("gugEvent");
-    bindProgress(ws.gugEvent, g);
-    button = named(new QPushButton(QStringLiteral("Получить данные")), "BitBtn1");
-  } else if (tag == 4) {
-    page = named(new QWidget, "tshStatistic");
-    grid = new GridPanel(ws, tag, QStringLiteral("HeaderControl2"), QStringLiteral("grdStat"),
-                         sectionsOf(journals::statSections()));
-    designWidths(ws.grdStat, journals::statColumnWidths());
-    g = gauge("GugStat");
-    bindProgress(ws.GugStat, g);
-    button = named(new QPushButton(QStringLiteral("Получить данные")), "BitBtn2");
-  } else {
-    page = named(new QWidget, "tshAlarm");
-    // Columns 2..4 have no section; the data module hides them at its
-    // creation.
-    designWidths(ws.grdAlarm, journals::alarmColumnWidths());
-    grid = new GridPanel(ws, tag, QStringLiteral("HeaderControl3"), QStringLiteral("grdAlarm"),
-                         sectionsOf(journals::alarmSections()));
-    designWidths(ws.grdAlarm, journals::alarmColumnWidths().mid(0, 2));
+  QWidget* page = named(new QWidget, names.page.toLatin1().constData());
+  designWidths(widths.size());
+  auto* grid = new GridPanel(ws, names.headerTag, names.header, names.grid, sections);
+  designWidths(sections.size());
+  if (journal.kind == JournalKind::Alarms) {
+    // Its popup downloads the selected entry's oscillogram. Columns 2..4
+    // have no section; the data module hides them at its creation.
     QTableView* view = grid->grid();
     view->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& at) {
       m_dm.pmAlarm()->popup(view->viewport()->mapToGlobal(at));
     });
-    g = gauge("GugAlarm");
-    bindProgress(ws.GugAlarm, g);
-    button = named(new QPushButton(QStringLiteral("Получить данные")), "BitBtn3");
   }
+  QProgressBar* g = gauge(names.gauge.toLatin1().constData());
+  bindProgress(journalGauge(ws, journal.kind), g);
+  auto* button = named(new QPushButton(QStringLiteral("Получить данные")), names.button.toLatin1().constData());
   m_grids << grid;
   bindButton(button, m_dm.action(QStringLiteral("actGetData")));
 

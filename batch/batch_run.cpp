@@ -1,5 +1,6 @@
 #include "batch/batch_run.h"
 
+#include "batch/messages.h"
 #include "batch/once_prompts.h"
 
 #include <QDir>
@@ -30,6 +31,8 @@ namespace vmk::batch {
 
 namespace {
 
+namespace m = msg::batch;
+
 constexpr int kNetAddresses = 32;
 
 using State = Item::State;
@@ -47,13 +50,13 @@ bool saveWhole(const QString& path, const QByteArray& bytes, QString* why) {
 QString outcomeWhy(Outcome o) {
   switch (o) {
     case Outcome::Done: return {};
-    case Outcome::NoAnswer: return QStringLiteral("устройство не отвечает");
-    case Outcome::BadReply: return QStringLiteral("неверный ответ устройства");
-    case Outcome::DeviceRefused: return QStringLiteral("устройство отказало");
-    case Outcome::PortFailure: return QStringLiteral("ошибка порта");
-    case Outcome::Cancelled: return QStringLiteral("прервано");
-    case Outcome::WrongPassword: return QStringLiteral("неверный пароль");
-    case Outcome::InputRefused: return QStringLiteral("не принято");
+    case Outcome::NoAnswer: return m::kNoAnswer;
+    case Outcome::BadReply: return m::kBadReply;
+    case Outcome::DeviceRefused: return m::kDeviceRefused;
+    case Outcome::PortFailure: return m::kPortFailure;
+    case Outcome::Cancelled: return m::kCancelled;
+    case Outcome::WrongPassword: return m::kWrongPassword;
+    case Outcome::InputRefused: return m::kInputRefused;
   }
   return {};
 }
@@ -138,14 +141,14 @@ bool DeviceRun::run(const Connection& c, Outcome& stop) {
   for (Part p : {Part::Events, Part::Stats}) {
     if (!wants(p)) continue;
     if (cancelled(stop)) return false;
-    if (!journals) add(p, {}, State::NotAvailable, QStringLiteral("у устройства исполнения 3 нет журналов"));
+    if (!journals) add(p, {}, State::NotAvailable, m::kNoJournals);
     else if (!journal(p, stop, nullptr)) return false;
   }
   // The oscillograms need the alarm list, asked again for them.
   if (wants(Part::Alarms) || wants(Part::Osc)) {
     if (!journals) {
       for (Part p : {Part::Alarms, Part::Osc})
-        if (wants(p)) add(p, {}, State::NotAvailable, QStringLiteral("у устройства исполнения 3 нет журналов"));
+        if (wants(p)) add(p, {}, State::NotAvailable, m::kNoJournals);
       return true;
     }
     QList<AlarmRow> alarms;
@@ -163,7 +166,7 @@ bool DeviceRun::params(Outcome& stop) {
       continue;
     }
     if (cancelled(stop)) return false;
-    note(QStringLiteral("параметры и уставки группы %1").arg(group));
+    note(m::kReadingGroup.arg(group));
     ParamSet set(group);
     const ParamReadResult read = readParameters(m_s, group, set, m_s.vmk.setup);
     if (!read.ok()) {
@@ -192,9 +195,10 @@ bool DeviceRun::journal(Part p, Outcome& stop, QList<AlarmRow>* alarms) {
     add(p, json, State::Skipped);
     return true;
   }
-  const JournalSpec& spec = journalSpec(p == Part::Events  ? JournalKind::Events
-                                         : p == Part::Stats ? JournalKind::Stats
-                                                            : JournalKind::Alarms);
+  // A journal part is named as its journal's verb.
+  const JournalSpec* found = journalOfVerb(name);
+  if (!found) return true;  // not a journal: nothing to read
+  const JournalSpec& spec = *found;
   note(spec.caption);
   const JournalReading r = readJournal(spec, m_s, m_jobs, m_o.today);
   const Outcome outcome = r.outcome;
@@ -235,7 +239,7 @@ bool DeviceRun::oscillograms(const QList<AlarmRow>& alarms, Outcome& stop) {
       continue;
     }
     if (cancelled(stop)) return false;
-    note(QStringLiteral("осциллограмма %1 (%2)").arg(a.entry).arg(a.when.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"))));
+    note(m::kReadingOscillogram.arg(a.entry).arg(a.when.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"))));
     osc::Target t;
     t.entry = a.entry;
     t.phaseRatio = a.phaseRatio;
@@ -254,7 +258,7 @@ bool DeviceRun::oscillograms(const QList<AlarmRow>& alarms, Outcome& stop) {
       continue;
     }
     if (r.cfgWritten) add(Part::Osc, cfg, State::Written);
-    else add(Part::Osc, base + QStringLiteral(".dat"), State::Written, QStringLiteral("нет библиотеки View: .cfg не записан"));
+    else add(Part::Osc, base + QStringLiteral(".dat"), State::Written, m::kNoViewLibrary);
   }
   return true;
 }
@@ -322,7 +326,7 @@ Result runBatch(Session& session, JobControl& jobs, Prompts& userPrompts,
   QDir dir(options.dir);
   if (!dir.mkpath(QStringLiteral("."))) {
     result.outcome = Outcome::InputRefused;
-    result.indexError = QStringLiteral("Не удалось создать папку %1").arg(options.dir);
+    result.indexError = m::kFolderNotCreated.arg(options.dir);
     return result;
   }
   PortBracket bracket(session);
@@ -340,7 +344,7 @@ Result runBatch(Session& session, JobControl& jobs, Prompts& userPrompts,
     // Who answers.
     QList<int> addresses;
     if (options.addresses.isEmpty()) {
-      if (progress) progress(0, QStringLiteral("опрос сети"));
+      if (progress) progress(0, m::kPolling);
       TextList list;
       const PollResult poll = pollNetwork(session, options.connector, list, nullptr, jobs);
       for (const PolledAddress& a : poll.addresses) {
@@ -360,7 +364,7 @@ Result runBatch(Session& session, JobControl& jobs, Prompts& userPrompts,
         result.outcome = Outcome::Cancelled;
         break;
       }
-      if (progress) progress(address, QStringLiteral("подключение"));
+      if (progress) progress(address, m::kConnecting);
       DeviceRecord record;
       record.address = address;
       Connection c;
@@ -397,7 +401,7 @@ Result runBatch(Session& session, JobControl& jobs, Prompts& userPrompts,
       record.folder = QStringLiteral("%1-%2").arg(address).arg(record.serial);
       if (!dir.mkpath(record.folder)) {
         record.failed = true;
-        record.why = QStringLiteral("Не удалось создать папку %1").arg(dir.filePath(record.folder));
+        record.why = m::kFolderNotCreated.arg(dir.filePath(record.folder));
         result.devices << record;
         index();
         continue;
@@ -436,15 +440,15 @@ bool writeIndex(const QString& dir, const Options& options, const Result& result
                 bool finished) {
   QJsonArray devices;
   QStringList text;
-  text << QStringLiteral("Сбор данных: %1").arg(QDir(dir).absolutePath());
+  text << m::kIndexFolder.arg(QDir(dir).absolutePath());
   QStringList parts;
   for (Part p : {Part::Info, Part::Params, Part::Events, Part::Stats, Part::Alarms, Part::Osc})
     if (options.parts.contains(p)) parts << partName(p);
-  text << QStringLiteral("Состав: %1%2").arg(parts.join(QLatin1Char(',')),
+  text << m::kIndexParts.arg(parts.join(QLatin1Char(',')),
                                              options.form == osc::Form::Standard ? QStringLiteral(", COMTRADE 1999") : QString());
-  if (!finished) text << QStringLiteral("Не завершено");
-  else if (result.outcome == Outcome::Cancelled) text << QStringLiteral("Прервано пользователем");
-  else if (result.outcome != Outcome::Done) text << QStringLiteral("Остановлено: %1").arg(outcomeWhy(result.outcome));
+  if (!finished) text << m::kIndexUnfinished;
+  else if (result.outcome == Outcome::Cancelled) text << m::kIndexCancelled;
+  else if (result.outcome != Outcome::Done) text << m::kIndexStopped.arg(outcomeWhy(result.outcome));
   text << QString();
   for (const DeviceRecord& d : result.devices) {
     QJsonArray items;
@@ -474,18 +478,18 @@ bool writeIndex(const QString& dir, const Options& options, const Result& result
                   {QStringLiteral("failures"), counts[2]}};
     if (!d.why.isEmpty()) o.insert(QStringLiteral("why"), d.why);
     devices.append(o);
-    text << QStringLiteral("Адрес %1: %2, заводской номер %3%4").arg(d.address).arg(d.name)
+    text << m::kIndexDevice.arg(d.address).arg(d.name)
                 .arg(d.serial < 0 ? QStringLiteral("?") : QString::number(d.serial))
-                .arg(d.folder.isEmpty() ? QString() : QStringLiteral(", папка %1").arg(d.folder));
-    text << QStringLiteral("  записано %1, пропущено %2, ошибок %3%4").arg(counts[0]).arg(counts[1]).arg(counts[2])
-                .arg(d.failed ? QStringLiteral(" - ОШИБКА: %1").arg(d.why) : QString());
+                .arg(d.folder.isEmpty() ? QString() : m::kIndexDeviceFolder.arg(d.folder));
+    text << m::kIndexCounts.arg(counts[0]).arg(counts[1]).arg(counts[2])
+                .arg(d.failed ? m::kIndexDeviceFailed.arg(d.why) : QString());
     text << lines;
   }
   QJsonArray silent;
   for (int a : result.silent) silent.append(a);
   QStringList silentText;
   for (int a : result.silent) silentText << QString::number(a);
-  text << QString() << QStringLiteral("Не отвечают: %1").arg(silentText.isEmpty() ? QStringLiteral("-") : silentText.join(QLatin1Char(',')));
+  text << QString() << m::kIndexSilent.arg(silentText.isEmpty() ? QStringLiteral("-") : silentText.join(QLatin1Char(',')));
   QJsonObject index{{QStringLiteral("complete"), finished && result.outcome == Outcome::Done},
                     {QStringLiteral("cancelled"), result.outcome == Outcome::Cancelled},
                     {QStringLiteral("parts"), QJsonArray::fromStringList(parts)},

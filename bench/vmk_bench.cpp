@@ -41,13 +41,11 @@
 #include "device/session.h"
 #include "journals/alarm_list.h"
 #include "journals/event_journal.h"
-#include "journals/journal_grids.h"
 #include "journals/statistics.h"
 #include "model/job.h"
 #include "model/prompts.h"
 #include "service/calibration_model.h"
 #include "service/service_menu.h"
-#include "model/text_grid.h"
 #include "extlib/crc16.h"
 #include "extlib/frame_observer.h"
 #include "extlib/memory_link.h"
@@ -346,9 +344,6 @@ int runJournals(const QString& program, int baud) {
   vmk::JobControl jobs;
   const QDate today = QDate::currentDate();
   const QLocale locale = QLocale::c();
-  vmk::TextGrid events(vmk::journals::kEventRows, vmk::journals::kEventColumns);
-  vmk::TextGrid stats(vmk::journals::kStatRows, vmk::journals::kStatColumns);
-  vmk::TextGrid alarms(vmk::journals::kAlarmRows, vmk::journals::kAlarmColumns);
 
   std::printf("\njournal readings, vmksim --pace at %d bit/s, turnaround %d ms (port opened by each)\n",
               baud, kTurnaroundMs);
@@ -356,17 +351,17 @@ int runJournals(const QString& program, int baud) {
   constexpr int kRuns = 5;
   bool ok = false;
   double ms = median([&] {
-    return vmk::readEventJournal(session, jobs, nullptr, events, today, locale).outcome == vmk::Outcome::Done;
+    return vmk::readEventJournal(session, jobs, nullptr, today, locale).outcome == vmk::Outcome::Done;
   }, kRuns, ok);
   row("event journal (34)", ms, wireMs(34 * (5 + 20), baud, 34), ok);
   bool all = ok;
   ms = median([&] {
-    return vmk::readStatistics(session, jobs, nullptr, stats).outcome == vmk::Outcome::Done;
+    return vmk::readStatistics(session, jobs, nullptr).outcome == vmk::Outcome::Done;
   }, kRuns, ok);
   row("statistics (22)", ms, wireMs(22 * (8 + 7), baud, 22), ok);
   all = all && ok;
   ms = median([&] {
-    return vmk::readAlarmList(session, jobs, nullptr, alarms, today).outcome == vmk::Outcome::Done;
+    return vmk::readAlarmList(session, jobs, nullptr, today).outcome == vmk::Outcome::Done;
   }, kRuns, ok);
   row("alarm list (1)", ms, wireMs(4 + 157, baud, 1), ok);
   return all && ok ? 0 : 1;

@@ -1,6 +1,7 @@
 #include "device/device_client.h"
 
 #include "device/codecs.h"
+#include "device/messages.h"
 #include "device/session.h"
 #include "extlib/transport_error.h"
 #include "extlib/wire_table.h"
@@ -8,6 +9,8 @@
 namespace vmk {
 
 namespace {
+
+namespace m = msg::device;
 
 RegisterWords wordsOf(const ReplyFrame& reply, std::uint16_t first, int count) {
   RegisterWords r;
@@ -22,24 +25,24 @@ RegisterWords wordsOf(const ReplyFrame& reply, std::uint16_t first, int count) {
 constexpr std::uint8_t kCalibrationWriteSub = 3;
 
 QString commandName(std::uint16_t code) {
-  if (code == reg::kCommandAcknowledge) return QStringLiteral("Квитирование");
-  if (code == reg::kCommandRecorderStart) return QStringLiteral("Пуск осциллографа");
+  if (code == reg::kCommandAcknowledge) return m::kAcknowledge;
+  if (code == reg::kCommandRecorderStart) return m::kRecorderStart;
   if (code >= reg::kCommandRelay1 && code < reg::kCommandAcknowledge)
-    return QStringLiteral("Команда реле %1").arg(code - reg::kCommandRelay1 + 1);
-  return QStringLiteral("Команда 0x%1").arg(code, 4, 16, QLatin1Char('0'));
+    return m::kRelayCommand.arg(code - reg::kCommandRelay1 + 1);
+  return m::kOtherCommand.arg(code, 4, 16, QLatin1Char('0'));
 }
 
 QString serviceName(std::uint8_t sub, std::uint16_t argument) {
   switch (sub) {
-    case reg::kServiceSerial: return QStringLiteral("Изменение серийного номера");
-    case reg::kServiceClearStats: return QStringLiteral("Обнуление статистики");
-    case reg::kServiceEraseOsc: return QStringLiteral("Стирание осцилограмм");
-    case reg::kServiceEraseEvents: return QStringLiteral("Стирание событий");
+    case reg::kServiceSerial: return m::kServiceSerial;
+    case reg::kServiceClearStats: return m::kServiceClearStats;
+    case reg::kServiceEraseOsc: return m::kServiceEraseOsc;
+    case reg::kServiceEraseEvents: return m::kServiceEraseEvents;
     case reg::kServiceCalibration:
-      return argument == reg::kCalibrationLeave ? QStringLiteral("Выход из режима калибровки")
-                                                : QStringLiteral("Вход в режим калибровки");
+      return argument == reg::kCalibrationLeave ? m::kCalibrationLeave
+                                                : m::kCalibrationEnter;
   }
-  return QStringLiteral("Сервисная функция %1").arg(sub);
+  return m::kOtherService.arg(sub);
 }
 
 // Runs one request that changes the device and hands its change on, also
@@ -57,11 +60,11 @@ auto changing(DeviceChange& change, Call call, const std::function<void(const De
 
 }  // namespace
 
-void DeviceClient::note(DeviceChange change, const char* defaultOperation) {
+void DeviceClient::note(DeviceChange change, const QString& defaultOperation) {
   if (!m_session.changes) return;
   change.address = m_address;
   if (!m_session.changeOperation.isEmpty()) change.operation = m_session.changeOperation;
-  else if (change.operation.isEmpty()) change.operation = QString::fromUtf8(defaultOperation);
+  else if (change.operation.isEmpty()) change.operation = defaultOperation;
   m_session.changes(change);
 }
 
@@ -156,7 +159,7 @@ DeviceChange registerChange(const Session& s, std::uint8_t address, std::uint16_
 
 Outcome DeviceClient::writeWord(std::uint16_t r, std::uint16_t value) {
   DeviceChange c = registerChange(m_session, m_address, r, value);
-  auto send = [this](const DeviceChange& ch) { note(ch, "Запись регистра"); };
+  auto send = [this](const DeviceChange& ch) { note(ch, m::kRegisterWrite); };
   c.outcome = changing(c, [&] { return plainWrite(r, value); }, send);
   send(c);
   return c.outcome;
@@ -164,7 +167,7 @@ Outcome DeviceClient::writeWord(std::uint16_t r, std::uint16_t value) {
 
 DeviceClient::VerifiedWrite DeviceClient::writeWordVerified(std::uint16_t r, std::uint16_t value) {
   DeviceChange c = registerChange(m_session, m_address, r, value);
-  auto send = [this](const DeviceChange& ch) { note(ch, "Запись регистра"); };
+  auto send = [this](const DeviceChange& ch) { note(ch, m::kRegisterWrite); };
   VerifiedWrite v;
   v.outcome = changing(c, [&] { return plainWrite(r, value); }, send);
   c.outcome = v.outcome;
@@ -192,7 +195,7 @@ Outcome DeviceClient::sendCommand(std::uint16_t code) {
   c.reg = code;
   c.operation = commandName(code);
   c.after = QStringLiteral("0x%1").arg(reg::kCoilOn, 4, 16, QLatin1Char('0'));
-  auto send = [this](const DeviceChange& ch) { note(ch, ""); };
+  auto send = [this](const DeviceChange& ch) { note(ch, QString()); };
   c.outcome = changing(c, [&] {
     m_reply.clear();
     m_session.modbus.SendCommand(m_session.link(), m_address, code, m_reply);
@@ -214,7 +217,7 @@ Outcome DeviceClient::setClock(const QDateTime& moment) {
   c.function = wire::kWriteMultiple;
   c.reg = reg::kClock;
   c.after = moment.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
-  auto send = [this](const DeviceChange& ch) { note(ch, "Установка часов"); };
+  auto send = [this](const DeviceChange& ch) { note(ch, m::kClockSet); };
   c.outcome = changing(c, [&] {
     if (m_session.modbus.SetRealDateTime(m_session.link(), m_address, moment)) return Outcome::Done;
     const Outcome o = outcomeOfLastCall();
@@ -235,7 +238,7 @@ Result<ServiceReply> DeviceClient::service(std::uint8_t sub, std::uint16_t acces
   c.operation = serviceName(sub, argument);
   c.after = QString::number(argument);
   auto send = [this, accessCode](const DeviceChange& ch) {
-    if (accessCode != 0) note(ch, "");
+    if (accessCode != 0) note(ch, QString());
   };
   const Result<ServiceReply> result = changing(c, [&] {
     m_reply.clear();
@@ -264,7 +267,7 @@ Result<ReplyFrame> DeviceClient::calibration(std::uint8_t sub, std::uint8_t a1, 
   c.function = wire::kCalibration;
   c.reg = a3;
   c.after = QString::number(a4);
-  auto send = [this](const DeviceChange& ch) { note(ch, "Запись коэффициента калибровки"); };
+  auto send = [this](const DeviceChange& ch) { note(ch, m::kCalibrationWrite); };
   const Result<ReplyFrame> r = changing(c, call, send);
   c.outcome = r.outcome;
   send(c);
@@ -276,7 +279,7 @@ Result<ReplyFrame> DeviceClient::calibrationSlot(std::uint8_t slot, std::uint8_t
   c.function = wire::kCalibration;
   c.reg = slot;
   c.after = QString::number(coefficient);
-  auto send = [this](const DeviceChange& ch) { note(ch, "Запись коэффициента калибровки"); };
+  auto send = [this](const DeviceChange& ch) { note(ch, m::kCalibrationWrite); };
   const Result<ReplyFrame> r = changing(c, [&] {
     m_reply.clear();
     m_session.modbus.func1903h(m_session.link(), m_address, 7, slot, coefficient, 0, m_reply);

@@ -128,7 +128,7 @@ class DeviceClient {
   // The outcome of the library call just made.
   Outcome outcomeOfLastCall() const;
   // Hands one change to the session's sink.
-  void note(DeviceChange change, const char* defaultOperation);
+  void note(DeviceChange change, const QString& defaultOperation);
   Outcome plainWrite(std::uint16_t reg, std::uint16_t value);
   Result<ReplyFrame> frameResult();
 

@@ -17,6 +17,8 @@
 #include "fuzz/qt_app.h"
 #include "journals/alarm_list.h"
 #include "journals/event_journal.h"
+#include "journals/journal_kinds.h"
+#include "journals/journal_rows.h"
 #include "journals/statistics.h"
 #include "link/connection.h"
 #include "model/job.h"
@@ -71,7 +73,7 @@ void runOne(FuzzedDataProvider& in, Session& session) {
       const auto record = device.readEventRecord(in.ConsumeIntegralInRange<std::uint8_t>(0, 40));
       if (record) {
         TextGrid grid(35, 16);
-        ShowEventRecord(grid, DecodeEventRecord(record.value, someSetup(in), today, locale));
+        showRow(grid, eventRow(DecodeEventRecord(record.value, someSetup(in), today, locale)));
       }
       break;
     }
@@ -79,7 +81,8 @@ void runOne(FuzzedDataProvider& in, Session& session) {
       const auto list = device.readAlarmList();
       if (list) {
         const SetupFields setup = someSetup(in);
-        for (int n = 0; n <= 12; ++n) DecodeAlarmRow(list.value, n, setup, today);
+        TextGrid grid(13, 5);
+        for (int n = 0; n <= 12; ++n) showRow(grid, alarmRow(DecodeAlarmRow(list.value, n, setup, today)));
       }
       break;
     }
@@ -96,8 +99,8 @@ void runOne(FuzzedDataProvider& in, Session& session) {
     case 16: {
       JobControl jobs;
       TextGrid grid(35, 16);
-      if (in.ConsumeBool()) readEventJournal(session, jobs, nullptr, grid, today, locale);
-      else readStatistics(session, jobs, nullptr, grid);
+      const JournalSpec& journal = journalSpec(in.ConsumeBool() ? JournalKind::Events : JournalKind::Stats);
+      journal.read(session, jobs, nullptr, today, locale, [&grid](const JournalRow& row) { showRow(grid, row); });
       break;
     }
   }

@@ -7,7 +7,6 @@
 #include "journals/journal_grids.h"
 #include "journals/messages.h"
 #include "journals/reading_frame.h"
-#include "model/text_grid.h"
 
 namespace vmk {
 
@@ -37,28 +36,13 @@ AlarmRow DecodeAlarmRow(const ReplyFrame& reply, int n, const SetupFields& setup
   return row;
 }
 
-void ShowAlarmRow(TextGrid& grid, const AlarmRow& row) {
-  const int r = row.entry;
-  if (!row.valid) {
-    grid.setCell(0, r, m::kNoData);
-    grid.setCell(1, r, QString());
-    grid.setCell(2, r, m::kNoEntry);
-    return;
-  }
-  grid.setCell(0, r, FormatDateTime(row.when));
-  grid.setCell(1, r, m::kAlarmRecord.arg(r + 1));
-  grid.setCell(2, r, QString::number(r));
-  grid.setCell(3, r, QString::number(row.phaseRatio));
-  grid.setCell(4, r, QString::number(row.earthRatio));
-}
-
 QString ReceiveErrorText(const ReplyFrame& reply) {
   return m::kReceiveError + QString::number(reply.length()) + QLatin1Char('|') +
          QString::number(reply.frameByte(kQuotedByte));
 }
 
-AlarmReadResult readAlarmList(Session& session, JobControl& jobs, Progress* bar, TextGrid& grdAlarm,
-                              const QDate& today) {
+AlarmReadResult readAlarmList(Session& session, JobControl& jobs, Progress* bar, const QDate& today,
+                              const std::function<void(const AlarmRow&)>& shown) {
   AlarmReadResult result;
   const int last = journals::kAlarmRows - 1;
   ReadingFrame frame(session, jobs, bar, last);
@@ -86,8 +70,8 @@ AlarmReadResult readAlarmList(Session& session, JobControl& jobs, Progress* bar,
       return result;
     }
     const AlarmRow row = DecodeAlarmRow(list.value, n, session.vmk.setup, today);
-    ShowAlarmRow(grdAlarm, row);
     result.rows.append(row);
+    if (shown) shown(row);
   }
   return result;
 }

@@ -1,13 +1,13 @@
 #pragma once
 // The alarm list: the fault recorder's entries named by their time stamps,
-// read in one exchange into `grdAlarm`. Columns 2..4 of a row carry what
-// the oscillogram download of that entry needs: the entry number ("-1"
-// for none) and both transformer ratios.
+// read in one exchange. An entry carries what the oscillogram download of
+// it needs: its number, its time and both transformer ratios.
 
 #include <QDate>
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <functional>
 
 #include "device/outcome.h"
 #include "device/tvmk.h"
@@ -18,7 +18,6 @@ namespace vmk {
 class JobControl;
 class Progress;
 class Session;
-class TextGrid;
 
 struct AlarmRow {
   int entry = 0;       // 0..12, the grid row
@@ -34,12 +33,6 @@ struct AlarmRow {
 // `setup`, 1 where a secondary current is 0.
 AlarmRow DecodeAlarmRow(const ReplyFrame& reply, int n, const SetupFields& setup, const QDate& today);
 
-// Writes row `row.entry`: a fault gives its date and time (the time left
-// out at midnight), "Запись аварии n+1", n and the two ratios; an entry
-// without one "Нет данных", an empty column 1 and "-1", columns 3 and 4
-// kept as they were.
-void ShowAlarmRow(TextGrid& grid, const AlarmRow& row);
-
 // "Ошибка приема данных " + the reply's length + "|" + its frame byte 3.
 QString ReceiveErrorText(const ReplyFrame& reply);
 
@@ -48,13 +41,14 @@ struct AlarmReadResult {
   // The box of a reply that is no whole alarm list (the receive error),
   // empty otherwise (a port failure shows the link-error box).
   QString error;
-  QList<AlarmRow> rows;  // those written, in order
+  QList<AlarmRow> rows;  // those decoded, in order
 };
 
 // Reads the list (one exchange) inside the reading frame (`bar` 0..12) and
-// writes rows 0..12, one job step each. A reply that is not 157 bytes with
-// 150 data bytes shows nothing and gives the receive-error text.
-AlarmReadResult readAlarmList(Session& session, JobControl& jobs, Progress* bar, TextGrid& grdAlarm,
-                              const QDate& today);
+// decodes entries 0..12, one job step each, handing each to `shown` (may be
+// empty). A reply that is not 157 bytes with 150 data bytes gives no entry
+// and the receive-error text.
+AlarmReadResult readAlarmList(Session& session, JobControl& jobs, Progress* bar, const QDate& today,
+                              const std::function<void(const AlarmRow&)>& shown = {});
 
 }  // namespace vmk

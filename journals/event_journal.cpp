@@ -6,10 +6,8 @@
 #include "device/device_client.h"
 #include "extlib/registers.h"
 #include "extlib/transport_error.h"
-#include "journals/journal_grids.h"
 #include "journals/messages.h"
 #include "journals/reading_frame.h"
-#include "model/text_grid.h"
 #include "model/time_formats.h"
 
 namespace vmk {
@@ -35,11 +33,6 @@ constexpr int kFirstEmptyCode = 50;
 // From this value on a phase fault is beyond the device's range.
 constexpr int kPhaseRangeEnd = 20000;
 constexpr int kPhaseRangeAmperes = 200;  // x the phase ratio
-
-// The state columns: 4..9 outputs (WDT, Dout5..Dout1), 10..15 inputs.
-constexpr int kFirstOutputColumn = 4;
-constexpr int kFirstInputColumn = 10;
-constexpr int kStateBits = 6;
 
 // Exact milliamperes as "%.3f" with the locale's separator.
 QString milliampText(std::int64_t milliamps, const QLocale& locale) {
@@ -178,41 +171,20 @@ EventEntry DecodeEventRecord(const ReplyFrame& reply, const SetupFields& setup, 
     e.hundredths = kUndefinedField;
   }
 
-  e.cells = QStringList(journals::kEventColumns, QString());
-  e.cells[0] = msg::journals::kRowNumber.arg(e.record + 1);
   e.noEvent = e.code == 0 || e.code >= kFirstEmptyCode;
-  if (e.noEvent) {
-    e.cells[1] = msg::journals::kNoEvent;
-    return e;
-  }
+  if (e.noEvent) return e;
   // Valid digits that are no calendar date (month 0, 31 February) stand
   // for no moment either. Any two-digit year counts, placed in the hundred
   // years around today: a cut-off at a fixed year would show every event
   // of a device whose clock has passed it as undefined.
   if (stamp[0] != kUndefinedField)
     e.stamp = MakeDeviceDateTime(stamp[0], stamp[1], stamp[2], stamp[3], stamp[4], stamp[5], today);
-  e.cells[1] = e.stamp.isValid() ? EventStampText(e.stamp, e.hundredths)
-                                 : msg::journals::kStampUndefined;
   e.texts = EventText(e.code, e.subCode, e.value, setup, locale);
-  e.cells[2] = e.texts.name;
-  e.cells[3] = e.texts.info;
-  const QString outputs = LowBitsStr(e.outputs, kStateBits);
-  const QString inputs = LowBitsStr(e.inputs, kStateBits);
-  for (int i = 0; i < kStateBits; ++i) {
-    e.cells[kFirstOutputColumn + i] = outputs.mid(i, 1);
-    e.cells[kFirstInputColumn + i] = inputs.mid(i, 1);
-  }
   return e;
 }
 
-bool ShowEventRecord(TextGrid& grid, const EventEntry& entry) {
-  if (entry.record < 0 || entry.record >= reg::kEventRecords) return false;
-  for (int c = 0; c < entry.cells.size(); ++c) grid.setCell(c, entry.record, entry.cells[c]);
-  return true;
-}
-
-EventReadResult readEventJournal(Session& session, JobControl& jobs, Progress* bar,
-                                 TextGrid& GrdEvent, const QDate& today, const QLocale& locale) {
+EventReadResult readEventJournal(Session& session, JobControl& jobs, Progress* bar, const QDate& today,
+                                 const QLocale& locale, const std::function<void(const EventEntry&)>& shown) {
   EventReadResult result;
   const int last = reg::kEventRecords - 1;
   ReadingFrame frame(session, jobs, bar, last);
@@ -235,7 +207,10 @@ EventReadResult readEventJournal(Session& session, JobControl& jobs, Progress* b
       return result;
     }
     const EventEntry entry = DecodeEventRecord(reply.value, session.vmk.setup, today, locale);
-    if (ShowEventRecord(GrdEvent, entry)) result.records.append(entry);
+    // A number beyond the journal's rows names no row: it is not shown.
+    if (entry.record < 0 || entry.record >= reg::kEventRecords) continue;
+    result.records.append(entry);
+    if (shown) shown(entry);
   }
   return result;
 }

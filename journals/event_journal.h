@@ -2,10 +2,10 @@
 // The event journal: 34 records, each with a time stamp to the hundredth,
 // an event code with its argument and value, and the states of the
 // outputs and inputs at that moment. Read record by record into
-// `GrdEvent`, each into the row its own number names.
+// records, each naming the row it is shown in (journals/journal_rows.h).
 //
-//   const EventReadResult r = readEventJournal(session, jobs, &bar, GrdEvent, today, locale);
-//   if (isLinkFailure(r.outcome)) ...   // rows read before stay in the grid
+//   const EventReadResult r = readEventJournal(session, jobs, &bar, today, locale, shown);
+//   if (isLinkFailure(r.outcome)) ...   // the records read before are kept
 
 #include <QDate>
 #include <QDateTime>
@@ -13,6 +13,7 @@
 #include <QLocale>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "device/outcome.h"
@@ -24,7 +25,6 @@ namespace vmk {
 class JobControl;
 class Progress;
 class Session;
-class TextGrid;
 
 // The primary current of a fault text (codes 16..23), exactly.
 struct FaultCurrent {
@@ -42,7 +42,7 @@ struct EventTexts {
   std::optional<FaultCurrent> current;  // codes 16..23
 };
 
-// One record as the device sent it and as its row shows it.
+// One record as the device sent it, decoded.
 struct EventEntry {
   int record = 0;      // frame byte 2: the row it names (0..33 are shown)
   int code = 0;        // frame byte 10
@@ -57,8 +57,6 @@ struct EventEntry {
   // invalid otherwise (the row says "Дата и время неопределены").
   QDateTime stamp;
   EventTexts texts;
-  // The 16 cells of the row.
-  QStringList cells;
 };
 
 // Column 3 of the fault codes 16..23. Phase marks from the sub-code (bit 0
@@ -83,25 +81,23 @@ QString EventStampText(const QDateTime& stamp, int hundredths);
 EventEntry DecodeEventRecord(const ReplyFrame& reply, const SetupFields& setup, const QDate& today,
                              const QLocale& locale);
 
-// `ShowEventRecord`: writes the record into the row its number names.
-// False for a number of 34 or more: nothing is shown.
-bool ShowEventRecord(TextGrid& grid, const EventEntry& entry);
-
 struct EventReadResult {
   Outcome outcome = Outcome::Done;
-  // The records shown, in the order read (a later one naming the same row
-  // replaced the earlier one in the grid).
+  // The records of rows 0..33, in the order read (a later one naming the
+  // same row replaces the earlier one in its view).
   QList<EventEntry> records;
   // The record number whose read failed or was not reached after a
   // cancel; -1 when all were read.
   int stoppedAt = -1;
 };
 
-// Reads records 0..33 into `GrdEvent` inside the reading frame (port
-// bracket, `bar` 0..33, one job step per record). A record the device does
-// not answer ends the reading with the link outcome; rows written before
-// stay. A cancel ends it with Cancelled before the next record.
-EventReadResult readEventJournal(Session& session, JobControl& jobs, Progress* bar,
-                                 TextGrid& GrdEvent, const QDate& today, const QLocale& locale);
+// Reads records 0..33 inside the reading frame (port bracket, `bar` 0..33,
+// one job step per record), handing each record of a row 0..33 to `shown`
+// (may be empty) as it arrives. A record the device does not answer ends the
+// reading with the link outcome; the records before it are kept. A cancel
+// ends it with Cancelled before the next record.
+EventReadResult readEventJournal(Session& session, JobControl& jobs, Progress* bar, const QDate& today,
+                                 const QLocale& locale,
+                                 const std::function<void(const EventEntry&)>& shown = {});
 
 }  // namespace vmk

@@ -1,60 +1,65 @@
 #include "journals/journal_kinds.h"
 
 #include "journals/event_journal.h"
-#include "journals/journal_json.h"
 #include "journals/messages.h"
 #include "journals/statistics.h"
 #include "model/page_state.h"
-#include "model/text_grid.h"
 
 namespace vmk {
 
 namespace {
 
-QStringList rowCells(const TextGrid& grid, int row) {
-  QStringList cells;
-  for (int c = 0; c < grid.columnCount(); ++c) cells << grid.cell(c, row);
-  return cells;
+// The reading of one kind: its records, each row rendered for `shown` as it
+// arrives and again into the reading's rows and JSON at the end.
+template <class Record>
+void render(JournalReading& out, const QList<Record>& records, JournalRow (*row)(const Record&),
+            QJsonObject (*json)(const Record&), int columns) {
+  for (const Record& r : records) {
+    const JournalRow shown = row(r);
+    out.rows[shown.row] = tableCells(shown, columns);
+  }
+  for (const Record& r : records) out.items.append(json(r));
 }
 
-JournalReading readEvents(Session& session, JobControl& jobs, Progress* bar, TextGrid& grid, const QDate& today,
-                          const QLocale& locale) {
-  const EventReadResult r = readEventJournal(session, jobs, bar, grid, today, locale);
+JournalReading readEvents(Session& session, JobControl& jobs, Progress* bar, const QDate& today,
+                          const QLocale& locale, const RowSink& shown) {
+  const EventReadResult r = readEventJournal(session, jobs, bar, today, locale, [&](const EventEntry& e) {
+    if (shown) shown(eventRow(e));
+  });
   JournalReading out;
   out.outcome = r.outcome;
+  out.events = r.records;
   // A later record naming the same row replaced the earlier one.
-  std::map<int, EventEntry> shown;
-  for (const EventEntry& e : r.records) shown[e.record] = e;
-  for (const auto& [row, e] : shown) {
-    if (row < grid.rowCount()) out.rows[row] = rowCells(grid, row);
-    out.items.append(journals::eventJson(e));
-  }
+  std::map<int, EventEntry> byRow;
+  for (const EventEntry& e : r.records) byRow[e.record] = e;
+  QList<EventEntry> latest;
+  for (const auto& [row, e] : byRow) latest << e;
+  render(out, latest, eventRow, journals::eventJson, journals::kEventColumns);
   return out;
 }
 
-JournalReading readCounters(Session& session, JobControl& jobs, Progress* bar, TextGrid& grid, const QDate&,
-                            const QLocale&) {
-  const StatReadResult r = readStatistics(session, jobs, bar, grid);
+JournalReading readCounters(Session& session, JobControl& jobs, Progress* bar, const QDate&, const QLocale&,
+                            const RowSink& shown) {
+  const StatReadResult r = readStatistics(session, jobs, bar, [&](const StatCounter& c) {
+    if (shown) shown(counterRow(c));
+  });
   JournalReading out;
   out.outcome = r.outcome;
-  for (const StatCounter& c : r.counters) {
-    out.rows[c.index] = rowCells(grid, c.index);
-    out.items.append(journals::counterJson(c));
-  }
+  out.counters = r.counters;
+  render(out, r.counters, counterRow, journals::counterJson, journals::kStatColumns);
   return out;
 }
 
-JournalReading readAlarms(Session& session, JobControl& jobs, Progress* bar, TextGrid& grid, const QDate& today,
-                          const QLocale&) {
-  const AlarmReadResult r = readAlarmList(session, jobs, bar, grid, today);
+JournalReading readAlarms(Session& session, JobControl& jobs, Progress* bar, const QDate& today, const QLocale&,
+                          const RowSink& shown) {
+  const AlarmReadResult r = readAlarmList(session, jobs, bar, today, [&](const AlarmRow& a) {
+    if (shown) shown(alarmRow(a));
+  });
   JournalReading out;
   out.outcome = r.outcome;
   out.error = r.error;
   out.alarms = r.rows;
-  for (const AlarmRow& a : r.rows) {
-    out.rows[a.entry] = rowCells(grid, a.entry);
-    out.items.append(journals::alarmJson(a));
-  }
+  render(out, r.rows, alarmRow, journals::alarmJson, journals::kAlarmColumns);
   return out;
 }
 
@@ -64,14 +69,23 @@ const QList<JournalSpec>& journalKinds() {
   namespace m = msg::journals;
   static const QList<JournalSpec> kinds{
       {JournalKind::Events, kPageEvents, QStringLiteral("events"), QStringLiteral("events"), m::kEventsCaption,
-       QStringLiteral("read the event journal"), journals::kEventRows, journals::kEventColumns,
-       journals::eventSections, journals::eventColumnNames, readEvents},
+       QStringLiteral("read the event journal"), m::kEventsHelp, journals::kEventRows, journals::kEventColumns,
+       journals::eventSections, journals::eventColumnNames, nullptr,
+       {QStringLiteral("Журнал событий"), QStringLiteral("tshEvents"), QStringLiteral("HeaderControl1"),
+        QStringLiteral("GrdEvent"), QStringLiteral("gugEvent"), QStringLiteral("BitBtn1"), 3},
+       readEvents},
       {JournalKind::Stats, kPageStatistic, QStringLiteral("stats"), QStringLiteral("counters"), m::kStatsCaption,
-       QStringLiteral("read the statistics counters"), journals::kStatRows, journals::kStatColumns,
-       journals::statSections, journals::statColumnNames, readCounters},
+       QStringLiteral("read the statistics counters"), m::kStatsHelp, journals::kStatRows, journals::kStatColumns,
+       journals::statSections, journals::statColumnNames, journals::statColumnWidths,
+       {QStringLiteral("Журнал статистики"), QStringLiteral("tshStatistic"), QStringLiteral("HeaderControl2"),
+        QStringLiteral("grdStat"), QStringLiteral("GugStat"), QStringLiteral("BitBtn2"), 4},
+       readCounters},
       {JournalKind::Alarms, kPageAlarm, QStringLiteral("alarms"), QStringLiteral("alarms"), m::kAlarmsCaption,
-       QStringLiteral("read the alarm list"), journals::kAlarmRows, journals::kAlarmColumns,
-       journals::alarmSections, journals::alarmColumnNames, readAlarms},
+       QStringLiteral("read the alarm list"), m::kAlarmsHelp, journals::kAlarmRows, journals::kAlarmColumns,
+       journals::alarmSections, journals::alarmColumnNames, journals::alarmColumnWidths,
+       {QStringLiteral("Журнал аварий"), QStringLiteral("tshAlarm"), QStringLiteral("HeaderControl3"),
+        QStringLiteral("grdAlarm"), QStringLiteral("GugAlarm"), QStringLiteral("BitBtn3"), 5},
+       readAlarms},
   };
   return kinds;
 }
@@ -96,8 +110,16 @@ const JournalSpec* journalOfVerb(const QString& verb) {
 
 JournalReading readJournal(const JournalSpec& spec, Session& session, JobControl& jobs, const QDate& today,
                            const QLocale& locale) {
-  TextGrid grid(spec.rows, spec.columns);
-  return spec.read(session, jobs, nullptr, grid, today, locale);
+  return spec.read(session, jobs, nullptr, today, locale, {});
+}
+
+QList<QStringList> wholeTable(const JournalSpec& spec, const JournalReading& reading) {
+  QList<QStringList> table;
+  for (int row = 0; row < spec.rows; ++row) {
+    const auto it = reading.rows.find(row);
+    table << (it != reading.rows.end() ? it->second : QStringList(spec.columns, QString()));
+  }
+  return table;
 }
 
 }  // namespace vmk

@@ -73,4 +73,38 @@ inline const QString kEventsCaption = QStringLiteral("журнал событи�
 inline const QString kStatsCaption = QStringLiteral("статистика");
 inline const QString kAlarmsCaption = QStringLiteral("список аварий");
 
+// --- vmkctl's help of each journal's verb -------------------------------------
+const QString kEventsHelp = QStringLiteral(
+    "vmkctl [global options] events [--csv FILE]\n"
+    "\n"
+    "Connects and reads the event journal (records 0..33) as the page \"Журнал\n"
+    "событий\" shows it: one line per record, its 16 columns separated by tabs\n"
+    "(number, date and time, event, information, WDT, Dout5..Dout1, Din6..Din1).\n"
+    "With --json, each record gives its number, code, ISO 8601 time stamp with\n"
+    "hundredths (null when the device's stamp is no date), event name, information,\n"
+    "sub-code, value, primary fault current in amperes (codes 16..23, else null;\n"
+    "beyondRange when the device's range was exceeded), the output and input\n"
+    "states as booleans and the row's cells. --csv FILE writes the rows with a\n"
+    "header row as a UTF-8 CSV file (with a byte-order mark) instead of printing\n"
+    "them; it is written only when the whole journal was read. A device of\n"
+    "variant 3 has no journals: exit code 3. A record the device does not answer\n"
+    "stops the reading: the rows before it are printed, exit code 1.\n");
+
+const QString kStatsHelp = QStringLiteral(
+    "vmkctl [global options] stats [--csv FILE]\n"
+    "\n"
+    "Connects and reads the 22 statistics counters, one line each: number, name and\n"
+    "value separated by tabs. With --json, each counter gives its number, name and\n"
+    "value as a number. --csv FILE, variant 3 and failures as for \"events\".\n");
+
+const QString kAlarmsHelp = QStringLiteral(
+    "vmkctl [global options] alarms [--csv FILE]\n"
+    "\n"
+    "Connects and reads the alarm list, one line per entry 0..12: date and time\n"
+    "(\"Нет данных\" for an entry without a fault), \"Запись аварии N\", the entry\n"
+    "number (-1 for none) and the phase and earth transformer ratios, separated\n"
+    "by tabs. With --json, each entry gives its number, whether a fault is\n"
+    "recorded, its ISO 8601 time (or null) and the ratios. --csv FILE, variant 3\n"
+    "and failures as for \"events\".\n");
+
 }  // namespace vmk::msg::journals

@@ -113,13 +113,15 @@ QString BaseName(const QString& chosen) {
   return chosen.left(chosen.size() - suffix.size() - 1);
 }
 
-QDateTime ParseAlarmTime(const QString& text) {
-  const QString t = text.trimmed();
-  QDateTime when = QDateTime::fromString(t, QStringLiteral("d.M.yyyy H:m:s"));
-  if (when.isValid()) return when;
-  // The grid leaves the time out of an alarm at midnight.
-  const QDate date = QDate::fromString(t, QStringLiteral("d.M.yyyy"));
-  return date.isValid() ? QDateTime(date, QTime(0, 0)) : QDateTime();
+Target targetOf(const AlarmRow& alarm, const QString& base, Form form) {
+  Target t;
+  t.entry = alarm.entry;
+  t.phaseRatio = alarm.phaseRatio;
+  t.earthRatio = alarm.earthRatio;
+  t.alarmTime = alarm.when;
+  t.base = base;
+  t.form = form;
+  return t;
 }
 
 DownloadResult downloadOscillogram(Session& session, JobControl& jobs, Progress* gauge,

@@ -17,6 +17,7 @@
 
 #include "device/outcome.h"
 #include "extlib/view_loader.h"
+#include "journals/alarm_list.h"
 #include "journals/osc_samples.h"
 
 namespace vmk {
@@ -38,7 +39,7 @@ enum class Form { Device, Standard };
 
 struct Target {
   int entry = 0;           // the alarm entry, 0..12
-  int phaseRatio = 1;      // as the alarm row carries them
+  int phaseRatio = 1;      // as the alarm entry carries them
   int earthRatio = 1;
   QDateTime alarmTime;
   QString base;            // the pair is base + ".cfg" and base + ".dat"
@@ -70,10 +71,9 @@ bool WritePair(const QString& base, const QByteArray& dat, const QByteArray* cfg
 // extension of another length is dropped whole, never part of the name.
 QString BaseName(const QString& chosen);
 
-// The alarm time as column 0 of the alarm grid shows it: day.month.year
-// hours:minutes:seconds, or the date alone for an alarm at midnight. An
-// invalid QDateTime for any other text.
-QDateTime ParseAlarmTime(const QString& text);
+// The download of a recorded alarm entry (its number, time and ratios)
+// into the pair `base`.
+Target targetOf(const AlarmRow& alarm, const QString& base, Form form);
 
 // Downloads entry `target.entry` inside the port bracket. `gauge` (the
 // page gauge GugAlarm) is shown with the block number at each block and

@@ -5,11 +5,11 @@
 #include "extlib/registers.h"
 #include "extlib/transport_error.h"
 #include "journals/reading_frame.h"
-#include "model/text_grid.h"
 
 namespace vmk {
 
-StatReadResult readStatistics(Session& session, JobControl& jobs, Progress* bar, TextGrid& grdStat) {
+StatReadResult readStatistics(Session& session, JobControl& jobs, Progress* bar,
+                              const std::function<void(const StatCounter&)>& shown) {
   StatReadResult result;
   const int last = reg::kStatistics.count - 1;
   ReadingFrame frame(session, jobs, bar, last);
@@ -32,11 +32,9 @@ StatReadResult readStatistics(Session& session, JobControl& jobs, Progress* bar,
       result.stoppedAt = i;
       return result;
     }
-    StatCounter c{i, StatCounterName(i), words.value.at(counter)};
-    grdStat.setCell(0, i, QString::number(i + 1));
-    grdStat.setCell(1, i, c.name);
-    grdStat.setCell(2, i, QString::number(c.value));
+    const StatCounter c{i, StatCounterName(i), words.value.at(counter)};
     result.counters.append(c);
+    if (shown) shown(c);
   }
   return result;
 }

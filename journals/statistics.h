@@ -1,11 +1,12 @@
 #pragma once
 // The statistics journal: the device's 22 counters (pickups and trips per
 // stage, input transitions, reclosings, relay operations, hours in
-// service), one register read each, into `grdStat`.
+// service), one register read each.
 
 #include <QList>
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 #include "device/outcome.h"
 
@@ -14,7 +15,6 @@ namespace vmk {
 class JobControl;
 class Progress;
 class Session;
-class TextGrid;
 
 struct StatCounter {
   int index = 0;  // 0..21: row `index`, counter `index` + 1
@@ -29,9 +29,10 @@ struct StatReadResult {
 };
 
 // Reads counters 0..21 inside the reading frame (`bar` 0..21, one job step
-// per counter): row i gets i + 1, the counter's name and its value as an
-// unsigned number. A counter the device does not answer ends the reading;
-// rows before it are updated, rows after it keep what they held.
-StatReadResult readStatistics(Session& session, JobControl& jobs, Progress* bar, TextGrid& grdStat);
+// per counter), handing each to `shown` (may be empty) as it arrives. A
+// counter the device does not answer ends the reading; the counters before
+// it are kept.
+StatReadResult readStatistics(Session& session, JobControl& jobs, Progress* bar,
+                              const std::function<void(const StatCounter&)>& shown = {});
 
 }  // namespace vmk

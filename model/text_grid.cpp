@@ -14,6 +14,12 @@ QString TextGrid::cell(int column, int row) const {
   return inRange(column, row) ? m_cells[row * m_columns + column] : QString();
 }
 
+QList<QStringList> TextGrid::rows() const {
+  QList<QStringList> out;
+  for (int r = 0; r < m_rows; ++r) out << QStringList(m_cells.mid(r * m_columns, m_columns));
+  return out;
+}
+
 void TextGrid::setCell(int column, int row, const QString& text) {
   if (!inRange(column, row)) return;
   QString& c = m_cells[row * m_columns + column];

@@ -1,10 +1,13 @@
 #pragma once
 // A rows x columns table of texts: the parameter, setting and journal grids.
-// The grid is the only in-memory copy of what it shows; the window draws it
+// A grid is a view: the values it shows are held elsewhere (the parameter
+// set, the journal records) and rendered into it. The window draws it
 // through a thin table-model adapter.
 
 #include <QObject>
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 namespace vmk {
@@ -20,6 +23,8 @@ class TextGrid : public QObject {
   // Out-of-range cells read as empty and ignore writes.
   QString cell(int column, int row) const;
   void setCell(int column, int row, const QString& text);
+  // Every row's cells, top to bottom.
+  QList<QStringList> rows() const;
 
   // `ClearTab`: every cell of every row and column becomes empty.
   void clear();

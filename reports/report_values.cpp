@@ -4,7 +4,6 @@
 #include "extlib/charset.h"
 #include "extlib/registers.h"
 #include "link/connection.h"
-#include "model/text_grid.h"
 #include "reports/messages.h"
 
 namespace vmk {
@@ -189,18 +188,19 @@ ReportValues groupValues(int group, const RegisterImage& image, const SignalName
   return v;
 }
 
-ReportValues journalValues(JournalKind kind, const TextGrid& grid) {
+ReportValues journalValues(JournalKind kind, const QList<QStringList>& rows) {
   // The columns of "d" and "s"; the events add "i" and the joined states.
   const int d = kind == JournalKind::Alarms ? 0 : 1;
   ReportValues v;
-  for (int row = 0; row < grid.rowCount(); ++row) {
+  for (int row = 0; row < rows.size(); ++row) {
+    const QStringList& cells = rows[row];
     const int n = row + 1;
-    v.insert(QStringLiteral("d%1").arg(n), grid.cell(d, row));
-    v.insert(QStringLiteral("s%1").arg(n), grid.cell(d + 1, row));
+    v.insert(QStringLiteral("d%1").arg(n), cells.value(d));
+    v.insert(QStringLiteral("s%1").arg(n), cells.value(d + 1));
     if (kind != JournalKind::Events) continue;
-    v.insert(QStringLiteral("i%1").arg(n), grid.cell(3, row));
+    v.insert(QStringLiteral("i%1").arg(n), cells.value(3));
     QString states;
-    for (int c = 4; c <= 15; ++c) states += grid.cell(c, row);
+    for (int c = 4; c <= 15; ++c) states += cells.value(c);
     v.insert(QStringLiteral("o%1").arg(n), states.left(kListBuffer));
   }
   return v;

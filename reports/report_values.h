@@ -16,8 +16,6 @@
 
 namespace vmk {
 
-class TextGrid;
-
 // `GetFuncAr` of the viewer library: the name of item `index` of list `kind`.
 using SignalNameFn = std::function<QString(int kind, int index)>;
 
@@ -80,9 +78,9 @@ ReportValues channelValues(const RegisterImage& image, const SignalNameFn& names
 ReportValues groupValues(int group, const RegisterImage& image, const SignalNameFn& names,
                          const QLocale& locale);
 
-// "d<n>", "s<n>" (and for the events "i<n>", "o<n>") of every grid row n - 1,
-// from the grid's texts as they stand.
-ReportValues journalValues(JournalKind kind, const TextGrid& grid);
+// "d<n>", "s<n>" (and for the events "i<n>", "o<n>") of every journal row
+// n - 1, from its cells as the page shows them.
+ReportValues journalValues(JournalKind kind, const QList<QStringList>& rows);
 
 // Adds `more` to `values` (a name in both takes the later value).
 void addValues(ReportValues& values, const ReportValues& more);

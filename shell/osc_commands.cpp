@@ -9,7 +9,6 @@
 #include "journals/messages.h"
 #include "journals/osc_download.h"
 #include "model/messages.h"
-#include "model/text_grid.h"
 #include "shell/cli_call.h"
 #include "shell/command_registry.h"
 #include "shell/journal_commands.h"
@@ -39,12 +38,6 @@ class WindowDisabled {
 
 osc::FunctionNames namesFrom(ViewLoader& loader) {
   return [&loader](int kind, int index) { return loader.funcName(kind, index); };
-}
-
-int numberOr(const QString& text, int fallback) {
-  bool ok = false;
-  const int v = text.toInt(&ok);
-  return ok ? v : fallback;
 }
 
 // ---- vmkctl -----------------------------------------------------------------
@@ -78,9 +71,7 @@ Outcome oscCommand(CliCall& call) {
   }
 
   // The alarm list names the entry's time and carries the ratios.
-  TextGrid grid(journals::kAlarmRows, journals::kAlarmColumns);
-  const AlarmReadResult list =
-      readAlarmList(call.session, call.jobs, nullptr, grid, call.clock.now().date());
+  const AlarmReadResult list = readAlarmList(call.session, call.jobs, nullptr, call.clock.now().date());
   if (list.outcome != Outcome::Done) {
     if (list.outcome != Outcome::Cancelled)
       call.prompts.error(list.error.isEmpty() ? msg::kLinkError : list.error);
@@ -94,13 +85,8 @@ Outcome oscCommand(CliCall& call) {
     return Outcome::InputRefused;
   }
 
-  osc::Target target;
-  target.entry = entry;
-  target.phaseRatio = row->phaseRatio;
-  target.earthRatio = row->earthRatio;
-  target.alarmTime = row->when;
-  target.base = base;
-  target.form = call.flag(QStringLiteral("--standard")) ? osc::Form::Standard : osc::Form::Device;
+  const osc::Target target = osc::targetOf(*row, base, call.flag(QStringLiteral("--standard")) ? osc::Form::Standard
+                                                                                               : osc::Form::Device);
 
   ViewLoader loader(call.programDir);
   const osc::DownloadResult r = osc::downloadOscillogram(call.session, call.jobs, nullptr,
@@ -144,15 +130,15 @@ const QString kOscHelp = QStringLiteral(
 }  // namespace
 
 void actGetInterruptExecute(Workspace& ws) {
-  TextGrid& grid = ws.grdAlarm;
-  const int row = grid.currentRow();
-  if (row < 0 || row >= grid.rowCount()) return;
-  if (grid.cell(1, row).isEmpty()) {
+  const int row = ws.grdAlarm.currentRow();
+  if (row < 0 || row >= ws.grdAlarm.rowCount()) return;
+  // The entry as the alarm list last read it, not as its row reads.
+  const auto entry = ws.alarms.constFind(row);
+  if (entry == ws.alarms.constEnd()) {
     if (ws.prompts.error(m::kOscNoList, {Button::Yes, Button::No}) == Button::Yes) actGetDataExecute(ws);
     return;
   }
-  const int entry = numberOr(grid.cell(2, row), -1);
-  if (entry < 0 || entry >= journals::kAlarmRows) {
+  if (!entry->valid) {
     ws.prompts.error(m::kOscNoEntry);
     return;
   }
@@ -170,18 +156,8 @@ void actGetInterruptExecute(Workspace& ws) {
       ws.GugAlarm.setMaximum(12);
       return;
     }
-    osc::Target target;
-    target.entry = entry;
-    target.phaseRatio = numberOr(grid.cell(3, row), 1);
-    target.earthRatio = numberOr(grid.cell(4, row), 1);
-    target.alarmTime = osc::ParseAlarmTime(grid.cell(0, row));
-    target.base = osc::BaseName(*chosen);
-    target.form = filter == kFilterStandard ? osc::Form::Standard : osc::Form::Device;
-    if (!target.alarmTime.isValid()) {
-      ws.GugAlarm.setMaximum(12);
-      ws.prompts.error(m::kOscNoEntry);
-      return;
-    }
+    const osc::Target target =
+        osc::targetOf(*entry, osc::BaseName(*chosen), filter == kFilterStandard ? osc::Form::Standard : osc::Form::Device);
     ViewLoader loader(ws.ProgramDir);
     {
       WindowDisabled busy(ws.pages);

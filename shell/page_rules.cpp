@@ -85,6 +85,15 @@ TextGrid& journalGrid(Workspace& ws, JournalKind kind) {
   return ws.grdAlarm;
 }
 
+Progress& journalGauge(Workspace& ws, JournalKind kind) {
+  switch (kind) {
+    case JournalKind::Events: return ws.gugEvent;
+    case JournalKind::Stats: return ws.GugStat;
+    case JournalKind::Alarms: break;
+  }
+  return ws.GugAlarm;
+}
+
 void Header1SectionResize(Workspace& ws, int tag, int section, int width) {
   if (TextGrid* grid = gridForHeaderTag(ws, tag))
     grid->setColumnWidth(section, width > 2 ? width - 2 : 0);

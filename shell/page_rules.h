@@ -28,8 +28,10 @@ void BlockTabSheet(Workspace& ws, bool block);
 // 3 GrdEvent, 4 grdStat, 5 grdAlarm; nullptr for any other tag.
 TextGrid* gridForHeaderTag(Workspace& ws, int tag);
 
-// The grid of a journal's page: GrdEvent, grdStat or grdAlarm.
+// The grid of a journal's page: GrdEvent, grdStat or grdAlarm, and its
+// gauge: gugEvent, GugStat or GugAlarm.
 TextGrid& journalGrid(Workspace& ws, JournalKind kind);
+Progress& journalGauge(Workspace& ws, JournalKind kind);
 
 // `Header1SectionResize`: the paired grid's column `section` becomes
 // `width` - 2 pixels wide (never below 0). Other tags do nothing.

@@ -97,16 +97,14 @@ Outcome reportCommand(CliCall& call) {
       call.prompts.error(msg::journals::kNoJournals);
       return Outcome::InputRefused;
     }
-    TextGrid grid(journal->rows, journal->columns);
-    const JournalReading r =
-        journal->read(call.session, call.jobs, nullptr, grid, call.clock.now().date(), QLocale());
+    const JournalReading r = readJournal(*journal, call.session, call.jobs, call.clock.now().date());
     const Outcome outcome = r.outcome;
     // A report of a journal read in part would read as the whole journal.
     if (outcome != Outcome::Done) {
       if (outcome != Outcome::Cancelled) call.prompts.error(r.error.isEmpty() ? msg::kLinkError : r.error);
       return outcome;
     }
-    values = journalValues(journal->kind, grid);
+    values = journalValues(journal->kind, wholeTable(*journal, r));
     templatePath = call.programDir + templateName(journal->kind);
   }
   addValues(values, headerValues(call.session.vmk, call.clock.now()));
@@ -179,7 +177,7 @@ void actPrintExecute(Workspace& ws, const QLocale& locale) {
     values = read.values;
     templatePath = ws.ProgramDir + kDeviceTemplate;
   } else {
-    values = journalValues(journal->kind, journalGrid(ws, journal->kind));
+    values = journalValues(journal->kind, journalGrid(ws, journal->kind).rows());
     templatePath = ws.ProgramDir + templateName(journal->kind);
   }
   addValues(values, headerValues(ws.session.vmk, ws.clock.now()));

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "device/session.h"
+#include "journals/alarm_list.h"
 #include "model/clock.h"
 #include "model/job.h"
 #include "model/label_texts.h"
@@ -81,6 +82,9 @@ class Workspace {
   // The .cfg of each alarm row whose oscillogram was downloaded in this
   // run (for the viewer).
   QHash<int, QString> oscFiles;
+  // The alarm entries last read, by grid row: the oscillogram download
+  // takes its entry, time and ratios from the selected one.
+  QHash<int, AlarmRow> alarms;
 
   LabelTexts labels;         // page labels by name (lblKoefTT, lblCurrA, ...)
   MonitorPage monitor;       // page 1: lamps, clock source, refresh timer, last refresh

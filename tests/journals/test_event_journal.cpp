@@ -7,6 +7,7 @@
 
 #include "device/session.h"
 #include "journals/event_journal.h"
+#include "journals/journal_rows.h"
 #include "model/progress.h"
 #include "model/text_grid.h"
 #include "tests/journals/journal_support.h"
@@ -49,8 +50,8 @@ struct Reading : DeviceFixture {
     connectTo(1);
   }
   EventReadResult read() {
-    return readEventJournal(session, ws.jobs, &ws.status.progress(), ws.GrdEvent, clock.now().date(),
-                            QLocale::c());
+    return readEventJournal(session, ws.jobs, &ws.status.progress(), clock.now().date(), QLocale::c(),
+                            [this](const EventEntry& e) { showRow(ws.GrdEvent, eventRow(e)); });
   }
 };
 
@@ -224,11 +225,12 @@ class TestEventJournal : public QObject {
     QFETCH(QString, cells);
     QFETCH(bool, defined);
     const EventEntry e = DecodeEventRecord(reply, transformers(), kToday, QLocale::c());
-    QCOMPARE(e.cells.join(QLatin1Char('|')), cells);
+    const JournalRow row = eventRow(e);
+    QCOMPARE(row.cells.join(QLatin1Char('|')), cells);
     QCOMPARE(e.stamp.isValid(), defined);
     TextGrid grid(34, 16);
-    QVERIFY(ShowEventRecord(grid, e));
-    QCOMPARE(rowOf(grid, e.record), e.cells);
+    QVERIFY(showRow(grid, row));
+    QCOMPARE(rowOf(grid, e.record), row.cells);
   }
 
   void recordsFrom34OnAreNotShown() {
@@ -236,7 +238,7 @@ class TestEventJournal : public QObject {
     fill(grid, QStringLiteral("old"));
     const EventEntry e = DecodeEventRecord(eventReply(34, "240315081405", 1), transformers(), kToday,
                                            QLocale::c());
-    QVERIFY(!ShowEventRecord(grid, e));
+    QVERIFY(!showRow(grid, eventRow(e)));
     for (int r = 0; r < 34; ++r) QCOMPARE(rowOf(grid, r), QStringList(16, QStringLiteral("old")));
   }
 

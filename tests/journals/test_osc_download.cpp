@@ -19,6 +19,8 @@
 #include "model/messages.h"
 #include "model/progress.h"
 #include "model/text_grid.h"
+#include "model/page_state.h"
+#include "shell/journal_commands.h"
 #include "shell/osc_commands.h"
 #include "tests/journals/journal_support.h"
 
@@ -55,6 +57,11 @@ struct Download : DeviceFixture {
     connectTo(1);
   }
   QString base() const { return dir.filePath(QStringLiteral("osc")); }
+  // "Получить данные" on the alarm page.
+  void readAlarmPage() {
+    ws.pages.setActivePage(kPageAlarm);
+    actGetDataExecute(ws);
+  }
   osc::Target target(int entry = 0) {
     osc::Target t;
     t.entry = entry;
@@ -268,10 +275,15 @@ class TestOscDownload : public QObject {
     QCOMPARE(f.ws.grdAlarm.cell(2, 0), QStringLiteral("0"));
     QCOMPARE(f.ws.grdAlarm.cell(2, 2), QStringLiteral("-1"));
 
-    // An entry without a record.
+    // An entry the list read says holds no fault: no offer to read the
+    // list again, whatever its row shows.
     f.prompts.forget();
     f.ws.grdAlarm.setCurrentRow(2);
     f.ws.grdAlarm.setCell(1, 2, QStringLiteral("x"));
+    actGetInterruptExecute(f.ws);
+    QCOMPARE(f.prompts.boxTexts(), QStringList{m::kOscNoEntry});
+    f.prompts.forget();
+    f.ws.grdAlarm.setCell(1, 2, QString());
     actGetInterruptExecute(f.ws);
     QCOMPARE(f.prompts.boxTexts(), QStringList{m::kOscNoEntry});
 
@@ -301,7 +313,7 @@ class TestOscDownload : public QObject {
     Download f;
     f.ws.ProgramDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     f.ws.pages.setActivePage(6);
-    readAlarmList(f.session, f.ws.jobs, nullptr, f.ws.grdAlarm, f.clock.now().date());
+    f.readAlarmPage();
     f.ws.grdAlarm.setCurrentRow(3);
     f.prompts.answerBox(Button::Ok);
     f.prompts.answerSave(f.base() + ".cfg");
@@ -321,7 +333,7 @@ class TestOscDownload : public QObject {
   void popupAtMidnightReadsTheDateAlone() {
     Download f;
     f.ws.ProgramDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-    readAlarmList(f.session, f.ws.jobs, nullptr, f.ws.grdAlarm, f.clock.now().date());
+    f.readAlarmPage();
     // Entry 5 is a recording at midnight: the grid shows its date alone.
     QVERIFY(!f.ws.grdAlarm.cell(0, 5).contains(QLatin1Char(':')));
     f.ws.grdAlarm.setCurrentRow(5);
@@ -338,7 +350,7 @@ class TestOscDownload : public QObject {
     Download f;
     f.ws.ProgramDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     f.oldPair();
-    readAlarmList(f.session, f.ws.jobs, nullptr, f.ws.grdAlarm, f.clock.now().date());
+    f.readAlarmPage();
     f.ws.grdAlarm.setCurrentRow(0);
     f.prompts.answerBox(Button::Ok);
     f.prompts.answerSave(f.base() + ".cfg");

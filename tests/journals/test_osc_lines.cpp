@@ -9,6 +9,7 @@
 #include "extlib/charset.h"
 #include "extlib/registers.h"
 #include "journals/comtrade_cfg.h"
+#include "journals/journal_rows.h"
 #include "journals/osc_download.h"
 #include "journals/osc_samples.h"
 
@@ -190,18 +191,29 @@ class TestOscLines : public QObject {
     QCOMPARE(BaseName(chosen), base);
   }
 
-  void alarmTimeReadBack_data() {
+  // The download takes the entry's own time, which the row shows to the
+  // second (the date alone at midnight); an entry without a fault shows
+  // no time.
+  void alarmTimeShownAndTaken_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QDateTime>("when");
     QTest::newRow("time") << "24.12.2010 13:45:00" << QDateTime(QDate(2010, 12, 24), QTime(13, 45));
     QTest::newRow("midnight: date alone") << "31.12.2010" << QDateTime(QDate(2010, 12, 31), QTime(0, 0));
     QTest::newRow("other text") << "Нет данных" << QDateTime();
-    QTest::newRow("empty") << "" << QDateTime();
   }
-  void alarmTimeReadBack() {
+  void alarmTimeShownAndTaken() {
     QFETCH(QString, text);
     QFETCH(QDateTime, when);
-    QCOMPARE(ParseAlarmTime(text), when);
+    AlarmRow alarm;
+    alarm.entry = 4;
+    alarm.valid = when.isValid();
+    alarm.when = when;
+    alarm.phaseRatio = 120;
+    alarm.earthRatio = 10;
+    QCOMPARE(alarmRow(alarm).cells.first(), text);
+    const Target t = targetOf(alarm, QStringLiteral("/tmp/osc"), Form::Standard);
+    QCOMPARE(t.alarmTime, when);
+    QCOMPARE(QList<int>({t.entry, t.phaseRatio, t.earthRatio}), QList<int>({4, 120, 10}));
   }
 };
 

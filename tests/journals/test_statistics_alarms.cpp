@@ -7,6 +7,7 @@
 #include "device/session.h"
 #include "extlib/registers.h"
 #include "journals/alarm_list.h"
+#include "journals/journal_rows.h"
 #include "journals/statistics.h"
 #include "model/progress.h"
 #include "model/text_grid.h"
@@ -43,9 +44,13 @@ struct Reading : DeviceFixture {
     if (prepare) prepare(d);
     connectTo(1);
   }
-  StatReadResult stats() { return readStatistics(session, ws.jobs, &ws.status.progress(), ws.grdStat); }
+  StatReadResult stats() {
+    return readStatistics(session, ws.jobs, &ws.status.progress(),
+                          [this](const StatCounter& c) { showRow(ws.grdStat, counterRow(c)); });
+  }
   AlarmReadResult alarms() {
-    return readAlarmList(session, ws.jobs, &ws.status.progress(), ws.grdAlarm, clock.now().date());
+    return readAlarmList(session, ws.jobs, &ws.status.progress(), clock.now().date(),
+                         [this](const AlarmRow& a) { showRow(ws.grdAlarm, alarmRow(a)); });
   }
 };
 

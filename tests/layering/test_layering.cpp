@@ -165,6 +165,15 @@ const QList<ValueRule>& valueRules() {
            R"(\bTextGrid\b.*([({]\s*(62|32)\s*,|(ParamRows|SettingRows)\s*\(\s*\)\s*\.\s*size))")),
        kSourceFolders,
        {"shell/workspace.h"}},
+      // The journals, the reports and the batch hold records; the renderer
+      // is the one file that writes a grid.
+      {"journal grid", QRegularExpression(QStringLiteral(R"(\bTextGrid\b)")), {"journals", "reports", "batch"},
+       {"journals/journal_rows.h", "journals/journal_rows.cpp"}},
+      // No operation or vmkctl verb builds a grid: the window's grids are
+      // the workspace's.
+      {"grid built", QRegularExpression(QStringLiteral(R"(\bTextGrid\s+\w+\s*[({]|\bTextGrid\s*[({]|new\s+TextGrid\b)")),
+       kSourceFolders,
+       {"shell/workspace.h", "model/text_grid.h", "model/text_grid.cpp"}},
   };
   return rules;
 }

@@ -1,8 +1,70 @@
-#include "journals/journal_json.h"
+#include "journals/journal_rows.h"
 
 #include <QJsonArray>
 
-namespace vmk::journals {
+#include "device/codecs.h"
+#include "journals/journal_grids.h"
+#include "journals/messages.h"
+#include "model/text_grid.h"
+
+namespace vmk {
+
+namespace {
+
+namespace m = msg::journals;
+
+// The state columns: 4..9 outputs (WDT, Dout5..Dout1), 10..15 inputs.
+constexpr int kFirstOutputColumn = 4;
+constexpr int kFirstInputColumn = 10;
+constexpr int kStateBits = 6;
+
+}  // namespace
+
+JournalRow eventRow(const EventEntry& e) {
+  QStringList cells(journals::kEventColumns, QString());
+  cells[0] = m::kRowNumber.arg(e.record + 1);
+  if (e.noEvent) {
+    cells[1] = m::kNoEvent;
+    return {e.record, cells};
+  }
+  cells[1] = e.stamp.isValid() ? EventStampText(e.stamp, e.hundredths) : m::kStampUndefined;
+  cells[2] = e.texts.name;
+  cells[3] = e.texts.info;
+  const QString outputs = LowBitsStr(e.outputs, kStateBits);
+  const QString inputs = LowBitsStr(e.inputs, kStateBits);
+  for (int i = 0; i < kStateBits; ++i) {
+    cells[kFirstOutputColumn + i] = outputs.mid(i, 1);
+    cells[kFirstInputColumn + i] = inputs.mid(i, 1);
+  }
+  return {e.record, cells};
+}
+
+JournalRow counterRow(const StatCounter& c) {
+  return {c.index, {QString::number(c.index + 1), c.name, QString::number(c.value)}};
+}
+
+JournalRow alarmRow(const AlarmRow& a) {
+  if (!a.valid) return {a.entry, {m::kNoData, QString(), m::kNoEntry}};
+  return {a.entry,
+          {FormatDateTime(a.when), m::kAlarmRecord.arg(a.entry + 1), QString::number(a.entry),
+           QString::number(a.phaseRatio), QString::number(a.earthRatio)}};
+}
+
+bool showRow(TextGrid& grid, const JournalRow& row) {
+  if (row.row < 0 || row.row >= grid.rowCount()) return false;
+  for (int c = 0; c < row.cells.size() && c < grid.columnCount(); ++c) grid.setCell(c, row.row, row.cells[c]);
+  return true;
+}
+
+QStringList tableCells(const JournalRow& row, int columns) {
+  QStringList cells = row.cells.mid(0, columns);
+  while (cells.size() < columns) cells << QString();
+  return cells;
+}
+
+// ---- JSON ------------------------------------------------------------------
+
+namespace journals {
 
 namespace {
 
@@ -26,7 +88,7 @@ QJsonObject eventJson(const EventEntry& e) {
   QJsonObject o{{QStringLiteral("record"), e.record},
                 {QStringLiteral("code"), e.code},
                 {QStringLiteral("noEvent"), e.noEvent},
-                {QStringLiteral("cells"), QJsonArray::fromStringList(e.cells)}};
+                {QStringLiteral("cells"), QJsonArray::fromStringList(eventRow(e).cells)}};
   if (e.noEvent) {
     for (const char* key : {"time", "event", "info", "subCode", "value", "primaryCurrent",
                             "outputs", "inputs"})
@@ -66,4 +128,6 @@ QJsonObject alarmJson(const AlarmRow& r) {
           {QStringLiteral("earthRatio"), orNull(r.earthRatio)}};
 }
 
-}  // namespace vmk::journals
+}  // namespace journals
+
+}  // namespace vmk
