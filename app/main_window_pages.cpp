@@ -115,17 +115,17 @@ QWidget* MainWindow::buildPollingPage() {
   connect(list, &QListWidget::itemDoubleClicked, this, [this, list] {
     m_dm.run(QStringLiteral("lbRelayDblClick"), Trigger{0, list->currentRow()});
   });
-  bindList(ws.lbRelay, list);
+  bindList(ws.link.lbRelay, list);
   auto* g = gauge("Gauge1");
   QPalette navy = g->palette();
   navy.setColor(QPalette::Highlight, QColor(0, 0, 128));
   g->setPalette(navy);
-  bindProgress(ws.Gauge1, g);
+  bindProgress(ws.link.Gauge1, g);
   leftLayout->addWidget(list, 1);
   leftLayout->addWidget(g);
 
   auto* memo1 = memo("Memo1");
-  bindLog(ws.Memo1, memo1);
+  bindLog(ws.link.Memo1, memo1);
   splitter->addWidget(left);
   splitter->addWidget(memo1);
   splitter->setStretchFactor(1, 1);
@@ -234,8 +234,8 @@ QWidget* MainWindow::buildDinamicPage() {
   leftLayout->addStretch();
 
   auto* mess = memo("mmMess");
-  bindLog(ws.mmMess, mess);
-  new DoubleClick(mess->viewport(), [&ws] { ws.mmMess.clear(); });
+  bindLog(ws.monitor.mmMess, mess);
+  new DoubleClick(mess->viewport(), [&ws] { ws.monitor.mmMess.clear(); });
 
   auto* layout = new QHBoxLayout(page);
   layout->addWidget(left);
@@ -332,31 +332,31 @@ QWidget* MainWindow::buildJournalPage(int tag) {
     grid = new GridPanel(ws, tag, QStringLiteral("HeaderControl1"), QStringLiteral("GrdEvent"),
                          sectionsOf(journals::eventSections()));
     g = gauge("gugEvent");
-    bindProgress(ws.gugEvent, g);
+    bindProgress(ws.journals.gugEvent, g);
     button = named(new QPushButton(QStringLiteral("Получить данные")), "BitBtn1");
   } else if (tag == 4) {
     page = named(new QWidget, "tshStatistic");
     grid = new GridPanel(ws, tag, QStringLiteral("HeaderControl2"), QStringLiteral("grdStat"),
                          sectionsOf(journals::statSections()));
-    designWidths(ws.grdStat, journals::statColumnWidths());
+    designWidths(ws.journals.grdStat, journals::statColumnWidths());
     g = gauge("GugStat");
-    bindProgress(ws.GugStat, g);
+    bindProgress(ws.journals.GugStat, g);
     button = named(new QPushButton(QStringLiteral("Получить данные")), "BitBtn2");
   } else {
     page = named(new QWidget, "tshAlarm");
     // Columns 2..4 have no section; the data module hides them at its
     // creation.
-    designWidths(ws.grdAlarm, journals::alarmColumnWidths());
+    designWidths(ws.journals.grdAlarm, journals::alarmColumnWidths());
     grid = new GridPanel(ws, tag, QStringLiteral("HeaderControl3"), QStringLiteral("grdAlarm"),
                          sectionsOf(journals::alarmSections()));
-    designWidths(ws.grdAlarm, journals::alarmColumnWidths().mid(0, 2));
+    designWidths(ws.journals.grdAlarm, journals::alarmColumnWidths().mid(0, 2));
     QTableView* view = grid->grid();
     view->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& at) {
       m_dm.pmAlarm()->popup(view->viewport()->mapToGlobal(at));
     });
     g = gauge("GugAlarm");
-    bindProgress(ws.GugAlarm, g);
+    bindProgress(ws.journals.GugAlarm, g);
     button = named(new QPushButton(QStringLiteral("Получить данные")), "BitBtn3");
   }
   m_grids << grid;

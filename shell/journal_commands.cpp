@@ -125,7 +125,7 @@ const QString& helpOf(JournalKind kind) {
 
 }  // namespace
 
-void actGetDataExecute(Workspace& ws, const QLocale& locale) {
+void actGetDataExecute(ShellContext& ws, JournalPages& journalPages, const QLocale& locale) {
   const JournalSpec* journal = journalOfPage(ws.pages.activePage());
   Ending end;
   {
@@ -135,7 +135,7 @@ void actGetDataExecute(Workspace& ws, const QLocale& locale) {
       return;
     }
     const JournalReading r = journal->read(ws.session, ws.jobs, &ws.status.progress(),
-                                           journalGrid(ws, journal->kind), ws.clock.now().date(), locale);
+                                           journalGrid(journalPages, journal->kind), ws.clock.now().date(), locale);
     end = {r.outcome, r.error};
   }
   if (end.outcome == Outcome::Cancelled) {
@@ -145,14 +145,14 @@ void actGetDataExecute(Workspace& ws, const QLocale& locale) {
   if (end.outcome != Outcome::Done) ws.prompts.error(end.error.isEmpty() ? msg::kLinkError : end.error);
 }
 
-void prepareJournalPages(Workspace& ws) {
+void prepareJournalPages(ShellContext& ws) {
   const QString popup = QStringLiteral("actGetInterrupt");
   if (!commandRegistry().findWindow(popup)) ws.pages.setEnabled(popup, false);
 }
 
 void declareJournalCommands(CommandRegistry& registry) {
   registry.add(WindowCommand{QStringLiteral("actGetData"),
-                             [](Workspace& ws, const Trigger&) { actGetDataExecute(ws); }});
+                             [](Workspace& ws, const Trigger&) { actGetDataExecute(ws, ws.journals); }});
 
   for (const JournalSpec& journal : journalKinds())
     registry.add(CliCommand{{journal.verb},

@@ -143,12 +143,12 @@ const QString kOscHelp = QStringLiteral(
 
 }  // namespace
 
-void actGetInterruptExecute(Workspace& ws) {
-  TextGrid& grid = ws.grdAlarm;
+void actGetInterruptExecute(ShellContext& ws, JournalPages& journalPages) {
+  TextGrid& grid = journalPages.grdAlarm;
   const int row = grid.currentRow();
   if (row < 0 || row >= grid.rowCount()) return;
   if (grid.cell(1, row).isEmpty()) {
-    if (ws.prompts.error(m::kOscNoList, {Button::Yes, Button::No}) == Button::Yes) actGetDataExecute(ws);
+    if (ws.prompts.error(m::kOscNoList, {Button::Yes, Button::No}) == Button::Yes) actGetDataExecute(ws, journalPages);
     return;
   }
   const int entry = numberOr(grid.cell(2, row), -1);
@@ -161,13 +161,13 @@ void actGetInterruptExecute(Workspace& ws) {
   osc::DownloadResult result;
   {
     PortBracket port(ws.session);
-    ws.GugAlarm.setMaximum(254);
+    journalPages.GugAlarm.setMaximum(254);
     int filter = 0;
     FileDialog dialog{m::kOscFilter + QLatin1Char('|') + m::kOscStandardFilter, QStringLiteral("cfg"), true};
     dialog.chosenFilter = &filter;
     const std::optional<QString> chosen = ws.prompts.saveFile(dialog);
     if (!chosen) {
-      ws.GugAlarm.setMaximum(12);
+      journalPages.GugAlarm.setMaximum(12);
       return;
     }
     osc::Target target;
@@ -178,18 +178,18 @@ void actGetInterruptExecute(Workspace& ws) {
     target.base = osc::BaseName(*chosen);
     target.form = filter == kFilterStandard ? osc::Form::Standard : osc::Form::Device;
     if (!target.alarmTime.isValid()) {
-      ws.GugAlarm.setMaximum(12);
+      journalPages.GugAlarm.setMaximum(12);
       ws.prompts.error(m::kOscNoEntry);
       return;
     }
     ViewLoader loader(ws.ProgramDir);
     {
       WindowDisabled busy(ws.pages);
-      result = osc::downloadOscillogram(ws.session, ws.jobs, &ws.GugAlarm, ws.prompts,
+      result = osc::downloadOscillogram(ws.session, ws.jobs, &journalPages.GugAlarm, ws.prompts,
                                         namesFrom(loader), target);
     }
     if (result.outcome == Outcome::Done) {
-      if (result.cfgWritten) ws.oscFiles.insert(row, target.base + QStringLiteral(".cfg"));
+      if (result.cfgWritten) journalPages.oscFiles.insert(row, target.base + QStringLiteral(".cfg"));
       ws.prompts.information(m::kOscDone);
       return;
     }
@@ -203,7 +203,7 @@ void actGetInterruptExecute(Workspace& ws) {
 
 void declareOscCommands(CommandRegistry& registry) {
   registry.add(WindowCommand{QStringLiteral("actGetInterrupt"),
-                             [](Workspace& ws, const Trigger&) { actGetInterruptExecute(ws); }});
+                             [](Workspace& ws, const Trigger&) { actGetInterruptExecute(ws, ws.journals); }});
   registry.add(CliCommand{{QStringLiteral("osc")},
                           QStringLiteral("osc --entry N -o BASE [--standard]"),
                           QStringLiteral("download an oscillogram into a COMTRADE pair"),

@@ -6,7 +6,8 @@
 
 namespace vmk {
 
-class Workspace;
+struct JournalPages;
+class ShellContext;
 
 // `actGetInterruptExecute`: the row without a record offers to read the
 // alarm list, an entry "-1" is refused, the download is confirmed, the
@@ -14,6 +15,6 @@ class Workspace;
 // second choice, COMTRADE 1999), then the download runs with GugAlarm and
 // the window taking no input (its cancel stays reachable). The caller
 // holds the busy flag.
-void actGetInterruptExecute(Workspace& ws);
+void actGetInterruptExecute(ShellContext& ws, JournalPages& journalPages);
 
 }  // namespace vmk

@@ -69,7 +69,7 @@ QStringList linesOf(const QString& file) {
   return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
 }
 
-// Our headers a file includes ("shell/workspace.h").
+// Our headers a file includes ("device/session.h").
 QStringList oursIncluded(const QString& file) {
   static const QRegularExpression include(QStringLiteral(R"(^\s*#\s*include\s*["<]([^">]+)[">])"));
   QStringList out;
@@ -158,13 +158,13 @@ const QList<ValueRule>& valueRules() {
       // view is the one file of params/ that knows grids.
       {"parameter grid", QRegularExpression(QStringLiteral(R"(\bTextGrid\b)")), {"params"},
        {"params/param_grid_view.h", "params/param_grid_view.cpp"}},
-      // A grid of the parameter grids' size is the window's, in the
-      // workspace.
+      // A grid of the parameter grids' size is the window's, on the
+      // parameter page.
       {"parameter grid size",
        QRegularExpression(QStringLiteral(
            R"(\bTextGrid\b.*([({]\s*(62|32)\s*,|(ParamRows|SettingRows)\s*\(\s*\)\s*\.\s*size))")),
        kSourceFolders,
-       {"shell/workspace.h"}},
+       {"shell/params_page.h"}},
   };
   return rules;
 }
