@@ -1,7 +1,7 @@
 #pragma once
-// Page 1, "Динамика": what it keeps from one command to the next, held by
-// the workspace (Workspace::monitor) so that every handler of the page
-// reaches it: its memo and labels, the lamps, value kind and clock source
+// Page 1, "Текущие значения": what it keeps from one command to the next,
+// held by the workspace (Workspace::monitor) so that every handler of the
+// page reaches it: its memo and labels, the lamps, value kind and clock source
 // (LiveView), the auto-refresh switch and its timer, the last refresh and
 // the locale of the numbers shown and typed.
 //

@@ -1,6 +1,6 @@
 #pragma once
-// Page 0, "Опрос": the connection report, the device list and the polling
-// gauge.
+// Page 0, "Связь с устройствами": the connection report, the device list
+// and the polling gauge.
 
 #include "model/message_log.h"
 #include "model/progress.h"

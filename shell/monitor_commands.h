@@ -1,5 +1,5 @@
 #pragma once
-// Page 1's handlers over the workspace: each reads the page's state, runs
+// Page 1's handlers over its state (MonitorPage): each reads it, runs
 // the live-value or command operation (monitor/) and shows what it gave as
 // the page always has. The registry binds them by their window names
 // ("actrefresh", "actSetTimerRefresh", "RefreshTimerTimer", "SetCommand",
@@ -20,7 +20,7 @@ class Workspace;
 // module with its RefreshTimer, an operation test with a fake).
 void attachMonitorPage(Workspace& ws, IntervalTimer& timer);
 
-// The auto-refresh switch over the workspace's models.
+// The auto-refresh switch over the page and the status bar.
 AutoRefresh autoRefreshOf(ShellContext& ws, MonitorPage& page);
 
 // "Обновить" (F5). Nothing off page 1. One read of the live block; what it

@@ -1,7 +1,7 @@
 #pragma once
 // The windows and desktop services the shell's commands call on without
 // knowing the widgets: the face implements them (app/data_module), vmkctl
-// and the bare operation tests have none (Workspace::windows is nullptr),
+// and the bare operation tests have none (ShellContext::windows is nullptr),
 // and the window-level tests put a double in (tests/support/windows_double.h).
 
 #include <QString>
