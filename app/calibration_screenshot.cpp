@@ -18,7 +18,7 @@ namespace vmk {
 
 bool saveCalibrationScreenshot(DataModule& dm, const QString& dir) {
   QDir().mkpath(dir);
-  dm.runOperation([&] { actPollingExecute(dm.ws()); });
+  dm.runOperation([&] { actPollingExecute(dm.ws(), dm.ws().link); });
   Session& s = dm.session();
   if (s.DeviceAddress == 0) return false;
   const QString password = s.vmk.setup.DevicePassword;

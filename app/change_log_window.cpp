@@ -10,11 +10,11 @@
 
 #include "changelog/messages.h"
 #include "shell/changelog_commands.h"
-#include "shell/workspace.h"
+#include "shell/shell_context.h"
 
 namespace vmk {
 
-ChangeLogWindow::ChangeLogWindow(Workspace& ws, QWidget* parent) : QDialog(parent), m_ws(ws) {
+ChangeLogWindow::ChangeLogWindow(ShellContext& ws, QWidget* parent) : QDialog(parent), m_ws(ws) {
   setObjectName(QStringLiteral("ChangeLogWindow"));
   setWindowTitle(msg::changelog::kTitle);
   resize(1000, 560);

@@ -12,12 +12,12 @@ class QTableWidget;
 
 namespace vmk {
 
-class Workspace;
+class ShellContext;
 
 class ChangeLogWindow : public QDialog {
   Q_OBJECT
  public:
-  ChangeLogWindow(Workspace& ws, QWidget* parent = nullptr);
+  ChangeLogWindow(ShellContext& ws, QWidget* parent = nullptr);
 
   // Reads the device's log file again.
   void reload();
@@ -27,7 +27,7 @@ class ChangeLogWindow : public QDialog {
  private:
   void fill();
 
-  Workspace& m_ws;
+  ShellContext& m_ws;
   ChangeLogReading m_reading;
   QLineEdit* m_filter;
   QTableWidget* m_table;

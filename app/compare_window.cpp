@@ -12,7 +12,8 @@
 #include "params/compare_messages.h"
 #include "params/settings_file.h"
 #include "shell/compare_commands.h"
-#include "shell/workspace.h"
+#include "shell/params_page.h"
+#include "shell/shell_context.h"
 
 namespace vmk {
 
@@ -35,7 +36,8 @@ QColor colourOf(RowCompare state) {
 
 }  // namespace
 
-CompareWindow::CompareWindow(Workspace& ws, QWidget* parent) : QDialog(parent), m_ws(ws) {
+CompareWindow::CompareWindow(ShellContext& ws, ParamsPage& page, QWidget* parent)
+    : QDialog(parent), m_ws(ws), m_page(page) {
   setObjectName(QStringLiteral("CompareWindow"));
   setWindowTitle(msg::compare::kTitle);
   resize(820, 620);
@@ -109,7 +111,7 @@ void CompareWindow::compare() {
   } else if (m_deviceFile->isChecked()) {
     const std::optional<QString> path = m_ws.prompts.openFile(settingsFileDialog());
     if (!path || path->isEmpty()) return;
-    c = compareDeviceWithFile(m_ws, *path);
+    c = compareDeviceWithFile(m_ws, m_page, *path);
   } else {
     const std::optional<QString> left = m_ws.prompts.openFile(settingsFileDialog());
     if (!left || left->isEmpty()) return;
@@ -127,7 +129,7 @@ void CompareWindow::showComparison(const Comparison& c) {
 
 void CompareWindow::takeOver(bool fromRight) {
   if (!m_comparison) return;
-  const int n = takeOverIntoGrids(m_ws, *m_comparison, fromRight);
+  const int n = takeOverIntoGrids(m_page, *m_comparison, fromRight);
   m_ws.prompts.information(msg::compare::kTaken.arg(n));
 }
 

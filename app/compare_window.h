@@ -16,12 +16,13 @@ class QTableWidget;
 
 namespace vmk {
 
-class Workspace;
+struct ParamsPage;
+class ShellContext;
 
 class CompareWindow : public QDialog {
   Q_OBJECT
  public:
-  CompareWindow(Workspace& ws, QWidget* parent = nullptr);
+  CompareWindow(ShellContext& ws, ParamsPage& page, QWidget* parent = nullptr);
 
   // Shows a comparison made elsewhere (tests, screenshots).
   void showComparison(const Comparison& c);
@@ -34,7 +35,8 @@ class CompareWindow : public QDialog {
  private:
   void fill();
 
-  Workspace& m_ws;
+  ShellContext& m_ws;
+  ParamsPage& m_page;
   std::optional<Comparison> m_comparison;
   QRadioButton* m_groups;
   QRadioButton* m_deviceFile;

@@ -3,7 +3,6 @@
 #include <QActionGroup>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QKeySequence>
 #include <QSet>
 #include <QUrl>
@@ -60,31 +59,12 @@ DataModule::DataModule(Options options, QObject* parent)
   m_ws->changeLog = m_changeLog.get();
   m_refreshTimer = std::make_unique<QtIntervalTimer>(RefreshTimer);
   attachMonitorPage(*m_ws, *m_refreshTimer);
-  m_params = std::make_unique<ParamBindings>(*m_ws);
-  m_ws->exitApplication = [this] { Q_EMIT exitRequested(); };
-  m_ws->chooseBatchFolder = [this]() -> std::optional<QString> {
-    const QString dir = QFileDialog::getExistingDirectory(m_window, QStringLiteral("Собрать данные со всех устройств"));
-    if (dir.isEmpty()) return std::nullopt;
-    return dir;
-  };
-  m_ws->showCalibrationWindow = [this] {
-    CalibrationModel model(*m_session, *m_prompts, calibrationOptions());
-    TMainForm form(model, m_window);
-    form.exec();
-  };
-  m_ws->openDocument = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
-  m_ws->showChangeLog = [this] {
-    ChangeLogWindow window(*m_ws, m_window);
-    window.exec();
-  };
-  m_ws->showComparison = [this] {
-    CompareWindow window(*m_ws, m_window);
-    window.exec();
-  };
+  m_params = std::make_unique<ParamBindings>(*m_ws, m_ws->parameters);
+  m_ws->windows = this;
   // Every selection runs the selection step, that of the row already
   // current too (after a read its value may be another).
   for (int tag : {1, 2})
-    connect(tag == 1 ? &m_ws->Grid1 : &m_ws->grdSett, &TextGrid::rowSelected, this,
+    connect(tag == 1 ? &m_ws->parameters.Grid1 : &m_ws->parameters.grdSett, &TextGrid::rowSelected, this,
             [this, tag](int row) { run(QStringLiteral("Grid1SelectCell"), Trigger{tag, row}); });
 
   for (int i = 0; i <= 8; ++i) m_colorList << toolbarIcon(i);
@@ -127,9 +107,28 @@ TrafficWindow* DataModule::trafficWindow() {
 
 QAction* DataModule::action(const QString& name) const { return m_actions.value(name); }
 
+void DataModule::showComparison() {
+  CompareWindow window(*m_ws, m_ws->parameters, m_window);
+  window.exec();
+}
+
+void DataModule::showChangeLog() {
+  ChangeLogWindow window(*m_ws, m_window);
+  window.exec();
+}
+
+void DataModule::showCalibration() {
+  CalibrationModel model(*m_session, *m_prompts, calibrationOptions());
+  TMainForm form(model, m_window);
+  form.exec();
+}
+
+void DataModule::openDocument(const QString& path) {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
 void DataModule::setWindow(QWidget* window) {
   m_window = window;
-  m_ws->window = window;
   if (m_qtPrompts) m_qtPrompts->setParentWindow(window);
   m_params->setWindow(window);
   if (window) window->addAction(m_revealServiceMenu);
@@ -271,7 +270,7 @@ void DataModule::buildMenus() {
   m_pmAlarm = std::make_unique<QMenu>();
   m_pmAlarm->setObjectName(QStringLiteral("pmAlarm"));
   m_pmAlarm->addAction(a("actGetInterrupt"));
-  m_oscView = std::make_unique<OscViewBinding>(*m_ws, *m_prompts, journals, m_pmAlarm.get());
+  m_oscView = std::make_unique<OscViewBinding>(m_ws->journals, *m_prompts, journals, m_pmAlarm.get());
 
   for (int m = 0; m < m_menuList.size(); ++m) menuFromModel(m);
   connect(&m_ws->pages, &PageState::menuChanged, this, &DataModule::menuFromModel);

@@ -4,7 +4,9 @@
 // refresh timer. Its actions, the service menu items and the window's page
 // controls run the commands of the registry (shell/command_registry.h) by
 // name. What a command leaves unhandled is shown under the application
-// title, the port is closed and the program goes on.
+// title, the port is closed and the program goes on. It is the shell's
+// Windows: the comparison, the change log, the calibration window, a
+// finished report and the end of the application.
 
 #include <QAction>
 #include <QIcon>
@@ -16,6 +18,7 @@
 #include <optional>
 
 #include "shell/command_registry.h"
+#include "shell/windows.h"
 #include "shell/workspace.h"
 #include "monitor/interval_timer.h"
 #include "service/calibration_model.h"
@@ -40,7 +43,7 @@ struct DataModuleOptions {
   QString changeLogFolder;              // empty: the user's data folder
 };
 
-class DataModule : public QObject {
+class DataModule : public QObject, public Windows {
   Q_OBJECT
  public:
   using Options = DataModuleOptions;
@@ -77,6 +80,14 @@ class DataModule : public QObject {
   // The window dialogs and the About box belong to.
   void setWindow(QWidget* window);
   QWidget* window() const { return m_window; }
+
+  // Windows: each modal window for the connected device, over the window.
+  void showComparison() override;
+  void showChangeLog() override;
+  void showCalibration() override;
+  void openDocument(const QString& path) override;
+  void exitApplication() override { Q_EMIT exitRequested(); }
+  void* dialogParent() const override { return m_window; }
 
   // Runs one operation: a device operation is refused quietly while another
   // runs; an error it does not handle itself is shown in a box captioned

@@ -7,14 +7,13 @@
 #include <QTableView>
 #include <QWidget>
 
-#include "shell/workspace.h"
-
 class QHeaderView;
 class QStandardItemModel;
 
 namespace vmk {
 
 class TextGridModel;
+class Workspace;
 
 // Draws the heading rows of the parameter and setting grids (register
 // column "-1") in the grid's fixed colour with the menu-text colour.

@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
       // (scripts/screenshot_traffic.sh).
       const bool traffic = args.contains(QStringLiteral("--screenshot-traffic"));
       status = (calibration ? vmk::saveCalibrationScreenshot(dm, screenshotDir)
-                : traffic   ? vmk::saveTrafficScreenshots(window, dm, screenshotDir)
+                : traffic   ? vmk::saveTrafficScreenshots(window, dm, defaultAnswers, screenshotDir)
                             : vmk::saveScreenshots(window, dm, screenshotDir))
                    ? 0
                    : 1;

@@ -37,7 +37,7 @@ MainWindow::MainWindow(DataModule& dm, QWidget* parent) : QMainWindow(parent), m
     move(screen->availableGeometry().center() - rect().center());
 
   Workspace& ws = dm.ws();
-  ws.ParamsModified = false;
+  ws.parameters.ParamsModified = false;
   dm.setWindow(this);
 
   menuBar()->setObjectName(QStringLiteral("MainMenu1"));
@@ -47,7 +47,7 @@ MainWindow::MainWindow(DataModule& dm, QWidget* parent) : QMainWindow(parent), m
   buildStatusBar();
   buildJobCancel();
   bindPageState();
-  bindLabels(ws.labels, this);
+  bindLabels(ws.monitor.labels, this);
   connect(&dm, &DataModule::exitRequested, this, &MainWindow::exitApplication);
 
   CheckDaylightSaving(ws.clock, dm.winterStore(), ws.prompts);
@@ -187,7 +187,7 @@ void MainWindow::bindPageState() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (m_exiting || FormCloseQuery(m_dm.ws()))
+  if (m_exiting || FormCloseQuery(m_dm.ws(), m_dm.ws().parameters))
     event->accept();
   else
     event->ignore();

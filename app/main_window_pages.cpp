@@ -114,17 +114,17 @@ QWidget* MainWindow::buildPollingPage() {
   connect(list, &QListWidget::itemDoubleClicked, this, [this, list] {
     m_dm.run(QStringLiteral("lbRelayDblClick"), Trigger{0, list->currentRow()});
   });
-  bindList(ws.lbRelay, list);
+  bindList(ws.link.lbRelay, list);
   auto* g = gauge("Gauge1");
   QPalette navy = g->palette();
   navy.setColor(QPalette::Highlight, QColor(0, 0, 128));
   g->setPalette(navy);
-  bindProgress(ws.Gauge1, g);
+  bindProgress(ws.link.Gauge1, g);
   leftLayout->addWidget(list, 1);
   leftLayout->addWidget(g);
 
   auto* memo1 = memo("Memo1");
-  bindLog(ws.Memo1, memo1);
+  bindLog(ws.link.Memo1, memo1);
   splitter->addWidget(left);
   splitter->addWidget(memo1);
   splitter->setStretchFactor(1, 1);
@@ -233,8 +233,8 @@ QWidget* MainWindow::buildDinamicPage() {
   leftLayout->addStretch();
 
   auto* mess = memo("mmMess");
-  bindLog(ws.mmMess, mess);
-  new DoubleClick(mess->viewport(), [&ws] { ws.mmMess.clear(); });
+  bindLog(ws.monitor.mmMess, mess);
+  new DoubleClick(mess->viewport(), [&ws] { ws.monitor.mmMess.clear(); });
 
   auto* layout = new QHBoxLayout(page);
   layout->addWidget(left);
@@ -318,7 +318,7 @@ QWidget* MainWindow::buildJournalPage(const JournalSpec& journal) {
   // The grid's columns start at their design widths; a section the user
   // drags sizes its column by the header rule (section width - 2). The
   // columns under a section keep their design widths too.
-  TextGrid& cells = journalGrid(ws, journal.kind);
+  TextGrid& cells = journalGrid(ws.journals, journal.kind);
   const QList<int> widths = journal.columnWidths ? journal.columnWidths() : QList<int>{};
   auto designWidths = [&cells, &widths](qsizetype count) {
     for (int c = 0; c < count && c < widths.size(); ++c) cells.setColumnWidth(c, widths[c]);
@@ -337,7 +337,7 @@ QWidget* MainWindow::buildJournalPage(const JournalSpec& journal) {
     });
   }
   QProgressBar* g = gauge(names.gauge.toLatin1().constData());
-  bindProgress(journalGauge(ws, journal.kind), g);
+  bindProgress(journalGauge(ws.journals, journal.kind), g);
   auto* button = named(new QPushButton(QStringLiteral("Получить данные")), names.button.toLatin1().constData());
   m_grids << grid;
   bindButton(button, m_dm.action(QStringLiteral("actGetData")));

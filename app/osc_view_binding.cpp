@@ -5,19 +5,20 @@
 #include "journals/messages.h"
 #include "model/prompts.h"
 #include "oscview/osc_window.h"
-#include "shell/workspace.h"
+#include "shell/journal_pages.h"
 
 namespace vmk {
 
-OscViewBinding::OscViewBinding(Workspace& ws, Prompts& prompts, QMenu* journals, QMenu* pmAlarm)
-    : m_ws(ws), m_prompts(prompts) {
+OscViewBinding::OscViewBinding(JournalPages& journalPages, Prompts& prompts, QMenu* journals,
+                               QMenu* pmAlarm)
+    : m_journalPages(journalPages), m_prompts(prompts) {
   m_view = journals->addAction(QStringLiteral("Просмотр осциллограммы..."));
   m_view->setObjectName(QStringLiteral("miOscView"));
   connect(m_view, &QAction::triggered, this, [this] { open(QString()); });
 
   m_show = pmAlarm->addAction(QStringLiteral("Просмотр осциллограммы"));
   m_show->setObjectName(QStringLiteral("miOscShow"));
-  auto downloaded = [this] { return m_ws.oscFiles.value(m_ws.grdAlarm.currentRow()); };
+  auto downloaded = [this] { return m_journalPages.oscFiles.value(m_journalPages.grdAlarm.currentRow()); };
   connect(pmAlarm, &QMenu::aboutToShow, this, [this, downloaded] { m_show->setEnabled(!downloaded().isEmpty()); });
   connect(m_show, &QAction::triggered, this, [this, downloaded] {
     const QString file = downloaded();

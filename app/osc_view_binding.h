@@ -13,8 +13,8 @@ class QMenu;
 
 namespace vmk {
 
+struct JournalPages;
 class Prompts;
-class Workspace;
 
 namespace oscview {
 class OscViewWindow;
@@ -23,7 +23,7 @@ class OscViewWindow;
 class OscViewBinding : public QObject {
   Q_OBJECT
  public:
-  OscViewBinding(Workspace& ws, Prompts& prompts, QMenu* journals, QMenu* pmAlarm);
+  OscViewBinding(JournalPages& journalPages, Prompts& prompts, QMenu* journals, QMenu* pmAlarm);
   ~OscViewBinding() override;
 
   // Opens `cfgPath` in the viewer window (shown and raised); an empty path
@@ -34,7 +34,7 @@ class OscViewBinding : public QObject {
   QAction* popupItem() const { return m_show; }
 
  private:
-  Workspace& m_ws;
+  JournalPages& m_journalPages;
   Prompts& m_prompts;
   QAction* m_view = nullptr;
   QAction* m_show = nullptr;

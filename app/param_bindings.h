@@ -1,7 +1,7 @@
 #pragma once
 // What the parameter and setting grids need in the window: the viewer
-// library's loader and the value editor it opens, given to the workspace's
-// grid editing.
+// library's loader and the value editor it opens, given to the page's grid
+// editing.
 
 #include "extlib/view_loader.h"
 #include "params/view_value_editor.h"
@@ -10,18 +10,19 @@ class QWidget;
 
 namespace vmk {
 
-class Workspace;
+struct ParamsPage;
+class ShellContext;
 
 class ParamBindings {
  public:
   // The library is looked for in the program's folder.
-  explicit ParamBindings(Workspace& ws);
+  ParamBindings(ShellContext& ws, ParamsPage& page);
   ~ParamBindings();
 
   void setWindow(QWidget* window) { m_editor.setWindow(window); }
 
  private:
-  Workspace& m_ws;
+  ParamsPage& m_page;
   ViewLoader m_loader;
   ViewValueEditor m_editor;
 };

@@ -126,6 +126,12 @@ std::optional<QString> QtPrompts::saveFile(const FileDialog& dialog) {
   return fileDialog(dialog, true);
 }
 
+std::optional<QString> QtPrompts::chooseFolder(const QString& caption) {
+  const QString dir = QFileDialog::getExistingDirectory(m_parent, caption);
+  if (dir.isEmpty()) return std::nullopt;
+  return dir;
+}
+
 TPassFrm* QtPrompts::passFrm() {
   // Parentless: the dialog is centred on the desktop and owned here.
   if (!m_pass) m_pass = std::make_unique<TPassFrm>();

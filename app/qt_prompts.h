@@ -1,6 +1,6 @@
 #pragma once
 // Prompts shown with Qt dialogs: the four box kinds, the input box, the file
-// dialogs, the password prompt `TPassFrm`, the number dialog `TInputSerial`
+// and folder dialogs, the password prompt `TPassFrm`, the number dialog `TInputSerial`
 // and the port settings dialog. One password and one number dialog serve
 // the whole run.
 
@@ -29,6 +29,7 @@ class QtPrompts : public Prompts {
                                const QString& defaultText) override;
   std::optional<QString> openFile(const FileDialog& dialog) override;
   std::optional<QString> saveFile(const FileDialog& dialog) override;
+  std::optional<QString> chooseFolder(const QString& caption) override;
   std::optional<QString> password() override;
   std::optional<PasswordChange> changePassword() override;
   std::optional<QString> number(const NumberDialog& dialog) override;

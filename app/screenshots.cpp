@@ -33,7 +33,7 @@ bool saveScreenshots(MainWindow& window, DataModule& dm, const QString& dir) {
   // With a device on the front connector (scripts/run.sh starts vmksim and
   // points Front.ini at it) polling connects to it, and page 1 shows one
   // refresh of its live values.
-  dm.runOperation([&] { actPollingExecute(dm.ws()); });
+  dm.runOperation([&] { actPollingExecute(dm.ws(), dm.ws().link); });
   BlockTabSheet(dm.ws(), false);
   bool ok = true;
   QTabWidget* pages = window.pages();

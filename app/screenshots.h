@@ -15,13 +15,17 @@ class DataModule;
 class MainWindow;
 class TSplashFrm;
 
-// Answers as if the user closed every box and cancelled every dialog.
+// Answers as if the user closed every box and cancelled every dialog; the
+// folder dialog answers `folder` (nothing at first).
 class DefaultAnswers : public Prompts {
  public:
+  std::optional<QString> folder;
+
   Button box(const MessageBox& box) override;
   std::optional<QString> input(const QString&, const QString&, const QString&) override;
   std::optional<QString> openFile(const FileDialog&) override { return std::nullopt; }
   std::optional<QString> saveFile(const FileDialog&) override { return std::nullopt; }
+  std::optional<QString> chooseFolder(const QString&) override { return folder; }
   std::optional<QString> password() override { return std::nullopt; }
   std::optional<QString> number(const NumberDialog&) override { return std::nullopt; }
   bool portSettings(PortSettings&) override { return false; }
@@ -56,9 +60,11 @@ bool saveCalibrationScreenshot(DataModule& dm, const QString& dir);
 // polls it, connects to address 1 and to the faulty address 3 and refreshes
 // each a few times with "Монитор обмена" open, and saves that window as
 // "traffic-monitor.png"; then runs "Собрать данные со всех устройств..."
-// into a temporary folder and saves the main window with its steps and
-// summary as "batch.png". False when a picture was not saved.
-bool saveTrafficScreenshots(MainWindow& window, DataModule& dm, const QString& dir);
+// into a temporary folder (the folder `answers` gives) and saves the main
+// window with its steps and summary as "batch.png". False when a picture
+// was not saved.
+bool saveTrafficScreenshots(MainWindow& window, DataModule& dm, DefaultAnswers& answers,
+                            const QString& dir);
 
 // Chooses the rear connector through its action and points the port at
 // `port` (a simulated bus: a pseudo-terminal, a COM port or

@@ -23,7 +23,8 @@ constexpr int kRefreshes = 6;
 
 }  // namespace
 
-bool saveTrafficScreenshots(MainWindow& window, DataModule& dm, const QString& dir) {
+bool saveTrafficScreenshots(MainWindow& window, DataModule& dm, DefaultAnswers& answers,
+                            const QString& dir) {
   QDir().mkpath(dir);
   Workspace& ws = dm.ws();
   TrafficWindow* traffic = dm.trafficWindow();
@@ -37,7 +38,7 @@ bool saveTrafficScreenshots(MainWindow& window, DataModule& dm, const QString& d
   dm.run(QStringLiteral("actPolling"));
   for (int address : {1, kFaultyAddress}) {
     window.pages()->setCurrentIndex(kPagePolling);
-    ws.lbRelay.setSelected(address - 1);
+    ws.link.lbRelay.setSelected(address - 1);
     dm.run(QStringLiteral("actGetStartInfo"));
     window.pages()->setCurrentIndex(kPageDinamic);
     for (int i = 0; i < kRefreshes; ++i) dm.run(QStringLiteral("actrefresh"));
@@ -50,10 +51,10 @@ bool saveTrafficScreenshots(MainWindow& window, DataModule& dm, const QString& d
   // "Собрать данные со всех устройств...": the main window with every step
   // in the connection memo and the summary after them.
   QTemporaryDir out;
-  ws.chooseBatchFolder = [&out]() -> std::optional<QString> { return out.filePath(QStringLiteral("batch")); };
+  answers.folder = out.filePath(QStringLiteral("batch"));
   window.pages()->setCurrentIndex(kPagePolling);
   dm.run(QStringLiteral("actCollectAll"));
-  ws.chooseBatchFolder = nullptr;
+  answers.folder.reset();
   QApplication::processEvents();
   return window.grab().save(QDir(dir).filePath(QStringLiteral("batch.png"))) && ok;
 }

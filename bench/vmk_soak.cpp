@@ -119,7 +119,7 @@ class Soak {
  public:
   Soak(DataModule& dm, MainWindow& window, SoakPrompts& prompts, bool journals, qint64 ms)
       : m_dm(dm), m_window(window), m_prompts(prompts), m_journals(journals), m_ms(ms) {
-    QObject::connect(&dm.ws().mmMess, &MessageLog::appended, [this](const QString& line) {
+    QObject::connect(&dm.ws().monitor.mmMess, &MessageLog::appended, [this](const QString& line) {
       if (line.endsWith(QStringLiteral("Обновление информации"))) ++m_figures.refreshes;
     });
     QObject::connect(&dm.RefreshTimer, &QTimer::timeout, [this] {
@@ -148,8 +148,8 @@ class Soak {
     std::printf("resident after the first minute %ld KiB, growth since %ld KiB\n", m_minuteKiB,
                 end - m_minuteKiB);
     std::printf("mmMess lines %lld, Memo1 lines %lld\n",
-                static_cast<long long>(m_dm.ws().mmMess.lines().size()),
-                static_cast<long long>(m_dm.ws().Memo1.lines().size()));
+                static_cast<long long>(m_dm.ws().monitor.mmMess.lines().size()),
+                static_cast<long long>(m_dm.ws().link.Memo1.lines().size()));
     std::printf("boxes shown:\n");
     for (auto it = m_prompts.boxes.cbegin(); it != m_prompts.boxes.cend(); ++it)
       std::printf("  %6d  %s\n", it.value(), QString(it.key()).replace(QLatin1Char('\r'), QLatin1Char(' ')).toUtf8().constData());
@@ -162,7 +162,7 @@ class Soak {
   // what grows during the run is not a buffer reaching its bound.
   void fillMemos() {
     const QString line = QStringLiteral("09.12.2026 17:20:00 Строка заполнения журнала");
-    for (MessageLog* log : {&m_dm.ws().mmMess, &m_dm.ws().Memo1})
+    for (MessageLog* log : {&m_dm.ws().monitor.mmMess, &m_dm.ws().link.Memo1})
       for (qsizetype i = log->lines().size(); i < MessageLog::kMaxLines; ++i) log->append(line);
     QCoreApplication::processEvents();
   }
@@ -191,7 +191,7 @@ class Soak {
     if (!m_journals) {
       // A failed tick has switched the auto-refresh off and polled: on
       // again, once the window shows page 1.
-      if (!m_dm.ws().AutoRefreshOn) {
+      if (!m_dm.ws().monitor.AutoRefreshOn) {
         m_window.pages()->setCurrentIndex(kPageDinamic);
         m_dm.action(QStringLiteral("actSetTimerRefresh"))->trigger();
       }
@@ -219,10 +219,10 @@ class Soak {
         break;
       default: {
         // The first alarm row with a record.
-        for (int row = 0; row < ws.grdAlarm.rowCount(); ++row) {
+        for (int row = 0; row < ws.journals.grdAlarm.rowCount(); ++row) {
           bool ok = false;
-          if (ws.grdAlarm.cell(2, row).toInt(&ok) >= 0 && ok) {
-            ws.grdAlarm.setCurrentRow(row);
+          if (ws.journals.grdAlarm.cell(2, row).toInt(&ok) >= 0 && ok) {
+            ws.journals.grdAlarm.setCurrentRow(row);
             const int before = m_prompts.boxes.value(msg::journals::kOscDone);
             m_dm.run(QStringLiteral("actGetInterrupt"));
             if (m_prompts.boxes.value(msg::journals::kOscDone) > before) ++m_figures.downloads;

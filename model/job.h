@@ -5,7 +5,7 @@
 // window shows the progress and takes Esc or "Прервать", vmkctl prints a
 // progress line and takes SIGINT. `Job` is the operation's side.
 //
-//   Job job(ws.jobs, 32, &ws.Gauge1);
+//   Job job(ws.jobs, 32, &ws.link.Gauge1);
 //   for (int address = 1; address <= 32; ++address) {
 //     if (!job.step(address - 1)) return Outcome::Cancelled;  // cancel asked
 //     ...one exchange...

@@ -81,6 +81,13 @@ class Prompts {
   // The number dialog: the text when "ОК" was pressed.
   virtual std::optional<QString> number(const NumberDialog& dialog) = 0;
 
+  // A folder dialog: the folder chosen, or nothing when cancelled. A front
+  // end without the dialog answers nothing.
+  virtual std::optional<QString> chooseFolder(const QString& caption) {
+    (void)caption;
+    return std::nullopt;
+  }
+
   // The port settings dialog; true when the user accepted (settings changed).
   virtual bool portSettings(PortSettings& settings) = 0;
 

@@ -1,6 +1,6 @@
 #pragma once
 // What page 1 ("Текущие значения") shows besides its label texts (those
-// are in Workspace::labels): the six input lamps, the choice of primary or
+// are in MonitorPage::labels): the six input lamps, the choice of primary or
 // secondary values, and the clock source of the synchronisation command
 // with its two pickers. Operations write it; the window mirrors it and
 // writes the user's choices back.

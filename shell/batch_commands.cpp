@@ -115,28 +115,30 @@ const QString kBatchHelp = QStringLiteral(
 // the address. Undone on every way out.
 class BatchWindowState {
  public:
-  explicit BatchWindowState(Workspace& ws) : m_ws(ws) {
-    m_ws.pages.setWindowEnabled(false);
-    m_ws.Gauge1.setPosition(m_ws.Gauge1.minimum());
-    m_ws.Gauge1.setVisible(true);
+  BatchWindowState(PageState& pages, Progress& gauge) : m_pages(pages), m_gauge(gauge) {
+    m_pages.setWindowEnabled(false);
+    m_gauge.setPosition(m_gauge.minimum());
+    m_gauge.setVisible(true);
   }
   ~BatchWindowState() {
-    m_ws.Gauge1.setVisible(false);
-    m_ws.pages.setWindowEnabled(true);
+    m_gauge.setVisible(false);
+    m_pages.setWindowEnabled(true);
   }
   BatchWindowState(const BatchWindowState&) = delete;
   BatchWindowState& operator=(const BatchWindowState&) = delete;
 
  private:
-  Workspace& m_ws;
+  PageState& m_pages;
+  Progress& m_gauge;
 };
 
 }  // namespace
 
-batch::Result collectAllDevices(Workspace& ws, const QString& dir, const osc::FunctionNames& names) {
+batch::Result collectAllDevices(ShellContext& ws, LinkPage& page, const QString& dir,
+                                const osc::FunctionNames& names) {
   Session& s = ws.session;
   PortBracket port(s);
-  ws.Memo1.clear();
+  page.Memo1.clear();
   ws.status.setText(panel::kDevice, QString());
   s.DeviceAddress = 0;
   BlockTabSheet(ws, true);
@@ -147,10 +149,10 @@ batch::Result collectAllDevices(Workspace& ws, const QString& dir, const osc::Fu
   o.today = ws.clock.now().date();
   batch::Result r;
   {
-    BatchWindowState state(ws);
-    const batch::ProgressLine progress = [&ws](int address, const QString& what) {
-      if (address) ws.Gauge1.setPosition(address);
-      ws.Memo1.append(address ? QStringLiteral("%1: %2").arg(address).arg(what) : what);
+    BatchWindowState state(ws.pages, page.Gauge1);
+    const batch::ProgressLine progress = [&ws, &page](int address, const QString& what) {
+      if (address) page.Gauge1.setPosition(address);
+      page.Memo1.append(address ? QStringLiteral("%1: %2").arg(address).arg(what) : what);
       // The window paints between the operations too.
       if (ws.jobs.processEvents) ws.jobs.processEvents();
     };
@@ -166,7 +168,7 @@ batch::Result collectAllDevices(Workspace& ws, const QString& dir, const osc::Fu
                               .arg(r.devices.size())
                               .arg(failed)
                               .arg(QDir(dir).filePath(QStringLiteral("index.txt")));
-  ws.Memo1.append(summary);
+  page.Memo1.append(summary);
   if (!r.indexError.isEmpty()) {
     ws.prompts.error(r.indexError);
   } else if (r.outcome == Outcome::Cancelled) {
@@ -184,10 +186,10 @@ void declareBatchCommands(CommandRegistry& registry) {
   // asked only once no other operation runs (the busy rule comes first).
   registry.add(WindowCommand{QStringLiteral("actCollectAll"), [](Workspace& ws, const Trigger&) {
                                const std::optional<QString> dir =
-                                   ws.chooseBatchFolder ? ws.chooseBatchFolder() : std::nullopt;
+                                   ws.prompts.chooseFolder(QStringLiteral("Собрать данные со всех устройств"));
                                if (!dir || dir->isEmpty()) return;
                                ViewLoader loader(ws.ProgramDir);
-                               collectAllDevices(ws, *dir, [&loader](int kind, int index) {
+                               collectAllDevices(ws, ws.link, *dir, [&loader](int kind, int index) {
                                  return loader.funcName(kind, index);
                                });
                              }});

@@ -9,7 +9,8 @@
 
 namespace vmk {
 
-class Workspace;
+struct LinkPage;
+class ShellContext;
 
 // "Собрать данные со всех устройств...": the batch over the chosen
 // connector into `dir`, the window taking no input but its cancel, each
@@ -17,6 +18,7 @@ class Workspace;
 // every device in turn, so the device pages are closed and no device is
 // chosen afterwards: the user connects again. Ends with the summary box
 // (or "Операция прервана" in status panel 3 after a cancel).
-batch::Result collectAllDevices(Workspace& ws, const QString& dir, const osc::FunctionNames& names);
+batch::Result collectAllDevices(ShellContext& ws, LinkPage& page, const QString& dir,
+                                const osc::FunctionNames& names);
 
 }  // namespace vmk

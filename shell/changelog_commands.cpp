@@ -11,6 +11,7 @@
 #include "shell/cli_call.h"
 #include "shell/command_registry.h"
 #include "shell/cli_connect.h"
+#include "shell/windows.h"
 #include "shell/workspace.h"
 
 namespace vmk {
@@ -82,7 +83,7 @@ void reportChangeLogFailure(ChangeLog* log, Prompts& prompts) {
   if (const std::optional<QString> failure = log->takeFailure()) prompts.error(*failure);
 }
 
-std::optional<int> connectedSerial(const Workspace& ws) {
+std::optional<int> connectedSerial(const ShellContext& ws) {
   if (!ws.pages.isTabVisible(kPageDinamic)) return std::nullopt;
   return ws.session.vmk.SerialNumber;
 }
@@ -90,7 +91,7 @@ std::optional<int> connectedSerial(const Workspace& ws) {
 void declareChangeLogCommands(CommandRegistry& registry) {
   registry.add(WindowCommand{QStringLiteral("actChangeLog"),
                              [](Workspace& ws, const Trigger&) {
-                               if (ws.showChangeLog) ws.showChangeLog();
+                               if (ws.windows) ws.windows->showChangeLog();
                              },
                              false});
   registry.add(CliCommand{{QStringLiteral("log")}, QStringLiteral("log [--serial N [--name NAME]]"),

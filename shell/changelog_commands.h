@@ -9,13 +9,13 @@
 namespace vmk {
 
 class Prompts;
-class Workspace;
+class ShellContext;
 
 // Shows the box of a change that could not be logged, if there was one,
 // after the operation reported its own outcome.
 void reportChangeLogFailure(ChangeLog* log, Prompts& prompts);
 
 // The factory number of the connected device (its pages shown), or nothing.
-std::optional<int> connectedSerial(const Workspace& ws);
+std::optional<int> connectedSerial(const ShellContext& ws);
 
 }  // namespace vmk

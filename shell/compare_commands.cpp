@@ -14,6 +14,7 @@
 #include "shell/cli_call.h"
 #include "shell/command_registry.h"
 #include "shell/cli_connect.h"
+#include "shell/windows.h"
 #include "shell/workspace.h"
 
 namespace vmk {
@@ -141,13 +142,13 @@ Outcome paramsDiff(CliCall& call) {
 
 }  // namespace
 
-bool compareDeviceConnected(const Workspace& ws) { return ws.pages.isTabVisible(kPageDinamic); }
+bool compareDeviceConnected(const ShellContext& ws) { return ws.pages.isTabVisible(kPageDinamic); }
 
 // The comparison window's buttons call these from their slots, where
 // nothing may be thrown: a port that fails (or will not open) is shown as
 // its own text, the port bracket having closed it.
 template <typename Read>
-auto portGuarded(Workspace& ws, Read read) -> std::optional<decltype(read())> {
+auto portGuarded(ShellContext& ws, Read read) -> std::optional<decltype(read())> {
   try {
     return read();
   } catch (const Error& e) {
@@ -156,7 +157,7 @@ auto portGuarded(Workspace& ws, Read read) -> std::optional<decltype(read())> {
   }
 }
 
-std::optional<Comparison> compareGroups(Workspace& ws, const QLocale& locale) {
+std::optional<Comparison> compareGroups(ShellContext& ws, const QLocale& locale) {
   const auto read = portGuarded(ws, [&] { return readDeviceGroups(ws.session, locale); });
   if (!read) return std::nullopt;
   const auto& groups = *read;
@@ -167,11 +168,11 @@ std::optional<Comparison> compareGroups(Workspace& ws, const QLocale& locale) {
   return compareSides(groups.value.first, groups.value.second, CompareGrids::SettingsOnly);
 }
 
-std::optional<Comparison> compareDeviceWithFile(Workspace& ws, const QString& path,
-                                                const QLocale& locale) {
+std::optional<Comparison> compareDeviceWithFile(ShellContext& ws, const ParamsPage& page,
+                                                const QString& path, const QLocale& locale) {
   const std::optional<FileSide> file = fileSide(ws.prompts, path);
   if (!file) return std::nullopt;
-  const auto read = portGuarded(ws, [&] { return readDeviceSide(ws.session, ws.SettingGroup, locale); });
+  const auto read = portGuarded(ws, [&] { return readDeviceSide(ws.session, page.SettingGroup, locale); });
   if (!read) return std::nullopt;
   const Result<CompareSide>& device = *read;
   if (!device) {
@@ -181,7 +182,7 @@ std::optional<Comparison> compareDeviceWithFile(Workspace& ws, const QString& pa
   return compareSides(device.value, file->side);
 }
 
-std::optional<Comparison> compareFiles(Workspace& ws, const QString& left, const QString& right) {
+std::optional<Comparison> compareFiles(ShellContext& ws, const QString& left, const QString& right) {
   std::optional<FileSide> a = fileSide(ws.prompts, left);
   if (!a) return std::nullopt;
   std::optional<FileSide> b = fileSide(ws.prompts, right);
@@ -190,15 +191,15 @@ std::optional<Comparison> compareFiles(Workspace& ws, const QString& left, const
   return compareSides(a->side, b->side);
 }
 
-int takeOverIntoGrids(Workspace& ws, const Comparison& c, bool fromRight) {
-  const int n = int(takeOver(c, fromRight, ws.params).size());
-  if (n > 0) ws.ParamsModified = true;
+int takeOverIntoGrids(ParamsPage& page, const Comparison& c, bool fromRight) {
+  const int n = int(takeOver(c, fromRight, page.params).size());
+  if (n > 0) page.ParamsModified = true;
   return n;
 }
 
 void declareCompareCommands(CommandRegistry& registry) {
   registry.add(WindowCommand{QStringLiteral("actCompare"), [](Workspace& ws, const Trigger&) {
-                               if (ws.showComparison) ws.showComparison();
+                               if (ws.windows) ws.windows->showComparison();
                              }});
   registry.add(CliCommand{{QStringLiteral("params"), QStringLiteral("diff")},
                           QStringLiteral("params diff [--group 1|2] [FILE.ust [FILE.ust]]"),

@@ -13,20 +13,22 @@
 
 namespace vmk {
 
-class Workspace;
+struct ParamsPage;
+class ShellContext;
 
 // A device is connected: its pages are shown.
-bool compareDeviceConnected(const Workspace& ws);
+bool compareDeviceConnected(const ShellContext& ws);
 // Group 1 against group 2 of the connected device, read fresh.
-std::optional<Comparison> compareGroups(Workspace& ws, const QLocale& locale = QLocale());
+std::optional<Comparison> compareGroups(ShellContext& ws, const QLocale& locale = QLocale());
 // The connected device (the parameters and the group the setting grid
 // shows) against a settings file.
-std::optional<Comparison> compareDeviceWithFile(Workspace& ws, const QString& path,
+std::optional<Comparison> compareDeviceWithFile(ShellContext& ws, const ParamsPage& page,
+                                                const QString& path,
                                                 const QLocale& locale = QLocale());
 // Two settings files.
-std::optional<Comparison> compareFiles(Workspace& ws, const QString& left, const QString& right);
-// Takes the differing rows of one side over into the window's grids as
+std::optional<Comparison> compareFiles(ShellContext& ws, const QString& left, const QString& right);
+// Takes the differing rows of one side over into the page's grids as
 // marked rows (ParamsModified is set when any was taken); gives the count.
-int takeOverIntoGrids(Workspace& ws, const Comparison& c, bool fromRight);
+int takeOverIntoGrids(ParamsPage& page, const Comparison& c, bool fromRight);
 
 }  // namespace vmk

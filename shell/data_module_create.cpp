@@ -6,6 +6,7 @@
 #include "shell/command_table.h"
 #include "shell/page_rules.h"
 #include "shell/port_commands.h"
+#include "shell/workspace.h"
 
 namespace vmk {
 
@@ -17,8 +18,8 @@ void startupPortTest(Workspace& ws) { portStartupCheck(ws); }
 
 // The parameter and setting grids show the catalogue's rows, empty.
 void fillCatalogueGrids(Workspace& ws) {
-  ws.params.clearParameters();
-  ws.params.clearSettings(ws.SettingGroup);
+  ws.parameters.params.clearParameters();
+  ws.parameters.params.clearSettings(ws.parameters.SettingGroup);
 }
 
 }  // namespace
@@ -33,19 +34,19 @@ void DataModuleCreate(Workspace& ws, const QString& programDir) {
   showConnector(ws);
   ws.session.DeviceAddress = 0;
   BlockTabSheet(ws, true);
-  ws.AutoRefreshOn = false;
+  ws.monitor.AutoRefreshOn = false;
   ws.status.setText(panel::kNote, msg::kAutoRefreshOff);
-  for (TextGrid* grid : {&ws.Grid1, &ws.grdSett}) {
+  for (TextGrid* grid : {&ws.parameters.Grid1, &ws.parameters.grdSett}) {
     grid->setColumnWidth(3, 0);
     grid->setColumnWidth(4, 0);
   }
   fillCatalogueGrids(ws);
-  for (int column = 2; column <= 4; ++column) ws.grdAlarm.setColumnWidth(column, 0);
+  for (int column = 2; column <= 4; ++column) ws.journals.grdAlarm.setColumnWidth(column, 0);
   prepareJournalPages(ws);
-  ws.Gauge1.setMaximum(31);
+  ws.link.Gauge1.setMaximum(31);
   ws.pages.setActivePage(kPagePolling);
 }
 
-void DataModuleDestroy(Workspace& ws) { portShutdown(ws); }
+void DataModuleDestroy(ShellContext& ws) { portShutdown(ws); }
 
 }  // namespace vmk

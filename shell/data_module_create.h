@@ -5,15 +5,17 @@
 
 #include <QString>
 
-#include "shell/workspace.h"
+#include "shell/shell_context.h"
 
 namespace vmk {
+
+class Workspace;
 
 // `DataModuleCreate`. `programDir` is the program's folder; a separator is
 // added when it lacks one.
 void DataModuleCreate(Workspace& ws, const QString& programDir);
 
 // `DataModuleDestroy`: the port is closed.
-void DataModuleDestroy(Workspace& ws);
+void DataModuleDestroy(ShellContext& ws);
 
 }  // namespace vmk

@@ -82,7 +82,7 @@ Outcome journalCommand(CliCall& call, const JournalSpec& journal) {
 
 }  // namespace
 
-void actGetDataExecute(Workspace& ws, const QLocale& locale) {
+void actGetDataExecute(ShellContext& ws, JournalPages& journalPages, const QLocale& locale) {
   const JournalSpec* journal = journalOfPage(ws.pages.activePage());
   Ending end;
   {
@@ -91,10 +91,10 @@ void actGetDataExecute(Workspace& ws, const QLocale& locale) {
       PortBracket port(ws.session);
       return;
     }
-    TextGrid& grid = journalGrid(ws, journal->kind);
+    TextGrid& grid = journalGrid(journalPages, journal->kind);
     const JournalReading r = journal->read(ws.session, ws.jobs, &ws.status.progress(), ws.clock.now().date(),
                                            locale, [&grid](const JournalRow& row) { showRow(grid, row); });
-    for (const AlarmRow& a : r.alarms) ws.alarms.insert(a.entry, a);
+    for (const AlarmRow& a : r.alarms) journalPages.alarms.insert(a.entry, a);
     end = {r.outcome, r.error};
   }
   if (end.outcome == Outcome::Cancelled) {
@@ -104,14 +104,14 @@ void actGetDataExecute(Workspace& ws, const QLocale& locale) {
   if (end.outcome != Outcome::Done) ws.prompts.error(end.error.isEmpty() ? msg::kLinkError : end.error);
 }
 
-void prepareJournalPages(Workspace& ws) {
+void prepareJournalPages(ShellContext& ws) {
   const QString popup = QStringLiteral("actGetInterrupt");
   if (!commandRegistry().findWindow(popup)) ws.pages.setEnabled(popup, false);
 }
 
 void declareJournalCommands(CommandRegistry& registry) {
   registry.add(WindowCommand{QStringLiteral("actGetData"),
-                             [](Workspace& ws, const Trigger&) { actGetDataExecute(ws); }});
+                             [](Workspace& ws, const Trigger&) { actGetDataExecute(ws, ws.journals); }});
 
   for (const JournalSpec& journal : journalKinds())
     registry.add(CliCommand{{journal.verb},

@@ -8,7 +8,8 @@
 
 namespace vmk {
 
-class Workspace;
+struct JournalPages;
+class ShellContext;
 
 // `actGetDataExecute`: page 4 reads the event journal into GrdEvent, page 5
 // the statistics into grdStat, page 6 the alarm list into grdAlarm; any
@@ -18,10 +19,10 @@ class Workspace;
 // failed exchange keeps them too and shows "Ошибка связи с устройством!",
 // or the alarm list's receive error. The port is closed and the bar hidden
 // before any box. The caller holds the busy flag.
-void actGetDataExecute(Workspace& ws, const QLocale& locale = QLocale());
+void actGetDataExecute(ShellContext& ws, JournalPages& journalPages, const QLocale& locale = QLocale());
 
 // What the journal pages need at start: the alarm grid's popup item
 // "Получить" stays disabled while no command answers to it.
-void prepareJournalPages(Workspace& ws);
+void prepareJournalPages(ShellContext& ws);
 
 }  // namespace vmk

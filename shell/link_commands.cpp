@@ -27,7 +27,7 @@ namespace {
 // connector shows the progress. Both are undone on every way out.
 class PollingWindowState {
  public:
-  PollingWindowState(Workspace& ws, Progress* gauge) : m_ws(ws) {
+  PollingWindowState(ShellContext& ws, LinkPage& page, Progress* gauge) : m_ws(ws), m_page(page) {
     if (gauge) {
       gauge->setPosition(gauge->minimum());
       gauge->setVisible(true);
@@ -36,17 +36,18 @@ class PollingWindowState {
   }
   ~PollingWindowState() {
     m_ws.pages.setWindowEnabled(true);
-    m_ws.Gauge1.setVisible(false);
+    m_page.Gauge1.setVisible(false);
   }
   PollingWindowState(const PollingWindowState&) = delete;
   PollingWindowState& operator=(const PollingWindowState&) = delete;
 
  private:
-  Workspace& m_ws;
+  ShellContext& m_ws;
+  LinkPage& m_page;
 };
 
 // What the window shows of a connection.
-void showConnection(Workspace& ws, const Connection& c) {
+void showConnection(ShellContext& ws, LinkPage& page, const Connection& c) {
   if (c.readFailed()) {
     ws.prompts.error(msg::kLinkError);
     return;
@@ -56,7 +57,7 @@ void showConnection(Workspace& ws, const Connection& c) {
   if (!chosen.isEmpty()) ws.status.setText(panel::kDevice, chosen);
   if (c.clockUndefined()) ws.prompts.error(msg::link::kBadDeviceClock);
   BlockTabSheet(ws, false);
-  for (const QString& line : c.report) ws.Memo1.append(line);
+  for (const QString& line : c.report) page.Memo1.append(line);
   ws.pages.setEnabled(QStringLiteral("actPrint"), true);
 }
 
@@ -128,49 +129,49 @@ bool RearConnectorChosen(const PageState& pages) {
          !pages.action(QStringLiteral("actFrontPort")).checked;
 }
 
-void forgetDevice(Workspace& ws) {
-  ws.Memo1.clear();
-  ws.lbRelay.clear();
+void forgetDevice(ShellContext& ws, LinkPage& page) {
+  page.Memo1.clear();
+  page.lbRelay.clear();
   ws.status.setText(panel::kDevice, QString());
   ws.session.DeviceAddress = 0;
   BlockTabSheet(ws, true);
 }
 
-void actPollingExecute(Workspace& ws) {
+void actPollingExecute(ShellContext& ws, LinkPage& page) {
   Session& s = ws.session;
   // Held open from polling through the connection that may follow.
   PortBracket port(s);
-  forgetDevice(ws);
+  forgetDevice(ws, page);
 
   const Connector connector = chosenConnector(ws.pages);
-  Progress* gauge = connector == Connector::Rear ? &ws.Gauge1 : nullptr;
+  Progress* gauge = connector == Connector::Rear ? &page.Gauge1 : nullptr;
   PollResult result;
   {
-    PollingWindowState windowState(ws, gauge);
-    result = pollNetwork(s, connector, ws.lbRelay, gauge, ws.jobs);
+    PollingWindowState windowState(ws, page, gauge);
+    result = pollNetwork(s, connector, page.lbRelay, gauge, ws.jobs);
   }
   if (result.outcome == Outcome::Cancelled) {
     s.closePort();
     ws.status.setText(panel::kNote, msg::kOperationCancelled);
     return;
   }
-  ws.lbRelay.setSelected(0);
+  page.lbRelay.setSelected(0);
 
-  if (result.firstAnswers()) actGetStartInfoExecute(ws);
+  if (result.firstAnswers()) actGetStartInfoExecute(ws, page);
 }
 
-void actGetStartInfoExecute(Workspace& ws) {
+void actGetStartInfoExecute(ShellContext& ws, LinkPage& page) {
   PortBracket port(ws.session);
-  ws.Memo1.clear();
+  page.Memo1.clear();
   ws.status.setText(panel::kDevice, QString());
   // Line i belongs to address i + 1; no selection (-1) gives address 0.
-  const auto address = static_cast<std::uint8_t>(ws.lbRelay.selected() + 1);
-  showConnection(ws, connectDevice(ws.session, address, ws.clock.now().date()));
+  const auto address = static_cast<std::uint8_t>(page.lbRelay.selected() + 1);
+  showConnection(ws, page, connectDevice(ws.session, address, ws.clock.now().date()));
 }
 
-void lbRelayDblClick(Workspace& ws) {
+void lbRelayDblClick(ShellContext& ws, LinkPage& page) {
   try {
-    actGetStartInfoExecute(ws);
+    actGetStartInfoExecute(ws, page);
   } catch (const std::exception&) {
     BlockTabSheet(ws, true);
     ws.prompts.error(msg::link::kNotConnected);
@@ -179,11 +180,11 @@ void lbRelayDblClick(Workspace& ws) {
 
 void declareLinkCommands(CommandRegistry& registry) {
   registry.add(WindowCommand{QStringLiteral("actPolling"),
-                             [](Workspace& ws, const Trigger&) { actPollingExecute(ws); }});
+                             [](Workspace& ws, const Trigger&) { actPollingExecute(ws, ws.link); }});
   registry.add(WindowCommand{QStringLiteral("actGetStartInfo"),
-                             [](Workspace& ws, const Trigger&) { actGetStartInfoExecute(ws); }});
+                             [](Workspace& ws, const Trigger&) { actGetStartInfoExecute(ws, ws.link); }});
   registry.add(WindowCommand{QStringLiteral("lbRelayDblClick"),
-                             [](Workspace& ws, const Trigger&) { lbRelayDblClick(ws); }});
+                             [](Workspace& ws, const Trigger&) { lbRelayDblClick(ws, ws.link); }});
 
   registry.add(CliCommand{
       {QStringLiteral("poll")},

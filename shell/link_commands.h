@@ -12,8 +12,9 @@
 
 namespace vmk {
 
+struct LinkPage;
 class PageState;
-class Workspace;
+class ShellContext;
 
 // The connector the window has chosen: rear when `actReaPort` is checked
 // (and `actFrontPort` is not).
@@ -28,11 +29,11 @@ bool RearConnectorChosen(const PageState& pages);
 // closes the port and says so in status panel 3. An error of the
 // connection, or a port that cannot be reopened, propagates with the
 // window enabled again and the port closed. The caller holds the busy flag.
-void actPollingExecute(Workspace& ws);
+void actPollingExecute(ShellContext& ws, LinkPage& page);
 
 // What polling shows before it asks the line: no device chosen, the list
 // and the connection report empty, the device pages hidden.
-void forgetDevice(Workspace& ws);
+void forgetDevice(ShellContext& ws, LinkPage& page);
 
 // `actGetStartInfoExecute`: connects to the device of the selected list
 // line (line i = address i + 1) and shows it: the report in `Memo1`,
@@ -41,10 +42,10 @@ void forgetDevice(Workspace& ws);
 // the status request is left silently; a failed read shows "Ошибка связи с
 // устройством!". Other errors propagate; the port is closed on every way
 // out.
-void actGetStartInfoExecute(Workspace& ws);
+void actGetStartInfoExecute(ShellContext& ws, LinkPage& page);
 
 // `lbRelayDblClick`: the same connection, but an error raised by it hides
 // the device pages again and shows "Устройство не подключено".
-void lbRelayDblClick(Workspace& ws);
+void lbRelayDblClick(ShellContext& ws, LinkPage& page);
 
 }  // namespace vmk

@@ -1,5 +1,5 @@
 #pragma once
-// Page 1's handlers over the workspace: each reads the page's state, runs
+// Page 1's handlers over its state (MonitorPage): each reads it, runs
 // the live-value or command operation (monitor/) and shows what it gave as
 // the page always has. The registry binds them by their window names
 // ("actrefresh", "actSetTimerRefresh", "RefreshTimerTimer", "SetCommand",
@@ -11,6 +11,8 @@ namespace vmk {
 
 class CommandRegistry;
 class IntervalTimer;
+struct MonitorPage;
+class ShellContext;
 class Workspace;
 
 // Gives page 1 its refresh timer and adds the page-change step that
@@ -18,17 +20,17 @@ class Workspace;
 // module with its RefreshTimer, an operation test with a fake).
 void attachMonitorPage(Workspace& ws, IntervalTimer& timer);
 
-// The auto-refresh switch over the workspace's models.
-AutoRefresh autoRefreshOf(Workspace& ws);
+// The auto-refresh switch over the page and the status bar.
+AutoRefresh autoRefreshOf(ShellContext& ws, MonitorPage& page);
 
 // "Обновить" (F5). Nothing off page 1. One read of the live block; what it
 // found goes to the labels, lamps and mmMess and is kept as the page's
 // last refresh. A reply that is not a whole live block throws
 // Error("Ошибка связи с устройством!") with the page as it was.
-void actrefreshExecute(Workspace& ws);
+void actrefreshExecute(ShellContext& ws, MonitorPage& page);
 
 // "Авто опрос": asks for the interval and starts the timer, or stops it.
-void actSetTimerRefreshExecute(Workspace& ws);
+void actSetTimerRefreshExecute(ShellContext& ws, MonitorPage& page);
 
 // Tick of `RefreshTimer`. Nothing unless page 1 is active and the
 // auto-refresh is on. The caller holds the session's busy flag for the
@@ -41,10 +43,10 @@ void RefreshTimerTimer(Workspace& ws);
 // The eight command buttons; `tag` 1..8 selects the command, any other tag
 // does nothing. The password (command form) first: a cancelled or refused
 // entry sends nothing. The clock moment is taken after the password step.
-void SetCommand(Workspace& ws, int tag);
+void SetCommand(ShellContext& ws, MonitorPage& page, int tag);
 
 // Both clock-source radio buttons.
-void rbAutoTimeClick(Workspace& ws);
+void rbAutoTimeClick(ShellContext& ws, MonitorPage& page);
 
 // vmkctl's "live" and "command" (shell/monitor_commands_cli.cpp).
 void declareMonitorCliCommands(CommandRegistry& registry);

@@ -129,13 +129,13 @@ const QString kOscHelp = QStringLiteral(
 
 }  // namespace
 
-void actGetInterruptExecute(Workspace& ws) {
-  const int row = ws.grdAlarm.currentRow();
-  if (row < 0 || row >= ws.grdAlarm.rowCount()) return;
+void actGetInterruptExecute(ShellContext& ws, JournalPages& journalPages) {
+  const int row = journalPages.grdAlarm.currentRow();
+  if (row < 0 || row >= journalPages.grdAlarm.rowCount()) return;
   // The entry as the alarm list last read it, not as its row reads.
-  const auto entry = ws.alarms.constFind(row);
-  if (entry == ws.alarms.constEnd()) {
-    if (ws.prompts.error(m::kOscNoList, {Button::Yes, Button::No}) == Button::Yes) actGetDataExecute(ws);
+  const auto entry = journalPages.alarms.constFind(row);
+  if (entry == journalPages.alarms.constEnd()) {
+    if (ws.prompts.error(m::kOscNoList, {Button::Yes, Button::No}) == Button::Yes) actGetDataExecute(ws, journalPages);
     return;
   }
   if (!entry->valid) {
@@ -147,13 +147,13 @@ void actGetInterruptExecute(Workspace& ws) {
   osc::DownloadResult result;
   {
     PortBracket port(ws.session);
-    ws.GugAlarm.setMaximum(254);
+    journalPages.GugAlarm.setMaximum(254);
     int filter = 0;
     FileDialog dialog{m::kOscFilter + QLatin1Char('|') + m::kOscStandardFilter, QStringLiteral("cfg"), true};
     dialog.chosenFilter = &filter;
     const std::optional<QString> chosen = ws.prompts.saveFile(dialog);
     if (!chosen) {
-      ws.GugAlarm.setMaximum(12);
+      journalPages.GugAlarm.setMaximum(12);
       return;
     }
     const osc::Target target =
@@ -161,11 +161,11 @@ void actGetInterruptExecute(Workspace& ws) {
     ViewLoader loader(ws.ProgramDir);
     {
       WindowDisabled busy(ws.pages);
-      result = osc::downloadOscillogram(ws.session, ws.jobs, &ws.GugAlarm, ws.prompts,
+      result = osc::downloadOscillogram(ws.session, ws.jobs, &journalPages.GugAlarm, ws.prompts,
                                         namesFrom(loader), target);
     }
     if (result.outcome == Outcome::Done) {
-      if (result.cfgWritten) ws.oscFiles.insert(row, target.base + QStringLiteral(".cfg"));
+      if (result.cfgWritten) journalPages.oscFiles.insert(row, target.base + QStringLiteral(".cfg"));
       ws.prompts.information(m::kOscDone);
       return;
     }
@@ -179,7 +179,7 @@ void actGetInterruptExecute(Workspace& ws) {
 
 void declareOscCommands(CommandRegistry& registry) {
   registry.add(WindowCommand{QStringLiteral("actGetInterrupt"),
-                             [](Workspace& ws, const Trigger&) { actGetInterruptExecute(ws); }});
+                             [](Workspace& ws, const Trigger&) { actGetInterruptExecute(ws, ws.journals); }});
   registry.add(CliCommand{{QStringLiteral("osc")},
                           QStringLiteral("osc --entry N -o BASE [--standard]"),
                           QStringLiteral("download an oscillogram into a COMTRADE pair"),

@@ -6,14 +6,15 @@
 
 namespace vmk {
 
-class Workspace;
+struct JournalPages;
+class ShellContext;
 
-// `actGetInterruptExecute`: the row without a record offers to read the
-// alarm list, an entry "-1" is refused, the download is confirmed, the
+// `actGetInterruptExecute`: a row whose entry was never read offers to
+// read the alarm list, an entry without a fault is refused, the download is confirmed, the
 // port opened and the file chosen (the maker's form or, as the dialog's
 // second choice, COMTRADE 1999), then the download runs with GugAlarm and
 // the window taking no input (its cancel stays reachable). The caller
 // holds the busy flag.
-void actGetInterruptExecute(Workspace& ws);
+void actGetInterruptExecute(ShellContext& ws, JournalPages& journalPages);
 
 }  // namespace vmk

@@ -2,6 +2,7 @@
 
 #include "monitor/current_values.h"
 #include "shell/command_table.h"
+#include "shell/workspace.h"
 
 namespace vmk {
 
@@ -34,7 +35,7 @@ void pgcMainChange(Workspace& ws, int page) {
     case kPageDinamic: {
       p.setEnabled(QStringLiteral("actrefresh"), true);
       p.setEnabled(QStringLiteral("actSetTimerRefresh"), true);
-      showTransformerRatios(ws.labels, ws.session.vmk.setup);
+      showTransformerRatios(ws.monitor.labels, ws.session.vmk.setup);
       break;
     }
     case kPageParam:
@@ -53,7 +54,7 @@ void pgcMainChange(Workspace& ws, int page) {
   }
 }
 
-void BlockTabSheet(Workspace& ws, bool block) {
+void BlockTabSheet(ShellContext& ws, bool block) {
   PageState& p = ws.pages;
   if (block) {
     for (int page = kPageEvents; page < kPageCount; ++page) p.setTabVisible(page, false);
@@ -67,31 +68,13 @@ void BlockTabSheet(Workspace& ws, bool block) {
 
 TextGrid* gridForHeaderTag(Workspace& ws, int tag) {
   switch (tag) {
-    case 1: return &ws.Grid1;
-    case 2: return &ws.grdSett;
-    case 3: return &ws.GrdEvent;
-    case 4: return &ws.grdStat;
-    case 5: return &ws.grdAlarm;
+    case 1: return &ws.parameters.Grid1;
+    case 2: return &ws.parameters.grdSett;
+    case 3: return &ws.journals.GrdEvent;
+    case 4: return &ws.journals.grdStat;
+    case 5: return &ws.journals.grdAlarm;
     default: return nullptr;
   }
-}
-
-TextGrid& journalGrid(Workspace& ws, JournalKind kind) {
-  switch (kind) {
-    case JournalKind::Events: return ws.GrdEvent;
-    case JournalKind::Stats: return ws.grdStat;
-    case JournalKind::Alarms: break;
-  }
-  return ws.grdAlarm;
-}
-
-Progress& journalGauge(Workspace& ws, JournalKind kind) {
-  switch (kind) {
-    case JournalKind::Events: return ws.gugEvent;
-    case JournalKind::Stats: return ws.GugStat;
-    case JournalKind::Alarms: break;
-  }
-  return ws.GugAlarm;
 }
 
 void Header1SectionResize(Workspace& ws, int tag, int section, int width) {
@@ -99,8 +82,8 @@ void Header1SectionResize(Workspace& ws, int tag, int section, int width) {
     grid->setColumnWidth(section, width > 2 ? width - 2 : 0);
 }
 
-bool FormCloseQuery(Workspace& ws) {
-  if (!ws.ParamsModified) return true;
+bool FormCloseQuery(ShellContext& ws, const ParamsPage& params) {
+  if (!params.ParamsModified) return true;
   const Button answer = ws.prompts.warning(
       QStringLiteral("Имеются несохраненные изменения.\rОтменить изменения и завершить "
                      "работу программы?"),

@@ -4,10 +4,13 @@
 
 #include <QString>
 
-#include "device/journal_kind.h"
-#include "shell/workspace.h"
+#include "shell/shell_context.h"
 
 namespace vmk {
+
+struct ParamsPage;
+class TextGrid;
+class Workspace;
 
 // The eight actions that only some pages enable.
 const QStringList& pageDependentActions();
@@ -22,16 +25,11 @@ void pgcMainChange(Workspace& ws, int page);
 // `BlockTabSheet`: true hides pages 4..6 and then page 1 (pages 0, 2, 3
 // always stay); false shows pages 1..6 and hides 4..6 again for a device of
 // variant 3, which has no journals.
-void BlockTabSheet(Workspace& ws, bool block);
+void BlockTabSheet(ShellContext& ws, bool block);
 
 // The grid a header control's tag pairs with: 1 Grid1, 2 grdSett,
 // 3 GrdEvent, 4 grdStat, 5 grdAlarm; nullptr for any other tag.
 TextGrid* gridForHeaderTag(Workspace& ws, int tag);
-
-// The grid of a journal's page: GrdEvent, grdStat or grdAlarm, and its
-// gauge: gugEvent, GugStat or GugAlarm.
-TextGrid& journalGrid(Workspace& ws, JournalKind kind);
-Progress& journalGauge(Workspace& ws, JournalKind kind);
 
 // `Header1SectionResize`: the paired grid's column `section` becomes
 // `width` - 2 pixels wide (never below 0). Other tags do nothing.
@@ -39,6 +37,6 @@ void Header1SectionResize(Workspace& ws, int tag, int section, int width);
 
 // `FormClose`: whether the main window may close. With unsaved edits the
 // user is asked; "&No" (or a box closed without an answer) keeps it open.
-bool FormCloseQuery(Workspace& ws);
+bool FormCloseQuery(ShellContext& ws, const ParamsPage& params);
 
 }  // namespace vmk

@@ -277,18 +277,18 @@ Outcome paramsSet(CliCall& call) {
 
 }  // namespace
 
-EditModels editModels(Workspace& ws) {
-  return EditModels{ws.params, ws.status, ws.ParamsModified, ws.session.vmk.setup};
+EditModels editModels(ShellContext& ws, ParamsPage& page) {
+  return EditModels{page.params, ws.status, page.ParamsModified, ws.session.vmk.setup};
 }
 
-bool ActGetParSetExecute(Workspace& ws, const QLocale& locale) {
+bool ActGetParSetExecute(ShellContext& ws, ParamsPage& page, const QLocale& locale) {
   const ParamReadResult read =
-      readParameters(ws.session, ws.SettingGroup, ws.params, ws.session.vmk.setup, locale);
+      readParameters(ws.session, page.SettingGroup, page.params, ws.session.vmk.setup, locale);
   if (!read.ok()) ws.prompts.error(msg::kLinkError);
   return read.ok();
 }
 
-bool actSetParametrExecute(Workspace& ws, const QLocale& locale) {
+bool actSetParametrExecute(ShellContext& ws, ParamsPage& page, const QLocale& locale) {
   Session& s = ws.session;
   const Result<QString> password =
       CheckPassword(ws.prompts, s.vmk.setup.DevicePassword, PasswordForm::Strict);
@@ -298,7 +298,7 @@ bool actSetParametrExecute(Workspace& ws, const QLocale& locale) {
     return ws.prompts.warning(rangeQuestion(rows), {Button::No, Button::Yes}) == Button::Yes;
   };
   const ParamWriteResult written =
-      writeParameters(s, password, ws.params, s.vmk.setup, locale, ask);
+      writeParameters(s, password, page.params, s.vmk.setup, locale, ask);
   // The device answers at its new address now, and the window talks to it
   // there.
   if (written.movedTo && !ws.status.text(2).isEmpty())
@@ -320,28 +320,28 @@ bool actSetParametrExecute(Workspace& ws, const QLocale& locale) {
   else if (linkError) ws.prompts.error(msg::kLinkError);
   else if (!notHeld.isEmpty()) ws.prompts.error(notHeld);
   if (written.ok() && !unanswered) {
-    ws.ParamsModified = !notHeld.isEmpty();
+    page.ParamsModified = !notHeld.isEmpty();
     const QString kept = keptReport(written);
     if (!kept.isEmpty()) ws.prompts.information(kept);
   }
   return written.ok() && notHeld.isEmpty();
 }
 
-bool ActSaveFileExecute(Workspace& ws) {
+bool ActSaveFileExecute(ShellContext& ws, ParamsPage& page) {
   const std::optional<QString> path = ws.prompts.saveFile(settingsFileDialog());
   if (!path || path->isEmpty()) return false;
-  const SettingsFileResult saved = saveSettingsFile(*path, ws.params);
+  const SettingsFileResult saved = saveSettingsFile(*path, page.params);
   if (!saved.message.isEmpty()) ws.prompts.error(saved.message);
   return saved.ok();
 }
 
-bool ActOpenFileExecute(Workspace& ws) {
+bool ActOpenFileExecute(ShellContext& ws, ParamsPage& page) {
   const std::optional<QString> path = ws.prompts.openFile(settingsFileDialog());
   if (!path || path->isEmpty()) return false;
-  const SettingsFileResult loaded = loadSettingsFile(*path, ws.params);
+  const SettingsFileResult loaded = loadSettingsFile(*path, page.params);
   if (!loaded.message.isEmpty()) ws.prompts.error(loaded.message);
   if (!loaded.ok()) return false;
-  ws.paramEditing.rowsLoaded(*path, loaded.entries);
+  page.paramEditing.rowsLoaded(*path, loaded.entries);
   // Texts that are no values are named now, once, rather than row by row
   // when they are clicked or written.
   const QString notValues = notValuesMessage(*path, loaded.entries);
@@ -349,20 +349,20 @@ bool ActOpenFileExecute(Workspace& ws) {
   return true;
 }
 
-void rbGroup2Click(Workspace& ws, int group) {
+void rbGroup2Click(ParamsPage& page, int group) {
   // The settings of the other group are not read yet: the grid shows its
   // rows empty, edits and marks of the group left gone.
-  ws.params.clearSettings(group);
-  ws.SettingGroup = ws.params.group();
+  page.params.clearSettings(group);
+  page.SettingGroup = page.params.group();
 }
 
-void Grid1SelectCell(Workspace& ws, int gridTag, int row) {
-  ws.paramEditing.Grid1SelectCell(gridTag, row);
+void Grid1SelectCell(ParamsPage& page, int gridTag, int row) {
+  page.paramEditing.Grid1SelectCell(gridTag, row);
 }
 
-void Grid1DblClick(Workspace& ws, int gridTag, int row) {
-  ws.paramEditing.Grid1SelectCell(gridTag, row);
-  if (ws.paramEditing.Grid1DblClick(gridTag) == EditAnswer::ChangePassword)
+void Grid1DblClick(ShellContext& ws, ParamsPage& page, int gridTag, int row) {
+  page.paramEditing.Grid1SelectCell(gridTag, row);
+  if (page.paramEditing.Grid1DblClick(gridTag) == EditAnswer::ChangePassword)
     actChangePassExecute(ws);
 }
 
@@ -371,17 +371,17 @@ void declareParamsCommands(CommandRegistry& registry) {
                             bool deviceOperation = true) {
     registry.add(WindowCommand{QString::fromLatin1(name), std::move(run), deviceOperation});
   };
-  window("ActGetParSet", [](Workspace& ws, const Trigger&) { ActGetParSetExecute(ws); });
-  window("actSetParametr", [](Workspace& ws, const Trigger&) { actSetParametrExecute(ws); });
-  window("ActOpenFile", [](Workspace& ws, const Trigger&) { ActOpenFileExecute(ws); });
-  window("ActSaveFile", [](Workspace& ws, const Trigger&) { ActSaveFileExecute(ws); });
+  window("ActGetParSet", [](Workspace& ws, const Trigger&) { ActGetParSetExecute(ws, ws.parameters); });
+  window("actSetParametr", [](Workspace& ws, const Trigger&) { actSetParametrExecute(ws, ws.parameters); });
+  window("ActOpenFile", [](Workspace& ws, const Trigger&) { ActOpenFileExecute(ws, ws.parameters); });
+  window("ActSaveFile", [](Workspace& ws, const Trigger&) { ActSaveFileExecute(ws, ws.parameters); });
   // Both group radio buttons; the tag is the group now selected.
-  window("rbGroup2Click", [](Workspace& ws, const Trigger& t) { rbGroup2Click(ws, t.tag); });
+  window("rbGroup2Click", [](Workspace& ws, const Trigger& t) { rbGroup2Click(ws.parameters, t.tag); });
   // Both grids; the tag is the grid (1 Grid1, 2 grdSett), the row the row.
   window("Grid1DblClick",
-         [](Workspace& ws, const Trigger& t) { Grid1DblClick(ws, t.tag, t.row); });
+         [](Workspace& ws, const Trigger& t) { Grid1DblClick(ws, ws.parameters, t.tag, t.row); });
   window("Grid1SelectCell",
-         [](Workspace& ws, const Trigger& t) { Grid1SelectCell(ws, t.tag, t.row); }, false);
+         [](Workspace& ws, const Trigger& t) { Grid1SelectCell(ws.parameters, t.tag, t.row); }, false);
 
   registry.add(CliCommand{{QStringLiteral("params"), QStringLiteral("get")},
                           QStringLiteral("params get [--group 1|2] [-o FILE.ust]"),

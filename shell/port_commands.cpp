@@ -10,6 +10,7 @@
 #include "link/messages.h"
 #include "shell/command_registry.h"
 #include "shell/command_table.h"
+#include "shell/workspace.h"
 
 namespace vmk {
 
@@ -25,31 +26,31 @@ const QString kRear = QStringLiteral("actReaPort");
 const QString kOCPort = QStringLiteral("ActOCPort");
 
 // Settings loaded into an open port take effect by reopening it.
-void reopenIfOpen(Workspace& ws) {
+void reopenIfOpen(ShellContext& ws) {
   SerialPort& port = ws.session.Port1;
   if (!port.isOpen()) return;
   port.close();
   port.open();
 }
 
-void loadConnector(Workspace& ws, Connector connector) {
+void loadConnector(ShellContext& ws, Connector connector) {
   if (loadConnectorSettings(ws.session.Port1.settings(), ws.ProgramDir, connector))
     reopenIfOpen(ws);
 }
 
-void saveInto(Workspace& ws, const QString& path) {
+void saveInto(ShellContext& ws, const QString& path) {
   if (!savePortSettings(path, ws.session.Port1.settings()))
     ws.prompts.error(m::kPortSettingsNotSaved.arg(path));
 }
 
-void chooseConnector(Workspace& ws, Connector connector) {
+void chooseConnector(ShellContext& ws, Connector connector) {
   ws.pages.setChecked(kFront, connector == Connector::Front);
   ws.pages.setChecked(kRear, connector == Connector::Rear);
 }
 
 }  // namespace
 
-void actPort(Workspace& ws, int tag) {
+void actPort(ShellContext& ws, int tag) {
   SerialPort& port = ws.session.Port1;
   switch (tag) {
     case kTagOpenPort:
@@ -86,7 +87,7 @@ void actPort(Workspace& ws, int tag) {
   ws.pages.setMenuEnabled(kMenuPortSetup, !ws.pages.action(kFront).checked);
 }
 
-void showConnector(Workspace& ws) {
+void showConnector(ShellContext& ws) {
   const bool front = ws.pages.action(kFront).checked;
   const PortSettings& s = ws.session.Port1.settings();
   if (s.link == PortSettings::Link::Tcp)
@@ -95,12 +96,12 @@ void showConnector(Workspace& ws) {
     ws.status.setText(panel::kConnector, front ? m::kFrontConnector : m::kRearConnector);
 }
 
-void Port1AfterOpen(Workspace& ws) {
+void Port1AfterOpen(ShellContext& ws) {
   ws.status.setText(panel::kPort, m::kPortOpened.arg(ws.session.Port1.settings().linkName()));
   ws.pages.setImage(kOCPort, kImagePortOpen);
 }
 
-void Port1BeforeClose(Workspace& ws) {
+void Port1BeforeClose(ShellContext& ws) {
   ws.status.setText(panel::kPort, m::kPortClosed.arg(ws.session.Port1.settings().linkName()));
   ws.pages.setImage(kOCPort, kImagePortClosed);
 }
@@ -114,7 +115,7 @@ QString lineErrorList(int errors) {
   return list;
 }
 
-void Port1Error(Workspace& ws, int errors) {
+void Port1Error(ShellContext& ws, int errors) {
   // A report that arrives once the port is closed or its line has failed
   // is the failure the operation that met it shows in its own box.
   const SerialPort& port = ws.session.Port1;
@@ -122,7 +123,7 @@ void Port1Error(Workspace& ws, int errors) {
   ws.prompts.error(m::kLineErrors + lineErrorList(errors));
 }
 
-void ActOCPortExecute(Workspace& ws) {
+void ActOCPortExecute(ShellContext& ws) {
   SerialPort& port = ws.session.Port1;
   if (port.isOpen()) {
     port.close();
@@ -135,7 +136,7 @@ void ActOCPortExecute(Workspace& ws) {
   ws.pages.setEnabled(QStringLiteral("actPolling"), port.isOpen());
 }
 
-void ActSetTOExecute(Workspace& ws) {
+void ActSetTOExecute(ShellContext& ws) {
   NumberDialog dialog;
   dialog.caption = m::kTimeoutCaption;
   dialog.label = m::kTimeoutLabel;
@@ -149,7 +150,7 @@ void ActSetTOExecute(Workspace& ws) {
   ws.session.modbus.SetTry(int(std::clamp<qlonglong>(value, kTimeoutMin, kTimeoutMax)));
 }
 
-bool portStartupCheck(Workspace& ws) {
+bool portStartupCheck(ShellContext& ws) {
   SerialPort& port = ws.session.Port1;
   const QString front = connectorIniPath(ws.ProgramDir, Connector::Front);
   // A file not written yet is no failure: the defaults stand.
@@ -166,14 +167,14 @@ bool portStartupCheck(Workspace& ws) {
   return opened;
 }
 
-bool portShutdown(Workspace& ws) {
+bool portShutdown(ShellContext& ws) {
   ws.session.closePort();
   if (!ws.session.Port1.isOpen()) return true;
   ws.prompts.error(m::kPortCloseError);
   return false;
 }
 
-PortBinder::PortBinder(Workspace& ws, QObject* parent) : QObject(parent), m_ws(ws) {
+PortBinder::PortBinder(ShellContext& ws, QObject* parent) : QObject(parent), m_ws(ws) {
   SerialPort* port = &ws.session.Port1;
   connect(port, &SerialPort::afterOpen, this, [this] { Port1AfterOpen(m_ws); });
   connect(port, &SerialPort::beforeClose, this, [this] { Port1BeforeClose(m_ws); });

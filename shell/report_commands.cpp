@@ -17,6 +17,7 @@
 #include "shell/command_registry.h"
 #include "shell/cli_connect.h"
 #include "shell/page_rules.h"
+#include "shell/windows.h"
 #include "shell/workspace.h"
 
 namespace vmk {
@@ -135,7 +136,7 @@ FileDialog reportDialog() {
   return dialog;
 }
 
-void actPrintExecute(Workspace& ws, const QLocale& locale) {
+void actPrintExecute(ShellContext& ws, JournalPages& journalPages, const QLocale& locale) {
   std::optional<PortBracket> port(std::in_place, ws.session);
   const int page = ws.pages.activePage();
   const JournalSpec* journal = journalOfPage(page);
@@ -177,7 +178,7 @@ void actPrintExecute(Workspace& ws, const QLocale& locale) {
     values = read.values;
     templatePath = ws.ProgramDir + kDeviceTemplate;
   } else {
-    values = journalValues(journal->kind, journalGrid(ws, journal->kind).rows());
+    values = journalValues(journal->kind, journalGrid(journalPages, journal->kind).rows());
     templatePath = ws.ProgramDir + templateName(journal->kind);
   }
   addValues(values, headerValues(ws.session.vmk, ws.clock.now()));
@@ -190,13 +191,13 @@ void actPrintExecute(Workspace& ws, const QLocale& locale) {
     return;
   }
   if (ws.prompts.confirm(reportQuestion(*file), {Button::Yes, Button::No}) == Button::Yes &&
-      ws.openDocument)
-    ws.openDocument(*file);
+      ws.windows)
+    ws.windows->openDocument(*file);
 }
 
 void declareReportCommands(CommandRegistry& registry) {
   registry.add(WindowCommand{QStringLiteral("actPrint"),
-                             [](Workspace& ws, const Trigger&) { actPrintExecute(ws); }, true});
+                             [](Workspace& ws, const Trigger&) { actPrintExecute(ws, ws.journals); }, true});
   registry.add(CliCommand{{QStringLiteral("report")},
                           QStringLiteral("report -o FILE [--kind device|events|stats|alarms] [--with-password]"),
                           QStringLiteral("write an Excel report of the device or a journal"),

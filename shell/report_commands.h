@@ -9,10 +9,11 @@
 
 namespace vmk {
 
-class Workspace;
+struct JournalPages;
+class ShellContext;
 
-// `SaveDialog3`, shared by the four reports; the workspace keeps its last
-// file name.
+// `SaveDialog3`, shared by the four reports; ShellContext::reportFileName
+// keeps its last file name.
 FileDialog reportDialog();
 
 // `actPrintExecute`. Pages 0 and 1 open and close the port and do nothing
@@ -27,6 +28,6 @@ FileDialog reportDialog();
 // завершено" / "Файл: "..."" / "Открыть файл?", and Yes opens the file with
 // the desktop's program for it; a failure of the engine shows its message.
 // The port is closed before any box after the dialog.
-void actPrintExecute(Workspace& ws, const QLocale& locale = QLocale());
+void actPrintExecute(ShellContext& ws, JournalPages& journalPages, const QLocale& locale = QLocale());
 
 }  // namespace vmk

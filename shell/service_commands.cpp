@@ -7,6 +7,7 @@
 #include "service/service_menu.h"
 #include "shell/command_registry.h"
 #include "shell/command_table.h"
+#include "shell/windows.h"
 #include "shell/workspace.h"
 
 namespace vmk {
@@ -15,17 +16,17 @@ void declareServiceCliCommands(CommandRegistry& registry);
 
 namespace {
 
-ServiceContext contextOf(Workspace& ws) { return {ws.session, ws.prompts, ws.mmMess, ws.clock}; }
+ServiceContext contextOf(Workspace& ws) { return {ws.session, ws.prompts, ws.monitor.mmMess, ws.clock}; }
 
-void showCalibrationWindow(Workspace& ws) {
-  if (ws.showCalibrationWindow) ws.showCalibrationWindow();
+void showCalibrationWindow(ShellContext& ws) {
+  if (ws.windows) ws.windows->showCalibration();
 }
 
-bool deviceConnected(const Workspace& ws) { return ws.pages.isTabVisible(kPageDinamic); }
+bool deviceConnected(const ShellContext& ws) { return ws.pages.isTabVisible(kPageDinamic); }
 
 }  // namespace
 
-bool actChangePassExecute(Workspace& ws) {
+bool actChangePassExecute(ShellContext& ws) {
   const Outcome outcome =
       changePassword(ws.session, ws.prompts, ws.session.vmk.setup.DevicePassword);
   if (isLinkFailure(outcome) || outcome == Outcome::DeviceRefused)
@@ -33,12 +34,12 @@ bool actChangePassExecute(Workspace& ws) {
   return outcome == Outcome::Done;
 }
 
-void actCalibrExecute(Workspace& ws) {
+void actCalibrExecute(ShellContext& ws) {
   PortBracket port(ws.session);
   showCalibrationWindow(ws);
 }
 
-void revealServiceMenu(Workspace& ws) {
+void revealServiceMenu(ShellContext& ws) {
   PageState& p = ws.pages;
   const bool first = !p.isMenuVisible(kMenuService);
   p.setMenuVisible(kMenuService, true);

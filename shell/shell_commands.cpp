@@ -6,6 +6,7 @@
 #include "shell/app_info.h"
 #include "shell/command_registry.h"
 #include "shell/page_rules.h"
+#include "shell/windows.h"
 #include "shell/workspace.h"
 
 namespace vmk {
@@ -17,8 +18,8 @@ AboutOutcome actAboutExecute(Prompts& prompts, const QString& folder, void* pare
   return outcome;
 }
 
-void ActExitExecute(Workspace& ws) {
-  if (ws.exitApplication) ws.exitApplication();
+void ActExitExecute(ShellContext& ws) {
+  if (ws.windows) ws.windows->exitApplication();
 }
 
 void declareShellCommands(CommandRegistry& registry) {
@@ -26,7 +27,9 @@ void declareShellCommands(CommandRegistry& registry) {
   // processes window messages.
   registry.add(WindowCommand{
       QStringLiteral("actAbout"),
-      [](Workspace& ws, const Trigger&) { actAboutExecute(ws.prompts, ws.ProgramDir, ws.window); },
+      [](Workspace& ws, const Trigger&) {
+        actAboutExecute(ws.prompts, ws.ProgramDir, ws.windows ? ws.windows->dialogParent() : nullptr);
+      },
       false});
   registry.add(WindowCommand{QStringLiteral("ActExit"),
                              [](Workspace& ws, const Trigger&) { ActExitExecute(ws); }, false});

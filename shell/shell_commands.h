@@ -8,7 +8,7 @@
 namespace vmk {
 
 class Prompts;
-class Workspace;
+class ShellContext;
 
 // `actAboutExecute`: the About library's box with the program's title and
 // version, parented to `parentWindow`. A library that cannot be loaded
@@ -17,7 +17,8 @@ class Workspace;
 AboutOutcome actAboutExecute(Prompts& prompts, const QString& folder, void* parentWindow);
 
 // `ActExitExecute`: ends the application at once, without the question
-// about unsaved edits (the face's Workspace::exitApplication).
-void ActExitExecute(Workspace& ws);
+// about unsaved edits (Windows::exitApplication; without windows it does
+// nothing).
+void ActExitExecute(ShellContext& ws);
 
 }  // namespace vmk

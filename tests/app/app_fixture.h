@@ -12,6 +12,7 @@
 #include "app/data_module.h"
 #include "app/main_window.h"
 #include "tests/support/device_fixture.h"
+#include "tests/support/windows_double.h"
 
 namespace vmk::test {
 

@@ -93,7 +93,7 @@ class TestCompareWindow : public QObject {
 
   void withoutADeviceOnlyFilesCompare() {
     AppFixture f;
-    CompareWindow w(f.ws());
+    CompareWindow w(f.ws(), f.ws().parameters);
     QVERIFY(!w.findChild<QWidget*>(QStringLiteral("rbCompareGroups"))->isEnabled());
     QVERIFY(!w.findChild<QWidget*>(QStringLiteral("rbCompareDeviceFile"))->isEnabled());
     QVERIFY(!w.findChild<QPushButton*>(QStringLiteral("btnTakeLeft"))->isEnabled());
@@ -105,7 +105,7 @@ class TestCompareWindow : public QObject {
     // The grids show group 2, read fresh.
     f.dm->run(QStringLiteral("rbGroup2Click"), Trigger{2});
     f.dm->action(QStringLiteral("ActGetParSet"))->trigger();
-    CompareWindow w(f.ws());
+    CompareWindow w(f.ws(), f.ws().parameters);
     w.compare();
     QVERIFY(w.comparison());
     QCOMPARE(w.comparison()->differing(), 2);
@@ -118,13 +118,13 @@ class TestCompareWindow : public QObject {
 
     // Group 1's values into the group-2 grid, then written.
     w.takeOver(false);
-    QCOMPARE(f.ws().grdSett.cell(grid::kMark, settingRow(6)), QStringLiteral("*"));
-    QCOMPARE(f.ws().grdSett.cell(grid::kMark, settingRow(29)), QStringLiteral("*"));
+    QCOMPARE(f.ws().parameters.grdSett.cell(grid::kMark, settingRow(6)), QStringLiteral("*"));
+    QCOMPARE(f.ws().parameters.grdSett.cell(grid::kMark, settingRow(29)), QStringLiteral("*"));
     int marked = 0;
-    for (int i = 0; i < f.ws().grdSett.rowCount(); ++i)
-      marked += f.ws().grdSett.cell(grid::kMark, i) == QStringLiteral("*");
+    for (int i = 0; i < f.ws().parameters.grdSett.rowCount(); ++i)
+      marked += f.ws().parameters.grdSett.cell(grid::kMark, i) == QStringLiteral("*");
     QCOMPARE(marked, 2);
-    QVERIFY(f.ws().ParamsModified);
+    QVERIFY(f.ws().parameters.ParamsModified);
 
     f.dev.holdBack(512 + 29);
     const std::uint16_t high = f.dev.registerValue(66), low = f.dev.registerValue(67);
@@ -134,8 +134,8 @@ class TestCompareWindow : public QObject {
     QCOMPARE(f.dev.registerValue(512 + 6), 25);
     QCOMPARE(f.dev.registerValue(512 + 29), 150);
     QVERIFY(f.prompts.boxTexts().last().startsWith(QStringLiteral("Устройство не сохранило значения: ")));
-    QCOMPARE(f.ws().grdSett.cell(grid::kMark, settingRow(6)), QString());
-    QCOMPARE(f.ws().grdSett.cell(grid::kMark, settingRow(29)), QStringLiteral("*"));
+    QCOMPARE(f.ws().parameters.grdSett.cell(grid::kMark, settingRow(6)), QString());
+    QCOMPARE(f.ws().parameters.grdSett.cell(grid::kMark, settingRow(29)), QStringLiteral("*"));
 
     // The log window shows the two writes of this device.
     ChangeLogWindow log(f.ws());
@@ -152,7 +152,7 @@ class TestCompareWindow : public QObject {
   // port is closed; with the adapter back the same button compares.
   void aPortThatFailsDuringTheComparisonIsShownInTheWindow() {
     Connected f;
-    CompareWindow w(f.ws());
+    CompareWindow w(f.ws(), f.ws().parameters);
     auto* compare = w.findChild<QPushButton*>(QStringLiteral("btnCompare"));
     QVERIFY(compare);
     f.prompts.forget();

@@ -27,7 +27,7 @@ using namespace vmk::test;
 
 namespace {
 
-struct JournalPages {
+struct JournalWindow {
   AppFixture f;
   // What the window showed at each step of a reading.
   QList<int> positions;
@@ -36,7 +36,7 @@ struct JournalPages {
   QList<bool> windowEnabled;
   std::function<void(int)> atStep;
 
-  JournalPages() {
+  JournalWindow() {
     f.devices.add(1);
     f.ws().session.modbus.SetTry(1);
     f.dm->action(QStringLiteral("actPolling"))->trigger();  // front connector: address 1
@@ -91,7 +91,7 @@ class TestJournalPages : public QObject {
     QFETCH(int, row);
     QFETCH(int, column);
     QFETCH(QString, text);
-    JournalPages p;
+    JournalWindow p;
     p.open(page);
     QVERIFY(p.f.dm->action(QStringLiteral("actGetData"))->isEnabled());
     p.press(qPrintable(button));
@@ -110,7 +110,7 @@ class TestJournalPages : public QObject {
   // The menu "Журналы" runs the same reading; off the journal pages its
   // item is disabled with the page buttons.
   void theMenuItemReadsTheOpenPage() {
-    JournalPages p;
+    JournalWindow p;
     p.open(5);
     QMenu* journals = p.f.dm->menus()[kMenuJournals];
     journals->actions().first()->trigger();
@@ -121,7 +121,7 @@ class TestJournalPages : public QObject {
   }
 
   void aFailureKeepsTheRowsAndSaysSo() {
-    JournalPages p;
+    JournalWindow p;
     p.open(4);
     p.f.devices.plan.fault = [](const QByteArray& r) {
       return r.size() == 5 && std::uint8_t(r[1]) == 0x41 && r[2] == 20 ? Fault::Silence : Fault::None;
@@ -137,7 +137,7 @@ class TestJournalPages : public QObject {
   }
 
   void aCancelSaysOperationStopped() {
-    JournalPages p;
+    JournalWindow p;
     p.open(5);
     p.atStep = [&p](int position) {
       if (position == 4) p.f.ws().jobs.requestCancel();
@@ -160,7 +160,7 @@ class TestJournalPages : public QObject {
   }
   void escOrTheCancelButtonStopsTheReading() {
     QFETCH(bool, button);
-    JournalPages p;
+    JournalWindow p;
     p.open(4);
     QWidget* panel = p.f.window->jobCancel()->panel();
     QPushButton* cancel = p.f.window->jobCancel()->button();
@@ -185,11 +185,11 @@ class TestJournalPages : public QObject {
   }
 
   void escStopsTheDownloadBesideItsGauge() {
-    JournalPages p;
+    JournalWindow p;
     QTemporaryDir dir;
     p.open(6);
     p.press("BitBtn3");
-    p.f.ws().grdAlarm.setCurrentRow(0);
+    p.f.ws().journals.grdAlarm.setCurrentRow(0);
     QWidget* panel = p.f.window->jobCancel()->panel();
     QWidget* gauge = p.f.window->findChild<QWidget*>(QStringLiteral("GugAlarm"));
     QList<bool> reachable;
@@ -213,7 +213,7 @@ class TestJournalPages : public QObject {
   }
 
   void theAlarmListsReceiveError() {
-    JournalPages p;
+    JournalWindow p;
     p.open(6);
     p.f.devices.plan.fault = [](const QByteArray& r) {
       return std::uint8_t(r[1]) == 0x42 ? Fault::Silence : Fault::None;
@@ -273,13 +273,13 @@ class TestJournalPages : public QObject {
   }
 
   void aDownloadedOscillogramOpensInTheViewer() {
-    JournalPages p;
+    JournalWindow p;
     QTemporaryDir dir;
     // The viewer library names the channels: the one built beside the tests.
     p.f.ws().ProgramDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     p.open(6);
     p.press("BitBtn3");
-    p.f.ws().grdAlarm.setCurrentRow(1);
+    p.f.ws().journals.grdAlarm.setCurrentRow(1);
     QMenu* popup = p.f.dm->pmAlarm();
     QAction* show = p.f.dm->oscView()->popupItem();
     QVERIFY(popup->actions().contains(show));
@@ -299,7 +299,7 @@ class TestJournalPages : public QObject {
     // The file, then the station, device and start the recording names.
     QVERIFY2(viewer->windowTitle().contains(QStringLiteral(" - one.cfg - ")), qPrintable(viewer->windowTitle()));
     // Another row was not downloaded.
-    p.f.ws().grdAlarm.setCurrentRow(0);
+    p.f.ws().journals.grdAlarm.setCurrentRow(0);
     Q_EMIT popup->aboutToShow();
     QVERIFY(!show->isEnabled());
 

@@ -26,12 +26,14 @@ using namespace vmk::test;
 
 namespace {
 
-// The real boxes; the file dialogs and the input box answered at once, as
-// a user would.
+// The real boxes; the file and folder dialogs and the input box answered at
+// once, as a user would.
 class BoxesOnly : public QtPrompts {
  public:
   QString saveAs;
+  std::optional<QString> folder;
   std::optional<QString> saveFile(const FileDialog&) override { return saveAs; }
+  std::optional<QString> chooseFolder(const QString&) override { return folder; }
   std::optional<QString> input(const QString&, const QString&, const QString&) override {
     return QStringLiteral("1");
   }
@@ -165,7 +167,7 @@ class TestLinkLoss : public QObject {
     QVERIFY(w.start());
     w.openPage(kPageAlarm);
     w.dm->run(QStringLiteral("actGetData"));
-    w.ws().grdAlarm.setCurrentRow(0);
+    w.ws().journals.grdAlarm.setCurrentRow(0);
     w.pullAfter(1500);
     w.dm->run(QStringLiteral("actGetInterrupt"));  // its question is answered OK
     w.expectOneBox(QStringLiteral("Ошибка связи с устройством!"));
@@ -177,18 +179,18 @@ class TestLinkLoss : public QObject {
     QVERIFY(w.start());
     w.openPage(kPageDinamic);
     w.dm->run(QStringLiteral("actSetTimerRefresh"));  // every second
-    QVERIFY(w.ws().AutoRefreshOn);
+    QVERIFY(w.ws().monitor.AutoRefreshOn);
     w.pullAfter(1500);
     QTest::qWait(2500);
     w.expectOneBox(QStringLiteral("Неудается получить данные.\nВозможно пропала связь с устройством."));
-    QVERIFY(!w.ws().AutoRefreshOn);
+    QVERIFY(!w.ws().monitor.AutoRefreshOn);
   }
 
   void batch() {
     PulledLink w;
     QVERIFY(w.start());
     const QString folder = w.dir.filePath(QStringLiteral("batch"));
-    w.ws().chooseBatchFolder = [folder]() -> std::optional<QString> { return folder; };
+    w.prompts.folder = folder;
     w.pullAfter(1500);
     w.dm->run(QStringLiteral("actCollectAll"));
     w.expectOneBox(QStringLiteral("Ошибка связи с устройством!"));

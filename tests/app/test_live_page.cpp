@@ -96,7 +96,7 @@ class TestLivePage : public QObject {
     const QString error = QStringLiteral("Ошибка чтения измерения");
     for (int i = 0; i < 3; ++i) QVERIFY(p.f.dm->run(QStringLiteral("RefreshTimerTimer")));
     QCOMPARE(p.f.prompts.boxTexts(), QStringList{error});
-    QCOMPARE(p.f.ws().mmMess.lines().size(), 3);
+    QCOMPARE(p.f.ws().monitor.mmMess.lines().size(), 3);
 
     // Valid ratios again, then a secondary of 0 again: one more box.
     s.vmk.setup.CtSecondary = 5;
@@ -147,7 +147,7 @@ class TestLivePage : public QObject {
     };
     p.f.dm->run(QStringLiteral("RefreshTimerTimer"));
     QCOMPARE(nested, 1);
-    QVERIFY(!p.f.ws().AutoRefreshOn);
+    QVERIFY(!p.f.ws().monitor.AutoRefreshOn);
     QVERIFY(!p.f.dm->RefreshTimer.isActive());
   }
 
@@ -155,7 +155,7 @@ class TestLivePage : public QObject {
     LivePage p;
     p.f.prompts.answerPassword(QStringLiteral("AAAA"));
     p.widget<QPushButton>("tmOutPut3")->click();
-    QCOMPARE(p.f.ws().mmMess.lines(), QStringList{QStringLiteral("10:00:00 Команда управления реле 3")});
+    QCOMPARE(p.f.ws().monitor.mmMess.lines(), QStringList{QStringLiteral("10:00:00 Команда управления реле 3")});
 
     QVERIFY(p.widget<QDateEdit>("dtpDate")->isHidden());
     p.widget<QRadioButton>("rbSetDate")->click();

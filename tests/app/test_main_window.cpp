@@ -254,15 +254,15 @@ class TestMainWindow : public QObject {
     };
     QVERIFY(firstRegister() >= 256 && firstRegister() < 512);
     f.window->findChild<QRadioButton*>("rbGroup2")->click();
-    QCOMPARE(f.ws().SettingGroup, 2);
+    QCOMPARE(f.ws().parameters.SettingGroup, 2);
     QVERIFY(firstRegister() >= 512);
   }
 
   void headingRowsUseTheFixedColour() {
     AppFixture f;
-    f.ws().Grid1.setCell(0, 0, QStringLiteral("Общие"));
-    f.ws().Grid1.setCell(3, 0, QStringLiteral("-1"));
-    f.ws().Grid1.setCell(3, 1, QStringLiteral("64"));
+    f.ws().parameters.Grid1.setCell(0, 0, QStringLiteral("Общие"));
+    f.ws().parameters.Grid1.setCell(3, 0, QStringLiteral("-1"));
+    f.ws().parameters.Grid1.setCell(3, 1, QStringLiteral("64"));
     auto* view = f.window->findChild<QTableView*>("Grid1");
     QCOMPARE(view->model()->index(0, 0).data().toString(), QStringLiteral("Общие"));
     QVERIFY(HeadingRowDelegate::isHeadingRow(view->model()->index(0, 1), 3));
@@ -290,7 +290,7 @@ class TestMainWindow : public QObject {
     QVERIFY(f.prompts.asked().isEmpty());
 
     f.window->show();
-    f.ws().ParamsModified = true;
+    f.ws().parameters.ParamsModified = true;
     f.prompts.answerBox(Button::No);
     QVERIFY(!f.window->close());
     QVERIFY(f.window->isVisible());
@@ -305,7 +305,7 @@ class TestMainWindow : public QObject {
   void exitAsksNothing() {
     AppFixture f;
     f.window->show();
-    f.ws().ParamsModified = true;
+    f.ws().parameters.ParamsModified = true;
     f.dm->action("ActExit")->trigger();
     QVERIFY(!f.window->isVisible());
     QVERIFY(f.prompts.asked().isEmpty());
@@ -377,22 +377,25 @@ class TestMainWindow : public QObject {
           if (a->objectName() == QLatin1String("miCollectAll")) item = a;
     QVERIFY(item);
     QCOMPARE(item->text(), QStringLiteral("Собрать данные со всех устройств..."));
-    int asked = 0;
-    std::optional<QString> answer;
-    f.ws().chooseBatchFolder = [&]() {
-      ++asked;
-      return answer;
+    // The folder dialog, through the prompts.
+    const auto asked = [&f] {
+      int n = 0;
+      for (const test::Asked& a : f.prompts.asked())
+        n += a.kind == QLatin1String("folder") &&
+             a.caption == QStringLiteral("Собрать данные со всех устройств");
+      return n;
     };
     const int opened = f.linksOpened();
+    f.prompts.answerFolder(std::nullopt);
     item->trigger();
-    QCOMPARE(asked, 1);
+    QCOMPARE(asked(), 1);
     QCOMPARE(f.linksOpened(), opened);
     QVERIFY(f.prompts.boxTexts().isEmpty());
 
     QTemporaryDir out;
-    answer = out.filePath(QStringLiteral("batch"));
+    f.prompts.answerFolder(out.filePath(QStringLiteral("batch")));
     item->trigger();
-    QCOMPARE(asked, 2);
+    QCOMPARE(asked(), 2);
     QVERIFY2(f.prompts.boxTexts().size() == 1, qPrintable(f.prompts.boxTexts().join(" | ")));
     QVERIFY2(f.prompts.boxTexts().first().startsWith(QStringLiteral("Устройств: 1, с ошибками: 0.")),
              qPrintable(f.prompts.boxTexts().first()));
@@ -400,7 +403,7 @@ class TestMainWindow : public QObject {
     QVERIFY(!f.dm->session().Port1.isOpen());
 
     f.dm->runOperation([&] { item->trigger(); });
-    QCOMPARE(asked, 2);
+    QCOMPARE(asked(), 2);
   }
 
   void aboutRunsFromItsActionAndShowsWhatTheLoaderFound() {
@@ -418,11 +421,11 @@ class TestMainWindow : public QObject {
 
   void memoDoubleClickEmptiesIt() {
     AppFixture f;
-    f.ws().mmMess.append(QStringLiteral("10:00:00 Обновление информации"));
+    f.ws().monitor.mmMess.append(QStringLiteral("10:00:00 Обновление информации"));
     auto* memo = f.window->findChild<QPlainTextEdit*>("mmMess");
     QCOMPARE(memo->toPlainText(), QStringLiteral("10:00:00 Обновление информации"));
     QTest::mouseDClick(memo->viewport(), Qt::LeftButton);
-    QVERIFY(f.ws().mmMess.lines().isEmpty());
+    QVERIFY(f.ws().monitor.mmMess.lines().isEmpty());
     QVERIFY(memo->toPlainText().isEmpty());
   }
 

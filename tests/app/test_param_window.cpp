@@ -49,44 +49,44 @@ class TestParamWindow : public QObject {
 
 void TestParamWindow::catalogueAtStart() {
   test::AppFixture app;
-  QCOMPARE(app.ws().Grid1.cell(grid::kCaption, 61), QStringLiteral("Логический канал осциллографа 16"));
-  QCOMPARE(app.ws().Grid1.cell(grid::kRegister, 2), QStringLiteral("65535"));
-  QCOMPARE(app.ws().grdSett.cell(grid::kRegister, 8), QStringLiteral("262"));
+  QCOMPARE(app.ws().parameters.Grid1.cell(grid::kCaption, 61), QStringLiteral("Логический канал осциллографа 16"));
+  QCOMPARE(app.ws().parameters.Grid1.cell(grid::kRegister, 2), QStringLiteral("65535"));
+  QCOMPARE(app.ws().parameters.grdSett.cell(grid::kRegister, 8), QStringLiteral("262"));
 }
 
 void TestParamWindow::groupButtonsRebuildTheSettingGrid() {
   test::AppFixture app;
-  app.ws().params.setMarked(2, 8, true);
+  app.ws().parameters.params.setMarked(2, 8, true);
   auto* group2 = app.window->findChild<QRadioButton*>(QStringLiteral("rbGroup2"));
   auto* group1 = app.window->findChild<QRadioButton*>(QStringLiteral("rbGroup1"));
   QVERIFY(group1 && group2);
   group2->click();
-  QCOMPARE(app.ws().SettingGroup, 2);
-  QCOMPARE(app.ws().grdSett.cell(grid::kRegister, 8), QStringLiteral("518"));
-  QVERIFY(app.ws().grdSett.cell(grid::kMark, 8).isEmpty());
+  QCOMPARE(app.ws().parameters.SettingGroup, 2);
+  QCOMPARE(app.ws().parameters.grdSett.cell(grid::kRegister, 8), QStringLiteral("518"));
+  QVERIFY(app.ws().parameters.grdSett.cell(grid::kMark, 8).isEmpty());
   group1->click();
-  QCOMPARE(app.ws().grdSett.cell(grid::kRegister, 8), QStringLiteral("262"));
+  QCOMPARE(app.ws().parameters.grdSett.cell(grid::kRegister, 8), QStringLiteral("262"));
 }
 
 void TestParamWindow::doubleClickWithoutTheLibrary() {
   test::AppFixture app;  // its program folder has no viewer library
   app.dm->run(QStringLiteral("Grid1DblClick"), Trigger{1, 0});  // heading row: nothing
-  putRowText(app.ws().params, 1, 5, QStringLiteral("600"));
+  putRowText(app.ws().parameters.params, 1, 5, QStringLiteral("600"));
   app.dm->run(QStringLiteral("Grid1DblClick"), Trigger{1, 5});
   QCOMPARE(app.prompts.boxTexts(), QStringList{QStringLiteral("Ошибка загрзки библиотеки!")});
   QCOMPARE(app.prompts.asked().last().buttons, QList<Button>{Button::Abort});
-  QVERIFY(app.ws().Grid1.cell(grid::kMark, 5).isEmpty());
-  QVERIFY(!app.ws().ParamsModified);
+  QVERIFY(app.ws().parameters.Grid1.cell(grid::kMark, 5).isEmpty());
+  QVERIFY(!app.ws().parameters.ParamsModified);
   QCOMPARE(app.ws().status.text(3), QStringLiteral("Первичный ток ТТ, A"));
 }
 
 void TestParamWindow::selectingATextThatIsNoValueSaysNothing() {
   // Loading named it already; moving through the grid opens no box.
   test::AppFixture app;
-  putRowText(app.ws().params, 1, 25, QStringLiteral("abc"));
-  app.ws().Grid1.setCurrentRow(25);
+  putRowText(app.ws().parameters.params, 1, 25, QStringLiteral("abc"));
+  app.ws().parameters.Grid1.setCurrentRow(25);
   QVERIFY(app.prompts.boxTexts().isEmpty());
-  QCOMPARE(app.ws().status.text(3), app.ws().Grid1.cell(grid::kCaption, 25));
+  QCOMPARE(app.ws().status.text(3), app.ws().parameters.Grid1.cell(grid::kCaption, 25));
 }
 
 void TestParamWindow::changePasswordKeyFilter() {
@@ -150,27 +150,27 @@ void TestParamWindow::selectingTheCurrentRowAgainRunsTheSelection() {
   app.window->show();
   QVERIFY(QTest::qWaitForWindowExposed(app.window.get()));
   Workspace& ws = app.ws();
-  putRowText(ws.params, 1, 5, QStringLiteral("600"));
-  putRowText(ws.params, 2, 8, QStringLiteral("0.250"));
+  putRowText(ws.parameters.params, 1, 5, QStringLiteral("600"));
+  putRowText(ws.parameters.params, 2, 8, QStringLiteral("0.250"));
 
   clickRow(app, "Grid1", kPageParam, 5);
   QCOMPARE(ws.status.text(3), QStringLiteral("Первичный ток ТТ, A"));
   clickRow(app, "grdSett", kPageSettings, 8);
   QCOMPARE(ws.status.text(3), QStringLiteral("Время МТЗ-1, с"));
-  QCOMPARE(int(ws.paramEditing.CurRegister()), 262);
+  QCOMPARE(int(ws.parameters.paramEditing.CurRegister()), 262);
 
   // Back to the parameter grid, where row 5 is still the current one.
   clickRow(app, "Grid1", kPageParam, 5);
   QCOMPARE(ws.status.text(3), QStringLiteral("Первичный ток ТТ, A"));
-  QCOMPARE(int(ws.paramEditing.CurRegister()), 80);
-  QCOMPARE(ws.paramEditing.CurValue(), 600);
+  QCOMPARE(int(ws.parameters.paramEditing.CurRegister()), 80);
+  QCOMPARE(ws.parameters.paramEditing.CurValue(), 600);
 
   // A read changes the value under the current row; selecting it again
   // takes the new value.
   ws.status.setText(3, QString());
-  putRowText(ws.params, 1, 5, QStringLiteral("750"));
+  putRowText(ws.parameters.params, 1, 5, QStringLiteral("750"));
   clickRow(app, "Grid1", kPageParam, 5);
-  QCOMPARE(ws.paramEditing.CurValue(), 750);
+  QCOMPARE(ws.parameters.paramEditing.CurValue(), 750);
   QCOMPARE(ws.status.text(3), QStringLiteral("Первичный ток ТТ, A"));
   QCOMPARE(app.prompts.boxTexts(), QStringList());
 }

@@ -21,7 +21,8 @@ class TestReportWindow : public QObject {
     QVERIFY(f.dm->action(QStringLiteral("actPrint"))->isEnabled());
     f.ws().ProgramDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     QStringList opened;
-    f.ws().openDocument = [&opened](const QString& path) { opened << path; };
+    test::WindowsDouble windows(f.ws());
+    windows.onOpenDocument = [&opened](const QString& path) { opened << path; };
 
     const QString device = f.dir.filePath(QStringLiteral("protocol.xlsx"));
     f.window->pages()->setCurrentIndex(kPageParam);

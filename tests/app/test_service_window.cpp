@@ -85,8 +85,8 @@ class TestServiceWindow : public QObject {
     f.prompts.answerPassword(QStringLiteral("AAAA"));
     serviceMenu(f)->actions()[2]->trigger();
     QCOMPARE(f.devices.plan.requestsOf(wire::kService).size(), 1);
-    QCOMPARE(f.ws().mmMess.lines().size(), 1);
-    QVERIFY(f.ws().mmMess.lines()[0].endsWith(QStringLiteral(" Статистика обнулена.")));
+    QCOMPARE(f.ws().monitor.mmMess.lines().size(), 1);
+    QVERIFY(f.ws().monitor.mmMess.lines()[0].endsWith(QStringLiteral(" Статистика обнулена.")));
     QVERIFY(!f.ws().session.Port1.isOpen());
   }
 
@@ -96,7 +96,8 @@ class TestServiceWindow : public QObject {
     AppFixture f;
     connectDevice(f, 1);
     bool shown = false;
-    f.ws().showCalibrationWindow = [&] {
+    test::WindowsDouble windows(f.ws());
+    windows.onCalibration = [&] {
       shown = true;
       QVERIFY(!f.ws().session.Port1.isOpen());
       QVERIFY(f.devices.device(1).calibration().calibrationMode());
@@ -105,7 +106,7 @@ class TestServiceWindow : public QObject {
     serviceMenu(f)->actions()[0]->trigger();
     QVERIFY(shown);
     QVERIFY(!f.devices.device(1).calibration().calibrationMode());
-    QVERIFY(f.ws().mmMess.lines().last().endsWith(QStringLiteral(" Конец калибровки.")));
+    QVERIFY(f.ws().monitor.mmMess.lines().last().endsWith(QStringLiteral(" Конец калибровки.")));
   }
 
   void calibrationWindow_data() {

@@ -61,7 +61,7 @@ class TestBatch : public QObject {
     return batch::runBatch(f.session, f.ws.jobs, f.prompts, names, o, {});
   }
   batch::Result runInWindow(DeviceFixture& f, const QString& dir) {
-    return collectAllDevices(f.ws, dir, names);
+    return collectAllDevices(f.ws, f.ws.link, dir, names);
   }
 
  private Q_SLOTS:
@@ -192,10 +192,10 @@ class TestBatch : public QObject {
     QCOMPARE(r.outcome, Outcome::Done);
     QVERIFY(disabledThroughout);
     QVERIFY(f.ws.pages.isWindowEnabled());
-    QVERIFY(!f.ws.Gauge1.isVisible());
+    QVERIFY(!f.ws.link.Gauge1.isVisible());
     QVERIFY(!f.portOpen());
     QCOMPARE(f.session.DeviceAddress, 0);
-    QVERIFY(f.ws.Memo1.lines().contains(QStringLiteral("2: подключение")));
+    QVERIFY(f.ws.link.Memo1.lines().contains(QStringLiteral("2: подключение")));
     QCOMPARE(f.prompts.boxTexts().size(), 1);
     QVERIFY2(f.prompts.boxTexts().first().startsWith(QStringLiteral("Устройств: 1, с ошибками: 0.")),
              qPrintable(f.prompts.boxTexts().first()));

@@ -43,8 +43,8 @@ struct Bench : test::ParamFixture {
     dev.setRegister(reg::kFactoryNumber, 4321);
     connectTo(1);
     log.attach(session, clock);
-    ws.params.clearParameters();
-    ws.params.clearSettings(1);
+    ws.parameters.params.clearParameters();
+    ws.parameters.params.clearSettings(1);
     ws.changeLog = &log;
   }
   QString file() const { return log.fileOf(session.vmk.Name, 4321); }
@@ -68,15 +68,15 @@ class TestChangeLog : public QObject {
  private Q_SLOTS:
   void aWriteLeavesOneRecordPerRegister() {
     Bench b;
-    QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+    QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
     QVERIFY(b.records().isEmpty());  // reading changes nothing
-    putRowText(b.ws.params, 2, settingRow(6), QStringLiteral("0.40"));
-    b.ws.params.setMarked(2, settingRow(6), true);
-    putRowText(b.ws.params, 1, 10, QStringLiteral("0110001000000000000011"));
-    b.ws.params.setMarked(1, 10, true);
+    putRowText(b.ws.parameters.params, 2, settingRow(6), QStringLiteral("0.40"));
+    b.ws.parameters.params.setMarked(2, settingRow(6), true);
+    putRowText(b.ws.parameters.params, 1, 10, QStringLiteral("0110001000000000000011"));
+    b.ws.parameters.params.setMarked(1, 10, true);
     b.dev.holdBack(97);
     b.prompts.answerPassword(b.password());
-    actSetParametrExecute(b.ws, QLocale::c());
+    actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c());
 
     const QVector<ChangeRecord> r = b.records();
     QCOMPARE(r.size(), 3);
@@ -107,11 +107,11 @@ class TestChangeLog : public QObject {
     QCOMPARE(r[2].change.readValue, std::optional<std::uint16_t>(40));
 
     // The next write knows the value before from the read-back.
-    putRowText(b.ws.params, 2, settingRow(6), QStringLiteral("0.45"));
-    b.ws.params.setMarked(2, settingRow(6), true);
-    b.ws.params.setMarked(1, 10, false);
+    putRowText(b.ws.parameters.params, 2, settingRow(6), QStringLiteral("0.45"));
+    b.ws.parameters.params.setMarked(2, settingRow(6), true);
+    b.ws.parameters.params.setMarked(1, 10, false);
     b.prompts.answerPassword(b.password());
-    QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+    QVERIFY(actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
     QCOMPARE(b.records().size(), 4);
     QCOMPARE(b.records().last().change.before, std::optional<std::uint16_t>(40));
   }

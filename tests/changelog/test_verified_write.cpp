@@ -29,13 +29,13 @@ int settingRow(int offset) {
 struct Bench : test::ParamFixture {
   Bench() {
     test::loadSample(dev);
-    ws.params.clearParameters();
-    ws.params.clearSettings(1);
+    ws.parameters.params.clearParameters();
+    ws.parameters.params.clearSettings(1);
   }
   void edit(int row, const QString& text) {
-    putRowText(ws.params, 2, row, text);
-    ws.params.setMarked(2, row, true);
-    ws.ParamsModified = true;
+    putRowText(ws.parameters.params, 2, row, text);
+    ws.parameters.params.setMarked(2, row, true);
+    ws.parameters.ParamsModified = true;
   }
 };
 
@@ -46,40 +46,40 @@ class TestVerifiedWrite : public QObject {
  private Q_SLOTS:
   void everyRegisterIsReadBackAtOnce() {
     Bench b;
-    QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+    QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
     b.edit(settingRow(6), QStringLiteral("0.40"));
     b.forgetRequests();
     b.prompts.answerPassword(test::passwordOf(b.dev));
-    QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+    QVERIFY(actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
     const QList<test::Request> expected{{6, 262, 40}, {3, 262, 1}, {3, 64, 23}};
     QCOMPARE(b.registerRequests(), expected);
-    QCOMPARE(b.ws.grdSett.cell(grid::kMark, settingRow(6)), QString());
-    QVERIFY(!b.ws.ParamsModified);
+    QCOMPARE(b.ws.parameters.grdSett.cell(grid::kMark, settingRow(6)), QString());
+    QVERIFY(!b.ws.parameters.ParamsModified);
     QVERIFY(b.prompts.boxTexts().isEmpty());
   }
 
   void aRegisterHeldBackIsReportedAndStaysMarked() {
     Bench b;
-    QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+    QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
     b.dev.holdBack(256 + 6);
     b.edit(settingRow(6), QStringLiteral("0.40"));
     b.edit(settingRow(29), QStringLiteral("1.50"));
     b.prompts.answerPassword(test::passwordOf(b.dev));
-    QVERIFY(!actSetParametrExecute(b.ws, QLocale::c()));
+    QVERIFY(!actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
     QCOMPARE(b.prompts.boxTexts(),
              QStringList{QStringLiteral("Устройство не сохранило значения: «Время МТЗ-1, с» = "
                                         "«0.40» (регистр 262: записано 40, прочитано 25)")});
-    QCOMPARE(b.ws.grdSett.cell(grid::kMark, settingRow(6)), QStringLiteral("*"));
-    QCOMPARE(b.ws.grdSett.cell(grid::kMark, settingRow(29)), QString());
+    QCOMPARE(b.ws.parameters.grdSett.cell(grid::kMark, settingRow(6)), QStringLiteral("*"));
+    QCOMPARE(b.ws.parameters.grdSett.cell(grid::kMark, settingRow(29)), QString());
     QCOMPARE(b.dev.registerValue(256 + 29), 150);
     // The grids still hold a change the device does not.
-    QVERIFY(b.ws.ParamsModified);
+    QVERIFY(b.ws.parameters.ParamsModified);
     QVERIFY(!b.portOpen());
   }
 
   void aReadBackUnansweredIsNoProofEither() {
     Bench b;
-    QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+    QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
     b.edit(settingRow(6), QStringLiteral("0.40"));
     b.session.modbus.SetTry(1);
     // The write is answered, its read-back is not.
@@ -90,36 +90,36 @@ class TestVerifiedWrite : public QObject {
     b.prompts.answerPassword(test::passwordOf(b.dev));
     SetupFields setup;
     const ParamWriteResult r =
-        writeParameters(b.session, Result<QString>::done(test::passwordOf(b.dev)), b.ws.params,
+        writeParameters(b.session, Result<QString>::done(test::passwordOf(b.dev)), b.ws.parameters.params,
                         setup, QLocale::c());
     QCOMPARE(r.rows.size(), 1);
     QCOMPARE(r.rows[0].state, RowWrite::NotHeld);
     QCOMPARE(r.rows[0].readBack, QVector<ReadBack>{ReadBack::NotRead});
     QVERIFY(notHeldMessage(r).endsWith(QStringLiteral("прочитано нет ответа)")));
-    QCOMPARE(b.ws.grdSett.cell(grid::kMark, settingRow(6)), QStringLiteral("*"));
+    QCOMPARE(b.ws.parameters.grdSett.cell(grid::kMark, settingRow(6)), QStringLiteral("*"));
 
     // In the window the lost read-back is the line's failure: its one box.
     const qsizetype again = b.plan.requests.size();
     b.plan.fault = [&b, again](const QByteArray&) {
       return b.plan.requests.size() == again + 2 ? test::Fault::Silence : test::Fault::None;
     };
-    QVERIFY(!actSetParametrExecute(b.ws, QLocale::c()));
+    QVERIFY(!actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
     QCOMPARE(b.prompts.boxTexts(), QStringList{QStringLiteral("Ошибка связи с устройством!")});
-    QCOMPARE(b.ws.grdSett.cell(grid::kMark, settingRow(6)), QStringLiteral("*"));
-    QVERIFY(b.ws.ParamsModified);
+    QCOMPARE(b.ws.parameters.grdSett.cell(grid::kMark, settingRow(6)), QStringLiteral("*"));
+    QVERIFY(b.ws.parameters.ParamsModified);
   }
 
   void twoRegisterRowsAreReadBackRegisterByRegister() {
     Bench b;
-    QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+    QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
     // Indicator 1: 22 characters, the register then register + 1.
     const int row = 10;
-    putRowText(b.ws.params, 1, row, QStringLiteral("0110001000000000000011"));
-    b.ws.params.setMarked(1, row, true);
+    putRowText(b.ws.parameters.params, 1, row, QStringLiteral("0110001000000000000011"));
+    b.ws.parameters.params.setMarked(1, row, true);
     b.dev.holdBack(97);
     SetupFields setup;
     const ParamWriteResult r =
-        writeParameters(b.session, Result<QString>::done(test::passwordOf(b.dev)), b.ws.params,
+        writeParameters(b.session, Result<QString>::done(test::passwordOf(b.dev)), b.ws.parameters.params,
                         setup, QLocale::c());
     QCOMPARE(r.rows.size(), 1);
     QCOMPARE(r.rows[0].state, RowWrite::NotHeld);
@@ -132,12 +132,12 @@ class TestVerifiedWrite : public QObject {
     Bench b;
     QTemporaryDir dir;
     b.dev.setRegister(64, 1);  // the file keeps the device at its address
-    QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
-    putRowText(b.ws.params, 2, settingRow(6), QStringLiteral("0.40"));
+    QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
+    putRowText(b.ws.parameters.params, 2, settingRow(6), QStringLiteral("0.40"));
     // The characteristic of the sample stands for no value; one that does.
-    putRowText(b.ws.params, 2, settingRow(20), CharacteristicNames().at(1));
+    putRowText(b.ws.parameters.params, 2, settingRow(20), CharacteristicNames().at(1));
     const QString file = dir.filePath("s.ust");
-    QVERIFY(saveSettingsFile(file, b.ws.params).ok());
+    QVERIFY(saveSettingsFile(file, b.ws.parameters.params).ok());
     b.dev.holdBack(256 + 6);
     QString out, err;
     ctl::CliStreams streams;

@@ -35,6 +35,7 @@
 #include "shell/page_rules.h"
 #include "tests/support/device_fixture.h"
 #include "tests/support/net_server.h"
+#include "tests/support/windows_double.h"
 
 using namespace vmk;
 using namespace vmk::test;
@@ -126,6 +127,8 @@ struct World {
   QTemporaryDir files;
   std::unique_ptr<DataModule> dm;
   std::unique_ptr<MainWindow> window;
+  // The windows an operation's arrangement stands in for.
+  std::unique_ptr<WindowsDouble> windows;
 
   explicit World(LinkKind kind = LinkKind::Line) {
     devices.add(1);
@@ -148,6 +151,7 @@ struct World {
     dm = std::make_unique<DataModule>(options);
     window = std::make_unique<MainWindow>(*dm);
     dm->create();
+    windows = std::make_unique<WindowsDouble>(dm->ws());
     // A silent line costs 10 ms, not 100.
     ws().session.modbus.SetTry(net ? kNetTry : 1);
   }
@@ -158,6 +162,7 @@ struct World {
     return timing::firstByteTimeoutMs(ws().session.modbus.GetTry()) + held;
   }
   ~World() {
+    windows.reset();
     window.reset();
     dm.reset();
   }
@@ -187,8 +192,8 @@ const QString kFileKey = QStringLiteral("file ");
 Cells cellsOf(World& w) {
   Cells c;
   const std::pair<const char*, TextGrid*> grids[] = {
-      {"Grid1", &w.ws().Grid1},     {"grdSett", &w.ws().grdSett}, {"GrdEvent", &w.ws().GrdEvent},
-      {"grdStat", &w.ws().grdStat}, {"grdAlarm", &w.ws().grdAlarm}};
+      {"Grid1", &w.ws().parameters.Grid1},     {"grdSett", &w.ws().parameters.grdSett}, {"GrdEvent", &w.ws().journals.GrdEvent},
+      {"grdStat", &w.ws().journals.grdStat}, {"grdAlarm", &w.ws().journals.grdAlarm}};
   for (const auto& [name, grid] : grids)
     for (int r = 0; r < grid->rowCount(); ++r)
       for (int col = 0; col < grid->columnCount(); ++col)
@@ -403,14 +408,14 @@ QList<Operation> operations() {
               [](World& w) {
                 w.connect();
                 w.page(kPagePolling);
-                w.ws().lbRelay.setSelected(0);
+                w.ws().link.lbRelay.setSelected(0);
               },
               link, gone});
   ops.append({QStringLiteral("connection (list double-click)"), QStringLiteral("lbRelayDblClick"), {},
               [](World& w) {
                 w.connect();
                 w.page(kPagePolling);
-                w.ws().lbRelay.setSelected(0);
+                w.ws().link.lbRelay.setSelected(0);
               },
               link, {msg::link::kNotConnected}});
   ops.append({QStringLiteral("refresh"), QStringLiteral("actrefresh"), {}, onPage(kPageDinamic),
@@ -445,7 +450,7 @@ QList<Operation> operations() {
                 w.page(kPageSettings);
                 w.run(QStringLiteral("ActGetParSet"));
                 // Four settings changed by hand: each a write of its own.
-                const TextGrid& g = w.ws().grdSett;
+                const TextGrid& g = w.ws().parameters.grdSett;
                 int marked = 0;
                 for (int row = 0; row < g.rowCount() && marked < 4; ++row) {
                   bool number = false;
@@ -455,11 +460,11 @@ QList<Operation> operations() {
                   const bool bits = text.size() > 1 && text.count(QLatin1Char('0')) +
                                                            text.count(QLatin1Char('1')) == text.size();
                   if (!number || bits || g.cell(3, row) == QLatin1String("-1") || v <= 1) continue;
-                  putRowText(w.ws().params, 2, row, QString::number(v - 1));
-                  w.ws().params.setMarked(2, row, true);
+                  putRowText(w.ws().parameters.params, 2, row, QString::number(v - 1));
+                  w.ws().parameters.params.setMarked(2, row, true);
                   ++marked;
                 }
-                w.ws().ParamsModified = true;
+                w.ws().parameters.ParamsModified = true;
                 w.prompts.answerPassword(QStringLiteral("AAAA"));
               },
               // A port that fails while writing is reported as the link.
@@ -484,8 +489,8 @@ QList<Operation> operations() {
                 [](World& w) {
                   w.connect();
                   w.page(kPageAlarm);
-                  if (w.ws().grdAlarm.cell(1, 0).isEmpty()) w.run(QStringLiteral("actGetData"));
-                  w.ws().grdAlarm.setCurrentRow(0);
+                  if (w.ws().journals.grdAlarm.cell(1, 0).isEmpty()) w.run(QStringLiteral("actGetData"));
+                  w.ws().journals.grdAlarm.setCurrentRow(0);
                   // A pair of that name from an earlier download.
                   for (const char* ext : {"cfg", "dat"}) {
                     QFile f(w.file(QStringLiteral("osc.%1").arg(QLatin1String(ext))));
@@ -507,7 +512,7 @@ QList<Operation> operations() {
                 w.page(kPageParam);
                 // The templates beside the program.
                 w.ws().ProgramDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-                w.ws().openDocument = [](const QString&) {};
+                w.windows->onOpenDocument = [](const QString&) {};
                 QFile f(w.file(QStringLiteral("protocol.xlsx")));
                 if (!f.exists() && f.open(QIODevice::WriteOnly)) f.write("an earlier report");
                 w.prompts.answerSave(w.file(QStringLiteral("protocol.xlsx")));
@@ -534,7 +539,7 @@ QList<Operation> operations() {
                 w.connect();
                 w.page(kPageDinamic);
                 w.prompts.answerPassword(QStringLiteral("AAAA"));
-                w.ws().showCalibrationWindow = [] {};
+                w.windows->onCalibration = [] {};
               },
               // Calibration mode not entered: the window does not run and
               // nothing is shown, as for the other service requests.
@@ -546,7 +551,7 @@ QList<Operation> operations() {
                 w.prompts.answerPassword(QStringLiteral("AAAA"));
                 // The calibration window: into adjustment, point 1 read and
                 // its coefficient written, out again.
-                w.ws().showCalibrationWindow = [&w] {
+                w.windows->onCalibration = [&w] {
                   CalibrationModel::Options o;
                   o.programDir = w.ws().ProgramDir;
                   o.messageCaption = QStringLiteral("Калибровка");
@@ -571,7 +576,7 @@ QList<Operation> operations() {
   const QString batchDir = QStringLiteral("batch");
   const auto batchArrange = [batchDir](World& w) {
     w.page(kPagePolling);
-    w.ws().chooseBatchFolder = [&w, batchDir]() -> std::optional<QString> { return w.file(batchDir); };
+    w.prompts.answerFolder(w.file(batchDir));
   };
   const QString batchSummary = QStringLiteral("Устройств: 1, с ошибками: %1. Сводка: <files>/batch/index.txt");
   // The middle request falls in the oscillograms, whose blocks are asked
@@ -599,7 +604,7 @@ QList<Operation> operations() {
               [](World& w) {
                 w.connect();
                 w.page(kPageDinamic);
-                w.ws().showComparison = [&w] { compareGroups(w.ws()); };
+                w.windows->onComparison = [&w] { compareGroups(w.ws()); };
               },
               link, gone});
   return ops;

@@ -51,7 +51,7 @@ struct Reading : DeviceFixture {
   }
   EventReadResult read() {
     return readEventJournal(session, ws.jobs, &ws.status.progress(), clock.now().date(), QLocale::c(),
-                            [this](const EventEntry& e) { showRow(ws.GrdEvent, eventRow(e)); });
+                            [this](const EventEntry& e) { showRow(ws.journals.GrdEvent, eventRow(e)); });
   }
 };
 
@@ -265,7 +265,7 @@ class TestEventJournal : public QObject {
     QVERIFY(!bar.isVisible());
     QVERIFY(!f.portOpen());
 
-    const TextGrid& g = f.ws.GrdEvent;
+    const TextGrid& g = f.ws.journals.GrdEvent;
     QCOMPARE(rowOf(g, 0).mid(0, 4), QStringList({"1.", "12/03/2024 08:14:05.370", "Включение устройства", ""}));
     QCOMPARE(rowOf(g, 7).join('|'), QStringLiteral(
         "8.|16/03/2024 11:18:10.370|Пуск МТЗ 2 ступени|Повреждение фазы A C , Iперв = 1480.800 A"
@@ -293,7 +293,7 @@ class TestEventJournal : public QObject {
 
     QCOMPARE(r.outcome, Outcome::Done);
     QCOMPARE(r.records.size(), 34);
-    QCOMPARE(rowOf(f.ws.GrdEvent, 3).mid(0, 4),
+    QCOMPARE(rowOf(f.ws.journals.GrdEvent, 3).mid(0, 4),
              QStringList({"4.", "Дата и время неопределены", "Сброс статистики", "Удаленный сброс"}));
     QVERIFY(!r.records[3].stamp.isValid());
     QVERIFY(!f.portOpen());
@@ -301,7 +301,7 @@ class TestEventJournal : public QObject {
 
   void aFailureAtRecord20KeepsRows0To19() {
     Reading f;
-    fill(f.ws.GrdEvent, QStringLiteral("old"));
+    fill(f.ws.journals.GrdEvent, QStringLiteral("old"));
     f.plan.fault = [](const QByteArray& request) {
       return eventIndexOf(request) == 20 ? Fault::Silence : Fault::None;
     };
@@ -312,8 +312,8 @@ class TestEventJournal : public QObject {
     QCOMPARE(r.stoppedAt, 20);
     QCOMPARE(r.records.size(), 20);
     QCOMPARE(f.plan.requestsOf(0x41).size(), 21);
-    for (int row = 0; row < 20; ++row) QCOMPARE(f.ws.GrdEvent.cell(0, row), QStringLiteral("%1.").arg(row + 1));
-    for (int row = 20; row < 34; ++row) QCOMPARE(rowOf(f.ws.GrdEvent, row), QStringList(16, "old"));
+    for (int row = 0; row < 20; ++row) QCOMPARE(f.ws.journals.GrdEvent.cell(0, row), QStringLiteral("%1.").arg(row + 1));
+    for (int row = 20; row < 34; ++row) QCOMPARE(rowOf(f.ws.journals.GrdEvent, row), QStringList(16, "old"));
     QVERIFY(!f.portOpen());
     QVERIFY(!f.ws.status.progress().isVisible());
   }
@@ -342,7 +342,7 @@ class TestEventJournal : public QObject {
 
   void aCancelKeepsTheRowsRead() {
     Reading f;
-    fill(f.ws.GrdEvent, QStringLiteral("old"));
+    fill(f.ws.journals.GrdEvent, QStringLiteral("old"));
     f.atStep = [&f](int position) {
       if (position == 10) f.ws.jobs.requestCancel();
     };
@@ -350,8 +350,8 @@ class TestEventJournal : public QObject {
     QCOMPARE(r.outcome, Outcome::Cancelled);
     QCOMPARE(r.stoppedAt, 10);
     QCOMPARE(f.plan.requestsOf(0x41).size(), 10);
-    QCOMPARE(f.ws.GrdEvent.cell(0, 9), QStringLiteral("10."));
-    QCOMPARE(f.ws.GrdEvent.cell(0, 10), QStringLiteral("old"));
+    QCOMPARE(f.ws.journals.GrdEvent.cell(0, 9), QStringLiteral("10."));
+    QCOMPARE(f.ws.journals.GrdEvent.cell(0, 10), QStringLiteral("old"));
     QVERIFY(!f.portOpen());
     QVERIFY(!f.ws.status.progress().isVisible());
     QVERIFY(!f.ws.jobs.isRunning());
@@ -362,7 +362,7 @@ class TestEventJournal : public QObject {
   // rows 5 and 6 keep what they held.
   void rowsFollowTheDevicesNumbers() {
     Reading f;
-    fill(f.ws.GrdEvent, QStringLiteral("old"));
+    fill(f.ws.journals.GrdEvent, QStringLiteral("old"));
     rewriteReplies(f, [](const QByteArray& request, QByteArray& frame) {
       if (eventIndexOf(request) == 5) frame[2] = char(3);
       if (eventIndexOf(request) == 6) frame[2] = char(40);
@@ -370,11 +370,11 @@ class TestEventJournal : public QObject {
     const EventReadResult r = f.read();
     QCOMPARE(r.outcome, Outcome::Done);
     QCOMPARE(r.records.size(), 33);
-    QCOMPARE(rowOf(f.ws.GrdEvent, 3).mid(0, 3),
+    QCOMPARE(rowOf(f.ws.journals.GrdEvent, 3).mid(0, 3),
              QStringList({"4.", "13/03/2024 11:17:40.370", "Изменение дискретного входа"}));
-    QCOMPARE(rowOf(f.ws.GrdEvent, 5), QStringList(16, "old"));
-    QCOMPARE(rowOf(f.ws.GrdEvent, 6), QStringList(16, "old"));
-    QCOMPARE(f.ws.GrdEvent.cell(0, 7), QStringLiteral("8."));
+    QCOMPARE(rowOf(f.ws.journals.GrdEvent, 5), QStringList(16, "old"));
+    QCOMPARE(rowOf(f.ws.journals.GrdEvent, 6), QStringList(16, "old"));
+    QCOMPARE(f.ws.journals.GrdEvent.cell(0, 7), QStringLiteral("8."));
   }
 };
 

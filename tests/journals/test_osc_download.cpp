@@ -60,7 +60,7 @@ struct Download : DeviceFixture {
   // "Получить данные" on the alarm page.
   void readAlarmPage() {
     ws.pages.setActivePage(kPageAlarm);
-    actGetDataExecute(ws);
+    actGetDataExecute(ws, ws.journals);
   }
   osc::Target target(int entry = 0) {
     osc::Target t;
@@ -72,7 +72,7 @@ struct Download : DeviceFixture {
     return t;
   }
   osc::DownloadResult run(const osc::Target& t, const osc::FunctionNames& n = names) {
-    return osc::downloadOscillogram(session, ws.jobs, &ws.GugAlarm, prompts, n, t);
+    return osc::downloadOscillogram(session, ws.jobs, &ws.journals.GugAlarm, prompts, n, t);
   }
   // An older pair of the same name.
   void oldPair() {
@@ -144,8 +144,8 @@ class TestOscDownload : public QObject {
     // The gauge ran to 249 of 254 and is hidden at 12 again.
     QCOMPARE(f.steps.size(), 250);
     QCOMPARE(f.steps.last(), 249);
-    QVERIFY(!f.ws.GugAlarm.isVisible());
-    QCOMPARE(f.ws.GugAlarm.maximum(), 12);
+    QVERIFY(!f.ws.journals.GugAlarm.isVisible());
+    QCOMPARE(f.ws.journals.GugAlarm.maximum(), 12);
     QVERIFY(!f.portOpen());
   }
 
@@ -190,8 +190,8 @@ class TestOscDownload : public QObject {
     QCOMPARE(f.plan.requestsOf(wire::kOscBlock).size(), 204);  // asked 1 + 3 times
     f.oldPairUntouched();
     QVERIFY(!f.portOpen());
-    QVERIFY(!f.ws.GugAlarm.isVisible());
-    QCOMPARE(f.ws.GugAlarm.maximum(), 12);
+    QVERIFY(!f.ws.journals.GugAlarm.isVisible());
+    QCOMPARE(f.ws.journals.GugAlarm.maximum(), 12);
   }
 
   void aPortFailureLeavesNoFile() {
@@ -261,37 +261,37 @@ class TestOscDownload : public QObject {
     f.ws.ProgramDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     f.ws.pages.setActivePage(6);
     // Row without a record: the offer to read the list; No reads nothing.
-    f.ws.grdAlarm.setCurrentRow(0);
+    f.ws.journals.grdAlarm.setCurrentRow(0);
     f.prompts.answerBox(Button::No);
-    actGetInterruptExecute(f.ws);
+    actGetInterruptExecute(f.ws, f.ws.journals);
     QCOMPARE(f.prompts.boxTexts(), QStringList{m::kOscNoList});
     QCOMPARE(f.prompts.asked().first().buttons, (QList<Button>{Button::Yes, Button::No}));
     QCOMPARE(f.requests().size(), 0);
     // Yes reads the alarm list, nothing more.
     f.prompts.forget();
     f.prompts.answerBox(Button::Yes);
-    actGetInterruptExecute(f.ws);
+    actGetInterruptExecute(f.ws, f.ws.journals);
     QCOMPARE(f.requests().size(), 1);
-    QCOMPARE(f.ws.grdAlarm.cell(2, 0), QStringLiteral("0"));
-    QCOMPARE(f.ws.grdAlarm.cell(2, 2), QStringLiteral("-1"));
+    QCOMPARE(f.ws.journals.grdAlarm.cell(2, 0), QStringLiteral("0"));
+    QCOMPARE(f.ws.journals.grdAlarm.cell(2, 2), QStringLiteral("-1"));
 
     // An entry the list read says holds no fault: no offer to read the
     // list again, whatever its row shows.
     f.prompts.forget();
-    f.ws.grdAlarm.setCurrentRow(2);
-    f.ws.grdAlarm.setCell(1, 2, QStringLiteral("x"));
-    actGetInterruptExecute(f.ws);
+    f.ws.journals.grdAlarm.setCurrentRow(2);
+    f.ws.journals.grdAlarm.setCell(1, 2, QStringLiteral("x"));
+    actGetInterruptExecute(f.ws, f.ws.journals);
     QCOMPARE(f.prompts.boxTexts(), QStringList{m::kOscNoEntry});
     f.prompts.forget();
-    f.ws.grdAlarm.setCell(1, 2, QString());
-    actGetInterruptExecute(f.ws);
+    f.ws.journals.grdAlarm.setCell(1, 2, QString());
+    actGetInterruptExecute(f.ws, f.ws.journals);
     QCOMPARE(f.prompts.boxTexts(), QStringList{m::kOscNoEntry});
 
     // No to the confirmation (its first button) ends it before the port.
     f.prompts.forget();
     f.forgetRequests();
-    f.ws.grdAlarm.setCurrentRow(0);
-    actGetInterruptExecute(f.ws);
+    f.ws.journals.grdAlarm.setCurrentRow(0);
+    actGetInterruptExecute(f.ws, f.ws.journals);
     QCOMPARE(f.prompts.boxTexts(), QStringList{m::kOscConfirm});
     QCOMPARE(f.prompts.asked().first().icon, BoxIcon::Confirm);
     QCOMPARE(f.prompts.asked().first().buttons, (QList<Button>{Button::No, Button::Ok}));
@@ -300,7 +300,7 @@ class TestOscDownload : public QObject {
     // Cancelling the file dialog closes the port silently.
     f.prompts.forget();
     f.prompts.answerBox(Button::Ok);
-    actGetInterruptExecute(f.ws);
+    actGetInterruptExecute(f.ws, f.ws.journals);
     QCOMPARE(f.prompts.asked().size(), 2);
     QCOMPARE(f.prompts.asked()[1].kind, QStringLiteral("save"));
     QCOMPARE(f.prompts.asked()[1].text, m::kOscFilter + "|" + m::kOscStandardFilter);
@@ -314,12 +314,12 @@ class TestOscDownload : public QObject {
     f.ws.ProgramDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     f.ws.pages.setActivePage(6);
     f.readAlarmPage();
-    f.ws.grdAlarm.setCurrentRow(3);
+    f.ws.journals.grdAlarm.setCurrentRow(3);
     f.prompts.answerBox(Button::Ok);
     f.prompts.answerSave(f.base() + ".cfg");
     bool disabled = false;
     f.atStep = [&](int) { disabled = disabled || !f.ws.pages.isWindowEnabled(); };
-    actGetInterruptExecute(f.ws);
+    actGetInterruptExecute(f.ws, f.ws.journals);
     QCOMPARE(f.prompts.boxTexts(), (QStringList{m::kOscConfirm, m::kOscDone}));
     QVERIFY(disabled);
     QVERIFY(f.ws.pages.isWindowEnabled());
@@ -335,11 +335,11 @@ class TestOscDownload : public QObject {
     f.ws.ProgramDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     f.readAlarmPage();
     // Entry 5 is a recording at midnight: the grid shows its date alone.
-    QVERIFY(!f.ws.grdAlarm.cell(0, 5).contains(QLatin1Char(':')));
-    f.ws.grdAlarm.setCurrentRow(5);
+    QVERIFY(!f.ws.journals.grdAlarm.cell(0, 5).contains(QLatin1Char(':')));
+    f.ws.journals.grdAlarm.setCurrentRow(5);
     f.prompts.answerBox(Button::Ok);
     f.prompts.answerSave(f.base());
-    actGetInterruptExecute(f.ws);
+    actGetInterruptExecute(f.ws, f.ws.journals);
     QCOMPARE(f.prompts.boxTexts().last(), m::kOscDone);
     const QList<QByteArray> cfg = readAll(f.base() + ".cfg").split('\n');
     const QDate day = f.device().recorder().when(5).date();
@@ -351,11 +351,11 @@ class TestOscDownload : public QObject {
     f.ws.ProgramDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     f.oldPair();
     f.readAlarmPage();
-    f.ws.grdAlarm.setCurrentRow(0);
+    f.ws.journals.grdAlarm.setCurrentRow(0);
     f.prompts.answerBox(Button::Ok);
     f.prompts.answerSave(f.base() + ".cfg");
     f.plan.fault = [](const QByteArray& r) { return isBlock(r, 249) ? Fault::Silence : Fault::None; };
-    actGetInterruptExecute(f.ws);
+    actGetInterruptExecute(f.ws, f.ws.journals);
     QCOMPARE(f.prompts.boxTexts().last(), msg::kLinkError);
     f.oldPairUntouched();
 
@@ -367,7 +367,7 @@ class TestOscDownload : public QObject {
     f.atStep = [&](int position) {
       if (position == 10) f.ws.jobs.requestCancel();
     };
-    actGetInterruptExecute(f.ws);
+    actGetInterruptExecute(f.ws, f.ws.journals);
     QCOMPARE(f.prompts.boxTexts(), QStringList{m::kOscConfirm});
     QCOMPARE(f.ws.status.text(3), msg::kOperationCancelled);
     f.oldPairUntouched();

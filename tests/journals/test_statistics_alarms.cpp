@@ -46,11 +46,11 @@ struct Reading : DeviceFixture {
   }
   StatReadResult stats() {
     return readStatistics(session, ws.jobs, &ws.status.progress(),
-                          [this](const StatCounter& c) { showRow(ws.grdStat, counterRow(c)); });
+                          [this](const StatCounter& c) { showRow(ws.journals.grdStat, counterRow(c)); });
   }
   AlarmReadResult alarms() {
     return readAlarmList(session, ws.jobs, &ws.status.progress(), clock.now().date(),
-                         [this](const AlarmRow& a) { showRow(ws.grdAlarm, alarmRow(a)); });
+                         [this](const AlarmRow& a) { showRow(ws.journals.grdAlarm, alarmRow(a)); });
   }
 };
 
@@ -80,16 +80,16 @@ class TestStatisticsAlarms : public QObject {
     QVERIFY(!bar.isVisible());
     QVERIFY(!f.portOpen());
     QCOMPARE(r.counters.size(), 22);
-    QCOMPARE(rowOf(f.ws.grdStat, 0), QStringList({"1", "Количество пусков МТЗ 1 ступени", "12"}));
-    QCOMPARE(rowOf(f.ws.grdStat, 9),
+    QCOMPARE(rowOf(f.ws.journals.grdStat, 0), QStringList({"1", "Количество пусков МТЗ 1 ступени", "12"}));
+    QCOMPARE(rowOf(f.ws.journals.grdStat, 9),
              QStringList({"10", "Количество переходов состояний  входа 2", "65535"}));
     QCOMPARE(r.counters[9].value, std::uint16_t(65535));
-    QCOMPARE(rowOf(f.ws.grdStat, 21), QStringList({"22", "Счётчик ресурса, ч", "23871"}));
+    QCOMPARE(rowOf(f.ws.journals.grdStat, 21), QStringList({"22", "Счётчик ресурса, ч", "23871"}));
   }
 
   void aMissingCounterStopsTheReading() {
     Reading f;
-    fill(f.ws.grdStat, QStringLiteral("old"));
+    fill(f.ws.journals.grdStat, QStringLiteral("old"));
     f.plan.fault = [](const QByteArray& request) {
       return readsRegister(request, 149) ? Fault::Silence : Fault::None;
     };
@@ -97,8 +97,8 @@ class TestStatisticsAlarms : public QObject {
     QCOMPARE(r.outcome, Outcome::NoAnswer);
     QCOMPARE(r.stoppedAt, 5);
     QCOMPARE(r.counters.size(), 5);
-    QCOMPARE(f.ws.grdStat.cell(0, 4), QStringLiteral("5"));
-    for (int row = 5; row < 22; ++row) QCOMPARE(rowOf(f.ws.grdStat, row), QStringList(3, "old"));
+    QCOMPARE(f.ws.journals.grdStat.cell(0, 4), QStringLiteral("5"));
+    for (int row = 5; row < 22; ++row) QCOMPARE(rowOf(f.ws.journals.grdStat, row), QStringList(3, "old"));
     QVERIFY(!f.portOpen());
     QVERIFY(!f.ws.status.progress().isVisible());
   }
@@ -119,7 +119,7 @@ class TestStatisticsAlarms : public QObject {
 
   void theAlarmListFillsItsRows() {
     Reading f;
-    fill(f.ws.grdAlarm, QStringLiteral("old"));
+    fill(f.ws.journals.grdAlarm, QStringLiteral("old"));
     Progress& bar = f.ws.status.progress();
     QList<bool> shown;
     f.atStep = [&](int) { shown << (bar.isVisible() && bar.maximum() == 12); };
@@ -134,7 +134,7 @@ class TestStatisticsAlarms : public QObject {
     QCOMPARE(shown, QList<bool>(13, true));
     QVERIFY(!bar.isVisible());
     QVERIFY(!f.portOpen());
-    const TextGrid& g = f.ws.grdAlarm;
+    const TextGrid& g = f.ws.journals.grdAlarm;
     QCOMPARE(rowOf(g, 0), QStringList({"16.03.2024 11:18:10", "Запись аварии 1", "0", "120", "50"}));
     QCOMPARE(rowOf(g, 1), QStringList({"21.03.2024 11:28:12", "Запись аварии 2", "1", "120", "50"}));
     // Erased: the ratios of the row stay as they were.
@@ -155,9 +155,9 @@ class TestStatisticsAlarms : public QObject {
     const AlarmReadResult r = f.alarms();
     QCOMPARE(r.outcome, Outcome::Done);
     for (int row = 0; row < 13; ++row) {
-      QCOMPARE(f.ws.grdAlarm.cell(0, row), QStringLiteral("Нет данных"));
-      QCOMPARE(f.ws.grdAlarm.cell(1, row), QString());
-      QCOMPARE(f.ws.grdAlarm.cell(2, row), QStringLiteral("-1"));
+      QCOMPARE(f.ws.journals.grdAlarm.cell(0, row), QStringLiteral("Нет данных"));
+      QCOMPARE(f.ws.journals.grdAlarm.cell(1, row), QString());
+      QCOMPARE(f.ws.journals.grdAlarm.cell(2, row), QStringLiteral("-1"));
     }
   }
 
@@ -166,8 +166,8 @@ class TestStatisticsAlarms : public QObject {
       d.recorder().setEntry(3, QDateTime(QDate(2010, 12, 31), QTime(0, 0)), sim::FaultScenario{});
     });
     f.alarms();
-    QCOMPARE(f.ws.grdAlarm.cell(0, 3), QStringLiteral("31.12.2010"));
-    QCOMPARE(f.ws.grdAlarm.cell(1, 3), QStringLiteral("Запись аварии 4"));
+    QCOMPARE(f.ws.journals.grdAlarm.cell(0, 3), QStringLiteral("31.12.2010"));
+    QCOMPARE(f.ws.journals.grdAlarm.cell(1, 3), QStringLiteral("Запись аварии 4"));
   }
 
   // A transformer secondary of 0 gives the ratio 1, as in the fault texts,
@@ -186,7 +186,7 @@ class TestStatisticsAlarms : public QObject {
     Reading f([reg](sim::Device& d) { d.setRegister(reg, 0); });
     const AlarmReadResult r = f.alarms();
     QCOMPARE(r.outcome, Outcome::Done);
-    QCOMPARE(rowOf(f.ws.grdAlarm, 0).mid(2), QStringList({"0", phase, earth}));
+    QCOMPARE(rowOf(f.ws.journals.grdAlarm, 0).mid(2), QStringList({"0", phase, earth}));
   }
 
   void aListThatIsNotWholeIsNotShown_data() {
@@ -207,7 +207,7 @@ class TestStatisticsAlarms : public QObject {
     QFETCH(QString, text);
     QFETCH(Outcome, outcome);
     Reading f;
-    fill(f.ws.grdAlarm, QStringLiteral("old"));
+    fill(f.ws.journals.grdAlarm, QStringLiteral("old"));
     if (kind == 2) {
       rewriteReplies(f, [](const QByteArray&, QByteArray& frame) { frame[4] = char(140); });
     } else {
@@ -218,7 +218,7 @@ class TestStatisticsAlarms : public QObject {
     QCOMPARE(r.outcome, outcome);
     QCOMPARE(r.error, text);
     QVERIFY(r.rows.isEmpty());
-    for (int row = 0; row < 13; ++row) QCOMPARE(rowOf(f.ws.grdAlarm, row), QStringList(5, "old"));
+    for (int row = 0; row < 13; ++row) QCOMPARE(rowOf(f.ws.journals.grdAlarm, row), QStringList(5, "old"));
     QVERIFY(f.steps.isEmpty());
     QVERIFY(!f.portOpen());
     QVERIFY(!f.ws.status.progress().isVisible());

@@ -69,7 +69,7 @@ QStringList linesOf(const QString& file) {
   return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
 }
 
-// Our headers a file includes ("shell/workspace.h").
+// Our headers a file includes ("device/session.h").
 QStringList oursIncluded(const QString& file) {
   static const QRegularExpression include(QStringLiteral(R"(^\s*#\s*include\s*["<]([^">]+)[">])"));
   QStringList out;
@@ -158,13 +158,13 @@ const QList<ValueRule>& valueRules() {
       // view is the one file of params/ that knows grids.
       {"parameter grid", QRegularExpression(QStringLiteral(R"(\bTextGrid\b)")), {"params"},
        {"params/param_grid_view.h", "params/param_grid_view.cpp"}},
-      // A grid of the parameter grids' size is the window's, in the
-      // workspace.
+      // A grid of the parameter grids' size is the window's, on the
+      // parameter page.
       {"parameter grid size",
        QRegularExpression(QStringLiteral(
            R"(\bTextGrid\b.*([({]\s*(62|32)\s*,|(ParamRows|SettingRows)\s*\(\s*\)\s*\.\s*size))")),
        kSourceFolders,
-       {"shell/workspace.h"}},
+       {"shell/params_page.h"}},
       // The journals, the reports and the batch hold records; the renderer
       // is the one file that writes a grid.
       {"journal grid", QRegularExpression(QStringLiteral(R"(\bTextGrid\b)")), {"journals", "reports", "batch"},
@@ -173,7 +173,7 @@ const QList<ValueRule>& valueRules() {
       // the workspace's.
       {"grid built", QRegularExpression(QStringLiteral(R"(\bTextGrid\s+\w+\s*[({]|\bTextGrid\s*[({]|new\s+TextGrid\b)")),
        kSourceFolders,
-       {"shell/workspace.h", "model/text_grid.h", "model/text_grid.cpp"}},
+       {"shell/params_page.h", "shell/journal_pages.h", "model/text_grid.h", "model/text_grid.cpp"}},
   };
   return rules;
 }

@@ -109,29 +109,29 @@ class TestLinkCommands : public QObject {
       if (position == 5) f.ws.jobs.requestCancel();
     };
 
-    actPollingExecute(f.ws);
+    actPollingExecute(f.ws, f.ws.link);
 
-    QCOMPARE(f.ws.lbRelay.count(), 5);
-    QCOMPARE(f.ws.lbRelay.lines()[0], QStringLiteral("Устройство №1 в сети"));
-    QCOMPARE(f.ws.lbRelay.lines()[4], QStringLiteral("Связи с устройством №5 нет"));
+    QCOMPARE(f.ws.link.lbRelay.count(), 5);
+    QCOMPARE(f.ws.link.lbRelay.lines()[0], QStringLiteral("Устройство №1 в сети"));
+    QCOMPARE(f.ws.link.lbRelay.lines()[4], QStringLiteral("Связи с устройством №5 нет"));
     QCOMPARE(f.plan.requestsOf(7).size(), 5);
     QVERIFY(f.plan.requestsOf(3).isEmpty());  // no connection to address 1
     QCOMPARE(f.steps, QList<int>({0, 1, 2, 3, 4, 5}));
     QCOMPARE(windowEnabled, QList<bool>(6, false));
     QVERIFY(!f.portOpen());
     QVERIFY(f.ws.pages.isWindowEnabled());
-    QVERIFY(!f.ws.Gauge1.isVisible());
+    QVERIFY(!f.ws.link.Gauge1.isVisible());
     QCOMPARE(f.ws.status.text(3), kCancelled);
     QVERIFY(!f.ws.pages.isTabVisible(kPageDinamic));
-    QVERIFY(f.ws.Memo1.lines().isEmpty());
+    QVERIFY(f.ws.link.Memo1.lines().isEmpty());
     QVERIFY(f.prompts.boxTexts().isEmpty());
     QVERIFY(!f.ws.jobs.isRunning());
     QVERIFY(!f.ws.jobs.cancelRequested());  // the next job starts afresh
 
     // The next polling runs to its end.
     f.atStep = {};
-    actPollingExecute(f.ws);
-    QCOMPARE(f.ws.lbRelay.count(), 32);
+    actPollingExecute(f.ws, f.ws.link);
+    QCOMPARE(f.ws.link.lbRelay.count(), 32);
     QCOMPARE(f.ws.status.text(2), QStringLiteral("Выбрано устройство №1"));
   }
 
@@ -220,7 +220,7 @@ class TestLinkCommands : public QObject {
     QCOMPARE(cmd.call.text[2], QStringLiteral("Сетевой адрес устройства 4"));
     QCOMPARE(cmd.call.text[4], QStringLiteral("Дата и время устройства: 20.05.2011 09:30:15"));
     for (const QByteArray& r : f.requests()) QCOMPARE(int(r[0]), 4);
-    QVERIFY(f.ws.lbRelay.lines().isEmpty());
+    QVERIFY(f.ws.link.lbRelay.lines().isEmpty());
     QCOMPARE(f.session.DeviceAddress, std::uint8_t(4));
     QVERIFY(f.prompts.boxTexts().isEmpty());
     QVERIFY(!f.portOpen());

@@ -47,7 +47,7 @@ std::unique_ptr<test::DeviceFixture> fixture(bool rear = false, Shown* shown = n
   f->chooseRear(rear);
   if (shown) {
     f->atStep = [shown, ws = &f->ws](int) {
-      shown->gauge << ws->Gauge1.position();
+      shown->gauge << ws->link.Gauge1.position();
       shown->windowEnabled << ws->pages.isWindowEnabled();
     };
   }
@@ -62,8 +62,8 @@ bool journalPagesShown(const test::DeviceFixture& f) {
 
 // The user selects the list line of `address`.
 void select(test::DeviceFixture& f, int address) {
-  while (f.ws.lbRelay.count() < address) f.ws.lbRelay.append(QStringLiteral("line"));
-  f.ws.lbRelay.setSelected(address - 1);
+  while (f.ws.link.lbRelay.count() < address) f.ws.link.lbRelay.append(QStringLiteral("line"));
+  f.ws.link.lbRelay.setSelected(address - 1);
 }
 
 QStringList reportOf(const sim::Device& d, int address, const QString& speed) {
@@ -143,23 +143,23 @@ class TestPolling : public QObject {
     auto f = fixture(false, &shown);
     if (status >= 0) f->add(1, 1, std::uint8_t(status));
     f->add(2);  // never asked on the front connector
-    f->ws.Memo1.append(QStringLiteral("old report"));
+    f->ws.link.Memo1.append(QStringLiteral("old report"));
     f->ws.status.setText(2, QStringLiteral("Выбрано устройство №9"));
     f->session.DeviceAddress = 9;
 
-    actPollingExecute(f->ws);
+    actPollingExecute(f->ws, f->ws.link);
 
-    QCOMPARE(f->ws.lbRelay.lines(), QStringList{line});
-    QCOMPARE(f->ws.lbRelay.selected(), 0);
+    QCOMPARE(f->ws.link.lbRelay.lines(), QStringList{line});
+    QCOMPARE(f->ws.link.lbRelay.selected(), 0);
     // The connection asks the status once more.
     QCOMPARE(f->plan.requestsOf(7).size(), connects ? 2 : 1);
     for (const QByteArray& r : f->plan.requests) QCOMPARE(int(r[0]), 1);
     QCOMPARE(shown.windowEnabled, QList<bool>{false});
     QVERIFY(f->ws.pages.isWindowEnabled());
-    QVERIFY(!f->ws.Gauge1.isVisible());
+    QVERIFY(!f->ws.link.Gauge1.isVisible());
     QVERIFY(!f->session.Port1.isOpen());
     QCOMPARE(devicePagesShown(*f), connects);
-    QCOMPARE(f->ws.Memo1.lines().isEmpty(), !connects);
+    QCOMPARE(f->ws.link.Memo1.lines().isEmpty(), !connects);
     QCOMPARE(f->session.DeviceAddress, std::uint8_t(connects ? 1 : 0));
     QCOMPARE(f->ws.status.text(2),
              connects ? QStringLiteral("Выбрано устройство №1") : QString());
@@ -171,12 +171,12 @@ class TestPolling : public QObject {
   void faultyDeviceConnectsByHand() {
     auto f = fixture();
     sim::Device& d = f->add(1, 1, 2);
-    actPollingExecute(f->ws);
-    QVERIFY(f->ws.Memo1.lines().isEmpty());
+    actPollingExecute(f->ws, f->ws.link);
+    QVERIFY(f->ws.link.Memo1.lines().isEmpty());
 
-    actGetStartInfoExecute(f->ws);
+    actGetStartInfoExecute(f->ws, f->ws.link);
 
-    QCOMPARE(f->ws.Memo1.lines(), reportOf(d, 1, QStringLiteral("Скорость 9600 бит/с")));
+    QCOMPARE(f->ws.link.Memo1.lines(), reportOf(d, 1, QStringLiteral("Скорость 9600 бит/с")));
     QVERIFY(devicePagesShown(*f));
     QVERIFY(!f->session.Port1.isOpen());
   }
@@ -191,9 +191,9 @@ class TestPolling : public QObject {
     f->add(7, 1, 2);
     f->add(32, 1, 1);
 
-    actPollingExecute(f->ws);
+    actPollingExecute(f->ws, f->ws.link);
 
-    const QStringList& lines = f->ws.lbRelay.lines();
+    const QStringList& lines = f->ws.link.lbRelay.lines();
     QCOMPARE(lines.size(), 32);
     QCOMPARE(lines[0], QStringLiteral("Устройство №1 в сети"));
     QCOMPARE(lines[1], QStringLiteral("Связи с устройством №2 нет"));
@@ -207,10 +207,10 @@ class TestPolling : public QObject {
     QList<int> expected{1};
     for (int a = 2; a <= 32; ++a) expected << a - 1;
     QCOMPARE(shown.gauge, expected);
-    QCOMPARE(f->ws.Gauge1.position(), 31);
+    QCOMPARE(f->ws.link.Gauge1.position(), 31);
     QCOMPARE(shown.windowEnabled, QList<bool>(32, false));
     QVERIFY(f->ws.pages.isWindowEnabled());
-    QVERIFY(!f->ws.Gauge1.isVisible());
+    QVERIFY(!f->ws.link.Gauge1.isVisible());
     QVERIFY(!f->session.Port1.isOpen());
 
     // Address 1 answered 1: connected to it at once.
@@ -228,16 +228,16 @@ class TestPolling : public QObject {
       return isStatusRequest(r, 3) ? Fault::Throw : Fault::None;
     };
 
-    actPollingExecute(f->ws);
+    actPollingExecute(f->ws, f->ws.link);
 
-    QCOMPARE(f->ws.lbRelay.count(), 32);
-    QCOMPARE(f->ws.lbRelay.lines()[2], QStringLiteral("Связи с устройством №3 нет"));
-    QCOMPARE(f->ws.lbRelay.lines()[3], QStringLiteral("Устройство №4 в сети (+)"));
+    QCOMPARE(f->ws.link.lbRelay.count(), 32);
+    QCOMPARE(f->ws.link.lbRelay.lines()[2], QStringLiteral("Связи с устройством №3 нет"));
+    QCOMPARE(f->ws.link.lbRelay.lines()[3], QStringLiteral("Устройство №4 в сети (+)"));
     QCOMPARE(f->plan.requestsOf(7).size(), 32);
     QCOMPARE(f->plan.opens, 2);
     QVERIFY(!f->session.Port1.isOpen());
     QVERIFY(f->ws.pages.isWindowEnabled());
-    QVERIFY(f->ws.Memo1.lines().isEmpty());  // address 1 silent: no connection
+    QVERIFY(f->ws.link.Memo1.lines().isEmpty());  // address 1 silent: no connection
   }
 
   // An error of the automatic connection ends polling, but the window is
@@ -247,11 +247,11 @@ class TestPolling : public QObject {
     f->add(1);
     f->plan.fault = [](const QByteArray& r) { return isRead(r, 0) ? Fault::Throw : Fault::None; };
 
-    QVERIFY_THROWS_EXCEPTION(TransportError, actPollingExecute(f->ws));
+    QVERIFY_THROWS_EXCEPTION(TransportError, actPollingExecute(f->ws, f->ws.link));
 
-    QCOMPARE(f->ws.lbRelay.count(), 32);
+    QCOMPARE(f->ws.link.lbRelay.count(), 32);
     QVERIFY(f->ws.pages.isWindowEnabled());
-    QVERIFY(!f->ws.Gauge1.isVisible());
+    QVERIFY(!f->ws.link.Gauge1.isVisible());
     QVERIFY(!f->session.Port1.isOpen());
     QVERIFY(!devicePagesShown(*f));
   }
@@ -266,11 +266,11 @@ class TestPolling : public QObject {
     const std::uint16_t statistics = d.registerValue(144);
     select(*f, 4);
 
-    actGetStartInfoExecute(f->ws);
+    actGetStartInfoExecute(f->ws, f->ws.link);
 
     QStringList expected = reportOf(d, 4, QStringLiteral("Скорость 38400 бит/с"));
     expected[3] = QStringLiteral("Активная группа уставок 2");
-    QCOMPARE(f->ws.Memo1.lines(), expected);
+    QCOMPARE(f->ws.link.Memo1.lines(), expected);
     QCOMPARE(f->ws.status.text(2), QStringLiteral("Выбрано устройство №4"));
     QCOMPARE(f->session.DeviceAddress, std::uint8_t(4));
     QVERIFY(devicePagesShown(*f));
@@ -303,9 +303,9 @@ class TestPolling : public QObject {
     sim::Device& d = f->add(1, 3);
     select(*f, 1);
 
-    actGetStartInfoExecute(f->ws);
+    actGetStartInfoExecute(f->ws, f->ws.link);
 
-    QCOMPARE(f->ws.Memo1.lines(),
+    QCOMPARE(f->ws.link.Memo1.lines(),
              QStringList({QStringLiteral("Устройство: ВМК-03.01 "),
                           QStringLiteral("Заводской №%1, Версия ПО v10 от 18.4.2011")
                               .arg(d.factoryNumber()),
@@ -329,11 +329,11 @@ class TestPolling : public QObject {
     d.setRegister(84, 0xFFFF);  // erased clock: not BCD
     select(*f, 1);
 
-    actGetStartInfoExecute(f->ws);
+    actGetStartInfoExecute(f->ws, f->ws.link);
 
     QCOMPARE(f->prompts.boxTexts(), QStringList{kBadClock});
-    QCOMPARE(f->ws.Memo1.lines().size(), 11);
-    QCOMPARE(f->ws.Memo1.lines()[4], QStringLiteral("Дата и время устройства: Неопределены."));
+    QCOMPARE(f->ws.link.Memo1.lines().size(), 11);
+    QCOMPARE(f->ws.link.Memo1.lines()[4], QStringLiteral("Дата и время устройства: Неопределены."));
     QCOMPARE(f->ws.status.text(2), QString());
     QVERIFY(devicePagesShown(*f));
     QVERIFY(journalPagesShown(*f));
@@ -357,7 +357,7 @@ class TestPolling : public QObject {
     f->plan.fault = [](const QByteArray& r) { return isRead(r, 0) ? Fault::Truncate : Fault::None; };
     select(*f, 1);
 
-    actGetStartInfoExecute(f->ws);
+    actGetStartInfoExecute(f->ws, f->ws.link);
 
     QCOMPARE(f->prompts.boxTexts(), QStringList{kLinkError});
     QVERIFY(f->session.vmk == before);
@@ -365,7 +365,7 @@ class TestPolling : public QObject {
     QCOMPARE(f->session.DeviceAddress, std::uint8_t(7));
     QCOMPARE(f->plan.requestsOf(3).size(), 1);  // the setup block is not asked for
     QVERIFY(f->plan.requestsOf(0x18).isEmpty());
-    QVERIFY(f->ws.Memo1.lines().isEmpty());
+    QVERIFY(f->ws.link.Memo1.lines().isEmpty());
     QVERIFY(devicePagesShown(*f));  // as they were
     QVERIFY(!f->session.Port1.isOpen());
   }
@@ -379,7 +379,7 @@ class TestPolling : public QObject {
     f->plan.fault = [](const QByteArray& r) { return isRead(r, 64) ? Fault::Truncate : Fault::None; };
     select(*f, 1);
 
-    actGetStartInfoExecute(f->ws);
+    actGetStartInfoExecute(f->ws, f->ws.link);
 
     QCOMPARE(f->prompts.boxTexts(), QStringList{kLinkError});
     QCOMPARE(f->session.vmk.Name, QStringLiteral("ВМК-01.01 "));
@@ -400,7 +400,7 @@ class TestPolling : public QObject {
     f->plan.fault = [](const QByteArray& r) { return isRead(r, 0) ? Fault::Throw : Fault::None; };
     select(*f, 1);
 
-    lbRelayDblClick(f->ws);
+    lbRelayDblClick(f->ws, f->ws.link);
 
     QCOMPARE(f->prompts.boxTexts(), QStringList{kNotConnected});
     QVERIFY(!devicePagesShown(*f));
@@ -408,7 +408,7 @@ class TestPolling : public QObject {
     QVERIFY(!f->session.Port1.isOpen());
 
     BlockTabSheet(f->ws, false);
-    QVERIFY_THROWS_EXCEPTION(TransportError, actGetStartInfoExecute(f->ws));
+    QVERIFY_THROWS_EXCEPTION(TransportError, actGetStartInfoExecute(f->ws, f->ws.link));
     QVERIFY(!f->session.Port1.isOpen());
     QVERIFY(devicePagesShown(*f));
   }
@@ -419,7 +419,7 @@ class TestPolling : public QObject {
     d.setRegister(2, 0x3058);  // "0X": no digit where the variant is
     select(*f, 1);
 
-    lbRelayDblClick(f->ws);
+    lbRelayDblClick(f->ws, f->ws.link);
 
     QCOMPARE(f->prompts.boxTexts(), QStringList{kNotConnected});
     QVERIFY(f->session.vmk == TVMK{});
@@ -430,14 +430,14 @@ class TestPolling : public QObject {
   void noSelectionOnlyEmptiesTheReport() {
     auto f = fixture();
     f->add(1);
-    f->ws.lbRelay.append(QStringLiteral("Устройство №1 в сети"));
-    f->ws.Memo1.append(QStringLiteral("old report"));
+    f->ws.link.lbRelay.append(QStringLiteral("Устройство №1 в сети"));
+    f->ws.link.Memo1.append(QStringLiteral("old report"));
     f->ws.status.setText(2, QStringLiteral("Выбрано устройство №1"));
     f->session.DeviceAddress = 1;
 
-    actGetStartInfoExecute(f->ws);
+    actGetStartInfoExecute(f->ws, f->ws.link);
 
-    QVERIFY(f->ws.Memo1.lines().isEmpty());
+    QVERIFY(f->ws.link.Memo1.lines().isEmpty());
     QCOMPARE(f->ws.status.text(2), QString());
     QCOMPARE(f->session.DeviceAddress, std::uint8_t(0));
     QVERIFY(f->plan.requests.isEmpty());
@@ -449,13 +449,13 @@ class TestPolling : public QObject {
   void silentDeviceIsLeftQuietly() {
     auto f = fixture();
     f->add(1).setPowered(false);
-    f->ws.Memo1.append(QStringLiteral("old report"));
+    f->ws.link.Memo1.append(QStringLiteral("old report"));
     f->session.DeviceAddress = 4;
     select(*f, 1);
 
-    actGetStartInfoExecute(f->ws);
+    actGetStartInfoExecute(f->ws, f->ws.link);
 
-    QVERIFY(f->ws.Memo1.lines().isEmpty());
+    QVERIFY(f->ws.link.Memo1.lines().isEmpty());
     QCOMPARE(f->plan.requests.size(), 1);
     QVERIFY(f->prompts.boxTexts().isEmpty());
     // Nothing was read: the address stays with the record and pages shown.

@@ -41,7 +41,7 @@ struct LivePage : DeviceFixture {
   }
 
   LiveView& view() { return ws.monitor.view; }
-  QString label(const char* name) const { return ws.labels.text(QString::fromLatin1(name)); }
+  QString label(const char* name) const { return ws.monitor.labels.text(QString::fromLatin1(name)); }
 };
 
 const QString kLost = QStringLiteral("Неудается получить данные.\rВозможно пропала связь с устройством.");
@@ -93,7 +93,7 @@ class TestCurrentValues : public QObject {
     rig.session.vmk.setup.CtSecondary = std::uint16_t(ctSecondary);
     rig.view().setPrimaryValues(primary);
     setCurrents(rig.device(), ia, io);
-    actrefreshExecute(rig.ws);
+    actrefreshExecute(rig.ws, rig.ws.monitor);
 
     QCOMPARE(rig.label("lblCurrA"), labelA);
     QCOMPARE(rig.label("lblCurrC"), labelA.replace(QStringLiteral("Ia"), QStringLiteral("Ic")));
@@ -105,7 +105,7 @@ class TestCurrentValues : public QObject {
   void lastFaultCurrents() {
     LivePage rig;
     setCurrents(rig.device(), 0, 0, 250, 37);  // МТЗ x 40, ЗНЗ x 3
-    actrefreshExecute(rig.ws);
+    actrefreshExecute(rig.ws, rig.ws.monitor);
     QCOMPARE(rig.label("lblLastIM"), QStringLiteral("Ток последней аварии МТЗ: 100.0 A"));
     QCOMPARE(rig.label("lblLastIZ"), QStringLiteral("Ток последней аварии ЗНЗ: 0.111 A"));
   }
@@ -114,7 +114,7 @@ class TestCurrentValues : public QObject {
     LivePage rig;
     rig.session.vmk.setup.EarthCtSecondary = 0;
     setCurrents(rig.device(), 250, 37, 250, 37);
-    actrefreshExecute(rig.ws);
+    actrefreshExecute(rig.ws, rig.ws.monitor);
     QCOMPARE(rig.prompts.boxTexts(), QStringList{QStringLiteral("Ошибка чтения измерения")});
     QCOMPARE(rig.prompts.asked().first().caption, QStringLiteral("Error"));
     QCOMPARE(rig.label("lblCurrA"), QStringLiteral("Ia = 0.000 A"));
@@ -124,7 +124,7 @@ class TestCurrentValues : public QObject {
     // Secondary values need no ratio and show no error.
     rig.prompts.forget();
     rig.view().setPrimaryValues(false);
-    actrefreshExecute(rig.ws);
+    actrefreshExecute(rig.ws, rig.ws.monitor);
     QVERIFY(rig.prompts.asked().isEmpty());
     QCOMPARE(rig.label("lblCurrA"), QStringLiteral("Ia = 2.50 A"));
   }
@@ -138,9 +138,9 @@ class TestCurrentValues : public QObject {
     d.setRegister(19, 0);
     d.setRegister(20, 0x8001);
     d.setRegister(21, 1);
-    actrefreshExecute(rig.ws);
+    actrefreshExecute(rig.ws, rig.ws.monitor);
 
-    QCOMPARE(rig.ws.mmMess.lines(),
+    QCOMPARE(rig.ws.monitor.mmMess.lines(),
              (QStringList{QStringLiteral("МТЗ 1 ступень Работа защиты. "),
                           QStringLiteral("ЗНЗ Работа защиты. "), QStringLiteral("Работа АПВ. "),
                           QStringLiteral("09:26:53 Обновление информации")}));
@@ -151,26 +151,26 @@ class TestCurrentValues : public QObject {
     d.setRegister(17, 0);
     d.setRegister(20, 0);
     d.setRegister(21, 0);
-    rig.ws.mmMess.clear();
-    actrefreshExecute(rig.ws);
-    QCOMPARE(rig.ws.mmMess.lines().size(), 1);
+    rig.ws.monitor.mmMess.clear();
+    actrefreshExecute(rig.ws, rig.ws.monitor);
+    QCOMPARE(rig.ws.monitor.mmMess.lines().size(), 1);
     for (int i = 1; i <= 6; ++i) QCOMPARE(rig.view().isInputLit(i), !lit[i - 1]);
   }
 
   void refreshOnlyOnPageOne() {
     LivePage rig;
     rig.ws.pages.setActivePage(kPageParam);
-    actrefreshExecute(rig.ws);
+    actrefreshExecute(rig.ws, rig.ws.monitor);
     QCOMPARE(rig.opens(), 0);
-    QVERIFY(rig.ws.mmMess.lines().isEmpty());
+    QVERIFY(rig.ws.monitor.mmMess.lines().isEmpty());
   }
 
   void silentDeviceFailsAndClosesPort() {
     LivePage rig;
-    actrefreshExecute(rig.ws);
+    actrefreshExecute(rig.ws, rig.ws.monitor);
     const QString before = rig.label("lblCurrA");
     rig.device().setPowered(false);
-    QVERIFY_THROWS_EXCEPTION(Error, actrefreshExecute(rig.ws));
+    QVERIFY_THROWS_EXCEPTION(Error, actrefreshExecute(rig.ws, rig.ws.monitor));
     QVERIFY(!rig.session.Port1.isOpen());
     QCOMPARE(rig.label("lblCurrA"), before);
   }
@@ -183,10 +183,10 @@ class TestCurrentValues : public QObject {
       return std::make_unique<MemoryLink>(
           [](const QByteArray&) { return wire::withCrc(QByteArray::fromHex("018302")); });
     });
-    rig.ws.labels.setText(QStringLiteral("lblCurrA"), QStringLiteral("Ia = 2.50 A"));
-    QVERIFY_THROWS_EXCEPTION(Error, actrefreshExecute(rig.ws));
+    rig.ws.monitor.labels.setText(QStringLiteral("lblCurrA"), QStringLiteral("Ia = 2.50 A"));
+    QVERIFY_THROWS_EXCEPTION(Error, actrefreshExecute(rig.ws, rig.ws.monitor));
     QCOMPARE(rig.label("lblCurrA"), QStringLiteral("Ia = 2.50 A"));
-    QVERIFY(rig.ws.mmMess.lines().isEmpty());
+    QVERIFY(rig.ws.monitor.mmMess.lines().isEmpty());
     QVERIFY(!rig.session.Port1.isOpen());
   }
 
@@ -236,7 +236,7 @@ class TestCurrentValues : public QObject {
     // One read of the live block, nothing shown, the port closed.
     QCOMPARE(rig.registerRequests(), (QList<Request>{{3, reg::kLive.first, reg::kLive.count}}));
     QVERIFY(rig.prompts.asked().isEmpty());
-    QVERIFY(rig.ws.labels.labels().isEmpty());
+    QVERIFY(rig.ws.monitor.labels.labels().isEmpty());
     QVERIFY(!rig.session.Port1.isOpen());
   }
 
@@ -268,13 +268,13 @@ class TestCurrentValues : public QObject {
     QFETCH(int, fault);
     QFETCH(Outcome, outcome);
     LivePage rig;
-    actrefreshExecute(rig.ws);
+    actrefreshExecute(rig.ws, rig.ws.monitor);
     QVERIFY(rig.ws.monitor.last.has_value());
     const QString before = rig.label("lblCurrA");
     rig.plan.fault = [fault](const QByteArray&) { return Fault(fault); };
     QCOMPARE(readLiveValues(rig.session).outcome, outcome);
     QVERIFY(!rig.session.Port1.isOpen());
-    QVERIFY_THROWS_EXCEPTION(Error, actrefreshExecute(rig.ws));
+    QVERIFY_THROWS_EXCEPTION(Error, actrefreshExecute(rig.ws, rig.ws.monitor));
     QCOMPARE(rig.label("lblCurrA"), before);
   }
 
@@ -309,14 +309,14 @@ class TestCurrentValues : public QObject {
     QFETCH(QString, status);
     LivePage rig(russian ? QLocale(QLocale::Russian, QLocale::Russia) : QLocale::c());
     rig.prompts.answerInput(entry.isValid() ? std::optional<QString>(entry.toString()) : std::nullopt);
-    actSetTimerRefreshExecute(rig.ws);
+    actSetTimerRefreshExecute(rig.ws, rig.ws.monitor);
 
     const Asked& asked = rig.prompts.asked().first();
     QCOMPARE(asked.caption, QStringLiteral("Интервал обновления"));
     QCOMPARE(asked.text, QStringLiteral("Введите время (1..60) с"));
     QVERIFY(rig.timer.isActive());
     QCOMPARE(rig.timer.interval(), ms);
-    QVERIFY(rig.ws.AutoRefreshOn);
+    QVERIFY(rig.ws.monitor.AutoRefreshOn);
     QCOMPARE(rig.ws.status.text(3), status);
     QCOMPARE(rig.ws.pages.action(QStringLiteral("actSetTimerRefresh")).image, 3);
     QCOMPARE(rig.ws.pages.action(QStringLiteral("actSetTimerRefresh")).hint,
@@ -324,10 +324,10 @@ class TestCurrentValues : public QObject {
 
     // A second use switches off without asking.
     rig.prompts.forget();
-    actSetTimerRefreshExecute(rig.ws);
+    actSetTimerRefreshExecute(rig.ws, rig.ws.monitor);
     QVERIFY(rig.prompts.asked().isEmpty());
     QVERIFY(!rig.timer.isActive());
-    QVERIFY(!rig.ws.AutoRefreshOn);
+    QVERIFY(!rig.ws.monitor.AutoRefreshOn);
     QCOMPARE(rig.ws.status.text(3), QStringLiteral("Автообновления нет"));
     QCOMPARE(rig.ws.pages.action(QStringLiteral("actSetTimerRefresh")).image, 4);
     QCOMPARE(rig.ws.pages.action(QStringLiteral("actSetTimerRefresh")).hint,
@@ -348,9 +348,9 @@ class TestCurrentValues : public QObject {
     LivePage rig(QLocale(QLocale::Russian, QLocale::Russia));
     rig.ws.status.setText(3, QStringLiteral("Автообновления нет"));
     rig.prompts.answerInput(entry);
-    actSetTimerRefreshExecute(rig.ws);
+    actSetTimerRefreshExecute(rig.ws, rig.ws.monitor);
     QCOMPARE(rig.timer.starts(), 0);
-    QVERIFY(!rig.ws.AutoRefreshOn);
+    QVERIFY(!rig.ws.monitor.AutoRefreshOn);
     QCOMPARE(rig.ws.status.text(3), QStringLiteral("Автообновления нет"));
     QCOMPARE(rig.prompts.boxTexts().size(), 1);
     QVERIFY(rig.prompts.boxTexts().first().startsWith(QStringLiteral("Неверный интервал обновления")));
@@ -359,33 +359,33 @@ class TestCurrentValues : public QObject {
   void tickRefreshesOnPageOneOnly() {
     LivePage rig;
     rig.prompts.answerInput(QStringLiteral("1"));
-    actSetTimerRefreshExecute(rig.ws);
+    actSetTimerRefreshExecute(rig.ws, rig.ws.monitor);
     RefreshTimerTimer(rig.ws);
-    QCOMPARE(rig.ws.mmMess.lines().size(), 1);
+    QCOMPARE(rig.ws.monitor.mmMess.lines().size(), 1);
 
     // Page 1 left and entered again through the page rule: the auto-refresh
     // is off and shown off, and ticks do nothing until it is switched on.
     pgcMainChange(rig.ws, kPageSettings);
     QVERIFY(!rig.timer.isActive());
-    QVERIFY(!rig.ws.AutoRefreshOn);
+    QVERIFY(!rig.ws.monitor.AutoRefreshOn);
     QCOMPARE(rig.ws.status.text(3), QStringLiteral("Автообновления нет"));
     QCOMPARE(rig.ws.pages.action(QStringLiteral("actSetTimerRefresh")).image, 4);
     RefreshTimerTimer(rig.ws);
     pgcMainChange(rig.ws, kPageDinamic);
     RefreshTimerTimer(rig.ws);
-    QCOMPARE(rig.ws.mmMess.lines().size(), 1);
+    QCOMPARE(rig.ws.monitor.mmMess.lines().size(), 1);
     QCOMPARE(rig.bus.requests().size(), 1);
   }
 
   void failedTickRunsFailureSequenceOnce() {
     LivePage rig;
     rig.prompts.answerInput(QStringLiteral("2"));
-    actSetTimerRefreshExecute(rig.ws);
+    actSetTimerRefreshExecute(rig.ws, rig.ws.monitor);
     rig.device().setPowered(false);
     RefreshTimerTimer(rig.ws);
 
     QVERIFY(!rig.timer.isActive());
-    QVERIFY(!rig.ws.AutoRefreshOn);
+    QVERIFY(!rig.ws.monitor.AutoRefreshOn);
     QCOMPARE(rig.ws.status.text(3), QStringLiteral("Автообновления нет"));
     QCOMPARE(rig.prompts.boxTexts(), QStringList{kLost});
     const Asked& box = rig.prompts.asked().last();
@@ -395,7 +395,7 @@ class TestCurrentValues : public QObject {
     QCOMPARE(rig.ws.pages.activePage(), int(kPagePolling));
     QVERIFY(rig.ws.pages.isEnabled(QStringLiteral("actPolling")));
     QVERIFY(!rig.ws.pages.isEnabled(QStringLiteral("actrefresh")));
-    QCOMPARE(rig.ws.lbRelay.lines(), QStringList{QStringLiteral("Связи с устройством №1 нет")});
+    QCOMPARE(rig.ws.link.lbRelay.lines(), QStringList{QStringLiteral("Связи с устройством №1 нет")});
     QVERIFY(!rig.session.Port1.isOpen());
 
     // Later ticks find page 0 and the auto-refresh off: nothing more.

@@ -47,8 +47,8 @@ class TestRemoteControl : public QObject {
     QFETCH(QString, line);
     CommandPage rig;
     rig.prompts.answerPassword(QStringLiteral("ABCD"));
-    SetCommand(rig.ws, tag);
-    QCOMPARE(rig.ws.mmMess.lines(), QStringList{line});
+    SetCommand(rig.ws, rig.ws.monitor, tag);
+    QCOMPARE(rig.ws.monitor.mmMess.lines(), QStringList{line});
     QVERIFY(rig.prompts.boxTexts().isEmpty());
     QCOMPARE(rig.bus.requests().size(), 1);
     QCOMPARE(rig.bus.requests().first().left(4),
@@ -61,7 +61,7 @@ class TestRemoteControl : public QObject {
     rig.device().setRegister(125, 50);  // relay 3 contact time, 0.5 s
     QCOMPARE(rig.device().outputs() & 0x04, 0);
     rig.prompts.answerPassword(QStringLiteral("ABCD"));
-    SetCommand(rig.ws, 3);
+    SetCommand(rig.ws, rig.ws.monitor, 3);
     QCOMPARE(rig.device().outputs(), std::uint8_t(0x04));
   }
 
@@ -88,9 +88,9 @@ class TestRemoteControl : public QObject {
       });
     });
     rig.prompts.answerPassword(QStringLiteral("ABCD"));
-    SetCommand(rig.ws, 3);
+    SetCommand(rig.ws, rig.ws.monitor, 3);
     QCOMPARE(requests, 1);
-    QVERIFY(rig.ws.mmMess.lines().isEmpty());
+    QVERIFY(rig.ws.monitor.mmMess.lines().isEmpty());
     QVERIFY(rig.prompts.boxTexts().isEmpty());
     QVERIFY(!rig.session.Port1.isOpen());
   }
@@ -127,7 +127,7 @@ class TestRemoteControl : public QObject {
     QCOMPARE(sent[5].left(4), QByteArray::fromHex("01053005"));
     QCOMPARE(sent[6].left(4), QByteArray::fromHex("01053006"));
     QVERIFY(!rig.session.Port1.isOpen());
-    QVERIFY(rig.ws.mmMess.lines().isEmpty());
+    QVERIFY(rig.ws.monitor.mmMess.lines().isEmpty());
   }
 
   void clockOutcomes() {
@@ -173,12 +173,12 @@ class TestRemoteControl : public QObject {
       rig.session.vmk.setup.DevicePassword = devicePassword;
       rig.prompts.answerPassword(entry.isValid() ? std::optional<QString>(entry.toString())
                                                  : std::nullopt);
-      SetCommand(rig.ws, tag);
+      SetCommand(rig.ws, rig.ws.monitor, tag);
       QCOMPARE(rig.prompts.boxTexts(),
                refused ? QStringList{QStringLiteral("Ошибка ввода пароля!")} : QStringList());
       QCOMPARE(rig.opens(), 0);
       QVERIFY(rig.bus.requests().isEmpty());
-      QVERIFY(rig.ws.mmMess.lines().isEmpty());
+      QVERIFY(rig.ws.monitor.mmMess.lines().isEmpty());
     }
   }
 
@@ -186,21 +186,21 @@ class TestRemoteControl : public QObject {
     CommandPage rig;
     rig.session.vmk.setup.DevicePassword.clear();
     rig.prompts.answerPassword(QString());
-    SetCommand(rig.ws, 6);
-    QCOMPARE(rig.ws.mmMess.lines(), QStringList{QStringLiteral("09:26:53 Квитирование аварий")});
+    SetCommand(rig.ws, rig.ws.monitor, 6);
+    QCOMPARE(rig.ws.monitor.mmMess.lines(), QStringList{QStringLiteral("09:26:53 Квитирование аварий")});
   }
 
   void clockFromThePickers() {
     CommandPage rig;
     rig.view().setManualClock(true);
-    rbAutoTimeClick(rig.ws);
+    rbAutoTimeClick(rig.ws, rig.ws.monitor);
     QVERIFY(rig.view().pickersVisible());
     rig.view().setPickerDate(QDate(2011, 2, 1));
     rig.view().setPickerTime(QTime(13, 5, 7, 450));
     rig.prompts.answerPassword(QStringLiteral("ABCD"));
-    SetCommand(rig.ws, 8);
+    SetCommand(rig.ws, rig.ws.monitor, 8);
 
-    QCOMPARE(rig.ws.mmMess.lines(),
+    QCOMPARE(rig.ws.monitor.mmMess.lines(),
              QStringList{QStringLiteral("09.26.53 Синхронизация времени. Установлено 01.02.2011 13.05.07")});
     QCOMPARE(rig.bus.requests().size(), 1);
     QCOMPARE(rig.bus.requests().first().mid(7, 6), QByteArray::fromHex("110201130507"));
@@ -212,8 +212,8 @@ class TestRemoteControl : public QObject {
     // The PC clock moves on while the password prompt is open.
     rig.prompts.answerPassword(QStringLiteral("ABCD"));
     rig.clock.set(QDateTime(QDate(2011, 3, 14), QTime(0, 0, 0)));
-    SetCommand(rig.ws, 8);
-    QCOMPARE(rig.ws.mmMess.lines(),
+    SetCommand(rig.ws, rig.ws.monitor, 8);
+    QCOMPARE(rig.ws.monitor.mmMess.lines(),
              QStringList{QStringLiteral("00.00.00 Синхронизация времени. Установлено 14.03.2011")});
     QCOMPARE(rig.device().clock(), QDateTime(QDate(2011, 3, 14), QTime(0, 0, 0)));
   }
@@ -222,9 +222,9 @@ class TestRemoteControl : public QObject {
     CommandPage rig;
     rig.device().setPowered(false);
     rig.prompts.answerPassword(QStringLiteral("ABCD"));
-    SetCommand(rig.ws, 8);
+    SetCommand(rig.ws, rig.ws.monitor, 8);
     QCOMPARE(rig.prompts.boxTexts(), QStringList{QStringLiteral("Ошибка установки даты и времени")});
-    QVERIFY(rig.ws.mmMess.lines().isEmpty());
+    QVERIFY(rig.ws.monitor.mmMess.lines().isEmpty());
     QVERIFY(!rig.session.Port1.isOpen());
   }
 
@@ -233,19 +233,19 @@ class TestRemoteControl : public QObject {
     rig.view().setPickerDate(QDate(2001, 1, 1));
     rig.view().setPickerTime(QTime(1, 1, 1));
     rig.view().setManualClock(true);
-    rbAutoTimeClick(rig.ws);
+    rbAutoTimeClick(rig.ws, rig.ws.monitor);
     QCOMPARE(rig.view().pickerDate(), QDate(2011, 3, 14));
     QCOMPARE(rig.view().pickerTime(), QTime(9, 26, 53));
     QVERIFY(rig.view().pickersVisible());
     rig.view().setManualClock(false);
-    rbAutoTimeClick(rig.ws);
+    rbAutoTimeClick(rig.ws, rig.ws.monitor);
     QVERIFY(!rig.view().pickersVisible());
   }
 
   void unknownTagDoesNothing() {
     CommandPage rig;
-    SetCommand(rig.ws, 0);
-    SetCommand(rig.ws, 9);
+    SetCommand(rig.ws, rig.ws.monitor, 0);
+    SetCommand(rig.ws, rig.ws.monitor, 9);
     QVERIFY(rig.prompts.asked().isEmpty());
     QCOMPARE(rig.opens(), 0);
   }

@@ -2,7 +2,6 @@
 
 #include "params/catalogue.h"
 #include "shell/params_commands.h"
-#include "shell/workspace.h"
 #include "tests/params/param_sample.h"
 
 using namespace vmk;
@@ -52,45 +51,45 @@ class TestCatalogue : public QObject {
 
 void TestCatalogue::layoutAfterStart() {
   test::ParamFixture b;
-  b.ws.params.clearParameters();
-  b.ws.params.clearSettings(b.ws.SettingGroup);
+  b.ws.parameters.params.clearParameters();
+  b.ws.parameters.params.clearSettings(b.ws.parameters.SettingGroup);
   QCOMPARE(ParamRows().size(), 62);
   QCOMPARE(SettingRows().size(), 32);
   int headings = 0;
   for (int i = 0; i < 62; ++i) {
-    QVERIFY(!b.ws.Grid1.cell(grid::kCaption, i).isEmpty());
-    QVERIFY(b.ws.Grid1.cell(grid::kValue, i).isEmpty());
-    if (b.ws.Grid1.cell(grid::kRegister, i) == QLatin1String("-1")) ++headings;
+    QVERIFY(!b.ws.parameters.Grid1.cell(grid::kCaption, i).isEmpty());
+    QVERIFY(b.ws.parameters.Grid1.cell(grid::kValue, i).isEmpty());
+    if (b.ws.parameters.Grid1.cell(grid::kRegister, i) == QLatin1String("-1")) ++headings;
   }
   QCOMPARE(headings, 5);
-  QCOMPARE(b.ws.Grid1.cell(grid::kCaption, 2), QStringLiteral("Пароль"));
-  QCOMPARE(b.ws.Grid1.cell(grid::kRegister, 2), QStringLiteral("65535"));
-  QCOMPARE(b.ws.Grid1.cell(grid::kRegister, 10), QStringLiteral("96"));
-  QCOMPARE(b.ws.Grid1.cell(grid::kRegister, 38), QStringLiteral("124"));
-  QCOMPARE(b.ws.Grid1.cell(grid::kRegister, 42), QStringLiteral("123"));
-  QCOMPARE(b.ws.Grid1.cell(grid::kCaption, 61), QStringLiteral("Логический канал осциллографа 16"));
-  QCOMPARE(b.ws.Grid1.cell(grid::kRegister, 61), QStringLiteral("222"));
-  QCOMPARE(b.ws.grdSett.cell(grid::kRegister, 0), QStringLiteral("-1"));
-  QCOMPARE(b.ws.grdSett.cell(grid::kRegister, 8), QStringLiteral("262"));
-  QCOMPARE(b.ws.grdSett.cell(grid::kRegister, 31), QStringLiteral("292"));
+  QCOMPARE(b.ws.parameters.Grid1.cell(grid::kCaption, 2), QStringLiteral("Пароль"));
+  QCOMPARE(b.ws.parameters.Grid1.cell(grid::kRegister, 2), QStringLiteral("65535"));
+  QCOMPARE(b.ws.parameters.Grid1.cell(grid::kRegister, 10), QStringLiteral("96"));
+  QCOMPARE(b.ws.parameters.Grid1.cell(grid::kRegister, 38), QStringLiteral("124"));
+  QCOMPARE(b.ws.parameters.Grid1.cell(grid::kRegister, 42), QStringLiteral("123"));
+  QCOMPARE(b.ws.parameters.Grid1.cell(grid::kCaption, 61), QStringLiteral("Логический канал осциллографа 16"));
+  QCOMPARE(b.ws.parameters.Grid1.cell(grid::kRegister, 61), QStringLiteral("222"));
+  QCOMPARE(b.ws.parameters.grdSett.cell(grid::kRegister, 0), QStringLiteral("-1"));
+  QCOMPARE(b.ws.parameters.grdSett.cell(grid::kRegister, 8), QStringLiteral("262"));
+  QCOMPARE(b.ws.parameters.grdSett.cell(grid::kRegister, 31), QStringLiteral("292"));
 }
 
 void TestCatalogue::groupSwitchDiscardsValuesAndMarks() {
   test::ParamFixture b;
-  b.ws.params.clearSettings(b.ws.SettingGroup);
-  putRowText(b.ws.params, 2, 8, QStringLiteral("0.25"));
-  b.ws.params.setMarked(2, 8, true);
-  rbGroup2Click(b.ws, 2);
-  QCOMPARE(b.ws.SettingGroup, 2);
-  QCOMPARE(b.ws.grdSett.cell(grid::kRegister, 8), QStringLiteral("518"));
-  QCOMPARE(b.ws.grdSett.cell(grid::kRegister, 1), QStringLiteral("512"));
-  QCOMPARE(b.ws.grdSett.cell(grid::kCaption, 8), QStringLiteral("Время МТЗ-1, с"));
-  QVERIFY(b.ws.grdSett.cell(grid::kValue, 8).isEmpty());
-  QVERIFY(b.ws.grdSett.cell(grid::kMark, 8).isEmpty());
-  b.ws.params.setMarked(2, 8, true);
-  rbGroup2Click(b.ws, 1);
-  QCOMPARE(b.ws.grdSett.cell(grid::kRegister, 8), QStringLiteral("262"));
-  QVERIFY(b.ws.grdSett.cell(grid::kMark, 8).isEmpty());
+  b.ws.parameters.params.clearSettings(b.ws.parameters.SettingGroup);
+  putRowText(b.ws.parameters.params, 2, 8, QStringLiteral("0.25"));
+  b.ws.parameters.params.setMarked(2, 8, true);
+  rbGroup2Click(b.ws.parameters, 2);
+  QCOMPARE(b.ws.parameters.SettingGroup, 2);
+  QCOMPARE(b.ws.parameters.grdSett.cell(grid::kRegister, 8), QStringLiteral("518"));
+  QCOMPARE(b.ws.parameters.grdSett.cell(grid::kRegister, 1), QStringLiteral("512"));
+  QCOMPARE(b.ws.parameters.grdSett.cell(grid::kCaption, 8), QStringLiteral("Время МТЗ-1, с"));
+  QVERIFY(b.ws.parameters.grdSett.cell(grid::kValue, 8).isEmpty());
+  QVERIFY(b.ws.parameters.grdSett.cell(grid::kMark, 8).isEmpty());
+  b.ws.parameters.params.setMarked(2, 8, true);
+  rbGroup2Click(b.ws.parameters, 1);
+  QCOMPARE(b.ws.parameters.grdSett.cell(grid::kRegister, 8), QStringLiteral("262"));
+  QVERIFY(b.ws.parameters.grdSett.cell(grid::kMark, 8).isEmpty());
 }
 
 void TestCatalogue::fileKeys() {

@@ -59,8 +59,8 @@ struct Bench : test::ParamFixture {
   QTemporaryDir dir;
   Bench() {
     test::loadSample(dev);
-    ws.params.clearParameters();
-    ws.params.clearSettings(1);
+    ws.parameters.params.clearParameters();
+    ws.parameters.params.clearSettings(1);
     ws.pages.setTabVisible(kPageDinamic, true);
   }
   QString path(const QString& name) const { return dir.filePath(name); }
@@ -126,7 +126,7 @@ class TestCompare : public QObject {
       ini.setValue(QStringLiteral("Уставки"), QStringLiteral("Время АПВ 1й ступени"),
                    QStringLiteral("1.250"));
     });
-    const std::optional<Comparison> c = compareDeviceWithFile(b.ws, file, QLocale::c());
+    const std::optional<Comparison> c = compareDeviceWithFile(b.ws, b.ws.parameters, file, QLocale::c());
     QVERIFY(c);
     QCOMPARE(c->leftName, QStringLiteral("Устройство, группа 1"));
     QCOMPARE(c->rightName, QStringLiteral("a.ust"));
@@ -143,7 +143,7 @@ class TestCompare : public QObject {
         {key(2, settingRow(20)), RowCompare::Unconvertible}};
     QCOMPARE(differing(*c), expected);
     // The window's grids are untouched by a comparison.
-    QCOMPARE(b.ws.grdSett.cell(grid::kValue, settingRow(6)), QString());
+    QCOMPARE(b.ws.parameters.grdSett.cell(grid::kValue, settingRow(6)), QString());
   }
 
   void twoFiles() {
@@ -196,31 +196,31 @@ class TestCompare : public QObject {
 
   void takingOverMarksExactlyTheDifferingRows() {
     Bench b;
-    QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+    QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
     const QString file = b.fileOfDevice("t.ust", [](IniFile& ini) {
       ini.setValue(QStringLiteral("Уставки"), QStringLiteral("Время МТЗ-1"), QStringLiteral("0.40"));
       ini.setValue(QStringLiteral("Параметры"), QStringLiteral("Вторичный ток ТТ"), QStringLiteral("1"));
       ini.remove(QStringLiteral("Уставки"), QStringLiteral("Время ЗНЗ"));
     });
-    const std::optional<Comparison> c = compareDeviceWithFile(b.ws, file, QLocale::c());
+    const std::optional<Comparison> c = compareDeviceWithFile(b.ws, b.ws.parameters, file, QLocale::c());
     QVERIFY(c);
-    QVERIFY(!b.ws.ParamsModified);
-    QCOMPARE(takeOverIntoGrids(b.ws, *c, true), 2);
-    QVERIFY(b.ws.ParamsModified);
+    QVERIFY(!b.ws.parameters.ParamsModified);
+    QCOMPARE(takeOverIntoGrids(b.ws.parameters, *c, true), 2);
+    QVERIFY(b.ws.parameters.ParamsModified);
     QSet<int> marked;
     for (int tag : {1, 2}) {
-      TextGrid& g = tag == 1 ? b.ws.Grid1 : b.ws.grdSett;
+      TextGrid& g = tag == 1 ? b.ws.parameters.Grid1 : b.ws.parameters.grdSett;
       for (int i = 0; i < g.rowCount(); ++i)
         if (g.cell(grid::kMark, i) == QStringLiteral("*")) marked << key(tag, i);
     }
     const int secondary = paramRow(QStringLiteral("Вторичный ток ТТ"));
     QCOMPARE(marked, (QSet<int>{key(2, settingRow(6)), key(1, secondary)}));
-    QCOMPARE(b.ws.grdSett.cell(grid::kValue, settingRow(6)), QStringLiteral("0.40"));
+    QCOMPARE(b.ws.parameters.grdSett.cell(grid::kValue, settingRow(6)), QStringLiteral("0.40"));
 
     // The write sends exactly those rows, with its checks.
     b.forgetRequests();
     b.prompts.answerPassword(test::passwordOf(b.dev));
-    QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+    QVERIFY(actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
     QCOMPARE(b.dev.registerValue(256 + 6), 40);
     QList<test::Request> writes;
     for (const test::Request& r : b.registerRequests())
@@ -229,9 +229,9 @@ class TestCompare : public QObject {
 
     // From the left (the device), the row the file lacks is not the
     // device's to give: only rows that differ are taken.
-    const std::optional<Comparison> again = compareDeviceWithFile(b.ws, file, QLocale::c());
+    const std::optional<Comparison> again = compareDeviceWithFile(b.ws, b.ws.parameters, file, QLocale::c());
     QVERIFY(again);
-    QCOMPARE(takeOverIntoGrids(b.ws, *again, false), 1);
+    QCOMPARE(takeOverIntoGrids(b.ws.parameters, *again, false), 1);
   }
 
   void paramsDiffOnTheCommandLine() {

@@ -20,8 +20,8 @@ namespace {
 
 const QString kLink = QStringLiteral("Ошибка связи с устройством!");
 
-QString g1(test::ParamFixture& b, int row, int col = grid::kValue) { return b.ws.Grid1.cell(col, row); }
-QString gs(test::ParamFixture& b, int row, int col = grid::kValue) { return b.ws.grdSett.cell(col, row); }
+QString g1(test::ParamFixture& b, int row, int col = grid::kValue) { return b.ws.parameters.Grid1.cell(col, row); }
+QString gs(test::ParamFixture& b, int row, int col = grid::kValue) { return b.ws.parameters.grdSett.cell(col, row); }
 
 QList<Request> writesOf(const test::ParamFixture& b) {
   QList<Request> out;
@@ -65,12 +65,12 @@ class TestParamOps : public QObject {
 void TestParamOps::readFillsBothGrids() {
   test::ParamFixture b;
   test::loadSample(b.dev);
-  b.ws.params.clearParameters();
-  b.ws.params.clearSettings(b.ws.SettingGroup);
-  b.ws.params.setMarked(1, 5, true);
-  b.ws.params.setMarked(2, 8, true);
-  b.ws.ParamsModified = true;
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  b.ws.parameters.params.clearParameters();
+  b.ws.parameters.params.clearSettings(b.ws.parameters.SettingGroup);
+  b.ws.parameters.params.setMarked(1, 5, true);
+  b.ws.parameters.params.setMarked(2, 8, true);
+  b.ws.parameters.ParamsModified = true;
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
   QCOMPARE(b.registerRequests(),
            (QList<Request>{{3, 64, 20}, {3, 96, 44}, {3, 140, 4}, {3, 192, 32}, {3, 256, 38}}));
   QCOMPARE(g1(b, 1), QStringLiteral("5"));
@@ -91,7 +91,7 @@ void TestParamOps::readFillsBothGrids() {
   QCOMPARE(gs(b, 26), QStringLiteral("1.25"));
   QVERIFY(g1(b, 5, grid::kMark).isEmpty());
   QVERIFY(gs(b, 8, grid::kMark).isEmpty());
-  QVERIFY(b.ws.ParamsModified);
+  QVERIFY(b.ws.parameters.ParamsModified);
   const SetupFields& s = b.session.vmk.setup;
   QCOMPARE(s.NetAddress, 5);
   QCOMPARE(s.InterfaceWord, 4);
@@ -106,7 +106,7 @@ void TestParamOps::readFillsBothGrids() {
 void TestParamOps::readCommaLocale() {
   test::ParamFixture b;
   test::loadSample(b.dev);
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale(QLocale::Russian, QLocale::Russia)));
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale(QLocale::Russian, QLocale::Russia)));
   QCOMPARE(g1(b, 44), QStringLiteral("1,50"));
   QCOMPARE(gs(b, 26), QStringLiteral("1,25"));
 }
@@ -114,8 +114,8 @@ void TestParamOps::readCommaLocale() {
 void TestParamOps::readGroup2() {
   test::ParamFixture b;
   test::loadSample(b.dev);
-  rbGroup2Click(b.ws, 2);
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  rbGroup2Click(b.ws.parameters, 2);
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
   QCOMPARE(b.registerRequests().last(), (Request{3, 512, 38}));
   QCOMPARE(gs(b, 8, grid::kRegister), QStringLiteral("518"));
   QCOMPARE(gs(b, 8), QStringLiteral("0.770"));
@@ -137,13 +137,13 @@ void TestParamOps::readFailure() {
   QFETCH(int, filledRows);
   test::ParamFixture b;
   test::loadSample(b.dev);
-  b.ws.params.clearParameters();
-  b.ws.params.clearSettings(b.ws.SettingGroup);
-  putRowText(b.ws.params, 1, 30, QStringLiteral("old"));
-  putRowText(b.ws.params, 2, 8, QStringLiteral("old"));
-  b.ws.params.setMarked(2, 8, true);
+  b.ws.parameters.params.clearParameters();
+  b.ws.parameters.params.clearSettings(b.ws.parameters.SettingGroup);
+  putRowText(b.ws.parameters.params, 1, 30, QStringLiteral("old"));
+  putRowText(b.ws.parameters.params, 2, 8, QStringLiteral("old"));
+  b.ws.parameters.params.setMarked(2, 8, true);
   b.plan.fault = test::silentFrom(answered + 1, b.plan);
-  QVERIFY(!ActGetParSetExecute(b.ws, QLocale::c()));
+  QVERIFY(!ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
   QCOMPARE(b.prompts.boxTexts(), QStringList{kLink});
   QCOMPARE(b.prompts.asked().first().icon, BoxIcon::Error);
   QCOMPARE(b.registerRequests().size(), answered + 1);  // nothing after the failure
@@ -171,14 +171,14 @@ void TestParamOps::toggleTwiceKeepsMark() {
   test::ParamFixture b;
   test::loadSample(b.dev);
   test::ScriptedEditor editor;
-  GridEditing e(editModels(b.ws), &editor, QLocale::c());
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  GridEditing e(editModels(b.ws, b.ws.parameters), &editor, QLocale::c());
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
   e.Grid1SelectCell(1, 4);
   QCOMPARE(b.ws.status.text(3), QStringLiteral("Способ изменения группы уставок"));
   e.Grid1DblClick(1);
   QCOMPARE(g1(b, 4), QStringLiteral("Статическое измен."));
   QCOMPARE(g1(b, 4, grid::kMark), QStringLiteral("*"));
-  QVERIFY(b.ws.ParamsModified);
+  QVERIFY(b.ws.parameters.ParamsModified);
   e.Grid1DblClick(1);
   QCOMPARE(g1(b, 4), QStringLiteral("Динамическое измен."));
   QCOMPARE(g1(b, 4, grid::kMark), QStringLiteral("*"));
@@ -192,8 +192,8 @@ void TestParamOps::editorRoundTrip() {
   test::ParamFixture b;
   test::loadSample(b.dev);
   test::ScriptedEditor editor;
-  GridEditing e(editModels(b.ws), &editor, QLocale::c());
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  GridEditing e(editModels(b.ws, b.ws.parameters), &editor, QLocale::c());
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
   QCOMPARE(gs(b, 26), QStringLiteral("1.25"));
   e.Grid1SelectCell(2, 26);
   QCOMPARE(e.CurValue(), 12);  // 12.5 to the even neighbour
@@ -207,28 +207,28 @@ void TestParamOps::editorRoundTrip() {
   QCOMPARE(editor.shown[0].earthCtSecondary, 1);
   QCOMPARE(gs(b, 26), QStringLiteral("1.5"));
   QCOMPARE(gs(b, 26, grid::kMark), QStringLiteral("*"));
-  QVERIFY(b.ws.ParamsModified);
+  QVERIFY(b.ws.parameters.ParamsModified);
 
   b.prompts.answerPassword(QStringLiteral("ABCD"));
   b.forgetRequests();
-  QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+  QVERIFY(actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
   QCOMPARE(writesOf(b), (QList<Request>{{6, 285, 150}}));
   QVERIFY(gs(b, 26, grid::kMark).isEmpty());
-  QVERIFY(!b.ws.ParamsModified);
+  QVERIFY(!b.ws.parameters.ParamsModified);
 }
 
 void TestParamOps::unchangedEditorAnswerLeavesNoMark() {
   test::ParamFixture b;
   test::loadSample(b.dev);
   test::ScriptedEditor editor;
-  GridEditing e(editModels(b.ws), &editor, QLocale::c());
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  GridEditing e(editModels(b.ws, b.ws.parameters), &editor, QLocale::c());
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
   e.Grid1SelectCell(1, 5);
   e.Grid1DblClick(1);  // no answer scripted: the value handed in comes back
   QCOMPARE(editor.shown.size(), 1);
   QCOMPARE(editor.shown[0].value, 600);
   QVERIFY(g1(b, 5, grid::kMark).isEmpty());
-  QVERIFY(!b.ws.ParamsModified);
+  QVERIFY(!b.ws.parameters.ParamsModified);
   QCOMPARE(g1(b, 5), QStringLiteral("600"));
 }
 
@@ -236,12 +236,12 @@ void TestParamOps::headingAndEmptyRowsNeverEdit() {
   test::ParamFixture b;
   test::loadSample(b.dev);
   test::ScriptedEditor editor;
-  GridEditing e(editModels(b.ws), &editor, QLocale::c());
-  b.ws.params.clearParameters();
-  b.ws.params.clearSettings(b.ws.SettingGroup);
+  GridEditing e(editModels(b.ws, b.ws.parameters), &editor, QLocale::c());
+  b.ws.parameters.params.clearParameters();
+  b.ws.parameters.params.clearSettings(b.ws.parameters.SettingGroup);
   e.Grid1SelectCell(1, 5);  // before the first read: no value
   e.Grid1DblClick(1);
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
   for (int row : {0, 9, 18, 31, 43}) {
     e.Grid1SelectCell(1, row);
     e.Grid1DblClick(1);
@@ -249,7 +249,7 @@ void TestParamOps::headingAndEmptyRowsNeverEdit() {
   e.Grid1SelectCell(2, 17);  // characteristic 6: empty text
   e.Grid1DblClick(2);
   QVERIFY(editor.shown.isEmpty());
-  QVERIFY(!b.ws.ParamsModified);
+  QVERIFY(!b.ws.parameters.ParamsModified);
   for (int r = 0; r < 62; ++r) QVERIFY(g1(b, r, grid::kMark).isEmpty());
 }
 
@@ -257,13 +257,13 @@ void TestParamOps::editorNamesWhatTheRowHolds() {
   test::ParamFixture b;
   test::loadSample(b.dev);
   test::ScriptedEditor editor;
-  GridEditing e(editModels(b.ws), &editor, QLocale::c());
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  GridEditing e(editModels(b.ws, b.ws.parameters), &editor, QLocale::c());
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
   // A file put a text that is no value into "Время МТЗ-2" and a time
   // beyond the range into "Время МТЗ-1".
-  putRowText(b.ws.params, 2, 12, QStringLiteral("abc"));
-  putRowText(b.ws.params, 2, 8, QStringLiteral("600.00"));
-  for (int row : {8, 12}) b.ws.params.setMarked(2, row, true);
+  putRowText(b.ws.parameters.params, 2, 12, QStringLiteral("abc"));
+  putRowText(b.ws.parameters.params, 2, 8, QStringLiteral("600.00"));
+  for (int row : {8, 12}) b.ws.parameters.params.setMarked(2, row, true);
   e.rowsLoaded(QStringLiteral("/tmp/relay/a.ust"),
                {{2, 8, QStringLiteral("Время МТЗ-1"), QStringLiteral("600.00"), {}},
                 {2, 12, QStringLiteral("Время МТЗ-2"), QStringLiteral("abc"), {}}});
@@ -281,7 +281,7 @@ void TestParamOps::editorNamesWhatTheRowHolds() {
   editor.answer(250);
   e.Grid1DblClick(2);
   QCOMPARE(gs(b, 12), QStringLiteral("2.50"));
-  QVERIFY(b.ws.ParamsModified);
+  QVERIFY(b.ws.parameters.ParamsModified);
 
   e.Grid1SelectCell(2, 8);
   e.Grid1DblClick(2);
@@ -291,7 +291,7 @@ void TestParamOps::editorNamesWhatTheRowHolds() {
                           "допустимо от 0.00 до 100.00 с."));
   QVERIFY(!editor.shown[2].note.startEmpty);
   // The same value read from the device is named as the device's.
-  b.ws.params.setMarked(2, 8, false);
+  b.ws.parameters.params.setMarked(2, 8, false);
   e.Grid1DblClick(2);
   QVERIFY(editor.shown[3].note.text.startsWith(QStringLiteral("Значение в устройстве (600.00 с)")));
   // A value inside its range needs no note.
@@ -304,20 +304,20 @@ void TestParamOps::passwordRowOpensChangePassword() {
   test::ParamFixture b;
   test::loadSample(b.dev);
   test::ScriptedEditor editor;
-  GridEditing e(editModels(b.ws), &editor, QLocale::c());
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  GridEditing e(editModels(b.ws, b.ws.parameters), &editor, QLocale::c());
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
   b.forgetRequests();
   b.prompts.answerChangePassword(PasswordChange{"ABCD", "WXYZ", "WXYZ"});
   e.Grid1SelectCell(1, 2);
   QCOMPARE(e.CurRegister(), 65535);
   QCOMPARE(e.Grid1DblClick(1), EditAnswer::ChangePassword);
   // The window's double-click runs the change-password window for it.
-  b.ws.paramEditing.setEditor(&editor);
-  Grid1DblClick(b.ws, 1, 2);
+  b.ws.parameters.paramEditing.setEditor(&editor);
+  Grid1DblClick(b.ws, b.ws.parameters, 1, 2);
   QCOMPARE(b.registerRequests(), (QList<Request>{{6, 66, 0x5758}, {6, 67, 0x595A}}));
   QVERIFY(g1(b, 2, grid::kMark).isEmpty());
   QCOMPARE(g1(b, 2), QStringLiteral("*****"));
-  QVERIFY(!b.ws.ParamsModified);
+  QVERIFY(!b.ws.parameters.ParamsModified);
   QVERIFY(editor.shown.isEmpty());
 }
 
@@ -325,16 +325,16 @@ void TestParamOps::writeGroup2Time() {
   test::ParamFixture b;
   test::loadSample(b.dev);
   test::ScriptedEditor editor;
-  GridEditing e(editModels(b.ws), &editor, QLocale::c());
-  rbGroup2Click(b.ws, 2);
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  GridEditing e(editModels(b.ws, b.ws.parameters), &editor, QLocale::c());
+  rbGroup2Click(b.ws.parameters, 2);
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
   e.Grid1SelectCell(2, 8);
   editor.answer(25);
   e.Grid1DblClick(2);
   QCOMPARE(gs(b, 8), QStringLiteral("0.25"));
   b.prompts.answerPassword(QStringLiteral("ABCD"));
   b.forgetRequests();
-  QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+  QVERIFY(actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
   // The register is read back at once.
   QCOMPARE(b.registerRequests(), (QList<Request>{{6, 518, 25}, {3, 518, 1}, {3, 64, 23}}));
   QCOMPARE(b.dev.registerValue(518), 25);
@@ -344,15 +344,15 @@ void TestParamOps::writeGroup2Time() {
 void TestParamOps::writeTwoRegisterRow() {
   test::ParamFixture b;
   test::loadSample(b.dev);
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
   // Indicator 3 (registers 100, 101) and recorder channel 16 (222, 223).
-  putRowText(b.ws.params, 1, 12, QStringLiteral("101010" "0000000011111111"));
-  b.ws.params.setMarked(1, 12, true);
-  putRowText(b.ws.params, 1, 61, QStringLiteral("0000000000000011" "1000000000000000"));
-  b.ws.params.setMarked(1, 61, true);
+  putRowText(b.ws.parameters.params, 1, 12, QStringLiteral("101010" "0000000011111111"));
+  b.ws.parameters.params.setMarked(1, 12, true);
+  putRowText(b.ws.parameters.params, 1, 61, QStringLiteral("0000000000000011" "1000000000000000"));
+  b.ws.parameters.params.setMarked(1, 61, true);
   b.prompts.answerPassword(QStringLiteral("ABCD"));
   b.forgetRequests();
-  QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+  QVERIFY(actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
   QCOMPARE(writesOf(b),
            (QList<Request>{{6, 100, 0x00FF}, {6, 101, 0x2A}, {6, 222, 0x8000}, {6, 223, 3}}));
   QVERIFY(g1(b, 12, grid::kMark).isEmpty());
@@ -362,12 +362,12 @@ void TestParamOps::writeTwoRegisterRow() {
 void TestParamOps::writeInputDelay() {
   test::ParamFixture b;
   test::loadSample(b.dev);
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
-  putRowText(b.ws.params, 1, 27, QStringLiteral("255"));
-  b.ws.params.setMarked(1, 27, true);
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
+  putRowText(b.ws.parameters.params, 1, 27, QStringLiteral("255"));
+  b.ws.parameters.params.setMarked(1, 27, true);
   b.prompts.answerPassword(QStringLiteral("ABCD"));
   b.forgetRequests();
-  QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+  QVERIFY(actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
   QCOMPARE(writesOf(b), (QList<Request>{{6, 136, 25}}));
   QCOMPARE(g1(b, 27), QStringLiteral("255"));  // the grid is not read back
 }
@@ -375,14 +375,14 @@ void TestParamOps::writeInputDelay() {
 void TestParamOps::writeNothingMarked() {
   test::ParamFixture b;
   test::loadSample(b.dev);
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
-  b.ws.ParamsModified = true;
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
+  b.ws.parameters.ParamsModified = true;
   b.dev.setRegister(69, 0);
   b.prompts.answerPassword(QStringLiteral("ABCD"));
   b.forgetRequests();
-  QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+  QVERIFY(actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
   QCOMPARE(b.registerRequests(), (QList<Request>{{3, 64, 23}}));
-  QVERIFY(!b.ws.ParamsModified);
+  QVERIFY(!b.ws.parameters.ParamsModified);
   QCOMPARE(b.session.vmk.setup.GroupChangeMode, 0);  // the setup block was decoded
   QVERIFY(!b.session.Port1.isOpen());
 }
@@ -390,19 +390,19 @@ void TestParamOps::writeNothingMarked() {
 void TestParamOps::writeSilentFinalReadKeepsFlag() {
   test::ParamFixture b;
   test::loadSample(b.dev);
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
   const TVMK before = b.session.vmk;
-  putRowText(b.ws.params, 1, 5, QStringLiteral("800"));
-  b.ws.params.setMarked(1, 5, true);
-  b.ws.ParamsModified = true;
+  putRowText(b.ws.parameters.params, 1, 5, QStringLiteral("800"));
+  b.ws.parameters.params.setMarked(1, 5, true);
+  b.ws.parameters.ParamsModified = true;
   b.prompts.answerPassword(QStringLiteral("ABCD"));
   b.forgetRequests();
   // The write and its read-back are answered, the setup read is not.
   b.plan.fault = test::silentFrom(3, b.plan);
-  QVERIFY(!actSetParametrExecute(b.ws, QLocale::c()));
+  QVERIFY(!actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
   QCOMPARE(b.prompts.boxTexts(), QStringList{kLink});
   QVERIFY(g1(b, 5, grid::kMark).isEmpty());
-  QVERIFY(b.ws.ParamsModified);
+  QVERIFY(b.ws.parameters.ParamsModified);
   QCOMPARE(b.session.vmk, before);
   QVERIFY(!b.session.Port1.isOpen());
 }
@@ -410,20 +410,20 @@ void TestParamOps::writeSilentFinalReadKeepsFlag() {
 void TestParamOps::writeUnansweredRowKeepsMark() {
   test::ParamFixture b;
   test::loadSample(b.dev);
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
-  putRowText(b.ws.params, 1, 10, QStringLiteral("000000" "0000000000000001"));
-  b.ws.params.setMarked(1, 10, true);
-  putRowText(b.ws.params, 1, 5, QStringLiteral("800"));
-  b.ws.params.setMarked(1, 5, true);
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
+  putRowText(b.ws.parameters.params, 1, 10, QStringLiteral("000000" "0000000000000001"));
+  b.ws.parameters.params.setMarked(1, 10, true);
+  putRowText(b.ws.parameters.params, 1, 5, QStringLiteral("800"));
+  b.ws.parameters.params.setMarked(1, 5, true);
   b.plan.fault = test::silentWritesOf({97});  // the high half of indicator 1
   b.prompts.answerPassword(QStringLiteral("ABCD"));
-  b.ws.ParamsModified = true;
-  QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+  b.ws.parameters.ParamsModified = true;
+  QVERIFY(actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
   QCOMPARE(g1(b, 10, grid::kMark), QStringLiteral("*"));
   QVERIFY(g1(b, 5, grid::kMark).isEmpty());
   // Not written is not done: the box, and the edit still to be written.
   QCOMPARE(b.prompts.boxTexts(), QStringList{msg::kLinkError});
-  QVERIFY(b.ws.ParamsModified);
+  QVERIFY(b.ws.parameters.ParamsModified);
 }
 
 void TestParamOps::writeRefusesBadValuesBeforeSending_data() {
@@ -442,17 +442,17 @@ void TestParamOps::writeRefusesBadValuesBeforeSending() {
   QFETCH(QString, caption);
   test::ParamFixture b;
   test::loadSample(b.dev);
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
   // A good row before the bad one must not be sent either.
-  putRowText(b.ws.params, 1, 5, QStringLiteral("800"));
-  b.ws.params.setMarked(1, 5, true);
-  putRowText(b.ws.params, 2, row, text);
-  b.ws.params.setMarked(2, row, true);
-  b.ws.ParamsModified = true;
+  putRowText(b.ws.parameters.params, 1, 5, QStringLiteral("800"));
+  b.ws.parameters.params.setMarked(1, 5, true);
+  putRowText(b.ws.parameters.params, 2, row, text);
+  b.ws.parameters.params.setMarked(2, row, true);
+  b.ws.parameters.ParamsModified = true;
   b.prompts.answerPassword(QStringLiteral("ABCD"));
   b.forgetRequests();
   const int opensBefore = b.registerRequests().size();
-  QVERIFY(!actSetParametrExecute(b.ws, QLocale::c()));
+  QVERIFY(!actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
   QCOMPARE(b.registerRequests().size(), opensBefore);
   QCOMPARE(b.prompts.boxTexts().size(), 1);
   const QString message = b.prompts.boxTexts().first();
@@ -460,7 +460,7 @@ void TestParamOps::writeRefusesBadValuesBeforeSending() {
   QVERIFY2(message.contains(QStringLiteral("«%1»").arg(text)), qPrintable(message));
   QVERIFY(!message.contains(QStringLiteral("Первичный ток ТТ")));
   QCOMPARE(g1(b, 5, grid::kMark), QStringLiteral("*"));
-  QVERIFY(b.ws.ParamsModified);
+  QVERIFY(b.ws.parameters.ParamsModified);
   QVERIFY(!b.session.Port1.isOpen());
 }
 
@@ -478,11 +478,11 @@ void TestParamOps::writeNeedsPassword() {
   QFETCH(QStringList, boxes);
   test::ParamFixture b;
   test::loadSample(b.dev);
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
-  b.ws.params.setMarked(1, 5, true);
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
+  b.ws.parameters.params.setMarked(1, 5, true);
   b.prompts.answerPassword(entry);
   b.forgetRequests();
-  QVERIFY(!actSetParametrExecute(b.ws, QLocale::c()));
+  QVERIFY(!actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
   QVERIFY(b.registerRequests().isEmpty());
   QCOMPARE(b.prompts.boxTexts(), boxes);
   QVERIFY(!b.session.Port1.isOpen());
@@ -498,16 +498,16 @@ void TestParamOps::writeFollowsTheDeviceToItsNewAddress() {
   QFETCH(bool, answered);
   test::ParamFixture b;
   b.dev.setRegister(reg::kAddress, 1);
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
   b.ws.status.setText(2, QStringLiteral("Выбрано устройство №1"));
-  putRowText(b.ws.params, 1, 1, QStringLiteral("7"));
-  b.ws.params.setMarked(1, 1, true);
-  putRowText(b.ws.params, 1, 5, QStringLiteral("800"));
-  b.ws.params.setMarked(1, 5, true);
+  putRowText(b.ws.parameters.params, 1, 1, QStringLiteral("7"));
+  b.ws.parameters.params.setMarked(1, 1, true);
+  putRowText(b.ws.parameters.params, 1, 5, QStringLiteral("800"));
+  b.ws.parameters.params.setMarked(1, 5, true);
   if (!answered) b.plan.fault = test::silentWritesOf({reg::kAddress});
   b.prompts.answerPassword(QStringLiteral("AAAA"));
   b.forgetRequests();
-  QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));  // the setup read was answered
+  QVERIFY(actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));  // the setup read was answered
   // Each request's address byte: the address write goes to 1, the rest
   // (the read-back of the address included) to wherever the device answers
   // now. An unanswered write is not read back.

@@ -33,13 +33,13 @@ const RowWriteResult* findWrite(const ParamWriteResult& result, int grid, int ro
 }
 
 ParamReadResult read(test::ParamFixture& f, int group = 1) {
-  return readParameters(f.session, group, f.ws.params, f.session.vmk.setup, QLocale::c());
+  return readParameters(f.session, group, f.ws.parameters.params, f.session.vmk.setup, QLocale::c());
 }
 
 ParamWriteResult write(test::ParamFixture& f, Result<QString> password = Result<QString>::done(
                                                   QStringLiteral("ABCD")),
                        const RangeQuestion& ask = {}) {
-  return writeParameters(f.session, password, f.ws.params, f.session.vmk.setup, QLocale::c(),
+  return writeParameters(f.session, password, f.ws.parameters.params, f.session.vmk.setup, QLocale::c(),
                          ask);
 }
 
@@ -55,8 +55,8 @@ QList<int> writtenRegisters(const test::ParamFixture& f) {
 
 // A text put into a row of the window's set as an edit puts it, marked.
 void mark(test::ParamFixture& f, int grid, int row, const QString& text) {
-  putRowText(f.ws.params, grid, row, text);
-  f.ws.params.setMarked(grid, row, true);
+  putRowText(f.ws.parameters.params, grid, row, text);
+  f.ws.parameters.params.setMarked(grid, row, true);
 }
 
 }  // namespace
@@ -127,7 +127,7 @@ void TestParamResults::readGivesEveryDataRow() {
   QCOMPARE(got->registers, registers);
   QCOMPARE(got->words, words);
   // The grid shows the same text.
-  QCOMPARE((grid == 1 ? f.ws.Grid1 : f.ws.grdSett).cell(grid::kValue, row), text);
+  QCOMPARE((grid == 1 ? f.ws.parameters.Grid1 : f.ws.parameters.grdSett).cell(grid::kValue, row), text);
 }
 
 void TestParamResults::readStopsWithTheClientsOutcome_data() {
@@ -209,10 +209,10 @@ void TestParamResults::writeReportsEachRow() {
   QCOMPARE(time->row.words, Words{30});
 
   // Only the rows written lose their marks; the setup block was read back.
-  QCOMPARE(f.ws.Grid1.cell(grid::kMark, 1), QStringLiteral("*"));
-  QVERIFY(f.ws.Grid1.cell(grid::kMark, 5).isEmpty());
-  QCOMPARE(f.ws.Grid1.cell(grid::kMark, 10), QStringLiteral("*"));
-  QVERIFY(f.ws.grdSett.cell(grid::kMark, 8).isEmpty());
+  QCOMPARE(f.ws.parameters.Grid1.cell(grid::kMark, 1), QStringLiteral("*"));
+  QVERIFY(f.ws.parameters.Grid1.cell(grid::kMark, 5).isEmpty());
+  QCOMPARE(f.ws.parameters.Grid1.cell(grid::kMark, 10), QStringLiteral("*"));
+  QVERIFY(f.ws.parameters.grdSett.cell(grid::kMark, 8).isEmpty());
   QCOMPARE(f.session.vmk.setup.CtPrimary, 800);
   QCOMPARE(f.registerRequests().last(), (test::Request{3, 64, 23}));
 }
@@ -259,7 +259,7 @@ void TestParamResults::writeWithoutThePasswordSendsNothing() {
   QVERIFY(r.rows.isEmpty());
   QVERIFY(f.requests().isEmpty());
   QCOMPARE(f.opens(), opens);
-  QCOMPARE(f.ws.Grid1.cell(grid::kMark, 5), QStringLiteral("*"));
+  QCOMPARE(f.ws.parameters.Grid1.cell(grid::kMark, 5), QStringLiteral("*"));
 }
 
 void TestParamResults::writePortFailureLeavesTheRestUnsent() {
@@ -280,9 +280,9 @@ void TestParamResults::writePortFailureLeavesTheRestUnsent() {
   QCOMPARE(findWrite(r, 1, 6)->state, RowWrite::Unanswered);
   QCOMPARE(findWrite(r, 1, 6)->outcome, Outcome::PortFailure);
   QCOMPARE(findWrite(r, 1, 7)->state, RowWrite::NotSent);
-  QVERIFY(f.ws.Grid1.cell(grid::kMark, 5).isEmpty());
-  QCOMPARE(f.ws.Grid1.cell(grid::kMark, 6), QStringLiteral("*"));
-  QCOMPARE(f.ws.Grid1.cell(grid::kMark, 7), QStringLiteral("*"));
+  QVERIFY(f.ws.parameters.Grid1.cell(grid::kMark, 5).isEmpty());
+  QCOMPARE(f.ws.parameters.Grid1.cell(grid::kMark, 6), QStringLiteral("*"));
+  QCOMPARE(f.ws.parameters.Grid1.cell(grid::kMark, 7), QStringLiteral("*"));
   QCOMPARE(f.session.vmk.setup, before);
   QVERIFY(!f.portOpen());
 }
@@ -307,7 +307,7 @@ void TestParamResults::rowsStandingForNoValueAreKept() {
   test::loadSample(f.dev);
   QVERIFY(read(f).ok());
   const std::uint16_t before = f.dev.registerValue(reg);
-  TextGrid& g = grid == 1 ? f.ws.Grid1 : f.ws.grdSett;
+  TextGrid& g = grid == 1 ? f.ws.parameters.Grid1 : f.ws.parameters.grdSett;
   mark(f, grid, row, text);
   mark(f, 1, 5, QStringLiteral("800"));
   mark(f, 2, 26, QStringLiteral("1.5"));
@@ -435,7 +435,7 @@ void TestParamResults::valuesOutsideTheirRangesAreAskedAbout() {
   if (answer == 1) {
     QCOMPARE(r.outcome, Outcome::Done);
     QCOMPARE(f.dev.registerValue(262), 60000);
-    QVERIFY(f.ws.grdSett.cell(grid::kMark, 8).isEmpty());
+    QVERIFY(f.ws.parameters.grdSett.cell(grid::kMark, 8).isEmpty());
     return;
   }
   QCOMPARE(r.outcome, Outcome::Cancelled);
@@ -443,8 +443,8 @@ void TestParamResults::valuesOutsideTheirRangesAreAskedAbout() {
   // nothing was written.
   QCOMPARE(f.registerRequests(), (QList<test::Request>{{3, 262, 1}}));
   QCOMPARE(f.opens(), opens + 1);
-  QCOMPARE(f.ws.grdSett.cell(grid::kMark, 8), QStringLiteral("*"));
-  QCOMPARE(f.ws.grdSett.cell(grid::kMark, 17), QStringLiteral("*"));  // nothing passed over
+  QCOMPARE(f.ws.parameters.grdSett.cell(grid::kMark, 8), QStringLiteral("*"));
+  QCOMPARE(f.ws.parameters.grdSett.cell(grid::kMark, 17), QStringLiteral("*"));  // nothing passed over
   QCOMPARE(findWrite(r, 1, 5)->state, RowWrite::NotSent);
 }
 

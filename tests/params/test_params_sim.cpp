@@ -18,7 +18,7 @@ namespace {
 struct SimBench : test::DeviceFixture {
   sim::Device& dev = add(3, 1, 1, 1);
   test::ScriptedEditor editor;
-  GridEditing editing{editModels(ws), &editor, QLocale::c()};
+  GridEditing editing{editModels(ws, ws.parameters), &editor, QLocale::c()};
   SimBench() {
     session.DeviceAddress = 3;
     session.modbus.SetTry(2);
@@ -41,26 +41,26 @@ void TestParamsSim::readEditWrite() {
   SimBench b;
   b.device().setRegister(256 + 29, 125);  // АПВ 1: 1.25 s
   b.device().setRegister(69, 0);
-  b.ws.params.clearParameters();
-  b.ws.params.clearSettings(b.ws.SettingGroup);
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  b.ws.parameters.params.clearParameters();
+  b.ws.parameters.params.clearSettings(b.ws.parameters.SettingGroup);
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
   QCOMPARE(b.session.vmk.setup.DevicePassword, b.password());
-  QCOMPARE(b.ws.grdSett.cell(grid::kValue, 26), QStringLiteral("1.25"));
+  QCOMPARE(b.ws.parameters.grdSett.cell(grid::kValue, 26), QStringLiteral("1.25"));
 
   b.editing.Grid1SelectCell(2, 26);
   b.editor.answer(15);
   b.editing.Grid1DblClick(2);
   b.editing.Grid1SelectCell(1, 4);
   b.editing.Grid1DblClick(1);
-  QCOMPARE(b.ws.Grid1.cell(grid::kValue, 4), QStringLiteral("Динамическое измен."));
-  QVERIFY(b.ws.ParamsModified);
+  QCOMPARE(b.ws.parameters.Grid1.cell(grid::kValue, 4), QStringLiteral("Динамическое измен."));
+  QVERIFY(b.ws.parameters.ParamsModified);
 
   b.prompts.answerPassword(b.password());
-  QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+  QVERIFY(actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
   QCOMPARE(b.device().registerValue(256 + 29), 150);
   QCOMPARE(b.device().registerValue(69) & 1, 1);
   QCOMPARE(b.session.vmk.setup.GroupChangeMode, 1);
-  QVERIFY(!b.ws.ParamsModified);
+  QVERIFY(!b.ws.parameters.ParamsModified);
   QVERIFY(b.prompts.boxTexts().isEmpty());
   QVERIFY(!b.session.Port1.isOpen());
 }
@@ -70,16 +70,16 @@ void TestParamsSim::copyGroupThroughFile() {
   SimBench b;
   b.device().setRegister(256 + 6, 25);
   b.device().setRegister(256 + 20, 3);
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
   const QString path = dir.filePath(QStringLiteral("feeder.ust"));
   b.prompts.answerSave(path);
-  QVERIFY(ActSaveFileExecute(b.ws));
+  QVERIFY(ActSaveFileExecute(b.ws, b.ws.parameters));
 
-  rbGroup2Click(b.ws, 2);
+  rbGroup2Click(b.ws.parameters, 2);
   b.prompts.answerOpen(path);
-  QVERIFY(ActOpenFileExecute(b.ws));
+  QVERIFY(ActOpenFileExecute(b.ws, b.ws.parameters));
   b.prompts.answerPassword(b.password());
-  QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+  QVERIFY(actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
   QCOMPARE(b.device().registerValue(512 + 6), 25);
   QCOMPARE(b.device().registerValue(512 + 20), 3);
   for (int offset = 0; offset <= 37; ++offset) {
@@ -93,19 +93,19 @@ void TestParamsSim::copyGroupThroughFile() {
 
 void TestParamsSim::readFailsAtStep2() {
   SimBench b;
-  b.ws.params.clearParameters();
-  b.ws.params.clearSettings(b.ws.SettingGroup);
+  b.ws.parameters.params.clearParameters();
+  b.ws.parameters.params.clearSettings(b.ws.parameters.SettingGroup);
   b.plan.fault = test::silentFrom(2, b.plan);
-  QVERIFY(!ActGetParSetExecute(b.ws, QLocale::c()));
+  QVERIFY(!ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
   QCOMPARE(b.prompts.boxTexts(), QStringList{QStringLiteral("Ошибка связи с устройством!")});
-  QVERIFY(!b.ws.Grid1.cell(grid::kValue, 1).isEmpty());
+  QVERIFY(!b.ws.parameters.Grid1.cell(grid::kValue, 1).isEmpty());
   // The rows after the failure keep their layout, without values.
   for (int r = 9; r < 62; ++r) {
-    QVERIFY(!b.ws.Grid1.cell(grid::kCaption, r).isEmpty());
-    QVERIFY(b.ws.Grid1.cell(grid::kValue, r).isEmpty());
+    QVERIFY(!b.ws.parameters.Grid1.cell(grid::kCaption, r).isEmpty());
+    QVERIFY(b.ws.parameters.Grid1.cell(grid::kValue, r).isEmpty());
   }
-  QCOMPARE(b.ws.grdSett.cell(grid::kRegister, 8), QStringLiteral("262"));
-  QVERIFY(b.ws.grdSett.cell(grid::kValue, 8).isEmpty());
+  QCOMPARE(b.ws.parameters.grdSett.cell(grid::kRegister, 8), QStringLiteral("262"));
+  QVERIFY(b.ws.parameters.grdSett.cell(grid::kValue, 8).isEmpty());
   QCOMPARE(b.requests().size(), 2);
   QVERIFY(!b.session.Port1.isOpen());
 }

@@ -60,8 +60,8 @@ QList<test::Request> writes(const test::ParamFixture& f) {
 // A device of the factory image (its values lie inside their ranges), read
 // into the window's grids; `group` is the setting group shown.
 void readFactoryDevice(test::ParamFixture& f, int group = 1) {
-  if (group == 2) rbGroup2Click(f.ws, 2);
-  QVERIFY(ActGetParSetExecute(f.ws, QLocale::c()));
+  if (group == 2) rbGroup2Click(f.ws.parameters, 2);
+  QVERIFY(ActGetParSetExecute(f.ws, f.ws.parameters, QLocale::c()));
 }
 
 }  // namespace
@@ -94,40 +94,40 @@ class TestSettingsFile : public QObject {
 void TestSettingsFile::roundTripMarksEveryDataRow() {
   test::ParamFixture b;
   test::loadSample(b.dev);
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
-  const QStringList params = texts(b.ws.Grid1, grid::kValue);
-  const QStringList settings = texts(b.ws.grdSett, grid::kValue);
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
+  const QStringList params = texts(b.ws.parameters.Grid1, grid::kValue);
+  const QStringList settings = texts(b.ws.parameters.grdSett, grid::kValue);
   const QString path = m_dir.filePath(QStringLiteral("round.ust"));
   b.prompts.answerSave(path);
-  QVERIFY(ActSaveFileExecute(b.ws));
+  QVERIFY(ActSaveFileExecute(b.ws, b.ws.parameters));
   QCOMPARE(b.prompts.asked().last().text, QStringLiteral("Файл параметров и уставок (*.ust)|*.ust"));
-  QCOMPARE(marks(b.ws.Grid1), 0);
+  QCOMPARE(marks(b.ws.parameters.Grid1), 0);
 
-  b.ws.params.clearParameters();
-  b.ws.params.clearSettings(b.ws.SettingGroup);
+  b.ws.parameters.params.clearParameters();
+  b.ws.parameters.params.clearSettings(b.ws.parameters.SettingGroup);
   b.prompts.answerOpen(path);
-  QVERIFY(ActOpenFileExecute(b.ws));
+  QVERIFY(ActOpenFileExecute(b.ws, b.ws.parameters));
   QStringList expected = params;
   expected[2].clear();  // the password is not stored
-  QCOMPARE(texts(b.ws.Grid1, grid::kValue), expected);
-  QCOMPARE(texts(b.ws.grdSett, grid::kValue), settings);
-  QCOMPARE(marks(b.ws.Grid1), 56);
-  QCOMPARE(marks(b.ws.grdSett), 24);
-  QCOMPARE(b.ws.Grid1.cell(grid::kMark, 61), QStringLiteral("*"));
-  QVERIFY(b.ws.Grid1.cell(grid::kMark, 2).isEmpty());
-  QVERIFY(!b.ws.ParamsModified);
+  QCOMPARE(texts(b.ws.parameters.Grid1, grid::kValue), expected);
+  QCOMPARE(texts(b.ws.parameters.grdSett, grid::kValue), settings);
+  QCOMPARE(marks(b.ws.parameters.Grid1), 56);
+  QCOMPARE(marks(b.ws.parameters.grdSett), 24);
+  QCOMPARE(b.ws.parameters.Grid1.cell(grid::kMark, 61), QStringLiteral("*"));
+  QVERIFY(b.ws.parameters.Grid1.cell(grid::kMark, 2).isEmpty());
+  QVERIFY(!b.ws.parameters.ParamsModified);
   QVERIFY(b.registerRequests().size() == 5);  // no device exchange by the file
 }
 
 void TestSettingsFile::independentParserReadsKeysInOrder() {
   test::ParamFixture b;
-  b.ws.params.clearParameters();
-  b.ws.params.clearSettings(b.ws.SettingGroup);
-  putRowText(b.ws.params, 1, 45, QStringLiteral("Пуск МТЗ/ЗНЗ"));
-  putRowText(b.ws.params, 2, 26, QStringLiteral("1,25"));
+  b.ws.parameters.params.clearParameters();
+  b.ws.parameters.params.clearSettings(b.ws.parameters.SettingGroup);
+  putRowText(b.ws.parameters.params, 1, 45, QStringLiteral("Пуск МТЗ/ЗНЗ"));
+  putRowText(b.ws.parameters.params, 2, 26, QStringLiteral("1,25"));
   const QString path = m_dir.filePath(QStringLiteral("python.ust"));
   b.prompts.answerSave(path);
-  QVERIFY(ActSaveFileExecute(b.ws));
+  QVERIFY(ActSaveFileExecute(b.ws, b.ws.parameters));
 
   const char* script =
       "import configparser, json, sys\n"
@@ -173,9 +173,9 @@ void TestSettingsFile::foreignSectionsSurvive() {
                                  "[Параметры]\nАдрес устройства=9\nСвой ключ=1\n"));
   test::ParamFixture b;
   test::loadSample(b.dev);
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
   b.prompts.answerSave(path);
-  QVERIFY(ActSaveFileExecute(b.ws));
+  QVERIFY(ActSaveFileExecute(b.ws, b.ws.parameters));
   const QString text = readFile(path);
   QVERIFY2(text.contains(QStringLiteral("Объект=ПС Северная, яч. 7")), qPrintable(text));
   QVERIFY(text.contains(QStringLiteral("Свой ключ=1")));
@@ -189,11 +189,11 @@ void TestSettingsFile::extensionIsCaseSensitive() {
   const QString path = m_dir.filePath(QStringLiteral("upper.UST"));
   writeFile(path, QStringLiteral("[Параметры]\nАдрес устройства=9\n"));
   test::ParamFixture b;
-  b.ws.params.clearParameters();
+  b.ws.parameters.params.clearParameters();
   b.prompts.answerOpen(path);
-  QVERIFY(!ActOpenFileExecute(b.ws));
-  QVERIFY(b.ws.Grid1.cell(grid::kValue, 1).isEmpty());
-  QCOMPARE(marks(b.ws.Grid1), 0);
+  QVERIFY(!ActOpenFileExecute(b.ws, b.ws.parameters));
+  QVERIFY(b.ws.parameters.Grid1.cell(grid::kValue, 1).isEmpty());
+  QCOMPARE(marks(b.ws.parameters.Grid1), 0);
   QCOMPARE(b.prompts.boxTexts(), QStringList());
 }
 
@@ -202,34 +202,34 @@ void TestSettingsFile::onlySettingsSection() {
   writeFile(path, QStringLiteral("[Уставки]\nВремя МТЗ-1=0.30\n"));
   test::ParamFixture b;
   test::loadSample(b.dev);
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
-  const QStringList params = texts(b.ws.Grid1, grid::kValue);
-  b.ws.ParamsModified = true;
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
+  const QStringList params = texts(b.ws.parameters.Grid1, grid::kValue);
+  b.ws.parameters.ParamsModified = true;
   b.prompts.answerOpen(path);
-  QVERIFY(ActOpenFileExecute(b.ws));
-  QCOMPARE(texts(b.ws.Grid1, grid::kValue), params);
-  QCOMPARE(marks(b.ws.Grid1), 56);
-  QCOMPARE(b.ws.grdSett.cell(grid::kValue, 8), QStringLiteral("0.30"));
-  QCOMPARE(b.ws.grdSett.cell(grid::kValue, 7), QStringLiteral("0.00"));  // kept
-  QCOMPARE(marks(b.ws.grdSett), 24);
-  QVERIFY(b.ws.ParamsModified);  // untouched
+  QVERIFY(ActOpenFileExecute(b.ws, b.ws.parameters));
+  QCOMPARE(texts(b.ws.parameters.Grid1, grid::kValue), params);
+  QCOMPARE(marks(b.ws.parameters.Grid1), 56);
+  QCOMPARE(b.ws.parameters.grdSett.cell(grid::kValue, 8), QStringLiteral("0.30"));
+  QCOMPARE(b.ws.parameters.grdSett.cell(grid::kValue, 7), QStringLiteral("0.00"));  // kept
+  QCOMPARE(marks(b.ws.parameters.grdSett), 24);
+  QVERIFY(b.ws.parameters.ParamsModified);  // untouched
 }
 
 void TestSettingsFile::group1FileWritesToGroup2() {
   test::ParamFixture b;
   test::loadSample(b.dev);
   b.dev.setRegister(256 + 20, 2);  // an empty characteristic would be refused
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
   const QString path = m_dir.filePath(QStringLiteral("group1.ust"));
   b.prompts.answerSave(path);
-  QVERIFY(ActSaveFileExecute(b.ws));
-  rbGroup2Click(b.ws, 2);
+  QVERIFY(ActSaveFileExecute(b.ws, b.ws.parameters));
+  rbGroup2Click(b.ws.parameters, 2);
   b.prompts.answerOpen(path);
-  QVERIFY(ActOpenFileExecute(b.ws));
+  QVERIFY(ActOpenFileExecute(b.ws, b.ws.parameters));
   b.prompts.answerPassword(QStringLiteral("ABCD"));
   b.prompts.answerBox(Button::Yes);  // the sample's zero currents lie outside their ranges
   b.forgetRequests();
-  const bool written = actSetParametrExecute(b.ws, QLocale::c());
+  const bool written = actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c());
   QVERIFY2(written, qPrintable(b.prompts.boxTexts().join(u'|')));
   QList<int> settingRegs;
   for (const test::Request& r : b.registerRequests())
@@ -238,7 +238,7 @@ void TestSettingsFile::group1FileWritesToGroup2() {
   for (int reg : settingRegs) QVERIFY2(reg >= 512 && reg <= 549, qPrintable(QString::number(reg)));
   QCOMPARE(b.dev.registerValue(518), 25);  // group 1's 0.250 s
   QCOMPARE(b.dev.registerValue(256 + 6), 25);
-  QCOMPARE(marks(b.ws.Grid1) + marks(b.ws.grdSett), 0);
+  QCOMPARE(marks(b.ws.parameters.Grid1) + marks(b.ws.parameters.grdSett), 0);
 }
 
 void TestSettingsFile::badFileValuesRefusedBeforeWriting_data() {
@@ -253,11 +253,11 @@ void TestSettingsFile::badFileValuesRefusedBeforeWriting() {
   QFETCH(QString, named);
   test::ParamFixture b;
   test::loadSample(b.dev);
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
   const QString path = m_dir.filePath(QStringLiteral("bad.ust"));
   writeFile(path, QStringLiteral("[Уставки]\n") + line + u'\n');
   b.prompts.answerOpen(path);
-  QVERIFY(ActOpenFileExecute(b.ws));
+  QVERIFY(ActOpenFileExecute(b.ws, b.ws.parameters));
   // Loading names the row at once, with the file.
   QCOMPARE(b.prompts.boxTexts().size(), 1);
   QCOMPARE(b.prompts.asked().last().icon, BoxIcon::Warning);
@@ -267,11 +267,11 @@ void TestSettingsFile::badFileValuesRefusedBeforeWriting() {
            qPrintable(loadBox));
   b.prompts.answerPassword(QStringLiteral("ABCD"));
   b.forgetRequests();
-  QVERIFY(!actSetParametrExecute(b.ws, QLocale::c()));
+  QVERIFY(!actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
   QVERIFY(b.registerRequests().isEmpty());
   QCOMPARE(b.prompts.boxTexts().size(), 2);
   QVERIFY(b.prompts.boxTexts()[1].contains(named));
-  QCOMPARE(marks(b.ws.Grid1), 56);
+  QCOMPARE(marks(b.ws.parameters.Grid1), 56);
   QVERIFY(!b.session.Port1.isOpen());
 }
 
@@ -322,17 +322,17 @@ void TestSettingsFile::aCharacteristicWithoutNameIsKept() {
   test::ParamFixture b;
   b.dev.setRegister(512 + 20, 6);
   readFactoryDevice(b, 2);
-  QVERIFY(b.ws.grdSett.cell(grid::kValue, 17).isEmpty());
+  QVERIFY(b.ws.parameters.grdSett.cell(grid::kValue, 17).isEmpty());
   const QString path = m_dir.filePath(QStringLiteral("kept.ust"));
   b.prompts.answerSave(path);
-  QVERIFY(ActSaveFileExecute(b.ws));
+  QVERIFY(ActSaveFileExecute(b.ws, b.ws.parameters));
   QVERIFY(readFile(path).contains(QStringLiteral("\nТип характеристики=\n")));
   b.prompts.answerOpen(path);
-  QVERIFY(ActOpenFileExecute(b.ws));
+  QVERIFY(ActOpenFileExecute(b.ws, b.ws.parameters));
   b.prompts.answerPassword(QStringLiteral("AAAA"));
   b.forgetRequests();
   b.prompts.forget();
-  QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+  QVERIFY(actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
   QList<int> settings;
   for (const test::Request& r : writes(b))
     if (r.reg >= 512) settings << r.reg;
@@ -345,8 +345,8 @@ void TestSettingsFile::aCharacteristicWithoutNameIsKept() {
   QCOMPARE(b.prompts.boxTexts().last(),
            QStringLiteral("Запись в устройство завершена.\n«Тип характеристики»: не записано, в "
                           "устройстве сохранено прежнее значение"));
-  QCOMPARE(marks(b.ws.Grid1) + marks(b.ws.grdSett), 0);
-  QVERIFY(!b.ws.ParamsModified);
+  QCOMPARE(marks(b.ws.parameters.Grid1) + marks(b.ws.parameters.grdSett), 0);
+  QVERIFY(!b.ws.parameters.ParamsModified);
 }
 
 void TestSettingsFile::valuesOutsideTheirRangesAreAsked() {
@@ -355,15 +355,15 @@ void TestSettingsFile::valuesOutsideTheirRangesAreAsked() {
   const QString path = m_dir.filePath(QStringLiteral("600s.ust"));
   writeFile(path, QStringLiteral("[Уставки]\nВремя МТЗ-1=600\n"));
   b.prompts.answerOpen(path);
-  QVERIFY(ActOpenFileExecute(b.ws));
-  b.ws.ParamsModified = true;
+  QVERIFY(ActOpenFileExecute(b.ws, b.ws.parameters));
+  b.ws.parameters.ParamsModified = true;
 
   // The default answer writes nothing: the register was only read, to see
   // whether 600 s is the device's own value.
   b.prompts.answerPassword(QStringLiteral("AAAA"));
   b.prompts.forget();
   b.forgetRequests();
-  QVERIFY(!actSetParametrExecute(b.ws, QLocale::c()));
+  QVERIFY(!actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
   QCOMPARE(b.registerRequests(), (QList<test::Request>{{3, 262, 1}}));
   QVERIFY(!b.portOpen());
   QCOMPARE(b.prompts.boxTexts().size(), 1);
@@ -372,15 +372,15 @@ void TestSettingsFile::valuesOutsideTheirRangesAreAsked() {
   QCOMPARE(box.buttons, (QList<Button>{Button::No, Button::Yes}));
   QVERIFY2(box.text.contains(QStringLiteral("«Время МТЗ-1, с» = «600»: допустимо от 0.00 до 100.00 с")),
            qPrintable(box.text));
-  QCOMPARE(marks(b.ws.grdSett), 24);
-  QVERIFY(b.ws.ParamsModified);
+  QCOMPARE(marks(b.ws.parameters.grdSett), 24);
+  QVERIFY(b.ws.parameters.ParamsModified);
 
   // "Yes" writes it.
   b.prompts.answerPassword(QStringLiteral("AAAA"));
   b.prompts.answerBox(Button::Yes);
-  QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+  QVERIFY(actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
   QCOMPARE(b.dev.registerValue(256 + 6), 60000);
-  QVERIFY(!b.ws.ParamsModified);
+  QVERIFY(!b.ws.parameters.ParamsModified);
 }
 
 void TestSettingsFile::filesFromOtherEditors_data() {
@@ -409,14 +409,14 @@ void TestSettingsFile::filesFromOtherEditors() {
   {
     test::ParamFixture b;
     readFactoryDevice(b);
-    putRowText(b.ws.params, 2, 17, QStringLiteral("пологая (РТ-80)"));
+    putRowText(b.ws.parameters.params, 2, 17, QStringLiteral("пологая (РТ-80)"));
     b.prompts.answerSave(own);
-    QVERIFY(ActSaveFileExecute(b.ws));
+    QVERIFY(ActSaveFileExecute(b.ws, b.ws.parameters));
     b.prompts.answerOpen(own);
-    QVERIFY(ActOpenFileExecute(b.ws));
+    QVERIFY(ActOpenFileExecute(b.ws, b.ws.parameters));
     b.prompts.answerPassword(QStringLiteral("AAAA"));
     b.forgetRequests();
-    QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+    QVERIFY(actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
     ownWrites = writes(b);
     QCOMPARE(b.dev.registerValue(256 + 20), 5);
   }
@@ -431,27 +431,27 @@ void TestSettingsFile::filesFromOtherEditors() {
 
   test::ParamFixture b;
   readFactoryDevice(b);
-  const QStringList params = texts(b.ws.Grid1, grid::kValue);
-  const QStringList settings = texts(b.ws.grdSett, grid::kValue);
+  const QStringList params = texts(b.ws.parameters.Grid1, grid::kValue);
+  const QStringList settings = texts(b.ws.parameters.grdSett, grid::kValue);
   b.prompts.forget();
   b.prompts.answerOpen(path);
   if (form == QLatin1String("refused")) {
-    QVERIFY(!ActOpenFileExecute(b.ws));
+    QVERIFY(!ActOpenFileExecute(b.ws, b.ws.parameters));
     QCOMPARE(b.prompts.boxTexts(),
              QStringList{QStringLiteral("Файл %1 не содержит ни параметров, ни уставок.").arg(path)});
     QCOMPARE(b.prompts.asked().last().icon, BoxIcon::Error);
-    QCOMPARE(texts(b.ws.Grid1, grid::kValue), params);
-    QCOMPARE(texts(b.ws.grdSett, grid::kValue), settings);
-    QCOMPARE(marks(b.ws.Grid1) + marks(b.ws.grdSett), 0);
+    QCOMPARE(texts(b.ws.parameters.Grid1, grid::kValue), params);
+    QCOMPARE(texts(b.ws.parameters.grdSett, grid::kValue), settings);
+    QCOMPARE(marks(b.ws.parameters.Grid1) + marks(b.ws.parameters.grdSett), 0);
     return;
   }
-  QVERIFY(ActOpenFileExecute(b.ws));
+  QVERIFY(ActOpenFileExecute(b.ws, b.ws.parameters));
   QCOMPARE(b.prompts.boxTexts(), QStringList());
-  QCOMPARE(b.ws.grdSett.cell(grid::kValue, 17), QStringLiteral("пологая (РТ-80)"));
-  QCOMPARE(b.ws.Grid1.cell(grid::kValue, 4), QStringLiteral("Статическое измен."));
+  QCOMPARE(b.ws.parameters.grdSett.cell(grid::kValue, 17), QStringLiteral("пологая (РТ-80)"));
+  QCOMPARE(b.ws.parameters.Grid1.cell(grid::kValue, 4), QStringLiteral("Статическое измен."));
   b.prompts.answerPassword(QStringLiteral("AAAA"));
   b.forgetRequests();
-  QVERIFY(actSetParametrExecute(b.ws, QLocale::c()));
+  QVERIFY(actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
   QCOMPARE(writes(b), ownWrites);
 }
 
@@ -475,21 +475,21 @@ void TestSettingsFile::theCloseQuestionFollowsEditsNotWritten() {
   // holds) does not raise it.
   test::ParamFixture b;
   test::loadSample(b.dev);
-  QVERIFY(ActGetParSetExecute(b.ws, QLocale::c()));
+  QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
   const QString path = m_dir.filePath(QStringLiteral("edited.ust"));
-  Grid1DblClick(b.ws, 1, 4);  // a toggle row: edited without the editor
+  Grid1DblClick(b.ws, b.ws.parameters, 1, 4);  // a toggle row: edited without the editor
   b.prompts.answerSave(path);
-  QVERIFY(ActSaveFileExecute(b.ws));
+  QVERIFY(ActSaveFileExecute(b.ws, b.ws.parameters));
   b.prompts.answerBox(Button::No);
-  QVERIFY(!FormCloseQuery(b.ws));
+  QVERIFY(!FormCloseQuery(b.ws, b.ws.parameters));
   QCOMPARE(b.prompts.boxTexts().size(), 1);
 
   test::ParamFixture fresh;
   test::loadSample(fresh.dev);
-  QVERIFY(ActGetParSetExecute(fresh.ws, QLocale::c()));
+  QVERIFY(ActGetParSetExecute(fresh.ws, fresh.ws.parameters, QLocale::c()));
   fresh.prompts.answerOpen(path);
-  QVERIFY(ActOpenFileExecute(fresh.ws));
-  QVERIFY(FormCloseQuery(fresh.ws));
+  QVERIFY(ActOpenFileExecute(fresh.ws, fresh.ws.parameters));
+  QVERIFY(FormCloseQuery(fresh.ws, fresh.ws.parameters));
   QVERIFY(fresh.prompts.boxTexts().isEmpty());
 }
 

@@ -15,6 +15,7 @@
 #include "shell/report_commands.h"
 #include "tests/reports/workbook_support.h"
 #include "tests/support/device_fixture.h"
+#include "tests/support/windows_double.h"
 
 using namespace vmk;
 using namespace vmk::test;
@@ -38,17 +39,18 @@ struct ReportFixture : DeviceFixture {
   QTemporaryDir dir;
   QString file = dir.filePath(QStringLiteral("report.xlsx"));
   QStringList opened;
+  WindowsDouble windows{ws};
   const QLocale russian{QLocale::Russian};
 
   ReportFixture() {
     add(1);
     connectTo(1);
     ws.ProgramDir = programDir();
-    ws.openDocument = [this](const QString& path) { opened << path; };
+    windows.onOpenDocument = [this](const QString& path) { opened << path; };
   }
   void print(int page) {
     ws.pages.setActivePage(page);
-    actPrintExecute(ws, russian);
+    actPrintExecute(ws, ws.journals, russian);
   }
   // The written workbook's named values, by name.
   QMap<QString, QString> written(const QString& templateName = kDeviceTemplate) const {
@@ -440,8 +442,8 @@ void TestDeviceReport::journalReportsTakeTheGridsAsTheyStand() {
   ReportFixture f;
   const int opens = f.opens();
   for (int row = 0; row < 34; ++row)
-    for (int c = 0; c < 16; ++c) f.ws.GrdEvent.setCell(c, row, QStringLiteral("e%1.%2").arg(row).arg(c));
-  f.ws.GrdEvent.setCell(4, 33, QString(300, QLatin1Char('1')));
+    for (int c = 0; c < 16; ++c) f.ws.journals.GrdEvent.setCell(c, row, QStringLiteral("e%1.%2").arg(row).arg(c));
+  f.ws.journals.GrdEvent.setCell(4, 33, QString(300, QLatin1Char('1')));
   f.prompts.answerSave(f.file);
   f.print(kPageEvents);
   QVERIFY(f.requests().isEmpty());
@@ -459,7 +461,7 @@ void TestDeviceReport::journalReportsTakeTheGridsAsTheyStand() {
   QCOMPARE(v["date"], QStringLiteral("20.05.2011 10:00:00"));
 
   for (int row = 0; row < 22; ++row)
-    for (int c = 0; c < 3; ++c) f.ws.grdStat.setCell(c, row, QStringLiteral("s%1.%2").arg(row).arg(c));
+    for (int c = 0; c < 3; ++c) f.ws.journals.grdStat.setCell(c, row, QStringLiteral("s%1.%2").arg(row).arg(c));
   f.prompts.answerSave(f.file);
   f.print(kPageStatistic);
   v = f.written(templateName(JournalKind::Stats));
@@ -468,7 +470,7 @@ void TestDeviceReport::journalReportsTakeTheGridsAsTheyStand() {
   QCOMPARE(v["s22"], QStringLiteral("s21.2"));
 
   for (int row = 0; row < 13; ++row)
-    for (int c = 0; c < 5; ++c) f.ws.grdAlarm.setCell(c, row, QStringLiteral("a%1.%2").arg(row).arg(c));
+    for (int c = 0; c < 5; ++c) f.ws.journals.grdAlarm.setCell(c, row, QStringLiteral("a%1.%2").arg(row).arg(c));
   f.prompts.answerSave(f.file);
   f.print(kPageAlarm);
   v = f.written(templateName(JournalKind::Alarms));

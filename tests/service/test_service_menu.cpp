@@ -27,7 +27,7 @@ struct Fixture : DeviceFixture {
     add(1, variant);
     connectTo(1);
   }
-  ServiceContext context() { return {session, prompts, ws.mmMess, clock}; }
+  ServiceContext context() { return {session, prompts, ws.monitor.mmMess, clock}; }
   sim::Device& dev() { return device(1); }
   // Service requests written to the line: sub-function, code, argument.
   struct Sent { int sub; int code; int argument; };
@@ -130,7 +130,7 @@ class TestServiceMenu : public QObject {
     QCOMPARE(f.opens(), opens);
     QVERIFY(f.requests().isEmpty());
     QVERIFY(!windowRan);
-    QVERIFY(f.ws.mmMess.lines().isEmpty());
+    QVERIFY(f.ws.monitor.mmMess.lines().isEmpty());
     QStringList boxes = f.prompts.boxTexts();
     // The erasing items and the number change warn first; calibration does not.
     if (item != QLatin1String("N13")) QVERIFY(boxes.takeFirst().startsWith(QStringLiteral("Внимание!")));
@@ -165,7 +165,7 @@ class TestServiceMenu : public QObject {
     QCOMPARE(runServiceErase(f.context(), what), Outcome::Done);
     QCOMPARE(f.prompts.asked()[0].icon, BoxIcon::Error);
     QCOMPARE(f.prompts.boxTexts(), QStringList{warning});
-    QCOMPARE(f.ws.mmMess.lines(), QStringList{line});
+    QCOMPARE(f.ws.monitor.mmMess.lines(), QStringList{line});
     QCOMPARE(f.sent().size(), 1);
     QCOMPARE(f.sent()[0].sub, int(what));
     QCOMPARE(f.sent()[0].argument, 0);
@@ -183,7 +183,7 @@ class TestServiceMenu : public QObject {
     f.dev().setNonce(0x3333);  // the session still holds 0: a wrong code
     f.prompts.answerPassword(QStringLiteral("AAAA"));
     QCOMPARE(runServiceErase(f.context(), ServiceErase::ClearStats), Outcome::DeviceRefused);
-    QVERIFY(f.ws.mmMess.lines().isEmpty());
+    QVERIFY(f.ws.monitor.mmMess.lines().isEmpty());
     QCOMPARE(f.prompts.boxTexts().size(), 1);  // the warning only
     QVERIFY(!f.portOpen());
     const std::uint16_t nonce = f.dev().nonce();
@@ -193,7 +193,7 @@ class TestServiceMenu : public QObject {
     QCOMPARE(runServiceErase(f.context(), ServiceErase::EraseEvents), Outcome::Done);
     QCOMPARE(f.sent().size(), 2);
     QCOMPARE(f.sent()[1].code, int(serviceAccessCode(nonce, f.session.vmk.SerialNumber, "AAAA")));
-    QCOMPARE(f.ws.mmMess.lines(), QStringList{"10:00:00 Стёрт журнал событий."});
+    QCOMPARE(f.ws.monitor.mmMess.lines(), QStringList{"10:00:00 Стёрт журнал событий."});
   }
 
   void serialChange_data() {
@@ -220,7 +220,7 @@ class TestServiceMenu : public QObject {
     QCOMPARE(f.sent()[0].argument, sent);
     QCOMPARE(int(f.dev().factoryNumber()), sent);
     QCOMPARE(int(f.session.vmk.SerialNumber), sent);
-    QCOMPARE(f.ws.mmMess.lines(), QStringList{"10:00:00 Изменён серийный номер устройства."});
+    QCOMPARE(f.ws.monitor.mmMess.lines(), QStringList{"10:00:00 Изменён серийный номер устройства."});
 
     // The next code is made with the new number: the device carries it out.
     const std::uint16_t nonce = f.session.vmk.ServiceNonce;
@@ -249,7 +249,7 @@ class TestServiceMenu : public QObject {
     QCOMPARE(changeSerialNumber(f.context(), 4242), Outcome::DeviceRefused);
     QCOMPARE(int(f.session.vmk.SerialNumber), 4242);
     QCOMPARE(f.dev().factoryNumber(), before);
-    QVERIFY(f.ws.mmMess.lines().isEmpty());
+    QVERIFY(f.ws.monitor.mmMess.lines().isEmpty());
 
     Fixture g;
     const std::uint16_t kept = g.session.vmk.SerialNumber;
@@ -269,12 +269,12 @@ class TestServiceMenu : public QObject {
       inside = true;
       QVERIFY(!f.portOpen());
       QVERIFY(f.dev().calibration().calibrationMode());
-      QCOMPARE(f.ws.mmMess.lines(), QStringList{"10:00:00 Начало калибровки."});
+      QCOMPARE(f.ws.monitor.mmMess.lines(), QStringList{"10:00:00 Начало калибровки."});
     });
     QCOMPARE(o, Outcome::Done);
     QVERIFY(inside);
     QVERIFY(!f.dev().calibration().calibrationMode());
-    QCOMPARE(f.ws.mmMess.lines(),
+    QCOMPARE(f.ws.monitor.mmMess.lines(),
              (QStringList{"10:00:00 Начало калибровки.", "10:00:00 Конец калибровки."}));
     const auto s = f.sent();
     QCOMPARE(s.size(), 2);
@@ -294,7 +294,7 @@ class TestServiceMenu : public QObject {
     QCOMPARE(N13Click(f.context(), [&] { ran = true; }), Outcome::DeviceRefused);
     QVERIFY(!ran);
     QCOMPARE(f.sent().size(), 1);
-    QVERIFY(f.ws.mmMess.lines().isEmpty());
+    QVERIFY(f.ws.monitor.mmMess.lines().isEmpty());
     QVERIFY(f.prompts.boxTexts().isEmpty());
     QVERIFY(!f.portOpen());
   }
@@ -309,7 +309,7 @@ class TestServiceMenu : public QObject {
     });
     QCOMPARE(o, Outcome::NoAnswer);
     QVERIFY(f.dev().calibration().calibrationMode());
-    QCOMPARE(f.ws.mmMess.lines(), QStringList{"10:00:00 Начало калибровки."});
+    QCOMPARE(f.ws.monitor.mmMess.lines(), QStringList{"10:00:00 Начало калибровки."});
     QCOMPARE(f.prompts.boxTexts(), QStringList{QStringLiteral("Ошибка связи с устройством!")});
     QVERIFY(!f.portOpen());
   }

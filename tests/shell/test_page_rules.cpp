@@ -6,6 +6,7 @@
 #include "shell/command_table.h"
 #include "shell/data_module_create.h"
 #include "shell/page_rules.h"
+#include "shell/workspace.h"
 #include "tests/support/scripted_prompts.h"
 
 using namespace vmk;
@@ -59,13 +60,13 @@ class TestPageRules : public QObject {
     QCOMPARE(f.ws.status.text(1), QStringLiteral("Связь через передний порт"));
     QCOMPARE(f.ws.status.text(3), QStringLiteral("Автообновления нет"));
     QCOMPARE(int(f.ws.session.DeviceAddress), 0);
-    for (TextGrid* g : {&f.ws.Grid1, &f.ws.grdSett}) {
+    for (TextGrid* g : {&f.ws.parameters.Grid1, &f.ws.parameters.grdSett}) {
       QCOMPARE(g->columnWidth(3), 0);
       QCOMPARE(g->columnWidth(4), 0);
       QVERIFY(g->columnWidth(2) > 0);
     }
-    QCOMPARE(f.ws.grdAlarm.columnWidth(2) + f.ws.grdAlarm.columnWidth(4), 0);
-    QCOMPARE(f.ws.Gauge1.maximum(), 31);
+    QCOMPARE(f.ws.journals.grdAlarm.columnWidth(2) + f.ws.journals.grdAlarm.columnWidth(4), 0);
+    QCOMPARE(f.ws.link.Gauge1.maximum(), 31);
     QVERIFY(f.prompts.asked().isEmpty());
   }
 
@@ -123,13 +124,13 @@ class TestPageRules : public QObject {
     f.ws.pageChangeHooks.push_back([&](Workspace& ws, int page) {
       seen << page;
       refreshWasOnWhenStepRan = ws.pages.isEnabled(QStringLiteral("actrefresh"));
-      ws.AutoRefreshOn = false;
+      ws.monitor.AutoRefreshOn = false;
     });
-    f.ws.AutoRefreshOn = true;
+    f.ws.monitor.AutoRefreshOn = true;
     pgcMainChange(f.ws, 3);
     QCOMPARE(seen, QList<int>{3});
     QVERIFY(refreshWasOnWhenStepRan);
-    QVERIFY(!f.ws.AutoRefreshOn);
+    QVERIFY(!f.ws.monitor.AutoRefreshOn);
   }
 
   void liveValuesPageShowsTransformerRatios() {
@@ -139,8 +140,8 @@ class TestPageRules : public QObject {
     f.session.vmk.setup.EarthCtPrimary = 75;
     f.session.vmk.setup.EarthCtSecondary = 10;
     pgcMainChange(f.ws, 1);
-    QCOMPARE(f.ws.labels.text("lblKoefTT"), QStringLiteral("Ктт = 200/5"));
-    QCOMPARE(f.ws.labels.text("lblKoefN"), QStringLiteral("КттЗНЗ (mA)= 75/10"));
+    QCOMPARE(f.ws.monitor.labels.text("lblKoefTT"), QStringLiteral("Ктт = 200/5"));
+    QCOMPARE(f.ws.monitor.labels.text("lblKoefN"), QStringLiteral("КттЗНЗ (mA)= 75/10"));
   }
 
   void parameterPageEmptiesStatusPanel3() {
@@ -221,9 +222,9 @@ class TestPageRules : public QObject {
     QFETCH(bool, closes);
     QFETCH(int, questions);
     Fixture f;
-    f.ws.ParamsModified = modified;
+    f.ws.parameters.ParamsModified = modified;
     for (Button b : answers) f.prompts.answerBox(b);
-    QCOMPARE(FormCloseQuery(f.ws), closes);
+    QCOMPARE(FormCloseQuery(f.ws, f.ws.parameters), closes);
     QCOMPARE(f.prompts.asked().size(), questions);
     if (questions) {
       const test::Asked& a = f.prompts.asked().first();

@@ -10,7 +10,8 @@ using namespace vmk;
 
 namespace {
 
-// A workspace over in-memory links, with ProgramDir in a fresh folder.
+// The common part of the workspace (all the port commands need) over
+// in-memory links, with ProgramDir in a fresh folder.
 struct Fixture {
   Fixture() {
     session.Port1.setLinkFactory([this](const PortSettings& s) -> std::unique_ptr<SerialLink> {
@@ -28,7 +29,7 @@ struct Fixture {
   Session session;
   test::ScriptedPrompts prompts;
   FixedClock clock{QDateTime(QDate(2011, 4, 18), QTime(10, 0))};
-  Workspace ws{session, prompts, clock};
+  ShellContext ws{session, prompts, clock};
   PortBinder binder{ws};
   bool portPresent = true;
   MemoryLink* last = nullptr;

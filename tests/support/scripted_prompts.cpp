@@ -33,6 +33,11 @@ std::optional<QString> ScriptedPrompts::saveFile(const FileDialog& dialog) {
   return take(m_saves, std::optional<QString>());
 }
 
+std::optional<QString> ScriptedPrompts::chooseFolder(const QString& caption) {
+  m_asked.append({QStringLiteral("folder"), caption, QString(), BoxIcon::Confirm, {}});
+  return take(m_folders, std::optional<QString>());
+}
+
 std::optional<QString> ScriptedPrompts::password() {
   m_asked.append({QStringLiteral("password"), QString(), QString(), BoxIcon::Confirm, {}});
   return take(m_passwords, std::optional<QString>());

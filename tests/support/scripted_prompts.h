@@ -13,8 +13,8 @@
 namespace vmk::test {
 
 struct Asked {
-  QString kind;     // "box", "input", "open", "save", "password", "changePassword",
-                    // "number", "port"
+  QString kind;     // "box", "input", "open", "save", "folder", "password",
+                    // "changePassword", "number", "port"
   QString caption;  // box caption or dialog caption
   QString text;     // box text, prompt, filter or label
   BoxIcon icon = BoxIcon::Error;
@@ -29,6 +29,7 @@ class ScriptedPrompts : public Prompts {
   void answerInput(std::optional<QString> s) { m_inputs.enqueue(std::move(s)); }
   void answerOpen(std::optional<QString> s) { m_opens.enqueue(std::move(s)); }
   void answerSave(std::optional<QString> s) { m_saves.enqueue(std::move(s)); }
+  void answerFolder(std::optional<QString> s) { m_folders.enqueue(std::move(s)); }
   void answerPassword(std::optional<QString> s) { m_passwords.enqueue(std::move(s)); }
   void answerNumber(std::optional<QString> s) { m_numbers.enqueue(std::move(s)); }
   void answerPort(bool accept) { m_ports.enqueue(accept); }
@@ -44,6 +45,7 @@ class ScriptedPrompts : public Prompts {
                                const QString& defaultText) override;
   std::optional<QString> openFile(const FileDialog& dialog) override;
   std::optional<QString> saveFile(const FileDialog& dialog) override;
+  std::optional<QString> chooseFolder(const QString& caption) override;
   std::optional<QString> password() override;
   std::optional<PasswordChange> changePassword() override;
   std::optional<QString> number(const NumberDialog& dialog) override;
@@ -63,7 +65,7 @@ class ScriptedPrompts : public Prompts {
  private:
   QList<Asked> m_asked;
   QQueue<Button> m_boxes;
-  QQueue<std::optional<QString>> m_inputs, m_opens, m_saves, m_passwords, m_numbers;
+  QQueue<std::optional<QString>> m_inputs, m_opens, m_saves, m_folders, m_passwords, m_numbers;
   QQueue<bool> m_ports;
   QQueue<std::optional<PasswordChange>> m_changes;
   int m_beeps = 0;
