@@ -171,7 +171,7 @@ void MainWindow::bindPageState() {
     if (m_pages->currentIndex() >= 0) pages.setActivePage(m_pages->currentIndex());
     m_followingModel = false;
   };
-  for (int p = 0; p < kPageCount; ++p) m_pages->setTabVisible(p, pages.isTabVisible(p));
+  for (int p = 0; p < pages.pageCount(); ++p) m_pages->setTabVisible(p, pages.isTabVisible(p));
   m_pages->setCurrentIndex(pages.activePage());
   connect(&pages, &PageState::tabVisibilityChanged, this, [this, follow](int page, bool visible) {
     follow([&] { m_pages->setTabVisible(page, visible); });

@@ -59,6 +59,7 @@ struct JournalWindow {
   QString gauge;   // "gugEvent"
   QString button;  // "BitBtn1"
   int headerTag;
+  int gaugeMaximum;  // the page gauge's maximum at the start
 };
 
 struct JournalSpec {
@@ -75,6 +76,8 @@ struct JournalSpec {
   QStringList (*columnNames)();                          // a table's header outside the window
   const QList<int>& (*columnWidths)();                   // the grid's design widths; nullptr: the header's
   JournalWindow window;
+  QString reportTemplate;                  // the journal report's template beside the program
+  QList<JournalReportField> reportFields;  // its named values of each row
   JournalReader read;
 };
 

@@ -2,24 +2,24 @@
 
 namespace vmk {
 
-PageState::PageState(QObject* parent) : QObject(parent) {
-  m_tabVisible.fill(true);
+PageState::PageState(int pageCount, QObject* parent)
+    : QObject(parent), m_tabVisible(pageCount > 0 ? pageCount : 1, true) {
   m_menuEnabled.fill(true);
   m_menuVisible.fill(true);
 }
 
 bool PageState::isTabVisible(int page) const {
-  return page >= 0 && page < kPageCount && m_tabVisible[page];
+  return page >= 0 && page < pageCount() && m_tabVisible[page];
 }
 
 void PageState::setTabVisible(int page, bool visible) {
-  if (page < 0 || page >= kPageCount || m_tabVisible[page] == visible) return;
+  if (page < 0 || page >= pageCount() || m_tabVisible[page] == visible) return;
   m_tabVisible[page] = visible;
   Q_EMIT tabVisibilityChanged(page, visible);
 }
 
 void PageState::setActivePage(int page) {
-  if (page < 0 || page >= kPageCount || page == m_activePage) return;
+  if (page < 0 || page >= pageCount() || page == m_activePage) return;
   m_activePage = page;
   Q_EMIT activePageChanged(page);
 }

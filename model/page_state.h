@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <QVector>
 #include <array>
 
 namespace vmk {
@@ -20,7 +21,7 @@ enum Page : int {
   kPageEvents = 4,     // tshEvents "Журнал событий"
   kPageStatistic = 5,  // tshStatistic "Журнал статистики"
   kPageAlarm = 6,      // tshAlarm "Журнал аварий"
-  kPageCount = 7
+  kPageCount = 7      // with the three journals; a journal added brings its page
 };
 
 struct ActionState {
@@ -34,7 +35,10 @@ struct ActionState {
 class PageState : public QObject {
   Q_OBJECT
  public:
-  explicit PageState(QObject* parent = nullptr);
+  // `pageCount` pages: the fixed ones and one per journal.
+  explicit PageState(int pageCount = kPageCount, QObject* parent = nullptr);
+
+  int pageCount() const { return int(m_tabVisible.size()); }
 
   bool isTabVisible(int page) const;
   void setTabVisible(int page, bool visible);
@@ -75,7 +79,7 @@ class PageState : public QObject {
  private:
   ActionState& edit(const QString& name) { return m_actions[name]; }
 
-  std::array<bool, kPageCount> m_tabVisible;
+  QVector<bool> m_tabVisible;
   int m_activePage = kPagePolling;
   bool m_windowEnabled = true;
   QHash<QString, ActionState> m_actions;

@@ -33,15 +33,6 @@ class PortUse {
 
 }  // namespace
 
-QString templateName(JournalKind kind) {
-  switch (kind) {
-    case JournalKind::Events: return QStringLiteral("template1.xlsx");
-    case JournalKind::Stats: return QStringLiteral("template2.xlsx");
-    case JournalKind::Alarms: return QStringLiteral("template3.xlsx");
-  }
-  return {};
-}
-
 DeviceReportRead readDeviceReport(Session& session, SetupFields& setup, const SignalNameFn& names,
                                   const QLocale& locale, PasswordCell password) {
   DeviceReportRead result;

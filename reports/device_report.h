@@ -15,8 +15,8 @@ namespace vmk {
 class Session;
 struct SetupFields;
 
-// The templates beside the program.
-QString templateName(JournalKind kind);
+// The device report's template beside the program (the journals' are named
+// by their rows of the journal-kinds table).
 inline const QString kDeviceTemplate = QStringLiteral("template.xlsx");
 
 struct DeviceReportRead {

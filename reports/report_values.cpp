@@ -188,20 +188,18 @@ ReportValues groupValues(int group, const RegisterImage& image, const SignalName
   return v;
 }
 
-ReportValues journalValues(JournalKind kind, const QList<QStringList>& rows) {
-  // The columns of "d" and "s"; the events add "i" and the joined states.
-  const int d = kind == JournalKind::Alarms ? 0 : 1;
+ReportValues journalValues(const QList<JournalReportField>& fields, const QList<QStringList>& rows) {
   ReportValues v;
   for (int row = 0; row < rows.size(); ++row) {
     const QStringList& cells = rows[row];
-    const int n = row + 1;
-    v.insert(QStringLiteral("d%1").arg(n), cells.value(d));
-    v.insert(QStringLiteral("s%1").arg(n), cells.value(d + 1));
-    if (kind != JournalKind::Events) continue;
-    v.insert(QStringLiteral("i%1").arg(n), cells.value(3));
-    QString states;
-    for (int c = 4; c <= 15; ++c) states += cells.value(c);
-    v.insert(QStringLiteral("o%1").arg(n), states.left(kListBuffer));
+    for (const JournalReportField& f : fields) {
+      QString text;
+      for (int c = f.first; c <= f.last; ++c) text += cells.value(c);
+      // A value joined from several cells fills the report's list buffer
+      // at most.
+      if (f.last > f.first) text = text.left(kListBuffer);
+      v.insert(QString::fromLatin1(f.name) + QString::number(row + 1), text);
+    }
   }
   return v;
 }

@@ -78,9 +78,9 @@ ReportValues channelValues(const RegisterImage& image, const SignalNameFn& names
 ReportValues groupValues(int group, const RegisterImage& image, const SignalNameFn& names,
                          const QLocale& locale);
 
-// "d<n>", "s<n>" (and for the events "i<n>", "o<n>") of every journal row
-// n - 1, from its cells as the page shows them.
-ReportValues journalValues(JournalKind kind, const QList<QStringList>& rows);
+// The report's fields ("d<n>", "s<n>"; for the events "i<n>", "o<n>") of
+// every journal row n - 1, from its cells as the page shows them.
+ReportValues journalValues(const QList<JournalReportField>& fields, const QList<QStringList>& rows);
 
 // Adds `more` to `values` (a name in both takes the later value).
 void addValues(ReportValues& values, const ReportValues& more);

@@ -1,10 +1,12 @@
 #pragma once
-// Pages 4 to 6, the journals: the event journal, the statistics and the
-// alarm list with their gauges, the alarm entries last read and the
-// oscillograms downloaded in this run.
+// The journal pages (4 to 6): a grid and a gauge for each journal of the
+// journal-kinds table, the alarm entries last read and the oscillograms
+// downloaded in this run. A new journal brings its page with its row.
 
 #include <QHash>
 #include <QString>
+#include <map>
+#include <memory>
 
 #include "device/journal_kind.h"
 #include "journals/alarm_list.h"
@@ -14,12 +16,32 @@
 namespace vmk {
 
 struct JournalPages {
-  TextGrid GrdEvent{34, 16};  // event journal
-  TextGrid grdStat{22, 3};    // statistics
-  TextGrid grdAlarm{13, 5};   // alarm list
-  Progress gugEvent{0, 64};
-  Progress GugStat{0, 22};
-  Progress GugAlarm{0, 15};
+  JournalPages() = default;
+  JournalPages(const JournalPages&) = delete;
+  JournalPages& operator=(const JournalPages&) = delete;
+
+  // The page's grid and gauge of a journal.
+  TextGrid& grid(JournalKind kind) { return *m_pages.at(kind).grid; }
+  Progress& gauge(JournalKind kind) { return *m_pages.at(kind).gauge; }
+
+ private:
+  struct Page {
+    std::unique_ptr<TextGrid> grid;
+    std::unique_ptr<Progress> gauge;
+  };
+  using Pages = std::map<JournalKind, Page>;
+  static Pages pagesOfTheTable();
+  // Made first: the names below refer into it.
+  Pages m_pages = pagesOfTheTable();
+
+ public:
+  // The window's components by their names.
+  TextGrid& GrdEvent{grid(JournalKind::Events)};  // event journal
+  TextGrid& grdStat{grid(JournalKind::Stats)};    // statistics
+  TextGrid& grdAlarm{grid(JournalKind::Alarms)};  // alarm list
+  Progress& gugEvent{gauge(JournalKind::Events)};
+  Progress& GugStat{gauge(JournalKind::Stats)};
+  Progress& GugAlarm{gauge(JournalKind::Alarms)};
   // The .cfg of each alarm row whose oscillogram was downloaded in this
   // run (for the viewer).
   QHash<int, QString> oscFiles;
@@ -28,24 +50,9 @@ struct JournalPages {
   QHash<int, AlarmRow> alarms;
 };
 
-// The grid of a journal's page: GrdEvent, grdStat or grdAlarm.
-inline TextGrid& journalGrid(JournalPages& pages, JournalKind kind) {
-  switch (kind) {
-    case JournalKind::Events: return pages.GrdEvent;
-    case JournalKind::Stats: return pages.grdStat;
-    case JournalKind::Alarms: break;
-  }
-  return pages.grdAlarm;
-}
-
-// Its gauge: gugEvent, GugStat or GugAlarm.
-inline Progress& journalGauge(JournalPages& pages, JournalKind kind) {
-  switch (kind) {
-    case JournalKind::Events: return pages.gugEvent;
-    case JournalKind::Stats: return pages.GugStat;
-    case JournalKind::Alarms: break;
-  }
-  return pages.GugAlarm;
-}
+// The grid of a journal's page (GrdEvent, grdStat, grdAlarm ...) and its
+// gauge (gugEvent, GugStat, GugAlarm ...).
+inline TextGrid& journalGrid(JournalPages& pages, JournalKind kind) { return pages.grid(kind); }
+inline Progress& journalGauge(JournalPages& pages, JournalKind kind) { return pages.gauge(kind); }
 
 }  // namespace vmk

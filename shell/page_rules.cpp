@@ -1,5 +1,6 @@
 #include "shell/page_rules.h"
 
+#include "journals/journal_kinds.h"
 #include "monitor/current_values.h"
 #include "shell/command_table.h"
 #include "shell/workspace.h"
@@ -16,7 +17,7 @@ const QStringList& pageDependentActions() {
 }
 
 void pgcMainChange(Workspace& ws, int page) {
-  if (page < 0 || page >= kPageCount) return;
+  if (page < 0 || page >= ws.pages.pageCount()) return;
   ws.pages.setActivePage(page);
   // Copy: a step may add another step.
   const auto hooks = ws.pageChangeHooks;
@@ -57,24 +58,24 @@ void pgcMainChange(Workspace& ws, int page) {
 void BlockTabSheet(ShellContext& ws, bool block) {
   PageState& p = ws.pages;
   if (block) {
-    for (int page = kPageEvents; page < kPageCount; ++page) p.setTabVisible(page, false);
+    for (int page = kPageEvents; page < p.pageCount(); ++page) p.setTabVisible(page, false);
     p.setTabVisible(kPageDinamic, false);
     return;
   }
-  for (int page = kPageDinamic; page < kPageCount; ++page) p.setTabVisible(page, true);
+  for (int page = kPageDinamic; page < p.pageCount(); ++page) p.setTabVisible(page, true);
   if (!hasJournals(ws.session.vmk))
-    for (int page = kPageEvents; page < kPageCount; ++page) p.setTabVisible(page, false);
+    for (int page = kPageEvents; page < p.pageCount(); ++page) p.setTabVisible(page, false);
 }
 
 TextGrid* gridForHeaderTag(Workspace& ws, int tag) {
   switch (tag) {
     case 1: return &ws.parameters.Grid1;
     case 2: return &ws.parameters.grdSett;
-    case 3: return &ws.journals.GrdEvent;
-    case 4: return &ws.journals.grdStat;
-    case 5: return &ws.journals.grdAlarm;
-    default: return nullptr;
   }
+  // The journals' headers are tagged in their rows of the table.
+  for (const JournalSpec& j : journalKinds())
+    if (j.window.headerTag == tag) return &ws.journals.grid(j.kind);
+  return nullptr;
 }
 
 void Header1SectionResize(Workspace& ws, int tag, int section, int width) {

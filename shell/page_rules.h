@@ -28,7 +28,8 @@ void pgcMainChange(Workspace& ws, int page);
 void BlockTabSheet(ShellContext& ws, bool block);
 
 // The grid a header control's tag pairs with: 1 Grid1, 2 grdSett,
-// 3 GrdEvent, 4 grdStat, 5 grdAlarm; nullptr for any other tag.
+// then each journal's by the tag of its row (3 GrdEvent, 4 grdStat,
+// 5 grdAlarm); nullptr for any other tag.
 TextGrid* gridForHeaderTag(Workspace& ws, int tag);
 
 // `Header1SectionResize`: the paired grid's column `section` becomes

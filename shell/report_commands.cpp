@@ -68,8 +68,12 @@ Outcome reportCommand(CliCall& call) {
   if (file.isEmpty()) throw UsageError{QStringLiteral("report needs -o FILE")};
   const QString kind = call.option(QStringLiteral("--kind")).value_or(QStringLiteral("device"));
   const JournalSpec* journal = journalOfVerb(kind);
-  if (!journal && kind != QLatin1String("device"))
-    throw UsageError{QStringLiteral("--kind is device, events, stats or alarms")};
+  if (!journal && kind != QLatin1String("device")) {
+    QStringList kinds{QStringLiteral("device")};
+    for (const JournalSpec& j : journalKinds()) kinds << j.verb;
+    const QString last = kinds.takeLast();
+    throw UsageError{QStringLiteral("--kind is %1 or %2").arg(kinds.join(QStringLiteral(", ")), last)};
+  }
 
   const Outcome connected = connectForCommand(call);
   if (connected != Outcome::Done) return connected;
@@ -105,8 +109,8 @@ Outcome reportCommand(CliCall& call) {
       if (outcome != Outcome::Cancelled) call.prompts.error(r.error.isEmpty() ? msg::kLinkError : r.error);
       return outcome;
     }
-    values = journalValues(journal->kind, wholeTable(*journal, r));
-    templatePath = call.programDir + templateName(journal->kind);
+    values = journalValues(journal->reportFields, wholeTable(*journal, r));
+    templatePath = call.programDir + journal->reportTemplate;
   }
   addValues(values, headerValues(call.session.vmk, call.clock.now()));
   const QString error = writeReport(templatePath, values, file);
@@ -178,8 +182,8 @@ void actPrintExecute(ShellContext& ws, JournalPages& journalPages, const QLocale
     values = read.values;
     templatePath = ws.ProgramDir + kDeviceTemplate;
   } else {
-    values = journalValues(journal->kind, journalGrid(journalPages, journal->kind).rows());
-    templatePath = ws.ProgramDir + templateName(journal->kind);
+    values = journalValues(journal->reportFields, journalGrid(journalPages, journal->kind).rows());
+    templatePath = ws.ProgramDir + journal->reportTemplate;
   }
   addValues(values, headerValues(ws.session.vmk, ws.clock.now()));
   port.reset();

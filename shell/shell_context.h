@@ -20,6 +20,9 @@ namespace vmk {
 class ChangeLog;
 class Windows;
 
+// The window's pages: the fixed ones, then one per journal (shell/journal_pages.cpp).
+int windowPageCount();
+
 class ShellContext {
  public:
   ShellContext(Session& session, Prompts& prompts, const Clock& clock)
@@ -41,7 +44,7 @@ class ShellContext {
   JobControl jobs;
 
   StatusPanels status;  // SBar panels 0..4 and ProgressBar1
-  PageState pages;      // tabs, active page, actions, menus
+  PageState pages{windowPageCount()};  // tabs, active page, actions, menus
 
   // The windows of the face (comparison, change log, calibration, a
   // finished report, the end of the application); nullptr: none, and

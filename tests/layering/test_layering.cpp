@@ -171,9 +171,9 @@ const QList<ValueRule>& valueRules() {
        {"journals/journal_rows.h", "journals/journal_rows.cpp"}},
       // No operation or vmkctl verb builds a grid: the window's grids are
       // the workspace's.
-      {"grid built", QRegularExpression(QStringLiteral(R"(\bTextGrid\s+\w+\s*[({]|\bTextGrid\s*[({]|new\s+TextGrid\b)")),
+      {"grid built", QRegularExpression(QStringLiteral(R"(\bTextGrid\s+\w+\s*[({]|\bTextGrid\s*[({]|new\s+TextGrid\b|make_unique\s*<\s*TextGrid\b)")),
        kSourceFolders,
-       {"shell/params_page.h", "shell/journal_pages.h", "model/text_grid.h", "model/text_grid.cpp"}},
+       {"shell/params_page.h", "shell/journal_pages.cpp", "model/text_grid.h", "model/text_grid.cpp"}},
   };
   return rules;
 }

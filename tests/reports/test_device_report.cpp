@@ -8,6 +8,7 @@
 
 #include "device/codecs.h"
 #include "extlib/view_loader.h"
+#include "journals/journal_kinds.h"
 #include "link/connection.h"
 #include "model/messages.h"
 #include "reports/device_report.h"
@@ -448,7 +449,7 @@ void TestDeviceReport::journalReportsTakeTheGridsAsTheyStand() {
   f.print(kPageEvents);
   QVERIFY(f.requests().isEmpty());
   QCOMPARE(f.opens(), opens + 1);
-  QMap<QString, QString> v = f.written(templateName(JournalKind::Events));
+  QMap<QString, QString> v = f.written(journalSpec(JournalKind::Events).reportTemplate);
   QCOMPARE(v.size(), 6 + 4 * 34);
   QCOMPARE(v["d1"], QStringLiteral("e0.1"));
   QCOMPARE(v["s1"], QStringLiteral("e0.2"));
@@ -464,7 +465,7 @@ void TestDeviceReport::journalReportsTakeTheGridsAsTheyStand() {
     for (int c = 0; c < 3; ++c) f.ws.journals.grdStat.setCell(c, row, QStringLiteral("s%1.%2").arg(row).arg(c));
   f.prompts.answerSave(f.file);
   f.print(kPageStatistic);
-  v = f.written(templateName(JournalKind::Stats));
+  v = f.written(journalSpec(JournalKind::Stats).reportTemplate);
   QCOMPARE(v.size(), 6 + 2 * 22);
   QCOMPARE(v["d1"], QStringLiteral("s0.1"));
   QCOMPARE(v["s22"], QStringLiteral("s21.2"));
@@ -473,7 +474,7 @@ void TestDeviceReport::journalReportsTakeTheGridsAsTheyStand() {
     for (int c = 0; c < 5; ++c) f.ws.journals.grdAlarm.setCell(c, row, QStringLiteral("a%1.%2").arg(row).arg(c));
   f.prompts.answerSave(f.file);
   f.print(kPageAlarm);
-  v = f.written(templateName(JournalKind::Alarms));
+  v = f.written(journalSpec(JournalKind::Alarms).reportTemplate);
   QCOMPARE(v.size(), 6 + 2 * 13);
   QCOMPARE(v["d1"], QStringLiteral("a0.0"));
   QCOMPARE(v["s13"], QStringLiteral("a12.1"));
