@@ -15,7 +15,7 @@ namespace vmk {
 
 namespace {
 
-bool passwordChar(QChar c) { return PasswordKeyAllowed(c.unicode()); }
+bool passwordChar(QChar c) { return passwordKeyAllowed(c.unicode()); }
 
 QLineEdit* passwordEdit(const QString& name, QWidget* parent) {
   auto* edit = new QLineEdit(parent);

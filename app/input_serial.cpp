@@ -9,7 +9,7 @@
 
 namespace vmk {
 
-static bool isDigit(QChar c) { return SerialKeyAllowed(c.unicode()); }
+static bool isDigit(QChar c) { return serialKeyAllowed(c.unicode()); }
 
 TInputSerial::TInputSerial(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("InputSerial"));

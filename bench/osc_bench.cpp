@@ -129,16 +129,16 @@ int runOscFiles(const QString& folder) {
     table[std::size_t(s)].digital = std::uint16_t(s >> 4);
   }
   osc::CfgHeader h;
-  h.station = osc::StationLine(QStringLiteral("ВМК-01.01"), 1, QStringLiteral("v1"));
+  h.station = osc::stationLine(QStringLiteral("ВМК-01.01"), 1, QStringLiteral("v1"));
   h.alarmTime = QDateTime::currentDateTime();
   std::vector<double> runs;
   bool ok = true;
   for (int i = 0; i < 15; ++i) {
     QElapsedTimer t;
     t.start();
-    const QByteArray dat = osc::DataFile(table);
-    const QByteArray cfg = osc::ComtradeCfgFile(h);
-    ok = osc::WritePair(folder + QStringLiteral("/files"), dat, &cfg, nullptr) && ok;
+    const QByteArray dat = osc::dataFile(table);
+    const QByteArray cfg = osc::comtradeCfgFile(h);
+    ok = osc::writePair(folder + QStringLiteral("/files"), dat, &cfg, nullptr) && ok;
     runs.push_back(elapsedMs(t));
   }
   std::printf("  %-26s %10.2f ms (median of 15; target <= 20 ms)%s\n", "write both files (6000)", medianOf(runs),

@@ -89,7 +89,7 @@ int runParams() {
   auto writeAll = [&] {
     for (int grid : {1, 2})
       for (int i = 0; i < ParamSet::rowCount(grid); ++i)
-        if (RowsOf(grid)[i].isData()) set.setMarked(grid, i, true);
+        if (rowsOf(grid)[i].isData()) set.setMarked(grid, i, true);
     last = writeParameters(session, password, set, setup, QLocale::c(), writeAnyway);
     return last.ok();
   };

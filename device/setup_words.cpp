@@ -5,7 +5,7 @@
 
 namespace vmk {
 
-void StoreSetupWords(SetupFields& setup, const RegisterWords& w) {
+void storeSetupWords(SetupFields& setup, const RegisterWords& w) {
   const std::uint16_t high = w.at(reg::kPassword), low = w.at(reg::kPasswordLow);
   setup.NetAddress = std::uint8_t(w.at(reg::kAddress) & 0xFF);
   setup.InterfaceWord = w.at(reg::kInterface);

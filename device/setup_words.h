@@ -9,6 +9,6 @@ namespace vmk {
 
 // Replaces the address, interface word, password, group fields and the
 // transformer values of `setup`; the device clock stays as it was.
-void StoreSetupWords(SetupFields& setup, const RegisterWords& words);
+void storeSetupWords(SetupFields& setup, const RegisterWords& words);
 
 }  // namespace vmk

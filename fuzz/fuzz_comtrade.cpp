@@ -18,12 +18,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const QByteArray input(reinterpret_cast<const char*>(data), qsizetype(size));
   vmk::oscview::LoadResult r;
   if (input.startsWith("--- file type")) {
-    r = vmk::oscview::ParseCombined(input);
+    r = vmk::oscview::parseCombined(input);
   } else {
     const qsizetype split = input.indexOf('\x1d');
     const QByteArray cfg = split < 0 ? input : input.left(split);
     const QByteArray dat = split < 0 ? QByteArray() : input.mid(split + 1);
-    r = vmk::oscview::ParseComtrade(cfg, dat);
+    r = vmk::oscview::parseComtrade(cfg, dat);
   }
   if (!r.ok()) return 0;
   const vmk::oscview::Recording& rec = r.recording;
@@ -39,10 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int c = 0; c < rec.values.size(); ++c) sum += std::isnan(rec.value(c, s)) ? 0 : 1;
     for (int c = 0; c < rec.states.size(); ++c) sum += rec.state(c, s);
   }
-  const int reference = vmk::oscview::DefaultReference(rec);
-  const QList<vmk::oscview::PhaseGroup> groups = vmk::oscview::PhaseGroups(rec);
-  QString text = vmk::oscview::InfoText(rec, QStringLiteral("f"));
+  const int reference = vmk::oscview::defaultReference(rec);
+  const QList<vmk::oscview::PhaseGroup> groups = vmk::oscview::phaseGroups(rec);
+  QString text = vmk::oscview::infoText(rec, QStringLiteral("f"));
   for (double ms : {0.0, rec.sampleCount() ? rec.timeMs(rec.sampleCount() - 1) : 0.0})
-    text += vmk::oscview::RowsAsText(vmk::oscview::AnalysisRows(rec, vmk::oscview::AnalyseAt(rec, ms, reference, groups)));
+    text += vmk::oscview::rowsAsText(vmk::oscview::analysisRows(rec, vmk::oscview::analyseAt(rec, ms, reference, groups)));
   return sum < 0 || text.isEmpty();
 }

@@ -36,7 +36,7 @@ AlarmRow DecodeAlarmRow(const ReplyFrame& reply, int n, const SetupFields& setup
   return row;
 }
 
-QString ReceiveErrorText(const ReplyFrame& reply) {
+QString receiveErrorText(const ReplyFrame& reply) {
   return m::kReceiveError + QString::number(reply.length()) + QLatin1Char('|') +
          QString::number(reply.frameByte(kQuotedByte));
 }
@@ -56,12 +56,12 @@ AlarmReadResult readAlarmList(Session& session, JobControl& jobs, Progress* bar,
   }
   if (!list) {
     result.outcome = list.outcome;
-    result.error = ReceiveErrorText(device.lastReply());
+    result.error = receiveErrorText(device.lastReply());
     return result;
   }
   if (list.value.frameByte(kCountByte) != kDataBytes) {
     result.outcome = Outcome::BadReply;
-    result.error = ReceiveErrorText(list.value);
+    result.error = receiveErrorText(list.value);
     return result;
   }
   for (int n = 0; n <= last; ++n) {

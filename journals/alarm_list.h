@@ -34,7 +34,7 @@ struct AlarmRow {
 AlarmRow DecodeAlarmRow(const ReplyFrame& reply, int n, const SetupFields& setup, const QDate& today);
 
 // "Ошибка приема данных " + the reply's length + "|" + its frame byte 3.
-QString ReceiveErrorText(const ReplyFrame& reply);
+QString receiveErrorText(const ReplyFrame& reply);
 
 struct AlarmReadResult {
   Outcome outcome = Outcome::Done;

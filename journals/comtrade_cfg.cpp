@@ -20,29 +20,29 @@ QString analogLine(int n, const char* id, double multiplier) {
 
 }  // namespace
 
-int FunctionBit(int i) {
+int functionBit(int i) {
   if (i <= 10) return i + 16;
   if (i <= 26) return i - 11;
   return i;
 }
 
-std::uint32_t ChannelAssignment(const RegisterWords& channels, int n) {
+std::uint32_t channelAssignment(const RegisterWords& channels, int n) {
   const int low = reg::kChannels.first + 2 * (n - 1);
   return std::uint32_t(channels.at(low + 1)) << 16 | channels.at(low);
 }
 
-QList<int> AssignedFunctions(std::uint32_t assignment) {
+QList<int> assignedFunctions(std::uint32_t assignment) {
   QList<int> out;
   for (int i = 0; i < kFunctions; ++i)
-    if (assignment >> FunctionBit(i) & 1u) out << i;
+    if (assignment >> functionBit(i) & 1u) out << i;
   return out;
 }
 
-QString StationLine(const QString& name, int serialNumber, const QString& versionText) {
+QString stationLine(const QString& name, int serialNumber, const QString& versionText) {
   return QStringLiteral("%1, заводской №%2, версия ПО %3").arg(name).arg(serialNumber).arg(versionText);
 }
 
-QStringList ComtradeCfgLines(const CfgHeader& h) {
+QStringList comtradeCfgLines(const CfgHeader& h) {
   QStringList l;
   l << h.station << QStringLiteral("20,4A,16D");
   const double phase = h.phaseRatio / 100.0;
@@ -57,9 +57,9 @@ QStringList ComtradeCfgLines(const CfgHeader& h) {
   return l;
 }
 
-QByteArray ComtradeCfgFile(const CfgHeader& header) {
+QByteArray comtradeCfgFile(const CfgHeader& header) {
   QByteArray out;
-  for (const QString& line : ComtradeCfgLines(header)) out += cp1251::encode(line) + "\r\n";
+  for (const QString& line : comtradeCfgLines(header)) out += cp1251::encode(line) + "\r\n";
   return out;
 }
 

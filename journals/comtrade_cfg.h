@@ -28,14 +28,14 @@ constexpr int kFunctions = 32;
 
 // The bit of a channel's 32-bit assignment value that assigns function i
 // (0..31): i + 16 for 0..10, i - 11 for 11..26, i for 27..31.
-int FunctionBit(int i);
+int functionBit(int i);
 
 // Channel n (1..16): the low word at register 190 + 2n, the high word
 // after it, read together as high × 65536 + low.
-std::uint32_t ChannelAssignment(const RegisterWords& channels, int n);
+std::uint32_t channelAssignment(const RegisterWords& channels, int n);
 
 // The functions (0..31, in order) that `assignment` gives its channel.
-QList<int> AssignedFunctions(std::uint32_t assignment);
+QList<int> assignedFunctions(std::uint32_t assignment);
 
 // What the configuration file says besides the fixed lines.
 struct CfgHeader {
@@ -49,12 +49,12 @@ struct CfgHeader {
 };
 
 // The station line of the connected device.
-QString StationLine(const QString& name, int serialNumber, const QString& versionText);
+QString stationLine(const QString& name, int serialNumber, const QString& versionText);
 
 // The 28 lines, without line ends.
-QStringList ComtradeCfgLines(const CfgHeader& header);
+QStringList comtradeCfgLines(const CfgHeader& header);
 // The lines in Windows-1251, each ended by CR LF.
-QByteArray ComtradeCfgFile(const CfgHeader& header);
+QByteArray comtradeCfgFile(const CfgHeader& header);
 
 }  // namespace osc
 }  // namespace vmk

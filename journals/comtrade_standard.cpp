@@ -49,7 +49,7 @@ struct Analog {
 
 }  // namespace
 
-QString Transliterate(const QString& text) {
+QString transliterate(const QString& text) {
   QString out;
   for (const QChar c : text) {
     const auto it = letters().constFind(c);
@@ -65,15 +65,15 @@ QString Transliterate(const QString& text) {
   return out;
 }
 
-int AnalogValue(std::uint16_t sample) {
+int analogValue(std::uint16_t sample) {
   const int v = sample <= 0x8000 ? int(sample) : int(sample) - 65536;
   return v + v / 2;
 }
 
-QStringList StandardCfgLines(const StandardHeader& h, const SampleTable& table) {
+QStringList standardCfgLines(const StandardHeader& h, const SampleTable& table) {
   QStringList l;
-  const QString station = Transliterate(h.deviceName).trimmed();
-  const QString device = Transliterate(QStringLiteral("zav. N%1 PO %2").arg(h.serialNumber).arg(h.versionText));
+  const QString station = transliterate(h.deviceName).trimmed();
+  const QString device = transliterate(QStringLiteral("zav. N%1 PO %2").arg(h.serialNumber).arg(h.versionText));
   l << (station.isEmpty() ? QStringLiteral("VMK") : station) + QLatin1Char(',') + device +
            QStringLiteral(",1999");
   l << QStringLiteral("20,4A,16D");
@@ -93,7 +93,7 @@ QStringList StandardCfgLines(const StandardHeader& h, const SampleTable& table) 
   for (int c = 0; c < kAnalogChannels; ++c) {
     int lo = 0, hi = 0;
     for (const Sample& x : table) {
-      const int v = AnalogValue(x.analog[std::size_t(c)]);
+      const int v = analogValue(x.analog[std::size_t(c)]);
       lo = std::min(lo, v);
       hi = std::max(hi, v);
     }
@@ -106,7 +106,7 @@ QStringList StandardCfgLines(const StandardHeader& h, const SampleTable& table) 
              .arg(number(a.primary), number(a.secondary));
   }
   for (int n = 1; n <= kDigitalChannels; ++n) {
-    QString id = Transliterate(h.channelNames[std::size_t(n - 1)]);
+    QString id = transliterate(h.channelNames[std::size_t(n - 1)]);
     if (id.isEmpty()) id = QStringLiteral("D%1").arg(n);
     l << QStringLiteral("%1,%2,,,0").arg(n).arg(id);
   }
@@ -116,13 +116,13 @@ QStringList StandardCfgLines(const StandardHeader& h, const SampleTable& table) 
   return l;
 }
 
-QByteArray StandardCfgFile(const StandardHeader& header, const SampleTable& table) {
+QByteArray standardCfgFile(const StandardHeader& header, const SampleTable& table) {
   QByteArray out;
-  for (const QString& line : StandardCfgLines(header, table)) out += line.toLatin1() + "\r\n";
+  for (const QString& line : standardCfgLines(header, table)) out += line.toLatin1() + "\r\n";
   return out;
 }
 
-QByteArray StandardDataFile(const SampleTable& table) {
+QByteArray standardDataFile(const SampleTable& table) {
   QByteArray out;
   out.reserve(int(table.size()) * 64);
   for (std::size_t s = 0; s < table.size(); ++s) {
@@ -132,7 +132,7 @@ QByteArray StandardDataFile(const SampleTable& table) {
     out += QByteArray::number(qlonglong(s) * kSampleMicroseconds);
     for (std::uint16_t a : x.analog) {
       out += ',';
-      out += QByteArray::number(AnalogValue(a));
+      out += QByteArray::number(analogValue(a));
     }
     for (int n = 1; n <= kDigitalChannels; ++n) out += x.channel(n) ? ",1" : ",0";
     out += "\r\n";

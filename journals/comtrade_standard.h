@@ -31,16 +31,16 @@ struct StandardHeader {
 // Printable ASCII of a text: Cyrillic letters by the table of
 // docs/comtrade.md, "№" as "N", commas as ";", other characters outside
 // 0x20..0x7E as "?".
-QString Transliterate(const QString& text);
+QString transliterate(const QString& text);
 
 // The value written for an analog sample: the device's 16-bit sample with
 // its sign rule, times 1.5 (the half truncated towards zero), as in the
 // maker's data file.
-int AnalogValue(std::uint16_t sample);
+int analogValue(std::uint16_t sample);
 
-QStringList StandardCfgLines(const StandardHeader& header, const SampleTable& table);
-QByteArray StandardCfgFile(const StandardHeader& header, const SampleTable& table);
+QStringList standardCfgLines(const StandardHeader& header, const SampleTable& table);
+QByteArray standardCfgFile(const StandardHeader& header, const SampleTable& table);
 // Lines "n,timestamp,IA,IB,IC,IN,D1..D16" with plain integers, CR LF.
-QByteArray StandardDataFile(const SampleTable& table);
+QByteArray standardDataFile(const SampleTable& table);
 
 }  // namespace vmk::osc

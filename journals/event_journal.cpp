@@ -136,7 +136,7 @@ EventTexts EventText(int code, int subCode, int value, const SetupFields& setup,
   return t;
 }
 
-QString EventStampText(const QDateTime& stamp, int hundredths) {
+QString eventStampText(const QDateTime& stamp, int hundredths) {
   // The program's short date format with "/" between its parts, and its
   // long time format with ":".
   static const QString dateFormat = QString::fromLatin1(kShortDateFormat).replace(QLatin1Char('.'), QLatin1Char('/'));

@@ -75,7 +75,7 @@ EventTexts EventText(int code, int subCode, int value, const SetupFields& setup,
 // Column 1: "dd/MM/yyyy HH:mm:ss" (the time left out at exactly 00:00:00),
 // then "." and three fraction digits from the hundredths (45 -> "450",
 // 7 -> "070").
-QString EventStampText(const QDateTime& stamp, int hundredths);
+QString eventStampText(const QDateTime& stamp, int hundredths);
 
 // A whole event reply decoded; `today` places the two-digit year.
 EventEntry DecodeEventRecord(const ReplyFrame& reply, const SetupFields& setup, const QDate& today,

@@ -27,7 +27,7 @@ JournalRow eventRow(const EventEntry& e) {
     cells[1] = m::kNoEvent;
     return {e.record, cells};
   }
-  cells[1] = e.stamp.isValid() ? EventStampText(e.stamp, e.hundredths) : m::kStampUndefined;
+  cells[1] = e.stamp.isValid() ? eventStampText(e.stamp, e.hundredths) : m::kStampUndefined;
   cells[2] = e.texts.name;
   cells[3] = e.texts.info;
   const QString outputs = LowBitsStr(e.outputs, kStateBits);

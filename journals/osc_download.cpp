@@ -99,7 +99,7 @@ class PairWriter {
 
 }  // namespace
 
-bool WritePair(const QString& base, const QByteArray& dat, const QByteArray* cfg, QString* why) {
+bool writePair(const QString& base, const QByteArray& dat, const QByteArray* cfg, QString* why) {
   PairWriter files(base, cfg != nullptr);
   QString reason;
   const bool written = files.write(dat, cfg ? *cfg : QByteArray(), &reason);
@@ -107,7 +107,7 @@ bool WritePair(const QString& base, const QByteArray& dat, const QByteArray* cfg
   return written;
 }
 
-QString BaseName(const QString& chosen) {
+QString baseName(const QString& chosen) {
   const QString suffix = QFileInfo(chosen).suffix();
   if (suffix.isEmpty()) return chosen;
   return chosen.left(chosen.size() - suffix.size() - 1);
@@ -147,7 +147,7 @@ DownloadResult downloadOscillogram(Session& session, JobControl& jobs, Progress*
       }
       for (int n = 1; n <= kDigitalChannels; ++n) {
         QStringList parts;
-        for (int i : AssignedFunctions(ChannelAssignment(channels.value, n)))
+        for (int i : assignedFunctions(channelAssignment(channels.value, n)))
           parts << names(kFunctionListKind, i).name;
         channelNames[std::size_t(n - 1)] = parts.join(QLatin1Char('+'));
       }
@@ -170,7 +170,7 @@ DownloadResult downloadOscillogram(Session& session, JobControl& jobs, Progress*
         result.outcome = block.outcome;
         return result;
       }
-      PutBlock(table, b, block.value);
+      putBlock(table, b, block.value);
       ++result.blocksRead;
     }
     GlitchFilter(table);
@@ -188,21 +188,21 @@ DownloadResult downloadOscillogram(Session& session, JobControl& jobs, Progress*
       h.setup = vmk.setup;
       h.alarmTime = target.alarmTime;
       h.channelNames = channelNames;
-      cfg = StandardCfgFile(h, table);
-      dat = StandardDataFile(table);
+      cfg = standardCfgFile(h, table);
+      dat = standardDataFile(table);
     } else {
       CfgHeader h;
-      h.station = StationLine(vmk.Name, vmk.SerialNumber, VersionText(vmk.VersionWord));
+      h.station = stationLine(vmk.Name, vmk.SerialNumber, VersionText(vmk.VersionWord));
       h.phaseRatio = target.phaseRatio;
       h.earthRatio = target.earthRatio;
       h.alarmTime = target.alarmTime;
       h.channelNames = channelNames;
-      cfg = ComtradeCfgFile(h);
-      dat = DataFile(table);
+      cfg = comtradeCfgFile(h);
+      dat = dataFile(table);
     }
     const bool withCfg = library == ViewLoad::Loaded;
     QString why;
-    if (!WritePair(target.base, dat, withCfg ? &cfg : nullptr, &why)) {
+    if (!writePair(target.base, dat, withCfg ? &cfg : nullptr, &why)) {
       result.outcome = Outcome::InputRefused;
       result.error = why;
       return result;

@@ -64,12 +64,12 @@ struct DownloadResult {
 // names in their folder and puts them in place only when both are written
 // (the data file first). False with `why` ("Не удалось записать файл ...")
 // otherwise, nothing put in place and no temporary file left.
-bool WritePair(const QString& base, const QByteArray& dat, const QByteArray* cfg, QString* why);
+bool writePair(const QString& base, const QByteArray& dat, const QByteArray* cfg, QString* why);
 
 // The base name of a chosen file: its extension (".cfg" with the dialog's
 // filter) and the dot before it dropped, else the name itself. An
 // extension of another length is dropped whole, never part of the name.
-QString BaseName(const QString& chosen);
+QString baseName(const QString& chosen);
 
 // The download of a recorded alarm entry (its number, time and ratios)
 // into the pair `base`.

@@ -10,7 +10,7 @@ namespace {
 constexpr int kWordsPerSample = 5;
 }
 
-void PutBlock(SampleTable& table, int block, const RegisterWords& words) {
+void putBlock(SampleTable& table, int block, const RegisterWords& words) {
   for (int i = 0; i < kSamplesPerBlock; ++i) {
     const std::size_t s = std::size_t(block * kSamplesPerBlock + i);
     if (s >= table.size()) return;
@@ -93,13 +93,13 @@ void appendLine(QByteArray& out, int s, const Sample& sample) {
 
 }  // namespace
 
-QByteArray DataLine(int s, const Sample& sample) {
+QByteArray dataLine(int s, const Sample& sample) {
   QByteArray line;
   appendLine(line, s, sample);
   return line;
 }
 
-QByteArray DataFile(const SampleTable& table) {
+QByteArray dataFile(const SampleTable& table) {
   QByteArray out;
   out.reserve(int(table.size()) * 96);
   for (std::size_t s = 0; s < table.size(); ++s) {

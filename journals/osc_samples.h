@@ -40,7 +40,7 @@ using SampleTable = std::vector<Sample>;
 
 // Puts the 24 samples of block `block` (words 1..120 of its reply, five a
 // sample) into rows 24 * block .. 24 * block + 23 of `table` (6000 rows).
-void PutBlock(SampleTable& table, int block, const RegisterWords& words);
+void putBlock(SampleTable& table, int block, const RegisterWords& words);
 
 // For samples 1..5998 in order and channels 1..12: a value that differs
 // from the previous sample's value (as already filtered) and from the next
@@ -50,10 +50,10 @@ void GlitchFilter(SampleTable& table);
 // The data file line of sample s (0-based), 22 fields, without its CR LF:
 // number, time offset in microseconds, Ia, Ib, Ic, Io (each × 1.5), the
 // 16 digital channels.
-QByteArray DataLine(int s, const Sample& sample);
+QByteArray dataLine(int s, const Sample& sample);
 
 // All 6000 lines, each ended by CR LF.
-QByteArray DataFile(const SampleTable& table);
+QByteArray dataFile(const SampleTable& table);
 
 }  // namespace osc
 }  // namespace vmk

@@ -41,7 +41,7 @@ QStringList reportOf(const TVMK& dev, bool hasClock, const QDateTime& deviceTime
 
 }  // namespace
 
-QString InterfaceSpeedLine(std::uint16_t interfaceWord) {
+QString interfaceSpeedLine(std::uint16_t interfaceWord) {
   QString line;
   for (int k = 0; k < 4; ++k)
     if (GetBit(interfaceWord, kFirstSpeedBit + k))
@@ -50,7 +50,7 @@ QString InterfaceSpeedLine(std::uint16_t interfaceWord) {
 }
 
 QStringList interfaceLines(std::uint16_t interfaceWord) {
-  return {InterfaceSpeedLine(interfaceWord), msg::link::kReportParity,
+  return {interfaceSpeedLine(interfaceWord), msg::link::kReportParity,
           msg::link::kReportDataBits, msg::link::kReportStopBits};
 }
 

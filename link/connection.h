@@ -79,6 +79,6 @@ QStringList interfaceLines(std::uint16_t interfaceWord);
 void AppendInterfaceParams(MessageLog& memo, std::uint16_t interfaceWord);
 
 // "Скорость ... бит/с" for bits 1..4 of the interface word, "" for none.
-QString InterfaceSpeedLine(std::uint16_t interfaceWord);
+QString interfaceSpeedLine(std::uint16_t interfaceWord);
 
 }  // namespace vmk

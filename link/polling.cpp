@@ -48,7 +48,7 @@ bool PollResult::firstAnswers() const {
   return status == kInService || status == kWithNotice;
 }
 
-QString PollingLine(int status, int address) {
+QString pollingLine(int status, int address) {
   switch (status) {
     case kInService:
       return msg::link::kDeviceOnline.arg(address);
@@ -62,8 +62,8 @@ QString PollingLine(int status, int address) {
   }
 }
 
-QString PollingLine(const std::optional<int>& status, int address) {
-  return PollingLine(status.value_or(kNoPollingStatus), address);
+QString pollingLine(const std::optional<int>& status, int address) {
+  return pollingLine(status.value_or(kNoPollingStatus), address);
 }
 
 PollResult pollNetwork(Session& session, Connector connector, TextList& list, Progress* gauge,
@@ -89,7 +89,7 @@ PollResult pollNetwork(Session& session, Connector connector, TextList& list, Pr
       session.closePort();
       session.openPort();
     }
-    polled.line = PollingLine(polled.status, address);
+    polled.line = pollingLine(polled.status, address);
     list.append(polled.line);
     result.addresses.append(polled);
   }

@@ -58,7 +58,7 @@ PollResult pollNetwork(Session& session, Connector connector, TextList& list, Pr
                        JobControl& jobs);
 
 // The list line for a status byte at `address` (kNoPollingStatus for none).
-QString PollingLine(int status, int address);
-QString PollingLine(const std::optional<int>& status, int address);
+QString pollingLine(int status, int address);
+QString pollingLine(const std::optional<int>& status, int address);
 
 }  // namespace vmk

@@ -94,7 +94,7 @@ bool isYear(const QString& t) {
 
 }  // namespace
 
-Layout ParseCfgLines(const QStringList& l, const QString& name, Recording& rec) {
+Layout parseCfgLines(const QStringList& l, const QString& name, Recording& rec) {
   const CfgReader r(l, name);
   Layout lay;
   int i = 0;

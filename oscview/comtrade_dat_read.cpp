@@ -245,7 +245,7 @@ class DataReader {
 
 }  // namespace
 
-void ParseData(QByteArrayView dat, const Layout& lay, const QString& name, Recording& rec,
+void parseData(QByteArrayView dat, const Layout& lay, const QString& name, Recording& rec,
                const Progress& progress) {
   DataReader(dat, lay, name, rec, progress).read();
 }

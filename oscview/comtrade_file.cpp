@@ -15,7 +15,7 @@ using detail::Refused;
 
 namespace detail {
 
-QString DecodeText(QByteArrayView bytes) {
+QString decodeText(QByteArrayView bytes) {
   if (bytes.startsWith("\xEF\xBB\xBF")) bytes = bytes.sliced(3);
   QStringDecoder utf8(QStringDecoder::Utf8);
   QString text = utf8(bytes);
@@ -46,10 +46,10 @@ void parse(QByteArrayView cfg, QByteArrayView dat, const FileNames& names, const
            Recording& rec) {
   if (cfg.size() > kMaxCfgBytes) refuse(QStringLiteral("%1 слишком велик").arg(names.cfg));
   if (dat.size() > kMaxDatBytes) refuse(QStringLiteral("%1 слишком велик").arg(names.dat));
-  const QStringList lines = cfgLines(detail::DecodeText(cfg));
+  const QStringList lines = cfgLines(detail::decodeText(cfg));
   if (lines.isEmpty()) refuse(QStringLiteral("%1 пуст").arg(names.cfg));
-  const detail::Layout lay = detail::ParseCfgLines(lines, names.cfg, rec);
-  detail::ParseData(dat, lay, names.dat, rec, progress);
+  const detail::Layout lay = detail::parseCfgLines(lines, names.cfg, rec);
+  detail::parseData(dat, lay, names.dat, rec, progress);
 }
 
 // A section of a .cff: its marker line "--- file type: KIND ---" and what
@@ -199,12 +199,12 @@ QString sideText(const QString& stem, const QString& suffix) {
   if (path.isEmpty()) return {};
   QFile f(path);
   if (!f.open(QIODevice::ReadOnly)) return {};
-  return detail::DecodeText(f.read(kMaxCfgBytes));
+  return detail::decodeText(f.read(kMaxCfgBytes));
 }
 
 }  // namespace
 
-LoadResult ParseComtrade(QByteArrayView cfg, QByteArrayView dat, const FileNames& names, const Progress& progress) {
+LoadResult parseComtrade(QByteArrayView cfg, QByteArrayView dat, const FileNames& names, const Progress& progress) {
   LoadResult result;
   try {
     parse(cfg, dat, names, progress, result.recording);
@@ -215,7 +215,7 @@ LoadResult ParseComtrade(QByteArrayView cfg, QByteArrayView dat, const FileNames
   return result;
 }
 
-LoadResult ParseCombined(QByteArrayView cff, const QString& name, const Progress& progress) {
+LoadResult parseCombined(QByteArrayView cff, const QString& name, const Progress& progress) {
   LoadResult result;
   Recording& rec = result.recording;
   try {
@@ -226,8 +226,8 @@ LoadResult ParseCombined(QByteArrayView cff, const QString& name, const Progress
     for (const Section& s : parts) {
       if (s.kind == QLatin1String("CFG") && !cfg) cfg = &s;
       if (s.kind == QLatin1String("DAT") && !dat) dat = &s;
-      if (s.kind == QLatin1String("HDR")) rec.header = detail::DecodeText(s.body.first(std::min<qsizetype>(s.body.size(), kMaxCfgBytes)));
-      if (s.kind == QLatin1String("INF")) rec.information = detail::DecodeText(s.body.first(std::min<qsizetype>(s.body.size(), kMaxCfgBytes)));
+      if (s.kind == QLatin1String("HDR")) rec.header = detail::decodeText(s.body.first(std::min<qsizetype>(s.body.size(), kMaxCfgBytes)));
+      if (s.kind == QLatin1String("INF")) rec.information = detail::decodeText(s.body.first(std::min<qsizetype>(s.body.size(), kMaxCfgBytes)));
     }
     if (!cfg) refuse(QStringLiteral("%1: нет раздела «--- file type: CFG ---»").arg(name));
     if (!dat) refuse(QStringLiteral("%1: нет раздела «--- file type: DAT ... ---»").arg(name));
@@ -236,13 +236,13 @@ LoadResult ParseCombined(QByteArrayView cff, const QString& name, const Progress
     if (cfg->body.size() > kMaxCfgBytes) refuse(QStringLiteral("%1 слишком велик").arg(names.cfg));
     // The data's form is the configuration's; the marker must agree.
     Recording probe;
-    const QStringList lines = cfgLines(detail::DecodeText(cfg->body));
+    const QStringList lines = cfgLines(detail::decodeText(cfg->body));
     if (lines.isEmpty()) refuse(QStringLiteral("%1 пуст").arg(names.cfg));
-    const detail::Layout lay = detail::ParseCfgLines(lines, names.cfg, probe);
+    const detail::Layout lay = detail::parseCfgLines(lines, names.cfg, probe);
     if (dat->form != lay.form)
       refuse(QStringLiteral("%1: данные «%2», а в конфигурации «%3»").arg(names.dat, dat->form, lay.form));
     rec = std::move(probe);
-    detail::ParseData(dat->body, lay, names.dat, rec, progress);
+    detail::parseData(dat->body, lay, names.dat, rec, progress);
     rec.singleFile = true;
     rec.header = header;
     rec.information = information;
@@ -253,7 +253,7 @@ LoadResult ParseCombined(QByteArrayView cff, const QString& name, const Progress
   return result;
 }
 
-LoadResult LoadComtrade(const QString& path, const Progress& progress) {
+LoadResult loadComtrade(const QString& path, const Progress& progress) {
   LoadResult result;
   try {
     const QFileInfo info(path);
@@ -264,7 +264,7 @@ LoadResult LoadComtrade(const QString& path, const Progress& progress) {
                           (probe.open(QIODevice::ReadOnly) && probe.peek(13).toLower() == "--- file type");
       if (single) {
         const Mapped all(path);
-        return ParseCombined(all.bytes(), QStringLiteral("Файл %1").arg(info.fileName()), progress);
+        return parseCombined(all.bytes(), QStringLiteral("Файл %1").arg(info.fileName()), progress);
       }
     }
     const QByteArray cfg = readLimited(path, kMaxCfgBytes);
@@ -273,7 +273,7 @@ LoadResult LoadComtrade(const QString& path, const Progress& progress) {
     const Mapped dat(datPath);
     const FileNames names{QStringLiteral("Файл конфигурации %1").arg(info.fileName()),
                           QStringLiteral("Файл данных %1").arg(QFileInfo(datPath).fileName())};
-    result = ParseComtrade(cfg, dat.bytes(), names, progress);
+    result = parseComtrade(cfg, dat.bytes(), names, progress);
     if (result.ok()) {
       result.recording.header = sideText(stem, QStringLiteral(".hdr"));
       result.recording.information = sideText(stem, QStringLiteral(".inf"));

@@ -91,15 +91,15 @@ struct FileNames {
 };
 
 // Reads a pair from its bytes.
-LoadResult ParseComtrade(QByteArrayView cfg, QByteArrayView dat, const FileNames& names = {},
+LoadResult parseComtrade(QByteArrayView cfg, QByteArrayView dat, const FileNames& names = {},
                          const Progress& progress = {});
 
 // Reads a single 2013 file (.cff) from its bytes.
-LoadResult ParseCombined(QByteArrayView cff, const QString& name = QStringLiteral("Файл"),
+LoadResult parseCombined(QByteArrayView cff, const QString& name = QStringLiteral("Файл"),
                          const Progress& progress = {});
 
 // Reads `path`: a configuration file with the data file beside it (.dat or
 // .DAT) and the .hdr and .inf when present, or a .cff.
-LoadResult LoadComtrade(const QString& path, const Progress& progress = {});
+LoadResult loadComtrade(const QString& path, const Progress& progress = {});
 
 }  // namespace vmk::oscview

@@ -29,13 +29,13 @@ struct Layout {
 // The configuration's text: UTF-8 after a byte-order mark or when the bytes
 // are valid UTF-8, else Windows-1251 when they hold Cyrillic words (runs of
 // letters 0xC0..0xFF), else Latin-1.
-QString DecodeText(QByteArrayView bytes);
+QString decodeText(QByteArrayView bytes);
 
 // Reads the configuration's lines into `rec`; refusals begin with `name`.
-Layout ParseCfgLines(const QStringList& lines, const QString& name, Recording& rec);
+Layout parseCfgLines(const QStringList& lines, const QString& name, Recording& rec);
 
 // Reads the data into `rec`'s samples and times.
-void ParseData(QByteArrayView dat, const Layout& lay, const QString& name, Recording& rec,
+void parseData(QByteArrayView dat, const Layout& lay, const QString& name, Recording& rec,
                const Progress& progress);
 
 }  // namespace vmk::oscview::detail

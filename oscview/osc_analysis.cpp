@@ -50,7 +50,7 @@ Phasor Phasor::of(std::complex<double> z) {
   return {std::abs(z), std::abs(z) > 0 ? wrapDeg(std::arg(z) * 180 / kPi) : 0.0};
 }
 
-double ZeroCrossingHz(const Recording& rec, int c, qsizetype s) {
+double zeroCrossingHz(const Recording& rec, int c, qsizetype s) {
   if (c < 0 || c >= rec.values.size() || s < 0 || s >= rec.sampleCount()) return std::nan("");
   const double cycleMs = 1000.0 / rec.lineFrequency;
   const qsizetype perCycle = std::max<qsizetype>(2, qsizetype(std::llround(rec.times.rateAt(s) * cycleMs / 1000.0)));
@@ -105,7 +105,7 @@ double ZeroCrossingHz(const Recording& rec, int c, qsizetype s) {
   return 1000.0 / median;
 }
 
-CycleWindow WindowAt(const Recording& rec, qsizetype s, double hz) {
+CycleWindow windowAt(const Recording& rec, qsizetype s, double hz) {
   CycleWindow w;
   if (s < 0 || s >= rec.sampleCount()) return w;
   w.hz = hz > 0 ? hz : rec.lineFrequency;
@@ -118,7 +118,7 @@ CycleWindow WindowAt(const Recording& rec, qsizetype s, double hz) {
   return w;
 }
 
-Harmonics HarmonicPhasors(const Recording& rec, int c, const CycleWindow& w) {
+Harmonics harmonicPhasors(const Recording& rec, int c, const CycleWindow& w) {
   Harmonics out;
   out.fill(kNaN);
   if (c < 0 || c >= rec.values.size() || w.count < 3) return out;
@@ -170,16 +170,16 @@ Harmonics HarmonicPhasors(const Recording& rec, int c, const CycleWindow& w) {
   return out;
 }
 
-std::complex<double> HarmonicPhasor(const Recording& rec, int c, const CycleWindow& w, int h) {
+std::complex<double> harmonicPhasor(const Recording& rec, int c, const CycleWindow& w, int h) {
   if (h < 1 || h > kMaxHarmonic) return kNaN;
-  return HarmonicPhasors(rec, c, w)[std::size_t(h)];
+  return harmonicPhasors(rec, c, w)[std::size_t(h)];
 }
 
-ChannelFigures Analyse(const Recording& rec, int c, qsizetype s, const CycleWindow& w) {
+ChannelFigures analyse(const Recording& rec, int c, qsizetype s, const CycleWindow& w) {
   ChannelFigures f;
-  f.rms = CycleRms(rec, c, int(s));
-  f.hz = ZeroCrossingHz(rec, c, s);
-  const Harmonics all = HarmonicPhasors(rec, c, w);
+  f.rms = cycleRms(rec, c, int(s));
+  f.hz = zeroCrossingHz(rec, c, s);
+  const Harmonics all = harmonicPhasors(rec, c, w);
   f.fundamental = all[1];
   const double base = std::abs(f.fundamental);
   double sum = 0;
@@ -196,13 +196,13 @@ ChannelFigures Analyse(const Recording& rec, int c, qsizetype s, const CycleWind
   return f;
 }
 
-Sequence Symmetrical(std::complex<double> a, std::complex<double> b, std::complex<double> c) {
+Sequence symmetrical(std::complex<double> a, std::complex<double> b, std::complex<double> c) {
   const std::complex<double> op = std::polar(1.0, 2 * kPi / 3);
   const std::complex<double> op2 = op * op;
   return {(a + op * b + op2 * c) / 3.0, (a + op2 * b + op * c) / 3.0, a + b + c};
 }
 
-QList<PhaseGroup> PhaseGroups(const Recording& rec) {
+QList<PhaseGroup> phaseGroups(const Recording& rec) {
   QList<QString> keys;
   QList<PhaseGroup> groups;
   for (int c = 0; c < rec.analog.size(); ++c) {
@@ -221,13 +221,13 @@ QList<PhaseGroup> PhaseGroups(const Recording& rec) {
   QList<PhaseGroup> out;
   for (PhaseGroup& g : groups)
     if (g.valid()) {
-      g.name = AnalogName(rec, g.a) + QLatin1Char('/') + AnalogName(rec, g.b) + QLatin1Char('/') + AnalogName(rec, g.c);
+      g.name = analogName(rec, g.a) + QLatin1Char('/') + analogName(rec, g.b) + QLatin1Char('/') + analogName(rec, g.c);
       out << g;
     }
   return out;
 }
 
-QString Quantity(const Recording& rec, const PhaseGroup& group) {
+QString quantity(const Recording& rec, const PhaseGroup& group) {
   if (group.a < 0 || group.a >= rec.analog.size()) return QStringLiteral("I");
   const AnalogChannel& ch = rec.analog[group.a];
   const QString unit = ch.unit.toUpper();
@@ -238,8 +238,8 @@ QString Quantity(const Recording& rec, const PhaseGroup& group) {
   return QStringLiteral("I");
 }
 
-int DefaultReference(const Recording& rec) {
-  const QList<PhaseGroup> groups = PhaseGroups(rec);
+int defaultReference(const Recording& rec) {
+  const QList<PhaseGroup> groups = phaseGroups(rec);
   if (!groups.isEmpty()) return groups.first().a;
   return rec.analog.isEmpty() ? -1 : 0;
 }
@@ -253,7 +253,7 @@ double AnalysisAt::relativeDeg(std::complex<double> z) const {
   return wrapDeg(p.deg - ref.deg);
 }
 
-AnalysisAt AnalyseAt(const Recording& rec, double ms, int reference, const QList<PhaseGroup>& groups) {
+AnalysisAt analyseAt(const Recording& rec, double ms, int reference, const QList<PhaseGroup>& groups) {
   AnalysisAt a;
   a.ms = ms;
   a.sample = rec.times.nearest(ms);
@@ -268,11 +268,11 @@ AnalysisAt AnalyseAt(const Recording& rec, double ms, int reference, const QList
   QList<int> voltages;
   QList<double> rms;
   double largest = 0;
-  for (const PhaseGroup& g : PhaseGroups(rec))
-    if (Quantity(rec, g) == QLatin1String("U"))
+  for (const PhaseGroup& g : phaseGroups(rec))
+    if (quantity(rec, g) == QLatin1String("U"))
       for (int c : {g.a, g.b, g.c}) {
         voltages << c;
-        rms << CycleRms(rec, c, int(a.sample));
+        rms << cycleRms(rec, c, int(a.sample));
         if (rms.last() > largest) largest = rms.last();
       }
   QList<int> sources, fallen;
@@ -280,21 +280,21 @@ AnalysisAt AnalyseAt(const Recording& rec, double ms, int reference, const QList
   sources << fallen << reference;
   double hz = rec.lineFrequency;
   for (int c : sources) {
-    const double f = ZeroCrossingHz(rec, c, a.sample);
+    const double f = zeroCrossingHz(rec, c, a.sample);
     if (f > 0.8 * rec.lineFrequency && f < 1.2 * rec.lineFrequency) {
       hz = f;
       a.frequencyChannel = c;
       break;
     }
   }
-  a.window = WindowAt(rec, a.sample, hz);
-  for (int c = 0; c < rec.analog.size(); ++c) a.channels << Analyse(rec, c, a.sample, a.window);
+  a.window = windowAt(rec, a.sample, hz);
+  for (int c = 0; c < rec.analog.size(); ++c) a.channels << analyse(rec, c, a.sample, a.window);
   for (const PhaseGroup& g : groups) {
     if (!g.valid() || g.a >= a.channels.size() || g.b >= a.channels.size() || g.c >= a.channels.size()) {
       a.sequences << Sequence{kNaN, kNaN, kNaN};
       continue;
     }
-    a.sequences << Symmetrical(a.channels[g.a].fundamental, a.channels[g.b].fundamental,
+    a.sequences << symmetrical(a.channels[g.a].fundamental, a.channels[g.b].fundamental,
                                a.channels[g.c].fundamental);
   }
   return a;

@@ -38,7 +38,7 @@ struct CycleWindow {
 };
 
 struct ChannelFigures {
-  double rms = std::nan("");   // over the cycle (osc_math's CycleRms)
+  double rms = std::nan("");   // over the cycle (osc_math's cycleRms)
   std::complex<double> fundamental{std::nan(""), 0};  // RMS phasor, angle from the window's moment
   double hz = std::nan("");    // from zero crossings
   std::array<double, kMaxHarmonic + 1> harmonicPercent{};  // [2..15]; NaN above the sampling's reach
@@ -59,33 +59,33 @@ struct Sequence {
 // five cycles of the line frequency that end at sample `s` (each sample
 // less the mean of the cycle before it); the median period. NaN when fewer
 // than two crossings lie there, or the periods differ by more than 1 %.
-double ZeroCrossingHz(const Recording& rec, int c, qsizetype s);
+double zeroCrossingHz(const Recording& rec, int c, qsizetype s);
 
 // One cycle of `hz` ending at sample `s` (the first cycle near the start).
-CycleWindow WindowAt(const Recording& rec, qsizetype s, double hz);
+CycleWindow windowAt(const Recording& rec, qsizetype s, double hz);
 
 // The RMS phasors of harmonics 1..15 ([0] unused) of channel `c` over `w`:
 // for √2·M·cos(2πh·f·t + φ), M∠φ with t from w.atMs. NaN when a value is
 // missing or the harmonic is beyond half the samples of the cycle.
 using Harmonics = std::array<std::complex<double>, kMaxHarmonic + 1>;
-Harmonics HarmonicPhasors(const Recording& rec, int c, const CycleWindow& w);
-std::complex<double> HarmonicPhasor(const Recording& rec, int c, const CycleWindow& w, int h);
+Harmonics harmonicPhasors(const Recording& rec, int c, const CycleWindow& w);
+std::complex<double> harmonicPhasor(const Recording& rec, int c, const CycleWindow& w, int h);
 
-ChannelFigures Analyse(const Recording& rec, int c, qsizetype s, const CycleWindow& w);
+ChannelFigures analyse(const Recording& rec, int c, qsizetype s, const CycleWindow& w);
 
-Sequence Symmetrical(std::complex<double> a, std::complex<double> b, std::complex<double> c);
+Sequence symmetrical(std::complex<double> a, std::complex<double> b, std::complex<double> c);
 
 // Three-phase groups: by the `ph` field (A/B/C, L1/L2/L3) and the unit,
 // else by the ids (IA, "Ток Ib", U_C ...).
-QList<PhaseGroup> PhaseGroups(const Recording& rec);
+QList<PhaseGroup> phaseGroups(const Recording& rec);
 
 // "I" for a group of currents, "U" for voltages (by the unit, else the id):
 // the components are named I1, I2, 3I0 or U1, U2, 3U0.
-QString Quantity(const Recording& rec, const PhaseGroup& group);
+QString quantity(const Recording& rec, const PhaseGroup& group);
 
 // The reference channel by default: the first group's phase A, else the
 // first analog channel; -1 when there is none.
-int DefaultReference(const Recording& rec);
+int defaultReference(const Recording& rec);
 
 // Everything at one cursor.
 struct AnalysisAt {
@@ -101,6 +101,6 @@ struct AnalysisAt {
   double relativeDeg(std::complex<double> z) const;
 };
 
-AnalysisAt AnalyseAt(const Recording& rec, double ms, int reference, const QList<PhaseGroup>& groups);
+AnalysisAt analyseAt(const Recording& rec, double ms, int reference, const QList<PhaseGroup>& groups);
 
 }  // namespace vmk::oscview

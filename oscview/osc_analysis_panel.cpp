@@ -130,17 +130,17 @@ void AnalysisPanel::fillChoices() {
   }
   if (rec) {
     for (int c = 0; c < rec->analog.size(); ++c) {
-      m_reference->addItem(AnalogName(*rec, c), c);
-      for (QComboBox* p : m_phase) p->addItem(AnalogName(*rec, c), c);
+      m_reference->addItem(analogName(*rec, c), c);
+      for (QComboBox* p : m_phase) p->addItem(analogName(*rec, c), c);
     }
-    m_reference->setCurrentIndex(std::max(0, DefaultReference(*rec)));
-    const QList<PhaseGroup> groups = PhaseGroups(*rec);
+    m_reference->setCurrentIndex(std::max(0, defaultReference(*rec)));
+    const QList<PhaseGroup> groups = phaseGroups(*rec);
     const PhaseGroup g = groups.value(0);
     m_phase[0]->setCurrentIndex(g.a + 1);
     m_phase[1]->setCurrentIndex(g.b + 1);
     m_phase[2]->setCurrentIndex(g.c + 1);
     m_channels->setRowCount(int(rec->analog.size()));
-    m_channels->setCurrentCell(rec->analog.isEmpty() ? -1 : std::max(0, DefaultReference(*rec)), 0);
+    m_channels->setCurrentCell(rec->analog.isEmpty() ? -1 : std::max(0, defaultReference(*rec)), 0);
   } else {
     m_channels->setRowCount(0);
   }
@@ -170,7 +170,7 @@ PhaseGroup AnalysisPanel::chosenGroup() const {
                m_phase[2]->currentData().toInt(), {}};
   const Recording* rec = recording();
   if (g.valid() && rec)
-    g.name = AnalogName(*rec, g.a) + QLatin1Char('/') + AnalogName(*rec, g.b) + QLatin1Char('/') + AnalogName(*rec, g.c);
+    g.name = analogName(*rec, g.a) + QLatin1Char('/') + analogName(*rec, g.b) + QLatin1Char('/') + analogName(*rec, g.c);
   return g;
 }
 
@@ -202,15 +202,15 @@ void AnalysisPanel::refresh() {
   const int which = std::max(0, m_which->currentIndex());
   const double ms = m_cursorMs[std::max(0, m_cursor->currentIndex())] - m_shown[which].shiftMs;
   const PhaseGroup group = chosenGroup();
-  m_at = AnalyseAt(*rec, ms, m_reference->currentData().toInt(), group.valid() ? QList<PhaseGroup>{group}
+  m_at = analyseAt(*rec, ms, m_reference->currentData().toInt(), group.valid() ? QList<PhaseGroup>{group}
                                                                                  : QList<PhaseGroup>{});
   const bool filling = m_filling;
   m_filling = true;
   for (int c = 0; c < m_at.channels.size(); ++c) {
     const ChannelFigures& f = m_at.channels[c];
     setRow(m_channels, c,
-           {AnalogName(*rec, c), Figure(f.rms, 2), Figure(std::abs(f.fundamental), 2),
-            Figure(m_at.relativeDeg(f.fundamental), 1), Figure(f.hz, 3), Figure(f.thd, 1)});
+           {analogName(*rec, c), figure(f.rms, 2), figure(std::abs(f.fundamental), 2),
+            figure(m_at.relativeDeg(f.fundamental), 1), figure(f.hz, 3), figure(f.thd, 1)});
   }
   m_filling = filling;
 
@@ -219,22 +219,22 @@ void AnalysisPanel::refresh() {
     m_sequence->setRowCount(0);
   } else {
     const Sequence& s = m_at.sequences.first();
-    const QString q = Quantity(*rec, group);
+    const QString q = quantity(*rec, group);
     const QString names[] = {q + QLatin1Char('1'), q + QLatin1Char('2'), QLatin1Char('3') + q + QLatin1Char('0')};
     const std::pair<QString, std::complex<double>> parts[] = {{QStringLiteral("Прямая ") + names[0], s.positive},
                                                               {QStringLiteral("Обратная ") + names[1], s.negative},
                                                               {QStringLiteral("Нулевая ") + names[2], s.zero3}};
     for (int k = 0; k < 3; ++k)
-      setRow(m_sequence, k, {parts[k].first, Figure(std::abs(parts[k].second), 2), Figure(m_at.relativeDeg(parts[k].second), 1)});
+      setRow(m_sequence, k, {parts[k].first, figure(std::abs(parts[k].second), 2), figure(m_at.relativeDeg(parts[k].second), 1)});
     const int phases[] = {group.a, group.b, group.c};
     for (int p = 0; p < 3; ++p)
-      arrows << DiagramArrow{AnalogName(*rec, phases[p]), std::polar(std::abs(m_at.channels[phases[p]].fundamental), m_at.relativeDeg(m_at.channels[phases[p]].fundamental) * M_PI / 180), kPhaseColour[p], false};
+      arrows << DiagramArrow{analogName(*rec, phases[p]), std::polar(std::abs(m_at.channels[phases[p]].fundamental), m_at.relativeDeg(m_at.channels[phases[p]].fundamental) * M_PI / 180), kPhaseColour[p], false};
     for (int k = 0; k < 3; ++k)
       arrows << DiagramArrow{names[k], std::polar(std::abs(parts[k].second), m_at.relativeDeg(parts[k].second) * M_PI / 180), QColor(120, 120, 120), true};
   }
   if (arrows.isEmpty() && m_at.reference >= 0) {
     const std::complex<double> z = m_at.channels[m_at.reference].fundamental;
-    arrows << DiagramArrow{AnalogName(*rec, m_at.reference), std::abs(z), kPhaseColour[0], false};
+    arrows << DiagramArrow{analogName(*rec, m_at.reference), std::abs(z), kPhaseColour[0], false};
   }
   m_diagram->setArrows(arrows);
 
@@ -244,14 +244,14 @@ void AnalysisPanel::refresh() {
     return;
   }
   const ChannelFigures& f = m_at.channels[selected];
-  m_harmonics->setHorizontalHeaderLabels({QStringLiteral("Гарм."), AnalogName(*rec, selected) + QStringLiteral(", %")});
-  for (int h = 2; h <= kMaxHarmonic; ++h) setRow(m_harmonics, h - 2, {QString::number(h), Figure(f.harmonicPercent[std::size_t(h)], 2)});
-  setRow(m_harmonics, kMaxHarmonic - 1, {QStringLiteral("THD"), Figure(f.thd, 2)});
+  m_harmonics->setHorizontalHeaderLabels({QStringLiteral("Гарм."), analogName(*rec, selected) + QStringLiteral(", %")});
+  for (int h = 2; h <= kMaxHarmonic; ++h) setRow(m_harmonics, h - 2, {QString::number(h), figure(f.harmonicPercent[std::size_t(h)], 2)});
+  setRow(m_harmonics, kMaxHarmonic - 1, {QStringLiteral("THD"), figure(f.thd, 2)});
 }
 
 QList<QStringList> AnalysisPanel::rows() {
   const Recording* rec = recording();
-  return rec ? AnalysisRows(*rec, analysis()) : QList<QStringList>{};
+  return rec ? analysisRows(*rec, analysis()) : QList<QStringList>{};
 }
 
 }  // namespace vmk::oscview

@@ -7,9 +7,9 @@
 
 namespace vmk::oscview {
 
-int SampleAt(const Recording& rec, double ms) { return int(rec.times.nearest(ms)); }
+int sampleAt(const Recording& rec, double ms) { return int(rec.times.nearest(ms)); }
 
-double CycleRms(const Recording& rec, int c, int s) {
+double cycleRms(const Recording& rec, int c, int s) {
   if (c < 0 || c >= rec.values.size() || s < 0 || s >= rec.sampleCount()) return std::nan("");
   const double cycleMs = 1000.0 / rec.lineFrequency;
   const TimeAxis& t = rec.times;
@@ -19,7 +19,7 @@ double CycleRms(const Recording& rec, int c, int s) {
   const double begin = end - cycleMs;
   double sum = 0;
   int n = 0;
-  for (int k = SampleAt(rec, begin); k < rec.sampleCount() && t.at(k) <= end + 1e-9; ++k) {
+  for (int k = sampleAt(rec, begin); k < rec.sampleCount() && t.at(k) <= end + 1e-9; ++k) {
     if (t.at(k) <= begin + 1e-9) continue;
     const double v = rec.value(c, k);
     if (std::isnan(v)) continue;
@@ -29,26 +29,26 @@ double CycleRms(const Recording& rec, int c, int s) {
   return n ? std::sqrt(sum / n) : std::nan("");
 }
 
-double Cycles(const Recording& rec, double ms) { return ms * rec.lineFrequency / 1000.0; }
+double cycles(const Recording& rec, double ms) { return ms * rec.lineFrequency / 1000.0; }
 
-QString AnalogName(const Recording& rec, int c) {
+QString analogName(const Recording& rec, int c) {
   const QString id = rec.analog.value(c).id;
   return id.isEmpty() ? QStringLiteral("A%1").arg(c + 1) : id;
 }
 
-QString DigitalName(const Recording& rec, int c) {
+QString digitalName(const Recording& rec, int c) {
   const QString id = rec.digital.value(c).id;
   return id.isEmpty() ? QStringLiteral("D%1").arg(c + 1) : id;
 }
 
-QByteArray SamplesCsv(const Recording& rec, double t1, double t2) {
+QByteArray samplesCsv(const Recording& rec, double t1, double t2) {
   if (t1 > t2) std::swap(t1, t2);
   QStringList header{QStringLiteral("t, мс")};
   for (int c = 0; c < rec.analog.size(); ++c) {
     const QString unit = rec.analog[c].unit;
-    header << (unit.isEmpty() ? AnalogName(rec, c) : AnalogName(rec, c) + QStringLiteral(", ") + unit);
+    header << (unit.isEmpty() ? analogName(rec, c) : analogName(rec, c) + QStringLiteral(", ") + unit);
   }
-  for (int c = 0; c < rec.digital.size(); ++c) header << DigitalName(rec, c);
+  for (int c = 0; c < rec.digital.size(); ++c) header << digitalName(rec, c);
   // The labels are quoted as needed; the numbers never hold a comma.
   QByteArray out("\xEF\xBB\xBF");
   out += csvRecord(header).toUtf8();

@@ -137,7 +137,7 @@ void OscPlot::addRecording(int which) {
   for (int c = 0; c < rec.analog.size(); ++c) {
     QCPAxisRect* rect = rects.analog[rectOf[c]];
     QCPGraph* g = addGraph(rect->axis(QCPAxis::atBottom), rect->axis(QCPAxis::atLeft));
-    g->setName(prefix + AnalogName(rec, c));
+    g->setName(prefix + analogName(rec, c));
     g->setPen(QPen(analogColour(rec.analog[c], c), 1));
     g->addToLegend(keys[rectOf[c]]);
     // Plain lines draw many times faster than smoothed ones and look the
@@ -159,12 +159,12 @@ void OscPlot::addRecording(int which) {
       const int c = rects.lanes[i];
       const double base = lanes - 1 - i;
       QCPGraph* g = addGraph(dx, dy);
-      g->setName(prefix + DigitalName(rec, c));
+      g->setName(prefix + digitalName(rec, c));
       g->setLineStyle(QCPGraph::lsStepLeft);
       g->setPen(QPen(QColor(0, 0, 128), 1));
       g->setAntialiased(false);
       m_traces << Trace{which, c, true, base, g};
-      names->addTick(base + kLaneHigh / 2, QStringLiteral("%1 %2").arg(c + 1).arg(DigitalName(rec, c)));
+      names->addTick(base + kLaneHigh / 2, QStringLiteral("%1 %2").arg(c + 1).arg(digitalName(rec, c)));
       // A faint rule under each lane keeps neighbours apart.
       auto* rule = new QCPItemStraightLine(this);
       rule->setClipAxisRect(rects.digital);
@@ -283,8 +283,8 @@ void OscPlot::reduce() {
     if (whole)
       all = QCPRange(s.rec->timeMs(0) + s.shiftMs - 1, s.rec->timeMs(s.rec->sampleCount() - 1) + s.shiftMs + 1);
     const QCPRange r = whole ? all : range;
-    Curve c = t.digital ? DigitalCurve(*s.rec, t.channel, r.lower, r.upper, width, s.shiftMs)
-                        : AnalogCurve(*s.rec, t.channel, r.lower, r.upper, width, s.shiftMs);
+    Curve c = t.digital ? digitalCurve(*s.rec, t.channel, r.lower, r.upper, width, s.shiftMs)
+                        : analogCurve(*s.rec, t.channel, r.lower, r.upper, width, s.shiftMs);
     if (t.digital)
       for (double& v : c.values) v = t.base + v * kLaneHigh;
     t.graph->setData(c.keys, c.values, true);

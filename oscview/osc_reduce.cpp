@@ -29,7 +29,7 @@ void columns(const Recording& rec, qsizetype first, qsizetype last, double fromM
 
 }  // namespace
 
-Curve AnalogCurve(const Recording& rec, int c, double fromMs, double toMs, int count, double shiftMs) {
+Curve analogCurve(const Recording& rec, int c, double fromMs, double toMs, int count, double shiftMs) {
   Curve out;
   if (c < 0 || c >= rec.values.size() || count <= 0 || !(toMs > fromMs)) return out;
   qsizetype first, last;
@@ -55,7 +55,7 @@ Curve AnalogCurve(const Recording& rec, int c, double fromMs, double toMs, int c
   return out;
 }
 
-Curve DigitalCurve(const Recording& rec, int c, double fromMs, double toMs, int count, double shiftMs) {
+Curve digitalCurve(const Recording& rec, int c, double fromMs, double toMs, int count, double shiftMs) {
   Curve out;
   if (c < 0 || c >= rec.states.size() || count <= 0 || !(toMs > fromMs)) return out;
   qsizetype first, last;

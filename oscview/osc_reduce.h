@@ -17,10 +17,10 @@ struct Curve {
 
 // Analog channel `c` from `fromMs` to `toMs` over `columns` pixel columns;
 // `shiftMs` moves the recording on the time axis.
-Curve AnalogCurve(const Recording& rec, int c, double fromMs, double toMs, int columns, double shiftMs = 0);
+Curve analogCurve(const Recording& rec, int c, double fromMs, double toMs, int columns, double shiftMs = 0);
 
 // Digital channel `c` likewise, as 0 and 1 (a column where it changes
 // gives both).
-Curve DigitalCurve(const Recording& rec, int c, double fromMs, double toMs, int columns, double shiftMs = 0);
+Curve digitalCurve(const Recording& rec, int c, double fromMs, double toMs, int columns, double shiftMs = 0);
 
 }  // namespace vmk::oscview

@@ -7,9 +7,9 @@
 
 namespace vmk::oscview {
 
-QString Figure(double v, int decimals) { return std::isnan(v) ? QStringLiteral("-") : QString::number(v, 'f', decimals); }
+QString figure(double v, int decimals) { return std::isnan(v) ? QStringLiteral("-") : QString::number(v, 'f', decimals); }
 
-QString InfoText(const Recording& rec, const QString& fileName) {
+QString infoText(const Recording& rec, const QString& fileName) {
   QStringList out;
   out << QStringLiteral("Файл: %1").arg(fileName);
   out << QStringLiteral("Станция: %1").arg(rec.station);
@@ -41,7 +41,7 @@ QString InfoText(const Recording& rec, const QString& fileName) {
     const AnalogChannel& ch = rec.analog[c];
     out << QStringLiteral("  A%1 %2, фаза %3, %4, a=%5 b=%6, %7/%8 %9")
                .arg(ch.index)
-               .arg(AnalogName(rec, c), ch.phase.isEmpty() ? QStringLiteral("-") : ch.phase,
+               .arg(analogName(rec, c), ch.phase.isEmpty() ? QStringLiteral("-") : ch.phase,
                     ch.unit.isEmpty() ? QStringLiteral("-") : ch.unit)
                .arg(ch.a, 0, 'g', 9)
                .arg(ch.b, 0, 'g', 9)
@@ -51,16 +51,16 @@ QString InfoText(const Recording& rec, const QString& fileName) {
   }
   out << QStringLiteral("Дискретные каналы: %1").arg(rec.digital.size());
   for (int c = 0; c < rec.digital.size(); ++c)
-    out << QStringLiteral("  D%1 %2, нормальное %3").arg(rec.digital[c].index).arg(DigitalName(rec, c)).arg(rec.digital[c].normal);
+    out << QStringLiteral("  D%1 %2, нормальное %3").arg(rec.digital[c].index).arg(digitalName(rec, c)).arg(rec.digital[c].normal);
   if (!rec.header.isEmpty()) out << QStringLiteral("Заголовок (.hdr): %1 символов").arg(rec.header.size());
   if (!rec.information.isEmpty()) out << QStringLiteral("Сведения (.inf): %1 символов").arg(rec.information.size());
   return out.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
-QList<QStringList> AnalysisRows(const Recording& rec, const AnalysisAt& at) {
+QList<QStringList> analysisRows(const Recording& rec, const AnalysisAt& at) {
   QList<QStringList> rows;
-  const QString ref = at.reference >= 0 ? AnalogName(rec, at.reference) : QStringLiteral("-");
-  const QString source = at.frequencyChannel >= 0 ? QStringLiteral("по %1").arg(AnalogName(rec, at.frequencyChannel))
+  const QString ref = at.reference >= 0 ? analogName(rec, at.reference) : QStringLiteral("-");
+  const QString source = at.frequencyChannel >= 0 ? QStringLiteral("по %1").arg(analogName(rec, at.frequencyChannel))
                                                   : QStringLiteral("частота сети");
   rows << QStringList{QStringLiteral("Анализ: %1 мс от пуска, отсчёт %2, период %3 Гц (%4) по %5 отсчётам, опорный канал %6")
                           .arg(at.ms, 0, 'f', 3)
@@ -73,19 +73,19 @@ QList<QStringList> AnalysisRows(const Recording& rec, const AnalysisAt& at) {
                       QStringLiteral("Угол, °"), QStringLiteral("f, Гц"), QStringLiteral("THD, %")};
   for (int c = 0; c < at.channels.size(); ++c) {
     const ChannelFigures& f = at.channels[c];
-    rows << QStringList{AnalogName(rec, c), Figure(f.rms, 3), Figure(Phasor::of(f.fundamental).rms, 3),
-                        Figure(at.relativeDeg(f.fundamental), 2), Figure(f.hz, 3), Figure(f.thd, 2)};
+    rows << QStringList{analogName(rec, c), figure(f.rms, 3), figure(Phasor::of(f.fundamental).rms, 3),
+                        figure(at.relativeDeg(f.fundamental), 2), figure(f.hz, 3), figure(f.thd, 2)};
   }
   for (int g = 0; g < at.groups.size(); ++g) {
     const Sequence& s = at.sequences[g];
     rows << QStringList{QStringLiteral("Симметричные составляющие %1").arg(at.groups[g].name)};
     rows << QStringList{QStringLiteral("Составляющая"), QStringLiteral("Модуль"), QStringLiteral("Угол, °")};
-    const QString q = Quantity(rec, at.groups[g]);
+    const QString q = quantity(rec, at.groups[g]);
     const std::pair<QString, std::complex<double>> parts[] = {{QStringLiteral("Прямая ") + q + QLatin1Char('1'), s.positive},
                                                               {QStringLiteral("Обратная ") + q + QLatin1Char('2'), s.negative},
                                                               {QStringLiteral("Нулевая 3") + q + QLatin1Char('0'), s.zero3}};
     for (const auto& [name, z] : parts)
-      rows << QStringList{name, Figure(Phasor::of(z).rms, 3), Figure(at.relativeDeg(z), 2)};
+      rows << QStringList{name, figure(Phasor::of(z).rms, 3), figure(at.relativeDeg(z), 2)};
   }
   rows << QStringList{QStringLiteral("Гармоники, % первой")};
   QStringList head{QStringLiteral("Канал")};
@@ -93,21 +93,21 @@ QList<QStringList> AnalysisRows(const Recording& rec, const AnalysisAt& at) {
   head << QStringLiteral("THD");
   rows << head;
   for (int c = 0; c < at.channels.size(); ++c) {
-    QStringList row{AnalogName(rec, c)};
-    for (int h = 2; h <= kMaxHarmonic; ++h) row << Figure(at.channels[c].harmonicPercent[std::size_t(h)], 2);
-    row << Figure(at.channels[c].thd, 2);
+    QStringList row{analogName(rec, c)};
+    for (int h = 2; h <= kMaxHarmonic; ++h) row << figure(at.channels[c].harmonicPercent[std::size_t(h)], 2);
+    row << figure(at.channels[c].thd, 2);
     rows << row;
   }
   return rows;
 }
 
-QString RowsAsText(const QList<QStringList>& rows) {
+QString rowsAsText(const QList<QStringList>& rows) {
   QString out;
   for (const QStringList& row : rows) out += row.join(QLatin1Char('\t')) + QLatin1Char('\n');
   return out;
 }
 
-QByteArray RowsAsCsv(const QList<QStringList>& rows) {
+QByteArray rowsAsCsv(const QList<QStringList>& rows) {
   QByteArray out("\xEF\xBB\xBF");
   for (const QStringList& row : rows) out += csvRecord(row).toUtf8();
   return out;

@@ -12,18 +12,18 @@ namespace vmk::oscview {
 
 // Station, device, revision, data form, rates, channels with their units
 // and ratios, samples, first and trigger stamps, .hdr/.inf present.
-QString InfoText(const Recording& rec, const QString& fileName);
+QString infoText(const Recording& rec, const QString& fileName);
 
 // The phasors (with RMS and frequency), the sequence components of each
 // group and the harmonics, angles from the reference channel.
-QList<QStringList> AnalysisRows(const Recording& rec, const AnalysisAt& at);
+QList<QStringList> analysisRows(const Recording& rec, const AnalysisAt& at);
 
 // Rows as tab-separated lines (the clipboard, --at).
-QString RowsAsText(const QList<QStringList>& rows);
+QString rowsAsText(const QList<QStringList>& rows);
 // Rows as CSV (csv/csv_text), UTF-8 with a byte-order mark.
-QByteArray RowsAsCsv(const QList<QStringList>& rows);
+QByteArray rowsAsCsv(const QList<QStringList>& rows);
 
 // A number as the tables show it: `decimals` places, "-" for NaN.
-QString Figure(double v, int decimals);
+QString figure(double v, int decimals);
 
 }  // namespace vmk::oscview

@@ -212,7 +212,7 @@ LoadResult OscViewWindow::load(const QString& path) {
   std::atomic<bool> cancel{false};
   LoadResult result;
   QThread* worker = QThread::create([&] {
-    result = LoadComtrade(path, [&](int p) {
+    result = loadComtrade(path, [&](int p) {
       percent = p;
       return !cancel.load();
     });
@@ -325,9 +325,9 @@ void OscViewWindow::fillTable() {
   for (int k = 0; k < m_shown.size(); ++k) {
     const Recording& rec = *m_shown[k].rec;
     const QString prefix = k > 0 ? QStringLiteral("%1: ").arg(k + 1) : QString();
-    for (int c = 0; c < rec.analog.size(); ++c) m_table->setItem(row++, 0, new QTableWidgetItem(prefix + AnalogName(rec, c)));
+    for (int c = 0; c < rec.analog.size(); ++c) m_table->setItem(row++, 0, new QTableWidgetItem(prefix + analogName(rec, c)));
     for (int c = 0; c < rec.digital.size(); ++c)
-      m_table->setItem(row++, 0, new QTableWidgetItem(prefix + DigitalName(rec, c)));
+      m_table->setItem(row++, 0, new QTableWidgetItem(prefix + digitalName(rec, c)));
   }
 }
 
@@ -355,7 +355,7 @@ void OscViewWindow::updateCursors() {
                             .arg(m_cursor[0], 0, 'f', 3)
                             .arg(m_cursor[1], 0, 'f', 3)
                             .arg(dt, 0, 'f', 3)
-                            .arg(Cycles(first, dt), 0, 'f', 3)
+                            .arg(cycles(first, dt), 0, 'f', 3)
                             .arg(first.lineFrequency, 0, 'g', 4));
   auto cell = [this](int row, int column, const QString& text) {
     auto* item = m_table->item(row, column);
@@ -369,7 +369,7 @@ void OscViewWindow::updateCursors() {
     for (int c = 0; c < rec.analog.size(); ++c, ++row)
       for (int k = 0; k < 2; ++k) {
         cell(row, 1 + k, s[k] < 0 ? QStringLiteral("-") : number(rec.value(c, s[k])));
-        cell(row, 3 + k, s[k] < 0 ? QStringLiteral("-") : number(CycleRms(rec, c, int(s[k]))));
+        cell(row, 3 + k, s[k] < 0 ? QStringLiteral("-") : number(cycleRms(rec, c, int(s[k]))));
       }
     for (int c = 0; c < rec.digital.size(); ++c, ++row)
       for (int k = 0; k < 2; ++k)
@@ -446,18 +446,18 @@ bool OscViewWindow::savePng(const QString& path) { return picture().save(path, "
 bool OscViewWindow::saveCsv(const QString& path) {
   QSaveFile f(path);
   if (!f.open(QIODevice::WriteOnly)) return false;
-  f.write(SamplesCsv(recording(), m_cursor[0], m_cursor[1]));
+  f.write(samplesCsv(recording(), m_cursor[0], m_cursor[1]));
   return f.commit();
 }
 
 bool OscViewWindow::saveAnalysisCsv(const QString& path) {
   QSaveFile f(path);
   if (!f.open(QIODevice::WriteOnly)) return false;
-  f.write(RowsAsCsv(m_analysis->rows()));
+  f.write(rowsAsCsv(m_analysis->rows()));
   return f.commit();
 }
 
-void OscViewWindow::copyAnalysis() { QApplication::clipboard()->setText(RowsAsText(m_analysis->rows())); }
+void OscViewWindow::copyAnalysis() { QApplication::clipboard()->setText(rowsAsText(m_analysis->rows())); }
 
 void OscViewWindow::error(const QString& text) {
   if (m_showErrors) QMessageBox::critical(this, QStringLiteral("Error"), text);

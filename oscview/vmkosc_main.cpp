@@ -91,16 +91,16 @@ int parse(const QStringList& args, Options& o) {
 }
 
 int printInfo(const Options& o) {
-  const vmk::oscview::LoadResult r = vmk::oscview::LoadComtrade(o.file);
+  const vmk::oscview::LoadResult r = vmk::oscview::loadComtrade(o.file);
   if (!r.ok()) {
     std::fprintf(stderr, "%s\n", qPrintable(r.error));
     return 1;
   }
   using namespace vmk::oscview;
-  std::fputs(InfoText(r.recording, QFileInfo(o.file).fileName()).toUtf8().constData(), stdout);
+  std::fputs(infoText(r.recording, QFileInfo(o.file).fileName()).toUtf8().constData(), stdout);
   if (o.hasAt) {
-    const AnalysisAt at = AnalyseAt(r.recording, o.at, DefaultReference(r.recording), PhaseGroups(r.recording));
-    std::fputs(("\n" + RowsAsText(AnalysisRows(r.recording, at))).toUtf8().constData(), stdout);
+    const AnalysisAt at = analyseAt(r.recording, o.at, defaultReference(r.recording), phaseGroups(r.recording));
+    std::fputs(("\n" + rowsAsText(analysisRows(r.recording, at))).toUtf8().constData(), stdout);
   }
   return 0;
 }

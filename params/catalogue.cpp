@@ -183,17 +183,17 @@ bool isBitText(const QString& text) {
 
 }  // namespace
 
-const QVector<RowSpec>& ParamRows() {
+const QVector<RowSpec>& paramRows() {
   static const QVector<RowSpec> rows = makeParamRows();
   return rows;
 }
 
-const QVector<RowSpec>& SettingRows() {
+const QVector<RowSpec>& settingRows() {
   static const QVector<RowSpec> rows = makeSettingRows();
   return rows;
 }
 
-const QVector<RowSpec>& RowsOf(int gridTag) { return gridTag == 2 ? SettingRows() : ParamRows(); }
+const QVector<RowSpec>& rowsOf(int gridTag) { return gridTag == 2 ? settingRows() : paramRows(); }
 
 const QStringList& CharacteristicNames() {
   static const QStringList names{
@@ -207,7 +207,7 @@ const QStringList& CharacteristicNames() {
   return names;
 }
 
-std::optional<int> CharacteristicIndex(const QString& text) {
+std::optional<int> characteristicIndex(const QString& text) {
   std::optional<int> found;
   const QStringList& names = CharacteristicNames();
   for (int i = 0; i < names.size(); ++i)
@@ -215,7 +215,7 @@ std::optional<int> CharacteristicIndex(const QString& text) {
   return found;
 }
 
-QString TextFromWords(const RowSpec& row, std::uint16_t word, std::uint16_t next,
+QString textFromWords(const RowSpec& row, std::uint16_t word, std::uint16_t next,
                       const QLocale& locale) {
   switch (row.kind) {
     case RowKind::Heading: return {};
@@ -235,7 +235,7 @@ QString TextFromWords(const RowSpec& row, std::uint16_t word, std::uint16_t next
   return {};
 }
 
-std::optional<std::int32_t> EditorValue(const RowSpec& row, const QString& text,
+std::optional<std::int32_t> editorValue(const RowSpec& row, const QString& text,
                                         const QLocale& locale) {
   std::optional<std::int64_t> v;
   switch (row.kind) {
@@ -252,13 +252,13 @@ std::optional<std::int32_t> EditorValue(const RowSpec& row, const QString& text,
     case RowKind::Bits:
     case RowKind::WideBits: return std::int32_t(BitStrToInt(text));
     case RowKind::Scaled: v = parseScaled(text, row.editScale); break;
-    case RowKind::Characteristic: return CharacteristicIndex(text).value_or(255);
+    case RowKind::Characteristic: return characteristicIndex(text).value_or(255);
   }
   if (!v || *v < INT32_MIN || *v > INT32_MAX) return std::nullopt;
   return std::int32_t(*v);
 }
 
-QString TextAfterEdit(const RowSpec& row, std::int32_t value, const QLocale& locale) {
+QString textAfterEdit(const RowSpec& row, std::int32_t value, const QLocale& locale) {
   switch (row.kind) {
     case RowKind::Heading:
     case RowKind::Password:
@@ -278,7 +278,7 @@ QString TextAfterEdit(const RowSpec& row, std::int32_t value, const QLocale& loc
   return {};
 }
 
-WriteWords WordsFromText(const RowSpec& row, const QString& text, const QLocale& locale) {
+WriteWords wordsFromText(const RowSpec& row, const QString& text, const QLocale& locale) {
   const QString notNumber = QStringLiteral("значение не является числом");
   switch (row.kind) {
     case RowKind::Heading:
@@ -333,7 +333,7 @@ WriteWords WordsFromText(const RowSpec& row, const QString& text, const QLocale&
       // A word above 5 reads as an empty text: written back, it would
       // change the relay's characteristic to one nobody chose.
       if (text.trimmed().isEmpty()) return keep();
-      const auto index = CharacteristicIndex(text);
+      const auto index = characteristicIndex(text);
       if (!index) return refuse(QStringLiteral("тип характеристики не распознан"));
       return oneWord(*index);
     }
@@ -341,7 +341,7 @@ WriteWords WordsFromText(const RowSpec& row, const QString& text, const QLocale&
   return refuse(notNumber);
 }
 
-WriteWords WordsOfRead(const RowSpec& row, std::uint16_t word, std::uint16_t next) {
+WriteWords wordsOfRead(const RowSpec& row, std::uint16_t word, std::uint16_t next) {
   switch (row.kind) {
     case RowKind::Heading:
     case RowKind::Password: return refuse(kRowNotWritten);
@@ -363,9 +363,9 @@ WriteWords WordsOfRead(const RowSpec& row, std::uint16_t word, std::uint16_t nex
   return refuse(kRowNotWritten);
 }
 
-WriteWords WordsOfEmptyRow(const RowSpec& row) { return WordsFromText(row, QString(), QLocale::c()); }
+WriteWords wordsOfEmptyRow(const RowSpec& row) { return wordsFromText(row, QString(), QLocale::c()); }
 
-QString ToggledText(const RowSpec& row, const QString& text) {
+QString toggledText(const RowSpec& row, const QString& text) {
   return text.startsWith(row.onText.front()) ? row.offText : row.onText;
 }
 

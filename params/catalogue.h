@@ -63,26 +63,26 @@ struct RowSpec {
 };
 
 // Grid1, 62 rows; grdSett, 32 rows.
-const QVector<RowSpec>& ParamRows();
-const QVector<RowSpec>& SettingRows();
+const QVector<RowSpec>& paramRows();
+const QVector<RowSpec>& settingRows();
 // 1 -> Grid1, 2 -> grdSett (the grids' tags).
-const QVector<RowSpec>& RowsOf(int gridTag);
+const QVector<RowSpec>& rowsOf(int gridTag);
 
 // The register column of the password row: no register of the device.
 constexpr int kPasswordRegister = 0xFFFF;
 constexpr int kGroupModeRegister = reg::kGroupMode;
 constexpr int kRecorderSourceRegister = reg::kRecorderSource;
 // The first register of a setting group (group 2, else group 1).
-constexpr int GroupBase(int group) { return reg::groupBase(group); }
+constexpr int groupBase(int group) { return reg::groupBase(group); }
 
 // `CharacteristicNames`, indexed by the register value 0..5.
 const QStringList& CharacteristicNames();
 // Index of the last name that occurs inside the text; nothing when none does.
-std::optional<int> CharacteristicIndex(const QString& text);
+std::optional<int> characteristicIndex(const QString& text);
 
 // Text from register(s): `word` is the row's register, `next` the register
 // after it (used by two-register rows only).
-QString TextFromWords(const RowSpec& row, std::uint16_t word, std::uint16_t next,
+QString textFromWords(const RowSpec& row, std::uint16_t word, std::uint16_t next,
                       const QLocale& locale);
 
 // Editor value of a value text, as handed to the value editor. Bit strings
@@ -90,11 +90,11 @@ QString TextFromWords(const RowSpec& row, std::uint16_t word, std::uint16_t next
 // gives 255 when no name occurs. Nothing when a number does not convert or
 // does not fit 32 bits. Rows without an editor value (toggles, password,
 // headings) give nothing.
-std::optional<std::int32_t> EditorValue(const RowSpec& row, const QString& text,
+std::optional<std::int32_t> editorValue(const RowSpec& row, const QString& text,
                                         const QLocale& locale);
 
 // Text after editing: the value text a row shows for an editor value.
-QString TextAfterEdit(const RowSpec& row, std::int32_t value, const QLocale& locale);
+QString textAfterEdit(const RowSpec& row, std::int32_t value, const QLocale& locale);
 
 // Words written for a value text: one word, or two (register, then
 // register + 1) for two-register rows. Every word is checked to fit 16 bits
@@ -113,18 +113,18 @@ struct WriteWords {
 // Only the borders where a text comes in call this: the settings file and
 // an edit of a grid (tests/layering holds them to it); everything else
 // works on the words a parameter set holds.
-WriteWords WordsFromText(const RowSpec& row, const QString& text, const QLocale& locale);
+WriteWords wordsFromText(const RowSpec& row, const QString& text, const QLocale& locale);
 
 // The words a row read as `word` (and `next`) writes back: exactly what the
-// text TextFromWords shows for them would write, without the text. The
+// text textFromWords shows for them would write, without the text. The
 // address row's low byte, the bits a row shows, the scaled value as shown
 // (rounded to the shown decimals); a characteristic word above 5 is kept.
-WriteWords WordsOfRead(const RowSpec& row, std::uint16_t word, std::uint16_t next);
+WriteWords wordsOfRead(const RowSpec& row, std::uint16_t word, std::uint16_t next);
 // The words of a row that shows no text (never read, or emptied): what an
 // empty text writes.
-WriteWords WordsOfEmptyRow(const RowSpec& row);
+WriteWords wordsOfEmptyRow(const RowSpec& row);
 
 // Text after toggling a toggle row by double-click.
-QString ToggledText(const RowSpec& row, const QString& text);
+QString toggledText(const RowSpec& row, const QString& text);
 
 }  // namespace vmk

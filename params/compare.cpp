@@ -28,7 +28,7 @@ std::optional<QString> textOf(const CompareSide& side, int tag, int row) {
 }
 
 void compareGrid(int tag, const CompareSide& left, const CompareSide& right, Comparison& out) {
-  const QVector<RowSpec>& rows = RowsOf(tag);
+  const QVector<RowSpec>& rows = rowsOf(tag);
   for (int i = 0; i < rows.size(); ++i) {
     const RowSpec& spec = rows[i];
     if (!spec.isData()) continue;

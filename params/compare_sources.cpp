@@ -18,7 +18,7 @@ namespace {
 CompareSide groupSide(int group, const RegisterWords& words, const QLocale& locale) {
   CompareSide side{msg::compare::kGroup.arg(group), ParamSet(group)};
   side.values.setLocale(locale);
-  const QVector<RowSpec>& rows = SettingRows();
+  const QVector<RowSpec>& rows = settingRows();
   for (int i = 0; i < rows.size(); ++i) {
     if (!rows[i].isData()) continue;
     const int r = side.values.registerOf(2, i);

@@ -42,9 +42,9 @@ bool GridEditing::select(int gridTag, int row) {
   const int reg = set.registerOf(gridTag, row);
   if (value.isEmpty() || reg < 0) return false;
 
-  const RowSpec& spec = RowsOf(gridTag)[row];
+  const RowSpec& spec = rowsOf(gridTag)[row];
   if (spec.kind != RowKind::Toggle && spec.kind != RowKind::Password)
-    if (const auto v = EditorValue(spec, value, m_locale)) m_curValue = *v;
+    if (const auto v = editorValue(spec, value, m_locale)) m_curValue = *v;
   m_curRegister = std::uint16_t(reg);
   m_models.status.setText(panel::kNote, spec.caption);
   return true;
@@ -88,17 +88,17 @@ EditAnswer GridEditing::Grid1DblClick(int gridTag) {
     putRowText(set, gridTag, row, text);
     return EditAnswer::Changed;
   };
-  const RowSpec& spec = RowsOf(gridTag)[row];
+  const RowSpec& spec = rowsOf(gridTag)[row];
   const QString& caption = spec.caption;
   switch (spec.kind) {
     case RowKind::Heading: return EditAnswer::Nothing;
-    case RowKind::Toggle: return mark(ToggledText(spec, value));
+    case RowKind::Toggle: return mark(toggledText(spec, value));
     case RowKind::Password: return EditAnswer::ChangePassword;
     default: break;
   }
 
   if (!m_editor) return EditAnswer::Nothing;
-  const std::optional<std::int32_t> current = EditorValue(spec, value, m_locale);
+  const std::optional<std::int32_t> current = editorValue(spec, value, m_locale);
   const EditNote note = noteFor(gridTag, row, value, current);
   // A text that is no value goes to the editor as a value no answer can
   // equal (below its range): whatever the user confirms changes the row,
@@ -111,7 +111,7 @@ EditAnswer GridEditing::Grid1DblClick(int gridTag) {
   m_editor->show(caption, m_curRegister, handed, m_models.setup.EarthCtSecondary, note);
   const std::int32_t result = m_editor->value();
   if (result == handed) return EditAnswer::Nothing;
-  return mark(TextAfterEdit(spec, result, m_locale));
+  return mark(textAfterEdit(spec, result, m_locale));
 }
 
 }  // namespace vmk

@@ -22,7 +22,7 @@ void ParamGridView::show(int grid, int row) {
     return;
   }
   if (row >= ParamSet::rowCount(grid)) return;
-  cells.setCell(grid::kCaption, row, RowsOf(grid)[row].caption);
+  cells.setCell(grid::kCaption, row, rowsOf(grid)[row].caption);
   cells.setCell(grid::kValue, row, m_set.text(grid, row));
   cells.setCell(grid::kMark, row, m_set.marked(grid, row) ? QStringLiteral("*") : QString());
   cells.setCell(grid::kRegister, row, QString::number(m_set.registerOf(grid, row)));
@@ -31,7 +31,7 @@ void ParamGridView::show(int grid, int row) {
 void putRowText(ParamSet& set, int grid, int row, const QString& text) {
   if (row < 0 || row >= ParamSet::rowCount(grid)) return;
   set.setValue(grid, row,
-               RowValue::given(text, WordsFromText(RowsOf(grid)[row], text, set.locale())));
+               RowValue::given(text, wordsFromText(rowsOf(grid)[row], text, set.locale())));
 }
 
 }  // namespace vmk

@@ -25,7 +25,7 @@ RowValue RowValue::given(QString text, WriteWords words) {
 QString RowValue::text(const RowSpec& row, const QLocale& locale) const {
   switch (m_kind) {
     case Kind::Nothing: return {};
-    case Kind::Read: return TextFromWords(row, m_word, m_next, locale);
+    case Kind::Read: return textFromWords(row, m_word, m_next, locale);
     case Kind::Given: return m_text;
   }
   return {};
@@ -33,15 +33,15 @@ QString RowValue::text(const RowSpec& row, const QLocale& locale) const {
 
 WriteWords RowValue::words(const RowSpec& row) const {
   switch (m_kind) {
-    case Kind::Nothing: return WordsOfEmptyRow(row);
-    case Kind::Read: return WordsOfRead(row, m_word, m_next);
+    case Kind::Nothing: return wordsOfEmptyRow(row);
+    case Kind::Read: return wordsOfRead(row, m_word, m_next);
     case Kind::Given: return m_words;
   }
-  return WordsOfEmptyRow(row);
+  return wordsOfEmptyRow(row);
 }
 
 ParamSet::ParamSet(int group)
-    : m_params(ParamRows().size()), m_settings(SettingRows().size()), m_group(group == 2 ? 2 : 1) {}
+    : m_params(paramRows().size()), m_settings(settingRows().size()), m_group(group == 2 ? 2 : 1) {}
 
 ParamSet::ParamSet(const ParamSet& other)
     : m_params(other.m_params),
@@ -59,7 +59,7 @@ ParamSet& ParamSet::operator=(const ParamSet& other) {
   return *this;
 }
 
-int ParamSet::rowCount(int grid) { return int(RowsOf(grid).size()); }
+int ParamSet::rowCount(int grid) { return int(rowsOf(grid).size()); }
 
 void ParamSet::setLocale(const QLocale& locale) {
   if (locale == m_locale) return;
@@ -108,19 +108,19 @@ void ParamSet::setMarked(int grid, int row, bool marked) {
 
 int ParamSet::registerOf(int grid, int row) const {
   if (!rowAt(grid, row)) return -1;
-  const RowSpec& spec = RowsOf(grid)[row];
+  const RowSpec& spec = rowsOf(grid)[row];
   if (spec.kind == RowKind::Heading) return -1;
   if (spec.kind == RowKind::Password) return kPasswordRegister;
-  return (grid == 2 ? GroupBase(m_group) : 0) + spec.reg;
+  return (grid == 2 ? groupBase(m_group) : 0) + spec.reg;
 }
 
 QString ParamSet::text(int grid, int row) const {
-  return rowAt(grid, row) ? value(grid, row).text(RowsOf(grid)[row], m_locale) : QString();
+  return rowAt(grid, row) ? value(grid, row).text(rowsOf(grid)[row], m_locale) : QString();
 }
 
 WriteWords ParamSet::words(int grid, int row) const {
   if (!rowAt(grid, row)) return WriteWords{{}, kRowNotWritten, false};
-  return value(grid, row).words(RowsOf(grid)[row]);
+  return value(grid, row).words(rowsOf(grid)[row]);
 }
 
 void ParamSet::clearParameters() {

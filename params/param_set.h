@@ -31,7 +31,7 @@ class RowValue {
   // for a two-register row the one after it.
   static RowValue read(std::uint16_t word, std::uint16_t next = 0);
   // A text from a settings file or an edit, with the catalogue's words for
-  // it (WordsFromText, at the border that took the text).
+  // it (wordsFromText, at the border that took the text).
   static RowValue given(QString text, WriteWords words);
 
   bool isNothing() const { return m_kind == Kind::Nothing; }

@@ -25,7 +25,7 @@ static_assert(std::size(kLastRowOf) == std::size(reg::kParamBlocks));
 // included.
 QVector<ParamRow> fillRows(ParamSet& set, int tag, int from, int to, const RegisterWords& words,
                            const QLocale& locale) {
-  const QVector<RowSpec>& rows = RowsOf(tag);
+  const QVector<RowSpec>& rows = rowsOf(tag);
   QVector<ParamRow> filled;
   for (int i = from; i <= to; ++i) {
     const RowSpec& spec = rows[i];
@@ -68,7 +68,7 @@ ParamReadResult readParameters(Session& session, int group, ParamSet& set, Setup
       return result;
     }
     if (b == 0) {
-      StoreSetupWords(setup, words.value);
+      storeSetupWords(setup, words.value);
       result.setupRead = true;
       set.setLocale(locale);
     }

@@ -20,7 +20,7 @@ const QString kSettingSection = QStringLiteral("Уставки");
 const QString& sectionOf(int tag) { return tag == 2 ? kSettingSection : kParamSection; }
 
 void storeGrid(IniFile& ini, int tag, const ParamSet& set) {
-  const QVector<RowSpec>& rows = RowsOf(tag);
+  const QVector<RowSpec>& rows = rowsOf(tag);
   for (int i = 0; i < rows.size(); ++i)
     if (!rows[i].fileKey.isEmpty()) ini.setValue(sectionOf(tag), rows[i].fileKey, set.text(tag, i));
 }
@@ -28,13 +28,13 @@ void storeGrid(IniFile& ini, int tag, const ParamSet& set) {
 // The entries of one section that the file holds, with the words of their
 // texts (either decimal separator is read).
 void findEntries(const IniFile& ini, int tag, QVector<FileEntry>& entries) {
-  const QVector<RowSpec>& rows = RowsOf(tag);
+  const QVector<RowSpec>& rows = rowsOf(tag);
   for (int i = 0; i < rows.size(); ++i) {
     const QString& key = rows[i].fileKey;
     if (key.isEmpty()) continue;
     if (!ini.contains(sectionOf(tag), key)) continue;
     const QString text = ini.value(sectionOf(tag), key);
-    entries.append({tag, i, key, text, WordsFromText(rows[i], text, QLocale::c())});
+    entries.append({tag, i, key, text, wordsFromText(rows[i], text, QLocale::c())});
   }
 }
 
@@ -61,7 +61,7 @@ IniCodec codecOf(const QByteArray& bytes) {
 // Every data row is marked, those the file lacks included, so that the next
 // write sends the whole configuration.
 void markDataRows(ParamSet& set, int tag) {
-  const QVector<RowSpec>& rows = RowsOf(tag);
+  const QVector<RowSpec>& rows = rowsOf(tag);
   for (int i = 0; i < rows.size(); ++i)
     if (rows[i].isData()) set.setMarked(tag, i, true);
 }

@@ -17,7 +17,7 @@ namespace {
 
 // Plans every marked row of one grid of the set.
 void plan(const ParamSet& set, int tag, QVector<RowWriteResult>& planned) {
-  const QVector<RowSpec>& rows = RowsOf(tag);
+  const QVector<RowSpec>& rows = rowsOf(tag);
   for (int i = 0; i < rows.size(); ++i) {
     if (!set.marked(tag, i)) continue;
     RowWriteResult r;
@@ -50,7 +50,7 @@ QVector<RangeViolation> outsideRanges(const QVector<RowWriteResult>& planned,
   QVector<RangeViolation> out;
   for (const RowWriteResult& r : planned) {
     if (r.state != RowWrite::NotSent) continue;
-    const RowSpec& spec = RowsOf(r.row.grid)[r.row.row];
+    const RowSpec& spec = rowsOf(r.row.grid)[r.row.row];
     if (const auto range = outOfRange(spec, r.row.registers.value(0, -1), r.row.words, locale))
       out.append({r.row, *range});
   }
@@ -61,7 +61,7 @@ QVector<RangeViolation> outsideRanges(const QVector<RowWriteResult>& planned,
 // the device's own, whatever the ranges say. An address row shows the low
 // byte of its register only.
 bool deviceHolds(const ParamRow& row, const RegisterWords& held) {
-  const bool lowByte = RowsOf(row.grid)[row.row].kind == RowKind::LowByte;
+  const bool lowByte = rowsOf(row.grid)[row.row].kind == RowKind::LowByte;
   for (int k = 0; k < row.words.size(); ++k) {
     const std::uint16_t now = held.at(row.registers[k]);
     if (lowByte ? (now & 0xFF) != (row.words[k] & 0xFF) : now != row.words[k]) return false;
@@ -87,7 +87,7 @@ QVector<RangeViolation> notTheDevicesOwn(Session& session, const QVector<RangeVi
 // A kept row shows what it stands for: a toggle text with neither letter
 // goes, as writing it would have been a guess; the mark goes.
 void passOver(ParamSet& set, const RowWriteResult& r) {
-  if (RowsOf(r.row.grid)[r.row.row].kind == RowKind::Toggle)
+  if (rowsOf(r.row.grid)[r.row.row].kind == RowKind::Toggle)
     set.setValue(r.row.grid, r.row.row, RowValue());
   set.setMarked(r.row.grid, r.row.row, false);
 }

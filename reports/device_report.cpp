@@ -58,7 +58,7 @@ DeviceReportRead readDeviceReport(Session& session, SetupFields& setup, const Si
       image.set(words.value.first + i, words.value.words[i]);
     switch (read) {
       case 0:
-        StoreSetupWords(setup, words.value);
+        storeSetupWords(setup, words.value);
         result.setupRead = true;
         addValues(result.values, setupValues(image, password));
         break;

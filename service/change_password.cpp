@@ -20,7 +20,7 @@ MessageBox box(const QString& caption, BoxIcon icon, const QString& text) {
 bool isNewPassword(const QString& text) {
   if (text.size() != 4) return false;
   for (QChar c : text)
-    if (c == QChar(8) || !PasswordKeyAllowed(c.unicode())) return false;
+    if (c == QChar(8) || !passwordKeyAllowed(c.unicode())) return false;
   return true;
 }
 

@@ -18,6 +18,6 @@ Result<QString> CheckPassword(Prompts& prompts, const QString& devicePassword,
   return Result<QString>::done(*entry);
 }
 
-bool PasswordKeyAllowed(char16_t key) { return key == 8 || (key >= u'A' && key <= u'Z'); }
+bool passwordKeyAllowed(char16_t key) { return key == 8 || (key >= u'A' && key <= u'Z'); }
 
 }  // namespace vmk

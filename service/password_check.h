@@ -25,6 +25,6 @@ Result<QString> CheckPassword(Prompts& prompts, const QString& devicePassword,
 
 // Password edits accept only the capital Latin letters A..Z (65..90) and
 // backspace (8); any other key is dropped and the system beep sounds.
-bool PasswordKeyAllowed(char16_t key);
+bool passwordKeyAllowed(char16_t key);
 
 }  // namespace vmk

@@ -70,7 +70,7 @@ std::optional<std::uint16_t> serialFromEntry(const QString& text) {
   return std::uint16_t(n > 0xFFFF ? 0xFFFF : n);
 }
 
-bool SerialKeyAllowed(char16_t key) { return (key >= u'0' && key <= u'9') || key == 8; }
+bool serialKeyAllowed(char16_t key) { return (key >= u'0' && key <= u'9') || key == 8; }
 
 Outcome N9Click(const ServiceContext& c) {
   const std::optional<QString> entry =

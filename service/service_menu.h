@@ -66,7 +66,7 @@ Outcome runServiceErase(const ServiceContext& c, ServiceErase what);
 std::optional<std::uint16_t> serialFromEntry(const QString& text);
 // The number dialog accepts only the digits 0..9 and backspace; any other
 // key is dropped with the system beep.
-bool SerialKeyAllowed(char16_t key);
+bool serialKeyAllowed(char16_t key);
 
 // N9Click: asks for the new number in the number dialog ("Ввод серийного
 // номера", "Серийный номер:", empty field); Cancel or an empty entry:

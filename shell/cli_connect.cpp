@@ -17,7 +17,7 @@ Outcome reportConnection(CliCall& call, const Connection& c, bool silentFails) {
   }
   if (!c.ok()) {
     if (!silentFails) return Outcome::Done;
-    call.prompts.error(PollingLine(kNoPollingStatus, c.address));
+    call.prompts.error(pollingLine(kNoPollingStatus, c.address));
     return c.outcome;
   }
   if (c.clockUndefined()) call.prompts.warning(msg::link::kBadDeviceClock);

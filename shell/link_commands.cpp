@@ -121,10 +121,10 @@ Outcome infoCommand(CliCall& call) {
 }  // namespace
 
 Connector chosenConnector(const PageState& pages) {
-  return RearConnectorChosen(pages) ? Connector::Rear : Connector::Front;
+  return rearConnectorChosen(pages) ? Connector::Rear : Connector::Front;
 }
 
-bool RearConnectorChosen(const PageState& pages) {
+bool rearConnectorChosen(const PageState& pages) {
   return pages.action(QStringLiteral("actReaPort")).checked &&
          !pages.action(QStringLiteral("actFrontPort")).checked;
 }

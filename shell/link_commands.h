@@ -19,7 +19,7 @@ class ShellContext;
 // The connector the window has chosen: rear when `actReaPort` is checked
 // (and `actFrontPort` is not).
 Connector chosenConnector(const PageState& pages);
-bool RearConnectorChosen(const PageState& pages);
+bool rearConnectorChosen(const PageState& pages);
 
 // `actPollingExecute`: empties the report, the list and status panel 2,
 // forgets the address, hides the device pages, and polls the chosen

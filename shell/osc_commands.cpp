@@ -157,7 +157,7 @@ void actGetInterruptExecute(ShellContext& ws, JournalPages& journalPages) {
       return;
     }
     const osc::Target target =
-        osc::targetOf(*entry, osc::BaseName(*chosen), filter == kFilterStandard ? osc::Form::Standard : osc::Form::Device);
+        osc::targetOf(*entry, osc::baseName(*chosen), filter == kFilterStandard ? osc::Form::Standard : osc::Form::Device);
     ViewLoader loader(ws.ProgramDir);
     {
       WindowDisabled busy(ws.pages);

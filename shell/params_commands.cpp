@@ -130,7 +130,7 @@ Outcome paramsGet(CliCall& call) {
 // when the file has no address or one that does not convert.
 std::optional<int> fileAddress(const SettingsFileResult& loaded, QString& text) {
   for (const FileEntry& e : loaded.entries) {
-    if (e.grid != 1 || ParamRows()[e.row].kind != RowKind::LowByte) continue;
+    if (e.grid != 1 || paramRows()[e.row].kind != RowKind::LowByte) continue;
     text = e.text;
     if (!e.words.ok()) return std::nullopt;
     return e.words.words.first() & 0xFF;

@@ -11,13 +11,13 @@ namespace {
 QStringList namesOf(const ranges::ValueRange& r, int count) {
   if (!r.names.isEmpty()) return r.names;
   QStringList names;
-  for (int i = 0; i < count; ++i) names << SignalName(r.list, i);
+  for (int i = 0; i < count; ++i) names << signalName(r.list, i);
   return names;
 }
 
 }  // namespace
 
-EditorSpec SpecForRegister(std::uint16_t reg) {
+EditorSpec specForRegister(std::uint16_t reg) {
   EditorSpec s;
   const std::optional<ranges::ValueRange> range = ranges::rangeOf(reg);
   if (!range) return s;  // a plain number 0..65535

@@ -34,6 +34,6 @@ struct EditorSpec {
 // The editor of a register: parameter registers 64..223, settings 256..293
 // (group 1) and 512..549 (group 2). Any other register gets a plain number
 // 0..65535.
-EditorSpec SpecForRegister(std::uint16_t reg);
+EditorSpec specForRegister(std::uint16_t reg);
 
 }  // namespace vmk::view

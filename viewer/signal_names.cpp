@@ -88,10 +88,10 @@ const std::array<QStringList, 8>& lists() {
 
 }  // namespace
 
-int SignalCount(int kind) { return kind >= 0 && kind < 8 ? int(lists()[kind].size()) : 0; }
+int signalCount(int kind) { return kind >= 0 && kind < 8 ? int(lists()[kind].size()) : 0; }
 
-QString SignalName(int kind, int index) {
-  if (index < 0 || index >= SignalCount(kind)) return {};
+QString signalName(int kind, int index) {
+  if (index < 0 || index >= signalCount(kind)) return {};
   return lists()[kind][index];
 }
 

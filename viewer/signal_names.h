@@ -19,8 +19,8 @@ using ranges::kCharacteristics;
 using ranges::kRecorderChannels;
 
 // Number of items of a list (0 for an unknown kind).
-int SignalCount(int kind);
+int signalCount(int kind);
 // Name of an item; empty for an unknown kind or index.
-QString SignalName(int kind, int index);
+QString signalName(int kind, int index);
 
 }  // namespace vmk::view

@@ -33,7 +33,7 @@ std::int32_t ShowView(void* window, const unsigned char* caption, std::uint16_t 
   // Without a widget application (the command-line program) there is no
   // dialog: the value stays as it was.
   if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return g_value;
-  vmk::view::ValueDialog dialog(vmk::view::SpecForRegister(reg), fromLengthPrefixed(caption),
+  vmk::view::ValueDialog dialog(vmk::view::specForRegister(reg), fromLengthPrefixed(caption),
                                 value, earthCtSecondary, note, static_cast<QWidget*>(window));
   if (dialog.exec() == QDialog::Accepted) g_value = dialog.value();
   return g_value;
@@ -47,7 +47,7 @@ std::int32_t SetValue() { return g_value; }
 
 void GetFuncAr(unsigned char* buffer, std::int32_t kind, std::int32_t index) {
   if (!buffer) return;
-  const QByteArray bytes = vmk::cp1251::table::encode(vmk::view::SignalName(kind, index)).left(255);
+  const QByteArray bytes = vmk::cp1251::table::encode(vmk::view::signalName(kind, index)).left(255);
   buffer[0] = static_cast<unsigned char>(bytes.size());
   std::memcpy(buffer + 1, bytes.constData(), std::size_t(bytes.size()));
 }

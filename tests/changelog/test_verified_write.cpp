@@ -20,7 +20,7 @@ using namespace vmk;
 namespace {
 
 int settingRow(int offset) {
-  const QVector<RowSpec>& rows = SettingRows();
+  const QVector<RowSpec>& rows = settingRows();
   for (int i = 0; i < rows.size(); ++i)
     if (rows[i].isData() && rows[i].reg == offset) return i;
   return -1;

@@ -179,7 +179,7 @@ class TestEventJournal : public QObject {
     QFETCH(QDateTime, stamp);
     QFETCH(int, hundredths);
     QFETCH(QString, text);
-    QCOMPARE(EventStampText(stamp, hundredths), text);
+    QCOMPARE(eventStampText(stamp, hundredths), text);
   }
 
   // Whole records into their rows: "|" separates the 16 cells.

@@ -110,7 +110,7 @@ class TestOscDownload : public QObject {
 
     const QList<QByteArray> cfg = readAll(f.base() + ".cfg").split('\n');
     QCOMPARE(cfg.size(), 29);  // 28 lines ended by CR LF
-    const QString station = osc::StationLine(f.session.vmk.Name, f.session.vmk.SerialNumber,
+    const QString station = osc::stationLine(f.session.vmk.Name, f.session.vmk.SerialNumber,
                                         VersionText(f.session.vmk.VersionWord));
     QCOMPARE(cfg[0], cp1251::encode(station) + "\r");
     QCOMPARE(cfg[2], QByteArray("01,\xd2\xee\xea Ia,,,A,1.200000,0.000000,0,-32768,32767\r"));

@@ -33,7 +33,7 @@ QList<int> channelOf(const SampleTable& t, int n, int from, int count) {
 
 CfgHeader header() {
   CfgHeader h;
-  h.station = StationLine(QStringLiteral("ВМК-01.01"), 1234, QStringLiteral("v9.1 от 31.06.2009"));
+  h.station = stationLine(QStringLiteral("ВМК-01.01"), 1234, QStringLiteral("v9.1 от 31.06.2009"));
   h.phaseRatio = 120;
   h.earthRatio = 50;
   h.alarmTime = QDateTime(QDate(2010, 12, 24), QTime(13, 45, 0));
@@ -51,14 +51,14 @@ class TestOscLines : public QObject {
     Sample s;
     s.analog = {1234, 0xFF9C, 0, 0x8000};
     s.digital = 0x8001;  // channels 1 and 16
-    QCOMPARE(DataLine(0, s),
+    QCOMPARE(dataLine(0, s),
              QByteArray("00000001,-000000000,00001851,-0000150,-0000000,00049152,"
                         "1,0,0,0,0,0,0,0,0,0,0,0,0,0,0,1"));
-    const QByteArray last = DataLine(kSamples - 1, Sample{});
+    const QByteArray last = dataLine(kSamples - 1, Sample{});
     QVERIFY(last.startsWith("00006000,0003749375,-0000000,"));
     QCOMPARE(last.count(','), 21);
 
-    const QByteArray file = DataFile(SampleTable(kSamples));
+    const QByteArray file = dataFile(SampleTable(kSamples));
     QCOMPARE(file.count("\r\n"), kSamples);
     QVERIFY(file.startsWith("00000001,-000000000,"));
     QVERIFY(file.contains("\r\n00006000,0003749375,"));
@@ -71,12 +71,12 @@ class TestOscLines : public QObject {
     for (int v = 0; v <= 0xFFFF; ++v) {
       Sample s;
       s.analog = {std::uint16_t(v), 0, 0, 0};
-      const QByteArray field = DataLine(0, s).split(',')[2];
+      const QByteArray field = dataLine(0, s).split(',')[2];
       if (field != FormatSample16(std::uint16_t(v), 8).toLatin1())
         QFAIL(qPrintable(QStringLiteral("sample %1: %2").arg(v).arg(QString::fromLatin1(field))));
     }
     for (int s : {0, 1, 9, 10, 99, 1599, 5999}) {
-      const QList<QByteArray> f = DataLine(s, Sample{}).split(',');
+      const QList<QByteArray> f = dataLine(s, Sample{}).split(',');
       QCOMPARE(f[0], FormatSample32(std::uint32_t(s + 1), 8).toLatin1());
       QCOMPARE(f[1], FormatSample32(std::uint32_t(s) * 625, 10).toLatin1());
     }
@@ -115,18 +115,18 @@ class TestOscLines : public QObject {
     for (int i = 0; i < kSamplesPerBlock; ++i)
       for (int k = 1; k <= 5; ++k) w.words[5 * i + k] = std::uint16_t(i * 10 + k);
     SampleTable t(kSamples);
-    PutBlock(t, 7, w);
+    putBlock(t, 7, w);
     QCOMPARE(t[168].analog[0], std::uint16_t(1));
     QCOMPARE(t[168].digital, std::uint16_t(5));
     QCOMPARE(t[191].analog[3], std::uint16_t(234));
     QCOMPARE(t[192].analog[0], std::uint16_t(0));
     // A block beyond the table writes nothing.
-    PutBlock(t, kBlocks, w);
+    putBlock(t, kBlocks, w);
     QCOMPARE(int(t.size()), kSamples);
   }
 
   void configurationLines() {
-    const QStringList l = ComtradeCfgLines(header());
+    const QStringList l = comtradeCfgLines(header());
     QCOMPARE(l.size(), 28);
     QCOMPARE(l[0], QStringLiteral("ВМК-01.01, заводской №1234, версия ПО v9.1 от 31.06.2009"));
     QCOMPARE(l[1], QStringLiteral("20,4A,16D"));
@@ -147,7 +147,7 @@ class TestOscLines : public QObject {
   }
 
   void configurationFileIsWindows1251WithCrLf() {
-    const QByteArray file = ComtradeCfgFile(header());
+    const QByteArray file = comtradeCfgFile(header());
     QCOMPARE(file.count("\r\n"), 28);
     QVERIFY(file.endsWith("ASCII\r\n"));
     QVERIFY(file.startsWith(cp1251::encode(QStringLiteral("ВМК-01.01, заводской №1234"))));
@@ -156,22 +156,22 @@ class TestOscLines : public QObject {
   }
 
   void functionBitsAndChannelWords() {
-    QCOMPARE(FunctionBit(0), 16);
-    QCOMPARE(FunctionBit(10), 26);
-    QCOMPARE(FunctionBit(11), 0);
-    QCOMPARE(FunctionBit(26), 15);
-    QCOMPARE(FunctionBit(27), 27);
-    QCOMPARE(FunctionBit(31), 31);
-    QCOMPARE(AssignedFunctions(0), QList<int>{});
-    QCOMPARE(AssignedFunctions((1u << 16) | 1u | (1u << 31)), (QList<int>{0, 11, 31}));
+    QCOMPARE(functionBit(0), 16);
+    QCOMPARE(functionBit(10), 26);
+    QCOMPARE(functionBit(11), 0);
+    QCOMPARE(functionBit(26), 15);
+    QCOMPARE(functionBit(27), 27);
+    QCOMPARE(functionBit(31), 31);
+    QCOMPARE(assignedFunctions(0), QList<int>{});
+    QCOMPARE(assignedFunctions((1u << 16) | 1u | (1u << 31)), (QList<int>{0, 11, 31}));
 
     RegisterWords w;
     w.first = std::uint16_t(reg::kChannels.first);
     w.words.resize(reg::kChannels.count);
     w.words[2] = 0x0001;   // channel 2 low
     w.words[3] = 0x8002;   // channel 2 high
-    QCOMPARE(ChannelAssignment(w, 2), 0x80020001u);
-    QCOMPARE(ChannelAssignment(w, 1), 0u);
+    QCOMPARE(channelAssignment(w, 2), 0x80020001u);
+    QCOMPARE(channelAssignment(w, 1), 0u);
   }
 
   void fileNames_data() {
@@ -188,7 +188,7 @@ class TestOscLines : public QObject {
   void fileNames() {
     QFETCH(QString, chosen);
     QFETCH(QString, base);
-    QCOMPARE(BaseName(chosen), base);
+    QCOMPARE(baseName(chosen), base);
   }
 
   // The download takes the entry's own time, which the row shows to the

@@ -122,15 +122,15 @@ class TestOscStandard : public QObject {
   void transliteration() {
     QFETCH(QString, text);
     QFETCH(QString, ascii);
-    QCOMPARE(osc::Transliterate(text), ascii);
+    QCOMPARE(osc::transliterate(text), ascii);
   }
 
   void analogValuesFollowTheSignRule() {
-    QCOMPARE(osc::AnalogValue(1234), 1851);
-    QCOMPARE(osc::AnalogValue(0xFF9C), -150);
-    QCOMPARE(osc::AnalogValue(0x8000), 49152);
-    QCOMPARE(osc::AnalogValue(0x8001), -49150);
-    QCOMPARE(osc::AnalogValue(0xFFFD), -4);
+    QCOMPARE(osc::analogValue(1234), 1851);
+    QCOMPARE(osc::analogValue(0xFF9C), -150);
+    QCOMPARE(osc::analogValue(0x8000), 49152);
+    QCOMPARE(osc::analogValue(0x8001), -49150);
+    QCOMPARE(osc::analogValue(0xFFFD), -4);
   }
 
   void vmkctlWritesThePairOnSuccessOnly() {

@@ -245,7 +245,7 @@ class TestStatisticsAlarms : public QObject {
     QFETCH(QString, text);
     ReplyFrame reply;
     reply.assign(frame);
-    QCOMPARE(ReceiveErrorText(reply), text);
+    QCOMPARE(receiveErrorText(reply), text);
   }
 };
 

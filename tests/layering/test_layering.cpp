@@ -162,7 +162,7 @@ const QList<ValueRule>& valueRules() {
       // parameter page.
       {"parameter grid size",
        QRegularExpression(QStringLiteral(
-           R"(\bTextGrid\b.*([({]\s*(62|32)\s*,|(ParamRows|SettingRows)\s*\(\s*\)\s*\.\s*size))")),
+           R"(\bTextGrid\b.*([({]\s*(62|32)\s*,|(paramRows|settingRows)\s*\(\s*\)\s*\.\s*size))")),
        kSourceFolders,
        {"shell/params_page.h"}},
       // The journals, the reports and the batch hold records; the renderer

@@ -100,7 +100,7 @@ class TestPolling : public QObject {
   void listLineForEachStatus() {
     QFETCH(int, status);
     QFETCH(QString, line);
-    QCOMPARE(PollingLine(status, 7), line);
+    QCOMPARE(pollingLine(status, 7), line);
   }
 
   void speedLineKeepsTheHighestBitSet_data() {

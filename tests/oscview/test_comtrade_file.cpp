@@ -35,12 +35,12 @@ osc::SampleTable table() {
 
 QByteArray makersCfg() {
   osc::CfgHeader h;
-  h.station = osc::StationLine(QStringLiteral("ВМК-01.01"), 77, QStringLiteral("v9.1 от 31.06.2009"));
+  h.station = osc::stationLine(QStringLiteral("ВМК-01.01"), 77, QStringLiteral("v9.1 от 31.06.2009"));
   h.phaseRatio = 120;
   h.earthRatio = 50;
   h.alarmTime = QDateTime(QDate(2010, 12, 24), QTime(13, 45));
   h.channelNames[1] = QStringLiteral("Пуск МТЗ-2");
-  return osc::ComtradeCfgFile(h);
+  return osc::comtradeCfgFile(h);
 }
 
 QByteArray standardCfg() {
@@ -54,7 +54,7 @@ QByteArray standardCfg() {
   h.setup.CtSecondary = 5;
   h.alarmTime = QDateTime(QDate(2010, 12, 24), QTime(13, 45));
   h.channelNames[1] = QStringLiteral("Пуск МТЗ-2");
-  return osc::StandardCfgFile(h, table());
+  return osc::standardCfgFile(h, table());
 }
 
 // Another tool's 1999 pair: one current in secondary amperes (PS = S,
@@ -101,7 +101,7 @@ class TestComtradeFile : public QObject {
   Q_OBJECT
  private Q_SLOTS:
   void readsTheMakersForm() {
-    const LoadResult r = ParseComtrade(makersCfg(), osc::DataFile(table()));
+    const LoadResult r = parseComtrade(makersCfg(), osc::dataFile(table()));
     QVERIFY2(r.ok(), qPrintable(r.error));
     const Recording& rec = r.recording;
     QCOMPARE(rec.revision, 1991);
@@ -124,8 +124,8 @@ class TestComtradeFile : public QObject {
   }
 
   void readsTheStandardFormToTheSameValues() {
-    const LoadResult a = ParseComtrade(makersCfg(), osc::DataFile(table()));
-    const LoadResult b = ParseComtrade(standardCfg(), osc::StandardDataFile(table()));
+    const LoadResult a = parseComtrade(makersCfg(), osc::dataFile(table()));
+    const LoadResult b = parseComtrade(standardCfg(), osc::standardDataFile(table()));
     QVERIFY2(b.ok(), qPrintable(b.error));
     QCOMPARE(b.recording.revision, 1999);
     QCOMPARE(b.recording.station, QStringLiteral("VMK-01.01"));
@@ -148,7 +148,7 @@ class TestComtradeFile : public QObject {
     inf.write("[Public Record]");
     hdr.close();
     inf.close();
-    const LoadResult r = LoadComtrade(dir.filePath("rec.CFG"));
+    const LoadResult r = loadComtrade(dir.filePath("rec.CFG"));
     QVERIFY2(r.ok(), qPrintable(r.error));
     const Recording& rec = r.recording;
     QCOMPARE(rec.header, QStringLiteral("Отключение КЛ-2"));
@@ -166,7 +166,7 @@ class TestComtradeFile : public QObject {
     // Stamps of 1 ms, with a time multiplier of 2.
     QByteArray cfg = foreignCfg().replace("1000,200", "0,200");
     cfg.replace("ASCII\r\n1\r\n", "ASCII\r\n2\r\n");
-    const LoadResult r = ParseComtrade(cfg, foreignDat());
+    const LoadResult r = parseComtrade(cfg, foreignDat());
     QVERIFY2(r.ok(), qPrintable(r.error));
     QCOMPARE(r.recording.timeMs(0), -20.0);
     QCOMPARE(r.recording.timeMs(10), 0.0);
@@ -176,7 +176,7 @@ class TestComtradeFile : public QObject {
   void readsWindows1251AndUtf8Names() {
     const QByteArray utf8 = cp1251::decode(makersCfg()).toUtf8();
     for (const QByteArray& cfg : {makersCfg(), utf8}) {
-      const LoadResult r = ParseComtrade(cfg, osc::DataFile(table()));
+      const LoadResult r = parseComtrade(cfg, osc::dataFile(table()));
       QVERIFY2(r.ok(), qPrintable(r.error));
       QCOMPARE(r.recording.analog[0].id, QStringLiteral("Ток Ia"));
     }
@@ -213,7 +213,7 @@ class TestComtradeFile : public QObject {
     g.form = form;
     g.rates = rates;
     g.timemult = rates.isEmpty() && revision != 1991 ? 2 : 1;
-    const LoadResult r = single ? ParseCombined(g.cff()) : ParseComtrade(g.cfg(), g.dat());
+    const LoadResult r = single ? parseCombined(g.cff()) : parseComtrade(g.cfg(), g.dat());
     QVERIFY2(r.ok(), qPrintable(r.error));
     const Recording& rec = r.recording;
     QCOMPARE(rec.revision, revision);
@@ -258,7 +258,7 @@ class TestComtradeFile : public QObject {
     QFETCH(double, taken);
     Gen g;
     g.lineHz = written;
-    const LoadResult r = ParseComtrade(g.cfg(), g.dat());
+    const LoadResult r = parseComtrade(g.cfg(), g.dat());
     QVERIFY2(r.ok(), qPrintable(r.error));
     QCOMPARE(r.recording.lineFrequency, taken);
   }
@@ -276,7 +276,7 @@ class TestComtradeFile : public QObject {
     QFETCH(QString, reads);
     Gen g;
     g.station = station;
-    const LoadResult r = ParseComtrade(g.cfg(), g.dat());
+    const LoadResult r = parseComtrade(g.cfg(), g.dat());
     QVERIFY2(r.ok(), qPrintable(r.error));
     QCOMPARE(r.recording.station, reads);
   }
@@ -347,7 +347,7 @@ class TestComtradeFile : public QObject {
     QFETCH(QByteArray, cfg);
     QFETCH(QByteArray, dat);
     QFETCH(QString, says);
-    const LoadResult r = ParseComtrade(cfg, dat);
+    const LoadResult r = parseComtrade(cfg, dat);
     QVERIFY(!r.ok());
     QVERIFY2(r.error.contains(says), qPrintable(r.error));
     QCOMPARE(r.recording.sampleCount(), 0);
@@ -380,7 +380,7 @@ class TestComtradeFile : public QObject {
   void refusesSingleFilesThatDoNotFit() {
     QFETCH(QByteArray, cff);
     QFETCH(QString, says);
-    const LoadResult r = ParseCombined(cff);
+    const LoadResult r = parseCombined(cff);
     QVERIFY(!r.ok());
     QVERIFY2(r.error.contains(says), qPrintable(r.error));
   }
@@ -393,7 +393,7 @@ class TestComtradeFile : public QObject {
     binary.form = "BINARY";
     binary.rates.clear();
     const QByteArray pairs[][2] = {{foreignCfg(), foreignDat()},
-                                   {standardCfg(), osc::StandardDataFile(table()).left(20000)},
+                                   {standardCfg(), osc::standardDataFile(table()).left(20000)},
                                    {binary.cfg(), binary.dat()}};
     const char noise[] = {',', '\n', '\r', '-', '.', '9', 'e', '/', ':', ' ', '\xff', '\0'};
     int refused = 0;
@@ -410,7 +410,7 @@ class TestComtradeFile : public QObject {
           default: target.truncate(at); break;
         }
       }
-      const LoadResult r = ParseComtrade(cfg, dat);
+      const LoadResult r = parseComtrade(cfg, dat);
       if (!r.ok()) {
         ++refused;
         QVERIFY(!r.error.isEmpty());
@@ -437,7 +437,7 @@ class TestComtradeFile : public QObject {
       QVERIFY(f.open(QIODevice::WriteOnly));
       f.write(g.cff());
       f.close();
-      const LoadResult r = LoadComtrade(f.fileName());
+      const LoadResult r = loadComtrade(f.fileName());
       QVERIFY2(r.ok(), qPrintable(r.error));
       QCOMPARE(r.recording.information, QStringLiteral("[Public Record]\r\n"));
       QCOMPARE(r.recording.sampleCount(), 60);
@@ -448,31 +448,31 @@ class TestComtradeFile : public QObject {
     dat.write(Gen().dat().replace("\r\n5,4000,", "\r\n5,4000,x"));
     cfg.close();
     dat.close();
-    QCOMPARE(LoadComtrade(cfg.fileName()).error.section(QLatin1Char(':'), 0, 0),
+    QCOMPARE(loadComtrade(cfg.fileName()).error.section(QLatin1Char(':'), 0, 0),
              QStringLiteral("Файл данных bad.DAT, строка 5"));
     QVERIFY(cfg.open(QIODevice::WriteOnly | QIODevice::Truncate));
     cfg.write(Gen().cfg().replace("21,3A,18D", "20,3A,18D"));
     cfg.close();
-    QCOMPARE(LoadComtrade(cfg.fileName()).error,
+    QCOMPARE(loadComtrade(cfg.fileName()).error,
              QStringLiteral("Файл конфигурации bad.cfg, строка 2: число каналов не сходится"));
     // The viewer's "Отмена" while reading.
-    QCOMPARE(LoadComtrade(dir.filePath("rec.CFF"), [](int) { return false; }).error, QStringLiteral("Чтение прервано"));
+    QCOMPARE(loadComtrade(dir.filePath("rec.CFF"), [](int) { return false; }).error, QStringLiteral("Чтение прервано"));
   }
 
   void refusesMissingAndOversizedFiles() {
     QTemporaryDir dir;
-    QVERIFY(LoadComtrade(dir.filePath("none.cfg")).error.startsWith(QStringLiteral("Не удалось открыть файл")));
+    QVERIFY(loadComtrade(dir.filePath("none.cfg")).error.startsWith(QStringLiteral("Не удалось открыть файл")));
     QFile cfg(dir.filePath("big.cfg"));
     QVERIFY(cfg.open(QIODevice::WriteOnly));
     cfg.write(foreignCfg());
     cfg.close();
     // No data file beside it.
-    QVERIFY(LoadComtrade(dir.filePath("big.cfg")).error.contains(QStringLiteral("big.dat")));
+    QVERIFY(loadComtrade(dir.filePath("big.cfg")).error.contains(QStringLiteral("big.dat")));
     QFile dat(dir.filePath("big.dat"));
     QVERIFY(dat.open(QIODevice::WriteOnly));
     QVERIFY(dat.resize(kMaxDatBytes + 1));
     dat.close();
-    QVERIFY(LoadComtrade(dir.filePath("big.cfg")).error.contains(QStringLiteral("слишком велик")));
+    QVERIFY(loadComtrade(dir.filePath("big.cfg")).error.contains(QStringLiteral("слишком велик")));
   }
 };
 

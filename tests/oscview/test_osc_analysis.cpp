@@ -64,17 +64,17 @@ class TestOscAnalysis : public QObject {
     g.rates = {{4000, 800}};
     g.digital = 0;
     g.custom = [&g, hz](int c, int s) { return (signal(c, s / 4000.0, hz) - g.b(c)) / g.a(c); };
-    const LoadResult r = ParseComtrade(g.cfg(), g.dat());
+    const LoadResult r = parseComtrade(g.cfg(), g.dat());
     QVERIFY2(r.ok(), qPrintable(r.error));
     const Recording& rec = r.recording;
-    const QList<PhaseGroup> groups = PhaseGroups(rec);
+    const QList<PhaseGroup> groups = phaseGroups(rec);
     QCOMPARE(groups.size(), 1);
     QCOMPARE(groups[0].name, QStringLiteral("IA/IB/IC"));
-    QCOMPARE(DefaultReference(rec), 0);
+    QCOMPARE(defaultReference(rec), 0);
 
     double worstMag = 0, worstAngle = 0, worstSeq = 0, worstThd = 0, worstHz = 0;
     for (double ms : {60.0, 97.3, 150.0}) {
-      const AnalysisAt at = AnalyseAt(rec, ms, 0, groups);
+      const AnalysisAt at = analyseAt(rec, ms, 0, groups);
       for (int p = 0; p < 3; ++p) {
         const ChannelFigures& f = at.channels[p];
         const double want = std::abs(fundamental(p));
@@ -101,7 +101,7 @@ class TestOscAnalysis : public QObject {
     QVERIFY2(worstHz < 0.01, qPrintable(QString::number(worstHz)));
 
     // The same numbers as text for scripts: the reference's angle is 0.
-    const QString text = RowsAsText(AnalysisRows(rec, AnalyseAt(rec, 60, 0, groups)));
+    const QString text = rowsAsText(analysisRows(rec, analyseAt(rec, 60, 0, groups)));
     QVERIFY(text.contains(QStringLiteral("\nIA\t")));
     QVERIFY(text.contains(QStringLiteral("Симметричные составляющие IA/IB/IC")));
     QVERIFY(text.contains(QStringLiteral("\t0.00\t")));
@@ -145,10 +145,10 @@ class TestOscAnalysis : public QObject {
       cfg.replace(QByteArray::number(c) + ",I" + phase + ',' + phase + ",,A,",
                   QByteArray::number(c) + ",U" + phase + ',' + phase + ",,kV,");
     }
-    const LoadResult r = ParseComtrade(cfg, g.dat());
+    const LoadResult r = parseComtrade(cfg, g.dat());
     QVERIFY2(r.ok(), qPrintable(r.error));
-    QCOMPARE(PhaseGroups(r.recording).size(), 2);
-    const AnalysisAt at = AnalyseAt(r.recording, faultMs + afterMs - g.timeMs(40), 0, PhaseGroups(r.recording));
+    QCOMPARE(phaseGroups(r.recording).size(), 2);
+    const AnalysisAt at = analyseAt(r.recording, faultMs + afterMs - g.timeMs(40), 0, phaseGroups(r.recording));
     QVERIFY2(sources.contains(at.frequencyChannel), qPrintable(QString::number(at.frequencyChannel)));
     QVERIFY2(std::abs(at.window.hz - hz) < 0.01, qPrintable(QString::number(at.window.hz)));
   }

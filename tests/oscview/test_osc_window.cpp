@@ -117,10 +117,10 @@ class TestOscWindow : public QObject {
 
     // Before the trigger, the first cycle (samples 1..20 are the sine alone).
     const Recording& rec = w.recording();
-    QCOMPARE(CycleRms(rec, 0, 0), CycleRms(rec, 0, 20));
-    QVERIFY(std::abs(CycleRms(rec, 0, 20) - 100 / std::sqrt(2.0)) < 1e-6);
-    QVERIFY(std::isnan(CycleRms(rec, 1, 20)));
-    QCOMPARE(Cycles(rec, 20), 1.0);
+    QCOMPARE(cycleRms(rec, 0, 0), cycleRms(rec, 0, 20));
+    QVERIFY(std::abs(cycleRms(rec, 0, 20) - 100 / std::sqrt(2.0)) < 1e-6);
+    QVERIFY(std::isnan(cycleRms(rec, 1, 20)));
+    QCOMPARE(cycles(rec, 20), 1.0);
   }
 
   // The CSV of the samples between the cursors as Python's csv module
@@ -376,12 +376,12 @@ class TestOscWindow : public QObject {
     g.rates = {{10000, 200000}};
     g.analog = 1;
     g.digital = 1;
-    const LoadResult r = ParseComtrade(g.cfg(), g.dat());
+    const LoadResult r = parseComtrade(g.cfg(), g.dat());
     QVERIFY2(r.ok(), qPrintable(r.error));
     const Recording& rec = r.recording;
     for (const auto& [from, to] : {std::pair{-10.0, 19989.9}, std::pair{1000.0, 1400.0}, std::pair{5.0, 9.0}}) {
-      const Curve a = AnalogCurve(rec, 0, from, to, 500);
-      const Curve d = DigitalCurve(rec, 0, from, to, 500);
+      const Curve a = analogCurve(rec, 0, from, to, 500);
+      const Curve d = digitalCurve(rec, 0, from, to, 500);
       QVERIFY(a.keys.size() <= 2 * 500 + 2 && d.keys.size() <= 2 * 500 + 2);
       double lo = 1e300, hi = -1e300;
       bool on = false, off = false;

@@ -12,21 +12,21 @@ const QLocale kC = QLocale::c();
 const QLocale kRu = QLocale(QLocale::Russian, QLocale::Russia);
 
 int paramRowOf(const QString& caption) {
-  for (int i = 0; i < ParamRows().size(); ++i)
-    if (ParamRows()[i].caption == caption) return i;
+  for (int i = 0; i < paramRows().size(); ++i)
+    if (paramRows()[i].caption == caption) return i;
   return -1;
 }
 // The data row when a heading has the same caption ("Ускорение МТЗ").
 int settingRowOf(const QString& caption) {
-  for (int i = int(SettingRows().size()) - 1; i >= 0; --i)
-    if (SettingRows()[i].caption == caption) return i;
+  for (int i = int(settingRows().size()) - 1; i >= 0; --i)
+    if (settingRows()[i].caption == caption) return i;
   return -1;
 }
 // "P:" caption in Grid1, "S:" in grdSett.
 const RowSpec& spec(const QString& where) {
   const QString caption = where.mid(2);
-  if (where.startsWith(u'P')) return ParamRows()[paramRowOf(caption)];
-  return SettingRows()[settingRowOf(caption)];
+  if (where.startsWith(u'P')) return paramRows()[paramRowOf(caption)];
+  return settingRows()[settingRowOf(caption)];
 }
 
 }  // namespace
@@ -53,8 +53,8 @@ void TestCatalogue::layoutAfterStart() {
   test::ParamFixture b;
   b.ws.parameters.params.clearParameters();
   b.ws.parameters.params.clearSettings(b.ws.parameters.SettingGroup);
-  QCOMPARE(ParamRows().size(), 62);
-  QCOMPARE(SettingRows().size(), 32);
+  QCOMPARE(paramRows().size(), 62);
+  QCOMPARE(settingRows().size(), 32);
   int headings = 0;
   for (int i = 0; i < 62; ++i) {
     QVERIFY(!b.ws.parameters.Grid1.cell(grid::kCaption, i).isEmpty());
@@ -95,17 +95,17 @@ void TestCatalogue::groupSwitchDiscardsValuesAndMarks() {
 void TestCatalogue::fileKeys() {
   int params = 0, settings = 0;
   QSet<QString> keys;
-  for (const RowSpec& r : ParamRows())
+  for (const RowSpec& r : paramRows())
     if (!r.fileKey.isEmpty()) { ++params; keys.insert(r.fileKey); }
-  for (const RowSpec& r : SettingRows())
+  for (const RowSpec& r : settingRows())
     if (!r.fileKey.isEmpty()) ++settings;
   QCOMPARE(params, 56);
   QCOMPARE(settings, 24);
   QCOMPARE(keys.size(), 56);
-  QCOMPARE(ParamRows()[44].fileKey, QStringLiteral("Время записи доаварийного процесса"));
-  QCOMPARE(ParamRows()[37].fileKey, QStringLiteral("Время замкнутого контакта - 1 реле"));
-  QCOMPARE(SettingRows()[1].fileKey, QStringLiteral("Активные Ступени"));
-  QCOMPARE(SettingRows()[2].fileKey, QStringLiteral("Разрешение внешнего блокирования"));
+  QCOMPARE(paramRows()[44].fileKey, QStringLiteral("Время записи доаварийного процесса"));
+  QCOMPARE(paramRows()[37].fileKey, QStringLiteral("Время замкнутого контакта - 1 реле"));
+  QCOMPARE(settingRows()[1].fileKey, QStringLiteral("Активные Ступени"));
+  QCOMPARE(settingRows()[2].fileKey, QStringLiteral("Разрешение внешнего блокирования"));
 }
 
 void TestCatalogue::textFromWords_data() {
@@ -151,7 +151,7 @@ void TestCatalogue::textFromWords() {
   QFETCH(int, next);
   QFETCH(bool, russian);
   QFETCH(QString, text);
-  QCOMPARE(TextFromWords(spec(row), std::uint16_t(word), std::uint16_t(next), russian ? kRu : kC),
+  QCOMPARE(vmk::textFromWords(spec(row), std::uint16_t(word), std::uint16_t(next), russian ? kRu : kC),
            text);
 }
 
@@ -186,7 +186,7 @@ void TestCatalogue::editorValue() {
   QFETCH(bool, russian);
   QFETCH(bool, converts);
   QFETCH(int, value);
-  const auto v = EditorValue(spec(row), text, russian ? kRu : kC);
+  const auto v = vmk::editorValue(spec(row), text, russian ? kRu : kC);
   QCOMPARE(v.has_value(), converts);
   if (converts) QCOMPARE(*v, value);
 }
@@ -210,7 +210,7 @@ void TestCatalogue::textAfterEdit() {
   QFETCH(QString, row);
   QFETCH(int, value);
   QFETCH(QString, text);
-  QCOMPARE(TextAfterEdit(spec(row), value, kC), text);
+  QCOMPARE(vmk::textAfterEdit(spec(row), value, kC), text);
 }
 
 void TestCatalogue::wordsFromText_data() {
@@ -251,7 +251,7 @@ void TestCatalogue::wordsFromText() {
   QFETCH(QString, row);
   QFETCH(QString, text);
   QFETCH(QList<int>, words);
-  const WriteWords w = WordsFromText(spec(row), text, kC);
+  const WriteWords w = vmk::wordsFromText(spec(row), text, kC);
   if (words == QList<int>{-1}) {
     QVERIFY(w.kept);
     QVERIFY(!w.ok());
@@ -275,8 +275,8 @@ void TestCatalogue::wordsFromText() {
 void TestCatalogue::wordsOfReadAreTheWordsOfTheTextShown_data() {
   QTest::addColumn<QString>("row");
   QSet<QString> shapes;
-  for (const auto& [prefix, rows] : {std::pair{QStringLiteral("P:"), &ParamRows()},
-                                     std::pair{QStringLiteral("S:"), &SettingRows()}})
+  for (const auto& [prefix, rows] : {std::pair{QStringLiteral("P:"), &paramRows()},
+                                     std::pair{QStringLiteral("S:"), &settingRows()}})
     for (const RowSpec& r : *rows) {
       const QString shape = QStringLiteral("%1 %2 %3 %4 %5 %6")
                                 .arg(int(r.kind))
@@ -297,9 +297,9 @@ void TestCatalogue::wordsOfReadAreTheWordsOfTheTextShown() {
   const RowSpec& s = spec(row);
   for (int word = 0; word <= 0xFFFF; ++word)
     for (const int next : {0, 0xFFFF, word ^ 0x5A5A}) {
-      const QString shown = TextFromWords(s, std::uint16_t(word), std::uint16_t(next), kRu);
-      const WriteWords fromText = WordsFromText(s, shown, kRu);
-      const WriteWords ofRead = WordsOfRead(s, std::uint16_t(word), std::uint16_t(next));
+      const QString shown = vmk::textFromWords(s, std::uint16_t(word), std::uint16_t(next), kRu);
+      const WriteWords fromText = vmk::wordsFromText(s, shown, kRu);
+      const WriteWords ofRead = wordsOfRead(s, std::uint16_t(word), std::uint16_t(next));
       if (!(ofRead == fromText))
         QFAIL(qPrintable(QStringLiteral("words %1, %2 shown as «%3»").arg(word).arg(next).arg(shown)));
       if (!s.isTwoRegister()) break;  // `next` counts for two-register rows only

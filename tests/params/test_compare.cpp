@@ -26,14 +26,14 @@ namespace {
 
 // The setting row of a register offset.
 int settingRow(int offset) {
-  const QVector<RowSpec>& rows = SettingRows();
+  const QVector<RowSpec>& rows = settingRows();
   for (int i = 0; i < rows.size(); ++i)
     if (rows[i].isData() && rows[i].reg == offset) return i;
   return -1;
 }
 
 int paramRow(const QString& key) {
-  const QVector<RowSpec>& rows = ParamRows();
+  const QVector<RowSpec>& rows = paramRows();
   for (int i = 0; i < rows.size(); ++i)
     if (rows[i].fileKey == key) return i;
   return -1;
@@ -132,8 +132,8 @@ class TestCompare : public QObject {
     QCOMPARE(c->rightName, QStringLiteral("a.ust"));
     QCOMPARE(c->rows.size(), 56 + 24);
     const int urov = [] {
-      for (int i = 0; i < SettingRows().size(); ++i)
-        if (SettingRows()[i].fileKey == QStringLiteral("Время УРОВ")) return i;
+      for (int i = 0; i < settingRows().size(); ++i)
+        if (settingRows()[i].fileKey == QStringLiteral("Время УРОВ")) return i;
       return -1;
     }();
     const QHash<int, RowCompare> expected{
@@ -159,8 +159,8 @@ class TestCompare : public QObject {
     QVERIFY(c);
     const QHash<int, RowCompare> s = states(*c);
     // The right file has no parameters at all: each one is the left's only.
-    for (int i = 0; i < ParamRows().size(); ++i)
-      if (!ParamRows()[i].fileKey.isEmpty()) QCOMPARE(s.value(key(1, i)), RowCompare::OnlyLeft);
+    for (int i = 0; i < paramRows().size(); ++i)
+      if (!paramRows()[i].fileKey.isEmpty()) QCOMPARE(s.value(key(1, i)), RowCompare::OnlyLeft);
     // An empty characteristic on the left, a name on the right; a word on
     // the right where a number belongs.
     QCOMPARE(s.value(key(2, settingRow(20))), RowCompare::Unconvertible);

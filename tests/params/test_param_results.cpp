@@ -122,7 +122,7 @@ void TestParamResults::readGivesEveryDataRow() {
   const ParamRow* got = findRow(grid == 1 ? r.parameters : r.settings, row);
   QVERIFY(got);
   QCOMPARE(got->grid, grid);
-  QCOMPARE(got->caption, RowsOf(grid)[row].caption);
+  QCOMPARE(got->caption, rowsOf(grid)[row].caption);
   QCOMPARE(got->text, text);
   QCOMPARE(got->registers, registers);
   QCOMPARE(got->words, words);
@@ -328,7 +328,7 @@ void TestParamResults::rowsStandingForNoValueAreKept() {
   QVERIFY(g.cell(grid::kValue, row).trimmed().isEmpty());  // a toggle text is emptied
   QCOMPARE(keptReport(r), QStringLiteral("Запись в устройство завершена.\n«%1»: не записано, "
                                          "в устройстве сохранено прежнее значение")
-                              .arg(RowsOf(grid)[row].caption));
+                              .arg(rowsOf(grid)[row].caption));
 }
 
 void TestParamResults::anUnknownCharacteristicIsStillRefused() {
@@ -384,15 +384,15 @@ void TestParamResults::rangesAreCheckedOnTheWordsSent() {
   QFETCH(int, row);
   QFETCH(QString, text);
   QFETCH(QString, range);
-  const RowSpec& spec = RowsOf(grid)[row];
-  const WriteWords w = WordsFromText(spec, text, QLocale::c());
+  const RowSpec& spec = rowsOf(grid)[row];
+  const WriteWords w = wordsFromText(spec, text, QLocale::c());
   QVERIFY(w.ok());
-  const int reg = (grid == 2 ? GroupBase(1) : 0) + spec.reg;
+  const int reg = (grid == 2 ? groupBase(1) : 0) + spec.reg;
   const std::optional<QString> outside = outOfRange(spec, reg, w.words, QLocale::c());
   QCOMPARE(outside.value_or(QString()), range);
   // Group 2 has the same ranges.
   if (grid == 2)
-    QCOMPARE(outOfRange(spec, GroupBase(2) + spec.reg, w.words, QLocale::c()).value_or(QString()),
+    QCOMPARE(outOfRange(spec, groupBase(2) + spec.reg, w.words, QLocale::c()).value_or(QString()),
              range);
 }
 

@@ -83,7 +83,7 @@ void TestParamsSim::copyGroupThroughFile() {
   QCOMPARE(b.device().registerValue(512 + 6), 25);
   QCOMPARE(b.device().registerValue(512 + 20), 3);
   for (int offset = 0; offset <= 37; ++offset) {
-    const bool hasRow = std::any_of(SettingRows().begin(), SettingRows().end(), [&](const RowSpec& r) {
+    const bool hasRow = std::any_of(settingRows().begin(), settingRows().end(), [&](const RowSpec& r) {
       return r.isData() && r.reg == offset;
     });
     if (hasRow)

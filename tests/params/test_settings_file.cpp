@@ -153,9 +153,9 @@ void TestSettingsFile::independentParserReadsKeysInOrder() {
     return keys;
   };
   QStringList paramKeys, settingKeys;
-  for (const RowSpec& r : ParamRows())
+  for (const RowSpec& r : paramRows())
     if (!r.fileKey.isEmpty()) paramKeys << r.fileKey;
-  for (const RowSpec& r : SettingRows())
+  for (const RowSpec& r : settingRows())
     if (!r.fileKey.isEmpty()) settingKeys << r.fileKey;
   QStringList paramValues, settingValues;
   QCOMPARE(keysOf(sections[0], &paramValues), paramKeys);

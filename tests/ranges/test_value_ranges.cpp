@@ -184,7 +184,7 @@ void TestValueRanges::theEditorTakesEveryRangeFromTheTable() {
   int checked = 0;
   for (int reg = 0; reg <= 0xFFFF; ++reg) {
     const auto range = ranges::rangeOf(std::uint16_t(reg));
-    const view::EditorSpec spec = view::SpecForRegister(std::uint16_t(reg));
+    const view::EditorSpec spec = view::specForRegister(std::uint16_t(reg));
     if (!range) {
       QCOMPARE(int(spec.kind), int(view::EditorSpec::Number));
       QCOMPARE(spec.max, qint64(65535));

@@ -49,7 +49,7 @@ void TestPasswords::keyFilter_data() {
 void TestPasswords::keyFilter() {
   QFETCH(int, key);
   QFETCH(bool, allowed);
-  QCOMPARE(PasswordKeyAllowed(char16_t(key)), allowed);
+  QCOMPARE(passwordKeyAllowed(char16_t(key)), allowed);
 }
 
 void TestPasswords::checkPassword_data() {

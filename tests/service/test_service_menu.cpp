@@ -89,10 +89,10 @@ class TestServiceMenu : public QObject {
   }
 
   void serialKeys() {
-    for (char16_t k = u'0'; k <= u'9'; ++k) QVERIFY(SerialKeyAllowed(k));
-    QVERIFY(SerialKeyAllowed(8));
+    for (char16_t k = u'0'; k <= u'9'; ++k) QVERIFY(serialKeyAllowed(k));
+    QVERIFY(serialKeyAllowed(8));
     for (char16_t k : {u'a', u'Z', u'-', u' ', u'.', char16_t(0x0431), char16_t(u'/'), char16_t(u':')})
-      QVERIFY2(!SerialKeyAllowed(k), qPrintable(QString(QChar(k))));
+      QVERIFY2(!serialKeyAllowed(k), qPrintable(QString(QChar(k))));
   }
 
   // Cancel, an empty entry or a wrong one: no port opened, nothing sent.

@@ -74,7 +74,7 @@ void TestViewLibrary::typedValues() {
   QFETCH(int, initial);
   QFETCH(QString, typed);
   QFETCH(int, result);
-  ValueDialog d(view::SpecForRegister(std::uint16_t(reg)), QStringLiteral("row"), initial, 5);
+  ValueDialog d(view::specForRegister(std::uint16_t(reg)), QStringLiteral("row"), initial, 5);
   d.show();
   QVERIFY(d.numberEdit());
   QCOMPARE(d.value(), initial);
@@ -106,12 +106,12 @@ void TestViewLibrary::bitSets() {
   QFETCH(int, kind);
   QFETCH(int, width);
   const std::uint32_t top = 1u << (width - 1);
-  ValueDialog d(view::SpecForRegister(std::uint16_t(reg)), QStringLiteral("row"),
+  ValueDialog d(view::specForRegister(std::uint16_t(reg)), QStringLiteral("row"),
                 std::int32_t(top | 1u), 1);
   d.show();
   QCOMPARE(d.bitBoxes().size(), width);
   for (int i = 0; i < width; ++i) {
-    QCOMPARE(d.bitBoxes()[i]->text(), view::SignalName(kind, i));
+    QCOMPARE(d.bitBoxes()[i]->text(), view::signalName(kind, i));
     QCOMPARE(d.bitBoxes()[i]->isChecked(), i == 0 || i == width - 1);
   }
   QCOMPARE(d.value(), std::int32_t(top | 1u));
@@ -120,7 +120,7 @@ void TestViewLibrary::bitSets() {
 }
 
 void TestViewLibrary::choices() {
-  ValueDialog c(view::SpecForRegister(256 + 20), QStringLiteral("Тип характеристики"), 3, 1);
+  ValueDialog c(view::specForRegister(256 + 20), QStringLiteral("Тип характеристики"), 3, 1);
   c.show();
   QVERIFY(c.choiceEdit());
   QCOMPARE(c.choiceEdit()->count(), 6);
@@ -128,19 +128,19 @@ void TestViewLibrary::choices() {
   c.choiceEdit()->setCurrentIndex(5);
   QCOMPARE(c.value(), 5);
   // A device value beyond the list is kept unless the user picks an item.
-  ValueDialog beyond(view::SpecForRegister(512 + 20), QStringLiteral("Тип"), 6, 1);
+  ValueDialog beyond(view::specForRegister(512 + 20), QStringLiteral("Тип"), 6, 1);
   QVERIFY(beyond.initialOutOfRange());
   QCOMPARE(beyond.value(), 6);
-  ValueDialog group(view::SpecForRegister(68), QStringLiteral("Активная группа уставок"), 1, 1);
+  ValueDialog group(view::specForRegister(68), QStringLiteral("Активная группа уставок"), 1, 1);
   QCOMPARE(group.choiceEdit()->currentText(), QStringLiteral("Группа 2"));
 }
 
 void TestViewLibrary::signalListSizes() {
   const int sizes[] = {22, 18, 15, 15, 6, 3, 20, 32};
   for (int kind = 0; kind < 8; ++kind) {
-    QCOMPARE(view::SignalCount(kind), sizes[kind]);
-    for (int i = 0; i < sizes[kind]; ++i) QVERIFY(!view::SignalName(kind, i).isEmpty());
-    QVERIFY(view::SignalName(kind, sizes[kind]).isEmpty());
+    QCOMPARE(view::signalCount(kind), sizes[kind]);
+    for (int i = 0; i < sizes[kind]; ++i) QVERIFY(!view::signalName(kind, i).isEmpty());
+    QVERIFY(view::signalName(kind, sizes[kind]).isEmpty());
   }
 }
 
@@ -149,7 +149,7 @@ void TestViewLibrary::characteristicNamesThroughLoader() {
   ViewLoader loader(programDir());
   for (int i = 0; i < 6; ++i)
     QCOMPARE(funcName(loader, prompts, 6, i), std::optional<QString>(CharacteristicNames()[i]));
-  QCOMPARE(funcName(loader, prompts, 7, 31), std::optional<QString>(view::SignalName(7, 31)));
+  QCOMPARE(funcName(loader, prompts, 7, 31), std::optional<QString>(view::signalName(7, 31)));
   QCOMPARE(funcName(loader, prompts, 9, 0), std::optional<QString>(QString()));
   QVERIFY(prompts.asked().isEmpty());
 }
