@@ -79,7 +79,8 @@ Result<QVector<RangeViolation>> notTheDevicesOwn(Session& session,
   for (const RangeViolation& v : outside) {
     const Result<RegisterWords> held = device.readRegisters(
         std::uint16_t(v.row.registers.first()), std::uint16_t(v.row.registers.size()));
-    if (held.outcome == Outcome::PortFailure) return Result<QVector<RangeViolation>>::failed(held.outcome);
+    if (held.outcome == Outcome::PortFailure)
+      return Result<QVector<RangeViolation>>::failed(Outcome::PortFailure);
     if (!held || !deviceHolds(v.row, held.value)) asked.append(v);
   }
   return Result<QVector<RangeViolation>>::done(asked);
