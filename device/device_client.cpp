@@ -45,19 +45,6 @@ QString serviceName(std::uint8_t sub, std::uint16_t argument) {
   return m::kOtherService.arg(sub);
 }
 
-// Runs one request that changes the device and hands its change on, also
-// when the port fails under it.
-template <class Call>
-auto changing(DeviceChange& change, Call call, const std::function<void(const DeviceChange&)>& note) {
-  try {
-    return call();
-  } catch (const TransportError&) {
-    change.outcome = Outcome::PortFailure;
-    note(change);
-    throw;
-  }
-}
-
 }  // namespace
 
 void DeviceClient::note(DeviceChange change, const QString& defaultOperation) {
@@ -68,11 +55,30 @@ void DeviceClient::note(DeviceChange change, const QString& defaultOperation) {
   m_session.changes(change);
 }
 
-DeviceClient::DeviceClient(Session& session)
-    : DeviceClient(session, session.DeviceAddress) {}
+DeviceClient::DeviceClient(Session& session, PortFailures portFailures)
+    : DeviceClient(session, session.DeviceAddress, portFailures) {}
 
-DeviceClient::DeviceClient(Session& session, std::uint8_t address)
-    : m_session(session), m_address(address) {}
+DeviceClient::DeviceClient(Session& session, std::uint8_t address, PortFailures portFailures)
+    : m_session(session), m_address(address), m_portFailures(portFailures) {}
+
+Outcome DeviceClient::exchange(const std::function<void()>& request, DeviceChange* change,
+                               const ChangeSink& send) {
+  m_reply.clear();
+  m_portError.clear();
+  try {
+    request();
+  } catch (const TransportError& e) {
+    m_portError = e.message();
+    if (m_portFailures == PortFailures::AsOutcome) return Outcome::PortFailure;
+    // The change log hears of the change before the exception leaves.
+    if (change && send) {
+      change->outcome = Outcome::PortFailure;
+      send(*change);
+    }
+    throw;
+  }
+  return outcomeOfLastCall();
+}
 
 Outcome DeviceClient::outcomeOfLastCall() const {
   switch (m_session.modbus.lastStatus()) {
@@ -87,30 +93,38 @@ Outcome DeviceClient::outcomeOfLastCall() const {
   return Outcome::BadReply;
 }
 
-Result<ReplyFrame> DeviceClient::frameResult() {
-  const Outcome o = outcomeOfLastCall();
+Result<ReplyFrame> DeviceClient::frameResult(Outcome o) {
   if (o != Outcome::Done) return Result<ReplyFrame>::failed(o);
   return Result<ReplyFrame>::done(m_reply);
 }
 
 Result<int> DeviceClient::readStatus() {
-  const int status = m_session.modbus.GetF07(m_session.link(), m_address);
-  const Outcome o = outcomeOfLastCall();
+  int status = 0;
+  const Outcome o =
+      exchange([&] { status = m_session.modbus.GetF07(m_session.link(), m_address); });
   if (o != Outcome::Done) return Result<int>::failed(o);
   return Result<int>::done(status);
 }
 
 Result<RegisterWords> DeviceClient::readRegisters(std::uint16_t first, std::uint16_t count) {
-  m_reply.clear();
-  m_session.modbus.SetQuery(m_session.link(), m_address, wire::kReadHolding, first, count,
-                            m_reply);
-  const Outcome o = outcomeOfLastCall();
+  return readAt(m_address, first, count);
+}
+
+Result<RegisterWords> DeviceClient::readAt(std::uint8_t address, std::uint16_t first,
+                                           std::uint16_t count, DeviceChange* change,
+                                           const ChangeSink& send) {
+  const Outcome o = exchange(
+      [&] {
+        m_session.modbus.SetQuery(m_session.link(), address, wire::kReadHolding, first, count,
+                                  m_reply);
+      },
+      change, send);
   if (o != Outcome::Done) return Result<RegisterWords>::failed(o);
   RegisterWords words = wordsOf(m_reply, first, count);
   ReadCache& cache = m_session.lastRead;
-  if (cache.address != m_address) {
+  if (cache.address != address) {
     cache.words.clear();
-    cache.address = m_address;
+    cache.address = address;
   }
   for (int k = 0; k < count; ++k) cache.words.insert(first + k, words.words[k]);
   return Result<RegisterWords>::done(std::move(words));
@@ -129,12 +143,6 @@ Result<SetupFields> DeviceClient::readSetup() {
   const auto words = readRegisters(reg::kSetup);
   if (!words) return Result<SetupFields>::failed(words.outcome);
   return Result<SetupFields>::done(DecodeSetup(m_reply));
-}
-
-Outcome DeviceClient::plainWrite(std::uint16_t r, std::uint16_t value) {
-  m_reply.clear();
-  m_session.modbus.WriteWord(m_session.link(), m_address, r, value, m_reply);
-  return outcomeOfLastCall();
 }
 
 namespace {
@@ -160,7 +168,9 @@ DeviceChange registerChange(const Session& s, std::uint8_t address, std::uint16_
 Outcome DeviceClient::writeWord(std::uint16_t r, std::uint16_t value) {
   DeviceChange c = registerChange(m_session, m_address, r, value);
   auto send = [this](const DeviceChange& ch) { note(ch, m::kRegisterWrite); };
-  c.outcome = changing(c, [&] { return plainWrite(r, value); }, send);
+  c.outcome = exchange(
+      [&] { m_session.modbus.WriteWord(m_session.link(), m_address, r, value, m_reply); }, &c,
+      send);
   send(c);
   return c.outcome;
 }
@@ -169,14 +179,18 @@ DeviceClient::VerifiedWrite DeviceClient::writeWordVerified(std::uint16_t r, std
   DeviceChange c = registerChange(m_session, m_address, r, value);
   auto send = [this](const DeviceChange& ch) { note(ch, m::kRegisterWrite); };
   VerifiedWrite v;
-  v.outcome = changing(c, [&] { return plainWrite(r, value); }, send);
+  v.outcome = exchange(
+      [&] { m_session.modbus.WriteWord(m_session.link(), m_address, r, value, m_reply); }, &c,
+      send);
   c.outcome = v.outcome;
   if (v.outcome == Outcome::Done) {
     // The device takes a new address once it answered the write of it.
     const std::uint8_t at = r == reg::kAddress ? std::uint8_t(value & 0xFF) : m_address;
-    DeviceClient reader(m_session, at);
-    const Result<RegisterWords> back = changing(c, [&] { return reader.readRegisters(r, 1); }, send);
-    if (back) {
+    const Result<RegisterWords> back = readAt(at, r, 1, &c, send);
+    if (back.outcome == Outcome::PortFailure) {
+      // A port that failed under the read-back failed the call.
+      v.outcome = c.outcome = Outcome::PortFailure;
+    } else if (back) {
       v.readValue = back.value.at(r);
       v.readBack = *v.readValue == value ? ReadBack::Holds : ReadBack::Differs;
     } else {
@@ -196,17 +210,13 @@ Outcome DeviceClient::sendCommand(std::uint16_t code) {
   c.operation = commandName(code);
   c.after = QStringLiteral("0x%1").arg(reg::kCoilOn, 4, 16, QLatin1Char('0'));
   auto send = [this](const DeviceChange& ch) { note(ch, QString()); };
-  c.outcome = changing(c, [&] {
-    m_reply.clear();
-    m_session.modbus.SendCommand(m_session.link(), m_address, code, m_reply);
-    const Outcome o = outcomeOfLastCall();
-    if (o != Outcome::Done) return o;
-    // The echo confirms the command: the code's high byte, and 0xFF as the
-    // high byte of the value.
-    const bool confirmed = m_reply.frameByte(2) == (code >> 8) &&
-                           m_reply.frameByte(4) == (reg::kCoilOn >> 8);
-    return confirmed ? Outcome::Done : Outcome::DeviceRefused;
-  }, send);
+  c.outcome = exchange(
+      [&] { m_session.modbus.SendCommand(m_session.link(), m_address, code, m_reply); }, &c, send);
+  // The echo confirms the command: the code's high byte, and 0xFF as the
+  // high byte of the value.
+  if (c.outcome == Outcome::Done && !(m_reply.frameByte(2) == (code >> 8) &&
+                                      m_reply.frameByte(4) == (reg::kCoilOn >> 8)))
+    c.outcome = Outcome::DeviceRefused;
   send(c);
   return c.outcome;
 }
@@ -218,12 +228,12 @@ Outcome DeviceClient::setClock(const QDateTime& moment) {
   c.reg = reg::kClock;
   c.after = moment.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
   auto send = [this](const DeviceChange& ch) { note(ch, m::kClockSet); };
-  c.outcome = changing(c, [&] {
-    if (m_session.modbus.SetRealDateTime(m_session.link(), m_address, moment)) return Outcome::Done;
-    const Outcome o = outcomeOfLastCall();
-    // A valid reply that does not echo the clock registers.
-    return o == Outcome::Done ? Outcome::BadReply : o;
-  }, send);
+  bool echoed = false;
+  const Outcome o = exchange(
+      [&] { echoed = m_session.modbus.SetRealDateTime(m_session.link(), m_address, moment); }, &c,
+      send);
+  // A valid reply that does not echo the clock registers is a bad one.
+  c.outcome = echoed ? Outcome::Done : o == Outcome::Done ? Outcome::BadReply : o;
   send(c);
   return c.outcome;
 }
@@ -240,16 +250,18 @@ Result<ServiceReply> DeviceClient::service(std::uint8_t sub, std::uint16_t acces
   auto send = [this, accessCode](const DeviceChange& ch) {
     if (accessCode != 0) note(ch, QString());
   };
-  const Result<ServiceReply> result = changing(c, [&] {
-    m_reply.clear();
-    m_session.modbus.func18h(m_session.link(), m_address, sub, accessCode, argument, m_reply);
-    const Outcome o = outcomeOfLastCall();
-    if (o != Outcome::Done) return Result<ServiceReply>::failed(o);
+  const Outcome o = exchange(
+      [&] {
+        m_session.modbus.func18h(m_session.link(), m_address, sub, accessCode, argument, m_reply);
+      },
+      &c, send);
+  Result<ServiceReply> result = Result<ServiceReply>::failed(o);
+  if (o == Outcome::Done) {
     ServiceReply r;
     r.nonce = std::uint16_t(m_reply.frameByte(2) << 8 | m_reply.frameByte(3));
     r.carriedOut = m_reply.frameByte(4) != reg::kServiceRefused;
-    return Result<ServiceReply>::done(r);
-  }, send);
+    result = Result<ServiceReply>::done(r);
+  }
   c.outcome = result.ok() && !result.value.carriedOut ? Outcome::DeviceRefused : result.outcome;
   send(c);
   return result;
@@ -257,21 +269,18 @@ Result<ServiceReply> DeviceClient::service(std::uint8_t sub, std::uint16_t acces
 
 Result<ReplyFrame> DeviceClient::calibration(std::uint8_t sub, std::uint8_t a1, std::uint8_t a2,
                                              std::uint8_t a3, std::uint8_t a4, std::uint8_t a5) {
-  auto call = [&] {
-    m_reply.clear();
+  auto request = [&] {
     m_session.modbus.func19h(m_session.link(), m_address, sub, a1, a2, a3, a4, a5, m_reply);
-    return frameResult();
   };
-  if (sub != kCalibrationWriteSub) return call();
+  if (sub != kCalibrationWriteSub) return frameResult(exchange(request));
   DeviceChange c;
   c.function = wire::kCalibration;
   c.reg = a3;
   c.after = QString::number(a4);
   auto send = [this](const DeviceChange& ch) { note(ch, m::kCalibrationWrite); };
-  const Result<ReplyFrame> r = changing(c, call, send);
-  c.outcome = r.outcome;
+  c.outcome = exchange(request, &c, send);
   send(c);
-  return r;
+  return frameResult(c.outcome);
 }
 
 Result<ReplyFrame> DeviceClient::calibrationSlot(std::uint8_t slot, std::uint8_t coefficient) {
@@ -280,32 +289,29 @@ Result<ReplyFrame> DeviceClient::calibrationSlot(std::uint8_t slot, std::uint8_t
   c.reg = slot;
   c.after = QString::number(coefficient);
   auto send = [this](const DeviceChange& ch) { note(ch, m::kCalibrationWrite); };
-  const Result<ReplyFrame> r = changing(c, [&] {
-    m_reply.clear();
-    m_session.modbus.func1903h(m_session.link(), m_address, 7, slot, coefficient, 0, m_reply);
-    return frameResult();
-  }, send);
-  c.outcome = r.outcome;
+  c.outcome = exchange(
+      [&] {
+        m_session.modbus.func1903h(m_session.link(), m_address, 7, slot, coefficient, 0, m_reply);
+      },
+      &c, send);
   send(c);
-  return r;
+  return frameResult(c.outcome);
 }
 
 Result<ReplyFrame> DeviceClient::readEventRecord(std::uint8_t index) {
-  m_reply.clear();
-  m_session.modbus.GetEvent(m_session.link(), m_address, index, m_reply);
-  return frameResult();
+  return frameResult(
+      exchange([&] { m_session.modbus.GetEvent(m_session.link(), m_address, index, m_reply); }));
 }
 
 Result<ReplyFrame> DeviceClient::readAlarmList() {
-  m_reply.clear();
-  m_session.modbus.Getinterruption(m_session.link(), m_address, m_reply);
-  return frameResult();
+  return frameResult(
+      exchange([&] { m_session.modbus.Getinterruption(m_session.link(), m_address, m_reply); }));
 }
 
 Result<RegisterWords> DeviceClient::readOscillogramBlock(std::uint8_t entry, std::uint16_t block) {
-  m_reply.clear();
-  m_session.modbus.GetBLockInterruption(m_session.link(), m_address, entry, block, m_reply);
-  const Outcome o = outcomeOfLastCall();
+  const Outcome o = exchange([&] {
+    m_session.modbus.GetBLockInterruption(m_session.link(), m_address, entry, block, m_reply);
+  });
   if (o != Outcome::Done) return Result<RegisterWords>::failed(o);
   // a 43 F2, then 121 words; word 0 names the block.
   const int words = (m_reply.length() - wire::readReplyLength(0)) / 2;

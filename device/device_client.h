@@ -2,17 +2,23 @@
 // The device client: typed calls to one device over the session's port and
 // protocol library. Each call sends one request, checks the reply once
 // (its length from the wire table, address, function, CRC, exception) and
-// gives the data or an Outcome; no caller measures a frame. A port failure
-// (closed, vanished, a write that fails) stays a TransportError, as it is
-// exceptional: the operation's port bracket closes the port on the way out.
+// gives the data or an Outcome; no caller measures a frame. Every request
+// goes through one exchange, which is the one place a port failure
+// (closed, vanished, a write that fails, a connection reset) is caught: a
+// client built with PortFailures::AsOutcome gives it as
+// Outcome::PortFailure, with its text in lastPortError(); by default it
+// stays a TransportError, for the operations that leave it to the window's
+// top level or vmkctl to show. Either way the operation's port bracket
+// closes the port on the way out.
 //
-//   DeviceClient device(session);                 // session.DeviceAddress
+//   DeviceClient device(session, PortFailures::AsOutcome);  // DeviceAddress
 //   const Result<SetupFields> setup = device.readSetup();
-//   if (!setup) return setup.outcome;
+//   if (!setup) return setup.outcome;                 // PortFailure included
 
 #include <QDateTime>
 #include <QVector>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "device/device_change.h"
@@ -46,12 +52,19 @@ struct ServiceReply {
   bool carriedOut = false;  // frame byte 4 is 0 (255 = refused)
 };
 
+// What a call does when the port fails under it.
+enum class PortFailures {
+  Throw,      // the TransportError goes on to whoever shows its text
+  AsOutcome,  // the call ends with Outcome::PortFailure
+};
+
 class DeviceClient {
  public:
   // Talks to the session's DeviceAddress.
-  explicit DeviceClient(Session& session);
+  explicit DeviceClient(Session& session, PortFailures portFailures = PortFailures::Throw);
   // Talks to `address` (polling asks addresses other than the chosen one).
-  DeviceClient(Session& session, std::uint8_t address);
+  DeviceClient(Session& session, std::uint8_t address,
+               PortFailures portFailures = PortFailures::Throw);
 
   std::uint8_t address() const { return m_address; }
 
@@ -62,7 +75,7 @@ class DeviceClient {
   // Every call that changes the device (register writes, commands, the
   // clock, service requests with an access code, calibration
   // coefficients) is handed to the session's change sink once it ended,
-  // a port failure included (the exception goes on).
+  // a port failure included (before the exception goes on, when it does).
 
   // Function 3: `count` registers from `first`.
   Result<RegisterWords> readRegisters(std::uint16_t first, std::uint16_t count);
@@ -83,7 +96,8 @@ class DeviceClient {
   // sent. A device answers the write of its address register at the old
   // address and the read-back at the new one.
   struct VerifiedWrite {
-    Outcome outcome = Outcome::Done;  // the write's
+    // The write's; PortFailure also when the port fails under the read-back.
+    Outcome outcome = Outcome::Done;
     ReadBack readBack = ReadBack::NotChecked;
     std::optional<std::uint16_t> readValue;
     bool holds() const { return outcome == Outcome::Done && readBack == ReadBack::Holds; }
@@ -123,18 +137,32 @@ class DeviceClient {
   // arrived, the 5-byte frame after an exception reply (for the texts that
   // quote a reply).
   const ReplyFrame& lastReply() const { return m_reply; }
+  // The text of the port failure that ended the last request ("Порт …
+  // недоступен: …"); empty when the port carried it.
+  const QString& lastPortError() const { return m_portError; }
 
  private:
+  // Runs one request of the protocol library (`request` makes the call and
+  // keeps what it returns) and gives its outcome. A port failure is caught
+  // here and nowhere else in the client: with PortFailures::Throw it goes
+  // on, after `change` (a request that changes the device) was handed to
+  // `send` with Outcome::PortFailure; otherwise it is the outcome.
+  Outcome exchange(const std::function<void()>& request, DeviceChange* change = nullptr,
+                   const ChangeSink& send = {});
   // The outcome of the library call just made.
   Outcome outcomeOfLastCall() const;
   // Hands one change to the session's sink.
   void note(DeviceChange change, const QString& defaultOperation);
-  Outcome plainWrite(std::uint16_t reg, std::uint16_t value);
-  Result<ReplyFrame> frameResult();
+  // Function 3 at `address`, noting a port failure on `change`.
+  Result<RegisterWords> readAt(std::uint8_t address, std::uint16_t first, std::uint16_t count,
+                               DeviceChange* change = nullptr, const ChangeSink& send = {});
+  Result<ReplyFrame> frameResult(Outcome o);
 
   Session& m_session;
   std::uint8_t m_address;
+  PortFailures m_portFailures;
   ReplyFrame m_reply;
+  QString m_portError;
 };
 
 }  // namespace vmk

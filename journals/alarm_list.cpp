@@ -3,7 +3,6 @@
 #include "device/codecs.h"
 #include "device/device_client.h"
 #include "extlib/registers.h"
-#include "extlib/transport_error.h"
 #include "journals/journal_grids.h"
 #include "journals/messages.h"
 #include "journals/reading_frame.h"
@@ -46,17 +45,12 @@ AlarmReadResult readAlarmList(Session& session, JobControl& jobs, Progress* bar,
   AlarmReadResult result;
   const int last = journals::kAlarmRows - 1;
   ReadingFrame frame(session, jobs, bar, last);
-  DeviceClient device(session);
-  Result<ReplyFrame> list;
-  try {
-    list = device.readAlarmList();
-  } catch (const TransportError&) {
-    result.outcome = Outcome::PortFailure;
-    return result;
-  }
+  DeviceClient device(session, PortFailures::AsOutcome);
+  const Result<ReplyFrame> list = device.readAlarmList();
   if (!list) {
     result.outcome = list.outcome;
-    result.error = receiveErrorText(device.lastReply());
+    // A port failure quotes no reply: the link-error box says it.
+    if (list.outcome != Outcome::PortFailure) result.error = receiveErrorText(device.lastReply());
     return result;
   }
   if (list.value.frameByte(kCountByte) != kDataBytes) {

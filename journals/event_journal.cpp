@@ -5,7 +5,6 @@
 #include "device/codecs.h"
 #include "device/device_client.h"
 #include "extlib/registers.h"
-#include "extlib/transport_error.h"
 #include "journals/messages.h"
 #include "journals/reading_frame.h"
 #include "model/time_formats.h"
@@ -188,19 +187,14 @@ EventReadResult readEventJournal(Session& session, JobControl& jobs, Progress* b
   EventReadResult result;
   const int last = reg::kEventRecords - 1;
   ReadingFrame frame(session, jobs, bar, last);
-  DeviceClient device(session);
+  DeviceClient device(session, PortFailures::AsOutcome);
   for (int i = 0; i <= last; ++i) {
     if (!frame.step(i)) {
       result.outcome = Outcome::Cancelled;
       result.stoppedAt = i;
       return result;
     }
-    Result<ReplyFrame> reply;
-    try {
-      reply = device.readEventRecord(std::uint8_t(i));
-    } catch (const TransportError&) {
-      reply.outcome = Outcome::PortFailure;
-    }
+    const Result<ReplyFrame> reply = device.readEventRecord(std::uint8_t(i));
     if (!reply) {
       result.outcome = reply.outcome;
       result.stoppedAt = i;

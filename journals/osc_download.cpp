@@ -7,7 +7,6 @@
 #include "device/device_client.h"
 #include "device/session.h"
 #include "extlib/registers.h"
-#include "extlib/transport_error.h"
 #include "journals/comtrade_cfg.h"
 #include "journals/comtrade_standard.h"
 #include "journals/messages.h"
@@ -49,11 +48,11 @@ class GaugeShown {
 };
 
 // Asks a request up to 1 + kRetries times while its reply is missing or
-// wrong; a port failure is not asked again (it throws).
+// wrong; a port failure is not asked again.
 template <class Ask>
 auto withRetries(Ask ask, int& retries) {
   auto r = ask();
-  for (int i = 0; i < kRetries && !r.ok(); ++i) {
+  for (int i = 0; i < kRetries && !r.ok() && r.outcome != Outcome::PortFailure; ++i) {
     ++retries;
     r = ask();
   }
@@ -130,88 +129,84 @@ DownloadResult downloadOscillogram(Session& session, JobControl& jobs, Progress*
   DownloadResult result;
   PortBracket port(session);
   GaugeShown shown(gauge);
-  DeviceClient device(session);
+  DeviceClient device(session, PortFailures::AsOutcome);
 
-  try {
-    // The names of the digital channels, when the viewer library is there.
-    const ViewLoad library = names(kFunctionListKind, 0).outcome;
-    std::array<QString, kDigitalChannels> channelNames;
-    if (library != ViewLoad::Loaded) {
-      prompts.error(viewLoadMessage(library), {Button::Abort});
-    } else {
-      const Result<RegisterWords> channels =
-          withRetries([&] { return device.readRegisters(reg::kChannels); }, result.retries);
-      if (!channels) {
-        result.outcome = channels.outcome;
-        return result;
-      }
-      for (int n = 1; n <= kDigitalChannels; ++n) {
-        QStringList parts;
-        for (int i : assignedFunctions(channelAssignment(channels.value, n)))
-          parts << names(kFunctionListKind, i).name;
-        channelNames[std::size_t(n - 1)] = parts.join(QLatin1Char('+'));
-      }
-    }
-
-    SampleTable table(kSamples);
-    // The gauge first: the window puts its cancel beside the gauge shown
-    // when the job starts.
-    shown.show();
-    Job job(jobs, kGaugeMaximum, gauge);
-    for (int b = 0; b < kBlocks; ++b) {
-      if (!job.step(b)) {
-        result.outcome = Outcome::Cancelled;
-        return result;
-      }
-      const Result<RegisterWords> block = withRetries(
-          [&] { return device.readOscillogramBlock(std::uint8_t(target.entry), std::uint16_t(b)); },
-          result.retries);
-      if (!block) {
-        result.outcome = block.outcome;
-        return result;
-      }
-      putBlock(table, b, block.value);
-      ++result.blocksRead;
-    }
-    GlitchFilter(table);
-
-    const TVMK& vmk = session.vmk;
-    QByteArray cfg;
-    QByteArray dat;
-    if (target.form == Form::Standard) {
-      StandardHeader h;
-      h.deviceName = vmk.Name;
-      h.serialNumber = vmk.SerialNumber;
-      h.versionText = VersionText(vmk.VersionWord);
-      h.phaseRatio = target.phaseRatio;
-      h.earthRatio = target.earthRatio;
-      h.setup = vmk.setup;
-      h.alarmTime = target.alarmTime;
-      h.channelNames = channelNames;
-      cfg = standardCfgFile(h, table);
-      dat = standardDataFile(table);
-    } else {
-      CfgHeader h;
-      h.station = stationLine(vmk.Name, vmk.SerialNumber, VersionText(vmk.VersionWord));
-      h.phaseRatio = target.phaseRatio;
-      h.earthRatio = target.earthRatio;
-      h.alarmTime = target.alarmTime;
-      h.channelNames = channelNames;
-      cfg = comtradeCfgFile(h);
-      dat = dataFile(table);
-    }
-    const bool withCfg = library == ViewLoad::Loaded;
-    QString why;
-    if (!writePair(target.base, dat, withCfg ? &cfg : nullptr, &why)) {
-      result.outcome = Outcome::InputRefused;
-      result.error = why;
+  // The names of the digital channels, when the viewer library is there.
+  const ViewLoad library = names(kFunctionListKind, 0).outcome;
+  std::array<QString, kDigitalChannels> channelNames;
+  if (library != ViewLoad::Loaded) {
+    prompts.error(viewLoadMessage(library), {Button::Abort});
+  } else {
+    const Result<RegisterWords> channels =
+        withRetries([&] { return device.readRegisters(reg::kChannels); }, result.retries);
+    if (!channels) {
+      result.outcome = channels.outcome;
       return result;
     }
-    result.cfgWritten = withCfg;
-    result.samples = std::move(table);
-  } catch (const TransportError&) {
-    result.outcome = Outcome::PortFailure;
+    for (int n = 1; n <= kDigitalChannels; ++n) {
+      QStringList parts;
+      for (int i : assignedFunctions(channelAssignment(channels.value, n)))
+        parts << names(kFunctionListKind, i).name;
+      channelNames[std::size_t(n - 1)] = parts.join(QLatin1Char('+'));
+    }
   }
+
+  SampleTable table(kSamples);
+  // The gauge first: the window puts its cancel beside the gauge shown
+  // when the job starts.
+  shown.show();
+  Job job(jobs, kGaugeMaximum, gauge);
+  for (int b = 0; b < kBlocks; ++b) {
+    if (!job.step(b)) {
+      result.outcome = Outcome::Cancelled;
+      return result;
+    }
+    const Result<RegisterWords> block = withRetries(
+        [&] { return device.readOscillogramBlock(std::uint8_t(target.entry), std::uint16_t(b)); },
+        result.retries);
+    if (!block) {
+      result.outcome = block.outcome;
+      return result;
+    }
+    putBlock(table, b, block.value);
+    ++result.blocksRead;
+  }
+  GlitchFilter(table);
+
+  const TVMK& vmk = session.vmk;
+  QByteArray cfg;
+  QByteArray dat;
+  if (target.form == Form::Standard) {
+    StandardHeader h;
+    h.deviceName = vmk.Name;
+    h.serialNumber = vmk.SerialNumber;
+    h.versionText = VersionText(vmk.VersionWord);
+    h.phaseRatio = target.phaseRatio;
+    h.earthRatio = target.earthRatio;
+    h.setup = vmk.setup;
+    h.alarmTime = target.alarmTime;
+    h.channelNames = channelNames;
+    cfg = standardCfgFile(h, table);
+    dat = standardDataFile(table);
+  } else {
+    CfgHeader h;
+    h.station = stationLine(vmk.Name, vmk.SerialNumber, VersionText(vmk.VersionWord));
+    h.phaseRatio = target.phaseRatio;
+    h.earthRatio = target.earthRatio;
+    h.alarmTime = target.alarmTime;
+    h.channelNames = channelNames;
+    cfg = comtradeCfgFile(h);
+    dat = dataFile(table);
+  }
+  const bool withCfg = library == ViewLoad::Loaded;
+  QString why;
+  if (!writePair(target.base, dat, withCfg ? &cfg : nullptr, &why)) {
+    result.outcome = Outcome::InputRefused;
+    result.error = why;
+    return result;
+  }
+  result.cfgWritten = withCfg;
+  result.samples = std::move(table);
   return result;
 }
 

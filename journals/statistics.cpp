@@ -3,7 +3,6 @@
 #include "device/codecs.h"
 #include "device/device_client.h"
 #include "extlib/registers.h"
-#include "extlib/transport_error.h"
 #include "journals/reading_frame.h"
 
 namespace vmk {
@@ -13,7 +12,7 @@ StatReadResult readStatistics(Session& session, JobControl& jobs, Progress* bar,
   StatReadResult result;
   const int last = reg::kStatistics.count - 1;
   ReadingFrame frame(session, jobs, bar, last);
-  DeviceClient device(session);
+  DeviceClient device(session, PortFailures::AsOutcome);
   for (int i = 0; i <= last; ++i) {
     if (!frame.step(i)) {
       result.outcome = Outcome::Cancelled;
@@ -21,12 +20,7 @@ StatReadResult readStatistics(Session& session, JobControl& jobs, Progress* bar,
       return result;
     }
     const std::uint16_t counter = std::uint16_t(reg::kStatistics.first + i);
-    Result<RegisterWords> words;
-    try {
-      words = device.readRegisters(counter, 1);
-    } catch (const TransportError&) {
-      words.outcome = Outcome::PortFailure;
-    }
+    const Result<RegisterWords> words = device.readRegisters(counter, 1);
     if (!words) {
       result.outcome = words.outcome;
       result.stoppedAt = i;

@@ -6,7 +6,6 @@
 #include "device/device_client.h"
 #include "device/session.h"
 #include "extlib/registers.h"
-#include "extlib/transport_error.h"
 #include "params/catalogue.h"
 #include "params/messages.h"
 #include "params/param_set.h"
@@ -71,17 +70,20 @@ bool deviceHolds(const ParamRow& row, const RegisterWords& held) {
 
 // The rows outside their ranges whose values the device does not hold now
 // (or whose registers it does not answer); each row's registers are read
-// once. Throws TransportError when the port fails.
-QVector<RangeViolation> notTheDevicesOwn(Session& session, const QVector<RangeViolation>& outside) {
+// once. PortFailure when the port fails.
+Result<QVector<RangeViolation>> notTheDevicesOwn(Session& session,
+                                                 const QVector<RangeViolation>& outside) {
   PortBracket port(session);
-  DeviceClient device(session);
+  DeviceClient device(session, PortFailures::AsOutcome);
   QVector<RangeViolation> asked;
   for (const RangeViolation& v : outside) {
     const Result<RegisterWords> held = device.readRegisters(
         std::uint16_t(v.row.registers.first()), std::uint16_t(v.row.registers.size()));
+    if (held.outcome == Outcome::PortFailure)
+      return Result<QVector<RangeViolation>>::failed(Outcome::PortFailure);
     if (!held || !deviceHolds(v.row, held.value)) asked.append(v);
   }
-  return asked;
+  return Result<QVector<RangeViolation>>::done(asked);
 }
 
 // A kept row shows what it stands for: a toggle text with neither letter
@@ -121,11 +123,9 @@ ParamWriteResult writeParameters(Session& session, const Result<QString>& passwo
   // A relay's own values are never questioned: a copy of its settings
   // into itself must pass as it is.
   if (!outside.isEmpty()) {
-    try {
-      outside = notTheDevicesOwn(session, outside);
-    } catch (const TransportError&) {
-      return resultOf(Outcome::PortFailure, planned);
-    }
+    const Result<QVector<RangeViolation>> asked = notTheDevicesOwn(session, outside);
+    if (!asked) return resultOf(asked.outcome, planned);
+    outside = asked.value;
   }
   if (!outside.isEmpty() && !(askOutOfRange && askOutOfRange(outside))) {
     ParamWriteResult declined = resultOf(Outcome::Cancelled, planned);
@@ -135,58 +135,55 @@ ParamWriteResult writeParameters(Session& session, const Result<QString>& passwo
 
   PortBracket bracket(session);
   const ChangeOperation operation(session.changeOperation, kWriteOperation);
-  std::optional<DeviceClient> device(std::in_place, session);
+  std::optional<DeviceClient> device(std::in_place, session, PortFailures::AsOutcome);
   std::optional<int> movedTo;
-  QVector<RowWriteResult>::iterator current = planned.begin();
   auto done = [&](Outcome outcome) {
     ParamWriteResult result = resultOf(outcome, planned);
     result.outOfRange = outside;
     result.movedTo = movedTo;
     return result;
   };
-  try {
-    for (; current != planned.end(); ++current) {
-      RowWriteResult& r = *current;
-      if (r.state == RowWrite::Kept) {
-        passOver(set, r);
-        continue;
+  for (RowWriteResult& r : planned) {
+    if (r.state == RowWrite::Kept) {
+      passOver(set, r);
+      continue;
+    }
+    Outcome outcome = Outcome::Done;
+    bool holds = true;
+    for (int k = 0; k < r.row.words.size(); ++k) {
+      const DeviceClient::VerifiedWrite v =
+          device->writeWordVerified(std::uint16_t(r.row.registers[k]), r.row.words[k]);
+      // A port that fails ends the write at this row; the rows after it
+      // stay unsent.
+      if (v.outcome == Outcome::PortFailure) {
+        r.state = RowWrite::Unanswered;
+        r.outcome = Outcome::PortFailure;
+        return done(Outcome::PortFailure);
       }
-      Outcome outcome = Outcome::Done;
-      bool holds = true;
-      for (int k = 0; k < r.row.words.size(); ++k) {
-        const DeviceClient::VerifiedWrite v =
-            device->writeWordVerified(std::uint16_t(r.row.registers[k]), r.row.words[k]);
-        if (outcome == Outcome::Done) outcome = v.outcome;
-        if (v.outcome == Outcome::Done && !v.holds()) holds = false;
-        r.readBack << v.readBack;
-        r.readValues << v.readValue.value_or(0);
-      }
-      const bool answered = outcome == Outcome::Done;
-      r.state = !answered ? RowWrite::Unanswered : holds ? RowWrite::Written : RowWrite::NotHeld;
-      r.outcome = outcome;
-      if (r.state == RowWrite::Written) set.setMarked(r.row.grid, r.row.row, false);
-      // A device takes a new address once it has answered the write of it:
-      // the rest of the write and the setup read follow it there.
-      if (answered && r.row.registers.value(0) == reg::kAddress) {
-        const std::uint8_t address = std::uint8_t(r.row.words[0] & 0xFF);
-        if (address != session.DeviceAddress) {
-          session.DeviceAddress = address;
-          device.emplace(session);
-          movedTo = address;
-        }
+      if (outcome == Outcome::Done) outcome = v.outcome;
+      if (v.outcome == Outcome::Done && !v.holds()) holds = false;
+      r.readBack << v.readBack;
+      r.readValues << v.readValue.value_or(0);
+    }
+    const bool answered = outcome == Outcome::Done;
+    r.state = !answered ? RowWrite::Unanswered : holds ? RowWrite::Written : RowWrite::NotHeld;
+    r.outcome = outcome;
+    if (r.state == RowWrite::Written) set.setMarked(r.row.grid, r.row.row, false);
+    // A device takes a new address once it has answered the write of it:
+    // the rest of the write and the setup read follow it there.
+    if (answered && r.row.registers.value(0) == reg::kAddress) {
+      const std::uint8_t address = std::uint8_t(r.row.words[0] & 0xFF);
+      if (address != session.DeviceAddress) {
+        session.DeviceAddress = address;
+        device.emplace(session, PortFailures::AsOutcome);
+        movedTo = address;
       }
     }
-    const Result<SetupFields> read = device->readSetup();
-    if (!read) return done(read.outcome);
-    setup = read.value;
-    return done(Outcome::Done);
-  } catch (const TransportError&) {
-    if (current != planned.end()) {
-      current->state = RowWrite::Unanswered;
-      current->outcome = Outcome::PortFailure;
-    }
-    return done(Outcome::PortFailure);
   }
+  const Result<SetupFields> read = device->readSetup();
+  if (!read) return done(read.outcome);
+  setup = read.value;
+  return done(Outcome::Done);
 }
 
 QString notHeldMessage(const ParamWriteResult& result) {

@@ -6,7 +6,6 @@
 #include "device/session.h"
 #include "device/setup_words.h"
 #include "extlib/registers.h"
-#include "extlib/transport_error.h"
 
 namespace vmk {
 
@@ -37,18 +36,13 @@ DeviceReportRead readDeviceReport(Session& session, SetupFields& setup, const Si
                                   const QLocale& locale, PasswordCell password) {
   DeviceReportRead result;
   PortUse port(session);
-  DeviceClient device(session);
+  DeviceClient device(session, PortFailures::AsOutcome);
   RegisterImage image;
 
   constexpr int kBlocks = int(std::size(reg::kParamBlocks));
   for (int read = 0; read < kBlocks + 2; ++read) {
     const reg::Block block = read < kBlocks ? reg::kParamBlocks[read] : reg::groupBlock(read - kBlocks + 1);
-    Result<RegisterWords> words;
-    try {
-      words = device.readRegisters(block);
-    } catch (const TransportError&) {
-      words.outcome = Outcome::PortFailure;
-    }
+    const Result<RegisterWords> words = device.readRegisters(block);
     if (!words) {
       result.outcome = words.outcome;
       result.failedRead = read;

@@ -4,7 +4,6 @@
 #include "device/session.h"
 #include "extlib/charset.h"
 #include "extlib/registers.h"
-#include "extlib/transport_error.h"
 #include "model/messages.h"
 #include "model/prompts.h"
 #include "service/password_check.h"
@@ -44,15 +43,10 @@ Outcome changePassword(Session& session, Prompts& prompts, const QString& device
   auto word = [&](int i) {
     return std::uint16_t(std::uint8_t(letters[i]) << 8 | std::uint8_t(letters[i + 1]));
   };
-  DeviceClient device(session);
+  DeviceClient device(session, PortFailures::AsOutcome);
   const ChangeOperation operation(session.changeOperation, QStringLiteral("Смена пароля"));
-  Outcome outcome = Outcome::Done;
-  try {
-    outcome = device.writeWord(reg::kPassword, word(0));
-    if (outcome == Outcome::Done) outcome = device.writeWord(reg::kPasswordLow, word(2));
-  } catch (const TransportError&) {
-    outcome = Outcome::PortFailure;
-  }
+  Outcome outcome = device.writeWord(reg::kPassword, word(0));
+  if (outcome == Outcome::Done) outcome = device.writeWord(reg::kPasswordLow, word(2));
   if (outcome != Outcome::Done) return outcome;
   prompts.box(box(QStringLiteral("Сообщение"), BoxIcon::Information, kPasswordChanged));
   return Outcome::Done;

@@ -178,6 +178,37 @@ const QList<ValueRule>& valueRules() {
   return rules;
 }
 
+// A port failure (TransportError) is caught where the program decides
+// what follows it, and nowhere else: an operation asks the device client
+// for it as an outcome (PortFailures::AsOutcome) or leaves it to the top
+// levels, which catch every Error, its base (app/data_module.cpp,
+// ctl/cli.cpp), show its text and close the port.
+const ValueRule& portFailureRule() {
+  static const ValueRule rule{
+      "port failure caught",
+      QRegularExpression(QStringLiteral(R"(\bcatch\s*\(\s*(const\s+)?(vmk::)?TransportError\b)")),
+      kSourceFolders,
+      {// The one exchange every request of the device client goes through.
+       "device/device_client.cpp",
+       // Polling reopens the port and goes on with the next address.
+       "link/polling.cpp"}};
+  return rule;
+}
+
+// The lines of the rule's folders that break it, outside its allowed files.
+QStringList linesBreaking(const ValueRule& r) {
+  QStringList lines;
+  for (const QString& folder : r.folders)
+    for (const QString& file : sourcesOf(folder)) {
+      if (r.allowed.contains(file)) continue;
+      const QStringList text = linesOf(file);
+      for (int n = 0; n < text.size(); ++n)
+        if (r.code.match(codeOf(text[n])).hasMatch())
+          lines << QStringLiteral("%1:%2: %3").arg(file).arg(n + 1).arg(text[n].trimmed());
+    }
+  return lines;
+}
+
 }  // namespace
 
 class TestLayering : public QObject {
@@ -297,16 +328,22 @@ class TestLayering : public QObject {
     QFETCH(int, rule);
     const ValueRule& r = valueRules()[rule];
     QVERIFY(r.code.isValid());
-    QStringList lines;
-    for (const QString& folder : r.folders)
-      for (const QString& file : sourcesOf(folder)) {
-        if (r.allowed.contains(file)) continue;
-        const QStringList text = linesOf(file);
-        for (int n = 0; n < text.size(); ++n)
-          if (r.code.match(codeOf(text[n])).hasMatch())
-            lines << QStringLiteral("%1:%2: %3").arg(file).arg(n + 1).arg(text[n].trimmed());
-      }
+    const QStringList lines = linesBreaking(r);
     QVERIFY2(lines.isEmpty(), qPrintable(r.name + QStringLiteral(":\n  ") + lines.join("\n  ")));
+  }
+
+  void portFailuresAreCaughtOnlyWhereTheyAreDecided() {
+    const ValueRule& r = portFailureRule();
+    QVERIFY(r.code.isValid());
+    const QStringList lines = linesBreaking(r);
+    QVERIFY2(lines.isEmpty(), qPrintable(r.name + QStringLiteral(":\n  ") + lines.join("\n  ")));
+    // Each allowed file still catches one: a file that no longer does
+    // leaves the list.
+    for (const QString& file : r.allowed) {
+      bool catches = false;
+      for (const QString& line : linesOf(file)) catches = catches || r.code.match(codeOf(line)).hasMatch();
+      QVERIFY2(catches, qPrintable(file + QStringLiteral(" catches no port failure: remove it")));
+    }
   }
 
   // The rules themselves: what counts as breaking them.
@@ -326,6 +363,11 @@ class TestLayering : public QObject {
                                   << false;
     QTest::newRow("in a text") << "register literal" << "read(QStringLiteral(\"РТ-80\"));" << false;
     QTest::newRow("bit count") << "register literal" << "LowBitsStr(word, 16);" << false;
+    QTest::newRow("port failure caught") << "port failure" << "} catch (const TransportError&) {" << true;
+    QTest::newRow("named port failure") << "port failure" << "catch (const vmk::TransportError& e)" << true;
+    QTest::newRow("every error caught") << "port failure" << "} catch (const Error& e) {" << false;
+    QTest::newRow("port failure thrown") << "port failure" << "throw TransportError(text);" << false;
+    QTest::newRow("port failure noted") << "port failure" << "// catch (const TransportError&)" << false;
   }
   void theCodeRulesTellCodeFromTextAndNotes() {
     QFETCH(QString, rule);
@@ -333,6 +375,8 @@ class TestLayering : public QObject {
     QFETCH(bool, breaks);
     for (const CodeRule& r : codeRules())
       if (r.name == rule) QCOMPARE(r.breaks(codeOf(line)), breaks);
+    if (rule == QLatin1String("port failure"))
+      QCOMPARE(portFailureRule().code.match(codeOf(line)).hasMatch(), breaks);
   }
 };
 
