@@ -33,16 +33,15 @@ Outcome refreshPage(ShellContext& ws, MonitorPage& page, bool tick = false) {
   return Outcome::Done;
 }
 
+}  // namespace
+
 void switchAutoRefreshOff(ShellContext& ws, MonitorPage& page) {
   autoRefreshOf(ws, page).switchOff();
   page.measurementErrorShown = false;
 }
 
-}  // namespace
-
 void attachMonitorPage(Workspace& ws, IntervalTimer& timer) {
   ws.monitor.timer = &timer;
-  ws.pageChangeHooks.push_back([](Workspace& w, int) { switchAutoRefreshOff(w, w.monitor); });
 }
 
 AutoRefresh autoRefreshOf(ShellContext& ws, MonitorPage& page) {

@@ -15,13 +15,16 @@ struct MonitorPage;
 class ShellContext;
 class Workspace;
 
-// Gives page 1 its refresh timer and adds the page-change step that
-// switches the auto-refresh off. Once per workspace, by its face (the data
-// module with its RefreshTimer, an operation test with a fake).
+// Gives page 1 its refresh timer. Once per workspace, by its face (the
+// data module with its RefreshTimer, an operation test with a fake).
 void attachMonitorPage(Workspace& ws, IntervalTimer& timer);
 
 // The auto-refresh switch over the page and the status bar.
 AutoRefresh autoRefreshOf(ShellContext& ws, MonitorPage& page);
+
+// Stops the timer, shows the switch off and lets the next measurement
+// error be told again; the page-change rule runs it first on every change.
+void switchAutoRefreshOff(ShellContext& ws, MonitorPage& page);
 
 // "Обновить" (F5). Nothing off page 1. One read of the live block; what it
 // found goes to the labels, lamps and mmMess and is kept as the page's

@@ -3,6 +3,7 @@
 #include "journals/journal_kinds.h"
 #include "monitor/current_values.h"
 #include "shell/command_table.h"
+#include "shell/monitor_commands.h"
 #include "shell/workspace.h"
 
 namespace vmk {
@@ -19,10 +20,9 @@ const QStringList& pageDependentActions() {
 void pgcMainChange(Workspace& ws, int page) {
   if (page < 0 || page >= ws.pages.pageCount()) return;
   ws.pages.setActivePage(page);
-  // Copy: a step may add another step.
-  const auto hooks = ws.pageChangeHooks;
-  for (const auto& step : hooks)
-    if (step) step(ws, page);
+  // Any page change stops the live values' auto-refresh, where the face
+  // gave the page a refresh timer.
+  if (ws.monitor.timer) switchAutoRefreshOff(ws, ws.monitor);
 
   PageState& p = ws.pages;
   for (const QString& name : pageDependentActions()) p.setEnabled(name, false);

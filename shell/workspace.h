@@ -6,9 +6,6 @@
 // window-level test. The registry's commands pick out the parts a handler
 // works on (the common part and its page); operations never see it.
 
-#include <functional>
-#include <vector>
-
 #include "monitor/monitor_page.h"
 #include "shell/journal_pages.h"
 #include "shell/link_page.h"
@@ -26,10 +23,6 @@ class Workspace : public ShellContext {
   MonitorPage monitor;                                  // page 1
   ParamsPage parameters{status, session.vmk.setup};     // pages 2 and 3
   JournalPages journals;                                // pages 4 to 6
-
-  // Steps other subsystems add to the page-change rule; they run first, in
-  // the order added, with the new page (resetting auto-refresh is one).
-  std::vector<std::function<void(Workspace&, int page)>> pageChangeHooks;
 };
 
 }  // namespace vmk

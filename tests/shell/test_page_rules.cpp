@@ -5,8 +5,10 @@
 #include "shell/app_info.h"
 #include "shell/command_table.h"
 #include "shell/data_module_create.h"
+#include "shell/monitor_commands.h"
 #include "shell/page_rules.h"
 #include "shell/workspace.h"
+#include "tests/support/fake_interval_timer.h"
 #include "tests/support/scripted_prompts.h"
 
 using namespace vmk;
@@ -116,21 +118,17 @@ class TestPageRules : public QObject {
     QVERIFY(f.ws.pages.isEnabled(QStringLiteral("actAbout")));
   }
 
-  void addedStepsRunBeforeTheRule() {
+  void anyPageChangeSwitchesTheAutoRefreshOff() {
     Fixture f;
-    QList<int> seen;
-    bool refreshWasOnWhenStepRan = true;
-    f.ws.pages.setEnabled(QStringLiteral("actrefresh"), true);
-    f.ws.pageChangeHooks.push_back([&](Workspace& ws, int page) {
-      seen << page;
-      refreshWasOnWhenStepRan = ws.pages.isEnabled(QStringLiteral("actrefresh"));
-      ws.monitor.AutoRefreshOn = false;
-    });
+    test::FakeIntervalTimer timer;
+    attachMonitorPage(f.ws, timer);
     f.ws.monitor.AutoRefreshOn = true;
+    f.ws.monitor.measurementErrorShown = true;
+    timer.start(5000);
     pgcMainChange(f.ws, 3);
-    QCOMPARE(seen, QList<int>{3});
-    QVERIFY(refreshWasOnWhenStepRan);
+    QVERIFY(!timer.isActive());
     QVERIFY(!f.ws.monitor.AutoRefreshOn);
+    QVERIFY(!f.ws.monitor.measurementErrorShown);
   }
 
   void liveValuesPageShowsTransformerRatios() {
