@@ -15,9 +15,9 @@ class Workspace;
 // The eight actions that only some pages enable.
 const QStringList& pageDependentActions();
 
-// `pgcMainChange`: the user made `page` active. Runs the added page-change
-// steps (Workspace::pageChangeHooks), disables the eight page-dependent
-// actions, then enables those of the new page. Page 1 also writes the
+// `pgcMainChange`: the user made `page` active. Switches the live values'
+// auto-refresh off (where the page has a timer), disables the eight
+// page-dependent actions, then enables those of the new page. Page 1 also writes the
 // current-transformer labels; page 2 empties status panel 3; pages 4 to 6
 // enable the menu "Тех.меню" (which stays hidden).
 void pgcMainChange(Workspace& ws, int page);
