@@ -213,10 +213,13 @@ build() {
 
 # The DLLs `file` loads that come with the program: Qt's, QCustomPlot's and
 # the MinGW runtime's (the system's own are left to the system).
-dll_dirs=("$prefix/bin" "/usr/lib/gcc/x86_64-w64-mingw32/$(x86_64-w64-mingw32-gcc-posix -dumpversion)"
-          /usr/x86_64-w64-mingw32/lib)
+# (Asked when first needed: on a fresh machine the compiler comes with deps.)
+dll_dirs=()
 copy_dlls() {
   local dest=$1 file=$2 dll dir
+  [ ${#dll_dirs[@]} -gt 0 ] ||
+    dll_dirs=("$prefix/bin" "/usr/lib/gcc/x86_64-w64-mingw32/$(x86_64-w64-mingw32-gcc-posix -dumpversion)"
+              /usr/x86_64-w64-mingw32/lib)
   for dll in $(x86_64-w64-mingw32-objdump -p "$file" | sed -n 's/^\s*DLL Name: //p'); do
     [ -e "$dest/$dll" ] && continue
     for dir in "${dll_dirs[@]}"; do
