@@ -17,6 +17,7 @@
 #include "app/pictures.h"
 #include "app/qt_prompts.h"
 #include "app/traffic_window.h"
+#include "app/write_preview_dialog.h"
 #include "device/program_dir.h"
 #include "extlib/transport_error.h"
 #include "service/calibration_model.h"
@@ -28,6 +29,7 @@
 #include "shell/page_rules.h"
 #include "shell/port_commands.h"
 #include "shell/service_commands.h"
+#include "shell/user_setting.h"
 
 namespace vmk {
 
@@ -52,6 +54,12 @@ DataModule::DataModule(Options options, QObject* parent)
     m_ownStore = std::make_unique<WinterTimeSettings>();
     m_winterStore = m_ownStore.get();
   }
+  if (m_options.previewStore) {
+    m_previewStore = m_options.previewStore;
+  } else {
+    m_ownPreviewStore = std::make_unique<UserSetting>(kPreviewBeforeWriteKey);
+    m_previewStore = m_ownPreviewStore.get();
+  }
   m_session = std::make_unique<Session>(m_options.linkFactory);
   m_ws = std::make_unique<Workspace>(*m_session, *m_prompts, *clock);
   m_changeLog = std::make_unique<ChangeLog>(m_options.changeLogFolder);
@@ -60,6 +68,7 @@ DataModule::DataModule(Options options, QObject* parent)
   m_refreshTimer = std::make_unique<QtIntervalTimer>(RefreshTimer);
   attachMonitorPage(*m_ws, *m_refreshTimer);
   m_params = std::make_unique<ParamBindings>(*m_ws, m_ws->parameters);
+  m_ws->parameters.previewBeforeWrite = m_previewStore->read().value_or(true);
   m_ws->windows = this;
   // Every selection runs the selection step, that of the row already
   // current too (after a read its value may be another).
@@ -110,6 +119,11 @@ QAction* DataModule::action(const QString& name) const { return m_actions.value(
 void DataModule::showComparison() {
   CompareWindow window(*m_ws, m_ws->parameters, m_window);
   window.exec();
+}
+
+bool DataModule::confirmWrite(const WritePreview& preview) {
+  WritePreviewDialog dialog(preview, m_window);
+  return dialog.exec() == QDialog::Accepted;
 }
 
 void DataModule::showChangeLog() {
@@ -202,6 +216,15 @@ void DataModule::buildMenus() {
   QAction* changes = program->addAction(QStringLiteral("Журнал изменений..."));
   changes->setObjectName(QStringLiteral("miChangeLog"));
   connect(changes, &QAction::triggered, this, [this] { run(QStringLiteral("actChangeLog")); });
+  // Whether a write shows what it will change first; kept for the user.
+  QAction* preview = program->addAction(QStringLiteral("Показывать изменения перед записью"));
+  preview->setObjectName(QStringLiteral("miPreviewBeforeWrite"));
+  preview->setCheckable(true);
+  preview->setChecked(m_ws->parameters.previewBeforeWrite);
+  connect(preview, &QAction::toggled, this, [this](bool on) {
+    m_ws->parameters.previewBeforeWrite = on;
+    m_previewStore->write(on);
+  });
   program->addSeparator();
   program->addAction(a("ActExit"));
 

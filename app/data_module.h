@@ -39,6 +39,7 @@ struct DataModuleOptions {
   Prompts* prompts = nullptr;           // nullptr: Qt dialogs
   const Clock* clock = nullptr;         // nullptr: the PC clock
   BoolStore* winterStore = nullptr;     // nullptr: the "Varnet" settings
+  BoolStore* previewStore = nullptr;    // nullptr: the user's "PreviewBeforeWrite"
   QString programDir;                   // empty: the program's folder
   QString changeLogFolder;              // empty: the user's data folder
 };
@@ -83,6 +84,7 @@ class DataModule : public QObject, public Windows {
 
   // Windows: each modal window for the connected device, over the window.
   void showComparison() override;
+  bool confirmWrite(const WritePreview& preview) override;
   void showChangeLog() override;
   void showCalibration() override;
   void openDocument(const QString& path) override;
@@ -127,6 +129,8 @@ class DataModule : public QObject, public Windows {
   std::unique_ptr<SystemClock> m_systemClock;
   std::unique_ptr<BoolStore> m_ownStore;
   BoolStore* m_winterStore;
+  std::unique_ptr<BoolStore> m_ownPreviewStore;
+  BoolStore* m_previewStore;
   // Before the session, whose change sink writes into it.
   std::unique_ptr<ChangeLog> m_changeLog;
   std::unique_ptr<Session> m_session;

@@ -10,6 +10,7 @@
 #include "changelog/messages.h"
 #include "changelog/system_calls.h"
 #include "device/session.h"
+#include "extlib/wire_table.h"
 #include "model/clock.h"
 
 namespace vmk {
@@ -208,6 +209,40 @@ void ChangeLog::attach(Session& session, const Clock& clock) {
   };
 }
 
+namespace {
+
+bool isRegisterWrite(const DeviceChange& c) { return c.function == wire::kWriteRegister; }
+
+// A write checked later, with others of its block, is followed by a
+// read-back record of its own (function 3, same device, address, register
+// and value sent). Each such record is joined to the latest write before
+// it that it checks and that has no read-back yet; one that finds no write
+// (its write's line torn) stays a line of its own.
+void joinReadBacks(QVector<ChangeRecord>& records) {
+  QVector<ChangeRecord> joined;
+  joined.reserve(records.size());
+  for (const ChangeRecord& r : records) {
+    const DeviceChange& c = r.change;
+    if (c.function == wire::kReadHolding && c.readBack != ReadBack::NotChecked) {
+      auto write = std::find_if(joined.rbegin(), joined.rend(), [&](const ChangeRecord& w) {
+        return isRegisterWrite(w.change) && w.change.readBack == ReadBack::NotChecked &&
+               w.change.outcome == Outcome::Done && w.serial == r.serial &&
+               w.device == r.device && w.change.address == c.address &&
+               w.change.reg == c.reg && w.change.after == c.after;
+      });
+      if (write != joined.rend()) {
+        write->change.readBack = c.readBack;
+        write->change.readValue = c.readValue;
+        continue;
+      }
+    }
+    joined << r;
+  }
+  records = joined;
+}
+
+}  // namespace
+
 ChangeLogReading readChangeLog(const QString& path) {
   ChangeLogReading out;
   QFile file(path);
@@ -227,6 +262,7 @@ ChangeLogReading readChangeLog(const QString& path) {
     if (r) out.records << *r;
     else ++out.damaged;
   }
+  joinReadBacks(out.records);
   return out;
 }
 

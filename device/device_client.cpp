@@ -203,6 +203,35 @@ DeviceClient::VerifiedWrite DeviceClient::writeWordVerified(std::uint16_t r, std
   return v;
 }
 
+DeviceClient::BlockCheck DeviceClient::readBackWrites(std::uint16_t first, std::uint16_t count,
+                                                      const QVector<WrittenWord>& written) {
+  BlockCheck check;
+  const Result<RegisterWords> back = readAt(m_address, first, count);
+  check.outcome = back.outcome;
+  for (const WrittenWord& w : written) {
+    DeviceChange c;
+    c.function = wire::kReadHolding;
+    c.reg = w.reg;
+    // The password stays out of the log, as in its write.
+    const bool password = w.reg == reg::kPassword || w.reg == reg::kPasswordLow;
+    c.after = password ? QStringLiteral("*****") : QString::number(w.value);
+    c.outcome = back.outcome;
+    const bool inBlock = w.reg >= first && w.reg < first + count;
+    if (back && inBlock) {
+      const std::uint16_t now = back.value.at(w.reg);
+      c.readBack = now == w.value ? ReadBack::Holds : ReadBack::Differs;
+      if (!password) c.readValue = now;
+      check.readValue << now;
+    } else {
+      c.readBack = ReadBack::NotRead;
+      check.readValue << std::nullopt;
+    }
+    check.readBack << c.readBack;
+    note(c, m::kRegisterWrite);
+  }
+  return check;
+}
+
 Outcome DeviceClient::sendCommand(std::uint16_t code) {
   DeviceChange c;
   c.function = wire::kWriteCoil;

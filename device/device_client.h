@@ -104,6 +104,25 @@ class DeviceClient {
   };
   VerifiedWrite writeWordVerified(std::uint16_t reg, std::uint16_t value);
 
+  // The check after a run of writeWord calls: registers first..first +
+  // count - 1 read at once, and each write of `written` (register, value
+  // sent) compared with what its register holds now. Each write's check
+  // goes to the change log as a read-back record of its own (function 3,
+  // the register, the value sent, what was read), which the log's reader
+  // joins to the write it follows. The read's outcome, and per write its
+  // ReadBack (NotRead when the read was not answered) and the word read.
+  struct WrittenWord {
+    std::uint16_t reg = 0;
+    std::uint16_t value = 0;
+  };
+  struct BlockCheck {
+    Outcome outcome = Outcome::Done;
+    QVector<ReadBack> readBack;                       // per write of `written`
+    QVector<std::optional<std::uint16_t>> readValue;  // per write of `written`
+  };
+  BlockCheck readBackWrites(std::uint16_t first, std::uint16_t count,
+                            const QVector<WrittenWord>& written);
+
   // Function 5 with a command code. Done when the device confirmed it
   // (its echo carries the code's high byte and 0xFF); DeviceRefused for an
   // exception or an echo that does not confirm.

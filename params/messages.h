@@ -2,6 +2,7 @@
 // Texts the parameter operations show (the link error is model/messages.h's).
 
 #include <QString>
+#include <QStringList>
 
 namespace vmk {
 
@@ -28,6 +29,32 @@ inline const QString kNotHeld = QStringLiteral("Устройство не сох
 inline const QString kNotHeldRow =
     QStringLiteral("«%1» = «%2» (регистр %3: записано %4, прочитано %5)");
 inline const QString kNotReadBack = QStringLiteral("нет ответа");
+// The write preview: the pages rows are grouped by, and how a row's value
+// compares with the device's.
+inline const QString kPreviewParameters = QStringLiteral("Параметры");
+inline const QString kPreviewSettings = QStringLiteral("Уставки, группа %1");
+inline const QString kPreviewUnchanged = QStringLiteral("без изменений");
+inline const QString kPreviewChanges = QStringLiteral("изменится");
+// The window of the preview.
+namespace msg::preview {
+inline const QString kTitle = QStringLiteral("Запись в устройство");
+inline const QString kSummary =
+    QStringLiteral("Будут записаны строки: %1, из них изменятся: %2. "
+                   "Проверьте значения перед записью.");
+inline const QStringList kColumns{QStringLiteral("Параметр"), QStringLiteral("В устройстве"),
+                                  QStringLiteral("Новое значение"), QStringLiteral("Ед. изм."),
+                                  QString()};
+inline const QString kWrite = QStringLiteral("Записать");
+inline const QString kCancel = QStringLiteral("Отмена");
+}  // namespace msg::preview
+
+// After a write: one line per outcome.
+inline const QString kSummaryWritten = QStringLiteral("Записано и проверено чтением: %1");
+inline const QString kSummaryKept = QStringLiteral("Оставлено прежнее значение: %1");
+inline const QString kSummaryFailed = QStringLiteral("Не записано или не подтверждено: %1");
+inline const QString kSummaryDeclined =
+    QStringLiteral("Запись отменена, в устройство ничего не записано.");
+
 // The operation's name in the change log.
 inline const QString kWriteOperation = QStringLiteral("Запись параметров и уставок");
 inline const QString kWriteDone = QStringLiteral("Запись в устройство завершена.\n");

@@ -1,6 +1,7 @@
 #include "params/write_params.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <optional>
 
 #include "device/device_client.h"
@@ -56,34 +57,65 @@ QVector<RangeViolation> outsideRanges(const QVector<RowWriteResult>& planned,
   return out;
 }
 
-// Whether the device holds the words a row would write: then the value is
-// the device's own, whatever the ranges say. An address row shows the low
-// byte of its register only.
-bool deviceHolds(const ParamRow& row, const RegisterWords& held) {
-  const bool lowByte = rowsOf(row.grid)[row.row].kind == RowKind::LowByte;
-  for (int k = 0; k < row.words.size(); ++k) {
-    const std::uint16_t now = held.at(row.registers[k]);
-    if (lowByte ? (now & 0xFF) != (row.words[k] & 0xFF) : now != row.words[k]) return false;
+// The registers a write reads before and checks after, block by block: per
+// block of the register map, from the first to the last register of the
+// rows whose first register lies in it. Each span is read once before the
+// write and once after its rows are written.
+struct Span {
+  int first = 0;
+  int last = -1;
+  QVector<int> rows;  // indexes into the plan, in the plan's order
+  int count() const { return last - first + 1; }
+};
+
+QVector<Span> spansOf(const QVector<RowWriteResult>& planned, int group) {
+  QVector<reg::Block> blocks(std::begin(reg::kParamBlocks), std::end(reg::kParamBlocks));
+  blocks << reg::groupBlock(group);
+  QVector<Span> spans(blocks.size());
+  for (int i = 0; i < planned.size(); ++i) {
+    const RowWriteResult& r = planned[i];
+    if (r.state != RowWrite::NotSent || r.row.registers.isEmpty()) continue;
+    const int first = r.row.registers.first();
+    auto block = std::find_if(blocks.begin(), blocks.end(),
+                              [first](const reg::Block& b) { return b.contains(first); });
+    Span* span = nullptr;
+    if (block == blocks.end()) {
+      spans.append(Span{first, first - 1, {}});  // a row of no block reads alone
+      span = &spans.last();
+    } else {
+      span = &spans[int(block - blocks.begin())];
+    }
+    const auto [low, high] = std::minmax_element(r.row.registers.begin(), r.row.registers.end());
+    span->first = span->rows.isEmpty() ? *low : std::min(span->first, *low);
+    span->last = span->rows.isEmpty() ? *high : std::max(span->last, *high);
+    span->rows << i;
   }
-  return true;
+  spans.erase(std::remove_if(spans.begin(), spans.end(), [](const Span& s) { return s.rows.isEmpty(); }),
+              spans.end());
+  return spans;
 }
 
-// The rows outside their ranges whose values the device does not hold now
-// (or whose registers it does not answer); each row's registers are read
-// once. PortFailure when the port fails.
-Result<QVector<RangeViolation>> notTheDevicesOwn(Session& session,
-                                                 const QVector<RangeViolation>& outside) {
+// What the device holds in every span now. A span the device does not
+// answer stays out of the image; PortFailure when the port fails.
+Result<DeviceImage> readBefore(Session& session, const QVector<Span>& spans) {
   PortBracket port(session);
   DeviceClient device(session, PortFailures::AsOutcome);
-  QVector<RangeViolation> asked;
-  for (const RangeViolation& v : outside) {
-    const Result<RegisterWords> held = device.readRegisters(
-        std::uint16_t(v.row.registers.first()), std::uint16_t(v.row.registers.size()));
-    if (held.outcome == Outcome::PortFailure)
-      return Result<QVector<RangeViolation>>::failed(Outcome::PortFailure);
-    if (!held || !deviceHolds(v.row, held.value)) asked.append(v);
+  DeviceImage image;
+  for (const Span& s : spans) {
+    const Result<RegisterWords> held =
+        device.readRegisters(std::uint16_t(s.first), std::uint16_t(s.count()));
+    if (held.outcome == Outcome::PortFailure) return Result<DeviceImage>::failed(Outcome::PortFailure);
+    if (!held) continue;
+    for (int reg = s.first; reg <= s.last; ++reg) image.put(reg, held.value.at(reg));
   }
-  return Result<QVector<RangeViolation>>::done(asked);
+  return Result<DeviceImage>::done(image);
+}
+
+QVector<ParamRow> rowsToWrite(const QVector<RowWriteResult>& planned) {
+  QVector<ParamRow> rows;
+  for (const RowWriteResult& r : planned)
+    if (r.state == RowWrite::NotSent) rows << r.row;
+  return rows;
 }
 
 // A kept row shows what it stands for: a toggle text with neither letter
@@ -109,9 +141,109 @@ int ParamWriteResult::count(RowWrite state) const {
   return n;
 }
 
+namespace {
+
+// Writes the rows of one span, then reads the span back once and tells
+// each row what it came to. A row loses its mark only when the device
+// answered every write of it and every register holds what was sent.
+class SpanWriter {
+ public:
+  SpanWriter(Session& session, ParamSet& set, QVector<RowWriteResult>& planned)
+      : m_session(session), m_set(set), m_planned(planned) {
+    m_device.emplace(session, PortFailures::AsOutcome);
+  }
+
+  // PortFailure ends the write: the rows of the span answered so far are
+  // left unconfirmed (NotHeld, read-back not read) and keep their marks.
+  Outcome write(const Span& span) {
+    QVector<DeviceClient::WrittenWord> written;
+    // Per row of the span, per word: its place in `written`, -1 when the
+    // device did not answer its write.
+    QVector<QVector<int>> checkOf;
+    QVector<int> answered;  // plan indexes of rows whose every write was answered
+    for (int index : span.rows) {
+      RowWriteResult& r = m_planned[index];
+      Outcome outcome = Outcome::Done;
+      QVector<int> places;
+      for (int k = 0; k < r.row.words.size(); ++k) {
+        const std::uint16_t reg = std::uint16_t(r.row.registers[k]);
+        const Outcome o = m_device->writeWord(reg, r.row.words[k]);
+        if (o == Outcome::PortFailure) {
+          r.state = RowWrite::Unanswered;
+          r.outcome = Outcome::PortFailure;
+          leaveUnconfirmed(answered);
+          return Outcome::PortFailure;
+        }
+        if (outcome == Outcome::Done) outcome = o;
+        places << (o == Outcome::Done ? int(written.size()) : -1);
+        if (o == Outcome::Done) written.append({reg, r.row.words[k]});
+      }
+      checkOf << places;
+      r.outcome = outcome;
+      if (outcome == Outcome::Done) answered << index;
+      else r.state = RowWrite::Unanswered;
+      followAddress(r);
+    }
+    if (written.isEmpty()) return Outcome::Done;
+    const DeviceClient::BlockCheck check =
+        m_device->readBackWrites(std::uint16_t(span.first), std::uint16_t(span.count()), written);
+    if (check.outcome == Outcome::PortFailure) {
+      leaveUnconfirmed(answered);
+      return Outcome::PortFailure;
+    }
+    for (int i = 0; i < span.rows.size(); ++i) {
+      RowWriteResult& r = m_planned[span.rows[i]];
+      bool holds = true;
+      for (int place : checkOf[i]) {
+        const ReadBack back = place < 0 ? ReadBack::NotChecked : check.readBack.value(place);
+        r.readBack << back;
+        r.readValues << (place < 0 ? 0 : check.readValue.value(place).value_or(0));
+        holds = holds && back == ReadBack::Holds;
+      }
+      if (r.state == RowWrite::Unanswered) continue;
+      r.state = holds ? RowWrite::Written : RowWrite::NotHeld;
+      if (holds) m_set.setMarked(r.row.grid, r.row.row, false);
+    }
+    return Outcome::Done;
+  }
+
+  DeviceClient& device() { return *m_device; }
+  std::optional<int> movedTo() const { return m_movedTo; }
+
+ private:
+  void leaveUnconfirmed(const QVector<int>& answered) {
+    for (int index : answered) {
+      RowWriteResult& r = m_planned[index];
+      r.state = RowWrite::NotHeld;
+      r.readBack = QVector<ReadBack>(r.row.words.size(), ReadBack::NotRead);
+      r.readValues = QVector<std::uint16_t>(r.row.words.size(), 0);
+    }
+  }
+
+  // A device takes a new address once it has answered the write of it:
+  // the rest of the write, the checks and the setup read follow it there.
+  void followAddress(const RowWriteResult& r) {
+    if (r.outcome != Outcome::Done || r.row.registers.value(0) != reg::kAddress) return;
+    const std::uint8_t address = std::uint8_t(r.row.words[0] & 0xFF);
+    if (address == m_session.DeviceAddress) return;
+    m_session.DeviceAddress = address;
+    m_device.emplace(m_session, PortFailures::AsOutcome);
+    m_movedTo = address;
+  }
+
+  Session& m_session;
+  ParamSet& m_set;
+  QVector<RowWriteResult>& m_planned;
+  std::optional<DeviceClient> m_device;
+  std::optional<int> m_movedTo;
+};
+
+}  // namespace
+
 ParamWriteResult writeParameters(Session& session, const Result<QString>& password,
                                  ParamSet& set, SetupFields& setup, const QLocale& locale,
-                                 const RangeQuestion& askOutOfRange) {
+                                 const RangeQuestion& askOutOfRange,
+                                 const PreviewQuestion& confirm) {
   if (!password) return resultOf(password.outcome, {});
 
   QVector<RowWriteResult> planned;
@@ -119,68 +251,48 @@ ParamWriteResult writeParameters(Session& session, const Result<QString>& passwo
   plan(set, 2, planned);
   for (const RowWriteResult& r : planned)
     if (r.state == RowWrite::Refused) return resultOf(Outcome::InputRefused, planned);
-  QVector<RangeViolation> outside = outsideRanges(planned, locale);
+
+  // What the device holds now, read once: for the range question, the
+  // preview and the change log's values before.
+  const QVector<Span> spans = spansOf(planned, set.group());
+  const Result<DeviceImage> before = readBefore(session, spans);
+  if (!before) return resultOf(before.outcome, planned);
+
   // A relay's own values are never questioned: a copy of its settings
   // into itself must pass as it is.
-  if (!outside.isEmpty()) {
-    const Result<QVector<RangeViolation>> asked = notTheDevicesOwn(session, outside);
-    if (!asked) return resultOf(asked.outcome, planned);
-    outside = asked.value;
-  }
+  QVector<RangeViolation> outside;
+  for (const RangeViolation& v : outsideRanges(planned, locale))
+    if (!deviceHolds(v.row, before.value)) outside << v;
   if (!outside.isEmpty() && !(askOutOfRange && askOutOfRange(outside))) {
     ParamWriteResult declined = resultOf(Outcome::Cancelled, planned);
     declined.outOfRange = outside;
     return declined;
   }
 
+  const WritePreview preview = previewOf(rowsToWrite(planned), before.value, set.group(), locale);
+  if (confirm && !confirm(preview)) {
+    ParamWriteResult declined = resultOf(Outcome::Cancelled, planned);
+    declined.outOfRange = outside;
+    declined.preview = preview;
+    declined.previewDeclined = true;
+    return declined;
+  }
+
   PortBracket bracket(session);
   const ChangeOperation operation(session.changeOperation, kWriteOperation);
-  std::optional<DeviceClient> device(std::in_place, session, PortFailures::AsOutcome);
-  std::optional<int> movedTo;
+  for (const RowWriteResult& r : planned)
+    if (r.state == RowWrite::Kept) passOver(set, r);
+  SpanWriter writer(session, set, planned);
   auto done = [&](Outcome outcome) {
     ParamWriteResult result = resultOf(outcome, planned);
     result.outOfRange = outside;
-    result.movedTo = movedTo;
+    result.preview = preview;
+    result.movedTo = writer.movedTo();
     return result;
   };
-  for (RowWriteResult& r : planned) {
-    if (r.state == RowWrite::Kept) {
-      passOver(set, r);
-      continue;
-    }
-    Outcome outcome = Outcome::Done;
-    bool holds = true;
-    for (int k = 0; k < r.row.words.size(); ++k) {
-      const DeviceClient::VerifiedWrite v =
-          device->writeWordVerified(std::uint16_t(r.row.registers[k]), r.row.words[k]);
-      // A port that fails ends the write at this row; the rows after it
-      // stay unsent.
-      if (v.outcome == Outcome::PortFailure) {
-        r.state = RowWrite::Unanswered;
-        r.outcome = Outcome::PortFailure;
-        return done(Outcome::PortFailure);
-      }
-      if (outcome == Outcome::Done) outcome = v.outcome;
-      if (v.outcome == Outcome::Done && !v.holds()) holds = false;
-      r.readBack << v.readBack;
-      r.readValues << v.readValue.value_or(0);
-    }
-    const bool answered = outcome == Outcome::Done;
-    r.state = !answered ? RowWrite::Unanswered : holds ? RowWrite::Written : RowWrite::NotHeld;
-    r.outcome = outcome;
-    if (r.state == RowWrite::Written) set.setMarked(r.row.grid, r.row.row, false);
-    // A device takes a new address once it has answered the write of it:
-    // the rest of the write and the setup read follow it there.
-    if (answered && r.row.registers.value(0) == reg::kAddress) {
-      const std::uint8_t address = std::uint8_t(r.row.words[0] & 0xFF);
-      if (address != session.DeviceAddress) {
-        session.DeviceAddress = address;
-        device.emplace(session, PortFailures::AsOutcome);
-        movedTo = address;
-      }
-    }
-  }
-  const Result<SetupFields> read = device->readSetup();
+  for (const Span& span : spans)
+    if (writer.write(span) == Outcome::PortFailure) return done(Outcome::PortFailure);
+  const Result<SetupFields> read = writer.device().readSetup();
   if (!read) return done(read.outcome);
   setup = read.value;
   return done(Outcome::Done);
@@ -215,11 +327,23 @@ QString refusalMessage(const ParamWriteResult& result) {
 
 namespace vmk {
 
-QString keptReport(const ParamWriteResult& result) {
-  QStringList kept;
+QStringList writeSummary(const ParamWriteResult& result) {
+  if (result.rows.isEmpty() || result.outcome == Outcome::InputRefused ||
+      result.outcome == Outcome::Cancelled)
+    return {};
+  const int failed = result.count(RowWrite::Unanswered) + result.count(RowWrite::NotHeld) +
+                     result.count(RowWrite::NotSent);
+  QStringList lines{kSummaryWritten.arg(result.count(RowWrite::Written))};
+  if (const int kept = result.count(RowWrite::Kept)) lines << kSummaryKept.arg(kept);
+  if (failed) lines << kSummaryFailed.arg(failed);
+  return lines;
+}
+
+QString doneReport(const ParamWriteResult& result) {
+  QStringList lines = writeSummary(result);
   for (const RowWriteResult& r : result.rows)
-    if (r.state == RowWrite::Kept) kept << QStringLiteral("«%1»: %2").arg(r.row.caption, kRowKept);
-  return kept.isEmpty() ? QString() : kWriteDone + kept.join(u'\n');
+    if (r.state == RowWrite::Kept) lines << QStringLiteral("«%1»: %2").arg(r.row.caption, kRowKept);
+  return kWriteDone + lines.join(u'\n');
 }
 
 }  // namespace vmk

@@ -4,6 +4,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <functional>
@@ -13,6 +14,7 @@
 #include "device/outcome.h"
 #include "params/param_row.h"
 #include "params/range_check.h"
+#include "params/write_preview.h"
 
 namespace vmk {
 
@@ -52,6 +54,10 @@ struct ParamWriteResult {
   QVector<RowWriteResult> rows;
   // The rows outside their engineering ranges (asked about before writing).
   QVector<RangeViolation> outOfRange;
+  // What the write was to change, against what the device held before it
+  // (made once the checks passed); whether the question on it said no.
+  WritePreview preview;
+  bool previewDeclined = false;
   // The device's new address, when it answered the write of another one;
   // the session's DeviceAddress is that address now.
   std::optional<int> movedTo;
@@ -71,31 +77,37 @@ using RangeQuestion = std::function<bool(const QVector<RangeViolation>&)>;
 //    row fails, nothing is sent and the port is not opened (InputRefused;
 //    the refused rows say why). A row that stands for no value
 //    (RowWrite::Kept) is passed over, not refused.
-// 3. The words of every other row are checked against the engineering
-//    ranges. The registers of the rows outside are read once: a row whose
-//    words the device holds now is its own value and passes. When others
-//    lie outside, `askOutOfRange` is asked with them (the port closed);
-//    unless it answers true (no question: false), nothing is written
-//    (Cancelled, with `outOfRange`). A port failure while reading them ends
-//    the action (PortFailure) with nothing written.
-// 4. One register write per word at the session's device address (a
-//    two-register row: the register, then register + 1), each read back at
-//    once and compared with the word sent. A row loses its mark only when
-//    the device answered every write of the row and every register holds
-//    what was sent; otherwise it is NotHeld and keeps its mark. A kept
-//    row loses its mark, and a kept toggle row its value too. Once the
-//    device answered the write of a new device address it answers there
-//    (as a device does): the session's DeviceAddress follows it at once, so
-//    the rest of the write and the setup read reach it (`movedTo`).
-// 5. The setup block is read back into `setup`; when that read fails,
+// 3. The registers of the rows to write are read once, a request per
+//    block of the register map (the span of the rows in it). A block the
+//    device does not answer is not known; a port failure ends the action
+//    (PortFailure) with nothing written. The port is closed again.
+// 4. The words of every row are checked against the engineering ranges; a
+//    row whose words the device holds now is its own value and passes.
+//    When others lie outside, `askOutOfRange` is asked with them; unless
+//    it answers true (no question: false), nothing is written (Cancelled,
+//    with `outOfRange`).
+// 5. `confirm` is asked with the preview (no question: the write goes on);
+//    false writes nothing (Cancelled, previewDeclined).
+// 6. Block by block, one register write per word at the session's device
+//    address (a two-register row: the register, then register + 1), then
+//    the block read back once and each register compared with the word
+//    sent. A row loses its mark only when the device answered every write
+//    of the row and every register holds what was sent; otherwise it is
+//    NotHeld and keeps its mark. A kept row loses its mark, and a kept
+//    toggle row its value too. Once the device answered the write of a new
+//    device address it answers there (as a device does): the session's
+//    DeviceAddress follows it at once, so the rest of the write, the checks
+//    and the setup read reach it (`movedTo`).
+// 7. The setup block is read back into `setup`; when that read fails,
 //    `setup` stays as it was.
-// A port failure while writing ends the action (PortFailure). Shows
-// nothing; the port is closed on every way out. Throws Error when the port
-// cannot be opened.
+// A port failure while writing ends the action (PortFailure); rows written
+// but not yet read back are NotHeld. Shows nothing; the port is closed on
+// every way out. Throws Error when the port cannot be opened.
 ParamWriteResult writeParameters(Session& session, const Result<QString>& password,
                                  ParamSet& set, SetupFields& setup,
                                  const QLocale& locale = QLocale(),
-                                 const RangeQuestion& askOutOfRange = {});
+                                 const RangeQuestion& askOutOfRange = {},
+                                 const PreviewQuestion& confirm = {});
 
 // The error box of a refused write: every refused row and why.
 QString refusalMessage(const ParamWriteResult& result);
@@ -103,8 +115,13 @@ QString refusalMessage(const ParamWriteResult& result);
 // значения: " and each row not held, its register, what was written and
 // what was read; empty when every answered row holds.
 QString notHeldMessage(const ParamWriteResult& result);
-// The closing report of a write that kept rows: each kept row and that the
-// device holds its former value; empty when no row was kept.
-QString keptReport(const ParamWriteResult& result);
+// A write that began: one line per outcome - the rows written and read
+// back, the rows kept (when any), the rows not written or not confirmed
+// (when any). Empty for a write refused or cancelled before sending.
+QStringList writeSummary(const ParamWriteResult& result);
+// The closing box of a write that went through: "Запись в устройство
+// завершена.", the summary, and each kept row and that the device holds
+// its former value.
+QString doneReport(const ParamWriteResult& result);
 
 }  // namespace vmk

@@ -8,6 +8,7 @@
 
 #include "device/session.h"
 #include "link/messages.h"
+#include "model/message_log.h"
 #include "model/messages.h"
 #include "params/catalogue.h"
 #include "params/messages.h"
@@ -21,6 +22,7 @@
 #include "shell/command_registry.h"
 #include "shell/cli_connect.h"
 #include "shell/service_commands.h"
+#include "shell/windows.h"
 #include "shell/workspace.h"
 
 namespace vmk {
@@ -43,6 +45,7 @@ const QString kGetHelp = QStringLiteral(
 const QString kSetHelp = QStringLiteral(
     "vmkctl [global options] params set FILE.ust --password P [--group 1|2]\n"
     "                                 [--allow-address-change] [--allow-out-of-range]\n"
+    "vmkctl [global options] params set FILE.ust --dry-run [--password P] [...]\n"
     "\n"
     "Loads the settings file into both grids (the settings go to the chosen group\n"
     "whatever group they were saved from), connects, checks every row before\n"
@@ -60,7 +63,14 @@ const QString kSetHelp = QStringLiteral(
     "a value the device holds now is its own and is never refused as such. A\n"
     "file whose device address differs from the device's own is refused too,\n"
     "unless --allow-address-change is given: the device then takes the file's\n"
-    "address, so on a bus make sure no other device has it.\n");
+    "address, so on a bus make sure no other device has it.\n"
+    "\n"
+    "With --dry-run nothing is written: after the same checks, the registers of\n"
+    "the rows are read once and every row the write would send is printed as\n"
+    "\"page<TAB>section<TAB>caption<TAB>device value<TAB>new value<TAB>unit<TAB>state\",\n"
+    "the state \"без изменений\" where the device holds the new value already and\n"
+    "\"изменится\" otherwise (--json: the rows with their registers and words).\n"
+    "The password is checked only when --password is given. Exit code 0.\n");
 
 int groupOf(const CliCall& call) {
   const QString g = call.option(QStringLiteral("--group")).value_or(QStringLiteral("1"));
@@ -138,9 +148,23 @@ std::optional<int> fileAddress(const SettingsFileResult& loaded, QString& text) 
   return std::nullopt;
 }
 
+QJsonObject previewJson(const PreviewRow& p) {
+  QJsonObject o = rowJson(p.row);
+  o.insert(QStringLiteral("page"), p.page);
+  o.insert(QStringLiteral("section"), p.section);
+  o.insert(QStringLiteral("device"), p.deviceText ? QJsonValue(*p.deviceText) : QJsonValue());
+  o.insert(QStringLiteral("deviceWords"), numbers(p.deviceWords));
+  o.insert(QStringLiteral("unit"), p.unit);
+  o.insert(QStringLiteral("unchanged"), p.unchanged);
+  return o;
+}
+
 Outcome paramsSet(CliCall& call) {
   const int group = groupOf(call);
-  if (!call.option(QStringLiteral("--password")))
+  // A dry run reads and writes nothing: the password is checked only when
+  // it is given.
+  const bool dryRun = call.flag(QStringLiteral("--dry-run"));
+  if (!dryRun && !call.option(QStringLiteral("--password")))
     throw UsageError{QStringLiteral("params set needs --password")};
   if (call.args.size() != 1) throw UsageError{QStringLiteral("params set takes one FILE.ust")};
   const QString file = call.args.first();
@@ -183,7 +207,9 @@ Outcome paramsSet(CliCall& call) {
   }
 
   const Result<QString> password =
-      CheckPassword(call.prompts, setup.DevicePassword, PasswordForm::Strict);
+      dryRun && !call.option(QStringLiteral("--password"))
+          ? Result<QString>::done(QString())
+          : CheckPassword(call.prompts, setup.DevicePassword, PasswordForm::Strict);
   // Values outside the editor's ranges are written only when asked for;
   // either way the script's log names them.
   const bool allowOutOfRange = call.flag(QStringLiteral("--allow-out-of-range"));
@@ -191,9 +217,21 @@ Outcome paramsSet(CliCall& call) {
     if (allowOutOfRange) call.prompts.warning(kOutOfRange + rangeList(rows));
     return allowOutOfRange;
   };
+  // The dry run stops where the window shows the preview.
+  PreviewQuestion stopAtPreview;
+  if (dryRun) stopAtPreview = [](const WritePreview&) { return false; };
   const ParamWriteResult written =
-      writeParameters(call.session, password, set, setup, QLocale(), ask);
+      writeParameters(call.session, password, set, setup, QLocale(), ask, stopAtPreview);
   if (!password) return password.outcome;
+  if (written.previewDeclined) {
+    QJsonArray rows;
+    for (const PreviewRow& p : written.preview.rows) rows.append(previewJson(p));
+    call.text << previewLines(written.preview);
+    call.data.insert(QStringLiteral("group"), group);
+    call.data.insert(QStringLiteral("preview"), rows);
+    call.data.insert(QStringLiteral("changing"), written.preview.changing());
+    return Outcome::Done;
+  }
   const bool nothingSent =
       written.outcome == Outcome::InputRefused || written.outcome == Outcome::Cancelled;
   QJsonArray writtenRows, unanswered, notHeld, kept, refused, outOfRange;
@@ -288,7 +326,8 @@ bool ActGetParSetExecute(ShellContext& ws, ParamsPage& page, const QLocale& loca
   return read.ok();
 }
 
-bool actSetParametrExecute(ShellContext& ws, ParamsPage& page, const QLocale& locale) {
+bool actSetParametrExecute(ShellContext& ws, ParamsPage& page, const QLocale& locale,
+                           MessageLog* memo) {
   Session& s = ws.session;
   const Result<QString> password =
       CheckPassword(ws.prompts, s.vmk.setup.DevicePassword, PasswordForm::Strict);
@@ -297,8 +336,17 @@ bool actSetParametrExecute(ShellContext& ws, ParamsPage& page, const QLocale& lo
   auto ask = [&ws](const QVector<RangeViolation>& rows) {
     return ws.prompts.warning(rangeQuestion(rows), {Button::No, Button::Yes}) == Button::Yes;
   };
+  // What the write will change, shown before anything is written.
+  PreviewQuestion confirm;
+  if (page.previewBeforeWrite && ws.windows)
+    confirm = [&ws](const WritePreview& preview) { return ws.windows->confirmWrite(preview); };
   const ParamWriteResult written =
-      writeParameters(s, password, page.params, s.vmk.setup, locale, ask);
+      writeParameters(s, password, page.params, s.vmk.setup, locale, ask, confirm);
+  // "Отмена" in the preview: nothing was sent, and nothing more is said.
+  if (written.previewDeclined) return false;
+  const QStringList summary = writeSummary(written);
+  if (memo)
+    for (const QString& line : summary) memo->append(line);
   // The device answers at its new address now, and the window talks to it
   // there.
   if (written.movedTo && !ws.status.text(2).isEmpty())
@@ -321,8 +369,8 @@ bool actSetParametrExecute(ShellContext& ws, ParamsPage& page, const QLocale& lo
   else if (!notHeld.isEmpty()) ws.prompts.error(notHeld);
   if (written.ok() && !unanswered) {
     page.ParamsModified = !notHeld.isEmpty();
-    const QString kept = keptReport(written);
-    if (!kept.isEmpty()) ws.prompts.information(kept);
+    // A write that went through says what it did, and names the rows kept.
+    if (notHeld.isEmpty()) ws.prompts.information(doneReport(written));
   }
   return written.ok() && notHeld.isEmpty();
 }
@@ -372,7 +420,9 @@ void declareParamsCommands(CommandRegistry& registry) {
     registry.add(WindowCommand{QString::fromLatin1(name), std::move(run), deviceOperation});
   };
   window("ActGetParSet", [](Workspace& ws, const Trigger&) { ActGetParSetExecute(ws, ws.parameters); });
-  window("actSetParametr", [](Workspace& ws, const Trigger&) { actSetParametrExecute(ws, ws.parameters); });
+  window("actSetParametr", [](Workspace& ws, const Trigger&) {
+    actSetParametrExecute(ws, ws.parameters, QLocale(), &ws.link.Memo1);
+  });
   window("ActOpenFile", [](Workspace& ws, const Trigger&) { ActOpenFileExecute(ws, ws.parameters); });
   window("ActSaveFile", [](Workspace& ws, const Trigger&) { ActSaveFileExecute(ws, ws.parameters); });
   // Both group radio buttons; the tag is the group now selected.
@@ -388,7 +438,8 @@ void declareParamsCommands(CommandRegistry& registry) {
                           QStringLiteral("read parameters and settings"), kGetHelp, paramsGet});
   registry.add(CliCommand{{QStringLiteral("params"), QStringLiteral("set")},
                           QStringLiteral("params set FILE.ust --password P [--group 1|2] "
-                                         "[--allow-address-change] [--allow-out-of-range]"),
+                                         "[--allow-address-change] [--allow-out-of-range] "
+                                         "[--dry-run]"),
                           QStringLiteral("write a settings file into the device"), kSetHelp,
                           paramsSet});
 }

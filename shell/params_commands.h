@@ -11,6 +11,7 @@
 
 namespace vmk {
 
+class MessageLog;
 struct ParamsPage;
 class ShellContext;
 
@@ -21,10 +22,15 @@ EditModels editModels(ShellContext& ws, ParamsPage& page);
 // "Ошибка связи с устройством!" when a read fails. True when all was read.
 bool ActGetParSetExecute(ShellContext& ws, ParamsPage& page, const QLocale& locale = QLocale());
 // `actSetParametr`: the password (strict form), then every marked row. A
-// refused row shows why in one box and sends nothing; a link failure shows
-// "Ошибка связи с устройством!". ParamsModified is cleared when the setup
-// block was read back. True then.
-bool actSetParametrExecute(ShellContext& ws, ParamsPage& page, const QLocale& locale = QLocale());
+// refused row shows why in one box and sends nothing. With the page's
+// preview on and a face, the rows to write are shown beside the device's
+// values first; "Отмена" there sends nothing and says nothing more. A link
+// failure shows "Ошибка связи с устройством!". After writing, a line per
+// outcome goes to `memo` (the connection report); a write that went
+// through says so in a box with the same lines. ParamsModified is cleared
+// when the setup block was read back. True then.
+bool actSetParametrExecute(ShellContext& ws, ParamsPage& page, const QLocale& locale = QLocale(),
+                           MessageLog* memo = nullptr);
 // `ActSaveFile`, `ActOpenFile`: the file dialog, then the file; a file that
 // cannot be read or written is reported. True when a file was written or
 // loaded.

@@ -22,6 +22,9 @@ struct ParamsPage {
 
   bool ParamsModified = false;
   int SettingGroup = 1;  // rbGroup1 / rbGroup2: the group grdSett shows
+  // Whether a write first shows what it will change and asks (the face's
+  // windows do; a write without them goes on as asked).
+  bool previewBeforeWrite = true;
 
   // The parameters and the settings of group SettingGroup, and their marks;
   // Grid1 and grdSett show them.

@@ -8,6 +8,8 @@
 
 namespace vmk {
 
+struct WritePreview;
+
 class Windows {
  public:
   virtual ~Windows() = default;
@@ -15,6 +17,9 @@ class Windows {
   // "Сравнить уставки...": the comparison of parameters and settings,
   // modally.
   virtual void showComparison() = 0;
+  // The rows a write of parameters and settings is about to send, beside
+  // what the device holds; true when "Записать" was chosen.
+  virtual bool confirmWrite(const WritePreview& preview) = 0;
   // "Журнал изменений...": the change log of the connected device, modally.
   virtual void showChangeLog() = 0;
   // The calibration window for the connected device, modally.

@@ -32,17 +32,20 @@ struct AppFixture {
   ScriptedPrompts& prompts = devices.prompts;
   FixedClock& clock = devices.clock;
   MemoryStore store;
+  MemoryStore previewStore;  // the write preview: off unless a test asks
   QTemporaryDir dir;
   std::unique_ptr<DataModule> dm;
   std::unique_ptr<MainWindow> window;
 
   explicit AppFixture(std::optional<bool> storedWinter = true, bool portOpens = true) {
     store.value = storedWinter;
+    previewStore.value = false;
     if (!portOpens) devices.plan.openError = QStringLiteral("нет такого порта");
     DataModuleOptions options;
     options.prompts = &prompts;
     options.clock = &clock;
     options.winterStore = &store;
+    options.previewStore = &previewStore;
     options.programDir = dir.path();
     options.linkFactory = devices.linkFactory();
     options.changeLogFolder = dir.filePath(QStringLiteral("changes"));

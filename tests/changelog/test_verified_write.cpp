@@ -1,6 +1,6 @@
-// Writing parameters and settings reads every register back: a register
-// that does not hold what was sent is reported, keeps its mark, and
-// vmkctl params set exits 1.
+// Writing parameters and settings reads every register back, a block at
+// a time: a register that does not hold what was sent is reported, keeps
+// its mark, and vmkctl params set exits 1.
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -44,18 +44,28 @@ struct Bench : test::ParamFixture {
 class TestVerifiedWrite : public QObject {
   Q_OBJECT
  private Q_SLOTS:
-  void everyRegisterIsReadBackAtOnce() {
+  // The registers of the rows are read once before, each block's rows
+  // written, then the block read back once.
+  void writtenRowsAreReadBackByBlock() {
     Bench b;
     QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
     b.edit(settingRow(6), QStringLiteral("0.40"));
+    b.edit(settingRow(29), QStringLiteral("1.50"));
+    putRowText(b.ws.parameters.params, 1, 5, QStringLiteral("800"));
+    b.ws.parameters.params.setMarked(1, 5, true);
+    const int paramReg = b.ws.parameters.params.registerOf(1, 5);
     b.forgetRequests();
     b.prompts.answerPassword(test::passwordOf(b.dev));
     QVERIFY(actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
-    const QList<test::Request> expected{{6, 262, 40}, {3, 262, 1}, {3, 64, 23}};
+    const QList<test::Request> expected{{3, paramReg, 1},  {3, 262, 24},       {6, paramReg, 800},
+                                        {3, paramReg, 1},  {6, 262, 40},       {6, 285, 150},
+                                        {3, 262, 24},      {3, 64, 23}};
     QCOMPARE(b.registerRequests(), expected);
     QCOMPARE(b.ws.parameters.grdSett.cell(grid::kMark, settingRow(6)), QString());
+    QCOMPARE(b.ws.parameters.grdSett.cell(grid::kMark, settingRow(29)), QString());
     QVERIFY(!b.ws.parameters.ParamsModified);
-    QVERIFY(b.prompts.boxTexts().isEmpty());
+    QCOMPARE(b.prompts.boxTexts(), QStringList{QStringLiteral("Запись в устройство завершена.\n"
+                                                              "Записано и проверено чтением: 3")});
   }
 
   void aRegisterHeldBackIsReportedAndStaysMarked() {
@@ -82,10 +92,10 @@ class TestVerifiedWrite : public QObject {
     QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
     b.edit(settingRow(6), QStringLiteral("0.40"));
     b.session.modbus.SetTry(1);
-    // The write is answered, its read-back is not.
+    // The read before and the write are answered, the read-back is not.
     const qsizetype base = b.plan.requests.size();
     b.plan.fault = [&b, base](const QByteArray&) {
-      return b.plan.requests.size() == base + 2 ? test::Fault::Silence : test::Fault::None;
+      return b.plan.requests.size() == base + 3 ? test::Fault::Silence : test::Fault::None;
     };
     b.prompts.answerPassword(test::passwordOf(b.dev));
     SetupFields setup;
@@ -101,7 +111,7 @@ class TestVerifiedWrite : public QObject {
     // In the window the lost read-back is the line's failure: its one box.
     const qsizetype again = b.plan.requests.size();
     b.plan.fault = [&b, again](const QByteArray&) {
-      return b.plan.requests.size() == again + 2 ? test::Fault::Silence : test::Fault::None;
+      return b.plan.requests.size() == again + 3 ? test::Fault::Silence : test::Fault::None;
     };
     QVERIFY(!actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
     QCOMPARE(b.prompts.boxTexts(), QStringList{QStringLiteral("Ошибка связи с устройством!")});
@@ -109,7 +119,7 @@ class TestVerifiedWrite : public QObject {
     QVERIFY(b.ws.parameters.ParamsModified);
   }
 
-  void twoRegisterRowsAreReadBackRegisterByRegister() {
+  void twoRegisterRowsAreCheckedRegisterByRegister() {
     Bench b;
     QVERIFY(ActGetParSetExecute(b.ws, b.ws.parameters, QLocale::c()));
     // Indicator 1: 22 characters, the register then register + 1.

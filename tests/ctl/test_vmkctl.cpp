@@ -252,6 +252,51 @@ class TestVmkctl : public QObject {
     QVERIFY(after.out.contains(QStringLiteral("Время МТЗ-1, с\t600.000")));
   }
 
+  // --dry-run: the rows the write would send beside the device's values,
+  // one changed; nothing is written, no password needed.
+  void aDryRunPrintsThePreviewAndWritesNothing_data() {
+    QTest::addColumn<bool>("json");
+    QTest::newRow("text") << false;
+    QTest::newRow("json") << true;
+  }
+  void aDryRunPrintsThePreviewAndWritesNothing() {
+    QFETCH(bool, json);
+    SimProcess sim;
+    QVERIFY(sim.start({}));
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("d.ust"));
+    QCOMPARE(vmkctl(on(sim, {QStringLiteral("params"), QStringLiteral("get"), QStringLiteral("-o"), file})).exitCode, 0);
+    QVERIFY(replaceEntry(file, QStringLiteral("Время МТЗ-1"), QStringLiteral("0.40")));
+    QStringList args{QStringLiteral("params"), QStringLiteral("set"), file, QStringLiteral("--dry-run")};
+    if (json) args.prepend(QStringLiteral("--json"));
+    const Run r = vmkctl(on(sim, args));
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(!sentWrites(r));
+    if (json) {
+      const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+      QCOMPARE(o.value(QStringLiteral("changing")).toInt(), 1);
+      int changed = 0;
+      for (const QJsonValue& v : o.value(QStringLiteral("preview")).toArray()) {
+        const QJsonObject row = v.toObject();
+        if (row.value(QStringLiteral("unchanged")).toBool()) continue;
+        ++changed;
+        QCOMPARE(row.value(QStringLiteral("caption")).toString(), QStringLiteral("Время МТЗ-1, с"));
+        QCOMPARE(row.value(QStringLiteral("words")).toArray(), QJsonArray{40});
+        QCOMPARE(row.value(QStringLiteral("unit")).toString(), QStringLiteral("с"));
+        QVERIFY(row.value(QStringLiteral("device")).isString());
+      }
+      QCOMPARE(changed, 1);
+      return;
+    }
+    const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.filter(QStringLiteral("\tизменится")).size(), 1);
+    QCOMPARE(lines.filter(QStringLiteral("\tбез изменений")).size(), lines.size() - 1);
+    const QString changed = lines.filter(QStringLiteral("\tизменится")).first();
+    QVERIFY2(changed.startsWith(QStringLiteral("Уставки, группа 1\tМТЗ-1\tВремя МТЗ-1, с\t")) &&
+                 changed.endsWith(QStringLiteral("\t0.40\tс\tизменится")),
+             qPrintable(changed));
+  }
+
   void aDevicesOwnSettingsPassAsTheyAre_data() {
     QTest::addColumn<int>("earthSecondary");
     QTest::newRow("earth transformer 75/10") << 10;
@@ -291,11 +336,12 @@ class TestVmkctl : public QObject {
     QCOMPARE(set.out.trimmed(), QStringLiteral("written\t262\tВремя МТЗ-1, с\t0,40"));
     QCOMPARE(writeFrames(set).size(), 1);
     QVERIFY(writeFrames(set).first().startsWith(QStringLiteral("01 06 01 06 00 28")));
-    // Its read-back, and no other read of a parameter or setting register.
+    // Its read before and its read-back, and no other read of a parameter
+    // or setting register.
     static const QRegularExpression reads(QStringLiteral("-> 01 03 (\\S\\S \\S\\S) "));
     QStringList read;
     for (auto it = reads.globalMatch(set.err); it.hasNext();) read << it.next().captured(1);
-    QCOMPARE(read.count(QStringLiteral("01 06")), 1);
+    QCOMPARE(read.count(QStringLiteral("01 06")), 2);
     for (QString r : read) {
       const int reg = r.remove(u' ').toInt(nullptr, 16);
       QVERIFY2(reg == 262 || reg < 64 || reg == 64 || reg > 600, qPrintable(r));

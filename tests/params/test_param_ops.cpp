@@ -335,8 +335,8 @@ void TestParamOps::writeGroup2Time() {
   b.prompts.answerPassword(QStringLiteral("ABCD"));
   b.forgetRequests();
   QVERIFY(actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
-  // The register is read back at once.
-  QCOMPARE(b.registerRequests(), (QList<Request>{{6, 518, 25}, {3, 518, 1}, {3, 64, 23}}));
+  // The register is read before and read back after the write.
+  QCOMPARE(b.registerRequests(), (QList<Request>{{3, 518, 1}, {6, 518, 25}, {3, 518, 1}, {3, 64, 23}}));
   QCOMPARE(b.dev.registerValue(518), 25);
   QCOMPARE(b.dev.registerValue(262), 25);  // group 1 untouched
 }
@@ -397,8 +397,9 @@ void TestParamOps::writeSilentFinalReadKeepsFlag() {
   b.ws.parameters.ParamsModified = true;
   b.prompts.answerPassword(QStringLiteral("ABCD"));
   b.forgetRequests();
-  // The write and its read-back are answered, the setup read is not.
-  b.plan.fault = test::silentFrom(3, b.plan);
+  // The read before, the write and its read-back are answered, the setup
+  // read is not.
+  b.plan.fault = test::silentFrom(4, b.plan);
   QVERIFY(!actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));
   QCOMPARE(b.prompts.boxTexts(), QStringList{kLink});
   QVERIFY(g1(b, 5, grid::kMark).isEmpty());
@@ -508,13 +509,13 @@ void TestParamOps::writeFollowsTheDeviceToItsNewAddress() {
   b.prompts.answerPassword(QStringLiteral("AAAA"));
   b.forgetRequests();
   QVERIFY(actSetParametrExecute(b.ws, b.ws.parameters, QLocale::c()));  // the setup read was answered
-  // Each request's address byte: the address write goes to 1, the rest
-  // (the read-back of the address included) to wherever the device answers
-  // now. An unanswered write is not read back.
+  // Each request's address byte: the read before and the address write go
+  // to 1, the rest (the next write, the block's read-back, the setup read)
+  // to wherever the device answers now.
   QList<int> addresses;
   for (const QByteArray& frame : b.requests()) addresses << std::uint8_t(frame[0]);
   const int now = answered ? 7 : 1;
-  QCOMPARE(addresses, answered ? (QList<int>{1, now, now, now, now}) : (QList<int>{1, now, now, now}));
+  QCOMPARE(addresses, (QList<int>{1, 1, now, now, now}));
   QCOMPARE(int(b.session.DeviceAddress), now);
   QCOMPARE(b.dev.address(), now);
   QCOMPARE(b.dev.registerValue(reg::kCtPrimary), std::uint16_t(800));

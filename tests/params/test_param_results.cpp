@@ -276,11 +276,13 @@ void TestParamResults::writePortFailureLeavesTheRestUnsent() {
   };
   const ParamWriteResult r = write(f);
   QCOMPARE(r.outcome, Outcome::PortFailure);
-  QCOMPARE(findWrite(r, 1, 5)->state, RowWrite::Written);
+  // Row 5 was written but its block not yet read back: not proven.
+  QCOMPARE(findWrite(r, 1, 5)->state, RowWrite::NotHeld);
+  QCOMPARE(findWrite(r, 1, 5)->readBack, QVector<ReadBack>{ReadBack::NotRead});
   QCOMPARE(findWrite(r, 1, 6)->state, RowWrite::Unanswered);
   QCOMPARE(findWrite(r, 1, 6)->outcome, Outcome::PortFailure);
   QCOMPARE(findWrite(r, 1, 7)->state, RowWrite::NotSent);
-  QVERIFY(f.ws.parameters.Grid1.cell(grid::kMark, 5).isEmpty());
+  QCOMPARE(f.ws.parameters.Grid1.cell(grid::kMark, 5), QStringLiteral("*"));
   QCOMPARE(f.ws.parameters.Grid1.cell(grid::kMark, 6), QStringLiteral("*"));
   QCOMPARE(f.ws.parameters.Grid1.cell(grid::kMark, 7), QStringLiteral("*"));
   QCOMPARE(f.session.vmk.setup, before);
@@ -326,7 +328,10 @@ void TestParamResults::rowsStandingForNoValueAreKept() {
   QCOMPARE(f.dev.registerValue(256 + 29), 150);
   QVERIFY(g.cell(grid::kMark, row).isEmpty());
   QVERIFY(g.cell(grid::kValue, row).trimmed().isEmpty());  // a toggle text is emptied
-  QCOMPARE(keptReport(r), QStringLiteral("Запись в устройство завершена.\n«%1»: не записано, "
+  QCOMPARE(doneReport(r), QStringLiteral("Запись в устройство завершена.\n"
+                                         "Записано и проверено чтением: 2\n"
+                                         "Оставлено прежнее значение: 1\n"
+                                         "«%1»: не записано, "
                                          "в устройстве сохранено прежнее значение")
                               .arg(rowsOf(grid)[row].caption));
 }
@@ -345,7 +350,7 @@ void TestParamResults::anUnknownCharacteristicIsStillRefused() {
   QCOMPARE(findWrite(r, 2, 17)->why, QStringLiteral("тип характеристики не распознан"));
   QVERIFY(f.requests().isEmpty());
   QCOMPARE(f.opens(), opens);
-  QVERIFY(keptReport(r).isEmpty());
+  QVERIFY(writeSummary(r).isEmpty());
 }
 
 void TestParamResults::rangesAreCheckedOnTheWordsSent_data() {
@@ -439,9 +444,9 @@ void TestParamResults::valuesOutsideTheirRangesAreAskedAbout() {
     return;
   }
   QCOMPARE(r.outcome, Outcome::Cancelled);
-  // The register was read to see whether the value is the device's own;
-  // nothing was written.
-  QCOMPARE(f.registerRequests(), (QList<test::Request>{{3, 262, 1}}));
+  // The rows' registers were read, to see whether the value is the
+  // device's own; nothing was written.
+  QCOMPARE(f.registerRequests(), (QList<test::Request>{{3, 80, 1}, {3, 262, 1}}));
   QCOMPARE(f.opens(), opens + 1);
   QCOMPARE(f.ws.parameters.grdSett.cell(grid::kMark, 8), QStringLiteral("*"));
   QCOMPARE(f.ws.parameters.grdSett.cell(grid::kMark, 17), QStringLiteral("*"));  // nothing passed over

@@ -61,7 +61,8 @@ void TestParamsSim::readEditWrite() {
   QCOMPARE(b.device().registerValue(69) & 1, 1);
   QCOMPARE(b.session.vmk.setup.GroupChangeMode, 1);
   QVERIFY(!b.ws.parameters.ParamsModified);
-  QVERIFY(b.prompts.boxTexts().isEmpty());
+  QCOMPARE(b.prompts.boxTexts(), QStringList{QStringLiteral("Запись в устройство завершена.\n"
+                                                            "Записано и проверено чтением: 2")});
   QVERIFY(!b.session.Port1.isOpen());
 }
 

@@ -25,6 +25,7 @@ class WindowsDouble : public Windows {
   WindowsDouble& operator=(const WindowsDouble&) = delete;
 
   std::function<void()> onComparison;
+  std::function<bool(const WritePreview&)> onConfirmWrite;
   std::function<void()> onChangeLog;
   std::function<void()> onCalibration;
   std::function<void(const QString& path)> onOpenDocument;
@@ -33,6 +34,11 @@ class WindowsDouble : public Windows {
   void showComparison() override {
     if (onComparison) onComparison();
     else if (m_before) m_before->showComparison();
+  }
+  // No double and no window before: the write goes on, as without a face.
+  bool confirmWrite(const WritePreview& preview) override {
+    if (onConfirmWrite) return onConfirmWrite(preview);
+    return m_before ? m_before->confirmWrite(preview) : true;
   }
   void showChangeLog() override {
     if (onChangeLog) onChangeLog();
