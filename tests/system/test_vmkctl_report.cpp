@@ -4,7 +4,8 @@
 // wrote, as text or as the one integer (the device password "****" unless
 // asked for); the cells with line feeds wrap; the
 // template's other cells, its styles, merged cells, column widths, print
-// titles and page setup are as they were.
+// titles and page setup are as they were. The sheets of a settings file
+// (--from) are made with no device at all.
 
 #include <QDir>
 #include <QJsonArray>
@@ -209,6 +210,12 @@ class TestVmkctlReport : public QObject {
     // The command line.
     QCOMPARE(vmkctl(m_sim, {"report"}).exitCode, 2);
     QCOMPARE(vmkctl(m_sim, {"report", "-o", path, "--kind", "osc"}).exitCode, 2);
+    // A settings file that is not there; a workbook that would replace it.
+    const QString ust = dir.filePath(QStringLiteral("s.ust"));
+    QCOMPARE(run(QStringLiteral(VMKCTL_PATH), {"report", "--from", ust}).exitCode, 3);
+    QVERIFY(QFile(ust).open(QIODevice::WriteOnly));
+    QCOMPARE(run(QStringLiteral(VMKCTL_PATH), {"report", "--from", ust, "-o", ust}).exitCode, 2);
+    QCOMPARE(QFileInfo(ust).size(), 0);
   }
 
  private:
