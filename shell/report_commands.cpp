@@ -2,7 +2,6 @@
 
 #include "shell/report_commands.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QJsonObject>
 #include <optional>
@@ -109,7 +108,7 @@ Outcome settingsSheetCommand(CliCall& call, const QString& from) {
   if (g != QLatin1String("1") && g != QLatin1String("2")) throw UsageError{QStringLiteral("--group is 1 or 2")};
   const QFileInfo info(from);
   const QString file = call.option(QStringLiteral("-o"))
-                           .value_or(info.dir().filePath(info.completeBaseName() + QStringLiteral(".xlsx")));
+                           .value_or(from.left(from.size() - info.suffix().size()) + QStringLiteral("xlsx"));
   if (file.isEmpty()) throw UsageError{QStringLiteral("-o needs a file name")};
   // The workbook would replace the settings it is made of.
   if (QFileInfo(file).absoluteFilePath() == info.absoluteFilePath() ||
