@@ -210,6 +210,9 @@ void DataModule::buildMenus() {
   QMenu* program = menu(QStringLiteral("Программа"), QStringLiteral("miProgram"));
   program->addAction(a("ActOpenFile"));
   program->addAction(a("ActSaveFile"));
+  QAction* fileReport = program->addAction(QStringLiteral("Отчёт по файлу уставок..."));
+  fileReport->setObjectName(QStringLiteral("miFileReport"));
+  connect(fileReport, &QAction::triggered, this, [this] { run(QStringLiteral("actFileReport")); });
   QAction* compare = program->addAction(QStringLiteral("Сравнить уставки..."));
   compare->setObjectName(QStringLiteral("miCompare"));
   connect(compare, &QAction::triggered, this, [this] { run(QStringLiteral("actCompare")); });

@@ -59,6 +59,10 @@ inline const QString kSummaryDeclined =
 inline const QString kWriteOperation = QStringLiteral("Запись параметров и уставок");
 inline const QString kWriteDone = QStringLiteral("Запись в устройство завершена.\n");
 
+// vmkctl: a name that is no settings file's, or a file that is not there.
+inline const QString kNotSettingsFile =
+    QStringLiteral("Файл %1 не найден или не является файлом уставок (*.ust)");
+
 // A settings file in which no key of either section is found.
 inline const QString kNoParameters =
     QStringLiteral("Файл %1 не содержит ни параметров, ни уставок.");

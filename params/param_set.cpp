@@ -73,8 +73,12 @@ const ParamSet::Row* ParamSet::rowAt(int grid, int row) const {
   return (grid == 1 || grid == 2) && row >= 0 && row < rows.size() ? &rows[row] : nullptr;
 }
 
+// The rows are shared with the sets copied from this one until one of them
+// changes: a row to be changed is taken through the non-const operator[],
+// which gives this set rows of its own first.
 ParamSet::Row* ParamSet::rowAt(int grid, int row) {
-  return const_cast<Row*>(std::as_const(*this).rowAt(grid, row));
+  if (!std::as_const(*this).rowAt(grid, row)) return nullptr;
+  return &(grid == 2 ? m_settings : m_params)[row];
 }
 
 void ParamSet::changed(int grid, int row) const {

@@ -19,6 +19,13 @@ inline const QString kWithPassword = QStringLiteral("Включить парол
 // "date" and "pu4" of a device clock that is not set.
 inline const QString kUndefinedDate = QStringLiteral("Неопределены");
 
+// A sheet made of a settings file: the header cells only a device gives,
+// and a cell whose row the file gave a text that is no value (the text,
+// why; a text that stands for no value at all has no why of its own).
+inline const QString kFromFile = QStringLiteral("нет: отчёт по файлу уставок «%1», устройство не читалось");
+inline const QString kNotAValue = QStringLiteral("Нет значения: «%1» (%2)");
+inline const QString kStandsForNoValue = QStringLiteral("текст не задаёт значения");
+
 // The template engine's own messages.
 inline const QString kNoTemplate = QStringLiteral("Не найден шаблон отчёта \"%1\"");
 inline const QString kTemplateUnreadable = QStringLiteral("Не удаётся прочитать шаблон отчёта \"%1\": %2");

@@ -320,6 +320,7 @@ EditModels editModels(ShellContext& ws, ParamsPage& page) {
 }
 
 bool ActGetParSetExecute(ShellContext& ws, ParamsPage& page, const QLocale& locale) {
+  page.openedFile.forget();
   const ParamReadResult read =
       readParameters(ws.session, page.SettingGroup, page.params, ws.session.vmk.setup, locale);
   if (!read.ok()) ws.prompts.error(msg::kLinkError);
@@ -390,6 +391,7 @@ bool ActOpenFileExecute(ShellContext& ws, ParamsPage& page) {
   if (!loaded.message.isEmpty()) ws.prompts.error(loaded.message);
   if (!loaded.ok()) return false;
   page.paramEditing.rowsLoaded(*path, loaded.entries);
+  page.openedFile.opened(*path, loaded.entries, page.params);
   // Texts that are no values are named now, once, rather than row by row
   // when they are clicked or written.
   const QString notValues = notValuesMessage(*path, loaded.entries);

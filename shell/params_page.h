@@ -9,6 +9,7 @@
 #include "params/grid_editing.h"
 #include "params/param_grid_view.h"
 #include "params/param_set.h"
+#include "shell/opened_settings_file.h"
 
 namespace vmk {
 
@@ -35,6 +36,8 @@ struct ParamsPage {
   // Editing of both grids (SelRow, CurRegister, CurValue); the window gives
   // it the viewer library's value editor.
   GridEditing paramEditing;
+  // The settings file opened into `params`, until the device is read.
+  OpenedSettingsFile openedFile;
 };
 
 }  // namespace vmk

@@ -2,6 +2,7 @@
 
 #include "shell/report_commands.h"
 
+#include <QFileInfo>
 #include <QJsonObject>
 #include <optional>
 
@@ -11,8 +12,12 @@
 #include "journals/messages.h"
 #include "model/messages.h"
 #include "model/text_grid.h"
+#include "params/messages.h"
+#include "params/param_set.h"
+#include "params/settings_file.h"
 #include "reports/device_report.h"
 #include "reports/messages.h"
+#include "reports/settings_sheet.h"
 #include "shell/cli_call.h"
 #include "shell/command_registry.h"
 #include "shell/cli_connect.h"
@@ -46,6 +51,7 @@ SignalNameFn namesOf(ViewLoader& loader) {
 const QString kReportHelp = QStringLiteral(
     "vmkctl [global options] report -o FILE [--kind device|events|stats|alarms]\n"
     "                                [--with-password]\n"
+    "vmkctl report --from FILE.ust [-o FILE] [--group 1|2] [--kind device]\n"
     "\n"
     "Connects and writes an Excel workbook (.xlsx) from the template beside the\n"
     "program, as \"Печать\" does in the window. --kind device (the default) reads\n"
@@ -59,11 +65,88 @@ const QString kReportHelp = QStringLiteral(
     "value as written (texts; the factory number \"pu2\" as a number). Exit code 1\n"
     "when the device does not answer (no file is written), 3 when the viewer\n"
     "library, the template or the file fails\n"
-    "or a device of variant 3 is asked for a journal.\n");
+    "or a device of variant 3 is asked for a journal.\n"
+    "\n"
+    "--from makes the device report's sheets of a settings file instead, with no\n"
+    "device and no port (the global options are not needed): the settings go to\n"
+    "group --group (default 1) whatever group they were saved from, the other\n"
+    "group's cells stay empty, as do the cells of every row the file lacks (the\n"
+    "interface settings and the password it never holds). A row whose text is no\n"
+    "value says so in its cell (\"Нет значения: «abc» (...)\"). The header names\n"
+    "the file where a device would give its name, factory number, version, clock\n"
+    "and language. -o defaults to the settings file's name with .xlsx. Exit\n"
+    "code 3 when the settings file cannot be read or holds no setting.\n");
+
+// The written workbook: its name in the text, with --json the kind and
+// every named value as written.
+Outcome writeForCommand(CliCall& call, const QString& templatePath, const ReportValues& values,
+                        const QString& file, const QString& kind) {
+  const QString error = writeReport(templatePath, values, file);
+  if (!error.isEmpty()) {
+    call.prompts.error(error);
+    return Outcome::InputRefused;
+  }
+  call.text << file;
+  call.data.insert(QStringLiteral("file"), file);
+  call.data.insert(QStringLiteral("kind"), kind);
+  QJsonObject named;
+  for (auto it = values.constBegin(); it != values.constEnd(); ++it)
+    named.insert(it.key(), std::holds_alternative<qint64>(it.value())
+                               ? QJsonValue(std::get<qint64>(it.value()))
+                               : QJsonValue(std::get<QString>(it.value())));
+  call.data.insert(QStringLiteral("values"), named);
+  return Outcome::Done;
+}
+
+// `report --from FILE.ust`: the settings sheet, no device.
+Outcome settingsSheetCommand(CliCall& call, const QString& from) {
+  if (call.flag(QStringLiteral("--with-password")))
+    throw UsageError{QStringLiteral("--from takes no --with-password: a settings file holds no password")};
+  const QString kind = call.option(QStringLiteral("--kind")).value_or(QStringLiteral("device"));
+  if (kind != QLatin1String("device")) throw UsageError{QStringLiteral("--from makes the device report only")};
+  const QString g = call.option(QStringLiteral("--group")).value_or(QStringLiteral("1"));
+  if (g != QLatin1String("1") && g != QLatin1String("2")) throw UsageError{QStringLiteral("--group is 1 or 2")};
+  const QFileInfo info(from);
+  const QString file = call.option(QStringLiteral("-o"))
+                           .value_or(from.left(from.size() - info.suffix().size()) + QStringLiteral("xlsx"));
+  if (file.isEmpty()) throw UsageError{QStringLiteral("-o needs a file name")};
+  // The workbook would replace the settings it is made of.
+  if (QFileInfo(file).absoluteFilePath() == info.absoluteFilePath() ||
+      (info.exists() && QFileInfo(file).canonicalFilePath() == info.canonicalFilePath()))
+    throw UsageError{QStringLiteral("-o names the settings file itself")};
+
+  // The window ignores a name without ".ust" silently; here that is a
+  // refusal the script must see, as is a file that is not there.
+  if (info.suffix() != QLatin1String("ust") || !info.isFile()) {
+    call.prompts.error(kNotSettingsFile.arg(from));
+    return Outcome::InputRefused;
+  }
+  ParamSet set(g.toInt());
+  const SettingsFileResult loaded = loadSettingsFile(from, set, MarkLoaded::FileRows);
+  if (!loaded.ok()) {
+    call.prompts.error(loaded.message);
+    return loaded.outcome;
+  }
+  ViewLoader loader(call.programDir);
+  const ViewLoad reached = reachSignalNames(loader);
+  if (reached != ViewLoad::Loaded) {
+    call.prompts.error(viewLoadMessage(reached), {Button::Abort});
+    return Outcome::InputRefused;
+  }
+  const ReportValues values =
+      settingsSheetValues(set, info.fileName(), namesOf(loader), QLocale(), call.clock.now());
+  call.data.insert(QStringLiteral("from"), from);
+  call.data.insert(QStringLiteral("group"), set.group());
+  return writeForCommand(call, call.programDir + kDeviceTemplate, values, file, kind);
+}
 
 Outcome reportCommand(CliCall& call) {
   if (!call.args.isEmpty())
-    throw UsageError{QStringLiteral("this command takes no arguments; options: -o FILE, --kind KIND, --with-password")};
+    throw UsageError{QStringLiteral("this command takes no arguments; options: -o FILE, --kind KIND, --with-password, --from FILE.ust")};
+  if (const std::optional<QString> from = call.option(QStringLiteral("--from")))
+    return settingsSheetCommand(call, *from);
+  if (call.option(QStringLiteral("--group")))
+    throw UsageError{QStringLiteral("--group goes with --from")};
   const QString file = call.option(QStringLiteral("-o")).value_or(QString());
   if (file.isEmpty()) throw UsageError{QStringLiteral("report needs -o FILE")};
   const QString kind = call.option(QStringLiteral("--kind")).value_or(QStringLiteral("device"));
@@ -113,21 +196,21 @@ Outcome reportCommand(CliCall& call) {
     templatePath = call.programDir + journal->reportTemplate;
   }
   addValues(values, headerValues(call.session.vmk, call.clock.now()));
+  return writeForCommand(call, templatePath, values, file, kind);
+}
+
+// Writes the workbook and asks whether to open it; a failure of the
+// engine shows its message instead.
+void writeAndAsk(ShellContext& ws, const QString& templatePath, const ReportValues& values,
+                 const QString& file) {
   const QString error = writeReport(templatePath, values, file);
+  if (ws.jobs.processEvents) ws.jobs.processEvents();
   if (!error.isEmpty()) {
-    call.prompts.error(error);
-    return Outcome::InputRefused;
+    ws.prompts.error(error);
+    return;
   }
-  call.text << file;
-  call.data.insert(QStringLiteral("file"), file);
-  call.data.insert(QStringLiteral("kind"), kind);
-  QJsonObject named;
-  for (auto it = values.constBegin(); it != values.constEnd(); ++it)
-    named.insert(it.key(), std::holds_alternative<qint64>(it.value())
-                               ? QJsonValue(std::get<qint64>(it.value()))
-                               : QJsonValue(std::get<QString>(it.value())));
-  call.data.insert(QStringLiteral("values"), named);
-  return Outcome::Done;
+  if (ws.prompts.confirm(reportQuestion(file), {Button::Yes, Button::No}) == Button::Yes && ws.windows)
+    ws.windows->openDocument(file);
 }
 
 }  // namespace
@@ -187,24 +270,54 @@ void actPrintExecute(ShellContext& ws, JournalPages& journalPages, const QLocale
   }
   addValues(values, headerValues(ws.session.vmk, ws.clock.now()));
   port.reset();
+  writeAndAsk(ws, templatePath, values, *file);
+}
 
-  const QString error = writeReport(templatePath, values, *file);
-  if (ws.jobs.processEvents) ws.jobs.processEvents();
-  if (!error.isEmpty()) {
-    ws.prompts.error(error);
+void actFileReportExecute(ShellContext& ws, const ParamsPage& page, const QLocale& locale) {
+  ViewLoader loader(ws.ProgramDir);
+  const ViewLoad reached = reachSignalNames(loader);
+  if (reached != ViewLoad::Loaded) {
+    ws.prompts.error(viewLoadMessage(reached), {Button::Abort});
     return;
   }
-  if (ws.prompts.confirm(reportQuestion(*file), {Button::Yes, Button::No}) == Button::Yes &&
-      ws.windows)
-    ws.windows->openDocument(*file);
+  // The file opened on the page, as the page holds it now; with none, a
+  // file chosen now, read into a set of its own.
+  QString path = page.openedFile.path();
+  const ParamSet* set = &page.params;
+  RowTaken taken = [&page](int grid, int row) { return page.openedFile.taken(page.params, grid, row); };
+  ParamSet chosen(page.SettingGroup);
+  if (path.isEmpty()) {
+    const std::optional<QString> name = ws.prompts.openFile(settingsFileDialog());
+    if (!name || name->isEmpty()) return;
+    const SettingsFileResult loaded = loadSettingsFile(*name, chosen, MarkLoaded::FileRows);
+    if (!loaded.message.isEmpty()) ws.prompts.error(loaded.message);
+    if (!loaded.ok()) return;
+    path = *name;
+    set = &chosen;
+    taken = {};
+  }
+
+  FileDialog dialog = reportDialog();
+  dialog.fileName = ws.reportFileName;
+  const std::optional<QString> file = ws.prompts.saveFile(dialog);
+  if (!file || file->isEmpty()) return;
+  ws.reportFileName = *file;
+  const ReportValues values =
+      settingsSheetValues(*set, QFileInfo(path).fileName(), namesOf(loader), locale, ws.clock.now(), taken);
+  writeAndAsk(ws, ws.ProgramDir + kDeviceTemplate, values, *file);
 }
 
 void declareReportCommands(CommandRegistry& registry) {
   registry.add(WindowCommand{QStringLiteral("actPrint"),
                              [](Workspace& ws, const Trigger&) { actPrintExecute(ws, ws.journals); }, true});
+  // Menu "Программа": "Отчёт по файлу уставок..."; no device, no port.
+  registry.add(WindowCommand{QStringLiteral("actFileReport"),
+                             [](Workspace& ws, const Trigger&) { actFileReportExecute(ws, ws.parameters); },
+                             false});
   registry.add(CliCommand{{QStringLiteral("report")},
-                          QStringLiteral("report -o FILE [--kind device|events|stats|alarms] [--with-password]"),
-                          QStringLiteral("write an Excel report of the device or a journal"),
+                          QStringLiteral("report -o FILE [--kind device|events|stats|alarms] "
+                                         "[--with-password | --from FILE.ust [--group 1|2]]"),
+                          QStringLiteral("write an Excel report of the device, a journal or a settings file"),
                           kReportHelp,
                           reportCommand});
 }

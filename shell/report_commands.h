@@ -10,6 +10,7 @@
 namespace vmk {
 
 struct JournalPages;
+struct ParamsPage;
 class ShellContext;
 
 // `SaveDialog3`, shared by the four reports; ShellContext::reportFileName
@@ -29,5 +30,14 @@ FileDialog reportDialog();
 // the desktop's program for it; a failure of the engine shows its message.
 // The port is closed before any box after the dialog.
 void actPrintExecute(ShellContext& ws, JournalPages& journalPages, const QLocale& locale = QLocale());
+
+// "Отчёт по файлу уставок..." (menu "Программа"): the device report's
+// sheets made of the settings file opened on the parameters page, as the
+// page holds it now (its edits included, no device value the file did not
+// replace); with no file opened, of a file chosen in the open dialog. No
+// device is asked and no port opened, whether one is connected or not. The
+// viewer library is reached first (its boxes with Abort), then the save
+// dialog; the question after it is that of "Печать".
+void actFileReportExecute(ShellContext& ws, const ParamsPage& page, const QLocale& locale = QLocale());
 
 }  // namespace vmk

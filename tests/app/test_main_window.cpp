@@ -348,8 +348,9 @@ class TestMainWindow : public QObject {
                                "rbGroup2Click", "lbRelayDblClick", "Grid1DblClick",
                                "Grid1SelectCell", "RefreshTimerTimer", "actPort",
                                "ShowServiceMenu",  // the key combination
-                               // menu "Программа": "Сравнить уставки...", "Журнал изменений..."
-                               "actCompare", "actChangeLog",
+                               // menu "Программа": "Отчёт по файлу уставок...", "Сравнить
+                               // уставки...", "Журнал изменений..."
+                               "actFileReport", "actCompare", "actChangeLog",
                                // menu "Подключение": "Собрать данные со всех устройств..."
                                "actCollectAll"};
     const QList<QAction*> service = f.dm->menus()[kMenuService]->actions();

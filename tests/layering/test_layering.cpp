@@ -235,6 +235,8 @@ class TestLayering : public QObject {
       // The device report prints the interface word as the connection
       // report does.
       if (op == "reports") single << "link/connection.h";
+      // The settings sheet is made of a parameter set's words.
+      if (op == "reports") single << "params/param_set.h" << "params/catalogue.h";
       // The value check before writing uses the editor's ranges.
       if (op == "params") folders << "ranges";
       // The journal tables are written as the viewer's export is.

@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "params/catalogue.h"
+#include "params/param_set.h"
 #include "shell/params_commands.h"
 #include "tests/params/param_sample.h"
 
@@ -36,6 +37,7 @@ class TestCatalogue : public QObject {
  private Q_SLOTS:
   void layoutAfterStart();
   void groupSwitchDiscardsValuesAndMarks();
+  void aCopiedSetKeepsItsRows();
   void fileKeys();
   void textFromWords_data();
   void textFromWords();
@@ -72,6 +74,22 @@ void TestCatalogue::layoutAfterStart() {
   QCOMPARE(b.ws.parameters.grdSett.cell(grid::kRegister, 0), QStringLiteral("-1"));
   QCOMPARE(b.ws.parameters.grdSett.cell(grid::kRegister, 8), QStringLiteral("262"));
   QCOMPARE(b.ws.parameters.grdSett.cell(grid::kRegister, 31), QStringLiteral("292"));
+}
+
+// A copy (the comparison's sides, the set as a file left it) shares its
+// rows only until either set changes one.
+void TestCatalogue::aCopiedSetKeepsItsRows() {
+  ParamSet set(1);
+  set.setValue(1, 5, RowValue::read(750));
+  const ParamSet copy(set);
+  ParamSet assigned;
+  assigned = set;
+  set.setValue(1, 5, RowValue::read(5));
+  set.setMarked(2, 3, true);
+  for (const ParamSet* other : {&copy, static_cast<const ParamSet*>(&assigned)}) {
+    QCOMPARE(other->value(1, 5), RowValue::read(750));
+    QVERIFY(!other->marked(2, 3));
+  }
 }
 
 void TestCatalogue::groupSwitchDiscardsValuesAndMarks() {

@@ -13,6 +13,8 @@
 #include "model/messages.h"
 #include "reports/device_report.h"
 #include "reports/messages.h"
+#include "params/param_grid_view.h"
+#include "shell/params_commands.h"
 #include "shell/report_commands.h"
 #include "tests/reports/workbook_support.h"
 #include "tests/support/device_fixture.h"
@@ -86,6 +88,7 @@ class TestDeviceReport : public QObject {
   void aFailedReadAtEachStepWritesNothing();
   void aDamagedTemplateGivesTheEnginesMessage();
   void journalReportsTakeTheGridsAsTheyStand();
+  void theFileSheetTakesTheOpenedFileWithItsEdits();
 };
 
 void TestDeviceReport::pagesOfConnectionAndLiveValuesOnlyOpenAndClose() {
@@ -479,6 +482,44 @@ void TestDeviceReport::journalReportsTakeTheGridsAsTheyStand() {
   QCOMPARE(v["d1"], QStringLiteral("a0.0"));
   QCOMPARE(v["s13"], QStringLiteral("a12.1"));
   QVERIFY(f.requests().isEmpty());
+}
+
+// "Отчёт по файлу уставок...": the sheet of the file opened on the page as
+// the page holds it now, an edit made since included; a value the device
+// gave that the file did not replace stays out, and no device is asked.
+void TestDeviceReport::theFileSheetTakesTheOpenedFileWithItsEdits() {
+  ReportFixture f;
+  f.set(80, 750), f.set(81, 5), f.set(82, 100), f.set(256, 0x1), f.set(256 + 5, 625);
+  QVERIFY(ActGetParSetExecute(f.ws, f.ws.parameters, f.russian));
+  const QString ust = f.dir.filePath(QStringLiteral("prepared.ust"));
+  QVERIFY(writeFile(ust, QStringLiteral("[Параметры]\nВторичный ток ТТ=1\n"
+                                        "[Уставки]\nТок МТЗ-1=0,5\n").toUtf8()));
+  f.prompts.answerOpen(ust);
+  QVERIFY(ActOpenFileExecute(f.ws, f.ws.parameters));
+  putRowText(f.ws.parameters.params, 1, 7, QStringLiteral("200"));  // "Первичный ток ТТ ЗНЗ"
+  const int requests = f.requests().size();
+  f.ws.pages.setActivePage(kPagePolling);
+  f.prompts.answerSave(f.file);
+  actFileReportExecute(f.ws, f.ws.parameters, f.russian);
+  QCOMPARE(f.requests().size(), requests);
+  QMap<QString, QString> v = f.written();
+  QCOMPARE(v["p7"], QStringLiteral("1"));      // the file's
+  QCOMPARE(v["p8"], QStringLiteral("200"));    // edited since
+  QCOMPARE(v["p6"], QString());                // the device's, not the file's
+  QCOMPARE(v["g1_1"], QString());              // the stages too: МТЗ-1 undecided
+  QCOMPARE(v["g1_3"], QString());
+  QCOMPARE(v["pu1"], msg::reports::kFromFile.arg(QStringLiteral("prepared.ust")));
+
+  // A read from the device forgets the file: the next sheet asks for one.
+  QVERIFY(ActGetParSetExecute(f.ws, f.ws.parameters, f.russian));
+  f.prompts.forget();
+  f.prompts.answerOpen(ust);
+  f.prompts.answerSave(f.file);
+  actFileReportExecute(f.ws, f.ws.parameters, f.russian);
+  QCOMPARE(f.prompts.asked().first().kind, QStringLiteral("open"));
+  v = f.written();
+  QCOMPARE(v["p8"], QString());
+  QCOMPARE(v["p7"], QStringLiteral("1"));
 }
 
 QTEST_GUILESS_MAIN(TestDeviceReport)

@@ -4,7 +4,8 @@
 // wrote, as text or as the one integer (the device password "****" unless
 // asked for); the cells with line feeds wrap; the
 // template's other cells, its styles, merged cells, column widths, print
-// titles and page setup are as they were.
+// titles and page setup are as they were. The sheets of a settings file
+// (--from) are made with no device at all.
 
 #include <QDir>
 #include <QJsonArray>
@@ -15,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "extlib/view_loader.h"
 #include "tests/system/sim_process.h"
 
 using vmk::test::Run;
@@ -30,6 +32,14 @@ Run vmkctl(const SimProcess& sim, const QStringList& rest, int address = 1) {
 }
 
 QString programDir() { return QFileInfo(QStringLiteral(VMKCTL_PATH)).absolutePath() + QLatin1Char('/'); }
+
+// The names the viewer library gives, asked of it on its own.
+QString names(int kind, std::initializer_list<int> items) {
+  static vmk::ViewLoader loader(programDir());
+  QStringList out;
+  for (int i : items) out << loader.funcName(kind, i).name;
+  return out.join(QLatin1Char('\n'));
+}
 
 }  // namespace
 
@@ -124,6 +134,67 @@ class TestVmkctlReport : public QObject {
     if (kind == QLatin1String("alarms")) QCOMPARE(values["s1"].toString(), QStringLiteral("Запись аварии 1"));
   }
 
+  // `report --from`: the device report's sheets of a settings file, with
+  // no device and no port (no --port is given, no simulator asked). One
+  // file: МТЗ-1 and ЗНЗ active, a current, a signal list, a text that is no
+  // value; the ЗНЗ current, the МТЗ-1 time and the interface word lacking.
+  void settingsSheetReadByOpenpyxl_data() {
+    QTest::addColumn<QString>("group");     // --group
+    QTest::addColumn<QString>("cell");      // the template's placeholder
+    QTest::addColumn<QString>("expected");  // empty: an empty cell
+    const QString dp = QLocale().decimalPoint();
+    QTest::newRow("scaled") << "1" << "g1_3" << "1" + dp + "25";
+    QTest::newRow("scaled, group 2") << "2" << "g2_3" << "1" + dp + "25";
+    QTest::newRow("other group") << "2" << "g1_3" << "";
+    QTest::newRow("bit list") << "1" << "p21" << names(2, {0, 2});
+    QTest::newRow("stage off, value lacking") << "1" << "g1_6" << "Неактивна МТЗ-2";
+    QTest::newRow("stage on, value lacking") << "1" << "g1_13" << "";
+    QTest::newRow("row lacking") << "1" << "g1_4" << "";
+    QTest::newRow("never in a file") << "1" << "p2" << "";
+    QTest::newRow("password") << "1" << "p3" << "";
+    QTest::newRow("no value") << "1" << "g1_14"
+                              << "Нет значения: «abc» (значение не является числом)";
+    QTest::newRow("header") << "1" << "pu2"
+                            << "нет: отчёт по файлу уставок «prepared.ust», устройство не читалось";
+  }
+  void settingsSheetReadByOpenpyxl() {
+    QFETCH(QString, group);
+    QFETCH(QString, cell);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    const QString ust = dir.filePath(QStringLiteral("prepared.ust"));
+    QFile f(ust);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QStringLiteral("[Параметры]\nДискретный вход 1=000000000000101\n"
+                           "[Уставки]\nАктивные Ступени=000000000001001\nТок МТЗ-1=1,25\n"
+                           "Время ЗНЗ=abc\n")
+                .toUtf8());
+    f.close();
+    const Run r = run(QStringLiteral(VMKCTL_PATH),
+                      {"--json", "report", "--from", ust, "--group", group});
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    const QString path = dir.filePath(QStringLiteral("prepared.xlsx"));
+    QCOMPARE(QJsonDocument::fromJson(r.out.toUtf8()).object()["file"].toString(), path);
+
+    const Run read = run(QStringLiteral("/usr/bin/python3"),
+                         {QStringLiteral(READ_REPORT_PY), programDir() + "template.xlsx", path});
+    QVERIFY2(read.exitCode == 0, qPrintable(read.err));
+    const QJsonObject both = QJsonDocument::fromJson(read.out.toUtf8()).object();
+    const QJsonObject tcells = both["template"].toObject()["cells"].toObject();
+    const QJsonObject rcells = both["report"].toObject()["cells"].toObject();
+    QString at;
+    for (auto it = tcells.constBegin(); it != tcells.constEnd(); ++it)
+      if (it.value().toObject()["value"].toString() == "{{" + cell + "}}") at = it.key();
+    QVERIFY2(!at.isEmpty(), qPrintable(cell));
+    const QJsonObject c = rcells[at].toObject();
+    if (expected.isEmpty()) {
+      QVERIFY2(c["value"].isNull(), qPrintable(c["value"].toString()));
+    } else {
+      QCOMPARE(c["type"].toString(), QStringLiteral("s"));
+      QCOMPARE(c["value"].toString(), expected);
+    }
+  }
+
   void failuresWriteNothing() {
     QVERIFY(m_ready);
     QTemporaryDir dir;
@@ -139,6 +210,12 @@ class TestVmkctlReport : public QObject {
     // The command line.
     QCOMPARE(vmkctl(m_sim, {"report"}).exitCode, 2);
     QCOMPARE(vmkctl(m_sim, {"report", "-o", path, "--kind", "osc"}).exitCode, 2);
+    // A settings file that is not there; a workbook that would replace it.
+    const QString ust = dir.filePath(QStringLiteral("s.ust"));
+    QCOMPARE(run(QStringLiteral(VMKCTL_PATH), {"report", "--from", ust}).exitCode, 3);
+    QVERIFY(QFile(ust).open(QIODevice::WriteOnly));
+    QCOMPARE(run(QStringLiteral(VMKCTL_PATH), {"report", "--from", ust, "-o", ust}).exitCode, 2);
+    QCOMPARE(QFileInfo(ust).size(), 0);
   }
 
  private:
