@@ -55,8 +55,9 @@ inline const QString kStandsForNoValue =
     QStringLiteral("значение не задаёт величину строки: при записи устройство сохранит прежнее");
 inline const QString kOutsideRange = QStringLiteral("вне допустимого диапазона, допустимо %1");
 inline const QString kFileNotEdited = QStringLiteral("Файл %1 не изменён:\n%2");
+// The rows themselves are the command's output.
 inline const QString kFileHasBadRows =
-    QStringLiteral("В файле %1 есть значения, которые не будут записаны в устройство как есть:\n%2");
+    QStringLiteral("В файле %1 строк, которые не будут записаны в устройство как есть: %2.");
 inline const QString kFileExists =
     QStringLiteral("Файл %1 уже существует: новый файл уставок его не заменяет.");
 

@@ -60,10 +60,8 @@ const QString kCheckHelp = QStringLiteral(
     "not read, stands for no value (the device would keep its own) or lies outside\n"
     "its range. No device is asked.\n");
 
-// The one FILE.ust a verb takes, or a refusal the script sees.
-std::optional<QString> settingsFileArg(CliCall& call, const QString& verb) {
-  if (call.args.isEmpty())
-    throw UsageError{QStringLiteral("params %1 takes FILE.ust").arg(verb)};
+// The FILE.ust a verb takes first, or a refusal the script sees.
+std::optional<QString> settingsFileArg(CliCall& call) {
   const QString file = call.args.first();
   const QFileInfo info(file);
   if (info.suffix() != QLatin1String("ust") || !info.isFile() || !info.isReadable()) {
@@ -117,9 +115,9 @@ Outcome paramsNew(CliCall& call) {
 }
 
 Outcome paramsShow(CliCall& call) {
-  const std::optional<QString> file = settingsFileArg(call, QStringLiteral("show"));
-  if (!file) return Outcome::InputRefused;
   if (call.args.size() != 1) throw UsageError{QStringLiteral("params show takes one FILE.ust")};
+  const std::optional<QString> file = settingsFileArg(call);
+  if (!file) return Outcome::InputRefused;
   ParamSet set;
   const Outcome loaded = loadFileRows(call, *file, set);
   if (loaded != Outcome::Done) return loaded;
@@ -143,7 +141,7 @@ Outcome paramsEdit(CliCall& call) {
   for (const QString& a : call.args.mid(1))
     if (!a.contains(QLatin1Char('=')))
       throw UsageError{QStringLiteral("\"%1\" is no \"Caption=value\"").arg(a)};
-  const std::optional<QString> file = settingsFileArg(call, QStringLiteral("edit"));
+  const std::optional<QString> file = settingsFileArg(call);
   if (!file) return Outcome::InputRefused;
   ParamSet set;
   const Outcome loaded = loadFileRows(call, *file, set);
@@ -177,9 +175,9 @@ Outcome paramsEdit(CliCall& call) {
 }
 
 Outcome paramsCheck(CliCall& call) {
-  const std::optional<QString> file = settingsFileArg(call, QStringLiteral("check"));
-  if (!file) return Outcome::InputRefused;
   if (call.args.size() != 1) throw UsageError{QStringLiteral("params check takes one FILE.ust")};
+  const std::optional<QString> file = settingsFileArg(call);
+  if (!file) return Outcome::InputRefused;
   ParamSet set;
   const Outcome loaded = loadFileRows(call, *file, set);
   if (loaded != Outcome::Done) return loaded;
@@ -189,7 +187,7 @@ Outcome paramsCheck(CliCall& call) {
   call.data.insert(QStringLiteral("file"), *file);
   call.data.insert(QStringLiteral("bad"), checkedJson(bad));
   if (bad.isEmpty()) return Outcome::Done;
-  call.prompts.error(kFileHasBadRows.arg(*file, checkedRowList(bad)));
+  call.prompts.error(kFileHasBadRows.arg(*file).arg(bad.size()));
   return Outcome::InputRefused;
 }
 
