@@ -12,7 +12,8 @@ const QStringList kValueOptions = {
     QStringLiteral("--at"), QStringLiteral("--csv"), QStringLiteral("--entry"),
     QStringLiteral("--point"), QStringLiteral("--reference"), QStringLiteral("--k"),
     QStringLiteral("--kind"), QStringLiteral("--serial"), QStringLiteral("--name"),
-    QStringLiteral("--addresses"), QStringLiteral("--what"), QStringLiteral("--from")};
+    QStringLiteral("--addresses"), QStringLiteral("--what"), QStringLiteral("--from"),
+    QStringLiteral("--variant")};
 
 int toInt(const QString& name, const QString& value) {
   bool ok = false;

@@ -67,6 +67,31 @@ inline const QString kNotSettingsFile =
 inline const QString kNoParameters =
     QStringLiteral("Файл %1 не содержит ни параметров, ни уставок.");
 
+// A settings file a text editor saved as "Unicode".
+inline const QString kUtf16File =
+    QStringLiteral("Файл %1 сохранён в кодировке UTF-16. Сохраните его в кодировке "
+                   "Windows-1251 или UTF-8.");
+
+// A settings file named on vmkctl's command line that is none.
+inline const QString kNotSettingsFile =
+    QStringLiteral("Файл %1 не найден или не является файлом уставок (*.ust)");
+// A row of a settings file named by its caption, and why its value cannot
+// stand (vmkctl params edit, params check).
+inline const QString kUnknownCaption = QStringLiteral("нет строки параметров или уставок с таким названием");
+inline const QString kRowNotStored = QStringLiteral("строка не хранится в файле уставок");
+inline const QString kAmbiguousCaption =
+    QStringLiteral("такая строка есть и в параметрах, и в уставках: укажите «Параметры:» или "
+                   "«Уставки:» перед названием");
+inline const QString kStandsForNoValue =
+    QStringLiteral("значение не задаёт величину строки: при записи устройство сохранит прежнее");
+inline const QString kOutsideRange = QStringLiteral("вне допустимого диапазона, допустимо %1");
+inline const QString kFileNotEdited = QStringLiteral("Файл %1 не изменён:\n%2");
+// The rows themselves are the command's output.
+inline const QString kFileHasBadRows =
+    QStringLiteral("В файле %1 строк, которые не будут записаны в устройство как есть: %2.");
+inline const QString kFileExists =
+    QStringLiteral("Файл %1 уже существует: новый файл уставок его не заменяет.");
+
 // Where the text of a row came from, in the editor's notes.
 inline const QString kOriginFile = QStringLiteral("в файле «%1»");
 inline const QString kOriginGrid = QStringLiteral("в таблице");

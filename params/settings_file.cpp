@@ -17,12 +17,13 @@ namespace {
 const QString kParamSection = QStringLiteral("Параметры");
 const QString kSettingSection = QStringLiteral("Уставки");
 
-const QString& sectionOf(int tag) { return tag == 2 ? kSettingSection : kParamSection; }
-
-void storeGrid(IniFile& ini, int tag, const ParamSet& set) {
+void storeGrid(IniFile& ini, int tag, const ParamSet& set, SaveRows which) {
   const QVector<RowSpec>& rows = rowsOf(tag);
-  for (int i = 0; i < rows.size(); ++i)
-    if (!rows[i].fileKey.isEmpty()) ini.setValue(sectionOf(tag), rows[i].fileKey, set.text(tag, i));
+  for (int i = 0; i < rows.size(); ++i) {
+    if (rows[i].fileKey.isEmpty()) continue;
+    if (which == SaveRows::Marked && !set.marked(tag, i)) continue;
+    ini.setValue(settingsSection(tag), rows[i].fileKey, set.text(tag, i));
+  }
 }
 
 // The entries of one section that the file holds, with the words of their
@@ -32,10 +33,25 @@ void findEntries(const IniFile& ini, int tag, QVector<FileEntry>& entries) {
   for (int i = 0; i < rows.size(); ++i) {
     const QString& key = rows[i].fileKey;
     if (key.isEmpty()) continue;
-    if (!ini.contains(sectionOf(tag), key)) continue;
-    const QString text = ini.value(sectionOf(tag), key);
+    if (!ini.contains(settingsSection(tag), key)) continue;
+    const QString text = ini.value(settingsSection(tag), key);
     entries.append({tag, i, key, text, wordsFromText(rows[i], text, QLocale::c())});
   }
+}
+
+// Every data row is marked, those the file lacks included, so that the next
+// write sends the whole configuration.
+void markDataRows(ParamSet& set, int tag) {
+  const QVector<RowSpec>& rows = rowsOf(tag);
+  for (int i = 0; i < rows.size(); ++i)
+    if (rows[i].isData()) set.setMarked(tag, i, true);
+}
+
+SettingsFileResult refused(QString message) {
+  SettingsFileResult r;
+  r.outcome = Outcome::InputRefused;
+  r.message = std::move(message);
+  return r;
 }
 
 // How a settings file's texts are read. Windows-1251 is what this program
@@ -58,22 +74,40 @@ IniCodec codecOf(const QByteArray& bytes) {
   return utf8.hasError() ? IniCodec::Windows1251 : IniCodec::Utf8;
 }
 
-// Every data row is marked, those the file lacks included, so that the next
-// write sends the whole configuration.
-void markDataRows(ParamSet& set, int tag) {
-  const QVector<RowSpec>& rows = rowsOf(tag);
-  for (int i = 0; i < rows.size(); ++i)
-    if (rows[i].isData()) set.setMarked(tag, i, true);
-}
+// The bytes of an existing settings file without a byte-order mark, with
+// the codec its texts are in; a message when it cannot be read or is in
+// UTF-16 (a text editor's "Unicode"), whose texts no codec here reads.
+struct FileText {
+  QByteArray bytes;
+  IniCodec codec = IniCodec::Windows1251;
+  QString error;
+};
 
-SettingsFileResult refused(QString message) {
-  SettingsFileResult r;
-  r.outcome = Outcome::InputRefused;
-  r.message = std::move(message);
-  return r;
+FileText readFileText(const QString& path) {
+  FileText t;
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    t.error = fileReadError(path, file.errorString());
+    return t;
+  }
+  t.bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) {
+    t.error = fileReadError(path, file.errorString());
+    return t;
+  }
+  if (t.bytes.startsWith("\xFF\xFE") || t.bytes.startsWith("\xFE\xFF")) {
+    t.error = kUtf16File.arg(path);
+    return t;
+  }
+  const QByteArray bom("\xEF\xBB\xBF");
+  if (t.bytes.startsWith(bom)) t.bytes.remove(0, bom.size());
+  t.codec = codecOf(t.bytes);
+  return t;
 }
 
 }  // namespace
+
+const QString& settingsSection(int grid) { return grid == 2 ? kSettingSection : kParamSection; }
 
 FileDialog settingsFileDialog() {
   FileDialog d;
@@ -82,13 +116,20 @@ FileDialog settingsFileDialog() {
   return d;
 }
 
-SettingsFileResult saveSettingsFile(const QString& path, const ParamSet& set) {
-  IniFile ini(IniCodec::Windows1251);
-  // An existing file is updated, never replaced by a file without its other
-  // sections; one that cannot be read is left alone.
-  if (QFile::exists(path) && !ini.load(path)) return refused(fileReadError(path, ini.errorString()));
-  storeGrid(ini, 1, set);
-  storeGrid(ini, 2, set);
+SettingsFileResult saveSettingsFile(const QString& path, const ParamSet& set, SaveRows rows) {
+  // A new file is Windows-1251. An existing one is updated in the codec it
+  // is in, never replaced by a file without its other sections; one that
+  // cannot be read is left alone.
+  const bool exists = QFile::exists(path);
+  FileText existing;
+  if (exists) {
+    existing = readFileText(path);
+    if (!existing.error.isEmpty()) return refused(existing.error);
+  }
+  IniFile ini(existing.codec);
+  if (exists && !ini.loadData(existing.bytes)) return refused(fileReadError(path, ini.errorString()));
+  storeGrid(ini, 1, set, rows);
+  storeGrid(ini, 2, set, rows);
   if (!ini.save(path)) return refused(fileWriteError(path, ini.errorString()));
   return {};
 }
@@ -96,18 +137,13 @@ SettingsFileResult saveSettingsFile(const QString& path, const ParamSet& set) {
 SettingsFileResult loadSettingsFile(const QString& path, ParamSet& set, MarkLoaded mark) {
   const qsizetype dot = path.lastIndexOf(u'.');
   if (dot < 0 || path.mid(dot) != QLatin1String(".ust")) return refused({});
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return refused(fileReadError(path, file.errorString()));
-  QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError)
-    return refused(fileReadError(path, file.errorString()));
-  const QByteArray bom("\xEF\xBB\xBF");
-  if (bytes.startsWith(bom)) bytes.remove(0, bom.size());
+  const FileText file = readFileText(path);
+  if (!file.error.isEmpty()) return refused(file.error);
 
-  IniFile ini(codecOf(bytes));
+  IniFile ini(file.codec);
   SettingsFileResult result;
   // Bytes that are no ini text hold no entry either.
-  if (ini.loadData(bytes)) {
+  if (ini.loadData(file.bytes)) {
     findEntries(ini, 1, result.entries);
     findEntries(ini, 2, result.entries);
   }

@@ -30,6 +30,7 @@ const CommandRegistry& commandRegistry() {
     declareLinkCommands(r);
     declareMonitorCommands(r);
     declareParamsCommands(r);
+    declareParamsFileCommands(r);
     declareServiceCommands(r);
     declareJournalCommands(r);
     declareOscCommands(r);

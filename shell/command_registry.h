@@ -89,6 +89,7 @@ void declarePortCommands(CommandRegistry& registry);
 void declareLinkCommands(CommandRegistry& registry);
 void declareMonitorCommands(CommandRegistry& registry);
 void declareParamsCommands(CommandRegistry& registry);
+void declareParamsFileCommands(CommandRegistry& registry);
 void declareServiceCommands(CommandRegistry& registry);
 void declareJournalCommands(CommandRegistry& registry);
 void declareOscCommands(CommandRegistry& registry);

@@ -20,6 +20,7 @@
 #include "service/password_check.h"
 #include "shell/cli_call.h"
 #include "shell/command_registry.h"
+#include "shell/param_row_json.h"
 #include "shell/cli_connect.h"
 #include "shell/service_commands.h"
 #include "shell/windows.h"
@@ -79,26 +80,6 @@ int groupOf(const CliCall& call) {
   throw UsageError{QStringLiteral("--group is 1 or 2")};
 }
 
-QJsonArray numbers(const QVector<int>& values) {
-  QJsonArray a;
-  for (int v : values) a.append(v);
-  return a;
-}
-
-QJsonArray numbers(const QVector<std::uint16_t>& values) {
-  QJsonArray a;
-  for (std::uint16_t v : values) a.append(int(v));
-  return a;
-}
-
-QJsonObject rowJson(const ParamRow& row) {
-  return QJsonObject{{QStringLiteral("row"), row.row},
-                     {QStringLiteral("caption"), row.caption},
-                     {QStringLiteral("text"), row.text},
-                     {QStringLiteral("registers"), numbers(row.registers)},
-                     {QStringLiteral("words"), numbers(row.words)}};
-}
-
 Outcome paramsGet(CliCall& call) {
   const int group = groupOf(call);
   if (!call.args.isEmpty())
@@ -117,8 +98,8 @@ Outcome paramsGet(CliCall& call) {
   }
   call.data.insert(QStringLiteral("group"), group);
   QJsonArray parameters, settings;
-  for (const ParamRow& r : read.parameters) parameters.append(rowJson(r));
-  for (const ParamRow& r : read.settings) settings.append(rowJson(r));
+  for (const ParamRow& r : read.parameters) parameters.append(paramRowJson(r));
+  for (const ParamRow& r : read.settings) settings.append(paramRowJson(r));
   call.data.insert(QStringLiteral("parameters"), parameters);
   call.data.insert(QStringLiteral("settings"), settings);
   if (file) {
@@ -172,8 +153,7 @@ Outcome paramsSet(CliCall& call) {
   // The window ignores a name without ".ust" silently; here that is a
   // refusal the script must see, as is a file that is not there.
   if (info.suffix() != QLatin1String("ust") || !info.isFile() || !info.isReadable()) {
-    call.prompts.error(
-        QStringLiteral("Файл %1 не найден или не является файлом уставок (*.ust)").arg(file));
+    call.prompts.error(kNotSettingsFile.arg(file));
     return Outcome::InputRefused;
   }
 
@@ -237,7 +217,7 @@ Outcome paramsSet(CliCall& call) {
   QJsonArray writtenRows, unanswered, notHeld, kept, refused, outOfRange;
   for (const RowWriteResult& r : written.rows) {
     if (r.state == RowWrite::Refused) {
-      QJsonObject o = rowJson(r.row);
+      QJsonObject o = paramRowJson(r.row);
       o.insert(QStringLiteral("why"), r.why);
       refused.append(o);
       continue;
@@ -248,7 +228,7 @@ Outcome paramsSet(CliCall& call) {
     switch (r.state) {
       case RowWrite::Written:
         call.text << QStringLiteral("written\t") + line;
-        writtenRows.append(rowJson(r.row));
+        writtenRows.append(paramRowJson(r.row));
         break;
       case RowWrite::NotHeld: {
         QStringList read;
@@ -257,23 +237,23 @@ Outcome paramsSet(CliCall& call) {
                                                       : QString::number(r.readValues[k]));
         call.text << QStringLiteral("not-held\t") + line + QLatin1Char('\t') +
                          read.join(QLatin1Char(' '));
-        QJsonObject o = rowJson(r.row);
-        o.insert(QStringLiteral("readBack"), numbers(r.readValues));
+        QJsonObject o = paramRowJson(r.row);
+        o.insert(QStringLiteral("readBack"), jsonNumbers(r.readValues));
         notHeld.append(o);
         break;
       }
       case RowWrite::Kept:
         call.text << QStringLiteral("kept\t") + line + QLatin1Char('\t') + r.why;
-        kept.append(rowJson(r.row));
+        kept.append(paramRowJson(r.row));
         break;
       default:
         call.text << QStringLiteral("unanswered\t") + line;
-        unanswered.append(rowJson(r.row));
+        unanswered.append(paramRowJson(r.row));
         break;
     }
   }
   for (const RangeViolation& v : written.outOfRange) {
-    QJsonObject o = rowJson(v.row);
+    QJsonObject o = paramRowJson(v.row);
     o.insert(QStringLiteral("range"), v.range);
     outOfRange.append(o);
   }

@@ -150,7 +150,7 @@ const QList<ValueRule>& valueRules() {
   static const QList<ValueRule> rules{
       // The catalogue's text-to-words call: the settings file and an edit
       // of a grid are the borders.
-      {"text to words", QRegularExpression(QStringLiteral(R"(\bWordsFromText\s*\()")),
+      {"text to words", QRegularExpression(QStringLiteral(R"(\bwordsFromText\s*\()")),
        kSourceFolders,
        {"params/catalogue.h", "params/catalogue.cpp", "params/param_grid_view.cpp",
         "params/settings_file.cpp"}},
