@@ -40,6 +40,9 @@ ChangeLogWindow::ChangeLogWindow(ShellContext& ws, QWidget* parent)
   m_table->horizontalHeader()->setStretchLastSection(true);
   m_table->setTextElideMode(Qt::ElideNone);
   m_table->setHorizontalHeaderLabels(changeLogColumns());
+  // The window shows one device's log: its name and number are the file's.
+  m_table->setColumnHidden(change_column::kDevice, true);
+  m_table->setColumnHidden(change_column::kSerial, true);
 
   m_info = new QLabel;
   m_info->setObjectName(QStringLiteral("lblChangeLogInfo"));

@@ -78,9 +78,10 @@ Outcome printLog(CliCall& call) {
     call.text << cells.join(QLatin1Char('\t'));
     QJsonObject o = toJson(r);
     // The texts beside the typed fields, by their column.
-    const std::pair<int, const char*> texts[] = {{6, "caption"}, {7, "beforeText"},  {8, "afterText"},
-                                                 {9, "bits"},    {11, "readBackText"},
-                                                 {kChangeDetailColumn, "detail"}};
+    using namespace change_column;
+    const std::pair<int, const char*> texts[] = {
+        {kCaption, "caption"}, {kBefore, "beforeText"},     {kAfter, "afterText"},
+        {kBits, "bits"},       {kReadBack, "readBackText"}, {kDetail, "detail"}};
     for (const auto& [column, key] : texts) o.insert(QLatin1String(key), cells[column]);
     records.append(o);
   }

@@ -26,8 +26,11 @@ const QStringList& changeLogColumns();
 // and read-back, then the register and raw words as detail.
 QStringList recordCells(const ChangeRecord& r, const BitNames& names,
                         const QLocale& locale = QLocale());
-// The column of the detail (the register and raw words).
-constexpr int kChangeDetailColumn = 12;
+// The columns, in order.
+namespace change_column {
+enum : int { kTime, kUser, kDevice, kSerial, kAddress, kOperation, kCaption, kBefore, kAfter,
+             kBits, kOutcome, kReadBack, kDetail };
+}
 
 // The factory number of the connected device (its pages shown), or nothing.
 std::optional<int> connectedSerial(const ShellContext& ws);

@@ -18,6 +18,7 @@
 #include "app/compare_window.h"
 #include "changelog/change_log.h"
 #include "params/catalogue.h"
+#include "shell/changelog_commands.h"
 #include "shell/command_table.h"
 #include "sim/device.h"
 #include "tests/app/app_fixture.h"
@@ -214,11 +215,11 @@ class TestCompareWindow : public QObject {
     ChangeLogWindow log(f.ws());
     auto* rows = log.findChild<QTableWidget*>(QStringLiteral("tblChangeLog"));
     QCOMPARE(rows->rowCount(), 2);
-    QCOMPARE(rows->item(1, 6)->text(), QStringLiteral("Команда 0x3005"));
-    QCOMPARE(rows->item(0, 6)->text(), QStringLiteral("Логический канал осциллографа 1 (старшее слово)"));
-    QCOMPARE(rows->item(0, 9)->text(), QStringLiteral("+ Пуск МТЗ-1, + Блокировка АПВ"));
-    QCOMPARE(rows->item(0, 12)->text(), QStringLiteral("функция 6, регистр 193: 0 → 2049"));
-    log.resize(1400, 300);
+    QCOMPARE(rows->item(1, change_column::kCaption)->text(), QStringLiteral("Команда 0x3005"));
+    QCOMPARE(rows->item(0, change_column::kCaption)->text(), QStringLiteral("Логический канал осциллографа 1 (старшее слово)"));
+    QCOMPARE(rows->item(0, change_column::kBits)->text(), QStringLiteral("+ Пуск МТЗ-1, + Блокировка АПВ"));
+    QCOMPARE(rows->item(0, change_column::kDetail)->text(), QStringLiteral("функция 6, регистр 193: 0 → 2049"));
+    log.resize(1280, 300);
     shoot(log, QStringLiteral("change-log-bits.png"));
   }
 

@@ -345,7 +345,10 @@ class TestChangeLog : public QObject {
     if (readValue >= 0) c.readValue = std::uint16_t(readValue);
     const QStringList cells = recordCells(r, view::signalName, QLocale(QLocale::Russian));
     QCOMPARE(cells.size(), changeLogColumns().size());
-    QCOMPARE((QStringList{cells[6], cells[7], cells[8], cells[9], cells[11], cells[12]}), shown);
+    using namespace change_column;
+    QCOMPARE((QStringList{cells[kCaption], cells[kBefore], cells[kAfter], cells[kBits],
+                          cells[kReadBack], cells[kDetail]}),
+             shown);
   }
 
   void vmkctlLogPrintsTheDevicesLog() {
