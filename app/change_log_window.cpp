@@ -11,17 +11,19 @@
 #include "changelog/messages.h"
 #include "shell/changelog_commands.h"
 #include "shell/shell_context.h"
+#include "shell/viewer_names.h"
 
 namespace vmk {
 
-ChangeLogWindow::ChangeLogWindow(ShellContext& ws, QWidget* parent) : QDialog(parent), m_ws(ws) {
+ChangeLogWindow::ChangeLogWindow(ShellContext& ws, QWidget* parent)
+    : QDialog(parent), m_ws(ws), m_names(ws.ProgramDir) {
   setObjectName(QStringLiteral("ChangeLogWindow"));
   setWindowTitle(msg::changelog::kTitle);
-  resize(1000, 560);
+  resize(1180, 560);
 
   m_filter = new QLineEdit;
   m_filter->setObjectName(QStringLiteral("edLogFilter"));
-  m_filter->setPlaceholderText(QStringLiteral("Фильтр: операция, регистр, пользователь..."));
+  m_filter->setPlaceholderText(QStringLiteral("Фильтр: параметр, операция, регистр, пользователь..."));
   connect(m_filter, &QLineEdit::textChanged, this, &ChangeLogWindow::fill);
   auto* refresh = new QPushButton(QStringLiteral("Обновить"));
   connect(refresh, &QPushButton::clicked, this, &ChangeLogWindow::reload);
@@ -30,17 +32,17 @@ ChangeLogWindow::ChangeLogWindow(ShellContext& ws, QWidget* parent) : QDialog(pa
   top->addWidget(m_filter, 1);
   top->addWidget(refresh);
 
-  m_table = new QTableWidget(0, 11);
+  m_table = new QTableWidget(0, int(changeLogColumns().size()));
   m_table->setObjectName(QStringLiteral("tblChangeLog"));
   m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
   m_table->verticalHeader()->setVisible(false);
   m_table->horizontalHeader()->setStretchLastSection(true);
-  m_table->setHorizontalHeaderLabels(
-      {QStringLiteral("Время"), QStringLiteral("Пользователь"), QStringLiteral("Устройство"),
-       QStringLiteral("Зав. номер"), QStringLiteral("Адрес"), QStringLiteral("Операция"),
-       QStringLiteral("Регистр"), QStringLiteral("Было"), QStringLiteral("Стало"),
-       QStringLiteral("Результат"), QStringLiteral("Проверка")});
+  m_table->setTextElideMode(Qt::ElideNone);
+  m_table->setHorizontalHeaderLabels(changeLogColumns());
+  // The window shows one device's log: its name and number are the file's.
+  m_table->setColumnHidden(change_column::kDevice, true);
+  m_table->setColumnHidden(change_column::kSerial, true);
 
   m_info = new QLabel;
   m_info->setObjectName(QStringLiteral("lblChangeLogInfo"));
@@ -75,16 +77,24 @@ void ChangeLogWindow::fill() {
     m_info->setText(msg::changelog::kNoDevice);
     return;
   }
-  const QVector<ChangeRecord> shown = filterRecords(m_reading.records, m_filter->text());
-  for (const ChangeRecord& r : shown) {
+  // The filter looks at what the window shows and at the raw record.
+  const QString filter = m_filter->text().trimmed();
+  const BitNames names = viewerNames(m_names);
+  for (const ChangeRecord& r : m_reading.records) {
+    const QStringList cells = recordCells(r, names);
+    if (!filter.isEmpty() && !(cells.join(QLatin1Char('\t')) + QLatin1Char('\t') + recordLine(r))
+                                   .contains(filter, Qt::CaseInsensitive))
+      continue;
     const int at = m_table->rowCount();
     m_table->insertRow(at);
-    const QStringList cells = recordLine(r).split(QLatin1Char('\t'));
-    for (int col = 0; col < cells.size(); ++col)
-      m_table->setItem(at, col, new QTableWidgetItem(cells[col]));
+    for (int col = 0; col < cells.size(); ++col) {
+      auto* item = new QTableWidgetItem(cells[col]);
+      item->setToolTip(cells[col]);
+      m_table->setItem(at, col, item);
+    }
   }
   QString info = m_ws.changeLog->fileOf(m_ws.session.vmk.Name, *serial) +
-                 QStringLiteral(" — записей: %1 из %2").arg(shown.size()).arg(m_reading.records.size());
+                 QStringLiteral(" — записей: %1 из %2").arg(m_table->rowCount()).arg(m_reading.records.size());
   if (!m_reading.error.isEmpty()) info += QStringLiteral(". %1: %2").arg(m_reading.errorFile, m_reading.error);
   if (m_reading.damaged > 0) info += QStringLiteral(". ") + msg::changelog::kDamaged.arg(m_reading.damaged);
   m_info->setText(info);

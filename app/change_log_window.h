@@ -1,10 +1,13 @@
 #pragma once
 // The change log of the connected device (menu "Программа" → "Журнал
-// изменений..."): every change, newest last, with a filter over all fields.
+// изменений..."): every change, newest last, in the grids' captions and
+// values, with the register and raw words as detail; a filter over all
+// fields.
 
 #include <QDialog>
 
 #include "changelog/change_log.h"
+#include "extlib/view_loader.h"
 
 class QLabel;
 class QLineEdit;
@@ -28,6 +31,7 @@ class ChangeLogWindow : public QDialog {
   void fill();
 
   ShellContext& m_ws;
+  ViewLoader m_names;  // the viewer library, for the names of bits
   ChangeLogReading m_reading;
   QLineEdit* m_filter;
   QTableWidget* m_table;

@@ -14,6 +14,7 @@
 #include "shell/compare_commands.h"
 #include "shell/params_page.h"
 #include "shell/shell_context.h"
+#include "shell/viewer_names.h"
 
 namespace vmk {
 
@@ -37,10 +38,10 @@ QColor colourOf(RowCompare state) {
 }  // namespace
 
 CompareWindow::CompareWindow(ShellContext& ws, ParamsPage& page, QWidget* parent)
-    : QDialog(parent), m_ws(ws), m_page(page) {
+    : QDialog(parent), m_ws(ws), m_page(page), m_names(ws.ProgramDir) {
   setObjectName(QStringLiteral("CompareWindow"));
   setWindowTitle(msg::compare::kTitle);
-  resize(820, 620);
+  resize(1180, 660);
 
   m_groups = new QRadioButton(QStringLiteral("Группа 1 и группа 2 устройства"));
   m_groups->setObjectName(QStringLiteral("rbCompareGroups"));
@@ -72,12 +73,16 @@ CompareWindow::CompareWindow(ShellContext& ws, ParamsPage& page, QWidget* parent
   m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
   m_table->verticalHeader()->setVisible(false);
-  m_table->horizontalHeader()->setStretchLastSection(true);
   m_table->setHorizontalHeaderLabels(
       {QStringLiteral("Параметр"), QString(), QString(), QStringLiteral("Результат")});
-  m_table->setColumnWidth(0, 300);
-  m_table->setColumnWidth(1, 150);
-  m_table->setColumnWidth(2, 150);
+  // Values are never cut: the caption and value columns are as wide as
+  // their texts, the result wraps and the rows grow to hold it.
+  m_table->setWordWrap(true);
+  m_table->setTextElideMode(Qt::ElideNone);
+  QHeaderView* columns = m_table->horizontalHeader();
+  for (int col : {0, 1, 2}) columns->setSectionResizeMode(col, QHeaderView::ResizeToContents);
+  columns->setSectionResizeMode(3, QHeaderView::Stretch);
+  m_table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
 
   m_summary = new QLabel;
   m_summary->setObjectName(QStringLiteral("lblCompareSummary"));
@@ -149,6 +154,7 @@ void CompareWindow::fill() {
       {QStringLiteral("Параметр"), c.leftName, c.rightName, QStringLiteral("Результат")});
   m_takeLeft->setText(QStringLiteral("Перенести из «%1» в таблицы").arg(c.leftName));
   m_takeRight->setText(QStringLiteral("Перенести из «%1» в таблицы").arg(c.rightName));
+  const BitNames names = viewerNames(m_names);
   int previousGrid = 0;
   for (const CompareRow& r : c.rows) {
     if (m_onlyDiffering->isChecked() && !r.differs()) continue;
@@ -168,11 +174,13 @@ void CompareWindow::fill() {
     m_table->insertRow(at);
     QString result = stateCaption(r.state, c);
     if (!r.why.isEmpty()) result += QStringLiteral(": ") + r.why;
-    const QStringList cells{r.caption, r.left.value_or(QStringLiteral("—")),
-                            r.right.value_or(QStringLiteral("—")), result};
+    const QString bits = bitDifference(r, names);
+    if (!bits.isEmpty()) result += QLatin1Char('\n') + msg::compare::kBitsIn.arg(c.rightName, bits);
+    const QStringList cells{r.caption, shownText(r, false), shownText(r, true), result};
     const QColor colour = colourOf(r.state);
     for (int col = 0; col < cells.size(); ++col) {
       auto* item = new QTableWidgetItem(cells[col]);
+      item->setToolTip(cells[col]);
       if (colour.isValid()) item->setBackground(colour);
       m_table->setItem(at, col, item);
     }

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <optional>
 
+#include "extlib/view_loader.h"
 #include "params/compare.h"
 
 class QCheckBox;
@@ -37,6 +38,7 @@ class CompareWindow : public QDialog {
 
   ShellContext& m_ws;
   ParamsPage& m_page;
+  ViewLoader m_names;  // the viewer library, for the names of bits
   std::optional<Comparison> m_comparison;
   QRadioButton* m_groups;
   QRadioButton* m_deviceFile;

@@ -117,6 +117,8 @@ std::optional<ChangeRecord> recordFromJson(const QJsonObject& o) {
   return r;
 }
 
+QString recordTimeText(const QDateTime& time) { return time.toString(kTimeFormat); }
+
 QString outcomeText(Outcome o) {
   switch (o) {
     case Outcome::Done: return QStringLiteral("выполнено");
@@ -132,11 +134,14 @@ QString outcomeText(Outcome o) {
 }
 
 QString readBackText(ReadBack r, const std::optional<std::uint16_t>& value) {
+  return readBackText(r, QString::number(value.value_or(0)));
+}
+
+QString readBackText(ReadBack r, const QString& value) {
   switch (r) {
     case ReadBack::NotChecked: return QStringLiteral("не проверялось");
     case ReadBack::Holds: return QStringLiteral("совпадает");
-    case ReadBack::Differs:
-      return QStringLiteral("не совпадает: прочитано %1").arg(value.value_or(0));
+    case ReadBack::Differs: return QStringLiteral("не совпадает: прочитано %1").arg(value);
     case ReadBack::NotRead: return QStringLiteral("не прочитано");
   }
   return {};

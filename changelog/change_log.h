@@ -35,8 +35,12 @@ std::optional<ChangeRecord> recordFromJson(const QJsonObject& o);
 // One line for reading: time, user, device, factory number, address,
 // operation, register, before, after, outcome, read-back, tab-separated.
 QString recordLine(const ChangeRecord& r);
+// The time of a record as the log file and its readers write it.
+QString recordTimeText(const QDateTime& time);
 QString outcomeText(Outcome o);
 QString readBackText(ReadBack r, const std::optional<std::uint16_t>& value);
+// The same with the value read back as the caller shows it ("22,50 In").
+QString readBackText(ReadBack r, const QString& value);
 
 class ChangeLog {
  public:

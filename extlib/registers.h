@@ -72,6 +72,14 @@ constexpr int kRelayCounters = 160;    // 160..164: operations of relays 1..5
 constexpr int kHoursInService = 165;   // not cleared with the statistics
 constexpr Block kChannels{192, 32};    // recorder channel assignments
 constexpr int kChannelCount = 16;      // channel n: low word at 190 + 2n, high word at 191 + 2n
+// The function (item of the viewer library's list 7) that bit `bit` (0..31)
+// of a channel's 32-bit assignment stands for: bits 0..15 are items
+// 11..26, bits 16..26 items 0..10, bits 27..31 themselves.
+constexpr int channelItemOfBit(int bit) {
+  if (bit < 16) return bit + 11;
+  if (bit <= 26) return bit - 16;
+  return bit;
+}
 
 // --- Settings: two groups of 38 registers --------------------------------
 constexpr int kGroup1 = 256;

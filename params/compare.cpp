@@ -104,6 +104,21 @@ QString stateCaption(RowCompare state, const Comparison& c) {
   return {};
 }
 
+QString rowUnit(const CompareRow& r) {
+  return unitOf(registerOfRow(r.grid, rowsOf(r.grid)[r.row]));
+}
+
+QString shownText(const CompareRow& r, bool right) {
+  const std::optional<QString>& text = right ? r.right : r.left;
+  return text ? withUnit(*text, rowUnit(r)) : msg::compare::kNoText;
+}
+
+QString bitDifference(const CompareRow& r, const BitNames& names) {
+  if (r.leftWords.isEmpty() || r.rightWords.isEmpty()) return {};
+  const RowSpec& spec = rowsOf(r.grid)[r.row];
+  return bitDifference(spec, registerOfRow(r.grid, spec), r.leftWords, r.rightWords, names);
+}
+
 QVector<int> takeOver(const Comparison& c, bool fromRight, ParamSet& set) {
   QVector<int> taken;
   const RowCompare onlySource = fromRight ? RowCompare::OnlyRight : RowCompare::OnlyLeft;

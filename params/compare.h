@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "params/param_set.h"
+#include "params/value_diff.h"
 
 namespace vmk {
 
@@ -66,6 +67,16 @@ Comparison compareSides(const CompareSide& left, const CompareSide& right,
 // The state as a word for the command line and as a caption for the window.
 QString stateWord(RowCompare state);
 QString stateCaption(RowCompare state, const Comparison& c);
+
+// The row's unit ("In", "с"; empty when none).
+QString rowUnit(const CompareRow& r);
+// A side's text of a row with the row's unit ("22,50 In"); "—" for a row
+// the side lacks.
+QString shownText(const CompareRow& r, bool right);
+// The bits of a bit-string row that differ from the left side to the
+// right ("+" set on the right), named; empty for other rows and rows
+// whose texts did not convert.
+QString bitDifference(const CompareRow& r, const BitNames& names);
 
 // Takes over into `set` the values of one side (true: the right) for
 // exactly the rows that differ (Differs, or only that side holds them),

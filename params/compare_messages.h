@@ -12,6 +12,11 @@ inline const QString kUnconvertible = QStringLiteral("не преобразуе�
 // A text that stands for no value (an empty "Тип характеристики").
 inline const QString kNoValue = QStringLiteral("значение не задано");
 
+// The text of a row a side lacks.
+inline const QString kNoText = QStringLiteral("—");
+// The bits that differ, as the right side has them.
+inline const QString kBitsIn = QStringLiteral("в «%1»: %2");
+
 inline const QString kGroup = QStringLiteral("Группа %1");
 inline const QString kDeviceGroup = QStringLiteral("Устройство, группа %1");
 

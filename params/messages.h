@@ -115,4 +115,25 @@ inline QString fileWriteError(const QString& path, const QString& why) {
   return QStringLiteral("Не удалось записать файл %1: %2").arg(path, why);
 }
 
+// Changes and differences of values, as the comparison and the change log
+// name them.
+namespace msg::values {
+inline const QString kBitN = QStringLiteral("бит %1");
+inline const QString kGroupRow = QStringLiteral("Группа %1: %2");
+inline const QString kHighPart = QStringLiteral("%1 (старшее слово)");
+inline const QString kLowPart = QStringLiteral("%1 (младшее слово)");
+inline const QString kPassword = QStringLiteral("Пароль");
+inline const QString kRegister = QStringLiteral("Регистр %1");
+inline const QString kCommand = QStringLiteral("Команда 0x%1");
+inline const QString kClock = QStringLiteral("Часы устройства");
+inline const QString kService = QStringLiteral("Сервисная функция %1");
+inline const QString kCalibration = QStringLiteral("Калибровочный коэффициент %1");
+// The register and the raw words of a change: function, what it addressed,
+// the word before (or "—") and what was sent.
+inline const QString kDetail = QStringLiteral("функция %1, %2: %3 → %4");
+inline const QString kDetailRegister = QStringLiteral("регистр %1");
+inline const QString kDetailCode = QStringLiteral("код 0x%1");
+inline const QString kUnknown = QStringLiteral("—");
+}  // namespace msg::values
+
 }  // namespace vmk

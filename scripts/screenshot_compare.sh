@@ -7,10 +7,11 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-$top/docs/screenshots}")
 build=$(realpath -m "${2:-$top/build}")
-bash "$top/scripts/build_targets.sh" "$build" test_compare_window
+bash "$top/scripts/build_targets.sh" "$build" test_compare_window View
 mkdir -p "$out"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 XDG_DATA_HOME="$work" VMK_SHOTS="$out" xvfb-run -a -s "-screen 0 1280x1024x24" \
-  "$build/bin/test_compare_window" groupsComparedTakenOverAndWritten
-ls -1 "$out"/compare-groups.png "$out"/change-log.png
+  "$build/bin/test_compare_window" groupsComparedTakenOverAndWritten \
+  aBitRowIsComparedAndLoggedInNamesAndShownWhole
+ls -1 "$out"/compare-groups.png "$out"/change-log.png "$out"/compare-bits.png "$out"/change-log-bits.png

@@ -7,10 +7,13 @@
 
 #include "changelog/messages.h"
 #include "device/session.h"
+#include "extlib/view_loader.h"
 #include "model/prompts.h"
+#include "params/change_view.h"
 #include "shell/cli_call.h"
 #include "shell/command_registry.h"
 #include "shell/cli_connect.h"
+#include "shell/viewer_names.h"
 #include "shell/windows.h"
 #include "shell/workspace.h"
 
@@ -23,14 +26,21 @@ const QString kLogHelp = QStringLiteral(
     "\n"
     "Prints the change log of a device: every change this program (the window or\n"
     "vmkctl) made to it, one line each, oldest first, tab-separated: PC time,\n"
-    "operating-system user, device name, factory number, address, operation,\n"
-    "register, value before (as last read; - when not known), value after, the\n"
-    "request's outcome and the read-back result. Without --serial it connects to\n"
+    "operating-system user, device name, factory number, address, operation, what\n"
+    "was changed (the grid row's caption, a setting with its group: \"Группа 1: Ток\n"
+    "МТЗ-1, кратность In (A)\"; a command, the clock or a register without a row\n"
+    "plainly), the value before (as last read; empty when not known) and after, as\n"
+    "the grids show them with the unit, the bits a bit-string row changed, named\n"
+    "(\"+ name\" set, \"− name\" cleared), the request's outcome, the read-back\n"
+    "result, and the function, register and raw words (\"функция 6, регистр 261:\n"
+    "4000 → 2250\"). Without --serial it connects to\n"
     "learn the device's name and factory number; with --serial N no device is\n"
     "asked and the logs of every device name with that number are printed, in\n"
     "time order, or with --name NAME (the device name as `info` and the log's\n"
     "lines give it) that device's only. With --json: the records with typed\n"
-    "fields, and the device's name and file when the name is known. The logs are\n"
+    "fields (register, raw words) and their texts (caption, beforeText,\n"
+    "afterText, bits, readBackText, detail), and the device's name and file when\n"
+    "the name is known. The logs are\n"
     "kept in the user's data folder ($XDG_DATA_HOME/vmk/changes), one file per\n"
     "device: <name>_<number>.jsonl, the name with every character but a letter,\n"
     "a digit, '-' and '.' made '_'; the records of an older <number>.jsonl are\n"
@@ -60,10 +70,20 @@ Outcome printLog(CliCall& call) {
     call.prompts.error(QStringLiteral("Не удалось прочитать файл %1: %2").arg(reading.errorFile, reading.error));
     return Outcome::InputRefused;
   }
+  ViewLoader loader(call.programDir);
+  const BitNames names = viewerNames(loader);
   QJsonArray records;
   for (const ChangeRecord& r : reading.records) {
-    call.text << recordLine(r);
-    records.append(toJson(r));
+    const QStringList cells = recordCells(r, names);
+    call.text << cells.join(QLatin1Char('\t'));
+    QJsonObject o = toJson(r);
+    // The texts beside the typed fields, by their column.
+    using namespace change_column;
+    const std::pair<int, const char*> texts[] = {
+        {kCaption, "caption"}, {kBefore, "beforeText"},     {kAfter, "afterText"},
+        {kBits, "bits"},       {kReadBack, "readBackText"}, {kDetail, "detail"}};
+    for (const auto& [column, key] : texts) o.insert(QLatin1String(key), cells[column]);
+    records.append(o);
   }
   if (reading.damaged > 0) call.prompts.warning(msg::changelog::kDamaged.arg(reading.damaged));
   call.data.insert(QStringLiteral("serial"), serial);
@@ -77,6 +97,24 @@ Outcome printLog(CliCall& call) {
 }
 
 }  // namespace
+
+const QStringList& changeLogColumns() {
+  static const QStringList columns{
+      QStringLiteral("Время"),     QStringLiteral("Пользователь"), QStringLiteral("Устройство"),
+      QStringLiteral("Зав. номер"), QStringLiteral("Адрес"),        QStringLiteral("Операция"),
+      QStringLiteral("Параметр"),  QStringLiteral("Было"),         QStringLiteral("Стало"),
+      QStringLiteral("Биты"),      QStringLiteral("Результат"),    QStringLiteral("Проверка"),
+      QStringLiteral("Регистр и слова")};
+  return columns;
+}
+
+QStringList recordCells(const ChangeRecord& r, const BitNames& names, const QLocale& locale) {
+  const DeviceChange& c = r.change;
+  const ChangeView v = viewOfChange(c, names, locale);
+  return {recordTimeText(r.time), r.user, r.device, QString::number(r.serial),
+          QString::number(c.address), c.operation, v.caption, v.before, v.after, v.bits,
+          outcomeText(c.outcome), readBackText(c.readBack, v.readValue), v.detail};
+}
 
 void reportChangeLogFailure(ChangeLog* log, Prompts& prompts) {
   if (!log) return;

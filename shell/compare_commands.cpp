@@ -9,11 +9,13 @@
 
 #include "device/session.h"
 #include "extlib/transport_error.h"
+#include "extlib/view_loader.h"
 #include "model/messages.h"
 #include "params/compare_sources.h"
 #include "shell/cli_call.h"
 #include "shell/command_registry.h"
 #include "shell/cli_connect.h"
+#include "shell/viewer_names.h"
 #include "shell/windows.h"
 #include "shell/workspace.h"
 
@@ -30,11 +32,15 @@ const QString kDiffHelp = QStringLiteral(
     "  one FILE    connects and compares the device (its parameters and the settings\n"
     "              of --group, default 1) with the file\n"
     "  two FILEs   compares the files; no device is asked\n"
-    "Prints each differing row as \"section<TAB>caption<TAB>left<TAB>right<TAB>state\",\n"
-    "state one of differs, only-left, only-right (the other side lacks the row) and\n"
-    "unconvertible (a text that stands for no value; never taken as equal). With\n"
-    "--json: both sides' names and every differing row with its texts, the words\n"
-    "they write and the state.\n"
+    "Prints each differing row as\n"
+    "\"section<TAB>caption<TAB>left<TAB>right<TAB>state<TAB>bits\": the texts as the\n"
+    "grids show them with the row's unit (\"0,25 с\"; \"—\" for a row a side lacks), state\n"
+    "one of differs, only-left, only-right (the other side lacks the row) and\n"
+    "unconvertible (a text that stands for no value; never taken as equal), and for\n"
+    "a bit-string row the bits that differ, named as the value editor names them\n"
+    "(\"+ name\" set on the right, \"− name\" cleared; empty for other rows). With\n"
+    "--json: both sides' names and every differing row with its texts, unit, the\n"
+    "words they write, the named bits and the state.\n"
     "Exit codes: 0 the sides are equal, 4 they differ; 1 the device or the link\n"
     "failed, 2 wrong usage, 3 a file that cannot be read or holds no settings.\n");
 
@@ -113,21 +119,26 @@ Outcome paramsDiff(CliCall& call) {
     }
   }
 
+  ViewLoader loader(call.programDir);
+  const BitNames names = viewerNames(loader);
   QJsonArray rows;
   for (const CompareRow& r : c->rows) {
     if (!r.differs()) continue;
     const QString& section = r.grid == 2 ? kSettingSection : kParamSection;
-    call.text << QStringList{section, r.caption, r.left.value_or(QString()),
-                             r.right.value_or(QString()), stateWord(r.state)}
+    const QString bits = bitDifference(r, names);
+    call.text << QStringList{section, r.caption, shownText(r, false), shownText(r, true),
+                             stateWord(r.state), bits}
                      .join(QLatin1Char('\t'));
     QJsonObject o{{QStringLiteral("section"), section},
                   {QStringLiteral("row"), r.row},
                   {QStringLiteral("caption"), r.caption},
                   {QStringLiteral("left"), optionalText(r.left)},
                   {QStringLiteral("right"), optionalText(r.right)},
+                  {QStringLiteral("unit"), rowUnit(r)},
                   {QStringLiteral("leftWords"), numbers(r.leftWords)},
                   {QStringLiteral("rightWords"), numbers(r.rightWords)},
                   {QStringLiteral("state"), stateWord(r.state)}};
+    if (!bits.isEmpty()) o.insert(QStringLiteral("bits"), bits);
     if (!r.why.isEmpty()) o.insert(QStringLiteral("why"), r.why);
     rows.append(o);
   }

@@ -22,6 +22,7 @@
 #include "shell/command_registry.h"
 #include "shell/cli_connect.h"
 #include "shell/page_rules.h"
+#include "shell/viewer_names.h"
 #include "shell/windows.h"
 #include "shell/workspace.h"
 
@@ -40,10 +41,6 @@ ViewLoad reachSignalNames(ViewLoader& loader) {
   const ViewLoad loaded = loader.load();
   if (loaded != ViewLoad::Loaded) return loaded;
   return loader.funcName(0, 0).outcome;
-}
-
-SignalNameFn namesOf(ViewLoader& loader) {
-  return [&loader](int kind, int index) { return loader.funcName(kind, index).name; };
 }
 
 // ---- vmkctl -----------------------------------------------------------------
@@ -173,7 +170,7 @@ Outcome reportCommand(CliCall& call) {
     const PasswordCell password =
         call.flag(QStringLiteral("--with-password")) ? PasswordCell::Letters : PasswordCell::Masked;
     const DeviceReportRead read =
-        readDeviceReport(call.session, call.session.vmk.setup, namesOf(loader), QLocale(), password);
+        readDeviceReport(call.session, call.session.vmk.setup, viewerNames(loader), QLocale(), password);
     if (!read.ok()) {
       call.prompts.error(msg::kLinkError);
       return read.outcome;
@@ -255,7 +252,7 @@ void actPrintExecute(ShellContext& ws, JournalPages& journalPages, const QLocale
   ReportValues values;
   QString templatePath;
   if (device) {
-    const DeviceReportRead read = readDeviceReport(ws.session, ws.session.vmk.setup, namesOf(loader), locale,
+    const DeviceReportRead read = readDeviceReport(ws.session, ws.session.vmk.setup, viewerNames(loader), locale,
                                                    withPassword ? PasswordCell::Letters : PasswordCell::Masked);
     if (!read.ok()) {
       port.reset();

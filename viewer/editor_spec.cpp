@@ -1,5 +1,6 @@
 #include "viewer/editor_spec.h"
 
+#include "extlib/registers.h"
 #include "ranges/value_ranges.h"
 #include "viewer/signal_names.h"
 
@@ -8,10 +9,15 @@ namespace vmk::view {
 namespace {
 
 // The names of a bit set or a list: its own, or those of its signal list.
+// A recorder channel's bits stand for the functions in another order than
+// the list's.
 QStringList namesOf(const ranges::ValueRange& r, int count) {
   if (!r.names.isEmpty()) return r.names;
   QStringList names;
-  for (int i = 0; i < count; ++i) names << signalName(r.list, i);
+  for (int i = 0; i < count; ++i) {
+    const bool channelBit = r.editor == ranges::Editor::BitSet && r.list == kRecorderChannels;
+    names << signalName(r.list, channelBit ? reg::channelItemOfBit(i) : i);
+  }
   return names;
 }
 

@@ -1,10 +1,13 @@
 // The comparison and the change log in the real window: the menu items
 // open their windows; the device's groups compared, the differences taken
 // over and written; a register held back reported; the log of the write
-// shown and filtered.
+// shown and filtered; a bit row compared and logged in the names of its
+// bits, its values shown whole.
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
@@ -13,7 +16,9 @@
 
 #include "app/change_log_window.h"
 #include "app/compare_window.h"
+#include "changelog/change_log.h"
 #include "params/catalogue.h"
+#include "shell/changelog_commands.h"
 #include "shell/command_table.h"
 #include "sim/device.h"
 #include "tests/app/app_fixture.h"
@@ -145,6 +150,77 @@ class TestCompareWindow : public QObject {
     QCOMPARE(log.shownRows(), 1);
     log.setFilter(QStringLiteral("%1").arg(512 + 6));
     QCOMPARE(log.shownRows(), 1);
+  }
+
+  void aBitRowIsComparedAndLoggedInNamesAndShownWhole() {
+    Connected f;
+    f.ws().ProgramDir = QFileInfo(QStringLiteral(VIEW_LIBRARY)).absolutePath() + QLatin1Char('/');
+    // Logical recorder channel 1 and the current of МТЗ-1 differ.
+    const int channel = 46, current = settingRow(5);
+    CompareSide a{QStringLiteral("Файл А"), ParamSet(1)}, b{QStringLiteral("Файл Б"), ParamSet(1)};
+    a.values.setValue(1, channel, RowValue::read(0x0001, 0x0000));
+    b.values.setValue(1, channel, RowValue::read(0x0003, 0x0801));
+    a.values.setValue(2, current, RowValue::read(20000));
+    b.values.setValue(2, current, RowValue::read(11250));
+    CompareWindow w(f.ws(), f.ws().parameters);
+    w.showComparison(compareSides(a, b));
+    w.resize(1180, 400);
+    w.show();
+    auto* table = w.findChild<QTableWidget*>(QStringLiteral("tblCompare"));
+    QCOMPARE(table->rowCount(), 4);  // two headings, two rows
+    QCOMPARE(table->item(1, 0)->text(), QStringLiteral("Логический канал осциллографа 1"));
+    QCOMPARE(table->item(1, 2)->text(), QStringLiteral("00001000000000010000000000000011"));
+    QVERIFY2(table->item(1, 3)->text().endsWith(
+                 QStringLiteral("в «Файл Б»: + Дискретный вход 2, + Пуск МТЗ-1, + Блокировка АПВ")),
+             qPrintable(table->item(1, 3)->text()));
+    QVERIFY(table->item(3, 2)->text().endsWith(QStringLiteral(" In")));
+    // No value is cut: each fits its column, the result wraps in its row.
+    for (int row = 0; row < table->rowCount(); ++row)
+      for (int col : {0, 1, 2}) {
+        const QTableWidgetItem* item = table->item(row, col);
+        if (!item) continue;
+        const int needed = table->fontMetrics().horizontalAdvance(item->text());
+        QVERIFY2(table->columnWidth(col) > needed, qPrintable(item->text()));
+        if (col > 0) QCOMPARE(item->toolTip(), item->text());
+      }
+    const QRect result = table->visualItemRect(table->item(1, 3));
+    QVERIFY(table->fontMetrics()
+                .boundingRect(result, Qt::TextWordWrap, table->item(1, 3)->text())
+                .height() <= result.height());
+    shoot(w, QStringLiteral("compare-bits.png"));
+
+    // The change log of a channel write and a command: the row's caption,
+    // the bits named, the register and words as detail.
+    DeviceChange write;
+    write.function = 6;
+    write.reg = 193;
+    write.before = 0;
+    write.after = QStringLiteral("2049");
+    write.operation = QStringLiteral("Запись параметров и уставок");
+    write.readBack = ReadBack::Holds;
+    DeviceChange command;
+    command.function = 5;
+    command.reg = 0x3005;
+    command.after = QStringLiteral("0xff00");
+    command.operation = QStringLiteral("Квитирование");
+    for (const DeviceChange& c : {write, command}) {
+      ChangeRecord r;
+      r.time = f.clock.now();
+      r.user = QStringLiteral("наладчик");
+      r.device = f.ws().session.vmk.Name;
+      r.serial = f.ws().session.vmk.SerialNumber;
+      r.change = c;
+      QVERIFY(f.ws().changeLog->append(r));
+    }
+    ChangeLogWindow log(f.ws());
+    auto* rows = log.findChild<QTableWidget*>(QStringLiteral("tblChangeLog"));
+    QCOMPARE(rows->rowCount(), 2);
+    QCOMPARE(rows->item(1, change_column::kCaption)->text(), QStringLiteral("Команда 0x3005"));
+    QCOMPARE(rows->item(0, change_column::kCaption)->text(), QStringLiteral("Логический канал осциллографа 1 (старшее слово)"));
+    QCOMPARE(rows->item(0, change_column::kBits)->text(), QStringLiteral("+ Пуск МТЗ-1, + Блокировка АПВ"));
+    QCOMPARE(rows->item(0, change_column::kDetail)->text(), QStringLiteral("функция 6, регистр 193: 0 → 2049"));
+    log.resize(1280, 300);
+    shoot(log, QStringLiteral("change-log-bits.png"));
   }
 
   // The compare button runs in a slot: a port pulled out while it reads

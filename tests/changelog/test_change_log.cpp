@@ -1,7 +1,8 @@
 // The change log: one record per change with its fields, from every
 // operation that changes a device and from none that only reads; a log
 // that cannot be written is said and the operation keeps its outcome; a
-// torn last line; a log per device name and number; vmkctl log.
+// torn last line; a log per device name and number; each record shown in
+// the grids' captions, values, units and bit names; vmkctl log.
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -23,6 +24,7 @@
 #include "shell/command_registry.h"
 #include "shell/params_commands.h"
 #include "tests/params/param_sample.h"
+#include "viewer/signal_names.h"
 
 using namespace vmk;
 
@@ -294,6 +296,61 @@ class TestChangeLog : public QObject {
              (QStringList{"старая чужая", "новая чужая"}));
   }
 
+  // A record reads as the grids show its row: the caption (a setting with
+  // its group), the values with the unit, the bits named, the register and
+  // raw words as detail; a change no row shows reads plainly.
+  void aRecordIsShownInTheGridsTerms_data() {
+    QTest::addColumn<int>("function");
+    QTest::addColumn<int>("reg");
+    QTest::addColumn<int>("before");  // -1: not known
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<int>("readValue");  // -1: read back as sent
+    QTest::addColumn<QStringList>("shown");  // caption, before, after, bits, read-back, detail
+    QTest::newRow("scaled setting")
+        << 6 << 261 << 20000 << "11250" << 11000
+        << QStringList{"Группа 1: Ток МТЗ-1, кратность In (A)", "40,00 In", "22,50 In", "",
+                       "не совпадает: прочитано 22,00 In", "функция 6, регистр 261: 20000 → 11250"};
+    QTest::newRow("bit setting")
+        << 6 << 512 << 0b1001 << "3" << -1
+        << QStringList{"Группа 2: Активные ступени", "000000000001001", "000000000000011",
+                       "+ МТЗ-2, − ЗНЗ", "совпадает", "функция 6, регистр 512: 9 → 3"};
+    QTest::newRow("high part, before not known")
+        << 6 << 97 << -1 << "2" << -1
+        << QStringList{"Индикатор 1 (старшее слово)", "", "000010", "+ Ускорение МТЗ", "совпадает",
+                       "функция 6, регистр 97: — → 2"};
+    QTest::newRow("register without a row")
+        << 6 << 65 << 3 << "4" << -1
+        << QStringList{"Регистр 65", "3", "4", "", "совпадает", "функция 6, регистр 65: 3 → 4"};
+    QTest::newRow("command")
+        << 5 << 0x3005 << -1 << "0xff00" << -1
+        << QStringList{"Команда 0x3005", "", "0xff00", "", "совпадает",
+                       "функция 5, код 0x3005: — → 0xff00"};
+  }
+  void aRecordIsShownInTheGridsTerms() {
+    QFETCH(int, function);
+    QFETCH(int, reg);
+    QFETCH(int, before);
+    QFETCH(QString, after);
+    QFETCH(int, readValue);
+    QFETCH(QStringList, shown);
+    ChangeRecord r;
+    r.time = QDateTime(QDate(2013, 1, 15), QTime(10, 0));
+    r.user = QStringLiteral("u");
+    DeviceChange& c = r.change;
+    c.function = function;
+    c.reg = reg;
+    if (before >= 0) c.before = std::uint16_t(before);
+    c.after = after;
+    c.readBack = readValue >= 0 ? ReadBack::Differs : ReadBack::Holds;
+    if (readValue >= 0) c.readValue = std::uint16_t(readValue);
+    const QStringList cells = recordCells(r, view::signalName, QLocale(QLocale::Russian));
+    QCOMPARE(cells.size(), changeLogColumns().size());
+    using namespace change_column;
+    QCOMPARE((QStringList{cells[kCaption], cells[kBefore], cells[kAfter], cells[kBits],
+                          cells[kReadBack], cells[kDetail]}),
+             shown);
+  }
+
   void vmkctlLogPrintsTheDevicesLog() {
     Bench b;
     QCOMPARE(sendRemoteCommand(b.session, RemoteCommand::Acknowledge), Outcome::Done);
@@ -304,8 +361,7 @@ class TestChangeLog : public QObject {
     ctl::Cli cli(commandRegistry(), streams, b.cliSetup());
     QCOMPARE(cli.run({"log", "--serial", "4321"}), 0);
     QCOMPARE(out.count(QLatin1Char('\n')), 1);
-    QVERIFY2(out.contains(QStringLiteral("\t4321\t1\tКвитирование\t%1\t-\t")
-                              .arg(reg::kCommandAcknowledge)),
+    QVERIFY2(out.contains(QStringLiteral("\t4321\t1\tКвитирование\tКоманда 0x3005\t\t0xff00\t")),
              qPrintable(out));
     // Without --serial it asks the device; vmkctl's own changes go there too.
     QCOMPARE(cli.run({"command", "relay", "2", "--password", b.password()}), 0);
@@ -316,6 +372,8 @@ class TestChangeLog : public QObject {
     const QJsonArray records = o.value("records").toArray();
     QCOMPARE(records.size(), 2);
     QCOMPARE(records[1].toObject().value("operation").toString(), QStringLiteral("Команда реле 2"));
+    QCOMPARE(records[1].toObject().value("register").toInt(), reg::kCommandRelay1 + 1);
+    QCOMPARE(records[1].toObject().value("caption").toString(), QStringLiteral("Команда 0x3001"));
     QCOMPARE(cli.run({"log", "--serial", "x"}), 2);
     out.clear();
     QCOMPARE(cli.run({"log", "--serial", "77"}), 0);

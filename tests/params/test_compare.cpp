@@ -1,6 +1,7 @@
 // Comparing parameters and settings: the device's two groups, the device
 // against a file, two files, and taking the differences over into the
-// grids; vmkctl's params diff and its exit codes.
+// grids; a difference in the names of its bits and with its unit; vmkctl's
+// params diff and its exit codes.
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,10 +16,13 @@
 #include "params/compare.h"
 #include "params/read_params.h"
 #include "params/settings_file.h"
+#include "ranges/value_ranges.h"
 #include "shell/command_registry.h"
 #include "shell/compare_commands.h"
 #include "shell/params_commands.h"
 #include "tests/params/param_sample.h"
+#include "viewer/editor_spec.h"
+#include "viewer/signal_names.h"
 
 using namespace vmk;
 
@@ -234,6 +238,69 @@ class TestCompare : public QObject {
     QCOMPARE(takeOverIntoGrids(b.ws.parameters, *again, false), 1);
   }
 
+  // A differing row reads as an engineer reads it: the texts as the grids
+  // show them with the unit, the bits that differ named as the value
+  // editor names them (a recorder channel's in the device's order, the
+  // high part of a two-register row from register + 1).
+  void aDifferenceReadsInNamesAndUnits_data() {
+    QTest::addColumn<int>("grid");
+    QTest::addColumn<int>("reg");  // a parameter's register, a setting's offset
+    QTest::addColumn<QVector<std::uint16_t>>("left");
+    QTest::addColumn<QVector<std::uint16_t>>("right");
+    QTest::addColumn<QString>("rightText");
+    QTest::addColumn<QString>("bits");
+    using W = QVector<std::uint16_t>;
+    QTest::newRow("scaled") << 2 << 5 << W{20000} << W{11250} << "22,50 In" << "";
+    QTest::newRow("milliseconds") << 1 << 134 << W{5} << W{12} << "120 мс" << "";
+    QTest::newRow("bits") << 2 << 0 << W{0b1001} << W{0b0011} << "000000000000011"
+                          << "+ МТЗ-2, − ЗНЗ";
+    QTest::newRow("high part") << 1 << 96 << W{1, 0} << W{1, 0b10} << "0000100000000000000001"
+                               << "+ Ускорение МТЗ";
+    QTest::newRow("recorder channel") << 1 << 192 << W{0, 0x0800} << W{1, 1}
+                                      << "00000000000000010000000000000001"
+                                      << "+ Дискретный вход 1, + Пуск МТЗ-1, − Блокировка АПВ";
+    QTest::newRow("names of the table") << 2 << 36 << W{1} << W{0} << "0"
+                                        << "− Блокировка АПВ по току";
+  }
+  void aDifferenceReadsInNamesAndUnits() {
+    QFETCH(int, grid);
+    QFETCH(int, reg);
+    QFETCH(QVector<std::uint16_t>, left);
+    QFETCH(QVector<std::uint16_t>, right);
+    QFETCH(QString, rightText);
+    QFETCH(QString, bits);
+    const QVector<RowSpec>& rows = rowsOf(grid);
+    int row = 0;
+    while (!(rows[row].isData() && rows[row].reg == reg)) ++row;
+    CompareSide a{QStringLiteral("А"), ParamSet(1)}, b{QStringLiteral("Б"), ParamSet(1)};
+    a.values.setLocale(QLocale(QLocale::Russian));
+    b.values.setLocale(QLocale(QLocale::Russian));
+    a.values.setValue(grid, row, RowValue::read(left[0], left.value(1)));
+    b.values.setValue(grid, row, RowValue::read(right[0], right.value(1)));
+    const Comparison c = compareSides(a, b);
+    QCOMPARE(c.rows.size(), 1);
+    QCOMPARE(c.rows[0].state, RowCompare::Differs);
+    QCOMPARE(shownText(c.rows[0], true), rightText);
+    QCOMPARE(bitDifference(c.rows[0], view::signalName), bits);
+  }
+
+  // Every bit of every bit set is named as the value editor names it.
+  void bitsAreNamedAsTheValueEditorNamesThem() {
+    for (int grid : {1, 2})
+      for (const RowSpec& row : rowsOf(grid)) {
+        if (row.kind != RowKind::Bits && row.kind != RowKind::WideBits) continue;
+        const int reg = grid == 2 ? groupBase(2) + row.reg : row.reg;
+        const QStringList editor = view::specForRegister(std::uint16_t(reg)).bitNames;
+        QCOMPARE(int(editor.size()), row.bitWidth());
+        for (int bit = 0; bit < row.bitWidth(); ++bit) {
+          const std::uint32_t set = 1u << bit;
+          const QVector<std::uint16_t> words{std::uint16_t(set), std::uint16_t(set >> 16)};
+          QCOMPARE(bitDifference(row, reg, {0, 0}, words, view::signalName),
+                   QStringLiteral("+ ") + editor[bit]);
+        }
+      }
+  }
+
   void paramsDiffOnTheCommandLine() {
     Bench b;
     QString out, err;
@@ -252,7 +319,7 @@ class TestCompare : public QObject {
 
     // An empty characteristic on both sides is never taken as equal.
     QCOMPARE(cli.run({"params", "diff", left, left}), 4);
-    QVERIFY2(out.contains(QStringLiteral("\tunconvertible\n")), qPrintable(out));
+    QVERIFY2(out.contains(QStringLiteral("\tunconvertible\t\n")), qPrintable(out));
     out.clear();
     b.dev.setRegister(256 + 20, 2);
     const QString l2 = b.fileOfDevice("l2.ust");
@@ -260,7 +327,7 @@ class TestCompare : public QObject {
     QCOMPARE(out, QString());
 
     QCOMPARE(cli.run({"params", "diff", l2, right}), 4);
-    QVERIFY2(out.contains(QStringLiteral("Уставки\tВремя МТЗ-1, с\t0.250\t0.30\tdiffers\n")),
+    QVERIFY2(out.contains(QStringLiteral("Уставки\tВремя МТЗ-1, с\t0.250 с\t0.30 с\tdiffers\t\n")),
              qPrintable(out));
     out.clear();
     QCOMPARE(cli.run({"--json", "params", "diff", l2, right}), 4);
