@@ -30,6 +30,7 @@
 #include "shell/port_commands.h"
 #include "shell/service_commands.h"
 #include "shell/user_setting.h"
+#include "shell/viewer_names.h"
 
 namespace vmk {
 
@@ -122,7 +123,8 @@ void DataModule::showComparison() {
 }
 
 bool DataModule::confirmWrite(const WritePreview& preview) {
-  WritePreviewDialog dialog(preview, m_window);
+  ViewLoader names(m_ws->ProgramDir);
+  WritePreviewDialog dialog(preview, viewerNames(names), m_window);
   return dialog.exec() == QDialog::Accepted;
 }
 

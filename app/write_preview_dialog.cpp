@@ -34,7 +34,8 @@ QTreeWidgetItem* nodeOf(QTreeWidgetItem* parent, QTreeWidget* tree, const QStrin
 
 }  // namespace
 
-WritePreviewDialog::WritePreviewDialog(const WritePreview& preview, QWidget* parent)
+WritePreviewDialog::WritePreviewDialog(const WritePreview& preview, const BitNames& names,
+                                       QWidget* parent)
     : QDialog(parent) {
   setObjectName(QStringLiteral("WritePreviewDialog"));
   setWindowTitle(msg::preview::kTitle);
@@ -60,7 +61,8 @@ WritePreviewDialog::WritePreviewDialog(const WritePreview& preview, QWidget* par
     item->setText(kDevice, p.deviceText.value_or(kNotReadBack));
     item->setText(kNew, p.row.text);
     item->setText(kUnit, p.unit);
-    item->setText(kState, p.unchanged ? kPreviewUnchanged : QString());
+    // A bit string's change by the names of its bits.
+    item->setText(kState, p.unchanged ? kPreviewUnchanged : previewBits(p, names));
     // Whole values, whatever the column's width.
     for (int c = 0; c < kColumns; ++c) item->setToolTip(c, item->text(c));
     if (p.unchanged)

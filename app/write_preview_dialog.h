@@ -18,7 +18,9 @@ namespace vmk {
 class WritePreviewDialog : public QDialog {
   Q_OBJECT
  public:
-  explicit WritePreviewDialog(const WritePreview& preview, QWidget* parent = nullptr);
+  // `names` names the bits of bit-string rows (may be empty: "бит N").
+  WritePreviewDialog(const WritePreview& preview, const BitNames& names,
+                     QWidget* parent = nullptr);
 
   QTreeWidget* tree() const { return m_tree; }
   QPushButton* writeButton() const { return m_write; }

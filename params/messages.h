@@ -43,7 +43,7 @@ inline const QString kSummary =
                    "Проверьте значения перед записью.");
 inline const QStringList kColumns{QStringLiteral("Параметр"), QStringLiteral("В устройстве"),
                                   QStringLiteral("Новое значение"), QStringLiteral("Ед. изм."),
-                                  QString()};
+                                  QStringLiteral("Изменение")};
 inline const QString kWrite = QStringLiteral("Записать");
 inline const QString kCancel = QStringLiteral("Отмена");
 }  // namespace msg::preview
@@ -72,9 +72,6 @@ inline const QString kUtf16File =
     QStringLiteral("Файл %1 сохранён в кодировке UTF-16. Сохраните его в кодировке "
                    "Windows-1251 или UTF-8.");
 
-// A settings file named on vmkctl's command line that is none.
-inline const QString kNotSettingsFile =
-    QStringLiteral("Файл %1 не найден или не является файлом уставок (*.ust)");
 // A row of a settings file named by its caption, and why its value cannot
 // stand (vmkctl params edit, params check).
 inline const QString kUnknownCaption = QStringLiteral("нет строки параметров или уставок с таким названием");

@@ -2,7 +2,7 @@
 
 #include "params/catalogue.h"
 #include "params/messages.h"
-#include "ranges/value_ranges.h"
+#include "params/value_diff.h"
 
 namespace vmk {
 
@@ -14,12 +14,6 @@ QString sectionOf(int grid, int row) {
   for (int i = qMin(row, int(rows.size()) - 1); i >= 0; --i)
     if (rows[i].kind == RowKind::Heading) return rows[i].caption;
   return {};
-}
-
-QString unitOf(int reg) {
-  if (reg < 0 || reg > 0xFFFF) return {};
-  const std::optional<ranges::ValueRange> range = ranges::rangeOf(std::uint16_t(reg));
-  return range ? range->unit : QString();
 }
 
 }  // namespace
@@ -68,7 +62,13 @@ WritePreview previewOf(const QVector<ParamRow>& rows, const DeviceImage& device,
   return preview;
 }
 
-QStringList previewLines(const WritePreview& preview) {
+QString previewBits(const PreviewRow& p, const BitNames& names) {
+  if (p.deviceWords.isEmpty()) return {};
+  return bitDifference(rowsOf(p.row.grid).value(p.row.row), p.row.registers.value(0),
+                       p.deviceWords, p.row.words, names);
+}
+
+QStringList previewLines(const WritePreview& preview, const BitNames& names) {
   QStringList lines;
   for (const PreviewRow& p : preview.rows)
     lines << QStringList{p.page,
@@ -77,7 +77,8 @@ QStringList previewLines(const WritePreview& preview) {
                          p.deviceText.value_or(kNotReadBack),
                          p.row.text,
                          p.unit,
-                         p.unchanged ? kPreviewUnchanged : kPreviewChanges}
+                         p.unchanged ? kPreviewUnchanged : kPreviewChanges,
+                         previewBits(p, names)}
                  .join(u'\t');
   return lines;
 }

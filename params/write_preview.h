@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "params/param_row.h"
+#include "params/value_diff.h"
 
 namespace vmk {
 
@@ -63,8 +64,14 @@ WritePreview previewOf(const QVector<ParamRow>& rows, const DeviceImage& device,
 // register was not read.
 bool deviceHolds(const ParamRow& row, const DeviceImage& device);
 
+// A bit-string row's bits that the write changes, named ("+ Пуск МТЗ-2,
+// − Работа ЗНЗ"); empty for other rows and when the device's value is not
+// known.
+QString previewBits(const PreviewRow& row, const BitNames& names);
+
 // The preview as text: a line per row, "page<TAB>section<TAB>caption<TAB>
-// device<TAB>new<TAB>unit<TAB>без изменений|изменится", as vmkctl prints it.
-QStringList previewLines(const WritePreview& preview);
+// device<TAB>new<TAB>unit<TAB>без изменений|изменится<TAB>bits", as
+// vmkctl prints it.
+QStringList previewLines(const WritePreview& preview, const BitNames& names);
 
 }  // namespace vmk

@@ -23,6 +23,7 @@
 #include "shell/param_row_json.h"
 #include "shell/cli_connect.h"
 #include "shell/service_commands.h"
+#include "shell/viewer_names.h"
 #include "shell/windows.h"
 #include "shell/workspace.h"
 
@@ -129,14 +130,15 @@ std::optional<int> fileAddress(const SettingsFileResult& loaded, QString& text) 
   return std::nullopt;
 }
 
-QJsonObject previewJson(const PreviewRow& p) {
-  QJsonObject o = rowJson(p.row);
+QJsonObject previewJson(const PreviewRow& p, const BitNames& names) {
+  QJsonObject o = paramRowJson(p.row);
   o.insert(QStringLiteral("page"), p.page);
   o.insert(QStringLiteral("section"), p.section);
   o.insert(QStringLiteral("device"), p.deviceText ? QJsonValue(*p.deviceText) : QJsonValue());
-  o.insert(QStringLiteral("deviceWords"), numbers(p.deviceWords));
+  o.insert(QStringLiteral("deviceWords"), jsonNumbers(p.deviceWords));
   o.insert(QStringLiteral("unit"), p.unit);
   o.insert(QStringLiteral("unchanged"), p.unchanged);
+  o.insert(QStringLiteral("bits"), previewBits(p, names));
   return o;
 }
 
@@ -204,9 +206,11 @@ Outcome paramsSet(CliCall& call) {
       writeParameters(call.session, password, set, setup, QLocale(), ask, stopAtPreview);
   if (!password) return password.outcome;
   if (written.previewDeclined) {
+    ViewLoader loader(call.programDir);
+    const BitNames names = viewerNames(loader);
     QJsonArray rows;
-    for (const PreviewRow& p : written.preview.rows) rows.append(previewJson(p));
-    call.text << previewLines(written.preview);
+    for (const PreviewRow& p : written.preview.rows) rows.append(previewJson(p, names));
+    call.text << previewLines(written.preview, names);
     call.data.insert(QStringLiteral("group"), group);
     call.data.insert(QStringLiteral("preview"), rows);
     call.data.insert(QStringLiteral("changing"), written.preview.changing());

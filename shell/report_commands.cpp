@@ -131,7 +131,7 @@ Outcome settingsSheetCommand(CliCall& call, const QString& from) {
     return Outcome::InputRefused;
   }
   const ReportValues values =
-      settingsSheetValues(set, info.fileName(), namesOf(loader), QLocale(), call.clock.now());
+      settingsSheetValues(set, info.fileName(), viewerNames(loader), QLocale(), call.clock.now());
   call.data.insert(QStringLiteral("from"), from);
   call.data.insert(QStringLiteral("group"), set.group());
   return writeForCommand(call, call.programDir + kDeviceTemplate, values, file, kind);
@@ -300,7 +300,7 @@ void actFileReportExecute(ShellContext& ws, const ParamsPage& page, const QLocal
   if (!file || file->isEmpty()) return;
   ws.reportFileName = *file;
   const ReportValues values =
-      settingsSheetValues(*set, QFileInfo(path).fileName(), namesOf(loader), locale, ws.clock.now(), taken);
+      settingsSheetValues(*set, QFileInfo(path).fileName(), viewerNames(loader), locale, ws.clock.now(), taken);
   writeAndAsk(ws, ws.ProgramDir + kDeviceTemplate, values, *file);
 }
 

@@ -293,7 +293,7 @@ class TestVmkctl : public QObject {
     QCOMPARE(lines.filter(QStringLiteral("\tбез изменений")).size(), lines.size() - 1);
     const QString changed = lines.filter(QStringLiteral("\tизменится")).first();
     QVERIFY2(changed.startsWith(QStringLiteral("Уставки, группа 1\tМТЗ-1\tВремя МТЗ-1, с\t")) &&
-                 changed.endsWith(QStringLiteral("\t0.40\tс\tизменится")),
+                 changed.endsWith(QStringLiteral("\t0.40\tс\tизменится\t")),
              qPrintable(changed));
   }
 

@@ -71,6 +71,9 @@ class TestWritePreview : public QObject {
     QCOMPARE(rows[0].section, QStringLiteral("Конфигурация индикаторов"));
     QCOMPARE(rows[0].row.text, QStringLiteral("0110001000000000000011"));
     QVERIFY(!rows[0].unchanged);
+    // Its bits by name (without the viewer library: by number).
+    QCOMPARE(*rows[0].deviceText, QStringLiteral("1000011000000000000001"));
+    QCOMPARE(previewBits(rows[0], {}), QStringLiteral("+ бит 1, + бит 19, + бит 20, − бит 16, − бит 21"));
     QCOMPARE(rows[1].page, QStringLiteral("Уставки, группа 1"));
     QCOMPARE(rows[1].row.caption, QStringLiteral("Время МТЗ-1, с"));
     QCOMPARE(rows[1].deviceText, std::optional<QString>(before));
