@@ -328,7 +328,8 @@ QString refusalMessage(const ParamWriteResult& result) {
 namespace vmk {
 
 QStringList writeSummary(const ParamWriteResult& result) {
-  if (result.rows.isEmpty() || result.outcome == Outcome::InputRefused ||
+  // A password that did not pass leaves no rows; nothing began.
+  if ((result.rows.isEmpty() && !result.ok()) || result.outcome == Outcome::InputRefused ||
       result.outcome == Outcome::Cancelled)
     return {};
   const int failed = result.count(RowWrite::Unanswered) + result.count(RowWrite::NotHeld) +
