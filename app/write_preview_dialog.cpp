@@ -1,11 +1,13 @@
 #include "app/write_preview_dialog.h"
 
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "params/messages.h"
 
@@ -39,7 +41,7 @@ WritePreviewDialog::WritePreviewDialog(const WritePreview& preview, const BitNam
     : QDialog(parent) {
   setObjectName(QStringLiteral("WritePreviewDialog"));
   setWindowTitle(msg::preview::kTitle);
-  resize(860, 560);
+  resize(1120, 640);
 
   m_summary = new QLabel(
       msg::preview::kSummary.arg(preview.rows.size()).arg(preview.changing()));
@@ -69,9 +71,14 @@ WritePreviewDialog::WritePreviewDialog(const WritePreview& preview, const BitNam
       for (int c = 0; c < kColumns; ++c) item->setForeground(c, palette().brush(QPalette::Disabled, QPalette::Text));
   }
   m_tree->expandAll();
-  m_tree->header()->setSectionResizeMode(kCaption, QHeaderView::Stretch);
-  for (int c = kDevice; c < kColumns; ++c)
-    m_tree->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+  // Captions and values whole; the bits' names take the rest (each cell's
+  // tooltip holds its whole text).
+  for (int c = kCaption; c < kState; ++c) m_tree->resizeColumnToContents(c);
+  m_tree->header()->setStretchLastSection(true);
+
+  m_onlyChanging = new QCheckBox(msg::preview::kOnlyChanging);
+  m_onlyChanging->setObjectName(QStringLiteral("cbPreviewOnlyChanging"));
+  connect(m_onlyChanging, &QCheckBox::toggled, this, &WritePreviewDialog::showOnlyChanging);
 
   m_write = new QPushButton(msg::preview::kWrite);
   m_write->setObjectName(QStringLiteral("btPreviewWrite"));
@@ -82,6 +89,7 @@ WritePreviewDialog::WritePreviewDialog(const WritePreview& preview, const BitNam
   connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 
   auto* buttons = new QHBoxLayout;
+  buttons->addWidget(m_onlyChanging);
   buttons->addStretch();
   buttons->addWidget(m_write);
   buttons->addWidget(m_cancel);
@@ -89,6 +97,22 @@ WritePreviewDialog::WritePreviewDialog(const WritePreview& preview, const BitNam
   layout->addWidget(m_summary);
   layout->addWidget(m_tree, 1);
   layout->addLayout(buttons);
+}
+
+void WritePreviewDialog::showOnlyChanging(bool only) {
+  // A page or section with nothing left to show goes too.
+  std::function<bool(QTreeWidgetItem*)> hide = [&](QTreeWidgetItem* item) {
+    if (item->childCount() == 0) {
+      const bool hidden = only && item->text(kState) == kPreviewUnchanged;
+      item->setHidden(hidden);
+      return hidden;
+    }
+    bool all = true;
+    for (int i = 0; i < item->childCount(); ++i) all = hide(item->child(i)) && all;
+    item->setHidden(all);
+    return all;
+  };
+  for (int i = 0; i < m_tree->topLevelItemCount(); ++i) hide(m_tree->topLevelItem(i));
 }
 
 }  // namespace vmk

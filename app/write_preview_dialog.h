@@ -9,6 +9,7 @@
 
 #include "params/write_preview.h"
 
+class QCheckBox;
 class QLabel;
 class QPushButton;
 class QTreeWidget;
@@ -25,10 +26,13 @@ class WritePreviewDialog : public QDialog {
   QTreeWidget* tree() const { return m_tree; }
   QPushButton* writeButton() const { return m_write; }
   QPushButton* cancelButton() const { return m_cancel; }
+  // "Только изменяемые строки": the rows the device holds already hidden.
+  void showOnlyChanging(bool only);
 
  private:
   QTreeWidget* m_tree;
   QLabel* m_summary;
+  QCheckBox* m_onlyChanging;
   QPushButton* m_write;
   QPushButton* m_cancel;
 };

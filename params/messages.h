@@ -44,6 +44,7 @@ inline const QString kSummary =
 inline const QStringList kColumns{QStringLiteral("Параметр"), QStringLiteral("В устройстве"),
                                   QStringLiteral("Новое значение"), QStringLiteral("Ед. изм."),
                                   QStringLiteral("Изменение")};
+inline const QString kOnlyChanging = QStringLiteral("Только изменяемые строки");
 inline const QString kWrite = QStringLiteral("Записать");
 inline const QString kCancel = QStringLiteral("Отмена");
 }  // namespace msg::preview

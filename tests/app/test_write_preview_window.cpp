@@ -97,6 +97,28 @@ class TestWritePreviewWindow : public QObject {
     QCOMPARE(f.ws().parameters.grdSett.cell(grid::kMark, row), write ? QString() : QStringLiteral("*"));
     QCOMPARE(f.prompts.boxTexts().size(), write ? 1 : 0);
   }
+
+  // "Только изменяемые строки" hides the rows the device holds, and a
+  // section left empty; unticked, every row shows again.
+  void onlyTheChangingRows() {
+    PreviewRow same, changed;
+    same.row = ParamRow{2, 8, QStringLiteral("Время МТЗ-1, с"), QStringLiteral("0.40"), {262}, {40}};
+    same.page = QStringLiteral("Уставки, группа 1");
+    same.section = QStringLiteral("МТЗ-1");
+    same.unchanged = true;
+    changed = same;
+    changed.row.caption = QStringLiteral("Время АПВ 1й ступени, с");
+    changed.section = QStringLiteral("АПВ");
+    changed.unchanged = false;
+    WritePreviewDialog dialog(WritePreview{{same, changed}}, {});
+    QTreeWidgetItem* page = dialog.tree()->topLevelItem(0);
+    QCOMPARE(page->childCount(), 2);
+    dialog.showOnlyChanging(true);
+    QVERIFY(page->child(0)->isHidden());
+    QVERIFY(!page->child(1)->isHidden());
+    dialog.showOnlyChanging(false);
+    QVERIFY(!page->child(0)->isHidden());
+  }
 };
 
 QTEST_MAIN(TestWritePreviewWindow)
