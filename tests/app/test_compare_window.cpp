@@ -22,18 +22,13 @@
 #include "shell/command_table.h"
 #include "sim/device.h"
 #include "tests/app/app_fixture.h"
+#include "tests/support/setting_row.h"
 
 using namespace vmk;
+using test::settingRow;
 using namespace vmk::test;
 
 namespace {
-
-int settingRow(int offset) {
-  const QVector<RowSpec>& rows = settingRows();
-  for (int i = 0; i < rows.size(); ++i)
-    if (rows[i].isData() && rows[i].reg == offset) return i;
-  return -1;
-}
 
 // With VMK_SHOTS set (scripts/screenshot_compare.sh, under xvfb-run), the
 // windows are saved as pictures there.

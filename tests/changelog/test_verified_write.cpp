@@ -14,17 +14,12 @@
 #include "shell/command_registry.h"
 #include "shell/params_commands.h"
 #include "tests/params/param_sample.h"
+#include "tests/support/setting_row.h"
 
 using namespace vmk;
+using test::settingRow;
 
 namespace {
-
-int settingRow(int offset) {
-  const QVector<RowSpec>& rows = settingRows();
-  for (int i = 0; i < rows.size(); ++i)
-    if (rows[i].isData() && rows[i].reg == offset) return i;
-  return -1;
-}
 
 struct Bench : test::ParamFixture {
   Bench() {

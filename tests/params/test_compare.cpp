@@ -21,21 +21,16 @@
 #include "shell/compare_commands.h"
 #include "shell/params_commands.h"
 #include "tests/params/param_sample.h"
+#include "tests/support/setting_row.h"
 #include "viewer/editor_spec.h"
 #include "viewer/signal_names.h"
 
 using namespace vmk;
+using test::settingRow;
 
 namespace {
 
 // The setting row of a register offset.
-int settingRow(int offset) {
-  const QVector<RowSpec>& rows = settingRows();
-  for (int i = 0; i < rows.size(); ++i)
-    if (rows[i].isData() && rows[i].reg == offset) return i;
-  return -1;
-}
-
 int paramRow(const QString& key) {
   const QVector<RowSpec>& rows = paramRows();
   for (int i = 0; i < rows.size(); ++i)

@@ -9,18 +9,13 @@
 #include "params/write_params.h"
 #include "shell/params_commands.h"
 #include "tests/params/param_sample.h"
+#include "tests/support/setting_row.h"
 #include "tests/support/windows_double.h"
 
 using namespace vmk;
+using test::settingRow;
 
 namespace {
-
-int settingRow(int offset) {
-  const QVector<RowSpec>& rows = settingRows();
-  for (int i = 0; i < rows.size(); ++i)
-    if (rows[i].isData() && rows[i].reg == offset) return i;
-  return -1;
-}
 
 void edit(test::ParamFixture& f, int grid, int row, const QString& text) {
   putRowText(f.ws.parameters.params, grid, row, text);
