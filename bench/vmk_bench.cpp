@@ -112,6 +112,16 @@ class Simulator {
   QProcess m_process;
 };
 
+// The session's port on the simulator's line at `baud`, device 1.
+void pointAt(vmk::Session& session, const Simulator& sim, int baud) {
+  vmk::PortSettings& port = session.Port1.settings();
+  port.portName = sim.path();
+  port.baudRate = 0;
+  port.customBaudRate = baud;
+  port.flowControl = vmk::PortSettings::FlowControl::None;
+  session.DeviceAddress = 1;
+}
+
 double wireMs(int bytes, int baud, int exchanges) {
   return bytes * 10.0 * 1000.0 / baud + exchanges * double(kTurnaroundMs);
 }
@@ -339,12 +349,7 @@ int runJournals(const QString& program, int baud) {
     return 1;
   }
   vmk::Session session;
-  vmk::PortSettings& port = session.Port1.settings();
-  port.portName = sim.path();
-  port.baudRate = 0;
-  port.customBaudRate = baud;
-  port.flowControl = vmk::PortSettings::FlowControl::None;
-  session.DeviceAddress = 1;
+  pointAt(session, sim, baud);
   vmk::JobControl jobs;
   const QDate today = QDate::currentDate();
   const QLocale locale = QLocale::c();
@@ -382,12 +387,7 @@ int runVerifiedWrite(const QString& program, int baud) {
     return 1;
   }
   vmk::Session session;
-  vmk::PortSettings& port = session.Port1.settings();
-  port.portName = sim.path();
-  port.baudRate = 0;
-  port.customBaudRate = baud;
-  port.flowControl = vmk::PortSettings::FlowControl::None;
-  session.DeviceAddress = 1;
+  pointAt(session, sim, baud);
   vmk::PortBracket bracket(session);
   vmk::DeviceClient device(session);
   // A setting of group 1.
@@ -463,12 +463,7 @@ int runWriteAll(const QString& program, int baud) {
     return 1;
   }
   vmk::Session session;
-  vmk::PortSettings& port = session.Port1.settings();
-  port.portName = sim.path();
-  port.baudRate = 0;
-  port.customBaudRate = baud;
-  port.flowControl = vmk::PortSettings::FlowControl::None;
-  session.DeviceAddress = 1;
+  pointAt(session, sim, baud);
   vmk::ParamSet set(1);
   vmk::SetupFields setup;
   if (!vmk::readParameters(session, 1, set, setup, QLocale::c()).ok()) {
@@ -544,12 +539,7 @@ int runCalibration(const QString& program, int baud) {
     return 1;
   }
   vmk::Session session;
-  vmk::PortSettings& port = session.Port1.settings();
-  port.portName = sim.path();
-  port.baudRate = 0;
-  port.customBaudRate = baud;
-  port.flowControl = vmk::PortSettings::FlowControl::None;
-  session.DeviceAddress = 1;
+  pointAt(session, sim, baud);
   NoPrompts prompts;
   const QString password = QStringLiteral("AAAA");
   {
