@@ -23,12 +23,6 @@ constexpr int kMtz1 = 0, kMtz2 = 1, kMtz3 = 2, kZnz = 3, kApv = 4, kUrov = 5, kA
 
 int sameItem(int bit) { return bit; }
 
-int recorderChannelItem(int bit) {
-  if (bit < 16) return bit + 11;
-  if (bit <= 26) return bit - 16;
-  return bit;
-}
-
 QString signalListText(const SignalNameFn& names, int kind, std::uint32_t mask, int bits,
                        ItemOfBit itemOf) {
   QString text;
@@ -177,7 +171,7 @@ ReportValues channelValues(const RegisterImage& w, const SignalNameFn& names) {
     const int low = reg::kChannels.first + 2 * (n - 1);
     const std::uint32_t mask = std::uint32_t(w.at(low + 1)) << 16 | w.at(low);
     v.put(QStringLiteral("p5_%1").arg(n), {low, low + 1},
-          signalListText(names, signal_list::kRecorderChannels, mask, 32, recorderChannelItem));
+          signalListText(names, signal_list::kRecorderChannels, mask, 32, reg::channelItemOfBit));
   }
   return v.values();
 }

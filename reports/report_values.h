@@ -31,9 +31,7 @@ constexpr int kIndicators = 0, kRelays = 1, kInputs = 2, kActiveStages = 3, kBlo
 // The item a set bit of a mask stands for in its list.
 using ItemOfBit = int (*)(int bit);
 int sameItem(int bit);
-// Recorder logic channels: bits 0..15 are items 11..26, bits 16..26 items
-// 0..10, bits 27..31 themselves.
-int recorderChannelItem(int bit);
+// (Recorder logic channels: reg::channelItemOfBit.)
 
 // A signal list: the names of the set bits of `mask` below `bits`, lowest
 // bit first, each followed by a line feed, in a text of at most 255

@@ -29,22 +29,7 @@ const QString kWinterTimeKey = QStringLiteral("WinterTime");
 
 }  // namespace
 
-WinterTimeSettings::WinterTimeSettings() : m_settings(openWinterTimeSettings()) {}
-
-std::optional<bool> WinterTimeSettings::read() {
-  const QVariant v = m_settings->value(kWinterTimeKey);
-  if (!v.isValid()) return std::nullopt;
-  bool ok = false;
-  const int n = v.toInt(&ok);
-  if (!ok) return std::nullopt;
-  return n != 0;
-}
-
-bool WinterTimeSettings::write(bool value) {
-  m_settings->setValue(kWinterTimeKey, value ? 1 : 0);
-  m_settings->sync();
-  return m_settings->status() == QSettings::NoError;
-}
+WinterTimeSettings::WinterTimeSettings() : SettingsFlag(openWinterTimeSettings(), kWinterTimeKey) {}
 
 bool isWinterTime(const QDateTime& now) {
   bool winter = true;

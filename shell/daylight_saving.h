@@ -11,29 +11,15 @@
 
 #include "model/clock.h"
 #include "model/prompts.h"
+#include "shell/user_setting.h"
 
 namespace vmk {
 
-// One stored boolean ("WinterTime").
-class BoolStore {
- public:
-  virtual ~BoolStore() = default;
-  // Nothing when the value is missing or not readable.
-  virtual std::optional<bool> read() = 0;
-  // False when the value could not be stored.
-  virtual bool write(bool value) = 0;
-};
-
 // The real store: value "WinterTime" (1 = winter) of organisation
 // "Varnet" in the system's native settings (shell/winter_time_place.h).
-class WinterTimeSettings : public BoolStore {
+class WinterTimeSettings : public SettingsFlag {
  public:
   WinterTimeSettings();
-  std::optional<bool> read() override;
-  bool write(bool value) override;
-
- private:
-  std::unique_ptr<QSettings> m_settings;
 };
 
 // True unless `now` lies in one of the summer periods of the table (each

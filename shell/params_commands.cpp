@@ -2,7 +2,6 @@
 
 #include "shell/params_commands.h"
 
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
 
@@ -23,6 +22,7 @@
 #include "shell/param_row_json.h"
 #include "shell/cli_connect.h"
 #include "shell/service_commands.h"
+#include "shell/settings_file_arg.h"
 #include "shell/viewer_names.h"
 #include "shell/windows.h"
 #include "shell/workspace.h"
@@ -150,23 +150,11 @@ Outcome paramsSet(CliCall& call) {
   if (!dryRun && !call.option(QStringLiteral("--password")))
     throw UsageError{QStringLiteral("params set needs --password")};
   if (call.args.size() != 1) throw UsageError{QStringLiteral("params set takes one FILE.ust")};
-  const QString file = call.args.first();
-  const QFileInfo info(file);
-  // The window ignores a name without ".ust" silently; here that is a
-  // refusal the script must see, as is a file that is not there.
-  if (info.suffix() != QLatin1String("ust") || !info.isFile() || !info.isReadable()) {
-    call.prompts.error(kNotSettingsFile.arg(file));
-    return Outcome::InputRefused;
-  }
-
   // The file first: one that cannot be used sends nothing at all. Only the
   // rows it holds are written; a key it lacks leaves the device's value.
   ParamSet set(group);
-  const SettingsFileResult loaded = loadSettingsFile(file, set, MarkLoaded::FileRows);
-  if (!loaded.ok()) {
-    call.prompts.error(loaded.message);
-    return loaded.outcome;
-  }
+  const SettingsFileResult loaded = loadSettingsArg(call, call.args.first(), set);
+  if (!loaded.ok()) return loaded.outcome;
 
   const Outcome connected = connectForCommand(call);
   if (connected != Outcome::Done) return connected;

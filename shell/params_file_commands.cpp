@@ -13,6 +13,7 @@
 #include "shell/cli_call.h"
 #include "shell/command_registry.h"
 #include "shell/param_row_json.h"
+#include "shell/settings_file_arg.h"
 
 namespace vmk {
 
@@ -60,23 +61,11 @@ const QString kCheckHelp = QStringLiteral(
     "not read, stands for no value (the device would keep its own) or lies outside\n"
     "its range. No device is asked.\n");
 
-// The FILE.ust a verb takes first, or a refusal the script sees.
-std::optional<QString> settingsFileArg(CliCall& call) {
-  const QString file = call.args.first();
-  const QFileInfo info(file);
-  if (info.suffix() != QLatin1String("ust") || !info.isFile() || !info.isReadable()) {
-    call.prompts.error(kNotSettingsFile.arg(file));
-    return std::nullopt;
-  }
-  return file;
-}
-
-// The rows a file holds, marked in `set`; a refusal already shown otherwise.
-Outcome loadFileRows(CliCall& call, const QString& file, ParamSet& set) {
+// The rows of the FILE.ust a verb takes first, marked in `set`; a refusal
+// already shown otherwise.
+Outcome loadFileRows(CliCall& call, ParamSet& set) {
   set.setLocale(QLocale::c());
-  const SettingsFileResult loaded = loadSettingsFile(file, set, MarkLoaded::FileRows);
-  if (!loaded.ok()) call.prompts.error(loaded.message);
-  return loaded.outcome;
+  return loadSettingsArg(call, call.args.first(), set).outcome;
 }
 
 QJsonArray checkedJson(const QVector<CheckedRow>& rows) {
@@ -116,10 +105,9 @@ Outcome paramsNew(CliCall& call) {
 
 Outcome paramsShow(CliCall& call) {
   if (call.args.size() != 1) throw UsageError{QStringLiteral("params show takes one FILE.ust")};
-  const std::optional<QString> file = settingsFileArg(call);
-  if (!file) return Outcome::InputRefused;
+  const QString file = call.args.first();
   ParamSet set;
-  const Outcome loaded = loadFileRows(call, *file, set);
+  const Outcome loaded = loadFileRows(call, set);
   if (loaded != Outcome::Done) return loaded;
   for (int grid : {1, 2}) {
     QJsonArray rows;
@@ -131,7 +119,7 @@ Outcome paramsShow(CliCall& call) {
     }
     call.data.insert(grid == 2 ? QStringLiteral("settings") : QStringLiteral("parameters"), rows);
   }
-  call.data.insert(QStringLiteral("file"), *file);
+  call.data.insert(QStringLiteral("file"), file);
   return Outcome::Done;
 }
 
@@ -141,10 +129,9 @@ Outcome paramsEdit(CliCall& call) {
   for (const QString& a : call.args.mid(1))
     if (!a.contains(QLatin1Char('=')))
       throw UsageError{QStringLiteral("\"%1\" is no \"Caption=value\"").arg(a)};
-  const std::optional<QString> file = settingsFileArg(call);
-  if (!file) return Outcome::InputRefused;
+  const QString file = call.args.first();
   ParamSet set;
-  const Outcome loaded = loadFileRows(call, *file, set);
+  const Outcome loaded = loadFileRows(call, set);
   if (loaded != Outcome::Done) return loaded;
 
   // Every value first: one that cannot stand leaves the file as it was.
@@ -156,10 +143,10 @@ Outcome paramsEdit(CliCall& call) {
   }
   if (!refused.isEmpty()) {
     call.data.insert(QStringLiteral("refused"), checkedJson(refused));
-    call.prompts.error(kFileNotEdited.arg(*file, checkedRowList(refused)));
+    call.prompts.error(kFileNotEdited.arg(file, checkedRowList(refused)));
     return Outcome::InputRefused;
   }
-  const SettingsFileResult saved = saveSettingsFile(*file, set, SaveRows::Marked);
+  const SettingsFileResult saved = saveSettingsFile(file, set, SaveRows::Marked);
   if (!saved.ok()) {
     call.prompts.error(saved.message);
     return saved.outcome;
@@ -169,25 +156,24 @@ Outcome paramsEdit(CliCall& call) {
     call.text << r.row.caption + QLatin1Char('\t') + r.row.text;
     rows.append(paramRowJson(r.row));
   }
-  call.data.insert(QStringLiteral("file"), *file);
+  call.data.insert(QStringLiteral("file"), file);
   call.data.insert(QStringLiteral("edited"), rows);
   return Outcome::Done;
 }
 
 Outcome paramsCheck(CliCall& call) {
   if (call.args.size() != 1) throw UsageError{QStringLiteral("params check takes one FILE.ust")};
-  const std::optional<QString> file = settingsFileArg(call);
-  if (!file) return Outcome::InputRefused;
+  const QString file = call.args.first();
   ParamSet set;
-  const Outcome loaded = loadFileRows(call, *file, set);
+  const Outcome loaded = loadFileRows(call, set);
   if (loaded != Outcome::Done) return loaded;
   const QVector<CheckedRow> bad = badMarkedRows(set);
   for (const CheckedRow& r : bad)
     call.text << QStringList{r.row.caption, r.row.text, r.why}.join(QLatin1Char('\t'));
-  call.data.insert(QStringLiteral("file"), *file);
+  call.data.insert(QStringLiteral("file"), file);
   call.data.insert(QStringLiteral("bad"), checkedJson(bad));
   if (bad.isEmpty()) return Outcome::Done;
-  call.prompts.error(kFileHasBadRows.arg(*file).arg(bad.size()));
+  call.prompts.error(kFileHasBadRows.arg(file).arg(bad.size()));
   return Outcome::InputRefused;
 }
 

@@ -22,6 +22,7 @@
 #include "shell/command_registry.h"
 #include "shell/cli_connect.h"
 #include "shell/page_rules.h"
+#include "shell/settings_file_arg.h"
 #include "shell/viewer_names.h"
 #include "shell/windows.h"
 #include "shell/workspace.h"
@@ -112,18 +113,9 @@ Outcome settingsSheetCommand(CliCall& call, const QString& from) {
       (info.exists() && QFileInfo(file).canonicalFilePath() == info.canonicalFilePath()))
     throw UsageError{QStringLiteral("-o names the settings file itself")};
 
-  // The window ignores a name without ".ust" silently; here that is a
-  // refusal the script must see, as is a file that is not there.
-  if (info.suffix() != QLatin1String("ust") || !info.isFile()) {
-    call.prompts.error(kNotSettingsFile.arg(from));
-    return Outcome::InputRefused;
-  }
   ParamSet set(g.toInt());
-  const SettingsFileResult loaded = loadSettingsFile(from, set, MarkLoaded::FileRows);
-  if (!loaded.ok()) {
-    call.prompts.error(loaded.message);
-    return loaded.outcome;
-  }
+  const SettingsFileResult loaded = loadSettingsArg(call, from, set);
+  if (!loaded.ok()) return loaded.outcome;
   ViewLoader loader(call.programDir);
   const ViewLoad reached = reachSignalNames(loader);
   if (reached != ViewLoad::Loaded) {

@@ -1,27 +1,44 @@
 #pragma once
-// One yes-or-no choice of the user's, kept in the system's native settings
-// for the user (organisation "Varnet", application "vmkconf": the registry
-// under HKEY_CURRENT_USER on Windows, a .conf file elsewhere).
+// Yes-or-no values kept in the system's native settings: the program's
+// own choices and the user's (stored as 1 or 0).
 
 #include <QSettings>
 #include <QString>
-
-#include "shell/daylight_saving.h"
+#include <memory>
+#include <optional>
 
 namespace vmk {
 
-// "PreviewBeforeWrite": the write preview is shown before a write.
-inline const QString kPreviewBeforeWriteKey = QStringLiteral("PreviewBeforeWrite");
-
-class UserSetting : public BoolStore {
+// One stored boolean.
+class BoolStore {
  public:
-  explicit UserSetting(QString key);
+  virtual ~BoolStore() = default;
+  // Nothing when the value is missing or not readable.
+  virtual std::optional<bool> read() = 0;
+  // False when the value could not be stored.
+  virtual bool write(bool value) = 0;
+};
+
+// Value `key` of `settings`.
+class SettingsFlag : public BoolStore {
+ public:
+  SettingsFlag(std::unique_ptr<QSettings> settings, QString key);
   std::optional<bool> read() override;
   bool write(bool value) override;
 
  private:
-  QSettings m_settings;
+  std::unique_ptr<QSettings> m_settings;
   QString m_key;
+};
+
+// "PreviewBeforeWrite": the write preview is shown before a write.
+inline const QString kPreviewBeforeWriteKey = QStringLiteral("PreviewBeforeWrite");
+
+// A choice of the user's: organisation "Varnet", application "vmkconf" (the
+// registry under HKEY_CURRENT_USER on Windows, a .conf file elsewhere).
+class UserSetting : public SettingsFlag {
+ public:
+  explicit UserSetting(QString key);
 };
 
 }  // namespace vmk
